@@ -1,0 +1,3 @@
+#include "host/UxMol.h"
+
+IMPLEMENT_DYNCREATE(CUxMol, CObject)

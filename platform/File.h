@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/Exception.h"
+
+// A file operation failed; names the file and what went wrong.
+class CFileException : public CException {
+ public:
+  CFileException(std::string fileName, std::string reason)
+      : CException(fileName + ": " + reason), m_strFileName(std::move(fileName)) {}
+
+  const std::string& GetFileName() const { return m_strFileName; }
+
+ private:
+  std::string m_strFileName;
+};
+
+// Size and time of a file on disk, as the file-status query reports them.
+struct CFileStatus {
+  std::uint64_t m_size = 0;
+  std::int64_t m_mtime = 0;
+};
+
+// A file on disk, read and written at a current position. The in-memory form
+// (CMemFile) overrides every operation, so callers that only read a length and
+// bytes take either. Not copyable; the destructor closes the file.
+class CFile {
+ public:
+  enum OpenFlags : unsigned {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    modeCreate = 0x1000,  // create, or truncate an existing file
+  };
+  enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+  CFile() = default;
+  // Opens `path` with `flags`; throws CFileException naming the path.
+  CFile(const std::string& path, unsigned flags);
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+  virtual ~CFile();
+
+  // Opens `path`; false (and the file stays closed) when it cannot be opened.
+  bool Open(const std::string& path, unsigned flags);
+  virtual void Close();
+
+  virtual std::uint64_t GetLength() const;
+  virtual std::uint64_t GetPosition() const;
+  // Moves the position; throws CFileException when the result would be negative.
+  virtual std::uint64_t Seek(std::int64_t offset, SeekPosition from);
+  // Reads up to `count` bytes at the position; returns how many were read
+  // (fewer at the end of the file). Throws CFileException on an I/O error.
+  virtual std::size_t Read(void* buffer, std::size_t count);
+  // Writes all `count` bytes at the position; throws CFileException on failure.
+  virtual void Write(const void* buffer, std::size_t count);
+
+  const std::string& GetFilePath() const { return m_strPath; }
+
+  // Fills `status` and returns true when a file exists at `path`.
+  static bool GetStatus(const std::string& path, CFileStatus& status);
+
+ protected:
+  [[noreturn]] void ThrowError(const std::string& reason) const;
+
+  std::string m_strPath;
+
+ private:
+  int m_fd = -1;
+};
+
+// A file held in memory: starts empty or with given bytes, grows on writes.
+class CMemFile : public CFile {
+ public:
+  CMemFile() = default;
+  explicit CMemFile(std::string data) : m_data(std::move(data)) {}
+
+  void Close() override {}
+  std::uint64_t GetLength() const override { return m_data.size(); }
+  std::uint64_t GetPosition() const override { return m_nPosition; }
+  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
+  std::size_t Read(void* buffer, std::size_t count) override;
+  void Write(const void* buffer, std::size_t count) override;
+
+  // The file's bytes; valid until the next write.
+  const std::string& Data() const { return m_data; }
+
+ private:
+  std::string m_data;
+  std::size_t m_nPosition = 0;
+};

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// Message-box styles (icons) and answers, as the system uses them.
+enum : unsigned {
+  MB_OK = 0x00,
+  MB_ICONSTOP = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONINFORMATION = 0x40,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// Options of the file dialog.
+enum : unsigned { OFN_OVERWRITEPROMPT = 0x0002, OFN_HIDEREADONLY = 0x0004 };
+
+// What a file dialog asks: open or save, default extension, initial name,
+// filter list (empty for none) and options.
+struct FileDialogRequest {
+  bool bOpen = true;
+  std::string strDefExt;
+  std::string strFileName;
+  std::string strFilter;
+  unsigned nFlags = 0;
+};
+
+// Everything that talks to a person goes through this service: modal message
+// boxes, file choice and text prompts. Tests install the scripted form;
+// the command-line program uses the terminal form.
+class CUserInteraction {
+ public:
+  virtual ~CUserInteraction() = default;
+
+  // Shows `text` with `style` (icon bits above) and returns the answer (IDOK...).
+  virtual int ShowMessage(const std::string& text, unsigned style) = 0;
+  // Asks for a file; IDOK with `path` set, or IDCANCEL with `path` unchanged.
+  virtual int ChooseFile(const FileDialogRequest& request, std::string& path) = 0;
+  // Asks for a line of text; IDOK with `text` set, or IDCANCEL.
+  virtual int PromptText(const std::string& prompt, std::string& text) = 0;
+};
+
+// The service in use; the terminal form until another is installed.
+CUserInteraction& UserInteraction();
+// Installs `service` (not owned; null restores the terminal form) and
+// returns the one it replaces.
+CUserInteraction* SetUserInteraction(CUserInteraction* service);
+
+// The platform's plain message box: shows `text` through the service.
+int AfxMessageBox(const std::string& text, unsigned style = MB_OK);
+
+// Records every message with its style and answers every question from a
+// script queued in advance; an unscripted question is answered IDCANCEL.
+// Installs itself for its lifetime and restores the previous service.
+class CScriptedUserInteraction : public CUserInteraction {
+ public:
+  struct Message {
+    std::string strText;
+    unsigned nStyle;
+  };
+
+  CScriptedUserInteraction();
+  ~CScriptedUserInteraction() override;
+  CScriptedUserInteraction(const CScriptedUserInteraction&) = delete;
+  CScriptedUserInteraction& operator=(const CScriptedUserInteraction&) = delete;
+
+  int ShowMessage(const std::string& text, unsigned style) override;
+  int ChooseFile(const FileDialogRequest& request, std::string& path) override;
+  int PromptText(const std::string& prompt, std::string& text) override;
+
+  // Script: the next message box answers `answer` (default IDOK).
+  void QueueAnswer(int answer) { m_answers.push_back(answer); }
+  // Script: the next file dialog chooses `path`.
+  void QueueFile(std::string path) { m_files.push_back(std::move(path)); }
+  // Script: the next prompt answers `text`.
+  void QueueText(std::string text) { m_texts.push_back(std::move(text)); }
+
+  const std::vector<Message>& Messages() const { return m_messages; }
+  const std::vector<FileDialogRequest>& FileRequests() const { return m_fileRequests; }
+
+ private:
+  CUserInteraction* m_pPrevious;
+  std::vector<Message> m_messages;
+  std::vector<FileDialogRequest> m_fileRequests;
+  std::deque<int> m_answers;
+  std::deque<std::string> m_files;
+  std::deque<std::string> m_texts;
+};
+
+// Messages go to standard error, one line each, prefixed by their kind;
+// questions are asked on the terminal when standard input is one, and
+// answered IDCANCEL otherwise.
+class CTerminalUserInteraction : public CUserInteraction {
+ public:
+  int ShowMessage(const std::string& text, unsigned style) override;
+  int ChooseFile(const FileDialogRequest& request, std::string& path) override;
+  int PromptText(const std::string& prompt, std::string& text) override;
+};
