@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ParseHelpers.h"
+#include "parse/MarkerCache.h"
 
 namespace {
 
@@ -318,6 +319,30 @@ TEST(QBlastReport, StopFromAnotherThreadKeepsWhatWasParsed) {
   // Every hit but the last (which may be cut at its rows) equals the full parse's.
   const std::size_t lastHit = outcome.strDump.rfind("\nhit ");
   EXPECT_EQ(full.compare(0, lastHit, outcome.strDump, 0, lastHit), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Cut at every offset, a report still parses and ends, never gives more hits
+// than the whole report, and gives the same tree with plain marker searches.
+TEST(QBlastReport, TruncatedReportsEnd) {
+  const std::string text = ManyHits(2) + Hit("gi|77|z last", 30,
+                                             " Score = 5 bits (4), Expect = 2\n\n"
+                                             "Query: 1          8\n"
+                                             "Sbjct: 1 ACGTACGT 8\n");
+  const int whole = CountHits(ParseQBlast(text).strDump);
+  ASSERT_EQ(whole, 3);
+  for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+    const std::string part = text.substr(0, cut);
+    const ParseOutcome cached = ParseQBlast(part);
+    ASSERT_LE(CountHits(cached.strDump), whole) << cut;
+    CMarkerSearchScope plain(MarkerSearch::Plain);
+    const ParseOutcome plainOutcome = ParseQBlast(part);
+    ASSERT_EQ(cached.nResult, plainOutcome.nResult) << cut;
+    ASSERT_EQ(cached.strDump, plainOutcome.strDump) << cut;
+  }
 }
 
 }  // namespace
