@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "parse/ReadSampleData.h"
+#include "parse/ResponseText.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
@@ -12,7 +13,7 @@ CNCBIAnalyser::CNCBIAnalyser(CBlastSearchEntry* pEntry) : CNCBIAnalyserBase(pEnt
 
 int CNCBIAnalyser::AnalyseSubmitID(CMemFile* pResponse, std::string& strID) {
   strID.clear();
-  CResponseText response = ReadResponse(pResponse);
+  CResponseText response = ReadResponseText(*pResponse);
   // The hidden field of the classic page.
   static constexpr char kField[] = "NAME=\"RID\" VALUE=\"";
   const char* field = std::strstr(response.pText.get(), kField);
@@ -24,7 +25,7 @@ int CNCBIAnalyser::AnalyseSubmitID(CMemFile* pResponse, std::string& strID) {
 }
 
 int CNCBIAnalyser::CheckReady(CFile* pResponse) {
-  CResponseText response = ReadResponse(pResponse);
+  CResponseText response = ReadResponseText(*pResponse);
   std::string message;
   const int status = AnalyseStatus(response.pText.get(), message);
   if (status < 0) AfxMessageBox(message, MB_ICONSTOP);

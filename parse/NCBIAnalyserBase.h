@@ -1,8 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <memory>
 #include <string>
 
 class CBlastSearchEntry;
@@ -67,17 +64,6 @@ class CNCBIAnalyserBase {
  protected:
   // Parses m_pBuffer into m_pEntry; the base form does nothing and returns 0.
   virtual int AnalyseBuffer();
-
-  // A response read whole: the bytes from the file's position, terminated by
-  // a zero right after the bytes really read.
-  struct CResponseText {
-    std::unique_ptr<char[]> pText;
-    std::uint64_t nLength = 0;  // the file's length
-    std::size_t nRead = 0;      // bytes really read
-  };
-  // Reads `pFile` whole. A file too large to hold in memory raises
-  // CMemoryException; file failures arrive as CFileException.
-  static CResponseText ReadResponse(CFile* pFile);
 
   // The readiness of a polling answer `text`: -1 with `strMessage` set to the
   // service's error (or, when there is none, warning) line, else 1 for the

@@ -8,6 +8,7 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
 #include "parse/ReportWalk.h"
+#include "parse/ResponseText.h"
 #include "parse/ScanText.h"
 #include "platform/File.h"
 
@@ -211,13 +212,13 @@ CNCBIAnalyserQ::CNCBIAnalyserQ(CBlastSearchEntry* pEntry) : CNCBIAnalyserBase(pE
 
 int CNCBIAnalyserQ::AnalyseSubmitID(CMemFile* pResponse, std::string& strID) {
   strID.clear();
-  CResponseText response = ReadResponse(pResponse);
+  CResponseText response = ReadResponseText(*pResponse);
   char* cursor = response.pText.get();
   return GetString(&cursor, "QBlastInfoBegin", "RID = ", " ", strID, " \n\r", 0);
 }
 
 int CNCBIAnalyserQ::CheckReady(CFile* pResponse) {
-  CResponseText response = ReadResponse(pResponse);
+  CResponseText response = ReadResponseText(*pResponse);
   std::string message;
   const int status = AnalyseStatus(response.pText.get(), message);
   if (status < 0) m_strError = message;

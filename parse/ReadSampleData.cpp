@@ -1,13 +1,12 @@
 #include "parse/ReadSampleData.h"
 
 #include <cstring>
-#include <limits>
 #include <memory>
-#include <new>
 
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
 #include "parse/ReportWalk.h"
+#include "parse/ResponseText.h"
 #include "parse/ScanText.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
@@ -16,45 +15,6 @@
 namespace {
 
 using Match = CMarkerCache::Match;
-
-// A page read whole: the bytes from the file's position, zero-terminated
-// right after the bytes really read.
-struct CPage {
-  std::unique_ptr<char[]> pText;
-  bool bWhole = false;  // as many bytes read as the file is long
-};
-
-CPage ReadPage(CFile& file) {
-  CPage page;
-  const std::uint64_t length = file.GetLength();
-  if (length >= std::numeric_limits<std::size_t>::max()) {
-    throw CMemoryException("page too large to hold in memory");
-  }
-  const auto size = static_cast<std::size_t>(length);
-  try {
-    page.pText.reset(new char[size + 1]);
-  } catch (const std::bad_alloc&) {
-    throw CMemoryException("no memory for a page of " + std::to_string(size) + " bytes");
-  }
-  const std::size_t read = file.Read(page.pText.get(), size);
-  page.pText[read] = '\0';
-  page.bWhole = read == size;
-  return page;
-}
-
-// Sets a pointer field for the time of one parse and clears it again, also
-// when the parse throws.
-template <typename T>
-class CFieldLease {
- public:
-  CFieldLease(T*& field, T* value) : m_field(field) { m_field = value; }
-  ~CFieldLease() { m_field = nullptr; }
-  CFieldLease(const CFieldLease&) = delete;
-  CFieldLease& operator=(const CFieldLease&) = delete;
-
- private:
-  T*& m_field;
-};
 
 }  // namespace
 
@@ -81,14 +41,14 @@ int CReadSampleData::Read() {
   std::string path;
   if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
   // A file that cannot be opened or read is reported like a short read.
-  CPage page;
+  CResponseText page;
   try {
     CFile file;
-    if (file.Open(path, CFile::modeRead)) page = ReadPage(file);
+    if (file.Open(path, CFile::modeRead)) page = ReadResponseText(file);
   } catch (const CException&) {
-    page = CPage();
+    page = CResponseText();
   }
-  if (!page.bWhole) {
+  if (!page.pText || !page.IsWhole()) {
     AfxMessageBox("Can't read Data File");
     return 0;
   }
@@ -105,9 +65,9 @@ int CReadSampleData::Read() {
 int CReadSampleData::Analyse(int* pProgress, int* pStop) {
   m_pProgress = pProgress;
   m_pStop = pStop;
-  CPage page;
-  if (m_pFile != nullptr) page = ReadPage(*m_pFile);
-  if (!page.bWhole) {
+  CResponseText page;
+  if (m_pFile != nullptr) page = ReadResponseText(*m_pFile);
+  if (!page.pText || !page.IsWhole()) {
     AfxMessageBox("HTTP-Data File don't readed");
     return 0;
   }
