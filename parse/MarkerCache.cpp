@@ -59,7 +59,8 @@ CMarkerCache::MarkerId CMarkerCache::Marker(const char* marker, Match match) {
   const bool folded = match == Match::TagFolded && marker[0] == '<';
   for (MarkerId id = 0; id < m_entries.size(); ++id) {
     const CEntry& entry = m_entries[id];
-    if (entry.bFolded == folded && (entry.pMarker == marker || std::strcmp(entry.pMarker, marker) == 0)) {
+    if (entry.bFolded == folded &&
+        (entry.pMarker == marker || std::strcmp(entry.pMarker, marker) == 0)) {
       return id;
     }
   }
@@ -108,7 +109,8 @@ const char* CMarkerCache::Search(const char* from, const CEntry& entry) const {
   // report's rows, so few jumps miss.
   const char* at = from + anchor;
   while (at < m_pEnd) {
-    at = static_cast<const char*>(std::memchr(at, marker[anchor], static_cast<std::size_t>(m_pEnd - at)));
+    at = static_cast<const char*>(
+        std::memchr(at, marker[anchor], static_cast<std::size_t>(m_pEnd - at)));
     if (at == nullptr) return nullptr;
     const char* const start = at - anchor;
     if (static_cast<std::size_t>(m_pEnd - start) < length) return nullptr;

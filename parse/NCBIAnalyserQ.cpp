@@ -86,7 +86,8 @@ int CQBlastReportWalk::Run() {
   SetUpQueryMolecule(m_entry.m_Mol, m_nQueryType);
   // The query length, in parentheses after the query's name; a thousands
   // separator does no harm.
-  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r")) m_entry.m_Mol.m_nLength = atoi(m_strValue);
+  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
+    m_entry.m_Mol.m_nLength = atoi(m_strValue);
   if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
     return 0;
   }
@@ -128,7 +129,8 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     auto element = std::make_unique<CBlastSearchHitElement>();
     if (Take(m_ids.score, m_ids.equals, " ", " \r\n")) {
       element->m_dBitScore = ToReal(m_strValue);
-      if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n")) element->m_nScore = ToNumber(m_strValue);
+      if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n"))
+        element->m_nScore = ToNumber(m_strValue);
     }
     // A value in exponent form, and one followed by a comma, read correctly.
     if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToReal(m_strValue);
@@ -178,7 +180,8 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
     if (row == 0) element.m_Subject.m_nStart = atoi(m_strValue);
     if (Take(kNone, kNone, " ", " \r\n")) element.m_Subject.m_strSeq += m_strValue;
     if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = atoi(m_strValue);
-    if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition})) return;
+    if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
+      return;
   }
 }
 

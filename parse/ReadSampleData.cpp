@@ -175,7 +175,8 @@ void CReadSampleData::ReadElement(CBlastSearchHit& hit) {
   }
   if (ReadString("Strand = ", value, "/ ", 0)) {
     element->m_Query.m_bMinusStrand = MinusStrandFlag(value);
-    if (ReadString("/ ", value, " \n", 0)) element->m_Subject.m_bMinusStrand = MinusStrandFlag(value);
+    if (ReadString("/ ", value, " \n", 0))
+      element->m_Subject.m_bMinusStrand = MinusStrandFlag(value);
   }
   ReadRows(*element);
   AppendElement(hit, std::move(element));

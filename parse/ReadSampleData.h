@@ -52,8 +52,7 @@ class CReadSampleData {
   // the characters up to the next delimiter (or the text's end) into `value`,
   // leaving the cursor on that delimiter. `value` is emptied first. Returns 1
   // found, 0 not found (cursor unchanged).
-  int ReadString(const char* marker, std::string& value, const char* delimiters,
-                 int bPositionOnly);
+  int ReadString(const char* marker, std::string& value, const char* delimiters, int bPositionOnly);
   // Moves the cursor past blanks; 1 if it then stands on a character with a
   // code from 33 to 127.
   int SkipSpace();

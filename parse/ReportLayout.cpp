@@ -5,7 +5,9 @@
 
 namespace {
 
-inline char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
+inline char FoldCase(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+}
 
 // True when `text` begins with `prefix` regardless of ASCII letter case.
 bool StartsWithFolded(std::string_view text, std::string_view prefix) {
@@ -47,7 +49,8 @@ ReportLayout RecogniseReportLayout(std::string_view page) {
   const std::size_t plainQuery = page.find("Query=");
   const std::size_t htmlQuery = FindTag(page, "<b>Query=</b>");
   std::size_t body = std::min(plainQuery, htmlQuery);
-  if (body == std::string_view::npos) body = page.find("Sequences producing significant alignments");
+  if (body == std::string_view::npos)
+    body = page.find("Sequences producing significant alignments");
   if (body == std::string_view::npos) return ReportLayout::Unknown;
   // The first hit opening after the line that starts the body decides.
   for (std::size_t end = page.find('\n', body); end != std::string_view::npos;) {

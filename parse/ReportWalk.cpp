@@ -47,7 +47,8 @@ void UpperCase(std::string& text) {
 }  // namespace
 
 void CParseControl::StoreProgress(int nHits) const {
-  if (m_pProgress != nullptr) std::atomic_ref<int>(*m_pProgress).store(nHits, std::memory_order_relaxed);
+  if (m_pProgress != nullptr)
+    std::atomic_ref<int>(*m_pProgress).store(nHits, std::memory_order_relaxed);
 }
 
 bool CParseControl::StopRequested() const {
@@ -97,7 +98,8 @@ void SetUpQueryMolecule(CUxMol& mol, int nQueryType) {
 
 void ReserveRows(CBlastSearchHitElement& element, std::size_t nRemaining) {
   if (element.m_nAlignLength <= 0) return;
-  const std::size_t columns = std::min(static_cast<std::size_t>(element.m_nAlignLength), nRemaining);
+  const std::size_t columns =
+      std::min(static_cast<std::size_t>(element.m_nAlignLength), nRemaining);
   element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + columns);
   element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + columns);
 }

@@ -1,5 +1,7 @@
 // Remembered marker searches give exactly the answers of the plain ones.
 
+#include "parse/MarkerCache.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,14 +10,13 @@
 #include <vector>
 
 #include "ParseHelpers.h"
-#include "parse/MarkerCache.h"
 #include "parse/ScanText.h"
 #include "support/Corpus.h"
 
 namespace {
 
-const char* const kMarkers[] = {"Score = ", "Score", "=", "\n>", "Query: ", "<a name", "<A", "ab",
-                                "a", "Frame", "zz", ""};
+const char* const kMarkers[] = {"Score = ", "Score", "=", "\n>",   "Query: ", "<a name",
+                                "<A",       "ab",    "a", "Frame", "zz",      ""};
 
 // Texts over a small alphabet, so that markers occur, overlap and go missing.
 std::string RandomText(std::mt19937& random, std::size_t length) {
@@ -137,7 +138,7 @@ TEST(MarkerCache, ReadersGiveIdenticalTreesOnTheCorpus) {
     }
   }
   EXPECT_GT(files, 90);
-  EXPECT_GT(hits, 500);   // the comparison is not between empty trees
+  EXPECT_GT(hits, 500);  // the comparison is not between empty trees
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // The analysers on the pages of a remote search: submission, polling, final page.
 
+#include "parse/NCBIAnalyser.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
 #include "model/BlastSearchEntry.h"
-#include "parse/NCBIAnalyser.h"
 #include "parse/NCBIAnalyserBase.h"
 #include "parse/NCBIAnalyserQ.h"
 #include "platform/Exception.h"
@@ -101,8 +102,9 @@ TEST(AnalyseSubmitID, QBlastInformationBlock) {
     int result;
     const char* id;
   } const cases[] = {
-      {"plain", "<!--QBlastInfoBegin\n    RID = 954517067-8610-1647\n    RTOE = 207\nQBlastInfoEnd\n-->",
-       1, "954517067-8610-1647"},
+      {"plain",
+       "<!--QBlastInfoBegin\n    RID = 954517067-8610-1647\n    RTOE = 207\nQBlastInfoEnd\n-->", 1,
+       "954517067-8610-1647"},
       {"extra blanks", "QBlastInfoBegin\n    RID =    ABC123   \n", 1, "ABC123"},
       {"carriage return", "QBlastInfoBegin\r\n    RID = XYZ\r\n", 1, "XYZ"},
       {"identifier only before the block", "RID = EARLY\nQBlastInfoBegin\nQBlastInfoEnd\n", 0, ""},

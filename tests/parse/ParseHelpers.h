@@ -58,7 +58,8 @@ inline ParseOutcome ParseClassic(const std::string& text, int* pProgress = nullp
 // Number of hits in a dump.
 inline int CountHits(const std::string& dump) {
   int hits = 0;
-  for (std::size_t at = dump.find("\nhit "); at != std::string::npos; at = dump.find("\nhit ", at + 1)) {
+  for (std::size_t at = dump.find("\nhit "); at != std::string::npos;
+       at = dump.find("\nhit ", at + 1)) {
     ++hits;
   }
   return hits;

@@ -67,8 +67,10 @@ std::vector<ReportCase> ReportCases() {
        "    query 10-19 length=10 minus=0 extra=0 ACGTACGTAC\n"
        "    sbjct 200-191 length=10 minus=1 extra=0 ACGTACGTAC\n"},
       {"description cut at the first line break",
-       kHead + ">gi|7|sp|P1|NAME long description\n            continued here\n"
-               "          Length = 42\n\n" + kBasicPair,
+       kHead +
+           ">gi|7|sp|P1|NAME long description\n            continued here\n"
+           "          Length = 42\n\n" +
+           kBasicPair,
        1,
        "hit id=7 name=gi|7|sp|P1|NAME length=42 type=1 desc=long description\n"
        "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
@@ -132,22 +134,26 @@ std::vector<ReportCase> ReportCases() {
        "    query 1-2 length=2 minus=0 extra=0 MK\n"
        "    sbjct 3-4 length=2 minus=0 extra=0 MK\n"},
       {"identities beyond 100 characters are not read",
-       kHead + Hit("gi|8|g far", 10,
-                   " Score = 9.0 bits (8), Expect = 1\n" + std::string(120, ' ') +
-                       "\n Identities = 2/2 (100%)\n\nQuery: 1 MK 2\n          MK\nSbjct: 3 MK 4\n"),
+       kHead +
+           Hit("gi|8|g far", 10,
+               " Score = 9.0 bits (8), Expect = 1\n" + std::string(120, ' ') +
+                   "\n Identities = 2/2 (100%)\n\nQuery: 1 MK 2\n          MK\nSbjct: 3 MK 4\n"),
        1,
        "hit id=8 name=gi|8|g length=10 type=1 desc=far\n"
        "  element bits=9 score=8 expect=1 ident=0 pos=0 gaps=0 align=0 frame=0\n"
        "    query 1-2 length=2 minus=0 extra=0 MK\n"
        "    sbjct 3-4 length=2 minus=0 extra=0 MK\n"},
-      {"a query row showing only numbers gets blanks", kHead + Hit("gi|9|h blank", 8,
+      {"a query row showing only numbers gets blanks",
+       kHead + Hit("gi|9|h blank", 8,
                    " Score = 1 bits (1), Expect = 1\n\n"
                    "Query: 1          8\n\nSbjct: 1 ACGTACGT 8\n"),
        1,
        "hit id=9 name=gi|9|h length=8 type=1 desc=blank\n"
        "  element bits=1 score=1 expect=1 ident=0 pos=0 gaps=0 align=0 frame=0\n"
-       "    query 1-8 length=8 minus=0 extra=0 " + std::string(8, ' ') + "\n"
-       "    sbjct 1-8 length=8 minus=0 extra=0 ACGTACGT\n"},
+       "    query 1-8 length=8 minus=0 extra=0 " +
+           std::string(8, ' ') +
+           "\n"
+           "    sbjct 1-8 length=8 minus=0 extra=0 ACGTACGT\n"},
       {"a text that ends after a hit's length line drops that hit",
        kHead + Hit("gi|111|ref|X1| first hit description", 300, kBasicPair) +
            ">gi|10|i cut\n          Length = 77\n",
@@ -202,15 +208,19 @@ TEST(QBlastReport, MendedFaults) {
        "    query 1-2 length=2 minus=0 extra=0 AC\n"
        "    sbjct 1-2 length=2 minus=0 extra=0 AC\n"},
       {"a huge number in a query row adds no more blanks than its line is wide",
-       kHead + Hit("gi|15|n huge", 9, " Score = 1 bits (1), Expect = 1\n\n"
-                                      "Query: 1 999999999\nSbjct: 1 ACGTACGTA 9\n"),
+       kHead + Hit("gi|15|n huge", 9,
+                   " Score = 1 bits (1), Expect = 1\n\n"
+                   "Query: 1 999999999\nSbjct: 1 ACGTACGTA 9\n"),
        "hit id=15 name=gi|15|n length=9 type=1 desc=huge\n"
        "  element bits=1 score=1 expect=1 ident=0 pos=0 gaps=0 align=0 frame=0\n"
-       "    query 1-999999999 length=9 minus=0 extra=0 " + std::string(9, ' ') + "\n"
-       "    sbjct 1-9 length=9 minus=0 extra=0 ACGTACGTA\n"},
+       "    query 1-999999999 length=9 minus=0 extra=0 " +
+           std::string(9, ' ') +
+           "\n"
+           "    sbjct 1-9 length=9 minus=0 extra=0 ACGTACGTA\n"},
       {"a text that ends inside a query row appends nothing of it",
-       kHead + Hit("gi|16|o end", 70, " Score = 2 bits (3), Expect = 4\n\n"
-                                      "Query: 1 MKV 3\nSbjct: 1 MKV 3\n\nQuery: 4 ACGT"),
+       kHead + Hit("gi|16|o end", 70,
+                   " Score = 2 bits (3), Expect = 4\n\n"
+                   "Query: 1 MKV 3\nSbjct: 1 MKV 3\n\nQuery: 4 ACGT"),
        "hit id=16 name=gi|16|o length=70 type=1 desc=end\n"
        "  element bits=2 score=3 expect=4 ident=0 pos=0 gaps=0 align=0 frame=0\n"
        "    query 1-3 length=3 minus=0 extra=0 MKV\n"

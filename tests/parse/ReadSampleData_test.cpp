@@ -1,16 +1,16 @@
 // The classic HTML report reader on small pages written for each rule.
 
+#include "parse/ReadSampleData.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 #include "ParseHelpers.h"
-#include "parse/ReadSampleData.h"
 #include "platform/UserInteraction.h"
 
 namespace {
@@ -77,8 +77,9 @@ TEST(ReadSampleData, ParsesEachRuleAsWritten) {
        "    sbjct 4-6 length=3 minus=0 extra=0 MKV\n"},
       {"two hits, the first with three pairs and two rows in one",
        kHead + Anchor("1", "gi|1|a", "first") + "  Length = 2\n\n" +
-           Pair("10", "Query: 1 MKV 3\n         MKV\nSbjct: 1 MKV 3\n\n"
-                      "Query: 4 LL- 5\n         LL\nSbjct: 4 LLA 6\n") +
+           Pair("10",
+                "Query: 1 MKV 3\n         MKV\nSbjct: 1 MKV 3\n\n"
+                "Query: 4 LL- 5\n         LL\nSbjct: 4 LLA 6\n") +
            Pair("11", "Query: 7 AC 8\n         AC\nSbjct: 7 AC 8\n") +
            Pair("12", "Query: 9 GG 10\n         GG\nSbjct: 9 GG 10\n") +
            Anchor("2", "gi|2|b", "second") + "  Length = 40\n\n" +
@@ -117,8 +118,8 @@ TEST(ReadSampleData, ParsesEachRuleAsWritten) {
 
 TEST(ReadSampleData, WithoutQueryMarkerNothingIsRead) {
   int progress = -1;
-  const ParseOutcome outcome =
-      ParseClassic("<a name = 1></a><a href=x>n</a> d\n Length = 3\n Score = 1 bits (1)\n", &progress);
+  const ParseOutcome outcome = ParseClassic(
+      "<a name = 1></a><a href=x>n</a> d\n Length = 3\n Score = 1 bits (1)\n", &progress);
   EXPECT_EQ(outcome.nResult, 1);
   EXPECT_EQ(outcome.strDump, "query name= id= type=1 length=0 link=0:\n");
   EXPECT_EQ(progress, 0);

@@ -1,10 +1,11 @@
 // Recognising which reader a saved report needs.
 
+#include "parse/ReportLayout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "parse/ReportLayout.h"
 #include "support/Corpus.h"
 
 namespace {
@@ -19,8 +20,7 @@ TEST(ReportLayout, SmallPages) {
        "BLASTP 2.0.10\n\nQuery= gi|1|x\n (10 letters)\n\nSequences producing significant "
        "alignments:\n\ngi|2|y  40  1e-5\n\n>gi|2|y desc\n Length = 5\n",
        ReportLayout::QBlast},
-      {"definition line after blanks",
-       "Query= q\n\n>  gi|2|y desc\n", ReportLayout::QBlast},
+      {"definition line after blanks", "Query= q\n\n>  gi|2|y desc\n", ReportLayout::QBlast},
       {"classic anchor at a line start",
        "<b>Query=</b> q\n\n<a name = 120291> </a><a href=\"x\">sp|P1|N</a> d\n",
        ReportLayout::Classic},
@@ -32,7 +32,8 @@ TEST(ReportLayout, SmallPages) {
        ReportLayout::Classic},
       {"plain report without hits", "Query= q\n (5 letters)\n ***** No hits found ******\n",
        ReportLayout::QBlast},
-      {"summary header only", "Sequences producing significant alignments:\n", ReportLayout::QBlast},
+      {"summary header only", "Sequences producing significant alignments:\n",
+       ReportLayout::QBlast},
       {"a tag after '>' that is no anchor is not a hit", "Query= q\n><b>bold</b>\n>gi|1| d\n",
        ReportLayout::QBlast},
       {"anchors before the report body do not count",
