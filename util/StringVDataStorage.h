@@ -53,5 +53,6 @@ class CStringVDataStorage : public CObject {
   int GetCount() const { return static_cast<int>(m_items.size()); }
   void RemoveAll() { m_items.clear(); }
 
+ private:
   std::vector<CStringVDataItem> m_items;  // in insertion order
 };
