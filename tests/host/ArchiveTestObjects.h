@@ -1,16 +1,14 @@
 #pragma once
 
-// Small linked classes and a byte builder for the archive tests.
+// Small linked classes for the archive tests.
 
-#include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "host/KaArchive.h"
-#include "host/KaArchiveFormat.h"
 #include "host/RttiLink.h"
+#include "support/ArchiveBytes.h"
 
 // Link "~Leaf~": an int, a string and an optional int tail (default -1).
 class CTestLeaf : public CObject {
@@ -64,24 +62,4 @@ class CTestChain : public CObject {
   static UX_RTTI_LINK _UX_RTTI_LINK;
 
   std::list<std::unique_ptr<CTestChain>> m_Next;
-};
-
-// Builds archive bytes by hand, in the archive's own layout.
-struct Bytes {
-  std::string s;
-
-  Bytes& U32(std::uint32_t v) {
-    char b[4];
-    ka_archive_format::EncodeFixed32(b, v);
-    s.append(b, 4);
-    return *this;
-  }
-  Bytes& Int(int v) { return U32(static_cast<std::uint32_t>(v)); }
-  Bytes& Str(std::string_view t) {
-    U32(static_cast<std::uint32_t>(t.size()));
-    s.append(t);
-    return *this;
-  }
-  // A frame is a name string followed by a data string.
-  Bytes& Frame(std::string_view name, const Bytes& data) { return Str(name).Str(data.s); }
 };
