@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "support/AllocationProbe.h"
@@ -60,6 +61,34 @@ class ArchiveCorruptionTest : public ::testing::Test {
     EXPECT_LE(largest, m_data.size() + kAllocationSlack)
         << "a load of " << m_data.size() << " bytes allocated " << largest << " at once";
     return loaded;
+  }
+
+  // Reads the data once with each byte flipped by each of `masks`; returns
+  // how many of those reads were rejected.
+  int FlipEveryByte(std::initializer_list<unsigned char> masks) {
+    int rejected = 0;
+    for (std::size_t i = 0; i < m_original.size(); ++i) {
+      for (unsigned char mask : masks) {
+        Reset();
+        FlipByte(i, mask);
+        rejected += Reads() ? 0 : 1;
+      }
+    }
+    Reset();
+    return rejected;
+  }
+
+  // Reads the data once with each of `values` written over every 4 bytes in
+  // turn (a length, count or value gone wild wherever it stands).
+  void SetEveryU32(std::initializer_list<std::uint32_t> values) {
+    for (std::uint32_t value : values) {
+      for (std::size_t i = 0; i + 4 <= m_original.size(); ++i) {
+        Reset();
+        SetU32(i, value);
+        Reads();
+      }
+    }
+    Reset();
   }
 
   // Room for the reader's and the objects' own small allocations.
