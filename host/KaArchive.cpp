@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 #include "host/KaArchiveFormat.h"
@@ -72,12 +73,21 @@ void CKaArchive::Get(void* data, std::size_t size) {
     Fail("truncated data: " + std::to_string(size) + " bytes needed, " + std::to_string(left) +
          " left in the object");
   }
+  if (InFrame()) {
+    // Inside a frame every byte lies in the window (frames nest within it).
+    std::memcpy(data, m_window.data() + (m_nPos - m_nWindowStart), size);
+  } else {
+    ReadFromFile(data, size);
+  }
+  m_nPos += size;
+}
+
+void CKaArchive::ReadFromFile(void* data, std::size_t size) {
   const std::size_t got = m_pFile->Read(data, size);
   if (got != size) {
     m_nPos += got;
     Fail("the file ends before the data it should hold");
   }
-  m_nPos += size;
 }
 
 std::uint32_t CKaArchive::GetU32() {
@@ -178,17 +188,23 @@ const UX_RTTI_LINK& CKaArchive::EnterFrame() {
   const std::uint32_t size = GetCount(1, "object data length");
   const UX_RTTI_LINK* link = UX_RTTI_LINK::FromName(name);
   if (link == nullptr) Fail("unknown class name '" + Printable(name) + "'", start);
+  if (!InFrame()) {
+    // A top-level object is read whole (its size is checked against the
+    // file above), so that its values come from memory and the file then
+    // stands just past it.
+    m_window.resize(size);
+    ReadFromFile(m_window.data(), size);
+    m_nWindowStart = m_nPos;
+  }
   m_ends.push_back(m_nPos + size);
   return *link;
 }
 
 void CKaArchive::LeaveFrame() {
-  const std::uint64_t end = m_ends.back();
-  if (m_nPos < end) {
-    m_pFile->Seek(static_cast<std::int64_t>(end - m_nPos), CFile::current);
-    m_nPos = end;
-  }
+  // Data the object left unread is skipped; it is in the window already.
+  m_nPos = std::max(m_nPos, m_ends.back());
   m_ends.pop_back();
+  if (!InFrame()) m_window.clear();
 }
 
 void CKaArchive::LoadFramedData(const UX_RTTI_LINK& link, CObject* obj) {

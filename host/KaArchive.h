@@ -91,6 +91,9 @@ class CKaArchive {
   void Put(const void* data, std::size_t size);
   void PutU32(std::uint32_t value);
   void Get(void* data, std::size_t size);
+  void ReadFromFile(void* data, std::size_t size);
+  // Loading: whether an object frame is being read.
+  bool InFrame() const { return m_ends.size() > 1; }
   std::uint32_t GetU32();
   // Reads a length or count and checks that `unit`-byte items of that number
   // fit in the bytes that remain.
@@ -98,7 +101,8 @@ class CKaArchive {
 
   // Writes `obj` framed through `link`.
   void StoreFramed(const UX_RTTI_LINK& link, CObject* obj);
-  // Reads a frame head, enters the frame and returns the link it names.
+  // Reads a frame head, enters the frame and returns the link it names; a
+  // top-level frame's data is read into the window at once.
   const UX_RTTI_LINK& EnterFrame();
   // Leaves the current frame, skipping data its object left unread.
   void LeaveFrame();
@@ -118,6 +122,10 @@ class CKaArchive {
   // first entry is the file's end).
   std::uint64_t m_nPos = 0;
   std::vector<std::uint64_t> m_ends;
+  // Loading: the data of the top-level object being read, from file offset
+  // m_nWindowStart; the file stands at its end.
+  std::string m_window;
+  std::uint64_t m_nWindowStart = 0;
   // Storing: the data of nested objects not yet complete, innermost last.
   std::vector<std::string> m_pending;
 };

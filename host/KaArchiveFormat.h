@@ -47,10 +47,12 @@ inline constexpr std::size_t kMinFrameSize = 2 * kLengthSize;
 // Deepest nesting of object frames that a reader accepts.
 inline constexpr int kMaxNesting = 64;
 
+// Writes `value` little-endian into the 4 bytes at `dst`.
 inline void EncodeFixed32(char* dst, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) dst[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// The little-endian value of the 4 bytes at `src`.
 inline std::uint32_t DecodeFixed32(const char* src) {
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < 4; ++i) {
@@ -59,10 +61,12 @@ inline std::uint32_t DecodeFixed32(const char* src) {
   return value;
 }
 
+// Writes `value` little-endian into the 8 bytes at `dst`.
 inline void EncodeFixed64(char* dst, std::uint64_t value) {
   for (std::size_t i = 0; i < 8; ++i) dst[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// The little-endian value of the 8 bytes at `src`.
 inline std::uint64_t DecodeFixed64(const char* src) {
   std::uint64_t value = 0;
   for (std::size_t i = 0; i < 8; ++i) {

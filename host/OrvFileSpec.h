@@ -11,7 +11,9 @@ class COrvDirSpec {
   // Non-zero when a directory is set.
   int IsSpecSet() const { return m_strDir.empty() ? 0 : 1; }
 
+  // The directory's path; empty when not set.
   const std::string& GetDir() const { return m_strDir; }
+  // Sets the directory (empty: not set).
   void SetDir(std::string dir) { m_strDir = std::move(dir); }
 
  private:
@@ -47,6 +49,7 @@ class COrvFileSpec {
 
   // Non-zero when the specification names a file.
   int IsSpecSet() const { return m_strPath.empty() ? 0 : 1; }
+  // The file's whole path, and the file type given at construction.
   const std::string& GetPath() const { return m_strPath; }
   int GetFileType() const { return m_nFileType; }
 

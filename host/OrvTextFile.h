@@ -30,9 +30,12 @@ class COrvTextFile {
   // Opens the file for writing, created or emptied (appended to with
   // modeAppend); non-zero when it is open, 0 when it cannot be opened.
   int OpenOutput(unsigned flags);
+  // Non-zero while the file is open.
   int IsOpen() const { return m_pFile != nullptr ? 1 : 0; }
+  // Closes the file (a checked-out file with it); harmless when closed.
   void Close();
 
+  // The specification the file was named by.
   const COrvFileSpec& GetFileSpec() const { return m_spec; }
 
   // Appends `text` (null appends nothing). Throws CFileException when the
