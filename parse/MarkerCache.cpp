@@ -15,17 +15,23 @@ inline unsigned char FoldCase(char c) {
   return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
 }
 
-// First match of a '<' marker in [from, end) without regard to letter case:
-// from one '<' to the next, comparing the rest of the marker there.
-const char* FindFolded(const char* from, const char* end, const char* marker, std::size_t length) {
-  const char* at = from;
-  while (static_cast<std::size_t>(end - at) >= length) {
-    at = static_cast<const char*>(std::memchr(at, '<', static_cast<std::size_t>(end - at)));
-    if (at == nullptr || static_cast<std::size_t>(end - at) < length) return nullptr;
+// True when `marker` (of `length` characters) stands at `at`. Stops at the
+// first difference, so it never reads past the text's terminator.
+inline bool MatchesAt(const char* at, const char* marker, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (at[i] != marker[i]) return false;
+  }
+  return true;
+}
+
+// First match of a '<' marker from `from` on without regard to letter case:
+// from one '<' to the next, comparing the rest of the marker there (the
+// terminator differs from every marker character, so comparing stops there).
+const char* FindFolded(const char* from, const char* marker, std::size_t length) {
+  for (const char* at = std::strchr(from, '<'); at != nullptr; at = std::strchr(at + 1, '<')) {
     std::size_t i = 1;
     while (i < length && FoldCase(at[i]) == FoldCase(marker[i])) ++i;
     if (i == length) return at;
-    ++at;
   }
   return nullptr;
 }
@@ -48,10 +54,9 @@ MarkerSearch SetDefaultMarkerSearch(MarkerSearch mode) {
   return previous;
 }
 
-CMarkerCache::CMarkerCache(const char* text) : CMarkerCache(text, DefaultMarkerSearch()) {}
+CMarkerCache::CMarkerCache() : CMarkerCache(DefaultMarkerSearch()) {}
 
-CMarkerCache::CMarkerCache(const char* text, MarkerSearch mode)
-    : m_pEnd(text + std::strlen(text)), m_bPlain(mode == MarkerSearch::Plain) {
+CMarkerCache::CMarkerCache(MarkerSearch mode) : m_bPlain(mode == MarkerSearch::Plain) {
   m_entries.reserve(32);
 }
 
@@ -83,39 +88,31 @@ const char* CMarkerCache::Search(const char* from, const CEntry& entry) const {
     if (entry.bFolded) return StrStr(from, entry.pMarker);
     return std::strstr(from, entry.pMarker);
   }
-  if (entry.bFolded) return FindFolded(from, m_pEnd, entry.pMarker, entry.nLength);
-  if (entry.nLength == 0) return from;
+  if (entry.bFolded) return FindFolded(from, entry.pMarker, entry.nLength);
   const char* const marker = entry.pMarker;
   const std::size_t length = entry.nLength;
+  if (length == 0) return from;
   const std::size_t anchor = entry.nAnchor;
   if (anchor == kNoAnchor) {
-    // A marker made of letters ("Score", "Expect") is mostly met a few
+    // A marker made of letters ("Score", "Positives") is mostly met a few
     // characters on: look there first, then hand the search to the
-    // library's strstr, which compares several characters at once (the text
-    // is terminated).
-    const char* const near =
-        from + std::min<std::size_t>(kNearWindow, static_cast<std::size_t>(m_pEnd - from));
-    for (const char* at = from; at < near; ++at) {
-      if (*at == marker[0] && static_cast<std::size_t>(m_pEnd - at) >= length &&
-          std::memcmp(at, marker, length) == 0) {
-        return at;
-      }
+    // library's strstr, which compares several characters at once.
+    std::size_t i = 0;
+    for (; i < kNearWindow && from[i] != '\0'; ++i) {
+      if (from[i] == marker[0] && MatchesAt(from + i, marker, length)) return from + i;
     }
-    return near == m_pEnd ? nullptr : std::strstr(near, marker);
+    return from[i] == '\0' ? nullptr : std::strstr(from + i, marker);
   }
-  // Otherwise jump with memchr from one occurrence of the marker's
-  // punctuation character (':' of "Sbjct:", '=' of "Score = ") to the next
-  // and compare the whole marker around it: such characters are rare in a
-  // report's rows, so few jumps miss.
-  const char* at = from + anchor;
-  while (at < m_pEnd) {
-    at = static_cast<const char*>(
-        std::memchr(at, marker[anchor], static_cast<std::size_t>(m_pEnd - at)));
-    if (at == nullptr) return nullptr;
+  // Otherwise jump from one occurrence of the marker's punctuation character
+  // (':' of "Sbjct:", '=' of "Score = ") to the next and compare the whole
+  // marker around it: such characters are rare in a report's rows, so few
+  // jumps miss. A match cannot start before `from`: the anchor is searched
+  // from `anchor` characters on, and the characters before it are there.
+  if (Available(from, anchor) < anchor) return nullptr;
+  for (const char* at = std::strchr(from + anchor, marker[anchor]); at != nullptr;
+       at = std::strchr(at + 1, marker[anchor])) {
     const char* const start = at - anchor;
-    if (static_cast<std::size_t>(m_pEnd - start) < length) return nullptr;
-    if (std::memcmp(start, marker, length) == 0) return start;
-    ++at;
+    if (MatchesAt(start, marker, length)) return start;
   }
   return nullptr;
 }
@@ -165,11 +162,41 @@ int CMarkerCache::FindString(char** cursor, MarkerId pattern, int limit) {
   return 1;
 }
 
+const CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
+  for (std::size_t i = 0; i < m_nSets; ++i) {
+    if (m_sets[i].pText == set) return m_sets[i];
+  }
+  // A reader uses a handful of sets; past that, the last slot is remade.
+  CCharacterSet& added = m_sets[m_nSets < kSets ? m_nSets++ : kSets - 1];
+  added = CCharacterSet();
+  added.pText = set;
+  for (const char* c = set; *c != '\0'; ++c) added.bMember[static_cast<unsigned char>(*c)] = true;
+  return added;
+}
+
 int CMarkerCache::GetString(char** cursor, MarkerId first, MarkerId second, const char* skip,
                             std::string& value, const char* stop) {
   if (m_bPlain) {
     return ::GetString(cursor, first == kNone ? nullptr : m_entries[first].pMarker,
                        second == kNone ? nullptr : m_entries[second].pMarker, skip, value, stop, 0);
+  }
+  const char* taken = nullptr;
+  std::size_t length = 0;
+  if (!GetSpan(cursor, first, second, skip, taken, length, stop)) return 0;
+  value.assign(taken, length);
+  return 1;
+}
+
+int CMarkerCache::GetSpan(char** cursor, MarkerId first, MarkerId second, const char* skip,
+                          const char*& value, std::size_t& length, const char* stop) {
+  if (m_bPlain) {
+    // The primitive itself; the value it took ends right before the stop
+    // character that the cursor now stands past.
+    std::string taken;
+    if (!GetString(cursor, first, second, skip, taken, stop)) return 0;
+    length = taken.size();
+    value = *cursor - 1 - length;
+    return 1;
   }
   const char* at = *cursor;
   for (MarkerId marker : {first, second}) {
@@ -181,12 +208,27 @@ int CMarkerCache::GetString(char** cursor, MarkerId first, MarkerId second, cons
   // Skip set and stop set as the primitive takes them: past the skip set,
   // then up to the first stop character, which must come before the end.
   if (stop == nullptr) return 0;
-  if (skip != nullptr) {
-    while (InSet(*at, skip)) ++at;
+  if (skip != nullptr && skip[0] != '\0') {
+    if (skip[1] == '\0') {
+      while (*at == skip[0]) ++at;
+    } else {
+      const CCharacterSet& skipSet = CharacterSet(skip);
+      while (skipSet.Holds(*at)) ++at;
+    }
   }
-  const char* const end = std::strpbrk(at, stop);
-  if (end == nullptr) return 0;
-  value.assign(at, static_cast<std::size_t>(end - at));
+  // Values are mostly a few characters long (numbers): those are looked at
+  // one by one; longer ones (rows) go to the library, which compares several
+  // characters at once.
+  const CCharacterSet& stopSet = CharacterSet(stop);
+  const char* end = at;
+  for (int i = 0; i < 8 && !stopSet.Holds(*end) && *end != '\0'; ++i) ++end;
+  if (!stopSet.Holds(*end) && *end != '\0') {
+    end = stop[0] != '\0' && stop[1] == '\0' ? std::strchr(end, stop[0]) : std::strpbrk(end, stop);
+    if (end == nullptr) return 0;
+  }
+  if (*end == '\0') return 0;
+  value = at;
+  length = static_cast<std::size_t>(end - at);
   *cursor += end + 1 - *cursor;
   return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -38,9 +39,9 @@ class CMarkerSearchScope {
 // mode a marker's text is scanned at most once per parse (a search that finds
 // nothing is remembered too). A marker is known by its text; readers register
 // the markers they use once (Marker) and search by the id they get. Marker
-// texts are not copied and must outlive the cache, as must the text, which
-// must not change; positions handed in must lie inside the text. Not
-// thread-safe: one parse, one thread.
+// texts are not copied and must outlive the cache. Every position handed in
+// must lie inside the one text of the parse, which must not change while the
+// cache is used. Not thread-safe: one parse, one thread.
 class CMarkerCache {
  public:
   // How a marker is matched: Exact compares every character as written;
@@ -51,9 +52,9 @@ class CMarkerCache {
   using MarkerId = std::size_t;
   static constexpr MarkerId kNone = static_cast<MarkerId>(-1);
 
-  // A cache over `text` (not owned) in the calling thread's default mode.
-  explicit CMarkerCache(const char* text);
-  CMarkerCache(const char* text, MarkerSearch mode);
+  // A cache for one parse in the calling thread's default mode, or in `mode`.
+  CMarkerCache();
+  explicit CMarkerCache(MarkerSearch mode);
   CMarkerCache(const CMarkerCache&) = delete;
   CMarkerCache& operator=(const CMarkerCache&) = delete;
 
@@ -89,9 +90,16 @@ class CMarkerCache {
     return GetString(cursor, first ? Marker(first) : kNone, second ? Marker(second) : kNone, skip,
                      value, stop);
   }
+  // As GetString, but the value is not copied: it is the `length`
+  // characters at `value` in the text (valid while the text is).
+  int GetSpan(char** cursor, MarkerId first, MarkerId second, const char* skip, const char*& value,
+              std::size_t& length, const char* stop);
 
-  // The text's terminator.
-  const char* End() const { return m_pEnd; }
+  // How many characters of the text there are from `from` on, counting no
+  // further than `atMost`.
+  static std::size_t Available(const char* from, std::size_t atMost) {
+    return ::strnlen(from, atMost);
+  }
 
  private:
   struct CEntry {
@@ -105,11 +113,22 @@ class CMarkerCache {
 
   static constexpr std::size_t kNoAnchor = static_cast<std::size_t>(-1);
   // Characters looked at one by one before a search is handed to the library.
-  static constexpr std::size_t kNearWindow = 16;
+  static constexpr std::size_t kNearWindow = 48;
+
+  // A skip or stop set as a table, for sets met again and again.
+  struct CCharacterSet {
+    const char* pText = nullptr;  // the caller's set
+    bool bMember[256] = {};
+    bool Holds(char c) const { return bMember[static_cast<unsigned char>(c)]; }
+  };
 
   const char* Search(const char* from, const CEntry& entry) const;
+  // The table of `set`, made on first use; sets are known by their address.
+  const CCharacterSet& CharacterSet(const char* set);
 
-  const char* m_pEnd;
   bool m_bPlain;
   std::vector<CEntry> m_entries;  // indexed by MarkerId
+  static constexpr std::size_t kSets = 16;
+  CCharacterSet m_sets[kSets];
+  std::size_t m_nSets = 0;
 };

@@ -49,7 +49,7 @@ class CQBlastReportWalk {
  public:
   CQBlastReportWalk(char* text, CBlastSearchEntry& entry, const CParseControl& control,
                     int nQueryType, int nHitType)
-      : m_markers(text),
+      : m_markers(),
         m_ids(m_markers),
         m_pCursor(text),
         m_entry(entry),
@@ -70,7 +70,6 @@ class CQBlastReportWalk {
   bool Take(MarkerId first, MarkerId second, const char* skip, const char* stop) {
     return m_markers.GetString(&m_pCursor, first, second, skip, m_strValue, stop) != 0;
   }
-  std::size_t Remaining() const { return static_cast<std::size_t>(m_markers.End() - m_pCursor); }
 
   CMarkerCache m_markers;
   const CQBlastMarkers m_ids;
@@ -87,7 +86,7 @@ int CQBlastReportWalk::Run() {
   // The query length, in parentheses after the query's name; a thousands
   // separator does no harm.
   if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
-    m_entry.m_Mol.m_nLength = atoi(m_strValue);
+    m_entry.m_Mol.m_nLength = CleanNumber(m_strValue);
   if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
     return 0;
   }
@@ -138,7 +137,7 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
     ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
     // Of a pair of frames only the first is read.
-    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) element->m_nFrame = atoi(m_strValue);
+    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) element->m_nFrame = CleanNumber(m_strValue);
     if (Take(m_ids.strand, m_ids.equals, " ", "/ \r\n")) {
       element->m_Query.m_bMinusStrand = MinusStrandFlag(m_strValue);
       if (Take(kNone, m_ids.slash, " ", " \r\n")) {
@@ -172,14 +171,19 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
     if (!Take(m_ids.queryRow, kNone, " ", " ")) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(m_strValue);
-      ReserveRows(element, Remaining());
+      ReserveRows(element, m_pCursor);
     }
     if (!AppendQueryResidues(element.m_Query, m_pCursor)) return;
-    if (Take(kNone, kNone, " ", "\r\n")) element.m_Query.m_nEnd = atoi(m_strValue);
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Query.m_nEnd = CleanNumber(m_strValue);
     if (!Take(m_ids.subjectRow, kNone, " ", " ")) return;
-    if (row == 0) element.m_Subject.m_nStart = atoi(m_strValue);
-    if (Take(kNone, kNone, " ", " \r\n")) element.m_Subject.m_strSeq += m_strValue;
-    if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = atoi(m_strValue);
+    if (row == 0) element.m_Subject.m_nStart = CleanNumber(m_strValue);
+    // Subject rows have no digit rule.
+    const char* residues = nullptr;
+    std::size_t length = 0;
+    if (m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) {
+      element.m_Subject.m_strSeq.append(residues, length);
+    }
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = CleanNumber(m_strValue);
     if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
       return;
   }
@@ -195,15 +199,18 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
 // its line really has, so a huge number cannot make an unbounded run of
 // blanks.
 bool CQBlastReportWalk::AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart) {
-  if (!Take(kNone, kNone, " ", " \r\n")) return false;
-  if (m_strValue[0] >= '0' && m_strValue[0] <= '9') {
+  const char* residues = nullptr;
+  std::size_t length = 0;
+  if (!m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) return false;
+  if (length > 0 && residues[0] >= '0' && residues[0] <= '9') {
     const std::size_t lineWidth = std::strcspn(rowStart, "\r\n");
-    const auto number = static_cast<std::size_t>(std::max(atoi(m_strValue), 0));
+    const auto number =
+        static_cast<std::size_t>(std::max(CleanNumber(std::string_view(residues, length)), 0));
     row.m_strSeq.append(std::min(number, lineWidth), ' ');
     m_pCursor -= m_pCursor - rowStart;
     return true;
   }
-  row.m_strSeq += m_strValue;
+  row.m_strSeq.append(residues, length);
   return true;
 }
 

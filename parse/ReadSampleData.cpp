@@ -103,7 +103,7 @@ int CReadSampleData::SkipSpace() {
 
 void CReadSampleData::ReadBuffer() {
   if (m_pBuffer == nullptr || m_pEntry == nullptr) return;
-  CMarkerCache markers(m_pBuffer);
+  CMarkerCache markers;
   CFieldLease<CMarkerCache> lease(m_pMarkers, &markers);
   const CParseControl control(m_pProgress, m_pStop);
   std::string value;
@@ -113,7 +113,7 @@ void CReadSampleData::ReadBuffer() {
   const char* query = markers.Find(m_pCursor, "<b>Query=</b>", Match::TagFolded);
   m_pCursor = query == nullptr ? nullptr : m_pBuffer + (query - m_pBuffer);
   // The query length: the line ends with it in parentheses and the word letters.
-  if (ReadString("(", value, ") l", 0)) m_pEntry->m_Mol.m_nLength = atoi(value);
+  if (ReadString("(", value, ") l", 0)) m_pEntry->m_Mol.m_nLength = CleanNumber(value);
 
   int nHits = 0;
   for (;;) {
@@ -197,7 +197,7 @@ void CReadSampleData::ReadRows(CBlastSearchHitElement& element) {
     if (!ReadString("Query: ", value, " ", 0)) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(value);
-      ReserveRows(element, static_cast<std::size_t>(m_pMarkers->End() - m_pCursor));
+      ReserveRows(element, m_pCursor);
     }
     readResidues(element.m_Query);
     if (!ReadString("Sbjct: ", value, " ", 0)) return;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "host/UxMol.h"
 #include "model/BlastSearchHit.h"
@@ -61,7 +62,66 @@ int ToNumber(const std::string& value) {
   return ReadInt(p, number) ? number : 0;
 }
 
-double ToReal(const std::string& value) { return std::strtod(value.c_str(), nullptr); }
+int CleanNumber(std::string_view value) {
+  // The cleaned text is read as "%d": one sign, then digits up to the next
+  // character that is not one (a further '-').
+  constexpr long long kSaturated = static_cast<long long>(INT_MAX) + 1;
+  bool first = true;
+  bool negative = false;
+  long long magnitude = 0;
+  for (char c : value) {
+    if (c == '-') {
+      if (!first) break;
+      negative = true;
+    } else if (IsDigit(c)) {
+      magnitude = std::min(magnitude * 10 + (c - '0'), kSaturated);
+    } else {
+      continue;
+    }
+    first = false;
+  }
+  if (negative) return static_cast<int>(-magnitude);  // -kSaturated is INT_MIN
+  return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+}
+
+double ToReal(const std::string& value) {
+  // Clinger's fast path: a decimal mantissa below 10^15 and a power of ten
+  // up to 10^22 are both exact doubles, so one multiplication or division
+  // rounds exactly as the standard conversion does.
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = value.c_str();
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = (*p++ == '-');
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return std::strtod(value.c_str(), nullptr);
+  long long mantissa = 0;
+  int digits = 0;
+  int scale = 0;
+  for (; IsDigit(*p); ++p, ++digits) {
+    if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
+  }
+  if (*p == '.') {
+    for (++p; IsDigit(*p); ++p, ++digits, --scale) {
+      if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
+    }
+  }
+  if (digits == 0 || digits > 15) return std::strtod(value.c_str(), nullptr);
+  if (*p == 'e' || *p == 'E') {
+    const char* e = p + 1;
+    bool negativeExponent = false;
+    if (*e == '+' || *e == '-') negativeExponent = (*e++ == '-');
+    if (IsDigit(*e)) {
+      int exponent = 0;
+      for (; IsDigit(*e); ++e) exponent = std::min(exponent * 10 + (*e - '0'), 1000);
+      scale += negativeExponent ? -exponent : exponent;
+    }
+  }
+  if (scale < -22 || scale > 22) return std::strtod(value.c_str(), nullptr);
+  double result = static_cast<double>(mantissa);
+  result = scale < 0 ? result / kPowers[-scale] : result * kPowers[scale];
+  return negative ? -result : result;
+}
 
 int ScanCounts(const char* text, const char* label, int& first, int& second) {
   const char* p = text;
@@ -96,10 +156,9 @@ void SetUpQueryMolecule(CUxMol& mol, int nQueryType) {
   mol.m_nType2 = nQueryType == 2 ? 2 : 0;
 }
 
-void ReserveRows(CBlastSearchHitElement& element, std::size_t nRemaining) {
+void ReserveRows(CBlastSearchHitElement& element, const char* rest) {
   if (element.m_nAlignLength <= 0) return;
-  const std::size_t columns =
-      std::min(static_cast<std::size_t>(element.m_nAlignLength), nRemaining);
+  const std::size_t columns = ::strnlen(rest, static_cast<std::size_t>(element.m_nAlignLength));
   element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + columns);
   element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + columns);
 }

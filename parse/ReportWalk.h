@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -33,8 +34,15 @@ class CParseControl {
 // beyond the range of int is clamped to INT_MAX or INT_MIN.
 int ToNumber(const std::string& value);
 
+// The string atoi of the scanning primitives (every character other than a
+// decimal digit or '-' dropped, the rest read as an integer, clamped to the
+// range of int), without building the cleaned copy.
+int CleanNumber(std::string_view value);
+
 // The standard floating-point conversion of `value` (0 when no number
-// begins the text).
+// begins the text). Plain decimals of up to 15 digits and powers of ten up
+// to 22 are converted directly (exactly as the standard conversion rounds
+// them); everything else goes to the standard conversion.
 double ToReal(const std::string& value);
 
 // Reads `text` as the scan format "<label> = %d/%d (%d" reads it (white
@@ -54,9 +62,9 @@ int MinusStrandFlag(std::string word);
 void SetUpQueryMolecule(CUxMol& mol, int nQueryType);
 
 // Reserves room for the rows of an element whose identities line announced
-// `nAlignLength` columns, never more than the `nRemaining` characters of
-// text that are left to hold them.
-void ReserveRows(CBlastSearchHitElement& element, std::size_t nRemaining);
+// its number of columns, never more than the characters of text left from
+// `rest` on to hold them.
+void ReserveRows(CBlastSearchHitElement& element, const char* rest);
 
 // Finishes an element and appends it to the hit: both row texts upper-cased,
 // both components' lengths set to the query row text's length, the hit's
