@@ -4,12 +4,14 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
 #include "parse/ReportWalk.h"
 #include "parse/ResponseText.h"
 #include "parse/ScanText.h"
+#include "platform/Exception.h"
 #include "platform/File.h"
 
 namespace {
@@ -238,6 +240,10 @@ int CNCBIAnalyserQ::CheckReady(CFile* pResponse) {
 int CNCBIAnalyserQ::AnalyseBuffer() {
   if (m_pBuffer == nullptr || m_pEntry == nullptr) return 0;
   const CParseControl control(m_pProgress, m_pStop);
-  CQBlastReportWalk walk(m_pBuffer, *m_pEntry, control, m_nQueryType, m_nHitType);
-  return walk.Run();
+  try {
+    CQBlastReportWalk walk(m_pBuffer, *m_pEntry, control, m_nQueryType, m_nHitType);
+    return walk.Run();
+  } catch (const std::bad_alloc&) {
+    throw CMemoryException("out of memory while parsing the report");
+  }
 }

@@ -30,6 +30,6 @@ class CNCBIAnalyserQ : public CNCBIAnalyserBase {
   // page has no "Sequences producing significant alignments:" header (only
   // the query molecule is set up then), else 1, also after a stop request.
   // Time is linear in the text's length. Allocation failures arrive as
-  // exceptions; hits appended before stay in the entry.
+  // CMemoryException; hits appended before stay in the entry.
   int AnalyseBuffer() override;
 };

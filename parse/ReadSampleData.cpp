@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
@@ -72,7 +73,11 @@ int CReadSampleData::Analyse(int* pProgress, int* pStop) {
     return 0;
   }
   CFieldLease<char> lease(m_pBuffer, page.pText.get());
-  ReadBuffer();
+  try {
+    ReadBuffer();
+  } catch (const std::bad_alloc&) {
+    throw CMemoryException("out of memory while parsing the page");
+  }
   return 1;
 }
 

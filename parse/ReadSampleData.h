@@ -40,7 +40,8 @@ class CReadSampleData {
   // caller's progress counter and stop flag (either may be null; the reader
   // keeps them). Returns 1 read and parsed; 0 when the file could not be read
   // whole (message "HTTP-Data File don't readed"; the entry is untouched).
-  // File failures and parse failures arrive as exceptions.
+  // File failures arrive as CFileException, allocation failures as
+  // CMemoryException (hits appended before stay in the entry).
   int Analyse(int* pProgress, int* pStop);
 
  private:
