@@ -134,7 +134,7 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
         element->m_nScore = ToNumber(m_strValue);
     }
     // A value in exponent form, and one followed by a comma, read correctly.
-    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToReal(m_strValue);
+    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToExpect(m_strValue);
     ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
     ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
     ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);

@@ -159,7 +159,7 @@ void CReadSampleData::ReadElement(CBlastSearchHit& hit) {
   }
   // Both "Expect = 2e-05" and "Expect(2) = 0.003".
   if (ReadString("Expect", value, " (\n", 1) && ReadString("= ", value, " \n,", 0)) {
-    element->m_dExpect = ToReal(value);
+    element->m_dExpect = ToExpect(value);
   }
   // Counts are read where their word begins fewer than 100 characters ahead;
   // the cursor does not move.

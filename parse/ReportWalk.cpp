@@ -144,6 +144,14 @@ int ScanCounts(const char* text, const char* label, int& first, int& second) {
   return 3;
 }
 
+double ToExpect(const std::string& value) {
+  if ((value[0] == 'e' || value[0] == 'E') &&
+      (IsDigit(value[1]) || ((value[1] == '-' || value[1] == '+') && IsDigit(value[2])))) {
+    return ToReal("1" + value);
+  }
+  return ToReal(value);
+}
+
 int MinusStrandFlag(std::string word) {
   UpperCase(word);
   return word.find("PLUS") == std::string::npos ? 1 : 0;

@@ -53,6 +53,11 @@ double ToReal(const std::string& value);
 // are clamped.
 int ScanCounts(const char* text, const char* label, int& first, int& second);
 
+// An expect value: the standard floating-point conversion, except that
+// NCBI's short form of a power of ten ("e-114" for 1e-114), which that
+// conversion reads as 0, is read with its implied 1.
+double ToExpect(const std::string& value);
+
 // The minus-strand flag of a strand word: 0 when its upper-case form holds
 // "PLUS", else 1.
 int MinusStrandFlag(std::string word);

@@ -217,6 +217,14 @@ TEST(QBlastReport, MendedFaults) {
            std::string(9, ' ') +
            "\n"
            "    sbjct 1-9 length=9 minus=0 extra=0 ACGTACGTA\n"},
+      {"an expect written as a bare power of ten keeps its value",
+       kHead + Hit("gi|17|p tiny", 40,
+                   " Score = 409 bits (1040), Expect = e-114\n\n"
+                   "Query: 1 MK 2\n         MK\nSbjct: 1 MK 2\n"),
+       "hit id=17 name=gi|17|p length=40 type=1 desc=tiny\n"
+       "  element bits=409 score=1040 expect=1e-114 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 1-2 length=2 minus=0 extra=0 MK\n"
+       "    sbjct 1-2 length=2 minus=0 extra=0 MK\n"},
       {"a text that ends inside a query row appends nothing of it",
        kHead + Hit("gi|16|o end", 70,
                    " Score = 2 bits (3), Expect = 4\n\n"

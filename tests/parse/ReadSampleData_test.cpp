@@ -98,6 +98,14 @@ TEST(ReadSampleData, ParsesEachRuleAsWritten) {
        "  element bits=13 score=7 expect=2 ident=3 pos=0 gaps=0 align=3 frame=0\n"
        "    query 1-1 length=1 minus=0 extra=0 W\n"
        "    sbjct 1-1 length=1 minus=0 extra=0 W\n"},
+      {"an expect written as a bare power of ten keeps its value",
+       kHead + Anchor("10", "gi|10|s", "tiny") + "  Length = 9\n\n" +
+           " Score = 409 bits (1040), Expect = e-114\n\nQuery: 1 MK 2\n         MK\n"
+           "Sbjct: 1 MK 2\n",
+       "hit id=10 name=gi|10|s length=9 type=1 desc=tiny\n"
+       "  element bits=409 score=1040 expect=1e-114 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 1-2 length=2 minus=0 extra=0 MK\n"
+       "    sbjct 1-2 length=2 minus=0 extra=0 MK\n"},
       {"a stop sign ends the row and its end number reads 0",
        kHead + Anchor("8", "gi|8|q", "stop") + "  Length = 9\n\n" +
            Pair("3", "Query: 1 MK*V 4\n         MK V\nSbjct: 4 MKLV 7\n"),

@@ -120,6 +120,16 @@ TEST(ReportWalk, CountsEqualTheScanFormat) {
   EXPECT_EQ(ScanCounts("Positives = 3/4", "Identities", first, second), 0);
 }
 
+TEST(ReportWalk, ExpectShortPowerOfTen) {
+  EXPECT_EQ(ToExpect("e-114"), 1e-114);
+  EXPECT_EQ(ToExpect("E+05"), 1e5);
+  EXPECT_EQ(ToExpect("e7"), 1e7);
+  EXPECT_EQ(ToExpect("e-114,"), 1e-114);
+  for (const char* plain : {"", "e", "e-", "ex", "2e-05", "0.003", "1e-120,", "-e5"}) {
+    EXPECT_EQ(ToExpect(plain), std::strtod(plain, nullptr)) << plain;
+  }
+}
+
 TEST(ReportWalk, StrandWords) {
   EXPECT_EQ(MinusStrandFlag("Plus"), 0);
   EXPECT_EQ(MinusStrandFlag("pLuS"), 0);
