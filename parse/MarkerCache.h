@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// How the report readers search for markers.
+// - Cached: each marker's next occurrence at or after the reading position
+//   is remembered and reused while the position has not passed it, so that a
+//   report costs one forward pass however often a reader looks ahead for a
+//   marker or searches for one the report never holds.
+// - Plain: every search runs afresh from the reading position with the
+//   scanning primitives (StrStr, FindString, GetString). Slow on large
+//   reports; kept so that tests can check that both give the same results.
+enum class MarkerSearch { Cached, Plain };
+
+// The mode that marker caches built on the calling thread use: Cached unless
+// set otherwise on this thread.
+MarkerSearch DefaultMarkerSearch();
+// Sets the calling thread's mode; returns the previous one. For tests.
+MarkerSearch SetDefaultMarkerSearch(MarkerSearch mode);
+
+// Sets the calling thread's marker search mode for its lifetime. For tests.
+class CMarkerSearchScope {
+ public:
+  explicit CMarkerSearchScope(MarkerSearch mode) : m_previous(SetDefaultMarkerSearch(mode)) {}
+  ~CMarkerSearchScope() { SetDefaultMarkerSearch(m_previous); }
+  CMarkerSearchScope(const CMarkerSearchScope&) = delete;
+  CMarkerSearchScope& operator=(const CMarkerSearchScope&) = delete;
+
+ private:
+  MarkerSearch m_previous;
+};
+
+// Marker searches of one parse over one zero-terminated text. Answers are
+// exactly those of the plain searches from the same position; in the cached
+// mode a marker's text is scanned at most once per parse (a search that finds
+// nothing is remembered too). A marker is known by its text; readers register
+// the markers they use once (Marker) and search by the id they get. Marker
+// texts are not copied and must outlive the cache. Every position handed in
+// must lie inside the one text of the parse, which must not change while the
+// cache is used. Not thread-safe: one parse, one thread.
+class CMarkerCache {
+ public:
+  // How a marker is matched: Exact compares every character as written;
+  // TagFolded follows StrStr (a marker that begins with '<' is matched
+  // without regard to ASCII letter case, any other exactly).
+  enum class Match { Exact, TagFolded };
+  // A registered marker; kNone stands for "no marker" where one is optional.
+  using MarkerId = std::size_t;
+  static constexpr MarkerId kNone = static_cast<MarkerId>(-1);
+
+  // A cache for one parse in the calling thread's default mode, or in `mode`.
+  CMarkerCache();
+  explicit CMarkerCache(MarkerSearch mode);
+  CMarkerCache(const CMarkerCache&) = delete;
+  CMarkerCache& operator=(const CMarkerCache&) = delete;
+
+  // The id of `marker` matched by `match`; the same text gives the same id.
+  MarkerId Marker(const char* marker, Match match = Match::Exact);
+
+  // The first occurrence of the marker that starts at or after `from`, or null.
+  const char* Find(const char* from, MarkerId marker);
+  const char* Find(const char* from, const char* marker, Match match = Match::Exact) {
+    return Find(from, Marker(marker, match));
+  }
+
+  // True when `wanted` occurs at or after `from` and none of `notBefore`
+  // occurs before it (the look-ahead "a further X follows and no Y comes
+  // before it").
+  bool Follows(const char* from, MarkerId wanted, std::initializer_list<MarkerId> notBefore);
+  bool Follows(const char* from, const char* wanted, std::initializer_list<const char*> notBefore,
+               Match match = Match::Exact);
+
+  // FindString of the scanning primitives, its search answered here.
+  int FindString(char** cursor, MarkerId pattern, int limit);
+  int FindString(char** cursor, const char* pattern, int limit) {
+    return FindString(cursor, Marker(pattern), limit);
+  }
+
+  // GetString of the scanning primitives without a limit, its marker
+  // searches answered here (markers matched exactly): same results, same
+  // cursor moves. kNone (or null) stands for a marker not given.
+  int GetString(char** cursor, MarkerId first, MarkerId second, const char* skip,
+                std::string& value, const char* stop);
+  int GetString(char** cursor, const char* first, const char* second, const char* skip,
+                std::string& value, const char* stop) {
+    return GetString(cursor, first ? Marker(first) : kNone, second ? Marker(second) : kNone, skip,
+                     value, stop);
+  }
+  // As GetString, but the value is not copied: it is the `length`
+  // characters at `value` in the text (valid while the text is).
+  int GetSpan(char** cursor, MarkerId first, MarkerId second, const char* skip, const char*& value,
+              std::size_t& length, const char* stop);
+
+  // How many characters of the text there are from `from` on, counting no
+  // further than `atMost`.
+  static std::size_t Available(const char* from, std::size_t atMost) {
+    return ::strnlen(from, atMost);
+  }
+
+ private:
+  struct CEntry {
+    const char* pMarker;        // the caller's marker text
+    std::size_t nLength;        // its length
+    std::size_t nAnchor;        // the punctuation character searched for first, or kNoAnchor
+    bool bFolded;               // matched without regard to letter case
+    const char* pSearchedFrom;  // where the remembered search started; null: none yet
+    const char* pFound;         // what it found there (null: nothing up to the end)
+  };
+
+  static constexpr std::size_t kNoAnchor = static_cast<std::size_t>(-1);
+  // Characters looked at one by one before a search is handed to the library.
+  static constexpr std::size_t kNearWindow = 48;
+
+  // A skip or stop set as a table, for sets met again and again.
+  struct CCharacterSet {
+    const char* pText = nullptr;  // the caller's set
+    bool bMember[256] = {};
+    bool Holds(char c) const { return bMember[static_cast<unsigned char>(c)]; }
+  };
+
+  const char* Search(const char* from, const CEntry& entry) const;
+  // The table of `set`, made on first use; sets are known by their address.
+  const CCharacterSet& CharacterSet(const char* set);
+
+  bool m_bPlain;
+  std::vector<CEntry> m_entries;  // indexed by MarkerId
+  static constexpr std::size_t kSets = 16;
+  CCharacterSet m_sets[kSets];
+  std::size_t m_nSets = 0;
+};

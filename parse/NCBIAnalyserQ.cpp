@@ -1,0 +1,249 @@
+#include "parse/NCBIAnalyserQ.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "model/BlastSearchEntry.h"
+#include "parse/MarkerCache.h"
+#include "parse/ReportWalk.h"
+#include "parse/ResponseText.h"
+#include "parse/ScanText.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+
+namespace {
+
+using MarkerId = CMarkerCache::MarkerId;
+constexpr MarkerId kNone = CMarkerCache::kNone;
+
+// The markers of the report layout, registered with one walk's cache.
+struct CQBlastMarkers {
+  explicit CQBlastMarkers(CMarkerCache& cache)
+      : query(cache.Marker("Query=")),
+        openParenthesis(cache.Marker("(")),
+        summary(cache.Marker("Sequences producing significant alignments:")),
+        definition(cache.Marker("\n>")),
+        length(cache.Marker("Length")),
+        equals(cache.Marker("=")),
+        score(cache.Marker("Score")),
+        expect(cache.Marker("Expect")),
+        identities(cache.Marker("Identities")),
+        positives(cache.Marker("Positives")),
+        gaps(cache.Marker("Gaps")),
+        frame(cache.Marker("Frame")),
+        strand(cache.Marker("Strand")),
+        slash(cache.Marker("/")),
+        queryRow(cache.Marker("Query:")),
+        subjectRow(cache.Marker("Sbjct:")),
+        nextScore(cache.Marker("Score = ")),
+        nextQueryRow(cache.Marker("Query: ")) {}
+
+  MarkerId query, openParenthesis, summary, definition, length, equals, score, expect, identities,
+      positives, gaps, frame, strand, slash, queryRow, subjectRow, nextScore, nextQueryRow;
+};
+
+// One walk over a QBlast report: a single cursor moved forward through the
+// text, hits and elements appended to the entry as they are read.
+class CQBlastReportWalk {
+ public:
+  CQBlastReportWalk(char* text, CBlastSearchEntry& entry, const CParseControl& control,
+                    int nQueryType, int nHitType)
+      : m_markers(),
+        m_ids(m_markers),
+        m_pCursor(text),
+        m_entry(entry),
+        m_control(control),
+        m_nQueryType(nQueryType),
+        m_nHitType(nHitType) {}
+
+  int Run();
+
+ private:
+  // Reads the alignments of one hit; false when the parse must end because
+  // an alignment consumed nothing and would repeat forever.
+  bool ReadElements(CBlastSearchHit& hit);
+  void ReadCounts(MarkerId marker, const char* label, int& count, int& alignLength);
+  void ReadRows(CBlastSearchHitElement& element);
+  bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
+
+  bool Take(MarkerId first, MarkerId second, const char* skip, const char* stop) {
+    return m_markers.GetString(&m_pCursor, first, second, skip, m_strValue, stop) != 0;
+  }
+
+  CMarkerCache m_markers;
+  const CQBlastMarkers m_ids;
+  char* m_pCursor;
+  std::string m_strValue;  // the value taken last
+  CBlastSearchEntry& m_entry;
+  const CParseControl& m_control;
+  int m_nQueryType;
+  int m_nHitType;
+};
+
+int CQBlastReportWalk::Run() {
+  SetUpQueryMolecule(m_entry.m_Mol, m_nQueryType);
+  // The query length, in parentheses after the query's name; a thousands
+  // separator does no harm.
+  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
+    m_entry.m_Mol.m_nLength = CleanNumber(m_strValue);
+  if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
+    return 0;
+  }
+  int nHits = 0;
+  for (;;) {
+    m_control.StoreProgress(nHits);
+    if (m_control.StopRequested() || *m_pCursor == '\0') break;
+    auto hit = std::make_unique<CBlastSearchHit>();
+    hit->m_nMolType = m_nHitType;
+    // The definition line: its first word is the name. Without one there is
+    // no hit to make (only the first hit can lack it: the loop goes on only
+    // when another definition line follows).
+    if (!Take(m_ids.definition, kNone, nullptr, " ")) break;
+    // A definition line without a blank ends its name at the line break; the
+    // description is then empty, and the hit's block is not taken from the
+    // next line on.
+    const std::size_t lineBreak = m_strValue.find_first_of("\r\n");
+    if (lineBreak != std::string::npos) {
+      m_pCursor -= m_strValue.size() + 1 - lineBreak;
+      m_strValue.resize(lineBreak);
+    }
+    hit->m_strName = m_strValue;
+    hit->m_strID = ParseID(m_strValue);
+    if (Take(kNone, kNone, " ", "\r\n")) hit->m_strDescription = m_strValue;
+    if (Take(m_ids.length, m_ids.equals, " ", "\r\n")) hit->m_nLength = ToNumber(m_strValue);
+    if (*m_pCursor == '\0') break;  // a text that ends after the length line drops the hit
+    const bool goOn = ReadElements(*hit);
+    m_entry.m_Hits.m_HitList.push_back(std::move(hit));
+    if (!goOn || m_markers.Find(m_pCursor, m_ids.definition) == nullptr) break;
+    ++nHits;
+  }
+  return 1;
+}
+
+bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
+  for (;;) {
+    if (m_control.StopRequested()) return true;
+    const char* const start = m_pCursor;
+    auto element = std::make_unique<CBlastSearchHitElement>();
+    if (Take(m_ids.score, m_ids.equals, " ", " \r\n")) {
+      element->m_dBitScore = ToReal(m_strValue);
+      if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n"))
+        element->m_nScore = ToNumber(m_strValue);
+    }
+    // A value in exponent form, and one followed by a comma, read correctly.
+    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToExpect(m_strValue);
+    ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
+    ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
+    ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
+    // Of a pair of frames only the first is read.
+    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) element->m_nFrame = CleanNumber(m_strValue);
+    if (Take(m_ids.strand, m_ids.equals, " ", "/ \r\n")) {
+      element->m_Query.m_bMinusStrand = MinusStrandFlag(m_strValue);
+      if (Take(kNone, m_ids.slash, " ", " \r\n")) {
+        element->m_Subject.m_bMinusStrand = MinusStrandFlag(m_strValue);
+      }
+    }
+    ReadRows(*element);
+    AppendElement(hit, std::move(element));
+    if (!m_markers.Follows(m_pCursor, m_ids.nextScore, {m_ids.definition})) return true;
+    // An alignment that moved nothing (a text cut off right after a score
+    // value) would be read again and again: end the parse here.
+    if (m_pCursor == start) return false;
+  }
+}
+
+void CQBlastReportWalk::ReadCounts(MarkerId marker, const char* label, int& count,
+                                   int& alignLength) {
+  if (!m_markers.FindString(&m_pCursor, marker, 100)) return;
+  // Label plus " = %d/%d (%d".
+  int first = 0;
+  int second = 0;
+  if (ScanCounts(m_pCursor, label, first, second) >= 2) {
+    count = first;
+    alignLength = second;
+  }
+}
+
+void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
+  for (int row = 0;; ++row) {
+    if (m_control.StopRequested()) return;
+    if (!Take(m_ids.queryRow, kNone, " ", " ")) return;
+    if (row == 0) {
+      element.m_Query.m_nStart = ToNumber(m_strValue);
+      ReserveRows(element, m_pCursor);
+    }
+    if (!AppendQueryResidues(element.m_Query, m_pCursor)) return;
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Query.m_nEnd = CleanNumber(m_strValue);
+    if (!Take(m_ids.subjectRow, kNone, " ", " ")) return;
+    if (row == 0) element.m_Subject.m_nStart = CleanNumber(m_strValue);
+    // Subject rows have no digit rule.
+    const char* residues = nullptr;
+    std::size_t length = 0;
+    if (m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) {
+      element.m_Subject.m_strSeq.append(residues, length);
+    }
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = CleanNumber(m_strValue);
+    if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
+      return;
+  }
+}
+
+// Appends the residues of a query row to the row text; false when the text
+// ends inside the row (nothing is appended then, and the row ends there).
+// A "residue" run that begins with a digit is the row's end number (the row
+// shows no residues): the row then gets blanks instead, and the cursor goes
+// back so that the end number is read next. The count of blanks is that
+// number, capped at the width of the row's line from `rowStart` (just after
+// the start number) to its line break: a row never grows by more columns than
+// its line really has, so a huge number cannot make an unbounded run of
+// blanks.
+bool CQBlastReportWalk::AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart) {
+  const char* residues = nullptr;
+  std::size_t length = 0;
+  if (!m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) return false;
+  if (length > 0 && residues[0] >= '0' && residues[0] <= '9') {
+    const std::size_t lineWidth = std::strcspn(rowStart, "\r\n");
+    const auto number =
+        static_cast<std::size_t>(std::max(CleanNumber(std::string_view(residues, length)), 0));
+    row.m_strSeq.append(std::min(number, lineWidth), ' ');
+    m_pCursor -= m_pCursor - rowStart;
+    return true;
+  }
+  row.m_strSeq.append(residues, length);
+  return true;
+}
+
+}  // namespace
+
+CNCBIAnalyserQ::CNCBIAnalyserQ() : CNCBIAnalyserBase(nullptr) {}
+
+CNCBIAnalyserQ::CNCBIAnalyserQ(CBlastSearchEntry* pEntry) : CNCBIAnalyserBase(pEntry) {}
+
+int CNCBIAnalyserQ::AnalyseSubmitID(CMemFile* pResponse, std::string& strID) {
+  strID.clear();
+  CResponseText response = ReadResponseText(*pResponse);
+  char* cursor = response.pText.get();
+  return GetString(&cursor, "QBlastInfoBegin", "RID = ", " ", strID, " \n\r", 0);
+}
+
+int CNCBIAnalyserQ::CheckReady(CFile* pResponse) {
+  CResponseText response = ReadResponseText(*pResponse);
+  std::string message;
+  const int status = AnalyseStatus(response.pText.get(), message);
+  if (status < 0) m_strError = message;
+  return status;
+}
+
+int CNCBIAnalyserQ::AnalyseBuffer() {
+  if (m_pBuffer == nullptr || m_pEntry == nullptr) return 0;
+  const CParseControl control(m_pProgress, m_pStop);
+  try {
+    CQBlastReportWalk walk(m_pBuffer, *m_pEntry, control, m_nQueryType, m_nHitType);
+    return walk.Run();
+  } catch (const std::bad_alloc&) {
+    throw CMemoryException("out of memory while parsing the report");
+  }
+}

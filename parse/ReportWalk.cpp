@@ -1,0 +1,183 @@
+#include "parse/ReportWalk.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/UxMol.h"
+#include "model/BlastSearchHit.h"
+#include "model/BlastSearchHitElement.h"
+
+namespace {
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// White space as the standard conversions and scan formats take it.
+inline bool IsWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads "%d" at `p`: white space, an optional sign, at least one digit.
+// Moves `p` past the number; false (p unchanged) when there is none.
+bool ReadInt(const char*& p, int& value) {
+  const char* at = p;
+  while (IsWhite(*at)) ++at;
+  bool negative = false;
+  if (*at == '+' || *at == '-') negative = (*at++ == '-');
+  if (!IsDigit(*at)) return false;
+  constexpr long long kSaturated = static_cast<long long>(INT_MAX) + 1;
+  long long magnitude = 0;
+  for (; IsDigit(*at); ++at) magnitude = std::min(magnitude * 10 + (*at - '0'), kSaturated);
+  if (negative) {
+    value = static_cast<int>(-magnitude);  // -kSaturated is INT_MIN
+  } else {
+    value = static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+  }
+  p = at;
+  return true;
+}
+
+// ASCII letters only; written without branches so that the compiler can
+// treat many characters at once (rows are most of a report).
+void UpperCase(std::string& text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    c = static_cast<char>(u - (static_cast<unsigned char>(u - 'a') < 26 ? 'a' - 'A' : 0));
+  }
+}
+
+}  // namespace
+
+void CParseControl::StoreProgress(int nHits) const {
+  if (m_pProgress != nullptr)
+    std::atomic_ref<int>(*m_pProgress).store(nHits, std::memory_order_relaxed);
+}
+
+bool CParseControl::StopRequested() const {
+  return m_pStop != nullptr && std::atomic_ref<int>(*m_pStop).load(std::memory_order_relaxed) != 0;
+}
+
+int ToNumber(const std::string& value) {
+  const char* p = value.c_str();
+  int number = 0;
+  return ReadInt(p, number) ? number : 0;
+}
+
+int CleanNumber(std::string_view value) {
+  // The cleaned text is read as "%d": one sign, then digits up to the next
+  // character that is not one (a further '-').
+  constexpr long long kSaturated = static_cast<long long>(INT_MAX) + 1;
+  bool first = true;
+  bool negative = false;
+  long long magnitude = 0;
+  for (char c : value) {
+    if (c == '-') {
+      if (!first) break;
+      negative = true;
+    } else if (IsDigit(c)) {
+      magnitude = std::min(magnitude * 10 + (c - '0'), kSaturated);
+    } else {
+      continue;
+    }
+    first = false;
+  }
+  if (negative) return static_cast<int>(-magnitude);  // -kSaturated is INT_MIN
+  return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+}
+
+double ToReal(const std::string& value) {
+  // Clinger's fast path: a decimal mantissa below 10^15 and a power of ten
+  // up to 10^22 are both exact doubles, so one multiplication or division
+  // rounds exactly as the standard conversion does.
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = value.c_str();
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = (*p++ == '-');
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return std::strtod(value.c_str(), nullptr);
+  long long mantissa = 0;
+  int digits = 0;
+  int scale = 0;
+  for (; IsDigit(*p); ++p, ++digits) {
+    if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
+  }
+  if (*p == '.') {
+    for (++p; IsDigit(*p); ++p, ++digits, --scale) {
+      if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
+    }
+  }
+  if (digits == 0 || digits > 15) return std::strtod(value.c_str(), nullptr);
+  if (*p == 'e' || *p == 'E') {
+    const char* e = p + 1;
+    bool negativeExponent = false;
+    if (*e == '+' || *e == '-') negativeExponent = (*e++ == '-');
+    if (IsDigit(*e)) {
+      int exponent = 0;
+      for (; IsDigit(*e); ++e) exponent = std::min(exponent * 10 + (*e - '0'), 1000);
+      scale += negativeExponent ? -exponent : exponent;
+    }
+  }
+  if (scale < -22 || scale > 22) return std::strtod(value.c_str(), nullptr);
+  double result = static_cast<double>(mantissa);
+  result = scale < 0 ? result / kPowers[-scale] : result * kPowers[scale];
+  return negative ? -result : result;
+}
+
+int ScanCounts(const char* text, const char* label, int& first, int& second) {
+  const char* p = text;
+  for (const char* l = label; *l != '\0'; ++l, ++p) {
+    if (*p != *l) return 0;
+  }
+  // The rest of the format: " = %d/%d (%d".
+  const auto skipWhite = [&p] {
+    while (IsWhite(*p)) ++p;
+  };
+  skipWhite();
+  if (*p++ != '=') return 0;
+  skipWhite();
+  if (!ReadInt(p, first)) return 0;
+  if (*p++ != '/') return 1;
+  if (!ReadInt(p, second)) return 1;
+  skipWhite();
+  int third = 0;
+  if (*p++ != '(' || !ReadInt(p, third)) return 2;
+  return 3;
+}
+
+double ToExpect(const std::string& value) {
+  if ((value[0] == 'e' || value[0] == 'E') &&
+      (IsDigit(value[1]) || ((value[1] == '-' || value[1] == '+') && IsDigit(value[2])))) {
+    return ToReal("1" + value);
+  }
+  return ToReal(value);
+}
+
+int MinusStrandFlag(std::string word) {
+  UpperCase(word);
+  return word.find("PLUS") == std::string::npos ? 1 : 0;
+}
+
+void SetUpQueryMolecule(CUxMol& mol, int nQueryType) {
+  mol.m_nType = nQueryType;
+  mol.m_nWord1 = 1;
+  mol.m_nWord2 = 0;
+  mol.m_nType2 = nQueryType == 2 ? 2 : 0;
+}
+
+void ReserveRows(CBlastSearchHitElement& element, const char* rest) {
+  if (element.m_nAlignLength <= 0) return;
+  const std::size_t columns = ::strnlen(rest, static_cast<std::size_t>(element.m_nAlignLength));
+  element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + columns);
+  element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + columns);
+}
+
+void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element) {
+  UpperCase(element->m_Query.m_strSeq);
+  UpperCase(element->m_Subject.m_strSeq);
+  const std::size_t columns = element->m_Query.m_strSeq.size();
+  const int length = static_cast<int>(std::min<std::size_t>(columns, INT_MAX));
+  element->m_Query.m_nLength = length;
+  element->m_Subject.m_nLength = length;
+  if (hit.m_nLength < length) hit.m_nLength = length;
+  hit.m_ElementList.push_back(std::move(element));
+}
