@@ -98,7 +98,8 @@ Pair MakePair(CRandom& random, ReportFlavour flavour, int columns) {
 }
 
 int Residues(std::string_view row) {
-  return static_cast<int>(row.size() - static_cast<std::size_t>(std::count(row.begin(), row.end(), '-')));
+  return static_cast<int>(row.size() -
+                          static_cast<std::size_t>(std::count(row.begin(), row.end(), '-')));
 }
 
 // The rows of one segment pair, `kRowWidth` columns a line.
@@ -190,8 +191,12 @@ void AppendSummary(std::string& out, CRandom& random, const ReportSpec& spec, in
   for (int i = 0; i < hits; ++i) {
     AppendFormat(out, "gi|%d|ref|NP_%06d.1| synthetic %s %d [Homo sapiens]%*s%4d   %de-%02d\n",
                  100000 + i * 7, i, IsNucleotide(spec.flavour) ? "clone" : "protein", i,
-                 i < 10 ? 9 : i < 100 ? 8 : i < 1000 ? 7 : i < 10000 ? 6 : 5, "",
-                 40 + random.Below(900), 1 + random.Below(9), 1 + random.Below(150));
+                 i < 10      ? 9
+                 : i < 100   ? 8
+                 : i < 1000  ? 7
+                 : i < 10000 ? 6
+                             : 5,
+                 "", 40 + random.Below(900), 1 + random.Below(9), 1 + random.Below(150));
   }
   out += '\n';
 }
@@ -233,7 +238,8 @@ std::string GenerateReportOfSize(ReportSpec spec, std::size_t bytes, int* hits) 
   int count = static_cast<int>(std::max<std::size_t>(1, bytes / perHit));
   std::string report = Generate(spec, count, bytes + bytes / 8);
   count = static_cast<int>(static_cast<double>(count) * static_cast<double>(bytes) /
-                           static_cast<double>(report.size())) + 1;
+                           static_cast<double>(report.size())) +
+          1;
   report = Generate(spec, count, bytes + bytes / 8);
   while (report.size() < bytes) {
     count += std::max(1, count / 200);

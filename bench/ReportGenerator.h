@@ -15,9 +15,9 @@ enum class ReportFlavour { Blastp, Blastn, Blastx };
 
 struct ReportSpec {
   ReportFlavour flavour = ReportFlavour::Blastp;
-  int hits = 10;          // hit blocks
-  int pairsPerHit = 2;    // segment pairs per hit
-  int rowsPerPair = 4;    // row pairs per segment pair (the last one is shorter)
+  int hits = 10;        // hit blocks
+  int pairsPerHit = 2;  // segment pairs per hit
+  int rowsPerPair = 4;  // row pairs per segment pair (the last one is shorter)
   std::uint64_t seed = 1;
 };
 

@@ -99,8 +99,7 @@ void ParseReport(benchmark::State& state, ReportFlavour flavour) {
     state.ResumeTiming();
   }
   const double peak = PeakResidentBytes();
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(size));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
   state.counters["hits"] = static_cast<double>(hits);
   state.counters["report_MB"] = size / kMegabyte;
   state.counters["peak_rss_MB"] = peak / kMegabyte;

@@ -140,25 +140,39 @@ std::string Label(const std::filesystem::path& path, ReportReader reader) {
          ReaderName(reader) + ")";
 }
 
+// Parses under the watchdog and notes what any parse must not do: hang, fail,
+// or leave an unsound tree.
+void CheckedParse(CParseWatchdog& watchdog, ReportReader reader, const std::string& text,
+                  const std::string& where, CProblems& problems, Parsed& parsed) {
+  GuardedParse(watchdog, reader, text, parsed);
+  if (parsed.hung) problems.Add(where, "did not finish; ended through the stop flag");
+  if (parsed.result != 1) problems.Add(where, "result " + std::to_string(parsed.result));
+  problems.Add(where, TreeProblem(parsed.entry));
+}
+
+// Calls `visit` with every corpus report and each of the two readers.
+void ForEachReportAndReader(
+    const std::function<void(const std::string& folder, const std::filesystem::path& path,
+                             const std::string& text, ReportReader)>& visit) {
+  for (const std::string& folder : kFolders) {
+    for (const auto& path : CorpusFiles(folder)) {
+      const std::string text = ReadWholeFile(path);
+      for (ReportReader reader : kReaders) visit(folder, path, text, reader);
+    }
+  }
+}
+
 TEST(CorpusRobustness, EveryReportThroughBothReaders) {
   SKIP_WITHOUT_CORPUS();
   CParseWatchdog watchdog(kHangLimit);
   CProblems problems;
   size_t parses = 0;
-  for (const std::string& folder : kFolders) {
-    for (const auto& path : CorpusFiles(folder)) {
-      const std::string text = ReadWholeFile(path);
-      for (ReportReader reader : kReaders) {
-        const std::string where = Label(path, reader);
-        Parsed parsed;
-        GuardedParse(watchdog, reader, text, parsed);
-        ++parses;
-        if (parsed.hung) problems.Add(where, "did not finish; ended through the stop flag");
-        if (parsed.result != 1) problems.Add(where, "result " + std::to_string(parsed.result));
-        problems.Add(where, TreeProblem(parsed.entry));
-      }
-    }
-  }
+  ForEachReportAndReader([&](const std::string&, const std::filesystem::path& path,
+                             const std::string& text, ReportReader reader) {
+    Parsed parsed;
+    CheckedParse(watchdog, reader, text, Label(path, reader), problems, parsed);
+    ++parses;
+  });
   EXPECT_EQ(parses, 2u * (53 + 17 + 5 + 21));
   EXPECT_EQ(problems.Count(), 0u) << problems.Text();
 }
@@ -186,28 +200,21 @@ TEST(CorpusRobustness, CutReportsKeepWhatWasRead) {
   CParseWatchdog watchdog(kHangLimit);
   CProblems problems;
   size_t parses = 0;
-  for (const std::string& folder : kFolders) {
-    for (const auto& path : CorpusFiles(folder)) {
-      const std::string text = ReadWholeFile(path);
-      for (ReportReader reader : kReaders) {
-        Parsed full;
-        GuardedParse(watchdog, reader, text, full);
-        for (size_t k = 1; k <= kCuts; ++k) {
-          const size_t cut = text.size() * k / (kCuts + 1);
-          const std::string where = Label(path, reader) + " cut at " + std::to_string(cut);
-          Parsed part;
-          GuardedParse(watchdog, reader, text.substr(0, cut), part);
-          ++parses;
-          if (part.hung) problems.Add(where, "did not finish; ended through the stop flag");
-          if (part.result != 1) problems.Add(where, "result " + std::to_string(part.result));
-          problems.Add(where, TreeProblem(part.entry));
-          if (KeepsBlocksApart(folder, reader)) {
-            problems.Add(where, PrefixProblem(part.entry, full.entry));
-          }
-        }
+  ForEachReportAndReader([&](const std::string& folder, const std::filesystem::path& path,
+                             const std::string& text, ReportReader reader) {
+    Parsed full;
+    GuardedParse(watchdog, reader, text, full);
+    for (size_t k = 1; k <= kCuts; ++k) {
+      const size_t cut = text.size() * k / (kCuts + 1);
+      const std::string where = Label(path, reader) + " cut at " + std::to_string(cut);
+      Parsed part;
+      CheckedParse(watchdog, reader, text.substr(0, cut), where, problems, part);
+      ++parses;
+      if (KeepsBlocksApart(folder, reader)) {
+        problems.Add(where, PrefixProblem(part.entry, full.entry));
       }
     }
-  }
+  });
   EXPECT_EQ(parses, kCuts * 2 * (53 + 17 + 5 + 21));
   EXPECT_EQ(problems.Count(), 0u) << problems.Text();
 }
@@ -287,11 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StopCase{"html-classic/bt037.html", ReportReader::Classic, 14},
                       StopCase{"html-qblast/bt066.html", ReportReader::Classic, 12}),
     [](const ::testing::TestParamInfo<StopCase>& tested) {
-      std::string name = std::string(ReaderName(tested.param.reader)) + "_" + tested.param.file;
-      for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      }
-      return name;
+      return TestName(tested.param.reader, tested.param.file);
     });
 
 // ---- Small reports with odd shapes ----
@@ -332,8 +335,8 @@ std::string ClassicHit(const std::string& id, const std::string& name, int lengt
 
 std::string Rows(int queryStart, const std::string& query, int queryEnd, int subjectStart,
                  const std::string& subject, int subjectEnd) {
-  return "Query: " + std::to_string(queryStart) + "   " + query + " " +
-         std::to_string(queryEnd) + "\n           " + std::string(query.size(), '|') +
+  return "Query: " + std::to_string(queryStart) + "   " + query + " " + std::to_string(queryEnd) +
+         "\n           " + std::string(query.size(), '|') +
          "\nSbjct: " + std::to_string(subjectStart) + "   " + subject + " " +
          std::to_string(subjectEnd);
 }
@@ -406,26 +409,42 @@ void ExpectFirstHitIntact(const CBlastSearchEntry& entry, const std::string&) {
   EXPECT_EQ(first.m_ElementList.front()->m_Subject.m_strSeq, "ACDEFGHIKLMQ");
 }
 
+void ExpectFirstHitIntactAndRowsBounded(const CBlastSearchEntry& entry, const std::string& text) {
+  ExpectFirstHitIntact(entry, text);
+  ExpectRowsBoundedByText(entry, text);
+}
+
 const std::string kPlainRows = Rows(1, "ACDEFGHIKLMN", 12, 3, "ACDEFGHIKLMQ", 14);
+
+// A text report whose first hit (gi 101) is plain, followed by `blocks`.
+std::string AfterFirstHit(const std::string& blocks) {
+  return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) + blocks);
+}
 
 const OddReport kOddReports[] = {
     {"GapOnlyQueryRowText", ReportReader::QBlast,
      [] {
-       return TextReport(
-           TextHit("gi|11|ref|AB1| gap row", 30, Rows(5, "------------", 4, 7, "ACDEFGHIKLMN", 18)));
+       return TextReport(TextHit("gi|11|ref|AB1| gap row", 30,
+                                 Rows(5, "------------", 4, 7, "ACDEFGHIKLMN", 18)));
      },
      ExpectGapOnlyQueryRow},
     {"GapOnlyQueryRowClassic", ReportReader::Classic,
      [] {
-       return ClassicPage(
-           ClassicHit("11", "gi|11|ref|AB1|", 30, Rows(5, "------------", 4, 7, "ACDEFGHIKLMN", 18)));
+       return ClassicPage(ClassicHit("11", "gi|11|ref|AB1|", 30,
+                                     Rows(5, "------------", 4, 7, "ACDEFGHIKLMN", 18)));
      },
      ExpectGapOnlyQueryRow},
     {"HundredThousandResidueRowText", ReportReader::QBlast,
-     [] { return TextReport(TextHit("gi|12|ref|LONG| long", 500, Rows(1, kLongRow, 100000, 4, kLongRow, 100003))); },
+     [] {
+       return TextReport(
+           TextHit("gi|12|ref|LONG| long", 500, Rows(1, kLongRow, 100000, 4, kLongRow, 100003)));
+     },
      ExpectLongRow},
     {"HundredThousandResidueRowClassic", ReportReader::Classic,
-     [] { return ClassicPage(ClassicHit("12", "gi|12|ref|LONG|", 500, Rows(1, kLongRow, 100000, 4, kLongRow, 100003))); },
+     [] {
+       return ClassicPage(ClassicHit("12", "gi|12|ref|LONG|", 500,
+                                     Rows(1, kLongRow, 100000, 4, kLongRow, 100003)));
+     },
      ExpectLongRow},
     // A definition line that is only an identifier (as local databases
     // write them): the name ends at the line break, the description is
@@ -433,9 +452,8 @@ const OddReport kOddReports[] = {
     // running on into the next hit's.
     {"DefinitionLineWithoutBlank", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         TextHit("gi|21|ref|NOBLANK|", 41, kPlainRows) +
-                         TextHit("gi|22|ref|TWO| third", 45, kPlainRows));
+       return AfterFirstHit(TextHit("gi|21|ref|NOBLANK|", 41, kPlainRows) +
+                            TextHit("gi|22|ref|TWO| third", 45, kPlainRows));
      },
      [](const CBlastSearchEntry& entry, const std::string& text) {
        ExpectFirstHitIntact(entry, text);
@@ -452,9 +470,8 @@ const OddReport kOddReports[] = {
     // A hit block without any alignment between two complete ones.
     {"HitBlockWithoutAlignmentText", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|BARE| no alignment\n          Length = 50\n\n" +
-                         TextHit("gi|103|ref|THREE| third", 45, kPlainRows));
+       return AfterFirstHit(">gi|102|ref|BARE| no alignment\n          Length = 50\n\n" +
+                            TextHit("gi|103|ref|THREE| third", 45, kPlainRows));
      },
      [](const CBlastSearchEntry& entry, const std::string& text) {
        ExpectFirstHitIntact(entry, text);
@@ -475,9 +492,9 @@ const OddReport kOddReports[] = {
     // the hit is kept with one element that holds nothing.
     {"LastHitBlockWithoutAlignment", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|BARE| no alignment\n          Length = 50\n\n"
-                         "  Database: test\n  Number of letters in database: 1,000\n");
+       return AfterFirstHit(
+           ">gi|102|ref|BARE| no alignment\n          Length = 50\n\n"
+           "  Database: test\n  Number of letters in database: 1,000\n");
      },
      [](const CBlastSearchEntry& entry, const std::string& text) {
        ExpectFirstHitIntact(entry, text);
@@ -491,10 +508,7 @@ const OddReport kOddReports[] = {
      }},
     // The text ends right after a hit's length line: that hit is dropped.
     {"TextEndsAfterLengthLine", ReportReader::QBlast,
-     [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|CUT| cut\n          Length = 50\n");
-     },
+     [] { return AfterFirstHit(">gi|102|ref|CUT| cut\n          Length = 50\n"); },
      [](const CBlastSearchEntry& entry, const std::string& text) {
        ExpectFirstHitIntact(entry, text);
        EXPECT_EQ(entry.m_Hits.m_HitList.size(), 1u);
@@ -502,10 +516,7 @@ const OddReport kOddReports[] = {
     // The text ends right after a score value: nothing follows to end the
     // number, yet "Score = " lies ahead of the cursor.
     {"TextEndsAfterScoreValue", ReportReader::QBlast,
-     [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|CUT| cut\n          Length = 50\n\n Score = 42.4");
-     },
+     [] { return AfterFirstHit(">gi|102|ref|CUT| cut\n          Length = 50\n\n Score = 42.4"); },
      ExpectFirstHitIntact},
     {"PageEndsAfterScoreValue", ReportReader::Classic,
      [] {
@@ -517,33 +528,26 @@ const OddReport kOddReports[] = {
     // The text ends inside the residues of a row.
     {"TextEndsInsideRow", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|CUT| cut\n          Length = 50\n\n Score = 42.4 bits (99), "
-                         "Expect = 1e-05\n\nQuery: 10  ACDEF");
+       return AfterFirstHit(
+           ">gi|102|ref|CUT| cut\n          Length = 50\n\n Score = 42.4 bits (99), "
+           "Expect = 1e-05\n\nQuery: 10  ACDEF");
      },
      ExpectFirstHitIntact},
     // Numbers where the residues belong, one of them beyond any int.
     {"NumberInPlaceOfResidues", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         TextHit("gi|102|ref|NUM| number", 50,
-                                 "Query: 1   99999999\nSbjct: 1   ACGT 4\n\nQuery: 5   "
-                                 "99999999999999999999999\nSbjct: 5   ACGT 8"));
+       return AfterFirstHit(TextHit("gi|102|ref|NUM| number", 50,
+                                    "Query: 1   99999999\nSbjct: 1   ACGT 4\n\nQuery: 5   "
+                                    "99999999999999999999999\nSbjct: 5   ACGT 8"));
      },
-     [](const CBlastSearchEntry& entry, const std::string& text) {
-       ExpectFirstHitIntact(entry, text);
-       ExpectRowsBoundedByText(entry, text);
-     }},
+     ExpectFirstHitIntactAndRowsBounded},
     {"NumberInPlaceOfResiduesAtTextEnd", ReportReader::QBlast,
      [] {
-       return TextReport(TextHit("gi|101|ref|ONE| first", 40, kPlainRows) +
-                         ">gi|102|ref|NUM| number\n          Length = 50\n\n Score = 42.4 bits "
-                         "(99), Expect = 1e-05\n\nQuery: 2147483647   ACDE");
+       return AfterFirstHit(
+           ">gi|102|ref|NUM| number\n          Length = 50\n\n Score = 42.4 bits "
+           "(99), Expect = 1e-05\n\nQuery: 2147483647   ACDE");
      },
-     [](const CBlastSearchEntry& entry, const std::string& text) {
-       ExpectFirstHitIntact(entry, text);
-       ExpectRowsBoundedByText(entry, text);
-     }},
+     ExpectFirstHitIntactAndRowsBounded},
 };
 
 class OddReports : public ::testing::TestWithParam<OddReport> {};

@@ -94,8 +94,8 @@ void ExpectRow(const CBlastSearchSeqComponent& row, const RowX& want, int column
   EXPECT_TRUE(row.m_strSeq.ends_with(want.tail)) << row.m_strSeq;
   EXPECT_NE(row.m_strSeq.find(want.inner), std::string::npos) << row.m_strSeq;
   for (char c : row.m_strSeq) {
-    ASSERT_FALSE(std::islower(static_cast<unsigned char>(c))) << "row not upper-cased: "
-                                                              << row.m_strSeq;
+    ASSERT_FALSE(std::islower(static_cast<unsigned char>(c)))
+        << "row not upper-cased: " << row.m_strSeq;
   }
 }
 
@@ -116,7 +116,14 @@ void ExpectElement(const CBlastSearchHitElement& element, const ElementX& want) 
 }
 
 // Rows shorter than ten residues are given whole as head and tail alike.
-#define ROW(start, end, text) RowX{start, end, text, text}
+#define ROW(start, end, text) \
+  RowX { start, end, text, text }
+
+// The tables below keep one hit to a few lines: hit index, name, identifier,
+// description, length, element count; then per element its index, bit score,
+// raw score, expect, identities, positives, gaps, alignment length, frame,
+// the two minus-strand flags, the query and subject rows and the columns.
+// clang-format off
 
 // Legacy plain-text reports, QBlast parser.
 const ReportX kTextBlastn{
@@ -425,6 +432,8 @@ const ReportX kClassicOnQBlastPage{
                ROW(17, 65, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"), 49}}}},
     }};
 
+// clang-format on
+
 class CorpusValues : public ::testing::TestWithParam<ReportX> {};
 
 TEST_P(CorpusValues, MatchHandWorkedValues) {
@@ -445,8 +454,8 @@ TEST_P(CorpusValues, MatchHandWorkedValues) {
 
   ASSERT_EQ(entry.m_Hits.m_HitList.size(), want.hitCount);
   // Progress is stored before each hit and not after the last one.
-  EXPECT_EQ(progress, want.progress.value_or(want.hitCount == 0 ? 0
-                                                                : static_cast<int>(want.hitCount) - 1));
+  EXPECT_EQ(progress,
+            want.progress.value_or(want.hitCount == 0 ? 0 : static_cast<int>(want.hitCount) - 1));
 
   for (const HitX& hitWant : want.hits) {
     SCOPED_TRACE("hit " + std::to_string(hitWant.index));
@@ -469,20 +478,17 @@ TEST_P(CorpusValues, MatchHandWorkedValues) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reports, CorpusValues,
-    ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn, kTextTblastx,
-                      kTextNoSummary, kTextThreeQueries, kQBlastPage, kQBlastProteinPage,
-                      kQBlastNucleotidePage, kQBlastLongPage, kClassicProtein, kClassicNoHits,
-                      kClassicParenthesisedName, kClassicNucleotide, kClassicTranslated,
-                      kClassicMultipleAlignment, kClassicOnQBlastPage),
-    [](const ::testing::TestParamInfo<ReportX>& tested) {
-      std::string name = std::string(ReaderName(tested.param.reader)) + "_" + tested.param.file;
-      for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      }
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Reports, CorpusValues,
+                         ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn,
+                                           kTextTblastx, kTextNoSummary, kTextThreeQueries,
+                                           kQBlastPage, kQBlastProteinPage, kQBlastNucleotidePage,
+                                           kQBlastLongPage, kClassicProtein, kClassicNoHits,
+                                           kClassicParenthesisedName, kClassicNucleotide,
+                                           kClassicTranslated, kClassicMultipleAlignment,
+                                           kClassicOnQBlastPage),
+                         [](const ::testing::TestParamInfo<ReportX>& tested) {
+                           return TestName(tested.param.reader, tested.param.file);
+                         });
 
 // Object types reach the query (type 2 also sets the second type word) and
 // every hit, through both readers.
@@ -493,8 +499,7 @@ TEST(CorpusObjectTypes, ProteinTypesReachQueryAndHits) {
         std::pair{"html-classic/bt019.html", ReportReader::Classic}}) {
     SCOPED_TRACE(file);
     CBlastSearchEntry entry;
-    ASSERT_EQ(ParseReport(reader, ReadWholeFile(CorpusDir() / file), entry, nullptr, nullptr, 2,
-                          2),
+    ASSERT_EQ(ParseReport(reader, ReadWholeFile(CorpusDir() / file), entry, nullptr, nullptr, 2, 2),
               1);
     EXPECT_EQ(entry.m_Mol.m_nType, 2);
     EXPECT_EQ(entry.m_Mol.m_nType2, 2);

@@ -1,5 +1,6 @@
 #include "support/ReportParse.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "model/BlastSearchEntry.h"
@@ -10,6 +11,14 @@
 
 const char* ReaderName(ReportReader reader) {
   return reader == ReportReader::QBlast ? "QBlast" : "Classic";
+}
+
+std::string TestName(ReportReader reader, const std::string& file) {
+  std::string name = std::string(ReaderName(reader)) + "_" + file;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
 }
 
 int ParseReport(ReportReader reader, const std::string& text, CBlastSearchEntry& entry,
@@ -39,8 +48,8 @@ std::string Real(double value) {
 std::string RowText(const char* label, const CBlastSearchSeqComponent& row) {
   return std::string("  ") + label + ' ' + std::to_string(row.m_nStart) + ".." +
          std::to_string(row.m_nEnd) + " length=" + std::to_string(row.m_nLength) +
-         " minus=" + std::to_string(row.m_bMinusStrand) +
-         " extra=" + std::to_string(row.m_nExtra) + " [" + row.m_strSeq + "]\n";
+         " minus=" + std::to_string(row.m_bMinusStrand) + " extra=" + std::to_string(row.m_nExtra) +
+         " [" + row.m_strSeq + "]\n";
 }
 
 }  // namespace
@@ -52,8 +61,8 @@ std::string ElementText(const CBlastSearchHitElement& element) {
          " pos=" + std::to_string(element.m_nPositives) +
          " gaps=" + std::to_string(element.m_nGaps) +
          " align=" + std::to_string(element.m_nAlignLength) +
-         " frame=" + std::to_string(element.m_nFrame) + '\n' +
-         RowText("query", element.m_Query) + RowText("sbjct", element.m_Subject);
+         " frame=" + std::to_string(element.m_nFrame) + '\n' + RowText("query", element.m_Query) +
+         RowText("sbjct", element.m_Subject);
 }
 
 std::string HitText(const CBlastSearchHit& hit) {

@@ -19,14 +19,17 @@ enum class ReportReader { QBlast, Classic };
 // "QBlast" or "Classic", for test names and messages.
 const char* ReaderName(ReportReader reader);
 
+// A test name for a corpus file read by `reader`: the reader's name and the
+// file's path with every character other than a letter or digit made '_'.
+std::string TestName(ReportReader reader, const std::string& file);
+
 // Parses `text` with `reader` into `entry` (appending to what it holds), as a
 // file held in memory. `progress` and `stop` are handed to the analyser as
 // they are (either may be null); the object types are set only when
 // `queryType` is non-zero. Returns ReadRequest's result. Messages that the
 // reader shows are recorded and dropped. Exceptions pass through.
 int ParseReport(ReportReader reader, const std::string& text, CBlastSearchEntry& entry,
-                int* progress = nullptr, int* stop = nullptr, int queryType = 0,
-                int hitType = 0);
+                int* progress = nullptr, int* stop = nullptr, int queryType = 0, int hitType = 0);
 
 // Every field of `element` and its two rows, one line each.
 std::string ElementText(const CBlastSearchHitElement& element);
