@@ -1,5 +1,6 @@
 #include "parse/ReportLayout.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -15,13 +16,13 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix) {
   return true;
 }
 
-// True when `pattern` (which begins with '<') occurs in `text` regardless of
-// ASCII letter case.
-bool ContainsTag(std::string_view text, std::string_view pattern) {
+// Where `pattern` (which begins with '<') first occurs in `text` regardless
+// of ASCII letter case, or npos.
+std::size_t FindTag(std::string_view text, std::string_view pattern) {
   for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-    if (StartsWithFolded(text.substr(at), pattern)) return true;
+    if (StartsWithFolded(text.substr(at), pattern)) return at;
   }
-  return false;
+  return std::string_view::npos;
 }
 
 // What one line of the report body says about the layout: Classic for a hit
@@ -41,7 +42,11 @@ ReportLayout LineLayout(std::string_view line) {
 }  // namespace
 
 ReportLayout RecogniseReportLayout(std::string_view page) {
-  std::size_t body = page.find("Query=");
+  // The report body starts at the query line, plain or marked up, or else at
+  // the summary header.
+  const std::size_t plainQuery = page.find("Query=");
+  const std::size_t htmlQuery = FindTag(page, "<b>Query=</b>");
+  std::size_t body = std::min(plainQuery, htmlQuery);
   if (body == std::string_view::npos) body = page.find("Sequences producing significant alignments");
   if (body == std::string_view::npos) return ReportLayout::Unknown;
   // The first hit opening after the line that starts the body decides.
@@ -52,5 +57,5 @@ ReportLayout RecogniseReportLayout(std::string_view page) {
     const ReportLayout layout = LineLayout(page.substr(start, length));
     if (layout != ReportLayout::Unknown) return layout;
   }
-  return ContainsTag(page, "<b>Query=</b>") ? ReportLayout::Classic : ReportLayout::QBlast;
+  return htmlQuery != std::string_view::npos ? ReportLayout::Classic : ReportLayout::QBlast;
 }

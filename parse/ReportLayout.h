@@ -10,9 +10,10 @@
 enum class ReportLayout { Unknown, QBlast, Classic };
 
 // Recognises the layout of `page` (any bytes; need not be terminated):
-// - the report body starts at the first "Query=" (also inside the HTML form
-//   "<b>Query=</b>"), or else at the summary header "Sequences producing
-//   significant alignments"; without either the page is Unknown;
+// - the report body starts at the first query line ("Query=", or the HTML
+//   form "<b>Query=</b>" in any letter case), or else at the summary header
+//   "Sequences producing significant alignments"; without either the page is
+//   Unknown;
 // - the first hit opening in the body decides: a line that begins with an
 //   "<a name" anchor (after an optional '>' and blanks, any letter case) is
 //   Classic, a line that begins with '>' and anything else than a tag is
