@@ -247,6 +247,13 @@ const ReportX kTextTblastx{
 const ReportX kTextNoSummary{
     "text/text_2010L_blastn_003.txt", ReportReader::QBlast, 331, 0, {}, -1};
 
+// A summary of ten hits but no hit blocks (descriptions only): no hits. Read
+// literally, the walk would make a hit without a definition line, whose
+// "description" is the rest of the summary header; a report without hit
+// blocks has no hit to make.
+const ReportX kTextDescriptionsOnly{
+    "text/text_2010L_blastn_002.txt", ReportReader::QBlast, 434, 0, {}};
+
 // Three reports of three queries in one file: the first query's length, and
 // the hits of all three in one entry.
 const ReportX kTextThreeQueries{
@@ -480,12 +487,12 @@ TEST_P(CorpusValues, MatchHandWorkedValues) {
 
 INSTANTIATE_TEST_SUITE_P(Reports, CorpusValues,
                          ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn,
-                                           kTextTblastx, kTextNoSummary, kTextThreeQueries,
-                                           kQBlastPage, kQBlastProteinPage, kQBlastNucleotidePage,
-                                           kQBlastLongPage, kClassicProtein, kClassicNoHits,
-                                           kClassicParenthesisedName, kClassicNucleotide,
-                                           kClassicTranslated, kClassicMultipleAlignment,
-                                           kClassicOnQBlastPage),
+                                           kTextTblastx, kTextNoSummary, kTextDescriptionsOnly,
+                                           kTextThreeQueries, kQBlastPage, kQBlastProteinPage,
+                                           kQBlastNucleotidePage, kQBlastLongPage, kClassicProtein,
+                                           kClassicNoHits, kClassicParenthesisedName,
+                                           kClassicNucleotide, kClassicTranslated,
+                                           kClassicMultipleAlignment, kClassicOnQBlastPage),
                          [](const ::testing::TestParamInfo<ReportX>& tested) {
                            return TestName(tested.param.reader, tested.param.file);
                          });
