@@ -36,16 +36,20 @@ class CMarkerSearchScope {
 // Marker searches of one parse over one zero-terminated text. Answers are
 // exactly those of the plain searches from the same position; in the cached
 // mode a marker's text is scanned at most once per parse (a search that finds
-// nothing is remembered too). Markers are told apart by their text (the same
-// pointer is found fastest). The text must not change and must outlive the
-// cache; positions handed in must lie inside the text. Not thread-safe: one
-// parse, one thread.
+// nothing is remembered too). A marker is known by its text; readers register
+// the markers they use once (Marker) and search by the id they get. Marker
+// texts are not copied and must outlive the cache, as must the text, which
+// must not change; positions handed in must lie inside the text. Not
+// thread-safe: one parse, one thread.
 class CMarkerCache {
  public:
   // How a marker is matched: Exact compares every character as written;
   // TagFolded follows StrStr (a marker that begins with '<' is matched
   // without regard to ASCII letter case, any other exactly).
   enum class Match { Exact, TagFolded };
+  // A registered marker; kNone stands for "no marker" where one is optional.
+  using MarkerId = std::size_t;
+  static constexpr MarkerId kNone = static_cast<MarkerId>(-1);
 
   // A cache over `text` (not owned) in the calling thread's default mode.
   explicit CMarkerCache(const char* text);
@@ -53,40 +57,59 @@ class CMarkerCache {
   CMarkerCache(const CMarkerCache&) = delete;
   CMarkerCache& operator=(const CMarkerCache&) = delete;
 
-  // The first occurrence of `marker` that starts at or after `from`, or null.
-  const char* Find(const char* from, const char* marker, Match match = Match::Exact);
+  // The id of `marker` matched by `match`; the same text gives the same id.
+  MarkerId Marker(const char* marker, Match match = Match::Exact);
+
+  // The first occurrence of the marker that starts at or after `from`, or null.
+  const char* Find(const char* from, MarkerId marker);
+  const char* Find(const char* from, const char* marker, Match match = Match::Exact) {
+    return Find(from, Marker(marker, match));
+  }
 
   // True when `wanted` occurs at or after `from` and none of `notBefore`
   // occurs before it (the look-ahead "a further X follows and no Y comes
   // before it").
+  bool Follows(const char* from, MarkerId wanted, std::initializer_list<MarkerId> notBefore);
   bool Follows(const char* from, const char* wanted, std::initializer_list<const char*> notBefore,
                Match match = Match::Exact);
 
   // FindString of the scanning primitives, its search answered here.
-  int FindString(char** cursor, const char* pattern, int limit);
+  int FindString(char** cursor, MarkerId pattern, int limit);
+  int FindString(char** cursor, const char* pattern, int limit) {
+    return FindString(cursor, Marker(pattern), limit);
+  }
 
   // GetString of the scanning primitives without a limit, its marker
-  // searches answered here: same results, same cursor moves.
-  int GetString(char** cursor, const char* first, const char* second, const char* skip,
+  // searches answered here (markers matched exactly): same results, same
+  // cursor moves. kNone (or null) stands for a marker not given.
+  int GetString(char** cursor, MarkerId first, MarkerId second, const char* skip,
                 std::string& value, const char* stop);
+  int GetString(char** cursor, const char* first, const char* second, const char* skip,
+                std::string& value, const char* stop) {
+    return GetString(cursor, first ? Marker(first) : kNone, second ? Marker(second) : kNone, skip,
+                     value, stop);
+  }
 
   // The text's terminator.
   const char* End() const { return m_pEnd; }
 
  private:
   struct CEntry {
-    const char* pMarker;       // the caller's marker text
-    std::size_t nLength;       // its length
-    bool bFolded;              // matched without regard to letter case
-    const char* pSearchedFrom; // where the remembered search started; null: none yet
-    const char* pFound;        // what it found there (null: nothing up to the end)
+    const char* pMarker;        // the caller's marker text
+    std::size_t nLength;        // its length
+    std::size_t nAnchor;        // the punctuation character searched for first, or kNoAnchor
+    bool bFolded;               // matched without regard to letter case
+    const char* pSearchedFrom;  // where the remembered search started; null: none yet
+    const char* pFound;         // what it found there (null: nothing up to the end)
   };
 
-  CEntry& Lookup(const char* marker, Match match);
+  static constexpr std::size_t kNoAnchor = static_cast<std::size_t>(-1);
+  // Characters looked at one by one before a search is handed to the library.
+  static constexpr std::size_t kNearWindow = 16;
+
   const char* Search(const char* from, const CEntry& entry) const;
-  const char* FindWith(const char* from, CEntry& entry);
 
   const char* m_pEnd;
   bool m_bPlain;
-  std::vector<CEntry> m_entries;
+  std::vector<CEntry> m_entries;  // indexed by MarkerId
 };

@@ -13,6 +13,35 @@
 
 namespace {
 
+using MarkerId = CMarkerCache::MarkerId;
+constexpr MarkerId kNone = CMarkerCache::kNone;
+
+// The markers of the report layout, registered with one walk's cache.
+struct CQBlastMarkers {
+  explicit CQBlastMarkers(CMarkerCache& cache)
+      : query(cache.Marker("Query=")),
+        openParenthesis(cache.Marker("(")),
+        summary(cache.Marker("Sequences producing significant alignments:")),
+        definition(cache.Marker("\n>")),
+        length(cache.Marker("Length")),
+        equals(cache.Marker("=")),
+        score(cache.Marker("Score")),
+        expect(cache.Marker("Expect")),
+        identities(cache.Marker("Identities")),
+        positives(cache.Marker("Positives")),
+        gaps(cache.Marker("Gaps")),
+        frame(cache.Marker("Frame")),
+        strand(cache.Marker("Strand")),
+        slash(cache.Marker("/")),
+        queryRow(cache.Marker("Query:")),
+        subjectRow(cache.Marker("Sbjct:")),
+        nextScore(cache.Marker("Score = ")),
+        nextQueryRow(cache.Marker("Query: ")) {}
+
+  MarkerId query, openParenthesis, summary, definition, length, equals, score, expect, identities,
+      positives, gaps, frame, strand, slash, queryRow, subjectRow, nextScore, nextQueryRow;
+};
+
 // One walk over a QBlast report: a single cursor moved forward through the
 // text, hits and elements appended to the entry as they are read.
 class CQBlastReportWalk {
@@ -20,6 +49,7 @@ class CQBlastReportWalk {
   CQBlastReportWalk(char* text, CBlastSearchEntry& entry, const CParseControl& control,
                     int nQueryType, int nHitType)
       : m_markers(text),
+        m_ids(m_markers),
         m_pCursor(text),
         m_entry(entry),
         m_control(control),
@@ -32,16 +62,17 @@ class CQBlastReportWalk {
   // Reads the alignments of one hit; false when the parse must end because
   // an alignment consumed nothing and would repeat forever.
   bool ReadElements(CBlastSearchHit& hit);
-  void ReadCounts(const char* label, int& count, int& alignLength);
+  void ReadCounts(MarkerId marker, const char* label, int& count, int& alignLength);
   void ReadRows(CBlastSearchHitElement& element);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
 
-  bool Take(const char* first, const char* second, const char* skip, const char* stop) {
+  bool Take(MarkerId first, MarkerId second, const char* skip, const char* stop) {
     return m_markers.GetString(&m_pCursor, first, second, skip, m_strValue, stop) != 0;
   }
   std::size_t Remaining() const { return static_cast<std::size_t>(m_markers.End() - m_pCursor); }
 
   CMarkerCache m_markers;
+  const CQBlastMarkers m_ids;
   char* m_pCursor;
   std::string m_strValue;  // the value taken last
   CBlastSearchEntry& m_entry;
@@ -54,8 +85,8 @@ int CQBlastReportWalk::Run() {
   SetUpQueryMolecule(m_entry.m_Mol, m_nQueryType);
   // The query length, in parentheses after the query's name; a thousands
   // separator does no harm.
-  if (Take("Query=", "(", nullptr, " l)\n\r")) m_entry.m_Mol.m_nLength = atoi(m_strValue);
-  if (!m_markers.FindString(&m_pCursor, "Sequences producing significant alignments:", 0)) {
+  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r")) m_entry.m_Mol.m_nLength = atoi(m_strValue);
+  if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
     return 0;
   }
   int nHits = 0;
@@ -67,7 +98,7 @@ int CQBlastReportWalk::Run() {
     // The definition line: its first word is the name. Without one there is
     // no hit to make (only the first hit can lack it: the loop goes on only
     // when another definition line follows).
-    if (!Take("\n>", nullptr, nullptr, " ")) break;
+    if (!Take(m_ids.definition, kNone, nullptr, " ")) break;
     // A definition line without a blank ends its name at the line break; the
     // description is then empty, and the hit's block is not taken from the
     // next line on.
@@ -78,12 +109,12 @@ int CQBlastReportWalk::Run() {
     }
     hit->m_strName = m_strValue;
     hit->m_strID = ParseID(m_strValue);
-    if (Take(nullptr, nullptr, " ", "\r\n")) hit->m_strDescription = m_strValue;
-    if (Take("Length", "=", " ", "\r\n")) hit->m_nLength = ToNumber(m_strValue);
+    if (Take(kNone, kNone, " ", "\r\n")) hit->m_strDescription = m_strValue;
+    if (Take(m_ids.length, m_ids.equals, " ", "\r\n")) hit->m_nLength = ToNumber(m_strValue);
     if (*m_pCursor == '\0') break;  // a text that ends after the length line drops the hit
     const bool goOn = ReadElements(*hit);
     m_entry.m_Hits.m_HitList.push_back(std::move(hit));
-    if (!goOn || m_markers.Find(m_pCursor, "\n>") == nullptr) break;
+    if (!goOn || m_markers.Find(m_pCursor, m_ids.definition) == nullptr) break;
     ++nHits;
   }
   return 1;
@@ -94,34 +125,35 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     if (m_control.StopRequested()) return true;
     const char* const start = m_pCursor;
     auto element = std::make_unique<CBlastSearchHitElement>();
-    if (Take("Score", "=", " ", " \r\n")) {
+    if (Take(m_ids.score, m_ids.equals, " ", " \r\n")) {
       element->m_dBitScore = ToReal(m_strValue);
-      if (Take(nullptr, "(", nullptr, ") \r\n")) element->m_nScore = ToNumber(m_strValue);
+      if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n")) element->m_nScore = ToNumber(m_strValue);
     }
     // A value in exponent form, and one followed by a comma, read correctly.
-    if (Take("Expect", "=", " ", " \r\n")) element->m_dExpect = ToReal(m_strValue);
-    ReadCounts("Identities", element->m_nIdentities, element->m_nAlignLength);
-    ReadCounts("Positives", element->m_nPositives, element->m_nAlignLength);
-    ReadCounts("Gaps", element->m_nGaps, element->m_nAlignLength);
+    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToReal(m_strValue);
+    ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
+    ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
+    ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
     // Of a pair of frames only the first is read.
-    if (Take("Frame", "=", " ", " \n\r")) element->m_nFrame = atoi(m_strValue);
-    if (Take("Strand", "=", " ", "/ \r\n")) {
+    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) element->m_nFrame = atoi(m_strValue);
+    if (Take(m_ids.strand, m_ids.equals, " ", "/ \r\n")) {
       element->m_Query.m_bMinusStrand = MinusStrandFlag(m_strValue);
-      if (Take(nullptr, "/", " ", " \r\n")) {
+      if (Take(kNone, m_ids.slash, " ", " \r\n")) {
         element->m_Subject.m_bMinusStrand = MinusStrandFlag(m_strValue);
       }
     }
     ReadRows(*element);
     AppendElement(hit, std::move(element));
-    if (!m_markers.Follows(m_pCursor, "Score = ", {"\n>"})) return true;
+    if (!m_markers.Follows(m_pCursor, m_ids.nextScore, {m_ids.definition})) return true;
     // An alignment that moved nothing (a text cut off right after a score
     // value) would be read again and again: end the parse here.
     if (m_pCursor == start) return false;
   }
 }
 
-void CQBlastReportWalk::ReadCounts(const char* label, int& count, int& alignLength) {
-  if (!m_markers.FindString(&m_pCursor, label, 100)) return;
+void CQBlastReportWalk::ReadCounts(MarkerId marker, const char* label, int& count,
+                                   int& alignLength) {
+  if (!m_markers.FindString(&m_pCursor, marker, 100)) return;
   // Label plus " = %d/%d (%d".
   int first = 0;
   int second = 0;
@@ -134,18 +166,18 @@ void CQBlastReportWalk::ReadCounts(const char* label, int& count, int& alignLeng
 void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
-    if (!Take("Query:", nullptr, " ", " ")) return;
+    if (!Take(m_ids.queryRow, kNone, " ", " ")) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(m_strValue);
       ReserveRows(element, Remaining());
     }
     if (!AppendQueryResidues(element.m_Query, m_pCursor)) return;
-    if (Take(nullptr, nullptr, " ", "\r\n")) element.m_Query.m_nEnd = atoi(m_strValue);
-    if (!Take("Sbjct:", nullptr, " ", " ")) return;
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Query.m_nEnd = atoi(m_strValue);
+    if (!Take(m_ids.subjectRow, kNone, " ", " ")) return;
     if (row == 0) element.m_Subject.m_nStart = atoi(m_strValue);
-    if (Take(nullptr, nullptr, " ", " \r\n")) element.m_Subject.m_strSeq += m_strValue;
-    if (Take(nullptr, nullptr, " ", "\r\n")) element.m_Subject.m_nEnd = atoi(m_strValue);
-    if (!m_markers.Follows(m_pCursor, "Query: ", {"Score = ", "\n>"})) return;
+    if (Take(kNone, kNone, " ", " \r\n")) element.m_Subject.m_strSeq += m_strValue;
+    if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = atoi(m_strValue);
+    if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition})) return;
   }
 }
 
@@ -159,7 +191,7 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
 // its line really has, so a huge number cannot make an unbounded run of
 // blanks.
 bool CQBlastReportWalk::AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart) {
-  if (!Take(nullptr, nullptr, " ", " \r\n")) return false;
+  if (!Take(kNone, kNone, " ", " \r\n")) return false;
   if (m_strValue[0] >= '0' && m_strValue[0] <= '9') {
     const std::size_t lineWidth = std::strcspn(rowStart, "\r\n");
     const auto number = static_cast<std::size_t>(std::max(atoi(m_strValue), 0));
