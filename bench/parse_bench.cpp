@@ -4,8 +4,11 @@
 //
 // Figures: build with -DCMAKE_BUILD_TYPE=Release and run, for example,
 //   build-release/bench/parse_bench --benchmark_counters_tabular=true
-// Peak memory is most meaningful with one size per process:
-//   build-release/bench/parse_bench --benchmark_filter='Parse.*/64'
+// Peak memory is most meaningful with one size per process, and times are
+// steadier with repetitions:
+//   for n in 1 8 64; do build-release/bench/parse_bench \
+//     --benchmark_filter="BM_(ParseBlastp|MemchrLineEnds)/$n\$" \
+//     --benchmark_repetitions=3 --benchmark_report_aggregates_only=true; done
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
