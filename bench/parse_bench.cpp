@@ -6,9 +6,10 @@
 //   build-release/bench/parse_bench --benchmark_counters_tabular=true
 // Peak memory is most meaningful with one size per process, and times are
 // steadier with repetitions:
-//   for n in 1 8 64; do build-release/bench/parse_bench \
-//     --benchmark_filter="BM_(ParseBlastp|MemchrLineEnds)/$n\$" \
+//   for n in 1 8 64; do build-release/bench/parse_bench
+//     --benchmark_filter="BM_(ParseBlastp|MemchrLineEnds)/$n\$"
 //     --benchmark_repetitions=3 --benchmark_report_aggregates_only=true; done
+// (one command line per size).
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
