@@ -1,0 +1,579 @@
+// Values read from real NCBI reports, pinned by hand: every expectation below
+// was worked out from the report text itself with the readers' rules (where a
+// value is taken from, which conversion applies, what an unbounded search
+// finds), not copied from a parse.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/BlastSearchEntry.h"
+#include "parse/ReportLayout.h"
+#include "support/Corpus.h"
+#include "support/ReportParse.h"
+
+namespace {
+
+// One aligned row: first and last numbers, and the joined upper-case text's
+// beginning and end (a full row is given as its head; the length check of the
+// element then makes it exact). `inner` must occur somewhere in the row, to
+// catch rows joined in the wrong order or with something between the pieces.
+struct RowX {
+  int start;
+  int end;
+  const char* head;
+  const char* tail;
+  const char* inner = "";
+};
+
+struct ElementX {
+  double bits;
+  int score;
+  double expect;
+  int identities;
+  int positives;
+  int gaps;
+  int alignLength;
+  int frame;
+  int queryMinus;
+  int subjectMinus;
+  RowX query;
+  RowX subject;
+  int columns;  // length of the query row text, kept in both rows
+};
+
+// A hit at `index`; a null text is not checked. `elements` pins some of its
+// elements by position.
+struct HitX {
+  size_t index;
+  const char* name;
+  const char* id;
+  const char* description;
+  int length;
+  size_t elementCount;
+  std::vector<std::pair<size_t, ElementX>> elements;
+};
+
+struct ReportX {
+  const char* file;  // folder/name inside the corpus
+  ReportReader reader;
+  int queryLength;
+  size_t hitCount;
+  std::vector<HitX> hits;
+  // The progress counter afterwards when it is not the usual one less than
+  // the hit count (0 without hits); it starts at -1.
+  std::optional<int> progress = std::nullopt;
+};
+
+std::ostream& operator<<(std::ostream& out, const ReportX& report) {
+  return out << report.file << " (" << ReaderName(report.reader) << ")";
+}
+
+const CBlastSearchHit* HitAt(const CBlastSearchEntry& entry, size_t index) {
+  auto it = entry.m_Hits.m_HitList.begin();
+  for (size_t i = 0; i < index && it != entry.m_Hits.m_HitList.end(); ++i) ++it;
+  return it == entry.m_Hits.m_HitList.end() ? nullptr : it->get();
+}
+
+const CBlastSearchHitElement* ElementAt(const CBlastSearchHit& hit, size_t index) {
+  auto it = hit.m_ElementList.begin();
+  for (size_t i = 0; i < index && it != hit.m_ElementList.end(); ++i) ++it;
+  return it == hit.m_ElementList.end() ? nullptr : it->get();
+}
+
+void ExpectRow(const CBlastSearchSeqComponent& row, const RowX& want, int columns,
+               const char* label) {
+  SCOPED_TRACE(label);
+  EXPECT_EQ(row.m_nStart, want.start);
+  EXPECT_EQ(row.m_nEnd, want.end);
+  EXPECT_EQ(row.m_nLength, columns);
+  EXPECT_TRUE(row.m_strSeq.starts_with(want.head)) << row.m_strSeq;
+  EXPECT_TRUE(row.m_strSeq.ends_with(want.tail)) << row.m_strSeq;
+  EXPECT_NE(row.m_strSeq.find(want.inner), std::string::npos) << row.m_strSeq;
+  for (char c : row.m_strSeq) {
+    ASSERT_FALSE(std::islower(static_cast<unsigned char>(c)))
+        << "row not upper-cased: " << row.m_strSeq;
+  }
+}
+
+void ExpectElement(const CBlastSearchHitElement& element, const ElementX& want) {
+  EXPECT_DOUBLE_EQ(element.m_dBitScore, want.bits);
+  EXPECT_EQ(element.m_nScore, want.score);
+  EXPECT_DOUBLE_EQ(element.m_dExpect, want.expect);
+  EXPECT_EQ(element.m_nIdentities, want.identities);
+  EXPECT_EQ(element.m_nPositives, want.positives);
+  EXPECT_EQ(element.m_nGaps, want.gaps);
+  EXPECT_EQ(element.m_nAlignLength, want.alignLength);
+  EXPECT_EQ(element.m_nFrame, want.frame);
+  EXPECT_EQ(element.m_Query.m_bMinusStrand, want.queryMinus);
+  EXPECT_EQ(element.m_Subject.m_bMinusStrand, want.subjectMinus);
+  EXPECT_EQ(element.m_Query.m_strSeq.size(), static_cast<size_t>(want.columns));
+  ExpectRow(element.m_Query, want.query, want.columns, "query row");
+  ExpectRow(element.m_Subject, want.subject, want.columns, "subject row");
+}
+
+// Rows shorter than ten residues are given whole as head and tail alike.
+#define ROW(start, end, text) \
+  RowX { start, end, text, text }
+
+// The tables below keep one hit to a few lines: hit index, name, identifier,
+// description, length, element count; then per element its index, bit score,
+// raw score, expect, identities, positives, gaps, alignment length, frame,
+// the two minus-strand flags, the query and subject rows and the columns.
+// clang-format off
+
+// Legacy plain-text reports, QBlast parser.
+const ReportX kTextBlastn{
+    "text/text_2010L_blastn_001.txt", ReportReader::QBlast, 285, 4,
+    {
+        // "Expect = e-146": the standard conversion of a number without
+        // digits before its exponent gives 0.
+        {0, "gi|1348916|gb|G26684|G26684", "1348916", "human STS STS_D11570.", 285, 1,
+         {{0, {517, 261, 0.0, 285, 0, 0, 285, 0, 0, 0,
+               {1, 285, "GATCCCTACC", "NTGTTATTTC", "CATTCACACCCAACACAGG"},
+               {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
+        {1, "gi|720683|gb|G03725|G03725", "720683", "human STS WI-344.", 246, 1,
+         {{0, {32.2, 16, 1.6, 16, 0, 0, 16, 0, 0, 1, ROW(260, 275, "CTCAATAAATGCTAGT"),
+               ROW(178, 163, "CTCAATAAATGCTAGT"), 16}}}},
+        {2, "gi|4516686|dbj|AU026763.1|AU026763", "4516686", "Rattus norvegicus, OTSUKA clone,",
+         307, 1,
+         {{0, {32.2, 16, 1.6, 16, 0, 0, 16, 0, 0, 0, ROW(221, 236, "GGAAAGTTCTTGTAGC"),
+               ROW(32, 47, "GGAAAGTTCTTGTAGC"), 16}}}},
+        {3, "gi|6120827|gb|G55508.1|G55508", "6120827", "SHGC-100856 Human Homo sapiens STS",
+         711, 1,
+         {{0, {32.2, 16, 1.6, 18, 0, 0, 19, 0, 0, 0, ROW(210, 228, "GAAATNAAAATGGAAAGTT"),
+               ROW(588, 606, "GAAATAAAAATGGAAAGTT"), 19}}}},
+    }};
+
+const ReportX kTextBlastp{
+    "text/text_2010L_blastp_001.txt", ReportReader::QBlast, 141, 3,
+    {
+        {0, "gi|120291|sp|P21297|FLBT_CAUCR", "120291", "FLBT PROTEIN", 141, 1,
+         {{0, {284, 718, 7e-77, 141, 141, 0, 141, 0, 0, 0,
+               {1, 141, "MPLKLSLKPG", "SGVSAGGDAG", "IYFPVMMMYLDEV"},
+               {1, 141, "MPLKLSLKPG", "SGVSAGGDAG"}, 141}}}},
+        {1, "gi|3024946|sp|Q58368|Y958_METJA", "3024946", "HYPOTHETICAL PROTEIN MJ0958", 426, 1,
+         {{0, {29.3, 64, 3.4, 15, 23, 0, 47, 0, 0, 0,
+               ROW(28, 74, "VLVLQNKASVLREKDIMQPDQVTTPARHIYFPVMMMYLDEVGAEKFY"),
+               ROW(169, 215, "ILVLINNTNITELKKFEDDDYYTTFQHYIYQPIFIFTTYDSKAKKFY"), 47}}}},
+        // Gaps inside and at the edge of a row piece survive the join.
+        {2, "gi|3024745|sp|O26320|THSA_METTH", "3024745", "PROBABLE THERMOSOME SUBUNIT A", 542, 1,
+         {{0, {29.0, 63, 4.5, 31, 46, 9, 107, 0, 0, 0,
+               {34, 140, "KASVLREKDI", "SSGVSAGGDA", "NPVVLQDC"},
+               {339, 436, "EAGVIYEKKIF--DEV", "QLAVSAFADA", "VVAS--TLED-----REVV"}, 107}}}},
+    }};
+
+const ReportX kTextBlastx{
+    "text/text_2010L_blastx_001.txt", ReportReader::QBlast, 556, 4,
+    {
+        {0, "gi|1731448|sp|P54103|ZRF1_MOUSE", "1731448", "ZUOTIN RELATED FACTOR-1", 514, 1,
+         {{0, {86.6, 211, 3e-17, 41, 44, 0, 47, 1, 0, 0,
+               ROW(1, 141, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAK"),
+               ROW(458, 504, "DLQLLIKAVNLFPAGRNSRWDVIANYMNIHSSSGVKRTAKDVISEVR"), 47}}}},
+        {1, "gi|465911|sp|P34454|YMA9_CAEEL", "465911", "HYPOTHETICAL 31.6 KD PROTEIN F54F2.9",
+         275, 1,
+         {{0, {41.8, 96, 0.001, 30, 54, 0, 122, 1, 0, 0,
+               {34, 399, "FPAGTNSRWE", "AVAVPGRXKE", "PGRXKE"},
+               {159, 254, "YPAGTPNRWE", "SEEIGSKTKK", "KSED---------------DWSQ"}, 122}}}},
+        // Two segment pairs of one hit, in report order.
+        {2, "gi|2494160|sp|Q61712|MTJ1_MOUSE", "2494160", "DNAJ PROTEIN HOMOLOG MTJ1", 552, 2,
+         {{0, {36.7, 83, 0.033, 17, 19, 0, 36, 1, 0, 0,
+               ROW(292, 399, "TTEXQKLXEQALNTYPVNTXERWXXIAVAVPGRXKE"),
+               ROW(496, 531, "TQSQQKLLELALQQYPKGASDRWDKIAKCVPSKSKE"), 36}},
+          {1, {31.3, 69, 1.5, 18, 26, 0, 50, 1, 0, 0,
+               ROW(1, 150, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAKSLQ"),
+               ROW(332, 373, "DLSQLTRSMVKFPGGTPGRWDKIAHELG--------RSVTDVTTKAKELK"), 50}}}},
+        {3, "gi|1730688|sp|P53745|YN8X_YEAST", "1730688", "HYPOTHETICAL 68.1 KD PROTEIN IN", 580,
+         1,
+         {{0, {29.0, 63, 7.4, 27, 41, 0, 99, 1, 0, 0, {52, 348, "SRWEVIANYM", "QALNTYPVNT"},
+               {75, 149, "NRWKSFISY-", "QSHNFWPVHT", "SLLHSI----------ETKL"}, 99}}}},
+    }};
+
+// The query name holds "(GLCDH-II)" before the length: the length is taken
+// from the first parenthesis after "Query=", whose digits-and-minus remainder
+// is "-", so it reads 0.
+const ReportX kTextTblastn{
+    "text/text_2010L_tblastn_001.txt", ReportReader::QBlast, 0, 7,
+    {
+        // Row texts hold 75 columns although the identities line counts 72:
+        // the lengths come from the row texts.
+        {0, "gi|3820341|emb|AJ229891|KLAJ9891", "3820341", "Kluyveromyces lactis DNA fragment",
+         230, 1,
+         {{0, {46.9, 109, 1e-05, 25, 44, 3, 72, 1, 0, 0,
+               {108, 179, "NWNQVIDTNL", "ETLALEYAPK", "FVEN---DIKG"},
+               {1, 225, "SWRQVIDTNI", "QSVALEYAER", "TKHAVIGIT"}, 75}}}},
+        {1, "gi|1375419|gb|G27169|G27169", "1375419", "human STS SHGC-31983.", 594, 1,
+         {{0, {43.4, 100, 1e-04, 21, 34, 0, 73, -1, 0, 0, {177, 249, "APKGIRVNNI", "TGITLFADGG"},
+               {312, 94, "APXRXRVNAV", "TGSTLPVEGG"}, 73}}}},
+        {4, "gi|177714|gb|L09988|HUM4STS889", "177714", "Human Chromosome 4 (clone p4-1095)", 412,
+         1, {}},
+        {5, "gi|5714409|gb|AF106665.1|AF106665", "5714409", "Mus musculus chromosome 6 clone", 299,
+         1,
+         {{0, {29.3, 64, 2.2, 17, 32, 2, 55, -2, 0, 0,
+               {142, 196, "NMSSVHEMIP", "GPGAIDTPIN", "TETL--ALEY"},
+               {172, 2, "SLSPTQYLIM", "GPFSLRTLLN"}, 57}}}},
+    }};
+
+// Frame pairs: only the first frame is read. Stop codons stay in the rows.
+const ReportX kTextTblastx{
+    "text/text_2010L_tblastx_001.txt", ReportReader::QBlast, 615, 19,
+    {
+        {0, "gi|1348853|gb|G26621|G26621", "1348853", "human STS STS_D12006.", 615, 7,
+         {{0, {367, 796, 0.0, 192, 192, 0, 200, 2, 0, 0, {2, 601, "IRMPLHS*DS", "XVXXXWXXXF"},
+               {2, 601, "IRMPLHS*DSSFCPL*QEKWECMQSSQKKQKRPK", "XVXXXWXXXF"}, 200}},
+          // "Expect(2) = 9e-91": the count in parentheses is passed over.
+          {2, {180, 387, 9e-91, 74, 74, 0, 74, 3, 0, 0, {3, 224, "SECPSTHETL", "KPALFFM*PV"},
+               {3, 224, "SECPSTHETL", "KPALFFM*PV"}, 74}},
+          {4, {398, 864, 0.0, 205, 205, 0, 205, -1, 0, 0, {615, 1, "PKXXXKXXXX", "ESHEWRGILI"},
+               {615, 1, "PKXXXKXXXX", "ESHEWRGILI"}, 205}},
+          {6, {316, 684, 7e-87, 146, 146, 0, 146, -2, 0, 0, {440, 3, "EXKKAXXXSI", "SLMSGGAF*"},
+               {440, 3, "EXKKAXXXSI", "SLMSGGAF*"}, 146}}}},
+        {1, "gi|1348016|gb|G25784|G25784", "1348016", "human STS EST47998.", 617, 8,
+         {{5, {302, 653, 1e-82, 128, 132, 0, 157, -3, 0, 0, {472, 2, "PXICHR*PKL", "RVS*VEGHSD"},
+               {472, 2, "PGVCXR*PKP", "RVS*VEGXSD"}, 157}}}},
+        // The last hit; "Frame = -1 / +2" reads -1.
+        {18, "gi|6121804|gb|G56635.1|G56635", "6121804", "SHGC-102032 Human Homo sapiens STS",
+         541, 1,
+         {{0, {27.2, 53, 7.7, 9, 13, 0, 20, -1, 0, 0, ROW(174, 115, "VKGFCISAFSPSQGQFRGCG"),
+               ROW(125, 184, "VDGFCVTSFSPKKDTHPGSG"), 20}}}},
+    }};
+
+// No summary header ("Sequences producing significant alignments:"): only the
+// query is set up, although the report holds nine alignments, and the hit
+// loop, which stores the progress, is never reached.
+const ReportX kTextNoSummary{
+    "text/text_2010L_blastn_003.txt", ReportReader::QBlast, 331, 0, {}, -1};
+
+// A summary of ten hits but no hit blocks (descriptions only): no hits. Read
+// literally, the walk would make a hit without a definition line, whose
+// "description" is the rest of the summary header; a report without hit
+// blocks has no hit to make.
+const ReportX kTextDescriptionsOnly{
+    "text/text_2010L_blastn_002.txt", ReportReader::QBlast, 434, 0, {}};
+
+// Three reports of three queries in one file: the first query's length, and
+// the hits of all three in one entry.
+const ReportX kTextThreeQueries{
+    "text/text_2221L_blastp_001.txt", ReportReader::QBlast, 472, 3,
+    {
+        {0, "pdb|1JLX|A", "", "Chain A, Agglutinin In Complex With T-Disaccharide", 303, 1,
+         {{0, {640, 1652, 0.0, 303, 303, 0, 303, 0, 0, 0, {170, 472, "AGLPVIMCLK", "LEIIELGQNN"},
+               {1, 303, "AGLPVIMCLK", "LEIIELGQNN"}, 303}}}},
+        {1, "sp|Q9WTV7.1|RNF12_MOUSE", "",
+         "RecName: Full=E3 ubiquitin-protein ligase RNF12; AltName: Full=RING", 600, 2,
+         {{0, {684, 1765, 0.0, 353, 353, 0, 414, 0, 0, 0,
+               {1, 414, "MENSDSNDKG", "GFGELSYFMY", "SSSQRQMXXXXXXXXXXXXXXXXXXXTEAVTEV"},
+               {1, 414, "MENSDSNDKG", "GFGELSYFMY", "SSSQRQMENSASESASARPSRAERNSTEAVTEV"}, 414}},
+          {1, {258, 658, 2e-66, 115, 115, 0, 115, 0, 0, 0, {486, 600, "KDGRHRAPVT", "LSSGNRESVV"},
+               {486, 600, "KDGRHRAPVT", "LSSGNRESVV"}, 115}}}},
+        {2, "emb|CAA85685.1|", "", "rubisco large subunit [Rosmarinus officinalis]", 473, 1,
+         {{0, {947, 2449, 0.0, 458, 458, 0, 473, 0, 0, 0, {1, 473, "MSPQTETKAS", "EIKFEFPAMD"},
+               {1, 473, "MSPQTETKAS", "EIKFEFPAMD"}, 473}}}},
+    }};
+
+// QBlast result pages through the QBlast parser. It does not interpret HTML:
+// the definition line starts "><a name = ...", so the name is the first word
+// "<a", which holds no "gi|" (empty identifier), and the rest of the line,
+// tags included, is the description.
+const ReportX kQBlastPage{
+    "html-qblast/bt070.html", ReportReader::QBlast, 87, 1,
+    {
+        {0, "<a", "",
+         "name = 22748611></a><a "
+         "href=\"http://www.ncbi.nlm.nih.gov/LocusLink/"
+         "LocRpt.cgi?db=protein%20&na=0&gnl=ref%7CNP_689464.1%7C&gi=22748611&RID=1038588547-"
+         "028642-15893&segs=16-64&seal=504D6EF60FDA6D00B5DF1946356E5FE4\">ref|NP_689464.1|</a> "
+         "defensin, beta 106; defensin, beta 6 [Homo sapiens]",
+         65, 1,
+         {{0, {110, 274, 2e-25, 49, 49, 0, 49, 0, 0, 0,
+               ROW(21, 69, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"),
+               ROW(17, 65, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"), 49}}}},
+    }};
+
+const ReportX kQBlastProteinPage{
+    "html-qblast/bt066.html", ReportReader::QBlast, 197, 12,
+    {
+        {0, "<a", "",
+         "name = 216351></a><a "
+         "href=\"http://www.ncbi.nlm.nih.gov:80/entrez/"
+         "query.fcgi?cmd=Retrieve&db=Protein&list_uids=00216351&dopt=GenPept\" "
+         ">dbj|BAA02945.1|</a> (D13793) ORF [Bacillus subtilis]",
+         199, 1,
+         {{0, {397, 1021, 0.0, 197, 197, 0, 197, 0, 0, 0, {1, 197, "MIIWINGAFG", "MVKLNHIRIK"},
+               {3, 199, "MIIWINGAFG", "MVKLNHIRIK"}, 197}}}},
+        {4, "<a", "", nullptr, 213, 1,
+         {{0, {144, 363, 1e-33, 78, 112, 18, 197, 0, 0, 0, {17, 196, "AFELHRRLNP", "LMVKLNHIRI"},
+               {17, 212, "AHEIRRRLPG", "AGVGIRHIRV"}, 197}}}},
+        // "Length = 86" but 87 alignment columns: the hit's length is raised.
+        {10, "<a", "", nullptr, 87, 1,
+         {{0, {83.2, 204, 4e-15, 38, 54, 1, 87, 0, 0, 0, {1, 87, "MIIWINGAFG", "IVPMTIVHPE"},
+               {1, 86, "MIIWINGPFG", "IIPMTLVHPD", "PMP-ASGD"}, 87}}}},
+    }};
+
+// Lower-case nucleotide rows come out upper-cased; strands per row.
+const ReportX kQBlastNucleotidePage{
+    "html-qblast/bt064.html", ReportReader::QBlast, 1111, 15,
+    {
+        {0, "<a", "",
+         "name = 10121840></a><a "
+         "href=\"http://www.ncbi.nlm.nih.gov:80/entrez/"
+         "query.fcgi?cmd=Retrieve&db=Nucleotide&list_uids=10121840&dopt=GenBank\">gb|AF283004.1|"
+         "AF283004</a> Arabidopsis thaliana cold acclimation protein WCOR413-like protein",
+         783, 1,
+         {{0, {46.1, 23, 0.042, 68, 0, 0, 83, 0, 0, 0,
+               {249, 331, "TACTTGTTGA", "TCAGTCTTCC", "CACTTTTAGTCCCTTACATATT"},
+               {237, 319, "TACTTGTTGG", "TCAGTCTTCC", "TCACTTCTCATTCCTTACATCTT"}, 83}}}},
+        {3, "<a", "", nullptr, 206420, 1,
+         {{0, {44.1, 22, 0.17, 31, 0, 0, 34, 0, 0, 1, {253, 286, "TGTTGATATT", "GGAGAACCAA"},
+               {52308, 52275, "TGTTGATATT", "GGAAAACCAA"}, 34}}}},
+    }};
+
+// The query's name holds "(aka elephant fish)" before the length: no digits
+// in "aka", length 0. The HTTP header lines end with carriage returns.
+const ReportX kQBlastLongPage{
+    "html-qblast/bt100.html", ReportReader::QBlast, 0, 100,
+    {
+        {0, "<a", "", nullptr, 144217, 1,
+         {{0, {48.1, 24, 0.030, 24, 0, 0, 24, 0, 0, 1, ROW(103, 126, "TTCTGACAGATGAAGCAATGTGTG"),
+               ROW(69425, 69402, "TTCTGACAGATGAAGCAATGTGTG"), 24}}}},
+    }};
+
+// Classic web pages through the classic reader: identifier from the anchor,
+// name from the link text, description up to the line end, no frames.
+const ReportX kClassicProtein{
+    "html-classic/bt019.html", ReportReader::Classic, 141, 2,
+    {
+        {0, "sp|P21297|FLBT_CAUCR", "120291", "FLBT PROTEIN", 141, 1,
+         {{0, {256, 646, 2e-68, 127, 127, 0, 127, 0, 0, 0, {1, 127, "MPLKLSLKPG", "KLIEYEDERL"},
+               {1, 127, "MPLKLSLKPG", "KLIEYEDERL", "SRKLIEYEDERL"}, 127}}}},
+        {1, "sp|Q58368|Y958_METJA", "3024946", "HYPOTHETICAL PROTEIN MJ0958 PRECURSOR", 426, 1,
+         {{0, {29.3, 64, 3.4, 15, 23, 0, 47, 0, 0, 0,
+               ROW(28, 74, "VLVLQNKASVLREKDIMQPDQVTTPARHIYFPVMMMYLDEVGAEKFY"),
+               ROW(169, 215, "ILVLINNTNITELKKFEDDDYYTTFQHYIYQPIFIFTTYDSKAKKFY"), 47}}}},
+    }};
+
+const ReportX kClassicNoHits{"html-classic/bt020.html", ReportReader::Classic, 624, 0, {}};
+
+// "(CYTOSINE-SPECIFIC ..." precedes "(428 letters)": no digits, length 0.
+const ReportX kClassicParenthesisedName{"html-classic/bt031.html", ReportReader::Classic, 0, 0,
+                                        {}};
+
+const ReportX kClassicNucleotide{
+    "html-classic/bt024.html", ReportReader::Classic, 285, 4,
+    {
+        {0, "gb|G26684|G26684", "1348916",
+         "human STS STS_D11570. >gi|1375195|gb|G26945|G26945 human STS", 285, 1,
+         {{0, {517, 261, 0.0, 285, 0, 0, 285, 0, 0, 0, {1, 285, "GATCCCTACC", "NTGTTATTTC"},
+               {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
+        {1, "dbj|AU026763.1|AU026763", "4516686",
+         "Rattus norvegicus, OTSUKA clone, OT33.16/752f07, microsatellite", 307, 1,
+         {{0, {32.2, 16, 1.7, 16, 0, 0, 16, 0, 0, 0, ROW(221, 236, "GGAAAGTTCTTGTAGC"),
+               ROW(32, 47, "GGAAAGTTCTTGTAGC"), 16}}}},
+        {2, "gb|G55508.1|G55508", "6120827",
+         "SHGC-100856 Human Homo sapiens STS genomic, sequence tagged site", 711, 1,
+         {{0, {32.2, 16, 1.7, 18, 0, 0, 19, 0, 0, 0, ROW(210, 228, "GAAATNAAAATGGAAAGTT"),
+               ROW(588, 606, "GAAATAAAAATGGAAAGTT"), 19}}}},
+        {3, "gb|G03725|G03725", "720683", "human STS WI-344.", 246, 1,
+         {{0, {32.2, 16, 1.7, 16, 0, 0, 16, 0, 0, 1, ROW(260, 275, "CTCAATAAATGCTAGT"),
+               ROW(178, 163, "CTCAATAAATGCTAGT"), 16}}}},
+    }};
+
+// A translated search: the classic layout reads no frame (it stays 0).
+const ReportX kClassicTranslated{
+    "html-classic/bt028.html", ReportReader::Classic, 556, 4,
+    {
+        {0, "sp|P54103|ZRF1_MOUSE", "1731448", "ZUOTIN RELATED FACTOR-1", 514, 1,
+         {{0, {86.6, 211, 3e-17, 41, 44, 0, 47, 0, 0, 0,
+               ROW(1, 141, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAK"),
+               ROW(458, 504, "DLQLLIKAVNLFPAGRNSRWDVIANYMNIHSSSGVKRTAKDVISEVR"), 47}}}},
+        {1, "sp|P34454|YMA9_CAEEL", "465911",
+         "HYPOTHETICAL 31.6 KD PROTEIN F54F2.9 IN CHROMOSOME III", 275, 1,
+         {{0, {41.8, 96, 0.001, 30, 54, 0, 122, 0, 0, 0, {34, 399, "FPAGTNSRWE", "AVAVPGRXKE"},
+               {159, 254, "YPAGTPNRWE", "SEEIGSKTKK", "KSED---------------DWSQ"}, 122}}}},
+        {2, "sp|Q61712|MTJ1_MOUSE", "2494160", "DNAJ PROTEIN HOMOLOG MTJ1", 552, 2,
+         {{1, {31.3, 69, 1.5, 18, 26, 0, 50, 0, 0, 0,
+               ROW(1, 150, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAKSLQ"),
+               ROW(332, 373, "DLSQLTRSMVKFPGGTPGRWDKIAHELG--------RSVTDVTTKAKELK"), 50}}}},
+        {3, "sp|P53745|YN8X_YEAST", "1730688",
+         "HYPOTHETICAL 68.1 KD PROTEIN IN BIO3-FRE4 INTERGENIC REGION", 580, 1, {}},
+    }};
+
+// A query-anchored multiple alignment: fifteen anchors, no "Length = ", no
+// scores, no "Query: " rows. Every anchor makes a hit with one element that
+// keeps every default.
+const ElementX kEmptyElement{0, 0, 0.0, 0, 0, 0, 0, 0, 0, 0, {0, 0, "", ""}, {0, 0, "", ""}, 0};
+const ReportX kClassicMultipleAlignment{
+    "html-classic/bt023.html", ReportReader::Classic, 250, 15,
+    {
+        {0, "P15394", "132349", nullptr, 0, 1, {{0, kEmptyElement}}},
+        {1, "P39713", "731294", nullptr, 0, 1, {{0, kEmptyElement}}},
+        {2, "Q05152", "5921693", nullptr, 0, 1, {{0, kEmptyElement}}},
+        {3, "P08392", "124141", nullptr, 0, 1, {}},
+        {4, "P33438", "462182", nullptr, 0, 1, {}},
+        {5, "P55268", "1708851", nullptr, 0, 1, {}},
+        {6, "Q59567", "6226905", nullptr, 0, 1, {}},
+        {7, "P46466", "1172635", nullptr, 0, 1, {}},
+        {8, "P06422", "137670", nullptr, 0, 1, {}},
+        {9, "P02256", "121952", nullptr, 0, 1, {}},
+        {10, "Q24704", "2495137", nullptr, 0, 1, {}},
+        {11, "Q01989", "547963", nullptr, 0, 1, {}},
+        {12, "P19922", "123932", nullptr, 0, 1, {}},
+        {13, "P51592", "3915729", nullptr, 0, 1, {}},
+        {14, "Q61085", "6093970", nullptr, 0, 1, {{0, kEmptyElement}}},
+    }};
+
+// A QBlast page through the classic reader, the reader its layout calls for:
+// the anchors give identifiers, the link texts names; the extra anchors of
+// the page (other database entries of the same hit, anchors on the score
+// line) make no hits of their own.
+const ReportX kClassicOnQBlastPage{
+    "html-qblast/bt070.html", ReportReader::Classic, 87, 1,
+    {
+        {0, "ref|NP_689464.1|", "22748611", "defensin, beta 106; defensin, beta 6 [Homo sapiens]",
+         65, 1,
+         {{0, {110, 274, 2e-25, 49, 49, 0, 49, 0, 0, 0,
+               ROW(21, 69, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"),
+               ROW(17, 65, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"), 49}}}},
+    }};
+
+// clang-format on
+
+class CorpusValues : public ::testing::TestWithParam<ReportX> {};
+
+TEST_P(CorpusValues, MatchHandWorkedValues) {
+  SKIP_WITHOUT_CORPUS();
+  const ReportX& want = GetParam();
+  const std::string text = ReadWholeFile(CorpusDir() / want.file);
+
+  CBlastSearchEntry entry;
+  int progress = -1;
+  ASSERT_EQ(ParseReport(want.reader, text, entry, &progress, nullptr), 1);
+
+  // The query is set up from the default object type 1.
+  EXPECT_EQ(entry.m_Mol.m_nLength, want.queryLength);
+  EXPECT_EQ(entry.m_Mol.m_nType, 1);
+  EXPECT_EQ(entry.m_Mol.m_nType2, 0);
+  EXPECT_EQ(entry.m_Mol.m_nWord1, 1);
+  EXPECT_EQ(entry.m_Mol.m_nWord2, 0);
+
+  ASSERT_EQ(entry.m_Hits.m_HitList.size(), want.hitCount);
+  // Progress is stored before each hit and not after the last one.
+  EXPECT_EQ(progress,
+            want.progress.value_or(want.hitCount == 0 ? 0 : static_cast<int>(want.hitCount) - 1));
+
+  for (const HitX& hitWant : want.hits) {
+    SCOPED_TRACE("hit " + std::to_string(hitWant.index));
+    const CBlastSearchHit* hit = HitAt(entry, hitWant.index);
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(hit->m_strName, hitWant.name);
+    EXPECT_EQ(hit->m_strID, hitWant.id);
+    if (hitWant.description != nullptr) {
+      EXPECT_EQ(hit->m_strDescription, hitWant.description);
+    }
+    EXPECT_EQ(hit->m_nLength, hitWant.length);
+    EXPECT_EQ(hit->m_nMolType, 1);
+    ASSERT_EQ(hit->m_ElementList.size(), hitWant.elementCount);
+    for (const auto& [elementIndex, elementWant] : hitWant.elements) {
+      SCOPED_TRACE("element " + std::to_string(elementIndex));
+      const CBlastSearchHitElement* element = ElementAt(*hit, elementIndex);
+      ASSERT_NE(element, nullptr);
+      ExpectElement(*element, elementWant);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, CorpusValues,
+                         ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn,
+                                           kTextTblastx, kTextNoSummary, kTextDescriptionsOnly,
+                                           kTextThreeQueries, kQBlastPage, kQBlastProteinPage,
+                                           kQBlastNucleotidePage, kQBlastLongPage, kClassicProtein,
+                                           kClassicNoHits, kClassicParenthesisedName,
+                                           kClassicNucleotide, kClassicTranslated,
+                                           kClassicMultipleAlignment, kClassicOnQBlastPage),
+                         [](const ::testing::TestParamInfo<ReportX>& tested) {
+                           return TestName(tested.param.reader, tested.param.file);
+                         });
+
+// Object types reach the query (type 2 also sets the second type word) and
+// every hit, through both readers.
+TEST(CorpusObjectTypes, ProteinTypesReachQueryAndHits) {
+  SKIP_WITHOUT_CORPUS();
+  for (const auto& [file, reader] :
+       {std::pair{"text/text_2010L_blastp_001.txt", ReportReader::QBlast},
+        std::pair{"html-classic/bt019.html", ReportReader::Classic}}) {
+    SCOPED_TRACE(file);
+    CBlastSearchEntry entry;
+    ASSERT_EQ(ParseReport(reader, ReadWholeFile(CorpusDir() / file), entry, nullptr, nullptr, 2, 2),
+              1);
+    EXPECT_EQ(entry.m_Mol.m_nType, 2);
+    EXPECT_EQ(entry.m_Mol.m_nType2, 2);
+    EXPECT_EQ(entry.m_Mol.m_nWord1, 1);
+    EXPECT_EQ(entry.m_Mol.m_nWord2, 0);
+    ASSERT_FALSE(entry.m_Hits.m_HitList.empty());
+    for (const auto& hit : entry.m_Hits.m_HitList) EXPECT_EQ(hit->m_nMolType, 2);
+  }
+}
+
+// A second parse into the same entry appends: the hits of both, in order.
+TEST(CorpusAppend, SecondParseAppendsAfterTheFirst) {
+  SKIP_WITHOUT_CORPUS();
+  const std::string text = ReadWholeFile(CorpusDir() / "text/text_2010L_blastp_001.txt");
+  CBlastSearchEntry entry;
+  ASSERT_EQ(ParseReport(ReportReader::QBlast, text, entry), 1);
+  ASSERT_EQ(ParseReport(ReportReader::QBlast, text, entry), 1);
+  ASSERT_EQ(entry.m_Hits.m_HitList.size(), 6u);
+  EXPECT_EQ(HitText(*HitAt(entry, 0)), HitText(*HitAt(entry, 3)));
+  EXPECT_EQ(HitText(*HitAt(entry, 2)), HitText(*HitAt(entry, 5)));
+}
+
+// The layout each corpus file really has, decided by looking at it: the
+// legacy and BLAST+ plain-text reports have '>' definition lines (QBlast
+// reader); classic web pages open hits with "<a name" anchors (classic
+// reader), and so do the QBlast service's HTML pages, whose definition lines
+// are "><a name = ...>" followed by a link: their anchors and links carry the
+// identifier and name, so the classic reader is the one that reads them
+// right. Pages without hits go by their query line ("<b>Query=</b>" is the
+// classic page's markup).
+ReportLayout ExpectedLayout(const std::string& folder) {
+  if (folder == "html-classic" || folder == "html-qblast") return ReportLayout::Classic;
+  return ReportLayout::QBlast;  // text, blastplus-text
+}
+
+const char* LayoutName(ReportLayout layout) {
+  switch (layout) {
+    case ReportLayout::QBlast:
+      return "QBlast";
+    case ReportLayout::Classic:
+      return "Classic";
+    case ReportLayout::Unknown:
+      break;
+  }
+  return "Unknown";
+}
+
+TEST(CorpusLayout, EveryFileIsRecognisedAsItsLayout) {
+  SKIP_WITHOUT_CORPUS();
+  size_t files = 0;
+  for (const std::string folder : {"text", "html-classic", "html-qblast", "blastplus-text"}) {
+    for (const auto& path : CorpusFiles(folder)) {
+      ++files;
+      EXPECT_STREQ(LayoutName(RecogniseReportLayout(ReadWholeFile(path))),
+                   LayoutName(ExpectedLayout(folder)))
+          << folder << "/" << path.filename().string();
+    }
+  }
+  EXPECT_EQ(files, 53u + 17u + 5u + 21u);
+}
+
+// Pages that hold no report at all.
+TEST(CorpusLayout, TextWithoutReportIsUnknown) {
+  for (const char* page : {"", "<html><body>Status=WAITING</body></html>",
+                           "QBlastInfoBegin\n\tRID = 1234-5678\nQBlastInfoEnd\n"}) {
+    EXPECT_EQ(RecogniseReportLayout(page), ReportLayout::Unknown) << page;
+  }
+}
+
+}  // namespace
