@@ -5,8 +5,12 @@
 #include "host/KaXDataWrapper.h"
 #include "platform/Object.h"
 
-// The host's molecule record. The extension uses the members below directly;
-// the record's archive form is the host's own.
+class CKaArchive;
+class UX_RTTI_LINK;
+
+// The host's molecule record. The extension uses the members below directly.
+// Its archive form is the host's own (link "~UxMol~"): every member below in
+// declaration order, the extra data as one string of its bytes.
 class CUxMol : public CObject {
   DECLARE_DYNCREATE(CUxMol)
 
@@ -15,6 +19,13 @@ class CUxMol : public CObject {
   CUxMol(const CUxMol&) = default;
   CUxMol& operator=(const CUxMol&) = default;
   ~CUxMol() override = default;
+
+  // Transfers the record in the archive's direction; archive failures pass
+  // out unchanged (CKaArchiveException, CFileException).
+  void Serialize(CKaArchive& ar);
+  // The function given to the link: calls obj->Serialize(ar).
+  static void _ux_serialize(CUxMol* obj, CKaArchive& ar);
+  static UX_RTTI_LINK _UX_RTTI_LINK;
 
   std::string m_strName;      // molecule name
   int m_nType = 1;            // object type; 2 means protein

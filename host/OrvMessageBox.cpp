@@ -1,0 +1,7 @@
+#include "host/OrvMessageBox.h"
+
+#include "platform/UserInteraction.h"
+
+int OrvMessageBox(const char* text, unsigned style, unsigned /*helpId*/) {
+  return UserInteraction().ShowMessage(text != nullptr ? text : "", style);
+}
