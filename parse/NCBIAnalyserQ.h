@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "parse/NCBIAnalyserBase.h"
+
+// Analyser of the pages of NCBI's QBlast service: the request identifier and
+// the status travel in the QBlast information block, errors are kept for
+// GetError, and the final page is parsed by the report parser below.
+class CNCBIAnalyserQ : public CNCBIAnalyserBase {
+ public:
+  // An analyser without a result: only AnalyseSubmitID, CheckReady and
+  // GetError may be used.
+  CNCBIAnalyserQ();
+  // An analyser that fills `pEntry` (not owned).
+  explicit CNCBIAnalyserQ(CBlastSearchEntry* pEntry);
+
+  // Takes the word after "RID = " (and any further blanks) up to the next
+  // blank or line end, searched only after the first "QBlastInfoBegin", into
+  // `strID`. Returns 1 found, 0 not found (`strID` stays empty).
+  int AnalyseSubmitID(CMemFile* pResponse, std::string& strID) override;
+
+  // As the base describes; an error or warning of the service is kept in the
+  // error text (GetError) and nothing is shown.
+  int CheckReady(CFile* pResponse) override;
+
+ protected:
+  // Parses the report in m_pBuffer (the classic BLAST text layout, whatever
+  // HTML surrounds it) and appends its hits to the entry. Returns 0 when the
+  // page has no "Sequences producing significant alignments:" header (only
+  // the query molecule is set up then), else 1, also after a stop request.
+  // Time is linear in the text's length. Allocation failures arrive as
+  // exceptions; hits appended before stay in the entry.
+  int AnalyseBuffer() override;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string_view>
+
+// The layout of a saved BLAST report, which decides the reader that imports
+// it: QBlast for plain-text report bodies (definition lines that begin with
+// '>' and the identifier; read by CNCBIAnalyserQ), Classic for HTML bodies
+// whose hits open with "<a name" anchors (read by CReadSampleData), Unknown
+// for text that holds no report.
+enum class ReportLayout { Unknown, QBlast, Classic };
+
+// Recognises the layout of `page` (any bytes; need not be terminated):
+// - the report body starts at the first query line ("Query=", or the HTML
+//   form "<b>Query=</b>" in any letter case), or else at the summary header
+//   "Sequences producing significant alignments"; without either the page is
+//   Unknown;
+// - the first hit opening in the body decides: a line that begins with an
+//   "<a name" anchor (after an optional '>' and blanks, any letter case) is
+//   Classic, a line that begins with '>' and anything else than a tag is
+//   QBlast;
+// - a body without hits is Classic when the query line is HTML markup
+//   ("<b>Query=</b>", any letter case), else QBlast.
+// Time is linear in the page's length; nothing is allocated.
+ReportLayout RecogniseReportLayout(std::string_view page);
