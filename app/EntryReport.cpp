@@ -77,7 +77,9 @@ void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out
       << ", Gaps = " << element.m_nGaps << '/' << element.m_nAlignLength << '\n';
   if (element.m_nFrame != 0) {
     out << "    Frame = " << (element.m_nFrame > 0 ? "+" : "") << element.m_nFrame << '\n';
-  } else {
+  }
+  // The tree keeps no strand for protein rows; a minus flag says there was one.
+  if (element.m_Query.m_bMinusStrand || element.m_Subject.m_bMinusStrand) {
     out << "    Strand = " << StrandWord(element.m_Query.m_bMinusStrand) << " / "
         << StrandWord(element.m_Subject.m_bMinusStrand) << '\n';
   }

@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <csignal>
 #include <cstring>
 #include <ostream>
@@ -67,30 +70,57 @@ ReportLayout ChooseLayout(const std::string& reader, ReportLayout recognised) {
   return recognised;
 }
 
-// Runs `read` on another thread while this one shows the progress counter
-// once the parse takes more than a moment; Ctrl-C sets the stop flag.
+// Shows the progress counter on standard error, from its own thread, once a
+// parse takes more than a moment; clears the line when destroyed.
+class CProgressLine {
+ public:
+  CProgressLine(int& progress, std::ostream& err) : m_progress(progress), m_err(err) {
+    m_thread = std::thread([this] { Show(); });
+  }
+  ~CProgressLine() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_bDone = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+    if (m_bShown) m_err << "\r\033[K" << std::flush;
+  }
+  CProgressLine(const CProgressLine&) = delete;
+  CProgressLine& operator=(const CProgressLine&) = delete;
+
+ private:
+  void Show() {
+    std::unique_lock lock(m_mutex);
+    if (m_wake.wait_for(lock, std::chrono::milliseconds(500), [this] { return m_bDone; })) return;
+    do {
+      int hits = std::atomic_ref<int>(m_progress).load(std::memory_order_relaxed);
+      m_err << "\rreading: " << hits << " hits" << std::flush;
+      m_bShown = true;
+    } while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_bDone; }));
+  }
+
+  int& m_progress;
+  std::ostream& m_err;
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_bDone = false;
+  bool m_bShown = false;
+  std::thread m_thread;
+};
+
+// Runs `read` with Ctrl-C setting the stop flag, and a progress line when asked.
 template <class Read>
 int ReadWithProgress(Read read, int& progress, bool show, std::ostream& err) {
-  g_nStop = 0;
+  std::atomic_ref<int>(g_nStop).store(0);
   auto previous = std::signal(SIGINT, OnInterrupt);
   int result = 0;
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
+  {
+    std::optional<CProgressLine> line;
+    if (show) line.emplace(progress, err);
     result = read();
-    done.store(true);
-  });
-  auto started = std::chrono::steady_clock::now();
-  bool shown = false;
-  while (!done.load()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (show && std::chrono::steady_clock::now() - started > std::chrono::milliseconds(500)) {
-      err << "\rreading: " << std::atomic_ref<int>(progress).load() << " hits" << std::flush;
-      shown = true;
-    }
   }
-  worker.join();
   std::signal(SIGINT, previous);
-  if (shown) err << "\r\033[K" << std::flush;
   if (std::atomic_ref<int>(g_nStop).load() != 0) {
     err << "blastsearch: stopped; showing what was read so far\n";
   }

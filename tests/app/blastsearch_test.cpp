@@ -14,13 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct CommandRun {
   int status;
   std::string out;
   std::string err;
 };
 
-Run Blastsearch(std::vector<std::string> args) {
+CommandRun Blastsearch(std::vector<std::string> args) {
   std::ostringstream out, err;
   int status = RunBlastSearch(args, out, err);
   return {status, out.str(), err.str()};
@@ -46,10 +46,10 @@ class TempDir {
 };
 
 TEST(BlastsearchCommandLine, HelpVersionAndUsageErrors) {
-  Run help = Blastsearch({"--help"});
+  CommandRun help = Blastsearch({"--help"});
   EXPECT_EQ(help.status, kExitOk);
   EXPECT_NE(help.out.find("parse"), std::string::npos);
-  Run parseHelp = Blastsearch({"parse", "--help"});
+  CommandRun parseHelp = Blastsearch({"parse", "--help"});
   EXPECT_EQ(parseHelp.status, kExitOk);
   EXPECT_NE(parseHelp.out.find("--reader"), std::string::npos);
   EXPECT_EQ(Blastsearch({"--version"}).status, kExitOk);
@@ -61,16 +61,16 @@ TEST(BlastsearchCommandLine, HelpVersionAndUsageErrors) {
 
 TEST(BlastsearchParse, FilesThatCannotBeReadGiveOneLineNamingTheFile) {
   TempDir dir;
-  Run missing = Blastsearch({"parse", dir.Path("missing.txt").string()});
+  CommandRun missing = Blastsearch({"parse", dir.Path("missing.txt").string()});
   EXPECT_EQ(missing.status, kExitUsage);
   EXPECT_NE(missing.err.find("missing.txt"), std::string::npos);
   EXPECT_EQ(Lines(missing.err), 1);
 
-  Run directory = Blastsearch({"parse", dir.Path("").string()});
+  CommandRun directory = Blastsearch({"parse", dir.Path("").string()});
   EXPECT_EQ(directory.status, kExitUsage);
 
   fs::path junk = dir.File("junk.txt", "nothing of interest here\n");
-  Run unrecognised = Blastsearch({"parse", junk.string()});
+  CommandRun unrecognised = Blastsearch({"parse", junk.string()});
   EXPECT_EQ(unrecognised.status, kExitFailed);
   EXPECT_NE(unrecognised.err.find("junk.txt"), std::string::npos);
   EXPECT_EQ(Lines(unrecognised.err), 1);
@@ -100,11 +100,11 @@ TEST(BlastsearchParse, EveryCorpusReportRoundTripsThroughTransferFiles) {
     for (const fs::path& report : CorpusFiles(folder)) {
       SCOPED_TRACE(report.string());
       fs::path saved = dir.Path("saved.bqt");
-      Run first = Blastsearch({"parse", report.string(), "--json", "--save", saved.string()});
+      CommandRun first = Blastsearch({"parse", report.string(), "--json", "--save", saved.string()});
       if (first.status == kExitFailed) continue;  // nothing recognisable in it
       ASSERT_EQ(first.status, kExitOk) << first.err;
       ++parsed;
-      Run again = Blastsearch(
+      CommandRun again = Blastsearch(
           {"parse", saved.string(), "--json", "--save", dir.Path("again.bqt").string()});
       ASSERT_EQ(again.status, kExitOk) << again.err;
       EXPECT_EQ(again.out, first.out);
@@ -117,13 +117,13 @@ TEST(BlastsearchParse, EveryCorpusReportRoundTripsThroughTransferFiles) {
 TEST(BlastsearchParse, SummaryAndReadableReport) {
   SKIP_WITHOUT_CORPUS();
   fs::path report = CorpusDir() / "text" / "text_2010L_blastp_003.txt";
-  Run summary = Blastsearch({"parse", report.string(), "--summary"});
+  CommandRun summary = Blastsearch({"parse", report.string(), "--summary"});
   ASSERT_EQ(summary.status, kExitOk) << summary.err;
   EXPECT_EQ(summary.out.rfind("hits=", 0), 0u);
   EXPECT_NE(summary.out.find(" elements="), std::string::npos);
   EXPECT_EQ(Lines(summary.out), 1);
 
-  Run readable = Blastsearch({"parse", report.string()});
+  CommandRun readable = Blastsearch({"parse", report.string()});
   ASSERT_EQ(readable.status, kExitOk) << readable.err;
   EXPECT_NE(readable.out.find("Query: "), std::string::npos);
   EXPECT_NE(readable.out.find("Sbjct  "), std::string::npos);
@@ -140,7 +140,7 @@ TEST(BlastsearchParse, DamagedTransferFilesFailWithOneLineAndNoCrash) {
   std::string bytes = ReadWholeFile(saved);
   for (std::size_t cut : {bytes.size() / 2, bytes.size() - 1, std::size_t{40}}) {
     fs::path damaged = dir.File("cut.bqt", bytes.substr(0, cut));
-    Run run = Blastsearch({"parse", damaged.string(), "--json"});
+    CommandRun run = Blastsearch({"parse", damaged.string(), "--json"});
     EXPECT_EQ(run.status, kExitFailed) << "cut at " << cut;
     EXPECT_NE(run.err.find("cut.bqt"), std::string::npos);
     EXPECT_EQ(Lines(run.err), 1) << run.err;
