@@ -1,0 +1,120 @@
+#include "app/EntryReport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include "model/BlastSearchEntry.h"
+#include "model/HitLink.h"
+
+namespace {
+
+constexpr std::size_t kRowWidth = 60;
+
+std::string Number(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// The element with the highest bit score, or null for a hit without elements.
+const CBlastSearchHitElement* BestElement(const CBlastSearchHit& hit) {
+  const CBlastSearchHitElement* best = nullptr;
+  for (const auto& element : hit.m_ElementList) {
+    if (element && (best == nullptr || element->m_dBitScore > best->m_dBitScore)) {
+      best = element.get();
+    }
+  }
+  return best;
+}
+
+std::string Clip(const std::string& text, std::size_t width) {
+  return text.size() <= width ? text : text.substr(0, width - 3) + "...";
+}
+
+void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
+  char line[512];
+  std::snprintf(line, sizeof line, "%4s  %-12s %-28s %9s %8s %9s  %s\n", "#", "Identifier", "Name",
+                "Length", "Bits", "Expect", "Description");
+  out << line;
+  int index = 0;
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (!hit) continue;
+    const CBlastSearchHitElement* best = BestElement(*hit);
+    std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9d %8s %9s  %s\n", ++index,
+                  Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(),
+                  hit->m_nLength, best ? Number("%.1f", best->m_dBitScore).c_str() : "-",
+                  best ? Number("%.2g", best->m_dExpect).c_str() : "-",
+                  Clip(hit->m_strDescription, 60).c_str());
+    out << line;
+  }
+}
+
+const char* StrandWord(int minus) { return minus ? "Minus" : "Plus"; }
+
+void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
+  const std::string& query = element.m_Query.m_strSeq;
+  const std::string& subject = element.m_Subject.m_strSeq;
+  const std::string consensus = GetConsensusSeq(&element);
+  std::size_t columns = std::max(query.size(), subject.size());
+  for (std::size_t at = 0; at < columns; at += kRowWidth) {
+    auto piece = [&](const std::string& row) {
+      return at < row.size() ? row.substr(at, kRowWidth) : std::string();
+    };
+    out << "    Query  " << piece(query) << '\n'
+        << "           " << piece(consensus) << '\n'
+        << "    Sbjct  " << piece(subject) << "\n\n";
+  }
+}
+
+void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out) {
+  out << "  Segment " << number << ": Score = " << Number("%.1f", element.m_dBitScore)
+      << " bits (" << element.m_nScore << "), Expect = " << Number("%g", element.m_dExpect)
+      << '\n'
+      << "    Identities = " << element.m_nIdentities << '/' << element.m_nAlignLength
+      << ", Positives = " << element.m_nPositives << '/' << element.m_nAlignLength
+      << ", Gaps = " << element.m_nGaps << '/' << element.m_nAlignLength << '\n';
+  if (element.m_nFrame != 0) {
+    out << "    Frame = " << (element.m_nFrame > 0 ? "+" : "") << element.m_nFrame << '\n';
+  }
+  // The tree keeps no strand for protein rows; a minus flag says there was one.
+  if (element.m_Query.m_bMinusStrand || element.m_Subject.m_bMinusStrand) {
+    out << "    Strand = " << StrandWord(element.m_Query.m_bMinusStrand) << " / "
+        << StrandWord(element.m_Subject.m_bMinusStrand) << '\n';
+  }
+  out << "    Query " << element.m_Query.m_nStart << '-' << element.m_Query.m_nEnd << ", Sbjct "
+      << element.m_Subject.m_nStart << '-' << element.m_Subject.m_nEnd << '\n';
+  WriteRows(element, out);
+}
+
+}  // namespace
+
+void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out) {
+  const CUxMol& query = entry.m_Mol;
+  out << "Query: " << (query.m_strName.empty() ? "(unnamed)" : query.m_strName) << "  ("
+      << query.m_nLength << (query.m_nType == 2 ? " residues" : " letters") << ")\n";
+  out << entry.GetHitsCount() << (entry.GetHitsCount() == 1 ? " hit" : " hits") << "\n\n";
+  if (entry.IsEmpty()) return;
+  WriteHitTable(entry, out);
+  out << '\n';
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (!hit) continue;
+    out << '>' << hit->m_strName << ' ' << hit->m_strDescription << '\n'
+        << "  Length = " << hit->m_nLength << "   Link: " << GetHitLink(&entry, hit.get())
+        << "\n\n";
+    int number = 0;
+    for (const auto& element : hit->m_ElementList) {
+      if (element) WriteElement(*element, ++number, out);
+    }
+  }
+}
+
+void WriteEntrySummary(const CBlastSearchEntry& entry, std::ostream& out) {
+  std::size_t elements = 0;
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (hit) elements += hit->m_ElementList.size();
+  }
+  out << "hits=" << entry.m_Hits.m_HitList.size() << " elements=" << elements
+      << " query_length=" << entry.m_Mol.m_nLength << '\n';
+}

@@ -1,0 +1,48 @@
+#include "app/ReportName.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr std::size_t kMaxName = 256;
+
+// Position just past the first "Query=" that opens a query line (at a line
+// start, possibly behind HTML tags), or npos.
+std::size_t FindQueryLine(std::string_view report) {
+  for (std::size_t at = report.find("Query="); at != std::string_view::npos;
+       at = report.find("Query=", at + 1)) {
+    std::size_t line = report.rfind('\n', at);
+    line = line == std::string_view::npos ? 0 : line + 1;
+    std::string_view before = report.substr(line, at - line);
+    bool onlyTags = true;
+    bool inTag = false;
+    for (char c : before) {
+      if (c == '<') inTag = true;
+      else if (c == '>') inTag = false;
+      else if (!inTag && c != ' ') onlyTags = false;
+    }
+    if (onlyTags) return at + 6;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string QueryNameOfReport(std::string_view report) {
+  std::size_t at = FindQueryLine(report);
+  if (at == std::string_view::npos) return {};
+  std::string name;
+  bool inTag = false;
+  for (; at < report.size() && report[at] != '\n' && report[at] != '\r'; ++at) {
+    char c = report[at];
+    if (c == '<') inTag = true;
+    if (!inTag && name.size() < kMaxName) {
+      bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
+      if (!blank) name += c;
+      else if (!name.empty() && name.back() != ' ') name += ' ';
+    }
+    if (c == '>') inTag = false;
+  }
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}

@@ -1,0 +1,93 @@
+#include "fuzz/FuzzTargets.h"
+
+#include <string>
+
+#include "model/BlastSearchEntry.h"
+#include "model/TransferFile.h"
+#include "parse/NCBIAnalyser.h"
+#include "parse/NCBIAnalyserQ.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+#include "platform/UserInteraction.h"
+
+namespace {
+
+// Answers every question with IDCANCEL and forgets every message, so that a
+// long fuzzing run neither prints nor grows.
+class CSilentUserInteraction : public CUserInteraction {
+ public:
+  CSilentUserInteraction() : m_pPrevious(SetUserInteraction(this)) {}
+  ~CSilentUserInteraction() override { SetUserInteraction(m_pPrevious); }
+  CSilentUserInteraction(const CSilentUserInteraction&) = delete;
+  CSilentUserInteraction& operator=(const CSilentUserInteraction&) = delete;
+
+  int ShowMessage(const std::string&, unsigned) override { return IDOK; }
+  int ChooseFile(const FileDialogRequest&, std::string&) override { return IDCANCEL; }
+  int PromptText(const std::string&, std::string&) override { return IDCANCEL; }
+
+ private:
+  CUserInteraction* m_pPrevious;
+};
+
+std::string Bytes(const std::uint8_t* data, std::size_t size) {
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+std::string Store(CBlastSearchEntry& entry) {
+  CMemFile file;
+  StoreTransferFile(entry, file);
+  return file.Data();
+}
+
+}  // namespace
+
+void FuzzQBlastPage(const std::uint8_t* data, std::size_t size) {
+  CSilentUserInteraction silent;
+  std::string page = Bytes(data, size);
+  CNCBIAnalyserQ analyser;
+  std::string rid;
+  CMemFile submit(page);
+  analyser.AnalyseSubmitID(&submit, rid);
+  CMemFile status(page);
+  analyser.CheckReady(&status);
+
+  CBlastSearchEntry entry;
+  CNCBIAnalyserQ reader(&entry);
+  int progress = 0;
+  int stop = 0;
+  reader.Init(&progress, &stop);
+  CMemFile report(std::move(page));
+  reader.ReadRequest(&report);
+}
+
+void FuzzClassicPage(const std::uint8_t* data, std::size_t size) {
+  CSilentUserInteraction silent;
+  std::string page = Bytes(data, size);
+  CNCBIAnalyser analyser;
+  std::string rid;
+  CMemFile submit(page);
+  analyser.AnalyseSubmitID(&submit, rid);
+  CMemFile status(page);
+  analyser.CheckReady(&status);
+
+  CBlastSearchEntry entry;
+  CNCBIAnalyser reader(&entry);
+  CMemFile report(std::move(page));
+  reader.ReadRequest(&report);
+}
+
+void FuzzTransferFile(const std::uint8_t* data, std::size_t size) {
+  CBlastSearchEntry entry;
+  try {
+    CMemFile file(Bytes(data, size));
+    LoadTransferFile(file, entry);
+  } catch (const CException&) {
+    return;  // rejected cleanly
+  }
+  // What loaded must store, and what was stored must load back to itself.
+  std::string stored = Store(entry);
+  CBlastSearchEntry again;
+  CMemFile reread(stored);
+  LoadTransferFile(reread, again);
+  if (Store(again) != stored) __builtin_trap();
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for the given number of
+# seconds (default 60): fuzz/run.sh [SECONDS] [TARGET...]
+# Seeds: the real reports beside the project and transfer files made from them.
+# Inputs that crash, hang or leak are copied to tests/fuzz/crashers/<target>/,
+# where the test program test_fuzz replays them in every test run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}; shift || true
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive)
+corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
+bash tools/install-deps.sh
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARCH_SANITIZE=ON \
+  -DBLASTSEARCH_TESTS=OFF -DBLASTSEARCH_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j "$(nproc)"
+
+work=fuzz/work
+mkdir -p "$work/seeds/reports" "$work/seeds/archives"
+find "$corpus" -type f ! -name README.md -exec cp -n {} "$work/seeds/reports/" \; 2>/dev/null || true
+for report in "$work"/seeds/reports/*; do
+  out="$work/seeds/archives/$(basename "$report").bqt"
+  [ -f "$out" ] || ./build-fuzz/app/blastsearch parse "$report" --summary --save "$out" \
+    >/dev/null 2>&1 || rm -f "$out"
+done
+
+for target in "${targets[@]}"; do
+  seeds="$work/seeds/reports"; [ "$target" = archive ] && seeds="$work/seeds/archives"
+  mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
+  echo "== $target: $seconds s"
+  set +e
+  ./build-fuzz/fuzz/${target}_fuzz "$work/$target" "$seeds" -max_total_time="$seconds" \
+    -timeout=10 -rss_limit_mb=4096 -max_len=262144 -print_final_stats=1 \
+    -artifact_prefix="$work/artifacts/$target/" 2>&1 | tee "$work/$target.log" | \
+    grep -E '^(#[0-9]+ +(DONE|INITED)|stat::|==[0-9]+==ERROR|SUMMARY)' || true
+  set -e
+  cp -n "$work/artifacts/$target"/* "tests/fuzz/crashers/$target/" 2>/dev/null || true
+done
