@@ -129,10 +129,9 @@ void ExpectElement(const CBlastSearchHitElement& element, const ElementX& want) 
 const ReportX kTextBlastn{
     "text/text_2010L_blastn_001.txt", ReportReader::QBlast, 285, 4,
     {
-        // "Expect = e-146": the standard conversion of a number without
-        // digits before its exponent gives 0.
+        // "Expect = e-146": NCBI leaves out the 1 of a bare power of ten.
         {0, "gi|1348916|gb|G26684|G26684", "1348916", "human STS STS_D11570.", 285, 1,
-         {{0, {517, 261, 0.0, 285, 0, 0, 285, 0, 0, 0,
+         {{0, {517, 261, 1e-146, 285, 0, 0, 285, 0, 0, 0,
                {1, 285, "GATCCCTACC", "NTGTTATTTC", "CATTCACACCCAACACAGG"},
                {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
         {1, "gi|720683|gb|G03725|G03725", "720683", "human STS WI-344.", 246, 1,
@@ -222,12 +221,12 @@ const ReportX kTextTblastx{
     "text/text_2010L_tblastx_001.txt", ReportReader::QBlast, 615, 19,
     {
         {0, "gi|1348853|gb|G26621|G26621", "1348853", "human STS STS_D12006.", 615, 7,
-         {{0, {367, 796, 0.0, 192, 192, 0, 200, 2, 0, 0, {2, 601, "IRMPLHS*DS", "XVXXXWXXXF"},
+         {{0, {367, 796, 1e-102, 192, 192, 0, 200, 2, 0, 0, {2, 601, "IRMPLHS*DS", "XVXXXWXXXF"},
                {2, 601, "IRMPLHS*DSSFCPL*QEKWECMQSSQKKQKRPK", "XVXXXWXXXF"}, 200}},
           // "Expect(2) = 9e-91": the count in parentheses is passed over.
           {2, {180, 387, 9e-91, 74, 74, 0, 74, 3, 0, 0, {3, 224, "SECPSTHETL", "KPALFFM*PV"},
                {3, 224, "SECPSTHETL", "KPALFFM*PV"}, 74}},
-          {4, {398, 864, 0.0, 205, 205, 0, 205, -1, 0, 0, {615, 1, "PKXXXKXXXX", "ESHEWRGILI"},
+          {4, {398, 864, 1e-111, 205, 205, 0, 205, -1, 0, 0, {615, 1, "PKXXXKXXXX", "ESHEWRGILI"},
                {615, 1, "PKXXXKXXXX", "ESHEWRGILI"}, 205}},
           {6, {316, 684, 7e-87, 146, 146, 0, 146, -2, 0, 0, {440, 3, "EXKKAXXXSI", "SLMSGGAF*"},
                {440, 3, "EXKKAXXXSI", "SLMSGGAF*"}, 146}}}},
@@ -302,7 +301,7 @@ const ReportX kQBlastProteinPage{
          "query.fcgi?cmd=Retrieve&db=Protein&list_uids=00216351&dopt=GenPept\" "
          ">dbj|BAA02945.1|</a> (D13793) ORF [Bacillus subtilis]",
          199, 1,
-         {{0, {397, 1021, 0.0, 197, 197, 0, 197, 0, 0, 0, {1, 197, "MIIWINGAFG", "MVKLNHIRIK"},
+         {{0, {397, 1021, 1e-110, 197, 197, 0, 197, 0, 0, 0, {1, 197, "MIIWINGAFG", "MVKLNHIRIK"},
                {3, 199, "MIIWINGAFG", "MVKLNHIRIK"}, 197}}}},
         {4, "<a", "", nullptr, 213, 1,
          {{0, {144, 363, 1e-33, 78, 112, 18, 197, 0, 0, 0, {17, 196, "AFELHRRLNP", "LMVKLNHIRI"},
@@ -366,7 +365,7 @@ const ReportX kClassicNucleotide{
     {
         {0, "gb|G26684|G26684", "1348916",
          "human STS STS_D11570. >gi|1375195|gb|G26945|G26945 human STS", 285, 1,
-         {{0, {517, 261, 0.0, 285, 0, 0, 285, 0, 0, 0, {1, 285, "GATCCCTACC", "NTGTTATTTC"},
+         {{0, {517, 261, 1e-146, 285, 0, 0, 285, 0, 0, 0, {1, 285, "GATCCCTACC", "NTGTTATTTC"},
                {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
         {1, "dbj|AU026763.1|AU026763", "4516686",
          "Rattus norvegicus, OTSUKA clone, OT33.16/752f07, microsatellite", 307, 1,
