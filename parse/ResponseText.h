@@ -6,10 +6,15 @@
 
 class CFile;
 
+// Releases a response buffer made by ReadResponseText.
+struct CResponseTextFree {
+  void operator()(char* text) const;
+};
+
 // A response of NCBI's service read whole into memory: the bytes from the
 // file's position on, zero-terminated right after the bytes really read.
 struct CResponseText {
-  std::unique_ptr<char[]> pText;
+  std::unique_ptr<char[], CResponseTextFree> pText;
   std::uint64_t nLength = 0;  // the file's length
   std::size_t nRead = 0;      // bytes really read
 
