@@ -39,12 +39,13 @@ std::string Store(CBlastSearchEntry& entry) {
   return file.Data();
 }
 
-}  // namespace
-
-void FuzzQBlastPage(const std::uint8_t* data, std::size_t size) {
+// Runs every operation of an analyser of class `Analyser` on the page: the
+// submission identifier, the readiness check and the report reader.
+template <class Analyser>
+void FuzzPage(const std::uint8_t* data, std::size_t size) {
   CSilentUserInteraction silent;
   std::string page = Bytes(data, size);
-  CNCBIAnalyserQ analyser;
+  Analyser analyser;
   std::string rid;
   CMemFile submit(page);
   analyser.AnalyseSubmitID(&submit, rid);
@@ -52,7 +53,7 @@ void FuzzQBlastPage(const std::uint8_t* data, std::size_t size) {
   analyser.CheckReady(&status);
 
   CBlastSearchEntry entry;
-  CNCBIAnalyserQ reader(&entry);
+  Analyser reader(&entry);
   int progress = 0;
   int stop = 0;
   reader.Init(&progress, &stop);
@@ -60,20 +61,14 @@ void FuzzQBlastPage(const std::uint8_t* data, std::size_t size) {
   reader.ReadRequest(&report);
 }
 
-void FuzzClassicPage(const std::uint8_t* data, std::size_t size) {
-  CSilentUserInteraction silent;
-  std::string page = Bytes(data, size);
-  CNCBIAnalyser analyser;
-  std::string rid;
-  CMemFile submit(page);
-  analyser.AnalyseSubmitID(&submit, rid);
-  CMemFile status(page);
-  analyser.CheckReady(&status);
+}  // namespace
 
-  CBlastSearchEntry entry;
-  CNCBIAnalyser reader(&entry);
-  CMemFile report(std::move(page));
-  reader.ReadRequest(&report);
+void FuzzQBlastPage(const std::uint8_t* data, std::size_t size) {
+  FuzzPage<CNCBIAnalyserQ>(data, size);
+}
+
+void FuzzClassicPage(const std::uint8_t* data, std::size_t size) {
+  FuzzPage<CNCBIAnalyser>(data, size);
 }
 
 void FuzzTransferFile(const std::uint8_t* data, std::size_t size) {

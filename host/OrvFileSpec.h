@@ -47,7 +47,7 @@ class COrvFileSpec {
       : m_strPath(std::move(path)), m_nFileType(fileType) {}
   ~COrvFileSpec() = default;
 
-  // Non-zero when the specification names a file.
+  // Non-zero when a file is named.
   int IsSpecSet() const { return m_strPath.empty() ? 0 : 1; }
   // The file's whole path, and the file type given at construction.
   const std::string& GetPath() const { return m_strPath; }
