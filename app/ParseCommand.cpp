@@ -20,6 +20,7 @@
 #include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportLayout.h"
 #include "platform/File.h"
+#include "platform/MappedFile.h"
 #include "platform/UserInteraction.h"
 
 namespace {
@@ -56,13 +57,6 @@ class CCountingUserInteraction : public CUserInteraction {
   CUserInteraction* m_pNext;
   int m_nMessages = 0;
 };
-
-std::string ReadAll(CFile& file) {
-  std::string text(file.GetLength(), '\0');
-  text.resize(file.Read(text.data(), text.size()));
-  file.Seek(0, CFile::begin);
-  return text;
-}
 
 ReportLayout ChooseLayout(const std::string& reader, ReportLayout recognised) {
   if (reader == "qblast") return ReportLayout::QBlast;
@@ -152,14 +146,34 @@ int Fail(std::ostream& err, const std::string& file, const std::string& what, in
   return status;
 }
 
+// What the first look at a file says: a transfer file, or the layout and
+// query name of a report. Throws CFileException when it cannot be read.
+struct CFileKind {
+  bool bTransferFile = false;
+  ReportLayout layout = ReportLayout::Unknown;
+  std::string strQueryName;
+};
+
+CFileKind LookAt(const std::string& path) {
+  CMappedFile mapped;
+  mapped.Open(path);
+  CFileKind kind;
+  kind.bTransferFile = IsTransferFileData(mapped.View());
+  if (!kind.bTransferFile) {
+    kind.layout = RecogniseReportLayout(mapped.View());
+    kind.strQueryName = QueryNameOfReport(mapped.View());
+  }
+  return kind;
+}
+
 int Load(const ParseOptions& options, CBlastSearchEntry& entry, std::ostream& err) {
   CFile file;
   if (!file.Open(options.strFile, CFile::modeRead)) {
     return Fail(err, options.strFile, std::string("cannot open: ") + std::strerror(errno),
                 kExitUsage);
   }
-  std::string text = ReadAll(file);
-  if (IsTransferFileData(text)) {
+  const CFileKind kind = LookAt(options.strFile);
+  if (kind.bTransferFile) {
     try {
       LoadTransferFile(file, entry);
     } catch (const CException& e) {
@@ -168,17 +182,14 @@ int Load(const ParseOptions& options, CBlastSearchEntry& entry, std::ostream& er
     }
     return kExitOk;
   }
-  ReportLayout recognised = RecogniseReportLayout(text);
-  if (recognised == ReportLayout::Unknown) {
+  if (kind.layout == ReportLayout::Unknown) {
     return Fail(err, options.strFile, "no BLAST report that blastsearch recognises", kExitFailed);
   }
-  std::string queryName = QueryNameOfReport(text);
-  text = std::string();  // the reader takes its own copy of the file
-  ReportLayout layout = ChooseLayout(options.strReader, recognised);
+  const ReportLayout layout = ChooseLayout(options.strReader, kind.layout);
   if (ReadReport(file, layout, entry, options.bProgress, err) == 0) {
     return Fail(err, options.strFile, "the report could not be read", kExitFailed);
   }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = queryName;
+  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = kind.strQueryName;
   return kExitOk;
 }
 

@@ -59,6 +59,8 @@ class CFile {
   virtual void Write(const void* buffer, std::size_t count);
 
   const std::string& GetFilePath() const { return m_strPath; }
+  // The system's descriptor of an open disk file; -1 when closed.
+  int GetHandle() const { return m_fd; }
 
   // Fills `status` and returns true when a file exists at `path`.
   static bool GetStatus(const std::string& path, CFileStatus& status);

@@ -4,6 +4,7 @@
 
 #include "host/UxMol.h"
 #include "platform/File.h"
+#include "platform/MappedFile.h"
 #include "platform/Object.h"
 #include "platform/UserInteraction.h"
 
@@ -80,4 +81,23 @@ TEST(ScriptedUserInteraction, RestoresPreviousServiceWhenDestroyed) {
     EXPECT_EQ(&UserInteraction(), &ui);
   }
   EXPECT_EQ(&UserInteraction(), before);
+}
+
+TEST(MappedFile, ViewsWholeFilesEmptyFilesAndNamesMissingOnes) {
+  auto path = std::filesystem::temp_directory_path() / "blastsearch_mapped_test.txt";
+  {
+    CFile out(path.string(), CFile::modeWrite | CFile::modeCreate);
+    out.Write("Query= x\n", 9);
+  }
+  CMappedFile mapped;
+  mapped.Open(path.string());
+  EXPECT_EQ(mapped.View(), "Query= x\n");
+  {
+    CFile out(path.string(), CFile::modeWrite | CFile::modeCreate);
+  }
+  mapped.Open(path.string());
+  EXPECT_TRUE(mapped.View().empty());
+  std::filesystem::remove(path);
+  EXPECT_THROW(mapped.Open(path.string()), CFileException);
+  EXPECT_TRUE(mapped.View().empty());
 }
