@@ -32,29 +32,21 @@ extern "C" void OnInterrupt(int) { std::atomic_ref<int>(g_nStop).store(1); }
 
 // Forwards messages to the service it replaces and counts them: every
 // message a reader shows reports a failure.
-class CCountingUserInteraction : public CUserInteraction {
+class CCountingUserInteraction : public CScopedUserInteraction {
  public:
-  CCountingUserInteraction() : m_pNext(SetUserInteraction(this)) {}
-  ~CCountingUserInteraction() override { SetUserInteraction(m_pNext); }
-  CCountingUserInteraction(const CCountingUserInteraction&) = delete;
-  CCountingUserInteraction& operator=(const CCountingUserInteraction&) = delete;
-
   int ShowMessage(const std::string& text, unsigned style) override {
     ++m_nMessages;
-    return Next().ShowMessage(text, style);
+    return Previous().ShowMessage(text, style);
   }
   int ChooseFile(const FileDialogRequest& request, std::string& path) override {
-    return Next().ChooseFile(request, path);
+    return Previous().ChooseFile(request, path);
   }
   int PromptText(const std::string& prompt, std::string& text) override {
-    return Next().PromptText(prompt, text);
+    return Previous().PromptText(prompt, text);
   }
   int Messages() const { return m_nMessages; }
 
  private:
-  CUserInteraction& Next() { return m_pNext != nullptr ? *m_pNext : UserInteraction(); }
-
-  CUserInteraction* m_pNext;
   int m_nMessages = 0;
 };
 

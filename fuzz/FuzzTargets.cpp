@@ -14,19 +14,11 @@ namespace {
 
 // Answers every question with IDCANCEL and forgets every message, so that a
 // long fuzzing run neither prints nor grows.
-class CSilentUserInteraction : public CUserInteraction {
+class CSilentUserInteraction : public CScopedUserInteraction {
  public:
-  CSilentUserInteraction() : m_pPrevious(SetUserInteraction(this)) {}
-  ~CSilentUserInteraction() override { SetUserInteraction(m_pPrevious); }
-  CSilentUserInteraction(const CSilentUserInteraction&) = delete;
-  CSilentUserInteraction& operator=(const CSilentUserInteraction&) = delete;
-
   int ShowMessage(const std::string&, unsigned) override { return IDOK; }
   int ChooseFile(const FileDialogRequest&, std::string&) override { return IDCANCEL; }
   int PromptText(const std::string&, std::string&) override { return IDCANCEL; }
-
- private:
-  CUserInteraction* m_pPrevious;
 };
 
 std::string Bytes(const std::uint8_t* data, std::size_t size) {

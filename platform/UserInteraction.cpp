@@ -29,9 +29,9 @@ int AfxMessageBox(const std::string& text, unsigned style) {
   return UserInteraction().ShowMessage(text, style);
 }
 
-CScriptedUserInteraction::CScriptedUserInteraction() : m_pPrevious(SetUserInteraction(this)) {}
-
-CScriptedUserInteraction::~CScriptedUserInteraction() { SetUserInteraction(m_pPrevious); }
+CUserInteraction& CScopedUserInteraction::Previous() const {
+  return m_pPrevious != nullptr ? *m_pPrevious : TerminalService();
+}
 
 int CScriptedUserInteraction::ShowMessage(const std::string& text, unsigned style) {
   m_messages.push_back({text, style});

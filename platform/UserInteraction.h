@@ -51,20 +51,32 @@ CUserInteraction* SetUserInteraction(CUserInteraction* service);
 // The platform's plain message box: shows `text` through the service.
 int AfxMessageBox(const std::string& text, unsigned style = MB_OK);
 
+// A service that installs itself for its lifetime and then restores the one
+// it replaced (available to derived classes as Previous()). Not copyable.
+class CScopedUserInteraction : public CUserInteraction {
+ public:
+  CScopedUserInteraction() : m_pPrevious(SetUserInteraction(this)) {}
+  ~CScopedUserInteraction() override { SetUserInteraction(m_pPrevious); }
+  CScopedUserInteraction(const CScopedUserInteraction&) = delete;
+  CScopedUserInteraction& operator=(const CScopedUserInteraction&) = delete;
+
+ protected:
+  // The service in use before this one was installed.
+  CUserInteraction& Previous() const;
+
+ private:
+  CUserInteraction* m_pPrevious;
+};
+
 // Records every message with its style and answers every question from a
 // script queued in advance; an unscripted question is answered IDCANCEL.
 // Installs itself for its lifetime and restores the previous service.
-class CScriptedUserInteraction : public CUserInteraction {
+class CScriptedUserInteraction : public CScopedUserInteraction {
  public:
   struct Message {
     std::string strText;
     unsigned nStyle;
   };
-
-  CScriptedUserInteraction();
-  ~CScriptedUserInteraction() override;
-  CScriptedUserInteraction(const CScriptedUserInteraction&) = delete;
-  CScriptedUserInteraction& operator=(const CScriptedUserInteraction&) = delete;
 
   int ShowMessage(const std::string& text, unsigned style) override;
   int ChooseFile(const FileDialogRequest& request, std::string& path) override;
@@ -81,7 +93,6 @@ class CScriptedUserInteraction : public CUserInteraction {
   const std::vector<FileDialogRequest>& FileRequests() const { return m_fileRequests; }
 
  private:
-  CUserInteraction* m_pPrevious;
   std::vector<Message> m_messages;
   std::vector<FileDialogRequest> m_fileRequests;
   std::deque<int> m_answers;
