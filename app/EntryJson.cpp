@@ -51,10 +51,11 @@ std::string EntryToJson(CBlastSearchEntry& entry) {
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (hit) hits.push_back(HitToJson(entry, *hit));
   }
-  Json doc{{"query", Json{{"name", entry.m_Mol.m_strName},
-                          {"id", entry.m_Mol.m_strID},
-                          {"type", entry.m_Mol.m_nType},
-                          {"length", entry.m_Mol.m_nLength}}},
+  Json doc{{"query",
+            Json{{"name", entry.m_Mol.m_strName},
+                 {"id", entry.m_Mol.m_strID},
+                 {"type", entry.m_Mol.m_nType},
+                 {"length", entry.m_Mol.m_nLength}}},
            {"hits", std::move(hits)}};
   // Report text is 8-bit and need not be UTF-8: replace what is not.
   return doc.dump(-1, ' ', false, Json::error_handler_t::replace);

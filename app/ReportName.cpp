@@ -17,12 +17,9 @@ std::size_t FindQueryLine(std::string_view report) {
     bool onlyTags = true;
     bool inTag = false;
     for (char c : before) {
-      if (c == '<')
-        inTag = true;
-      else if (c == '>')
-        inTag = false;
-      else if (!inTag && c != ' ')
-        onlyTags = false;
+      if (c == '<') inTag = true;
+      else if (c == '>') inTag = false;
+      else if (!inTag && c != ' ') onlyTags = false;
     }
     if (onlyTags) return at + 6;
   }
@@ -41,10 +38,8 @@ std::string QueryNameOfReport(std::string_view report) {
     if (c == '<') inTag = true;
     if (!inTag && name.size() < kMaxName) {
       bool blank = std::isspace(static_cast<unsigned char>(c)) != 0;
-      if (!blank)
-        name += c;
-      else if (!name.empty() && name.back() != ' ')
-        name += ' ';
+      if (!blank) name += c;
+      else if (!name.empty() && name.back() != ' ') name += ' ';
     }
     if (c == '>') inTag = false;
   }
