@@ -41,7 +41,7 @@ void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
     const CBlastSearchHitElement* best = BestElement(*hit);
     std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9d %8s %9s  %s\n", ++index,
                   Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(), hit->m_nLength,
-                  best ? PrintableNumber(best->m_dBitScore).c_str() : "-",
+                  best ? PrintableBitScore(best->m_dBitScore).c_str() : "-",
                   best ? PrintableNumber(best->m_dExpect, 2).c_str() : "-",
                   Clip(hit->m_strDescription, 60).c_str());
     out << line;
@@ -66,7 +66,7 @@ void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
 }
 
 void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out) {
-  out << "  Segment " << number << ": Score = " << PrintableNumber(element.m_dBitScore) << " bits ("
+  out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore) << " bits ("
       << element.m_nScore << "), Expect = " << PrintableNumber(element.m_dExpect) << '\n'
       << "    Identities = " << element.m_nIdentities << '/' << element.m_nAlignLength
       << ", Positives = " << element.m_nPositives << '/' << element.m_nAlignLength

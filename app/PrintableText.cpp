@@ -1,5 +1,6 @@
 #include "app/PrintableText.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -50,5 +51,13 @@ std::string PrintableText(std::string_view text) {
 std::string PrintableNumber(double value, int digits) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+std::string PrintableBitScore(double value) {
+  const double size = std::fabs(value);
+  if (!std::isfinite(value) || size >= 9999.5) return PrintableNumber(value);
+  char text[32];
+  std::snprintf(text, sizeof text, size >= 99.95 ? "%.0f" : "%.1f", value);
   return text;
 }

@@ -12,3 +12,7 @@ std::string PrintableText(std::string_view text);
 // `value` as "%g" writes it with `digits` significant digits: ordinary
 // values as they appear in reports, huge and tiny ones in exponent form.
 std::string PrintableNumber(double value, int digits = 6);
+
+// A bit score as BLAST reports write it: one decimal below 100 ("45.8"), whole
+// numbers up to 9999 ("467"), "%g" beyond and for values that are not finite.
+std::string PrintableBitScore(double value);
