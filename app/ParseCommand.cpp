@@ -258,8 +258,9 @@ void WriteResult(const ParseOptions& options, CBlastSearchEntry& entry, std::ost
 // Says that the result is partial, and what becomes of the save asked for.
 void NotePartial(const ParseOptions& options, const CInputFile& input,
                  const CBlastSearchEntry& entry, std::ostream& err) {
-  err << "blastsearch: " << input.GetName() << ": interrupted; the result is partial ("
-      << entry.m_Hits.m_HitList.size() << " hits read)";
+  const std::size_t hits = entry.m_Hits.m_HitList.size();
+  err << "blastsearch: " << input.GetName() << ": interrupted; the result is partial (" << hits
+      << (hits == 1 ? " hit" : " hits") << " read)";
   if (!options.strSave.empty() && !options.bSavePartial) {
     err << "; not saved to " << options.strSave << " (--save-partial saves it)";
   }
