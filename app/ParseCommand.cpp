@@ -153,8 +153,14 @@ int ReadInput(const ParseOptions& options, CInputFile& input, int* stop, std::os
   const std::uint64_t limit = std::max(input.GetOpenedLength(), options.nMaxInput);
   const std::uint64_t beyond =
       limit < std::numeric_limits<std::uint64_t>::max() ? limit + 1 : limit;
+  const auto tooLarge = [&] {
+    return Fail(err, input.GetName(),
+                "more than " + SizeText(limit) + " of input; --max-input raises the limit",
+                kExitFailed);
+  };
   CInputFile::ReadState state = input.Read(std::min(kLookSize, beyond), stop);
   if (state == CInputFile::readStopped) return kExitOk;
+  if (input.View().size() > limit) return tooLarge();
   if (!IsTransferFileData(input.View()) && options.strReader == "auto" &&
       RecogniseReportLayout(input.View()) == ReportLayout::Unknown) {
     return Fail(
@@ -163,12 +169,7 @@ int ReadInput(const ParseOptions& options, CInputFile& input, int* stop, std::os
         kExitFailed);
   }
   if (state == CInputFile::readFull) state = input.Read(beyond, stop);
-  if (state == CInputFile::readFull) {
-    return Fail(err, input.GetName(),
-                "more than " + SizeText(limit) + " of input; --max-input raises the limit",
-                kExitFailed);
-  }
-  return kExitOk;
+  return state == CInputFile::readFull ? tooLarge() : kExitOk;
 }
 
 // Reads the input into `entry`: a transfer file as it was saved, a report

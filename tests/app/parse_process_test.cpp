@@ -127,6 +127,13 @@ TEST(ParseProcess, ReadsStandardInputAndPipesOnce) {
     EXPECT_EQ(child.Wait(), kExitOk) << name << ": " << child.Err();
     EXPECT_EQ(child.Out(), fromFile.out) << name;
   }
+  // The limit holds for streams; a file on disk is read whole.
+  Child capped(dir, {"parse", "-", "--summary", "--max-input", "1k"});
+  capped.Write(report);
+  EXPECT_EQ(capped.Wait(), kExitFailed);
+  EXPECT_NE(capped.Err().find("standard input: more than 1 KiB of input"), std::string::npos)
+      << capped.Err();
+  EXPECT_EQ(Blastsearch({"parse", file, "--summary", "--max-input", "1k"}).out, fromFile.out);
 }
 
 TEST(ParseProcess, OutputThatCannotBeWrittenEndsWithStatusOneAndAMessage) {
