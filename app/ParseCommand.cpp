@@ -182,13 +182,13 @@ int Load(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catc
   int status = ReadInput(options, input, catcher.StopFlag(), err);
   if (status != kExitOk) return status;
   const std::string_view bytes = input.View();
-  CByteViewFile file(bytes, input.GetName());
   if (IsTransferFileData(bytes)) {
     if (catcher.Interrupted()) {
       return Fail(err, input.GetName(), "interrupted before the transfer file was read whole",
                   kExitInterrupted);
     }
     try {
+      CByteViewFile file(bytes, input.GetName());
       LoadTransferFile(file, entry);
     } catch (const CException& e) {
       return Fail(err, input.GetName(), std::string("damaged transfer file: ") + e.what(),
@@ -202,11 +202,13 @@ int Load(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catc
                                         "interrupted before a report was read", kExitInterrupted)
                                  : Fail(err, input.GetName(), kNoReport, kExitFailed);
   }
+  const std::string queryName = QueryNameOfReport(bytes);
   catcher.Rearm();
-  if (ReadReport(file, layout, entry, catcher.StopFlag(), options.bProgress, err) == 0) {
+  CInputBytesFile report(input);  // the reader's copy replaces the input's bytes
+  if (ReadReport(report, layout, entry, catcher.StopFlag(), options.bProgress, err) == 0) {
     return Fail(err, input.GetName(), "the report could not be read", kExitFailed);
   }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(bytes);
+  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = queryName;
   interrupted = catcher.Interrupted();
   return kExitOk;
 }

@@ -121,4 +121,35 @@ void CInputFile::Release() {
   m_pBytes = nullptr;
   m_nCapacity = 0;
   m_nHeld = 0;
+  m_nReleased = 0;
+}
+
+void CInputFile::ReleaseBefore(std::size_t offset) {
+  const std::size_t pages = std::min(offset, m_nHeld) / kPage * kPage;
+  if (pages <= m_nReleased) return;
+  ::madvise(m_pBytes + m_nReleased, pages - m_nReleased, MADV_DONTNEED);
+  m_nReleased = pages;
+}
+
+CInputBytesFile::CInputBytesFile(CInputFile& input)
+    : CByteViewFile(input.View(), input.GetName()), m_input(input) {}
+
+std::uint64_t CInputBytesFile::Seek(std::int64_t offset, SeekPosition from) {
+  const std::uint64_t position = CByteViewFile::Seek(offset, from);
+  if (position < m_input.m_nReleased) ThrowError("cannot seek back over bytes already read");
+  return position;
+}
+
+std::size_t CInputBytesFile::Read(void* buffer, std::size_t count) {
+  // In steps, so that no more than one step is held twice.
+  constexpr std::size_t kReadStep = std::size_t{4} << 20;
+  std::size_t done = 0;
+  while (done < count) {
+    const std::size_t n =
+        CByteViewFile::Read(static_cast<char*>(buffer) + done, std::min(kReadStep, count - done));
+    if (n == 0) break;
+    done += n;
+    m_input.ReleaseBefore(static_cast<std::size_t>(GetPosition()));
+  }
+  return done;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/File.h"
+
 // One input read once into memory: a file on disk, a pipe, a device or
 // standard input. The bytes are copied in with read(), never mapped, so a
 // file that is cut short or rewritten while it is read yields fewer or other
@@ -47,8 +49,13 @@ class CInputFile {
   bool IsSameFileAs(const std::string& path) const;
 
  private:
+  friend class CInputBytesFile;
+
   void Reserve(std::size_t capacity);
   void Release();
+  // Gives the memory of the whole pages before `offset` back to the system;
+  // those bytes read as zeros afterwards.
+  void ReleaseBefore(std::size_t offset);
 
   int m_fd = -1;
   bool m_bOwnsHandle = false;
@@ -59,5 +66,23 @@ class CInputFile {
   char* m_pBytes = nullptr;  // an anonymous mapping of m_nCapacity bytes, or null
   std::size_t m_nCapacity = 0;
   std::size_t m_nHeld = 0;
+  std::size_t m_nReleased = 0;  // bytes at the start whose memory went back
   bool m_bEnded = false;
+};
+
+// The bytes of a CInputFile as a read-only file for a reader that copies them
+// into a buffer of its own: the memory of what has been read goes back to the
+// system as the reading goes on, so that the bytes are not held twice. Read
+// once, from start to end: a seek back before what was read throws
+// CFileException, and the input's View() no longer holds those bytes. The
+// input must outlive the file and is not read further meanwhile.
+class CInputBytesFile : public CByteViewFile {
+ public:
+  explicit CInputBytesFile(CInputFile& input);
+
+  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
+  std::size_t Read(void* buffer, std::size_t count) override;
+
+ private:
+  CInputFile& m_input;
 };

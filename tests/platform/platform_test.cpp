@@ -173,6 +173,23 @@ TEST(InputFile, EndlessStreamsStopAtTheSizeAskedForOrTheStopFlag) {
   EXPECT_EQ(input.View().size(), 3u << 20);
 }
 
+// The reader's copy takes the place of the input's bytes: read once, in order.
+TEST(InputFile, HandsItsBytesOverOnceToAReaderThatCopiesThem) {
+  ScratchDir dir;
+  std::string text(10 << 20, 'x');
+  for (std::size_t i = 0; i < text.size(); i += 4093) text[i] = static_cast<char>('a' + i % 26);
+  CInputFile input;
+  ASSERT_TRUE(input.Open(dir.File("report.txt", text)));
+  ASSERT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  CInputBytesFile file(input);
+  ASSERT_EQ(file.GetLength(), text.size());
+  std::string copy(text.size(), '\0');
+  EXPECT_EQ(file.Read(copy.data(), 100), 100u);
+  EXPECT_EQ(file.Read(copy.data() + 100, copy.size()), copy.size() - 100);
+  EXPECT_EQ(copy, text);
+  EXPECT_THROW(file.Seek(0, CFile::begin), CFileException);
+}
+
 TEST(InputFile, KnowsTheFileItReadsUnderEveryName) {
   ScratchDir dir;
   const std::string path = dir.File("a.txt", "x");
