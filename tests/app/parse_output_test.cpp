@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <ostream>
-#include <streambuf>
 
 #include "app/AppTest.h"
 #include "app/PrintableText.h"
@@ -202,38 +200,6 @@ TEST(PrintableText, EscapesControlCharactersOnly) {
   EXPECT_EQ(PrintableBitScore(45.8), "45.8");
   EXPECT_EQ(PrintableBitScore(467), "467");
   EXPECT_EQ(PrintableBitScore(-1e300), "-1e+300");
-}
-
-// A stream that takes `room` bytes and then fails, as a full disk does.
-class FullStream : public std::streambuf {
- public:
-  explicit FullStream(std::size_t room) : m_nRoom(room) {}
-
- protected:
-  int_type overflow(int_type c) override {
-    if (m_nRoom == 0) return traits_type::eof();
-    --m_nRoom;
-    return traits_type::not_eof(c);
-  }
-
- private:
-  std::size_t m_nRoom;
-};
-
-TEST(ParseOutput, OutputThatCannotBeWrittenFailsWithAMessage) {
-  TempDir dir;
-  const std::string path = dir.File("q.txt", kQBlastReport).string();
-  for (const char* format : {"--json", "--summary", "--reader"}) {
-    for (std::size_t room : {0, 20}) {
-      FullStream full(room);
-      std::ostream out(&full);
-      std::ostringstream err;
-      std::vector<std::string> args{"parse", path, format};
-      if (std::string(format) == "--reader") args.push_back("auto");
-      EXPECT_EQ(RunBlastSearch(args, out, err), kExitFailed) << format << " " << room;
-      EXPECT_NE(err.str().find("standard output: write failed"), std::string::npos) << err.str();
-    }
-  }
 }
 
 TEST(ParseSave, RefusesTheInputItselfAndUnusableNamesKeepingOlderFiles) {
