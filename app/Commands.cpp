@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cstring>
 #include <ostream>
 
 #include "app/ParseCommand.h"
+#include "platform/DescriptorOutput.h"
 
 namespace {
 
@@ -19,17 +21,53 @@ void AddParseCommand(CLI::App& app, ParseOptions& options) {
   CLI::App* parse = app.add_subcommand(
       "parse",
       "Read a BLAST report or a transfer file and show the result.\n"
-      "Exit status: 0 read, 1 nothing recognisable or a reader failed, 2 usage or open error.");
-  parse->add_option("FILE", options.strFile, "report page or transfer file to read")->required();
-  parse->add_option("--reader", options.strReader,
-                    "auto (recognise the layout), qblast (plain-text report body) or classic "
-                    "(HTML report with anchored hits)")
+      "Exit status: 0 read, 1 nothing recognisable, a reader failed or the result could not be\n"
+      "written or saved, 2 usage error or a file that cannot be opened or created, 130\n"
+      "interrupted by Ctrl-C (the part read so far is shown).");
+  parse
+      ->add_option("FILE", options.strFile,
+                   "report page or transfer file to read; - for standard input")
+      ->required();
+  parse
+      ->add_option("--reader", options.strReader,
+                   "auto (recognise the layout), qblast (plain-text report body) or classic "
+                   "(HTML report with anchored hits); qblast and classic also read a page "
+                   "whose layout is not recognised")
       ->check(CLI::IsMember({"auto", "qblast", "classic"}))
       ->capture_default_str();
   auto* json = parse->add_flag("--json", options.bJson, "write the result as one JSON document");
   parse->add_flag("--summary", options.bSummary, "write one line: hits, elements, query length")
       ->excludes(json);
-  parse->add_option("--save", options.strSave, "also write the result as a transfer file");
+  auto* save = parse
+                   ->add_option("--save", options.strSave,
+                                "also write the result as a transfer file (written beside it "
+                                "first and then put in its place; never over FILE)")
+                   ->check(CLI::Validator(
+                       [](std::string& name) {
+                         return name.empty() ? std::string("a file name is needed") : std::string();
+                       },
+                       "FILE", "non-empty"));
+  parse
+      ->add_flag("--save-partial", options.bSavePartial,
+                 "save the result of a reading cut short by Ctrl-C as well")
+      ->needs(save);
+  parse
+      ->add_option("--max-input", options.nMaxInput,
+                   "read at most SIZE bytes from standard input, a pipe or a device, or beyond a "
+                   "file's length at opening (units k, m, g: 1024-based; default 1g)")
+      ->transform(CLI::AsSizeValue(false));
+}
+
+// Checks that everything written to `out` got out; a failure is reported on
+// `err` and turns `status` into a failure.
+int CheckOutput(std::ostream& out, std::ostream& err, int status) {
+  if (out.flush()) return status;
+  const auto* descriptor = dynamic_cast<const CDescriptorOutput*>(out.rdbuf());
+  const int error = descriptor != nullptr ? descriptor->GetError() : 0;
+  err << "blastsearch: standard output: write failed";
+  if (error != 0) err << ": " << std::strerror(error);
+  err << '\n';
+  return status == kExitOk ? kExitFailed : status;
 }
 
 }  // namespace
@@ -47,18 +85,18 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   } catch (const CLI::CallForHelp&) {
     const CLI::App* asked = app.get_subcommands().empty() ? &app : app.get_subcommands().front();
     out << asked->help();
-    return kExitOk;
+    return CheckOutput(out, err, kExitOk);
   } catch (const CLI::CallForVersion& e) {
     out << e.what() << '\n';
-    return kExitOk;
+    return CheckOutput(out, err, kExitOk);
   } catch (const CLI::ParseError& e) {
     err << "blastsearch: " << e.what() << "\nRun 'blastsearch --help' for the commands.\n";
     return kExitUsage;
   }
   if (app.got_subcommand("parse")) {
     parseOptions.bProgress = ::isatty(STDERR_FILENO) != 0;
-    return RunParse(parseOptions, out, err);
+    return CheckOutput(out, err, RunParse(parseOptions, out, err));
   }
   out << app.help();
-  return kExitOk;
+  return CheckOutput(out, err, kExitOk);
 }

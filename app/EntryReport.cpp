@@ -5,18 +5,13 @@
 #include <ostream>
 #include <string>
 
+#include "app/PrintableText.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
 
 namespace {
 
 constexpr std::size_t kRowWidth = 60;
-
-std::string Number(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
 
 // The element with the highest bit score, or null for a hit without elements.
 const CBlastSearchHitElement* BestElement(const CBlastSearchHit& hit) {
@@ -29,8 +24,10 @@ const CBlastSearchHitElement* BestElement(const CBlastSearchHit& hit) {
   return best;
 }
 
+// `text` made printable and cut to `width` characters.
 std::string Clip(const std::string& text, std::size_t width) {
-  return text.size() <= width ? text : text.substr(0, width - 3) + "...";
+  std::string printable = PrintableText(text);
+  return printable.size() <= width ? printable : printable.substr(0, width - 3) + "...";
 }
 
 void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
@@ -43,9 +40,9 @@ void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
     if (!hit) continue;
     const CBlastSearchHitElement* best = BestElement(*hit);
     std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9d %8s %9s  %s\n", ++index,
-                  Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(),
-                  hit->m_nLength, best ? Number("%.1f", best->m_dBitScore).c_str() : "-",
-                  best ? Number("%.2g", best->m_dExpect).c_str() : "-",
+                  Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(), hit->m_nLength,
+                  best ? PrintableBitScore(best->m_dBitScore).c_str() : "-",
+                  best ? PrintableNumber(best->m_dExpect, 2).c_str() : "-",
                   Clip(hit->m_strDescription, 60).c_str());
     out << line;
   }
@@ -54,9 +51,9 @@ void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
 const char* StrandWord(int minus) { return minus ? "Minus" : "Plus"; }
 
 void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
-  const std::string& query = element.m_Query.m_strSeq;
-  const std::string& subject = element.m_Subject.m_strSeq;
-  const std::string consensus = GetConsensusSeq(&element);
+  const std::string query = PrintableText(element.m_Query.m_strSeq);
+  const std::string subject = PrintableText(element.m_Subject.m_strSeq);
+  const std::string consensus = PrintableText(GetConsensusSeq(&element));
   std::size_t columns = std::max(query.size(), subject.size());
   for (std::size_t at = 0; at < columns; at += kRowWidth) {
     auto piece = [&](const std::string& row) {
@@ -69,9 +66,8 @@ void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
 }
 
 void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out) {
-  out << "  Segment " << number << ": Score = " << Number("%.1f", element.m_dBitScore)
-      << " bits (" << element.m_nScore << "), Expect = " << Number("%g", element.m_dExpect)
-      << '\n'
+  out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore) << " bits ("
+      << element.m_nScore << "), Expect = " << PrintableNumber(element.m_dExpect) << '\n'
       << "    Identities = " << element.m_nIdentities << '/' << element.m_nAlignLength
       << ", Positives = " << element.m_nPositives << '/' << element.m_nAlignLength
       << ", Gaps = " << element.m_nGaps << '/' << element.m_nAlignLength << '\n';
@@ -92,17 +88,18 @@ void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out
 
 void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out) {
   const CUxMol& query = entry.m_Mol;
-  out << "Query: " << (query.m_strName.empty() ? "(unnamed)" : query.m_strName) << "  ("
-      << query.m_nLength << (query.m_nType == 2 ? " residues" : " letters") << ")\n";
+  out << "Query: " << (query.m_strName.empty() ? "(unnamed)" : PrintableText(query.m_strName))
+      << "  (" << query.m_nLength << (query.m_nType == 2 ? " residues" : " letters") << ")\n";
   out << entry.GetHitsCount() << (entry.GetHitsCount() == 1 ? " hit" : " hits") << "\n\n";
   if (entry.IsEmpty()) return;
   WriteHitTable(entry, out);
   out << '\n';
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
-    out << '>' << hit->m_strName << ' ' << hit->m_strDescription << '\n'
-        << "  Length = " << hit->m_nLength << "   Link: " << GetHitLink(&entry, hit.get())
-        << "\n\n";
+    out << '>' << PrintableText(hit->m_strName) << ' ' << PrintableText(hit->m_strDescription)
+        << '\n'
+        << "  Length = " << hit->m_nLength
+        << "   Link: " << PrintableText(GetHitLink(&entry, hit.get())) << "\n\n";
     int number = 0;
     for (const auto& element : hit->m_ElementList) {
       if (element) WriteElement(*element, ++number, out);

@@ -8,6 +8,20 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+
+// The position `offset` from `from` in a file of `length` bytes at `position`;
+// negative when it would stand before the start.
+std::int64_t SeekTarget(std::int64_t offset, CFile::SeekPosition from, std::size_t position,
+                        std::size_t length) {
+  const std::int64_t base = from == CFile::begin     ? 0
+                            : from == CFile::current ? static_cast<std::int64_t>(position)
+                                                     : static_cast<std::int64_t>(length);
+  return offset < -base ? -1 : base + offset;
+}
+
+}  // namespace
+
 CFile::CFile(const std::string& path, unsigned flags) {
   if (!Open(path, flags)) {
     std::string reason = std::strerror(errno);
@@ -24,6 +38,7 @@ bool CFile::Open(const std::string& path, unsigned flags) {
   if (flags & modeWrite) mode = O_WRONLY;
   if (flags & modeReadWrite) mode = O_RDWR;
   if (flags & modeCreate) mode |= O_CREAT | O_TRUNC;
+  if ((flags & modeCreate) && (flags & modeExclusive)) mode |= O_EXCL;
   int fd = ::open(path.c_str(), mode | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   struct stat st {};
@@ -84,6 +99,11 @@ void CFile::Write(const void* buffer, std::size_t count) {
   }
 }
 
+void CFile::Flush() {
+  if (m_fd < 0) ThrowError("file is not open");
+  if (::fsync(m_fd) != 0) ThrowError(std::string("cannot store on disk: ") + std::strerror(errno));
+}
+
 bool CFile::GetStatus(const std::string& path, CFileStatus& status) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -97,11 +117,9 @@ void CFile::ThrowError(const std::string& reason) const {
 }
 
 std::uint64_t CMemFile::Seek(std::int64_t offset, SeekPosition from) {
-  std::int64_t base = from == begin     ? 0
-                      : from == current ? static_cast<std::int64_t>(m_nPosition)
-                                        : static_cast<std::int64_t>(m_data.size());
-  if (offset < -base) ThrowError("cannot seek before the start");
-  m_nPosition = static_cast<std::size_t>(base + offset);
+  const std::int64_t target = SeekTarget(offset, from, m_nPosition, m_data.size());
+  if (target < 0) ThrowError("cannot seek before the start");
+  m_nPosition = static_cast<std::size_t>(target);
   return m_nPosition;
 }
 
@@ -119,3 +137,24 @@ void CMemFile::Write(const void* buffer, std::size_t count) {
   m_data.replace(m_nPosition, overlap, static_cast<const char*>(buffer), count);
   m_nPosition += count;
 }
+
+CByteViewFile::CByteViewFile(std::string_view bytes, std::string name) : m_bytes(bytes) {
+  m_strPath = std::move(name);
+}
+
+std::uint64_t CByteViewFile::Seek(std::int64_t offset, SeekPosition from) {
+  const std::int64_t target = SeekTarget(offset, from, m_nPosition, m_bytes.size());
+  if (target < 0) ThrowError("cannot seek before the start");
+  m_nPosition = static_cast<std::size_t>(target);
+  return m_nPosition;
+}
+
+std::size_t CByteViewFile::Read(void* buffer, std::size_t count) {
+  if (m_nPosition >= m_bytes.size()) return 0;
+  const std::size_t n = std::min(count, m_bytes.size() - m_nPosition);
+  std::memcpy(buffer, m_bytes.data() + m_nPosition, n);
+  m_nPosition += n;
+  return n;
+}
+
+void CByteViewFile::Write(const void*, std::size_t) { ThrowError("the file is read-only"); }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Exception.h"
 
@@ -33,7 +34,8 @@ class CFile {
     modeRead = 0x0000,
     modeWrite = 0x0001,
     modeReadWrite = 0x0002,
-    modeCreate = 0x1000,  // create, or truncate an existing file
+    modeCreate = 0x1000,     // create, or truncate an existing file
+    modeExclusive = 0x2000,  // with modeCreate: fail (EEXIST) when the file exists
   };
   enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -57,6 +59,9 @@ class CFile {
   virtual std::size_t Read(void* buffer, std::size_t count);
   // Writes all `count` bytes at the position; throws CFileException on failure.
   virtual void Write(const void* buffer, std::size_t count);
+  // Hands what was written to the disk itself (fsync); throws CFileException
+  // when the system reports that it could not be stored.
+  virtual void Flush();
 
   const std::string& GetFilePath() const { return m_strPath; }
   // The system's descriptor of an open disk file; -1 when closed.
@@ -86,11 +91,33 @@ class CMemFile : public CFile {
   std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
   std::size_t Read(void* buffer, std::size_t count) override;
   void Write(const void* buffer, std::size_t count) override;
+  void Flush() override {}
 
   // The file's bytes; valid until the next write.
   const std::string& Data() const { return m_data; }
 
  private:
   std::string m_data;
+  std::size_t m_nPosition = 0;
+};
+
+// A read-only file over bytes that the caller owns and keeps unchanged while
+// the file is used, for readers that take a file but whose bytes are in
+// memory already; nothing is copied until Read. `name` names the file in
+// error messages. Writes throw CFileException.
+class CByteViewFile : public CFile {
+ public:
+  CByteViewFile(std::string_view bytes, std::string name);
+
+  void Close() override {}
+  std::uint64_t GetLength() const override { return m_bytes.size(); }
+  std::uint64_t GetPosition() const override { return m_nPosition; }
+  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
+  std::size_t Read(void* buffer, std::size_t count) override;
+  void Write(const void* buffer, std::size_t count) override;
+  void Flush() override {}
+
+ private:
+  std::string_view m_bytes;
   std::size_t m_nPosition = 0;
 };

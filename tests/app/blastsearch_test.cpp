@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "app/Commands.h"
+#include "app/AppTest.h"
 #include "app/ReportName.h"
 #include "support/Corpus.h"
 
@@ -14,49 +10,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CommandRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CommandRun Blastsearch(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int status = RunBlastSearch(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
-
-class TempDir {
- public:
-  TempDir()
-      : m_path(fs::temp_directory_path() / ("blastsearch_app_" + std::to_string(::getpid()))) {
-    fs::create_directories(m_path);
-  }
-  ~TempDir() { fs::remove_all(m_path); }
-  fs::path File(const std::string& name, const std::string& content) const {
-    std::ofstream(m_path / name, std::ios::binary) << content;
-    return m_path / name;
-  }
-  fs::path Path(const std::string& name) const { return m_path / name; }
-
- private:
-  fs::path m_path;
-};
-
 TEST(BlastsearchCommandLine, HelpVersionAndUsageErrors) {
   CommandRun help = Blastsearch({"--help"});
   EXPECT_EQ(help.status, kExitOk);
   EXPECT_NE(help.out.find("parse"), std::string::npos);
   CommandRun parseHelp = Blastsearch({"parse", "--help"});
   EXPECT_EQ(parseHelp.status, kExitOk);
-  EXPECT_NE(parseHelp.out.find("--reader"), std::string::npos);
+  for (const char* option :
+       {"--reader", "--json", "--summary", "--save", "--save-partial", "--max-input", "130"}) {
+    EXPECT_NE(parseHelp.out.find(option), std::string::npos) << option;
+  }
   EXPECT_EQ(Blastsearch({"--version"}).status, kExitOk);
   EXPECT_EQ(Blastsearch({"--no-such-option"}).status, kExitUsage);
   EXPECT_EQ(Blastsearch({"parse"}).status, kExitUsage);
   EXPECT_EQ(Blastsearch({"parse", "x", "--reader", "bogus"}).status, kExitUsage);
   EXPECT_EQ(Blastsearch({"parse", "x", "--json", "--summary"}).status, kExitUsage);
+  EXPECT_EQ(Blastsearch({"parse", "x", "--save", ""}).status, kExitUsage);
+  EXPECT_EQ(Blastsearch({"parse", "x", "--save-partial"}).status, kExitUsage);
+  EXPECT_EQ(Blastsearch({"parse", "x", "--max-input", "lots"}).status, kExitUsage);
 }
 
 TEST(BlastsearchParse, FilesThatCannotBeReadGiveOneLineNamingTheFile) {
@@ -100,7 +71,8 @@ TEST(BlastsearchParse, EveryCorpusReportRoundTripsThroughTransferFiles) {
     for (const fs::path& report : CorpusFiles(folder)) {
       SCOPED_TRACE(report.string());
       fs::path saved = dir.Path("saved.bqt");
-      CommandRun first = Blastsearch({"parse", report.string(), "--json", "--save", saved.string()});
+      CommandRun first =
+          Blastsearch({"parse", report.string(), "--json", "--save", saved.string()});
       if (first.status == kExitFailed) continue;  // nothing recognisable in it
       ASSERT_EQ(first.status, kExitOk) << first.err;
       ++parsed;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "host/UxMol.h"
 #include "platform/File.h"
-#include "platform/MappedFile.h"
+#include "platform/InputFile.h"
 #include "platform/Object.h"
+#include "platform/ReplacingFile.h"
 #include "platform/UserInteraction.h"
 
 TEST(RuntimeClass, CreatesRegisteredClassesByName) {
@@ -83,21 +87,101 @@ TEST(ScriptedUserInteraction, RestoresPreviousServiceWhenDestroyed) {
   EXPECT_EQ(&UserInteraction(), before);
 }
 
-TEST(MappedFile, ViewsWholeFilesEmptyFilesAndNamesMissingOnes) {
-  auto path = std::filesystem::temp_directory_path() / "blastsearch_mapped_test.txt";
-  {
-    CFile out(path.string(), CFile::modeWrite | CFile::modeCreate);
-    out.Write("Query= x\n", 9);
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own for one test, removed with everything in it.
+class ScratchDir {
+ public:
+  ScratchDir()
+      : m_path(fs::temp_directory_path() / ("blastsearch_platform_" + std::to_string(::getpid()))) {
+    fs::create_directories(m_path);
   }
-  CMappedFile mapped;
-  mapped.Open(path.string());
-  EXPECT_EQ(mapped.View(), "Query= x\n");
-  {
-    CFile out(path.string(), CFile::modeWrite | CFile::modeCreate);
+  ~ScratchDir() { fs::remove_all(m_path); }
+  std::string File(const std::string& name, const std::string& content) const {
+    std::ofstream(m_path / name, std::ios::binary) << content;
+    return (m_path / name).string();
   }
-  mapped.Open(path.string());
-  EXPECT_TRUE(mapped.View().empty());
-  std::filesystem::remove(path);
-  EXPECT_THROW(mapped.Open(path.string()), CFileException);
-  EXPECT_TRUE(mapped.View().empty());
+  std::string Read(const std::string& name) const {
+    std::ifstream in(m_path / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::size_t Entries() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_path), {}));
+  }
+  const fs::path& Path() const { return m_path; }
+
+ private:
+  fs::path m_path;
+};
+
+}  // namespace
+
+TEST(InputFile, ReadsFilesWholeInSteps) {
+  ScratchDir dir;
+  const std::string text(300000, 'x');
+  CInputFile input;
+  ASSERT_TRUE(input.Open(dir.File("report.txt", text)));
+  EXPECT_EQ(input.GetOpenedLength(), text.size());
+  EXPECT_EQ(input.Read(1000, nullptr), CInputFile::readFull);
+  EXPECT_GE(input.View().size(), 1000u);
+  EXPECT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  EXPECT_EQ(input.View(), text);
+
+  ASSERT_TRUE(input.Open(dir.File("empty.txt", "")));
+  EXPECT_EQ(input.Read(100, nullptr), CInputFile::readEnded);
+  EXPECT_TRUE(input.View().empty());
+}
+
+// A file cut short or grown after it was opened gives the bytes that are
+// there when they are read; a mapping of it would have crashed the reader.
+TEST(InputFile, FileChangedUnderTheReaderGivesTheBytesThereNoCrash) {
+  ScratchDir dir;
+  const std::string path = dir.File("shrinks.txt", std::string(1 << 20, 'a'));
+  CInputFile input;
+  ASSERT_TRUE(input.Open(path));
+  ASSERT_EQ(input.Read(4096, nullptr), CInputFile::readFull);
+  fs::resize_file(path, 10000);
+  EXPECT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  EXPECT_EQ(input.View().size(), 10000u);
+
+  ASSERT_TRUE(input.Open(path));
+  std::ofstream(path, std::ios::binary | std::ios::app) << std::string(5000, 'b');
+  EXPECT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  EXPECT_EQ(input.View().size(), 15000u);
+}
+
+// The reader's copy takes the place of the input's bytes: read once, in order.
+TEST(InputFile, HandsItsBytesOverOnceToAReaderThatCopiesThem) {
+  ScratchDir dir;
+  std::string text(10 << 20, 'x');
+  for (std::size_t i = 0; i < text.size(); i += 4093) text[i] = static_cast<char>('a' + i % 26);
+  CInputFile input;
+  ASSERT_TRUE(input.Open(dir.File("report.txt", text)));
+  ASSERT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  CInputBytesFile file(input);
+  ASSERT_EQ(file.GetLength(), text.size());
+  std::string copy(text.size(), '\0');
+  EXPECT_EQ(file.Read(copy.data(), 100), 100u);
+  EXPECT_EQ(file.Read(copy.data() + 100, copy.size()), copy.size() - 100);
+  EXPECT_EQ(copy, text);
+  EXPECT_THROW(file.Seek(0, CFile::begin), CFileException);
+}
+
+TEST(ReplacingFile, TargetChangesOnCommitKeepingItsPermissionsAndLinks) {
+  ScratchDir dir;
+  const std::string target = dir.File("r.bqt", "old");
+  ::chmod(target.c_str(), 0640);
+  fs::create_symlink(target, dir.Path() / "link.bqt");
+  CReplacingFile file;
+  ASSERT_TRUE(file.Create((dir.Path() / "link.bqt").string()));
+  file.Write("new", 3);
+  EXPECT_EQ(dir.Read("r.bqt"), "old");
+  file.Commit();
+  EXPECT_EQ(dir.Read("r.bqt"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.bqt"));
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(dir.Entries(), 2u);
 }

@@ -1,0 +1,63 @@
+#include "app/PrintableText.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void AppendEscape(std::string& out, unsigned char c) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 0x0F];
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at `at`,
+// or 0 where none starts there.
+std::size_t SequenceLength(std::string_view text, std::size_t at) {
+  const auto c = static_cast<unsigned char>(text[at]);
+  const std::size_t length = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+  if (length == 0 || length > text.size() - at) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    const std::size_t sequence = c < 0x80 ? 0 : SequenceLength(text, at);
+    if (sequence == 2 && c == 0xC2 && IsControl(static_cast<unsigned char>(text[at + 1]))) {
+      AppendEscape(out, static_cast<unsigned char>(text[++at]));  // a C1 control in UTF-8
+    } else if (sequence > 0) {
+      out.append(text.substr(at, sequence));
+      at += sequence - 1;
+    } else if (IsControl(c)) {
+      AppendEscape(out, c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string PrintableNumber(double value, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+std::string PrintableBitScore(double value) {
+  const double size = std::fabs(value);
+  if (!std::isfinite(value) || size >= 9999.5) return PrintableNumber(value);
+  char text[32];
+  std::snprintf(text, sizeof text, size >= 99.95 ? "%.0f" : "%.1f", value);
+  return text;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// `text` from a report made safe to write to a terminal: control characters
+// (C0, DEL, and C1 whether raw or UTF-8 encoded) become "\xHH" escapes, so
+// that no escape sequence in a report reaches the terminal; everything else,
+// UTF-8 and Latin-1 letters included, stays as it is.
+std::string PrintableText(std::string_view text);
+
+// `value` as "%g" writes it with `digits` significant digits: ordinary
+// values as they appear in reports, huge and tiny ones in exponent form.
+std::string PrintableNumber(double value, int digits = 6);
+
+// A bit score as BLAST reports write it: one decimal below 100 ("45.8"), whole
+// numbers up to 9999 ("467"), "%g" beyond and for values that are not finite.
+std::string PrintableBitScore(double value);
