@@ -13,7 +13,7 @@
 #include "app/Commands.h"
 #include "app/EntryJson.h"
 #include "app/EntryReport.h"
-#include "app/ReportName.h"
+#include "parse/ReportName.h"
 #include "model/BlastSearchEntry.h"
 #include "model/TransferFile.h"
 #include "parse/NCBIAnalyser.h"

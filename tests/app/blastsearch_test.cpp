@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/Commands.h"
-#include "app/ReportName.h"
+#include "parse/ReportName.h"
 #include "support/Corpus.h"
 
 namespace {
