@@ -63,12 +63,11 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
                                   unsigned long subbaseId) {
   const int tableId = table.objtable();
   unsigned long id = recordId;
-  if (id != 0 && storage.FindObjectById(tableId, id, nullptr)) {
-    if (!replace) id = storage.ReserveRecordId(tableId);
-  } else if (id != 0) {
-    storage.NoteRecordId(tableId, id);
-  } else {
-    id = storage.ReserveRecordId(tableId);
+  if (id != 0 && IsPendingRecordId(dbId, tableId, id)) replace = false;  // a new object
+  // Inside the write transaction the next identifier is ours: storing the
+  // object under it is what reserves it.
+  if (id == 0 || (!replace && storage.FindObjectById(tableId, id, nullptr))) {
+    id = storage.PeekRecordId(tableId);
   }
   object.m_name = MakeUniqueObjectName(tableId, dbId, object.m_name, id);
   object.m_recordId = id;
@@ -171,6 +170,7 @@ int CDBTableBase::InsertObject(unsigned long recordId, CDBObjectBase* object, in
     CObjInfo info =
         StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, subbaseId);
     transaction.Commit();
+    TakePendingRecordId(dbId, objtable(), recordId);
     NoteStored(dbId, info);
     if (subbaseId != 0) NoteSubbasesChanged(dbId);
     ++m_objChanges;
@@ -535,9 +535,11 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
   try {
     const std::uint64_t version = storage->DataVersion();
     if (!force && lists.m_bLoaded && version == lists.m_nVersion) return;
-    std::vector<CObjInfo> objects;
-    storage->ForEachObject(objtable(),
-                           [&](const CStoredObject& row) { objects.push_back(InfoOfStored(row)); });
+    CObjInfoList::Items objects;
+    objects.reserve(storage->CountObjects(objtable()));
+    storage->ForEachObject(objtable(), [&](const CStoredObject& row) {
+      objects.push_back(std::make_unique<CObjInfo>(InfoOfStored(row)));
+    });
     std::vector<CObjInfo> subbases;
     for (CStoredSubbase& sb : storage->Subbases(objtable())) {
       subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));

@@ -34,5 +34,16 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
 unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
                                 const std::string& name);
 
+// Identifiers GetSaveObjIdFromTable handed out in this process for new
+// objects, not yet stored: InsertObject stores an object under such an
+// identifier as a new object, taking another one when a different process
+// stored an object under it meanwhile. Taking answers whether `recordId` was
+// pending (and forgets it); ForgetPendingRecordIds drops those of `dbId`.
+void AddPendingRecordId(int dbId, int table, unsigned long recordId);
+bool TakePendingRecordId(int dbId, int table, unsigned long recordId);
+bool IsPendingRecordId(int dbId, int table, unsigned long recordId);
+unsigned long LastPendingRecordId(int dbId, int table);
+void ForgetPendingRecordIds(int dbId);
+
 // Removes the comment file of an object; quiet.
 void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId);

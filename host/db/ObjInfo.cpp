@@ -35,6 +35,19 @@ void CObjInfoList::Remove(unsigned long objId) {
   if (it != m_items.end() && (*it)->m_objId == objId) m_items.erase(it);
 }
 
+void CObjInfoList::Merge(Items&& fresh) {
+  auto old = m_items.begin();
+  for (std::unique_ptr<CObjInfo>& info : fresh) {
+    while (old != m_items.end() && (*old)->m_objId < info->m_objId) ++old;
+    if (old != m_items.end() && (*old)->m_objId == info->m_objId) {
+      **old = std::move(*info);
+      info = std::move(*old);
+      ++old;
+    }
+  }
+  m_items = std::move(fresh);
+}
+
 void CObjInfoList::Merge(std::vector<CObjInfo>&& fresh) {
   Items merged;
   merged.reserve(fresh.size());

@@ -60,6 +60,7 @@ class CObjInfoList : public CObject {
   // Host side: replaces the whole content with `fresh` (identifier order),
   // keeping the records (and addresses) of identifiers present in both.
   void Merge(std::vector<CObjInfo>&& fresh);
+  void Merge(Items&& fresh);
   void Clear() { m_items.clear(); }
 
  private:

@@ -179,10 +179,30 @@ TEST_F(DBTest, AnotherConnectionsChangesReachTheListsAndNamesStayUnique) {
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->m_name, "x_2");
   EXPECT_NE(FindObject(CNoteObject::kType, 2, "x_2"), nullptr);
+
+  // Both connections are offered the same identifier; the one that stores
+  // second gets another, and nothing of the first is replaced.
+  CNoteObject one;
+  CNoteObject two;
+  one.m_name = "one";
+  two.m_name = "two";
+  unsigned long idOne = 0;
+  unsigned long idTwo = 0;
+  ASSERT_EQ(GetSaveObjIdFromTable(CNoteTable::kTable, nullptr, one.m_name, idOne, 2, 1, nullptr, 1), 1);
+  ASSERT_EQ(GetSaveObjIdFromTable(CNoteTable::kTable, nullptr, two.m_name, idTwo, 2, 2, nullptr, 1), 1);
+  EXPECT_EQ(idOne, idTwo);
+  std::string none;
+  ASSERT_EQ(m_table.InsertObject(idTwo, &two, 2, none, 2), 1);
+  ASSERT_EQ(m_table.InsertObject(idOne, &one, 2, none, 1), 1);
+  EXPECT_EQ(two.m_recordId, idTwo);
+  EXPECT_NE(one.m_recordId, idTwo);
+  EXPECT_EQ(Read("two")->m_recordId, idTwo);
+  EXPECT_EQ(Read("one")->m_recordId, one.m_recordId);
+
   std::string name = "x";
   EXPECT_EQ(m_table.DeleteObject(name, 2, 0), 1);
   EXPECT_EQ(FindObject(CNoteObject::kType, 1, "x"), nullptr);
-  EXPECT_EQ(m_table.getobjlist(1).GetCount(), 2u);
+  EXPECT_EQ(m_table.getobjlist(1).GetCount(), 4u);
   engine().CloseDatabase(2);
 }
 
