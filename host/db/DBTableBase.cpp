@@ -362,13 +362,11 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     CDBWriteTransaction transaction(*storage);
     CStoredObject row;
     if (!storage->FindObjectById(objtable(), id, &row)) {
-      ReportDBFailure("The item \"" + oldName + "\" is no longer in the database");
-      return 0;
+      throw CDBRefusal("The item \"" + oldName + "\" is no longer in the database");
     }
     CStoredObject other;
     if (storage->FindObjectByName(objtable(), name, &other) && other.m_recordId != id) {
-      ReportDBFailure("An item named \"" + name + "\" already exists");
-      return 0;
+      throw CDBRefusal("An item named \"" + name + "\" already exists");
     }
     std::string record;
     std::unique_ptr<CDBObjectBase> object;
@@ -386,6 +384,9 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     changed = 1;
     ++m_objChanges;
     return 1;
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
   } catch (const std::exception& e) {
     ReportDBFailure("The item \"" + oldName + "\" can't be renamed:\n" + e.what());
     return 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/db/DBException.h"
 #include "host/db/DBStorage.h"
 #include "host/db/DBTableBase.h"
 
@@ -15,6 +16,14 @@ CDBObjectBase* ObjectOfRecord(CDBTableBase& table, const std::string& record);
 
 CObjInfo InfoOfStored(const CStoredObject& row);
 CStoredObject StoredOfInfo(const CObjInfo& info);
+
+// A change refused for a reason the person should read as it is; raised
+// inside a write transaction so that it is rolled back (and the lock given
+// up) before the message is shown.
+class CDBRefusal : public CDBException {
+ public:
+  using CDBException::CDBException;
+};
 
 // Shows a failure with the stop icon.
 void ReportDBFailure(const std::string& text);
