@@ -112,9 +112,8 @@ CObjInfo* FindObject(int objType, int dbId, const std::string& name) {
   }
 }
 
-int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name,
-                          unsigned long& recordId, int /*mode*/, int dbId, const char* /*text*/,
-                          int /*flag*/) {
+int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name, unsigned long& recordId,
+                          int /*mode*/, int dbId, const char* /*text*/, int /*flag*/) {
   CDBStorage* storage = engine().Storage(dbId);
   if (storage == nullptr) return 0;
   try {
@@ -153,8 +152,7 @@ int replace_subbase(int sbTable, const std::string& name, const std::vector<std:
   return owner != nullptr ? owner->NewSubbase(dbId, name, names, 1) : 0;
 }
 
-bool GetObjSubset(int table, const std::string& subbase, int dbId,
-                  std::vector<CObjInfo*>& subset) {
+bool GetObjSubset(int table, const std::string& subbase, int dbId, std::vector<CObjInfo*>& subset) {
   CDBTableBase* owner = engine().TableByID(table);
   CDBStorage* storage = engine().Storage(dbId);
   if (owner == nullptr || storage == nullptr) return false;

@@ -50,8 +50,7 @@ CStoredObject StoredOfInfo(const CObjInfo& info) {
 
 void ReportDBFailure(const std::string& text) { OrvMessageBox(text.c_str(), MB_ICONSTOP, 0); }
 
-unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
-                                const std::string& name) {
+unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage, const std::string& name) {
   if (IsMainSubbase(name)) return 0;
   const std::string cut = name.substr(0, kMaxSubbaseName);
   unsigned long id = storage.FindSubbase(table.objtable(), cut);
@@ -112,9 +111,8 @@ int CDBTableBase::flink() const { return 0; }
 
 int CDBTableBase::CreateTable(const COrvDirSpec& dir, int /*dbId*/) {
   std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(dir.GetDir()) / this->dir(0) /
-                                          "comments",
-                                      error);
+  std::filesystem::create_directories(
+      std::filesystem::path(dir.GetDir()) / this->dir(0) / "comments", error);
   return error ? 0 : 1;
 }
 
@@ -135,9 +133,12 @@ int CDBTableBase::get_table_pars(int tableId, COrvFileSpec* spec, CObject** list
                                  int dbId) {
   if (StorageOf(dbId) == nullptr) return 0;
   CObjInfoList* chosen = nullptr;
-  if (tableId == objtable()) chosen = &getobjlist(dbId);
-  else if (tableId == sbtable()) chosen = &getsblist(dbId);
-  else return 0;
+  if (tableId == objtable())
+    chosen = &getobjlist(dbId);
+  else if (tableId == sbtable())
+    chosen = &getsblist(dbId);
+  else
+    return 0;
   if (spec != nullptr) *spec = MakeFileName(0, dbId, 0);
   if (list != nullptr) *list = chosen;
   if (count != nullptr) *count = static_cast<int>(chosen->GetCount());
@@ -203,20 +204,27 @@ int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDe
   out.clear();
   if (info == nullptr || def == nullptr) return 0;
   switch (def->m_fieldId) {
-    case kFieldName: out = info->m_name; return 1;
-    case kFieldCreationTime: out = FormatTime(info->m_creationTime); return 1;
-    case kFieldAuthorName: out = info->m_strAuthor; return 1;
+    case kFieldName:
+      out = info->m_name;
+      return 1;
+    case kFieldCreationTime:
+      out = FormatTime(info->m_creationTime);
+      return 1;
+    case kFieldAuthorName:
+      out = info->m_strAuthor;
+      return 1;
     case kFieldUID:
       if (info->m_objId == 0) return 0;
       out = std::to_string(info->m_objId);
       return 1;
-    default: break;
+    default:
+      break;
   }
   CDBStorage* storage = StorageOf(dbId);
   if (def->m_fieldId < kFirstUDFieldId || storage == nullptr || info->m_objId == 0) return 0;
   try {
-    for (const std::string& value : storage->FieldValues(objtable(), info->m_objId,
-                                                         def->m_fieldId)) {
+    for (const std::string& value :
+         storage->FieldValues(objtable(), info->m_objId, def->m_fieldId)) {
       if (!out.empty()) out += "; ";
       out += value;
     }
@@ -256,8 +264,8 @@ int CDBTableBase::InsertObjectData(unsigned long recordId, CDBObjectBase* object
   return InsertObject(recordId, object, 2, none, dbId);
 }
 
-int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string& path,
-                                      int, CSMDlg*, int) {
+int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string& path, int,
+                                      CSMDlg*, int) {
   ReportDBFailure(path + ": " + DescribeObjType(1, 0) + " have no text form");
   return 0;
 }
@@ -282,8 +290,7 @@ COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long recordId, int dbId)
 int CDBTableBase::GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
                             const char* text) {
   if (recordId == nullptr) return 0;
-  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text,
-                               1);
+  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text, 1);
 }
 
 unsigned long CDBTableBase::GetObjId(const char* name, int dbId) {
@@ -325,9 +332,9 @@ CDBObjectBase* CDBTableBase::GetObjectData(unsigned long recordId, const char* n
   if (storage == nullptr) return nullptr;
   try {
     CStoredObject row;
-    const bool found = recordId != 0 ? storage->FindObjectById(objtable(), recordId, &row)
-                                     : name != nullptr &&
-                                           storage->FindObjectByName(objtable(), name, &row);
+    const bool found = recordId != 0
+                           ? storage->FindObjectById(objtable(), recordId, &row)
+                           : name != nullptr && storage->FindObjectByName(objtable(), name, &row);
     std::string record;
     if (!found || !storage->ReadRecord(objtable(), row.m_recordId, record)) return nullptr;
     CDBObjectBase* object = ObjectOfRecord(*this, record);

@@ -40,8 +40,7 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
 
 // The subbase `name` of `table` in `storage`: its identifier, created when
 // absent (name cut to 250 characters); 0 for the whole table. Throws.
-unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
-                                const std::string& name);
+unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage, const std::string& name);
 
 // Identifiers GetSaveObjIdFromTable handed out in this process for new
 // objects, not yet stored: InsertObject stores an object under such an

@@ -34,8 +34,10 @@ int CDBTableBase::NewSubbase(int dbId, const std::string& name,
     CDBWriteTransaction transaction(*storage);
     unsigned long id = storage->FindSubbase(objtable(), cut);
     if (id != 0 && replace == 0) throw CDBRefusal("A subbase named \"" + cut + "\" already exists");
-    if (id != 0) storage->ClearSubbase(objtable(), id);
-    else id = storage->CreateSubbase(objtable(), cut);
+    if (id != 0)
+      storage->ClearSubbase(objtable(), id);
+    else
+      id = storage->CreateSubbase(objtable(), cut);
     CStoredObject row;
     for (const std::string& member : names) {
       if (storage->FindObjectByName(objtable(), member, &row)) {
@@ -134,9 +136,8 @@ int CDBTableBase::DeleteSubbaseContents(int dbId, const std::string& name) {
   try {
     CDBWriteTransaction transaction(*storage);
     if (IsMainSubbase(name)) {
-      storage->ForEachObject(table, [&](const CStoredObject& row) {
-        deleted.push_back(row.m_recordId);
-      });
+      storage->ForEachObject(table,
+                             [&](const CStoredObject& row) { deleted.push_back(row.m_recordId); });
     } else {
       const unsigned long id = storage->FindSubbase(table, name);
       if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
@@ -148,8 +149,7 @@ int CDBTableBase::DeleteSubbaseContents(int dbId, const std::string& name) {
     ReportDBFailure(refusal.what());
     return 0;
   } catch (const std::exception& e) {
-    ReportDBFailure("The contents of the subbase \"" + name + "\" can't be deleted:\n" +
-                    e.what());
+    ReportDBFailure("The contents of the subbase \"" + name + "\" can't be deleted:\n" + e.what());
     return 0;
   }
   for (unsigned long recordId : deleted) {

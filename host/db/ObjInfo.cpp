@@ -3,10 +3,9 @@
 #include <algorithm>
 
 CObjInfoList::Items::iterator CObjInfoList::LowerBound(unsigned long objId) {
-  return std::lower_bound(m_items.begin(), m_items.end(), objId,
-                          [](const std::unique_ptr<CObjInfo>& item, unsigned long id) {
-                            return item->m_objId < id;
-                          });
+  return std::lower_bound(
+      m_items.begin(), m_items.end(), objId,
+      [](const std::unique_ptr<CObjInfo>& item, unsigned long id) { return item->m_objId < id; });
 }
 
 CObjInfo* CObjInfoList::FindById(unsigned long objId) const {

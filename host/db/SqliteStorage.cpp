@@ -162,7 +162,8 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
                        std::to_string(kDatabaseSchemaVersion) + ")");
   }
   if (appId == 0 && tables != 0) {
-    throw CDBException(path + ": not an object database of blastsearch (an unknown SQLite database)");
+    throw CDBException(path +
+                       ": not an object database of blastsearch (an unknown SQLite database)");
   }
   bool made = false;
   if (appId == 0) {
@@ -447,8 +448,7 @@ void CSqliteStorage::SetFieldValues(int table, unsigned long recordId, int field
   });
 }
 
-std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long recordId,
-                                                     int field) {
+std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long recordId, int field) {
   std::vector<std::string> values;
   CSqliteStmt stmt(m_db,
                    "SELECT value FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ? "
