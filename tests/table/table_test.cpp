@@ -180,6 +180,9 @@ TEST_F(TableTest, IncrementalSaveParameters) {
   EXPECT_EQ(ext, "bss");
   EXPECT_EQ(counter, &m_table.m_sbChanges);
   EXPECT_EQ(most, NOF_SBCHANGES);
+  // Outputs the caller does not want may be null.
+  EXPECT_EQ(m_table.GetTableIncrPars(201, 1, nullptr, nullptr, nullptr, nullptr, ext), 1);
+  EXPECT_EQ(ext, "bs");
 }
 
 TEST_F(TableTest, ObjectsCopyDeepAndRecordsCarryTheResult) {
