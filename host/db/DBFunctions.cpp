@@ -99,13 +99,8 @@ CObjInfo* FindObject(int objType, int dbId, const std::string& name) {
   try {
     CStoredObject row;
     if (!storage->FindObjectByName(table->objtable(), name, &row)) return nullptr;
-    CObjInfoList& list = table->getobjlist(dbId);
-    CObjInfo* info = list.FindById(row.m_recordId);
-    if (info == nullptr || info->m_name != name) {
-      // Stored by another process since the list was read.
-      table->LoadTable(dbId);
-      info = list.FindById(row.m_recordId);
-    }
+    // Without reloading the whole list when another process changed it.
+    CObjInfo* info = table->ListRecordOf(dbId, row);
     return info != nullptr && info->m_name == name ? info : nullptr;
   } catch (const std::exception&) {
     return nullptr;

@@ -587,6 +587,14 @@ void CDBTableBase::NoteSubbasesChanged(int dbId) {
   }
 }
 
+CObjInfo* CDBTableBase::ListRecordOf(int dbId, const CStoredObject& row) {
+  auto it = m_lists.find(dbId);
+  if (it != m_lists.end() && it->second.m_bLoaded) {
+    return it->second.m_objects.Put(InfoOfStored(row));
+  }
+  return getobjlist(dbId).FindById(row.m_recordId);
+}
+
 CObjInfoList& CDBTableBase::getobjlist(int dbId) { return ListsOf(dbId).m_objects; }
 
 CObjInfoList& CDBTableBase::getsblist(int dbId) { return ListsOf(dbId).m_subbases; }

@@ -13,6 +13,7 @@
 class COrvTextFile;
 class CSMDlg;
 class CDBStorage;
+struct CStoredObject;
 class CObjAttr;
 class COrvSaveLoadData;
 class CMenu;
@@ -270,6 +271,10 @@ class CDBTableBase {
   void NoteStored(int dbId, const CObjInfo& info);
   void NoteDeleted(int dbId, unsigned long recordId);
   void NoteSubbasesChanged(int dbId);
+  // The object list's record of the stored object `row` of database `dbId`,
+  // entered or updated from `row` without reloading the list when it is
+  // loaded (the next getobjlist still catches up with other processes).
+  CObjInfo* ListRecordOf(int dbId, const CStoredObject& row);
 
  private:
   struct CLists {
