@@ -65,8 +65,10 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
   if (id != 0 && IsPendingRecordId(dbId, tableId, id)) replace = false;  // a new object
   // Inside the write transaction the next identifier is ours: storing the
   // object under it is what reserves it.
-  if (id == 0 || (!replace && storage.FindObjectById(tableId, id, nullptr))) {
+  bool existing = id != 0 && storage.FindObjectById(tableId, id, nullptr);
+  if (id == 0 || (!replace && existing)) {
     id = storage.PeekRecordId(tableId);
+    existing = false;
   }
   object.m_name = MakeUniqueObjectName(tableId, dbId, object.m_name, id);
   object.m_recordId = id;
@@ -77,7 +79,7 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
   info.m_name = object.m_name;
   info.m_objId = id;
   storage.PutObject(tableId, StoredOfInfo(info), RecordOfObject(table, object));
-  storage.ClearFieldValues(tableId, id);
+  if (existing) storage.ClearFieldValues(tableId, id);  // a new object has none
   if (!object.m_udfValues.empty()) {
     const std::vector<CUDFieldDef> defs = storage.UDFieldDefs();
     for (const CUDFieldValue& entry : object.m_udfValues) {
