@@ -19,7 +19,7 @@
 #include "app/EntryJson.h"
 #include "app/EntryReport.h"
 #include "app/InterruptCatcher.h"
-#include "app/ReportName.h"
+#include "parse/ReportName.h"
 #include "model/BlastSearchEntry.h"
 #include "model/TransferFile.h"
 #include "parse/NCBIAnalyser.h"

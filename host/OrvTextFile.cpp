@@ -21,6 +21,7 @@ int COrvTextFile::OpenInput(unsigned /*flags*/) {
   Close();
   auto file = std::make_unique<CFile>();
   if (!file->Open(m_spec.GetPath(), CFile::modeRead)) return 0;
+  m_pMemory = nullptr;
   m_pFile = std::move(file);
   m_bWriting = false;
   return 1;
@@ -35,12 +36,35 @@ int COrvTextFile::OpenOutput(unsigned flags) {
     return 0;
   }
   if (append) file->Seek(0, CFile::end);
+  m_pMemory = nullptr;
   m_pFile = std::move(file);
   m_bWriting = true;
   return 1;
 }
 
+void COrvTextFile::OpenMemoryInput(std::string bytes) {
+  Close();
+  auto file = std::make_unique<CMemFile>(std::move(bytes));
+  m_pMemory = file.get();
+  m_pFile = std::move(file);
+  m_bWriting = false;
+}
+
+void COrvTextFile::OpenMemoryOutput() {
+  Close();
+  auto file = std::make_unique<CMemFile>();
+  m_pMemory = file.get();
+  m_pFile = std::move(file);
+  m_bWriting = true;
+}
+
+const std::string& COrvTextFile::MemoryData() const {
+  static const std::string empty;
+  return m_pMemory != nullptr ? m_pMemory->Data() : empty;
+}
+
 void COrvTextFile::Close() {
+  m_pMemory = nullptr;
   m_pFile.reset();
   m_bCheckedOut = false;
   m_buffer.clear();
@@ -94,6 +118,29 @@ int COrvTextFile::ReadString(std::string& line) {
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return 1;
+}
+
+int COrvTextFile::ReadLineEnd() {
+  Require(false);
+  int c = Peek();
+  if (c == '\r') {
+    const std::uint64_t start = TextPosition();
+    ++m_nBufferIndex;
+    if (Peek() == '\n') {
+      ++m_nBufferIndex;
+      return 1;
+    }
+    SeekText(start);
+    return 0;
+  }
+  if (c != '\n') return 0;
+  ++m_nBufferIndex;
+  return 1;
+}
+
+int COrvTextFile::AtEnd() {
+  Require(false);
+  return Peek() < 0 ? 1 : 0;
 }
 
 CFile* COrvTextFile::CheckOutFilePtr() {

@@ -30,6 +30,16 @@ class COrvTextFile {
   // Opens the file for writing, created or emptied (appended to with
   // modeAppend); non-zero when it is open, 0 when it cannot be opened.
   int OpenOutput(unsigned flags);
+  // Opens an in-memory file holding `bytes` for reading from its start
+  // (records kept in a database); the specification only names it in
+  // messages.
+  void OpenMemoryInput(std::string bytes);
+  // Opens an empty in-memory file for writing; MemoryData() has the bytes.
+  void OpenMemoryOutput();
+  // The bytes of an open in-memory file (empty for a disk file); valid until
+  // the next write or Close.
+  const std::string& MemoryData() const;
+
   // Non-zero while the file is open.
   int IsOpen() const { return m_pFile != nullptr ? 1 : 0; }
   // Closes the file (a checked-out file with it); harmless when closed.
@@ -45,6 +55,12 @@ class COrvTextFile {
   // end of the file. Throws CFileException when the file is not open for
   // reading, is checked out, or the read fails.
   int ReadString(std::string& line);
+  // Consumes a line end ("\n" or "\r\n") standing at the current position:
+  // 1 when one stood there, 0 (nothing consumed) otherwise. Throws as
+  // ReadString does.
+  int ReadLineEnd();
+  // Non-zero when no byte remains to be read. Throws as ReadString does.
+  int AtEnd();
 
   // The underlying file, positioned at the current text position, for an
   // archive to read or write; owned by this text file. Text operations throw
@@ -66,6 +82,7 @@ class COrvTextFile {
 
   COrvFileSpec m_spec;
   std::unique_ptr<CFile> m_pFile;
+  CMemFile* m_pMemory = nullptr;  // m_pFile when it is an in-memory file
   bool m_bWriting = false;
   bool m_bCheckedOut = false;
   // Reading: bytes read ahead from file offset m_nBufferStart.

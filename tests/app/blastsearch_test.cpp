@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "app/AppTest.h"
-#include "app/ReportName.h"
+#include "parse/ReportName.h"
 #include "support/Corpus.h"
 
 namespace {

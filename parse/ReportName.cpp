@@ -1,4 +1,4 @@
-#include "app/ReportName.h"
+#include "parse/ReportName.h"
 
 #include <cctype>
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/OrvFileSpec.h"
+#include "host/db/DBStorage.h"
+
+class CDBTableBase;
+class CObjInfo;
+
+// The host's database engine: the registry of tables and the open
+// databases, by database number (the library's own creations use 1). One
+// per process (engine()); used from one thread.
+class CDBEngine {
+ public:
+  CDBEngine() = default;
+  CDBEngine(const CDBEngine&) = delete;
+  CDBEngine& operator=(const CDBEngine&) = delete;
+  ~CDBEngine();
+
+  // ---- tables ----
+  // Registers `table` (not owned; it unregisters itself when destroyed)
+  // under `id`, replacing an earlier registration of the id.
+  void RegisterTable(int id, CDBTableBase* table);
+  void UnregisterTable(CDBTableBase* table);
+  // The table registered under `id`, or null.
+  CDBTableBase* TableByID(int id) const;
+  // The object table and subbase table of the table whose objects have
+  // `objType`; 0 when no table has that type.
+  int ObjtypeToObjtable(int objType) const;
+  int ObjtypeToSbtable(int objType) const;
+  // The type's name from its table (plural when `plural` is non-zero), or
+  // "" for a type no table has.
+  std::string DescribeObjType(int objType, int plural, int flag) const;
+  // The registered tables in identifier order.
+  std::vector<CDBTableBase*> get_tables() const;
+
+  // ---- databases ----
+  // Opens database `dbId` in directory `dir` (created when absent; for
+  // database 1 it also becomes MAINDIR). A database created now gets every
+  // registered table's CreateTable and then, for database 1, its
+  // InitializeTableData. Throws CDBException naming the file when it
+  // cannot be opened, is not a database of this program or is of a newer
+  // version; nothing is changed then (a database open under that number
+  // stays open). Otherwise the new database replaces one of that number.
+  void OpenDatabase(const std::string& dir, int dbId = 1);
+  // Closes database `dbId`; the tables forget their lists of it.
+  void CloseDatabase(int dbId = 1);
+  // The storage of database `dbId`, or null when it is not open. Owned by
+  // the engine until CloseDatabase.
+  CDBStorage* Storage(int dbId) const;
+  // The directory of database `dbId`; "" when not open.
+  std::string DatabaseDir(int dbId) const;
+
+  // The comment file of the object `recordId` of type `objType` in database
+  // `dbId`: "<dir>/<table dir>/comments/<recordId>.cmt"; an empty
+  // specification when the database is not open or no table has the type.
+  COrvFileSpec MakeCommentFileName(int objType, unsigned long recordId, int dbId) const;
+
+  // Opens an object in the host's viewer: the opener's answer, 0 when
+  // none is set.
+  int OpenObject(CObjInfo* info);
+  // Sets the viewer (the window host sets one; empty: none).
+  void SetObjectOpener(std::function<int(CObjInfo*)> opener) { m_opener = std::move(opener); }
+
+ private:
+  struct CDatabase {
+    std::string m_strDir;
+    std::unique_ptr<CDBStorage> m_pStorage;
+  };
+  std::map<int, CDBTableBase*> m_tables;
+  std::map<int, CDatabase> m_databases;
+  std::function<int(CObjInfo*)> m_opener;
+};
+
+// The one engine of the process; lives until the process ends.
+CDBEngine& engine();

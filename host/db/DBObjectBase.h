@@ -1,0 +1,97 @@
+#pragma once
+
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/db/CreatorData.h"
+#include "host/db/DBField.h"
+#include "host/db/DBValue.h"
+#include "platform/Object.h"
+
+class COrvTextFile;
+class CObjInfo;
+
+// The interface of every database object.
+class CDBObject : public CObject {
+ public:
+  ~CDBObject() override = default;
+
+ protected:
+  CDBObject() = default;
+  CDBObject(const CDBObject&) = default;
+  CDBObject& operator=(const CDBObject&) = default;
+};
+
+// What every database object has: name, record identifier, creation time,
+// editor sheet kind, local flags, creator records, description, keywords,
+// user-defined field entries, comment lines, and the container of the values
+// its class adds. Objects are short-lived in memory; the database keeps the
+// stored record (WriteObject/ReadObject of the table base).
+class CDBObjectBase : public CDBObject {
+ public:
+  // An empty object of `objType`.
+  explicit CDBObjectBase(int objType);
+  // A full copy of `other`'s common fields; the value container starts
+  // empty (the derived class's values register themselves).
+  CDBObjectBase(const CDBObjectBase& other);
+  CDBObjectBase& operator=(const CDBObjectBase&) = delete;
+  ~CDBObjectBase() override;
+
+  // A new copy of the whole object, owned by the caller; null when the
+  // allocation fails.
+  virtual CDBObjectBase* Clone() const = 0;
+  // The object type number.
+  virtual int GetObjectType() const = 0;
+  // Fills `info` with the list values the host keeps for every object
+  // (name, record identifier, type, creation time, author); `flag` is not
+  // used. Returns 1.
+  virtual int GetObjInfo(CObjInfo& info, int flag) const;
+  // Appends the names of the fields every object shows in lists: the
+  // user-defined fields defined for this object's type in database `dbId`
+  // (none when it is not open). `names` may be null.
+  virtual void GetObjRealFieldNames(int dbId, std::vector<std::string>* names);
+  // Fills `def` for a generic field name ("Name", "Created", "Keywords",
+  // "Comment", "Author", "Original Author", "Description") or a
+  // user-defined field of database `dbId`: 1, else 0 with `def` unchanged.
+  virtual int GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def);
+  // Reads a record written by WriteObject from `file`'s current position to
+  // its end (`a`, `b` unused): the common fields, and for each field that a
+  // registered value holds, that value's ReadValue. Returns 1. A malformed or
+  // truncated record raises CDBException (or the value's exception); what
+  // was read before stays in the object.
+  virtual int ReadObject(COrvTextFile& file, int a, int b);
+
+  // Writes the object's record at `file`'s position: the common fields, each
+  // registered value's WriteValue, and the record's end mark. Throws
+  // CFileException when a write fails.
+  void WriteRecord(COrvTextFile& file) const;
+
+  // Reads the comment file of this object in database `dbId` into
+  // m_comments: 1 read, 0 when there is no comment file (m_comments empty).
+  int LoadComment(int dbId);
+  // Writes m_comments as the comment file of this object in database `dbId`
+  // (replaced whole, never half written; removed when m_comments is empty):
+  // 1 written, 0 when the object is not stored or the write failed.
+  int InsertComment(int dbId);
+
+  std::string m_name;
+  long m_creationTime = 0;        // seconds since 1970
+  unsigned long m_recordId = 0;   // 0 until stored
+  int m_sheetKind = 0;            // editor sheet kind
+  int m_localFlags = 0;           // bit 0: changed locally (MakeLocal)
+  CCreatorData m_creator;         // author
+  CCreatorData m_originalAuthor;  // original author
+  std::string m_description;
+  std::vector<std::string> m_keywords;
+  std::vector<CUDFieldValue> m_udfValues;
+  std::vector<std::string> m_comments;  // filled by LoadComment
+  CDBValueContainer m_valueContainer;
+
+ private:
+  int m_nObjType;
+};
+
+// An owning list of objects, in order.
+using CDBObjectList = std::list<std::unique_ptr<CDBObjectBase>>;

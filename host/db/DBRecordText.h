@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Text of a record's common fields stays on its line: backslash, line ends
+// and tabs are written as "\\", "\n", "\r" and "\t". Unescaping turns every
+// other backslash pair into its second character and drops a lone trailing
+// backslash; it never fails.
+std::string EscapeRecordText(std::string_view text);
+std::string UnescapeRecordText(std::string_view text);
+
+// The CRC-32 (IEEE) of `bytes`, continuing from `crc` (0 to start).
+std::uint32_t RecordCrc32(std::string_view bytes, std::uint32_t crc = 0);

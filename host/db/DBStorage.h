@@ -1,0 +1,150 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/db/DBField.h"
+#include "host/db/ObjInfo.h"
+
+// The list columns of one stored object, beside its record.
+struct CStoredObject {
+  unsigned long m_recordId = 0;
+  std::string m_name;
+  int m_objType = 0;
+  long m_creationTime = 0;
+  int m_tableNumber = 0;
+  std::string m_tableText;
+  std::string m_author;
+};
+
+// A subbase: its identifier and name.
+struct CStoredSubbase {
+  unsigned long m_id = 0;
+  std::string m_name;
+};
+
+// Where the object database keeps its data: the narrow interface between the
+// framework and one storage engine (SQLite now; room for a server database).
+// Tables are named by their object table identifier (201 for BLAST search
+// objects); record identifiers are unique in their table and never reused.
+//
+// Every failure raises CDBException naming the database and what failed.
+// Changes outside an explicit write transaction (BeginWrite) are each their
+// own transaction. Used from one thread; several processes may use one
+// database at once (a writer waits for another up to a timeout).
+class CDBStorage {
+ public:
+  virtual ~CDBStorage() = default;
+
+  // The database's file (or address), for messages.
+  virtual const std::string& GetPath() const = 0;
+
+  // Starts a write transaction that takes the write lock at once, so that
+  // every check made inside it holds until Commit. Throws when one is
+  // already open or the lock cannot be had within the timeout.
+  virtual void BeginWrite() = 0;
+  virtual void Commit() = 0;
+  // Undoes the open transaction; harmless when none is open.
+  virtual void Rollback() noexcept = 0;
+  virtual bool InTransaction() const = 0;
+  // Changes whenever another connection has committed a change since the
+  // last call returned.
+  virtual std::uint64_t DataVersion() = 0;
+
+  // ---- objects ----
+  // A new record identifier of `table`, never handed out before.
+  virtual unsigned long ReserveRecordId(int table) = 0;
+  // The identifier ReserveRecordId would hand out now, reserving nothing
+  // (read only; another process may take it first).
+  virtual unsigned long PeekRecordId(int table) = 0;
+  // Makes sure identifiers handed out later are above `recordId`.
+  virtual void NoteRecordId(int table, unsigned long recordId) = 0;
+  // Calls `row` for every object of `table` in identifier order; the row is
+  // valid during the call only.
+  virtual void ForEachObject(int table, const std::function<void(const CStoredObject&)>& row) = 0;
+  virtual std::size_t CountObjects(int table) = 0;
+  // Finds an object; fills `row` (may be null) and returns true when found.
+  virtual bool FindObjectByName(int table, std::string_view name, CStoredObject* row) = 0;
+  virtual bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) = 0;
+  // Names of `table`'s objects that begin with `prefix`, in name order.
+  virtual std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) = 0;
+  // The stored record of an object; false when there is none.
+  virtual bool ReadRecord(int table, unsigned long recordId, std::string& record) = 0;
+  // Stores an object's list columns and record, replacing an object of the
+  // same identifier. Throws when another object of the table has the name.
+  virtual void PutObject(int table, const CStoredObject& row, std::string_view record) = 0;
+  // Renames an object's list entry (not its record).
+  virtual void RenameObject(int table, unsigned long recordId, std::string_view name) = 0;
+  // Removes an object with its subbase memberships and field values; its
+  // identifier is not handed out again. False when there was none.
+  virtual bool DeleteObject(int table, unsigned long recordId) = 0;
+
+  // ---- subbases of a table's objects ----
+  virtual std::vector<CStoredSubbase> Subbases(int table) = 0;
+  // The identifier of the subbase `name` (exact), or 0.
+  virtual unsigned long FindSubbase(int table, std::string_view name) = 0;
+  virtual unsigned long CreateSubbase(int table, std::string_view name) = 0;
+  virtual void RenameSubbase(int table, unsigned long subbase, std::string_view name) = 0;
+  // Removes the subbase and its memberships (not its objects).
+  virtual void DeleteSubbase(int table, unsigned long subbase) = 0;
+  virtual void ClearSubbase(int table, unsigned long subbase) = 0;
+  virtual void AddToSubbase(int table, unsigned long subbase, unsigned long recordId) = 0;
+  virtual void RemoveFromSubbase(int table, unsigned long subbase, unsigned long recordId) = 0;
+  // Record identifiers of the subbase's objects, ascending.
+  virtual std::vector<unsigned long> SubbaseMembers(int table, unsigned long subbase) = 0;
+
+  // ---- keywords known to a table ----
+  virtual std::vector<std::string> Keywords(int table) = 0;
+  virtual void AddKeyword(int table, std::string_view keyword) = 0;
+
+  // ---- field values kept beside the records (user-defined fields) ----
+  // Replaces every value an object has for `field` with `values`.
+  virtual void SetFieldValues(int table, unsigned long recordId, int field,
+                              const std::vector<std::string>& values) = 0;
+  virtual std::vector<std::string> FieldValues(int table, unsigned long recordId, int field) = 0;
+  // Removes every field value of an object.
+  virtual void ClearFieldValues(int table, unsigned long recordId) = 0;
+
+  // ---- user-defined field definitions (the host's table 8) ----
+  virtual std::vector<CUDFieldDef> UDFieldDefs() = 0;
+  // Enters `def`; a definition of the same name is replaced. Returns the
+  // identifier given (def.m_fieldId when non-zero, else a new one).
+  virtual int PutUDFieldDef(const CUDFieldDef& def) = 0;
+  virtual bool DeleteUDFieldDef(std::string_view name) = 0;
+
+  // ---- creator records by login name ----
+  virtual bool LoadCreator(std::string_view login, std::string& record) = 0;
+  virtual void SaveCreator(std::string_view login, std::string_view record) = 0;
+
+  // ---- maintenance ----
+  // The storage's integrity check: "ok", or the problems found.
+  virtual std::string IntegrityCheck() = 0;
+  // Writes a consistent copy of the whole database to the file `path`
+  // (replaced); puts the content of such a copy back into this database.
+  virtual void CopyTo(const std::string& path) = 0;
+  virtual void RestoreFrom(const std::string& path) = 0;
+};
+
+// Rolls back the open write transaction at destruction unless committed.
+class CDBWriteTransaction {
+ public:
+  // Starts the transaction (CDBStorage::BeginWrite); throws as it does.
+  explicit CDBWriteTransaction(CDBStorage& storage) : m_storage(storage) { storage.BeginWrite(); }
+  CDBWriteTransaction(const CDBWriteTransaction&) = delete;
+  CDBWriteTransaction& operator=(const CDBWriteTransaction&) = delete;
+  ~CDBWriteTransaction() {
+    if (!m_bDone) m_storage.Rollback();
+  }
+  void Commit() {
+    m_storage.Commit();
+    m_bDone = true;
+  }
+
+ private:
+  CDBStorage& m_storage;
+  bool m_bDone = false;
+};

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "table/BlastSearchObject.h"
+#include "table/DBTable.h"
+
+// The BLAST search table: stores, lists, archives and imports BLAST search
+// objects (type 15) in the host's object database. One instance, made while
+// the library's static objects are constructed (it registers under 201 and
+// adds its file types); reach it through blastSearch() or the engine. It
+// keeps no state beyond the table base's.
+class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100> {
+ public:
+  // Field identifiers of the table's own fields.
+  enum : int {
+    kFieldBlastAuthor = 3050,
+    kFieldQueryName = 3051,
+    kFieldHitsCount = 3052,
+    kFieldTableUID = 3053
+  };
+
+  // Registers with the engine and enters the file types 100 ".bso", 101
+  // ".ba6", 102 ".bq" and 103 ".bss".
+  CBlastSearchTable();
+  ~CBlastSearchTable() override;
+
+  // ---- identity ----
+  int flink() const override;                                  // 102
+  int arcftype() const override;                               // 101
+  std::string arcsign() override;                              // "@BLS@"
+  std::string dir(int kind) override;                          // "BLASTSearch"
+  std::string DescribeObjType(int plural, int flag) override;  // "BLAST Result(s)"
+  std::string DescribeSubbaseType() override;                  // "BLASTSearch"
+  unsigned GetMenuCommand() const override;                    // 33063
+  int HasViewer() const override;                              // 1
+  int GetUDFIcon() const override;                             // 15
+
+  // ---- fields ----
+  // The generic names, then "UID", "Hits Count", "QueryName".
+  void GetObjRealFieldNames(int dbId, std::vector<std::string>* names) const override;
+  // "BlastAuthor" 3050/1, "QueryName" 3051/1, "Hits Count" 3052/7, "UID"
+  // 3053/7 (exact names): 1; other names as the generic definitions say.
+  int GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) const override;
+  // The table's fields from the list record (hit count "%i", query name);
+  // 0 and "" for database 3 or a record without type or identifier; other
+  // fields as the table base answers them.
+  int GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
+                    std::string& out) override;
+  // The base's list values, then hit count and query name of the object (a
+  // CBlastSearchObject): 1; 0 when the base answers 0.
+  int ResetObjInfo(CObjInfo* info, CDBObjectBase* object, int flag) const override;
+  // Table 201: ext "bs", the object list's count and counters; 202: ext
+  // "bss", the subbase list's; other tables: ext "bs" only. Always 1.
+  int GetTableIncrPars(int tableId, int dbId, int* count, int* sizeLimit, int** changeCounter,
+                       int* maxChanges, std::string& ext) override;
+
+  // ---- objects ----
+  // A new object read from a record; null (the half-read object deleted)
+  // when reading raises anything. The caller owns it.
+  CDBObjectBase* ReadObject(COrvTextFile& file, int a, int b) override;
+  // Stores the objects of "DBInit" (".ba6") of MAINDIR in database 1, MAIN:
+  // 1 when all were stored; 0 when MAINDIR is unset, the archive yields
+  // nothing or one cannot be stored (those before it stay).
+  int InitializeTableData() override;
+
+  // ---- import and creation ----
+  // Asks for an NCBI page (file dialog), reads it with the reader its
+  // layout calls for, and stores it as a new object of `subbase` in
+  // database 1, with the messages of the import. 1 stored (info: its list
+  // record), else 0 (info unchanged).
+  int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
+                           CObjInfo*& info) override;
+  // Stores the result of the transfer file `transferPath` as a new object,
+  // without dialog or success message: 1 stored, 0 otherwise. A damaged
+  // transfer file raises its exception (CKaArchiveException) to the caller.
+  int CreateNewLocalObject(std::string transferPath, const std::string& subbase,
+                           std::string& subbaseOut, CObjInfo*& info);
+  // Stores `object` (not taken) in database `dbId` and `subbase`; the host
+  // may give it another name. subbaseOut = subbase. InsertObject's result.
+  virtual int AddNewObject(CBlastSearchObject* object, const std::string& subbase,
+                           std::string& subbaseOut, int dbId);
+
+  // ---- window operations (the window layer comes later) ----
+  void AppendPageToOpenDialog(COrvSaveLoadData& data) override;
+  void AppendPageToSaveDialog(COrvSaveLoadData& data) override;
+  // Not built yet: resultSubbase "" and 0.
+  int SearchForObjects(int dbId, const std::string& subbase, std::string& resultSubbase) override;
+  // The editor is not built yet: 0.
+  int EditLocalObject(CObjInfo* info) override;
+  // engine().OpenObject: 1 when it opened the object, else 0.
+  int OpenObject(CObjInfo* info) override;
+  int DefaultAction(CObjInfo* info) override;
+  HMENU GetContextMenu(bool full, bool tableMenu, std::string& title) override;
+  HICON GetContextIcon(int size) override;
+  int GetObjectIconIndex(const CObjInfo* info) override;  // 41
+  void UpdateImageListIcons(CImageList* list) override;
+
+ protected:
+  // The editor is not built yet: 0, nothing stored.
+  virtual int EditLocalObject(CBlastSearchObject* object, std::string& subbase, int isNew);
+};
+
+// The one BLAST search table; lives for the process.
+CBlastSearchTable& blastSearch();
