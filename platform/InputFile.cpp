@@ -153,3 +153,9 @@ std::size_t CInputBytesFile::Read(void* buffer, std::size_t count) {
   }
   return done;
 }
+
+void ReadWholeFile(const std::string& path, CInputFile& input) {
+  if (!input.Open(path)) throw CFileException(path, std::strerror(errno));
+  while (input.Read(UINT64_MAX, nullptr) == CInputFile::readFull) {
+  }
+}

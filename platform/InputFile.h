@@ -70,6 +70,11 @@ class CInputFile {
   bool m_bEnded = false;
 };
 
+// Opens `path` (a file on disk; "-" is standard input) and reads it whole
+// into `input`. Throws CFileException naming the file when it cannot be
+// opened or read, and CMemoryException when no memory is left for it.
+void ReadWholeFile(const std::string& path, CInputFile& input);
+
 // The bytes of a CInputFile as a read-only file for a reader that copies them
 // into a buffer of its own: the memory of what has been read goes back to the
 // system as the reading goes on, so that the bytes are not held twice. Read

@@ -13,7 +13,7 @@
 #include "parse/ReportLayout.h"
 #include "parse/ReportName.h"
 #include "platform/File.h"
-#include "platform/MappedFile.h"
+#include "platform/InputFile.h"
 #include "platform/TickCount.h"
 #include "platform/UserInteraction.h"
 #include "table/BlastSearchTable.h"
@@ -33,16 +33,17 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
 // its layout calls for, as `blastsearch parse` does, and takes the query's
 // name from the report's query line when the reader left it empty.
 // Exceptions of the readers and files pass out.
-void ReadPage(CFile& file, const std::string& path, CBlastSearchEntry& entry) {
-  CMappedFile mapped;
-  mapped.Open(path);
-  const std::string_view page = mapped.View();
+void ReadPage(const std::string& path, CBlastSearchEntry& entry) {
+  CInputFile input;
+  ReadWholeFile(path, input);
+  const std::string_view page = input.View();
+  CByteViewFile bytes(page, path);
   if (RecogniseReportLayout(page) == ReportLayout::Classic) {
     CNCBIAnalyser analyser(&entry);
-    analyser.ReadRequest(&file);
+    analyser.ReadRequest(&bytes);
   } else {
     CNCBIAnalyserQ analyser(&entry);
-    analyser.ReadRequest(&file);
+    analyser.ReadRequest(&bytes);
   }
   if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
 }
@@ -66,7 +67,7 @@ int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::str
   }
   int added = 0;
   try {
-    ReadPage(file, path, object->Entry());
+    ReadPage(path, object->Entry());
     object->m_creationTime = GetOrvCurrentTime();
     added = AddNewObject(object.get(), subbase, subbaseOut, 1);
     if (added == 1) {

@@ -18,7 +18,7 @@
 #include "host/db/DBTableStore.h"
 #include "host/db/SMDlg.h"
 #include "platform/File.h"
-#include "platform/MappedFile.h"
+#include "platform/InputFile.h"
 
 namespace {
 
@@ -66,9 +66,9 @@ std::string ObjectHead(std::string_view record) {
 // Reads every object of the archive `path` of `table` into `list`; throws
 // CDBException saying where the archive is damaged.
 void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
-  CMappedFile mapped;
-  mapped.Open(path);
-  const std::string_view data = mapped.View();
+  CInputFile input;
+  ReadWholeFile(path, input);
+  const std::string_view data = input.View();
   const std::string signature = table.arcsign() + "\n";
   if (data.substr(0, signature.size()) != signature) {
     throw CDBException(path + ": not an archive of " + table.DescribeObjType(1, 0) +
@@ -201,9 +201,9 @@ int CDBTableBase::ImportObject(int dbId, const std::string& path, std::string& n
   if (StorageOf(dbId) == nullptr) return 0;
   std::unique_ptr<CDBObjectBase> object;
   try {
-    CMappedFile mapped;
-    mapped.Open(path);
-    object.reset(ObjectOfRecord(*this, std::string(mapped.View())));
+    CInputFile input;
+    ReadWholeFile(path, input);
+    object.reset(ObjectOfRecord(*this, std::string(input.View())));
   } catch (const std::exception& e) {
     ReportDBFailure(e.what());
     return 0;
