@@ -21,6 +21,4 @@ int replace_subbase(int, const std::string&, const std::vector<std::string>&, CL
   return 0;
 }
 bool GetObjSubset(int, const std::string&, int, std::vector<CObjInfo*>&) { return false; }
-int CheckStringContext(const std::string&, const std::vector<std::string>&, int) { return 0; }
-int CheckCreatorContext(const CCreatorData&, const std::vector<std::string>&, int) { return 0; }
 int check_string_value(const std::string&) { return 0; }
