@@ -1,6 +1,10 @@
 #include "table/BlastSearchTable.h"
 
+#include <cstdio>
+#include <new>
+
 #include "host/OrvFileSpec.h"
+#include "host/db/DBFunctions.h"
 #include "host/db/DBEngine.h"
 #include "host/OrvTextFile.h"
 #include "table/SearchHook.h"
@@ -34,27 +38,113 @@ unsigned CBlastSearchTable::GetMenuCommand() const { return 33063; }
 int CBlastSearchTable::HasViewer() const { return 1; }
 int CBlastSearchTable::GetUDFIcon() const { return s_nObjType; }
 
-void CBlastSearchTable::GetObjRealFieldNames(int, std::vector<std::string>*) const {}
-int CBlastSearchTable::GetObjFieldDef(int, const std::string&, CDBFieldDef&) const { return 0; }
-int CBlastSearchTable::GetFieldValue(int, const CObjInfo*, const CDBFieldDef*, std::string&) {
-  return 0;
+void CBlastSearchTable::GetObjRealFieldNames(int dbId, std::vector<std::string>* names) const {
+  CBlastSearchObject scratch;
+  scratch.CDBObjectBase::GetObjRealFieldNames(dbId, names);
+  if (names == nullptr) return;
+  names->push_back("UID");
+  names->push_back("Hits Count");
+  names->push_back("QueryName");
 }
-int CBlastSearchTable::ResetObjInfo(CObjInfo*, CDBObjectBase*, int) const { return 0; }
-int CBlastSearchTable::GetTableIncrPars(int, int, int*, int*, int**, int*, std::string&) {
+
+int CBlastSearchTable::GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) const {
+  CBlastSearchObject scratch;
+  static const struct {
+    const char* name;
+    int field;
+    int kind;
+  } own[] = {{"BlastAuthor", kFieldBlastAuthor, kValueText},
+             {"QueryName", kFieldQueryName, kValueText},
+             {"Hits Count", kFieldHitsCount, kValueNumber},
+             {"UID", kFieldTableUID, kValueNumber}};
+  for (const auto& field : own) {
+    if (name == field.name) {
+      def.m_fieldId = field.field;
+      def.m_valueKind = field.kind;
+      return 1;
+    }
+  }
+  return scratch.CDBObjectBase::GetObjFieldDef(dbId, name, def);
+}
+
+int CBlastSearchTable::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
+                                     std::string& out) {
+  if (def == nullptr || def->m_fieldId < kFieldBlastAuthor || def->m_fieldId > kFieldTableUID) {
+    return CDBTableBase::GetFieldValue(dbId, info, def, out);
+  }
+  out.clear();
+  if (dbId == 3) return 0;
+  if (info == nullptr || info->GetObjType() == 0 || info->m_objId == 0) return 0;
+  switch (def->m_fieldId) {
+    case kFieldQueryName: out = info->m_tableText; return 1;
+    case kFieldHitsCount: {
+      char text[16];
+      std::snprintf(text, sizeof text, "%i", info->m_tableNumber);
+      out = text;
+      return 1;
+    }
+    default: return CDBTableBase::GetFieldValue(dbId, info, def, out);
+  }
+}
+
+int CBlastSearchTable::ResetObjInfo(CObjInfo* info, CDBObjectBase* object, int flag) const {
+  if (CDBTableBase::ResetObjInfo(info, object, flag) == 0) return 0;
+  const auto* blast = dynamic_cast<const CBlastSearchObject*>(object);
+  if (blast == nullptr) return 1;  // not one of ours: no list values
+  info->m_tableNumber = blast->Entry().GetHitsCount();
+  info->m_tableText = blast->Entry().GetMolName();
   return 1;
 }
-CDBObjectBase* CBlastSearchTable::ReadObject(COrvTextFile&, int, int) { return nullptr; }
-int CBlastSearchTable::InitializeTableData() { return 0; }
-int CBlastSearchTable::CreateNewLocalObject(const std::string&, std::string&, CObjInfo*&) {
-  return 0;
+
+int CBlastSearchTable::GetTableIncrPars(int tableId, int dbId, int* count, int* sizeLimit,
+                                        int** changeCounter, int* maxChanges, std::string& ext) {
+  ext = "bs";
+  if (tableId == objtable()) {
+    *sizeLimit = OBJTBLSIZE_SMALLENOUGH;
+    *maxChanges = NOF_OBJCHANGES;
+    *changeCounter = &m_objChanges;
+    *count = static_cast<int>(getobjlist(dbId).GetCount());
+  } else if (tableId == sbtable()) {
+    ext = "bss";
+    *sizeLimit = OBJTBLSIZE_SMALLENOUGH;
+    *maxChanges = NOF_SBCHANGES;
+    *changeCounter = &m_sbChanges;
+    *count = static_cast<int>(getsblist(dbId).GetCount());
+  }
+  return 1;
 }
-int CBlastSearchTable::CreateNewLocalObject(std::string, const std::string&, std::string&,
-                                            CObjInfo*&) {
-  return 0;
+
+CDBObjectBase* CBlastSearchTable::ReadObject(COrvTextFile& file, int a, int b) {
+  CBlastSearchObject* object = new (std::nothrow) CBlastSearchObject;
+  if (object == nullptr) return nullptr;
+  try {
+    object->ReadObject(file, a, b);
+  } catch (...) {
+    delete object;
+    return nullptr;
+  }
+  return object;
 }
-int CBlastSearchTable::AddNewObject(CBlastSearchObject*, const std::string&, std::string&, int) {
-  return 0;
+
+int CBlastSearchTable::InitializeTableData() {
+  if (MAINDIR.IsSpecSet() == 0) return 0;
+  COrvFileSpec spec(MAINDIR, "DBInit", 101);
+  CDBObjectList list;
+  if (ExtractObjectsFromArchive(spec, list) == 0) return 0;
+  bool all = true;
+  for (auto& object : list) {
+    object->m_creationTime = GetOrvCurrentTime();
+    std::string out = kMainSubbase;
+    if (AddNewObject(static_cast<CBlastSearchObject*>(object.get()), kMainSubbase, out, 1) == 0) {
+      all = false;
+      break;
+    }
+  }
+  for (auto& object : list) object.reset();
+  list.clear();
+  return all ? 1 : 0;
 }
+
 void CBlastSearchTable::AppendPageToOpenDialog(COrvSaveLoadData&) {}
 void CBlastSearchTable::AppendPageToSaveDialog(COrvSaveLoadData& data) {
   AppendPageToOpenDialog(data);

@@ -49,6 +49,15 @@ int replace_subbase(int sbTable, const std::string& name, const std::vector<std:
 // does not exist.
 bool GetObjSubset(int table, const std::string& subbase, int dbId, std::vector<CObjInfo*>& subset);
 
+// True when `subbase` stands for the whole table: empty, or "MAIN" in any
+// letter case.
+bool IsMainSubbase(const std::string& subbase);
+
+// `name`, or the first of "name_2", "name_3"... that no object of `table` in
+// database `dbId` other than `recordId` has. Throws CDBException.
+std::string MakeUniqueObjectName(int table, int dbId, const std::string& name,
+                                 unsigned long recordId);
+
 // Non-zero when `text` holds one of `substrings` (case honoured when
 // `matchCase` is non-zero; empty substrings never match).
 int CheckStringContext(const std::string& text, const std::vector<std::string>& substrings,

@@ -1,7 +1,65 @@
 #include "host/db/DBObjectBase.h"
 
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
 #include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBException.h"
+#include "host/db/DBRecordText.h"
 #include "host/db/ObjInfo.h"
+
+namespace {
+
+// The record's end mark: the separator of field 0.
+constexpr int kFieldEnd = 0;
+
+[[noreturn]] void Damaged(const std::string& what) {
+  throw CDBException("damaged object record: " + what);
+}
+
+template <class Number>
+Number ParseNumber(const std::string& text, int field) {
+  Number value{};
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) {
+    Damaged("field " + std::to_string(field) + " holds \"" + text.substr(0, 40) +
+            "\" where a number belongs");
+  }
+  return value;
+}
+
+void WriteLine(COrvTextFile& file, int field, const std::string& text) {
+  WriteSeparator(field, file);
+  file.WriteString(text.c_str());
+  file.WriteString("\n");
+}
+
+std::string JoinUDField(const CUDFieldValue& entry) {
+  std::string text = EscapeRecordText(entry.m_strName);
+  for (const std::string& value : entry.m_values) text += '\t' + EscapeRecordText(value);
+  return text;
+}
+
+CUDFieldValue SplitUDField(const std::string& line) {
+  CUDFieldValue entry;
+  std::size_t start = 0;
+  bool first = true;
+  while (true) {
+    std::size_t tab = line.find('\t', start);
+    std::string part = UnescapeRecordText(line.substr(start, tab - start));
+    if (first) entry.m_strName = std::move(part);
+    else entry.m_values.push_back(std::move(part));
+    first = false;
+    if (tab == std::string::npos) break;
+    start = tab + 1;
+  }
+  return entry;
+}
+
+}  // namespace
 
 CDBObjectBase::CDBObjectBase(int objType) : m_nObjType(objType) {}
 
@@ -31,9 +89,151 @@ int CDBObjectBase::GetObjInfo(CObjInfo& info, int /*flag*/) const {
   return 1;
 }
 
-void CDBObjectBase::GetObjRealFieldNames(int, std::vector<std::string>*) {}
-int CDBObjectBase::GetObjFieldDef(int, const std::string&, CDBFieldDef&) { return 0; }
-int CDBObjectBase::ReadObject(COrvTextFile&, int, int) { return 0; }
-void CDBObjectBase::WriteRecord(COrvTextFile&) const {}
-int CDBObjectBase::LoadComment(int) { return 0; }
-int CDBObjectBase::InsertComment(int) { return 0; }
+void CDBObjectBase::GetObjRealFieldNames(int dbId, std::vector<std::string>* names) {
+  CDBStorage* storage = engine().Storage(dbId);
+  if (names == nullptr || storage == nullptr) return;
+  try {
+    for (const CUDFieldDef& def : storage->UDFieldDefs()) {
+      if (def.m_objType == 0 || def.m_objType == GetObjectType()) names->push_back(def.m_strName);
+    }
+  } catch (const CException&) {
+    // no user-defined fields to show
+  }
+}
+
+int CDBObjectBase::GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) {
+  static const struct {
+    const char* name;
+    int field;
+    int kind;
+  } generic[] = {{"Name", kFieldName, kValueText},
+                 {"Created", kFieldCreationTime, kValueNumber},
+                 {"Keywords", kFieldKeyword, kValueText},
+                 {"Comment", kFieldComment, kValueText},
+                 {"Author", kFieldAuthor, kValueText},
+                 {"Original Author", kFieldOriginalAuthor, kValueText},
+                 {"Description", kFieldDescription, kValueText}};
+  for (const auto& g : generic) {
+    if (name == g.name) {
+      def.m_fieldId = g.field;
+      def.m_valueKind = g.kind;
+      return 1;
+    }
+  }
+  CDBStorage* storage = engine().Storage(dbId);
+  if (storage == nullptr) return 0;
+  try {
+    for (const CUDFieldDef& udf : storage->UDFieldDefs()) {
+      if (udf.m_strName == name && (udf.m_objType == 0 || udf.m_objType == GetObjectType())) {
+        def.m_fieldId = udf.m_fieldId;
+        def.m_valueKind = udf.m_valueKind;
+        return 1;
+      }
+    }
+  } catch (const CException&) {
+    // not defined then
+  }
+  return 0;
+}
+
+void CDBObjectBase::WriteRecord(COrvTextFile& file) const {
+  WriteLine(file, kFieldName, EscapeRecordText(m_name));
+  WriteLine(file, kFieldCreationTime, std::to_string(m_creationTime));
+  WriteLine(file, kFieldRecordId, std::to_string(m_recordId));
+  WriteLine(file, kFieldSheetKind, std::to_string(m_sheetKind));
+  WriteLine(file, kFieldLocalFlags, std::to_string(m_localFlags));
+  if (!m_creator.IsEmpty()) WriteLine(file, kFieldAuthor, m_creator.ToText());
+  if (!m_originalAuthor.IsEmpty()) WriteLine(file, kFieldOriginalAuthor, m_originalAuthor.ToText());
+  if (!m_description.empty()) WriteLine(file, kFieldDescription, EscapeRecordText(m_description));
+  for (const std::string& keyword : m_keywords) {
+    WriteLine(file, kFieldKeyword, EscapeRecordText(keyword));
+  }
+  for (const CUDFieldValue& entry : m_udfValues) WriteLine(file, kFieldUDField, JoinUDField(entry));
+  for (CDBValue* value : m_valueContainer.Values()) value->WriteValue(file);
+  WriteLine(file, kFieldEnd, "");
+}
+
+int CDBObjectBase::ReadObject(COrvTextFile& file, int /*a*/, int /*b*/) {
+  std::string line;
+  int field = 0;
+  while (true) {
+    if (!ReadSeparator(file, field)) {
+      if (file.AtEnd()) Damaged("the record is cut short (no end mark)");
+      Damaged("text stands where a field should begin");
+    }
+    if (field == kFieldEnd) {
+      file.ReadLineEnd();
+      if (!file.AtEnd()) Damaged("bytes follow the record's end mark");
+      return 1;
+    }
+    if (CDBValue* value = m_valueContainer.Find(field); value != nullptr) {
+      const std::string keyword = "@" + std::to_string(field) + ":";
+      value->ReadValue(file, keyword.c_str());
+      file.ReadLineEnd();
+      continue;
+    }
+    file.ReadString(line);
+    switch (field) {
+      case kFieldName: m_name = UnescapeRecordText(line); break;
+      case kFieldCreationTime: m_creationTime = ParseNumber<long>(line, field); break;
+      case kFieldRecordId: m_recordId = ParseNumber<unsigned long>(line, field); break;
+      case kFieldSheetKind: m_sheetKind = ParseNumber<int>(line, field); break;
+      case kFieldLocalFlags: m_localFlags = ParseNumber<int>(line, field); break;
+      case kFieldAuthor: m_creator = CCreatorData::FromText(line); break;
+      case kFieldOriginalAuthor: m_originalAuthor = CCreatorData::FromText(line); break;
+      case kFieldDescription: m_description = UnescapeRecordText(line); break;
+      case kFieldKeyword: m_keywords.push_back(UnescapeRecordText(line)); break;
+      case kFieldUDField: m_udfValues.push_back(SplitUDField(line)); break;
+      default: break;  // a field of a later version: its line is skipped
+    }
+  }
+}
+
+int CDBObjectBase::LoadComment(int dbId) {
+  m_comments.clear();
+  if (m_recordId == 0) return 0;
+  COrvFileSpec spec = engine().MakeCommentFileName(GetObjectType(), m_recordId, dbId);
+  if (!spec.IsSpecSet()) return 0;
+  try {
+    COrvTextFile file(spec);
+    if (!file.OpenInput(0)) return 0;
+    ReadCommentData(file, &m_comments);
+    return 1;
+  } catch (const CException&) {
+    m_comments.clear();
+    return 0;
+  }
+}
+
+int CDBObjectBase::InsertComment(int dbId) {
+  if (m_recordId == 0) return 0;
+  COrvFileSpec spec = engine().MakeCommentFileName(GetObjectType(), m_recordId, dbId);
+  if (!spec.IsSpecSet()) return 0;
+  const std::filesystem::path path = spec.GetPath();
+  std::error_code error;
+  if (m_comments.empty()) {
+    std::filesystem::remove(path, error);
+    return error ? 0 : 1;
+  }
+  std::filesystem::create_directories(path.parent_path(), error);
+  if (error) return 0;
+  const std::filesystem::path temporary = path.string() + ".tmp";
+  try {
+    COrvTextFile file{COrvFileSpec(temporary.string())};
+    if (!file.OpenOutput(0)) return 0;
+    for (const std::string& line : m_comments) {
+      file.WriteString(line.c_str());
+      file.WriteString("\n");
+    }
+    file.Close();
+  } catch (const CException&) {
+    std::filesystem::remove(temporary, error);
+    return 0;
+  }
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return 0;
+  }
+  return 1;
+}

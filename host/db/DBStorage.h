@@ -118,6 +118,10 @@ class CDBStorage {
   // ---- maintenance ----
   // The storage's integrity check: "ok", or the problems found.
   virtual std::string IntegrityCheck() = 0;
+  // Writes a consistent copy of the whole database to the file `path`
+  // (replaced); puts the content of such a copy back into this database.
+  virtual void CopyTo(const std::string& path) = 0;
+  virtual void RestoreFrom(const std::string& path) = 0;
 };
 
 // Rolls back the open write transaction at destruction unless committed.

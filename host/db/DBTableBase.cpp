@@ -1,65 +1,603 @@
 #include "host/db/DBTableBase.h"
 
-#include "host/db/DBEngine.h"
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBException.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/DBTableStore.h"
+#include "host/db/SqliteStorage.h"
+#include "platform/UserInteraction.h"
+
+std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object) {
+  COrvTextFile file{COrvFileSpec("record of " + object.m_name)};
+  file.OpenMemoryOutput();
+  table.WriteObject(&object, file, 0);
+  return file.MemoryData();
+}
+
+CDBObjectBase* ObjectOfRecord(CDBTableBase& table, const std::string& record) {
+  COrvTextFile file{COrvFileSpec("record")};
+  file.OpenMemoryInput(record);
+  return table.ReadObject(file, 0, 0);
+}
+
+CObjInfo InfoOfStored(const CStoredObject& row) {
+  CObjInfo info(row.m_objType, row.m_recordId, row.m_name);
+  info.m_creationTime = row.m_creationTime;
+  info.m_tableNumber = row.m_tableNumber;
+  info.m_tableText = row.m_tableText;
+  info.m_strAuthor = row.m_author;
+  return info;
+}
+
+CStoredObject StoredOfInfo(const CObjInfo& info) {
+  CStoredObject row;
+  row.m_recordId = info.m_objId;
+  row.m_name = info.m_name;
+  row.m_objType = info.GetObjType();
+  row.m_creationTime = info.m_creationTime;
+  row.m_tableNumber = info.m_tableNumber;
+  row.m_tableText = info.m_tableText;
+  row.m_author = info.m_strAuthor;
+  return row;
+}
+
+void ReportDBFailure(const std::string& text) { OrvMessageBox(text.c_str(), MB_ICONSTOP, 0); }
+
+unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
+                                const std::string& name) {
+  if (IsMainSubbase(name)) return 0;
+  const std::string cut = name.substr(0, kMaxSubbaseName);
+  unsigned long id = storage.FindSubbase(table.objtable(), cut);
+  return id != 0 ? id : storage.CreateSubbase(table.objtable(), cut);
+}
+
+CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int dbId,
+                                  CDBObjectBase& object, unsigned long recordId, bool replace,
+                                  unsigned long subbaseId) {
+  const int tableId = table.objtable();
+  unsigned long id = recordId;
+  if (id != 0 && storage.FindObjectById(tableId, id, nullptr)) {
+    if (!replace) id = storage.ReserveRecordId(tableId);
+  } else if (id != 0) {
+    storage.NoteRecordId(tableId, id);
+  } else {
+    id = storage.ReserveRecordId(tableId);
+  }
+  object.m_name = MakeUniqueObjectName(tableId, dbId, object.m_name, id);
+  object.m_recordId = id;
+  CObjInfo info;
+  if (table.ResetObjInfo(&info, &object, 1) == 0) {
+    throw CDBException("the table cannot describe \"" + object.m_name + "\"");
+  }
+  info.m_name = object.m_name;
+  info.m_objId = id;
+  storage.PutObject(tableId, StoredOfInfo(info), RecordOfObject(table, object));
+  storage.ClearFieldValues(tableId, id);
+  if (!object.m_udfValues.empty()) {
+    const std::vector<CUDFieldDef> defs = storage.UDFieldDefs();
+    for (const CUDFieldValue& entry : object.m_udfValues) {
+      for (const CUDFieldDef& def : defs) {
+        if (def.m_strName == entry.m_strName) {
+          storage.SetFieldValues(tableId, id, def.m_fieldId, entry.m_values);
+        }
+      }
+    }
+  }
+  for (const std::string& keyword : object.m_keywords) storage.AddKeyword(tableId, keyword);
+  if (subbaseId != 0) storage.AddToSubbase(tableId, subbaseId, id);
+  return info;
+}
+
+void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId) {
+  COrvFileSpec spec = table.MakeCommentFileName(recordId, dbId);
+  std::error_code error;
+  if (spec.IsSpecSet()) std::filesystem::remove(spec.GetPath(), error);
+}
+
+// ---- the table base ----
 
 CDBTableBase::CDBTableBase() = default;
+
 CDBTableBase::~CDBTableBase() { engine().UnregisterTable(this); }
+
+CDBStorage* CDBTableBase::StorageOf(int dbId) const { return engine().Storage(dbId); }
+
 int CDBTableBase::flink() const { return 0; }
-int CDBTableBase::CreateTable(const COrvDirSpec&, int) { return 0; }
-int CDBTableBase::CheckTable(const COrvDirSpec&, int) { return 0; }
-int CDBTableBase::get_table_pars(int, COrvFileSpec*, CObject**, int*, int) { return 0; }
+
+int CDBTableBase::CreateTable(const COrvDirSpec& dir, int /*dbId*/) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(dir.GetDir()) / this->dir(0) /
+                                          "comments",
+                                      error);
+  return error ? 0 : 1;
+}
+
+int CDBTableBase::CheckTable(const COrvDirSpec& /*dir*/, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return 0;
+  try {
+    const std::string result = storage->IntegrityCheck();
+    if (result == "ok") return 1;
+    ReportDBFailure(storage->GetPath() + ": the database is damaged:\n" + result);
+  } catch (const std::exception& e) {
+    ReportDBFailure(e.what());
+  }
+  return 0;
+}
+
+int CDBTableBase::get_table_pars(int tableId, COrvFileSpec* spec, CObject** list, int* count,
+                                 int dbId) {
+  if (StorageOf(dbId) == nullptr) return 0;
+  CObjInfoList* chosen = nullptr;
+  if (tableId == objtable()) chosen = &getobjlist(dbId);
+  else if (tableId == sbtable()) chosen = &getsblist(dbId);
+  else return 0;
+  if (spec != nullptr) *spec = MakeFileName(0, dbId, 0);
+  if (list != nullptr) *list = chosen;
+  if (count != nullptr) *count = static_cast<int>(chosen->GetCount());
+  return 1;
+}
+
 int CDBTableBase::GetTableIncrPars(int, int, int*, int*, int**, int*, std::string&) { return 0; }
-int CDBTableBase::LoadTable(int) { return 0; }
-int CDBTableBase::SaveTable(int) { return 0; }
-int CDBTableBase::InsertObject(unsigned long, CDBObjectBase*, int, std::string&, int) { return 0; }
-void CDBTableBase::AppendMenuItem(CMenu*, int&, int&) { }
-int CDBTableBase::GetFieldValue(int, const CObjInfo*, const CDBFieldDef*, std::string&) { return 0; }
-int CDBTableBase::DeleteObject(std::string&, int, int) { return 0; }
-int CDBTableBase::InsertObjectData(unsigned long, CDBObjectBase*, int) { return 0; }
-int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>&, const COrvFileSpec&, const std::string&, int, CSMDlg*, int) { return 0; }
-int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string&, int, CSMDlg*, int) { return 0; }
-int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec&, const std::string&, int, CSMDlg*, int) { return 0; }
-int CDBTableBase::ReadObjectsFromASCII(const std::string&, int, CSMDlg*, int) { return 0; }
-int CDBTableBase::ExtractObjectsFromArchive(const COrvFileSpec&, CDBObjectList&) { return 0; }
-int CDBTableBase::ImportObject(int, const std::string&, std::string&) { return 0; }
-int CDBTableBase::ExportObject(int, const std::string&, const CObjInfo*) { return 0; }
-int CDBTableBase::WriteObjectSummary(const std::string&, int, COrvTextFile&) { return 0; }
+
+int CDBTableBase::LoadTable(int dbId) {
+  if (StorageOf(dbId) == nullptr) return 0;
+  Refresh(dbId, m_lists[dbId], true);
+  return 1;
+}
+
+int CDBTableBase::SaveTable(int dbId) { return StorageOf(dbId) != nullptr ? 1 : 0; }
+
+int CDBTableBase::InsertObject(unsigned long recordId, CDBObjectBase* object, int /*mode*/,
+                               std::string& subbase, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || object == nullptr) return 0;
+  const std::string name = object->m_name;
+  const unsigned long previousId = object->m_recordId;
+  if (name.empty()) {
+    ReportDBFailure("An item without a name can't be stored");
+    return 0;
+  }
+  try {
+    CDBWriteTransaction transaction(*storage);
+    const unsigned long subbaseId = SubbaseForStoring(*this, *storage, subbase);
+    CObjInfo info =
+        StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, subbaseId);
+    transaction.Commit();
+    NoteStored(dbId, info);
+    if (subbaseId != 0) NoteSubbasesChanged(dbId);
+    ++m_objChanges;
+    return 1;
+  } catch (const std::exception& e) {
+    object->m_name = name;
+    object->m_recordId = previousId;
+    ReportDBFailure("The item \"" + name + "\" can't be stored in the database:\n" + e.what());
+    return 0;
+  }
+}
+
+void CDBTableBase::AppendMenuItem(CMenu*, int&, int&) {}
+
+namespace {
+
+std::string FormatTime(long seconds) {
+  std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  gmtime_r(&t, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
+}  // namespace
+
+int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
+                                std::string& out) {
+  out.clear();
+  if (info == nullptr || def == nullptr) return 0;
+  switch (def->m_fieldId) {
+    case kFieldName: out = info->m_name; return 1;
+    case kFieldCreationTime: out = FormatTime(info->m_creationTime); return 1;
+    case kFieldAuthorName: out = info->m_strAuthor; return 1;
+    case kFieldUID:
+      if (info->m_objId == 0) return 0;
+      out = std::to_string(info->m_objId);
+      return 1;
+    default: break;
+  }
+  CDBStorage* storage = StorageOf(dbId);
+  if (def->m_fieldId < kFirstUDFieldId || storage == nullptr || info->m_objId == 0) return 0;
+  try {
+    for (const std::string& value : storage->FieldValues(objtable(), info->m_objId,
+                                                         def->m_fieldId)) {
+      if (!out.empty()) out += "; ";
+      out += value;
+    }
+    return 1;
+  } catch (const std::exception&) {
+    out.clear();
+    return 0;
+  }
+}
+
+int CDBTableBase::DeleteObject(std::string& name, int dbId, int /*flag*/) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return 0;
+  try {
+    CStoredObject row;
+    if (!storage->FindObjectByName(objtable(), name, &row)) return 0;
+    if (!storage->DeleteObject(objtable(), row.m_recordId)) return 0;
+    RemoveCommentFile(*this, row.m_recordId, dbId);
+    NoteDeleted(dbId, row.m_recordId);
+    ++m_objChanges;
+    return 1;
+  } catch (const std::exception& e) {
+    ReportDBFailure("The item \"" + name + "\" can't be deleted:\n" + e.what());
+    return 0;
+  }
+}
+
+int CDBTableBase::InsertObjectData(unsigned long recordId, CDBObjectBase* object, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || object == nullptr || recordId == 0) return 0;
+  try {
+    if (!storage->FindObjectById(objtable(), recordId, nullptr)) return 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+  std::string none;
+  return InsertObject(recordId, object, 2, none, dbId);
+}
+
+int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string& path,
+                                      int, CSMDlg*, int) {
+  ReportDBFailure(path + ": " + DescribeObjType(1, 0) + " have no text form");
+  return 0;
+}
+
+int CDBTableBase::ReadObjectsFromASCII(const std::string& path, int, CSMDlg*, int) {
+  ReportDBFailure(path + ": " + DescribeObjType(1, 0) + " have no text form");
+  return 0;
+}
+
 int CDBTableBase::SetSystemAttributes(int, CObjAttr&, CObjInfo*) { return 0; }
-COrvFileSpec CDBTableBase::MakeFileName(int, int, int) { return {}; }
-COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long, int) { return {}; }
-int CDBTableBase::GetSaveId(std::string&, unsigned long*, int, int, const char*) { return 0; }
-unsigned long CDBTableBase::GetObjId(const char*, int) { return 0; }
-int CDBTableBase::DuplicateObjectInSubbase(int, const std::string&, CObjInfo*, std::vector<std::string>&) { return 0; }
-CDBObjectBase* CDBTableBase::GetObjectData(const char*, int) { return nullptr; }
-CDBObjectBase* CDBTableBase::GetObjectData(unsigned long, const char*, int) { return nullptr; }
-int CDBTableBase::WriteObject(const CDBObjectBase*, COrvTextFile&, int) { return 0; }
-int CDBTableBase::RenameObj(int, CObjInfo*, const std::string&, int&) { return 0; }
-int CDBTableBase::ChangeObjectName(CDBObjectBase*, std::string&, const std::string&, int, int&, int) { return 0; }
-int CDBTableBase::InsertDBValue(int, CObjInfo*, CDBField&, int) { return 0; }
-int CDBTableBase::DeleteDBValue(int, CObjInfo*, CDBField&) { return 0; }
-bool CDBTableBase::Backup(int, CSMDlg*) { return false; }
-bool CDBTableBase::Restore(int, CSMDlg*) { return false; }
-bool CDBTableBase::Cleanup(int, CSMDlg*, int, std::vector<std::string>&, int, int) { return false; }
-int CDBTableBase::ResetObjInfo(CObjInfo*, CDBObjectBase*, int) const { return 0; }
+
+COrvFileSpec CDBTableBase::MakeFileName(int /*kind*/, int dbId, int /*flag*/) {
+  const std::string dir = engine().DatabaseDir(dbId);
+  if (dir.empty()) return {};
+  return COrvFileSpec((std::filesystem::path(dir) / kDatabaseFileName).string());
+}
+
+COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long recordId, int dbId) {
+  return engine().MakeCommentFileName(tableobjtype(), recordId, dbId);
+}
+
+int CDBTableBase::GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
+                            const char* text) {
+  if (recordId == nullptr) return 0;
+  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text,
+                               1);
+}
+
+unsigned long CDBTableBase::GetObjId(const char* name, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || name == nullptr) return 0;
+  try {
+    CStoredObject row;
+    return storage->FindObjectByName(objtable(), name, &row) ? row.m_recordId : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+int CDBTableBase::DuplicateObjectInSubbase(int dbId, const std::string& subbase, CObjInfo* info,
+                                           std::vector<std::string>& names) {
+  if (info == nullptr) return 0;
+  std::unique_ptr<CDBObjectBase> copy(GetObjectData(info->m_objId, info->m_name.c_str(), dbId));
+  if (copy == nullptr) {
+    ReportDBFailure("The item \"" + info->m_name + "\" can't be read from the database");
+    return 0;
+  }
+  copy->LoadComment(dbId);
+  copy->m_name += " copy";
+  copy->m_recordId = 0;
+  copy->m_creationTime = GetOrvCurrentTime();
+  std::string target = subbase;
+  if (InsertObject(0, copy.get(), 2, target, dbId) == 0) return 0;
+  if (!copy->m_comments.empty()) copy->InsertComment(dbId);
+  names.push_back(copy->m_name);
+  return 1;
+}
+
+CDBObjectBase* CDBTableBase::GetObjectData(const char* name, int dbId) {
+  return GetObjectData(0UL, name, dbId);
+}
+
+CDBObjectBase* CDBTableBase::GetObjectData(unsigned long recordId, const char* name, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return nullptr;
+  try {
+    CStoredObject row;
+    const bool found = recordId != 0 ? storage->FindObjectById(objtable(), recordId, &row)
+                                     : name != nullptr &&
+                                           storage->FindObjectByName(objtable(), name, &row);
+    std::string record;
+    if (!found || !storage->ReadRecord(objtable(), row.m_recordId, record)) return nullptr;
+    CDBObjectBase* object = ObjectOfRecord(*this, record);
+    if (object == nullptr) return nullptr;
+    object->m_name = row.m_name;
+    object->m_recordId = row.m_recordId;
+    object->m_creationTime = row.m_creationTime;
+    return object;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+int CDBTableBase::WriteObject(const CDBObjectBase* object, COrvTextFile& file, int /*flag*/) {
+  if (object == nullptr) return 0;
+  object->WriteRecord(file);
+  return 1;
+}
+
+int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, int& changed) {
+  changed = 0;
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || info == nullptr) return 0;
+  if (name.empty()) {
+    ReportDBFailure("An item's name can't be empty");
+    return 0;
+  }
+  const unsigned long id = info->m_objId;
+  const std::string oldName = info->m_name;
+  if (name == oldName) return 1;
+  try {
+    CDBWriteTransaction transaction(*storage);
+    CStoredObject row;
+    if (!storage->FindObjectById(objtable(), id, &row)) {
+      ReportDBFailure("The item \"" + oldName + "\" is no longer in the database");
+      return 0;
+    }
+    CStoredObject other;
+    if (storage->FindObjectByName(objtable(), name, &other) && other.m_recordId != id) {
+      ReportDBFailure("An item named \"" + name + "\" already exists");
+      return 0;
+    }
+    std::string record;
+    std::unique_ptr<CDBObjectBase> object;
+    if (storage->ReadRecord(objtable(), id, record)) object.reset(ObjectOfRecord(*this, record));
+    row.m_name = name;
+    if (object != nullptr) {
+      object->m_name = name;
+      object->m_recordId = id;
+      storage->PutObject(objtable(), row, RecordOfObject(*this, *object));
+    } else {
+      storage->RenameObject(objtable(), id, name);  // a damaged record keeps its bytes
+    }
+    transaction.Commit();
+    NoteStored(dbId, InfoOfStored(row));
+    changed = 1;
+    ++m_objChanges;
+    return 1;
+  } catch (const std::exception& e) {
+    ReportDBFailure("The item \"" + oldName + "\" can't be renamed:\n" + e.what());
+    return 0;
+  }
+}
+
+int CDBTableBase::ChangeObjectName(CDBObjectBase* object, std::string& oldName,
+                                   const std::string& newName, int dbId, int& changed,
+                                   int /*flag*/) {
+  changed = 0;
+  if (object == nullptr) return 0;
+  CObjInfo* info = object->m_recordId != 0 ? getobjlist(dbId).FindById(object->m_recordId)
+                                           : FindObject(tableobjtype(), dbId, oldName);
+  if (info == nullptr) return 0;
+  if (RenameObj(dbId, info, newName, changed) == 0) return 0;
+  object->m_name = newName;
+  return 1;
+}
+
+int CDBTableBase::InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int /*flag*/) {
+  if (info == nullptr) return 0;
+  std::unique_ptr<CDBObjectBase> object(GetObjectData(info->m_objId, info->m_name.c_str(), dbId));
+  if (object == nullptr) {
+    ReportDBFailure("The item \"" + info->m_name + "\" can't be read from the database");
+    return 0;
+  }
+  if (field.m_fieldId == kFieldKeyword) {
+    auto& keywords = object->m_keywords;
+    if (std::find(keywords.begin(), keywords.end(), field.m_strValue) != keywords.end()) return 1;
+    keywords.push_back(field.m_strValue);
+  } else {
+    auto& entries = object->m_udfValues;
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const CUDFieldValue& e) { return e.m_strName == field.m_strName; });
+    if (it == entries.end()) {
+      entries.push_back(CUDFieldValue{field.m_strName, {}});
+      it = std::prev(entries.end());
+    }
+    it->m_values.push_back(field.m_strValue);
+  }
+  std::string none;
+  return InsertObject(object->m_recordId, object.get(), 2, none, dbId);
+}
+
+int CDBTableBase::DeleteDBValue(int dbId, CObjInfo* info, CDBField& field) {
+  if (info == nullptr) return 0;
+  std::unique_ptr<CDBObjectBase> object(GetObjectData(info->m_objId, info->m_name.c_str(), dbId));
+  if (object == nullptr) {
+    ReportDBFailure("The item \"" + info->m_name + "\" can't be read from the database");
+    return 0;
+  }
+  bool removed = false;
+  if (field.m_fieldId == kFieldKeyword) {
+    auto& keywords = object->m_keywords;
+    auto end = std::remove(keywords.begin(), keywords.end(), field.m_strValue);
+    removed = end != keywords.end();
+    keywords.erase(end, keywords.end());
+  } else {
+    for (auto it = object->m_udfValues.begin(); it != object->m_udfValues.end(); ++it) {
+      if (it->m_strName != field.m_strName) continue;
+      auto end = std::remove(it->m_values.begin(), it->m_values.end(), field.m_strValue);
+      removed = end != it->m_values.end();
+      it->m_values.erase(end, it->m_values.end());
+      if (it->m_values.empty()) object->m_udfValues.erase(it);
+      break;
+    }
+  }
+  if (!removed) return 0;
+  std::string none;
+  return InsertObject(object->m_recordId, object.get(), 2, none, dbId);
+}
+
+bool CDBTableBase::Backup(int dbId, CSMDlg*) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return false;
+  try {
+    storage->CopyTo(storage->GetPath() + ".bak");
+    return true;
+  } catch (const std::exception& e) {
+    ReportDBFailure(std::string("The database can't be backed up:\n") + e.what());
+    return false;
+  }
+}
+
+bool CDBTableBase::Restore(int dbId, CSMDlg*) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return false;
+  try {
+    storage->RestoreFrom(storage->GetPath() + ".bak");
+    for (CDBTableBase* table : engine().get_tables()) table->LoadTable(dbId);
+    return true;
+  } catch (const std::exception& e) {
+    ReportDBFailure(std::string("The database can't be restored:\n") + e.what());
+    return false;
+  }
+}
+
+bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& removed, int, int) {
+  const std::string dir = engine().DatabaseDir(dbId);
+  if (dir.empty()) return false;
+  const std::filesystem::path comments = std::filesystem::path(dir) / this->dir(0) / "comments";
+  std::error_code error;
+  const CObjInfoList& list = getobjlist(dbId);
+  for (const auto& entry : std::filesystem::directory_iterator(comments, error)) {
+    const std::string stem = entry.path().stem().string();
+    unsigned long id = 0;
+    try {
+      id = std::stoul(stem);
+    } catch (const std::exception&) {
+      continue;
+    }
+    if (list.FindById(id) != nullptr) continue;
+    std::error_code removeError;
+    if (std::filesystem::remove(entry.path(), removeError)) {
+      removed.push_back(entry.path().string());
+    }
+  }
+  return !error;
+}
+
+int CDBTableBase::ResetObjInfo(CObjInfo* info, CDBObjectBase* object, int flag) const {
+  if (info == nullptr || object == nullptr) return 0;
+  return object->GetObjInfo(*info, flag);
+}
+
 bool CDBTableBase::EngineCommand(unsigned) { return false; }
 bool CDBTableBase::UpdateEngineCommand(unsigned) { return false; }
 bool CDBTableBase::Hidden() const { return false; }
 int CDBTableBase::InitializeTableData() { return 0; }
 
-CObjInfoList& CDBTableBase::getobjlist(int dbId) { return ListsOf(dbId).m_objects; }
-CObjInfoList& CDBTableBase::getsblist(int dbId) { return ListsOf(dbId).m_subbases; }
-std::vector<std::string> CDBTableBase::getkwlist(int) { return {}; }
-int CDBTableBase::AddKeyword(int, const std::string&) { return 0; }
-bool CDBTableBase::SubbaseObjectNames(int, const std::string&, std::vector<std::string>&) { return false; }
-int CDBTableBase::NewSubbase(int, const std::string&, const std::vector<std::string>&, int) { return 0; }
-int CDBTableBase::RenameSubbase(int, const std::string&, const std::string&) { return 0; }
-int CDBTableBase::DismissSubbase(int, const std::string&) { return 0; }
-int CDBTableBase::ClearSubbase(int, const std::string&) { return 0; }
-int CDBTableBase::DeleteSubbaseContents(int, const std::string&) { return 0; }
-int CDBTableBase::IncludeInSubbase(int, const std::string&, const std::vector<std::string>&) { return 0; }
-int CDBTableBase::ExcludeFromSubbase(int, const std::string&, const std::vector<std::string>&) { return 0; }
-CDBStorage* CDBTableBase::StorageOf(int dbId) const { return engine().Storage(dbId); }
-CDBTableBase::CLists& CDBTableBase::ListsOf(int dbId) { return m_lists[dbId]; }
-void CDBTableBase::Refresh(int, CLists&, bool) {}
+// ---- lists ----
 
+CDBTableBase::CLists& CDBTableBase::ListsOf(int dbId) {
+  CLists& lists = m_lists[dbId];
+  Refresh(dbId, lists, false);
+  return lists;
+}
+
+void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) {
+    lists.m_objects.Clear();
+    lists.m_subbases.Clear();
+    lists.m_bLoaded = false;
+    return;
+  }
+  try {
+    const std::uint64_t version = storage->DataVersion();
+    if (!force && lists.m_bLoaded && version == lists.m_nVersion) return;
+    std::vector<CObjInfo> objects;
+    storage->ForEachObject(objtable(),
+                           [&](const CStoredObject& row) { objects.push_back(InfoOfStored(row)); });
+    std::vector<CObjInfo> subbases;
+    for (CStoredSubbase& sb : storage->Subbases(objtable())) {
+      subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
+    }
+    lists.m_objects.Merge(std::move(objects));
+    lists.m_subbases.Merge(std::move(subbases));
+    lists.m_nVersion = version;
+    lists.m_bLoaded = true;
+  } catch (const std::exception&) {
+    // the lists keep what they held; the next call tries again
+    lists.m_bLoaded = false;
+  }
+}
+
+void CDBTableBase::NoteStored(int dbId, const CObjInfo& info) {
+  auto it = m_lists.find(dbId);
+  if (it != m_lists.end() && it->second.m_bLoaded) it->second.m_objects.Put(info);
+}
+
+void CDBTableBase::NoteDeleted(int dbId, unsigned long recordId) {
+  auto it = m_lists.find(dbId);
+  if (it != m_lists.end()) it->second.m_objects.Remove(recordId);
+}
+
+void CDBTableBase::NoteSubbasesChanged(int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  auto it = m_lists.find(dbId);
+  if (storage == nullptr || it == m_lists.end()) return;
+  try {
+    std::vector<CObjInfo> subbases;
+    for (CStoredSubbase& sb : storage->Subbases(objtable())) {
+      subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
+    }
+    it->second.m_subbases.Merge(std::move(subbases));
+  } catch (const std::exception&) {
+    it->second.m_bLoaded = false;
+  }
+}
+
+CObjInfoList& CDBTableBase::getobjlist(int dbId) { return ListsOf(dbId).m_objects; }
+
+CObjInfoList& CDBTableBase::getsblist(int dbId) { return ListsOf(dbId).m_subbases; }
+
+std::vector<std::string> CDBTableBase::getkwlist(int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return {};
+  try {
+    return storage->Keywords(objtable());
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+int CDBTableBase::AddKeyword(int dbId, const std::string& keyword) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || keyword.empty()) return 0;
+  try {
+    storage->AddKeyword(objtable(), keyword);
+    return 1;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}

@@ -263,6 +263,14 @@ class CDBTableBase {
   // The storage of `dbId`, or null.
   CDBStorage* StorageOf(int dbId) const;
 
+ public:
+  // Host side, after a change committed by this process: the object list of
+  // `dbId` holds `info` / no longer holds `recordId`; the subbase list is
+  // reloaded. Quiet.
+  void NoteStored(int dbId, const CObjInfo& info);
+  void NoteDeleted(int dbId, unsigned long recordId);
+  void NoteSubbasesChanged(int dbId);
+
  private:
   struct CLists {
     CObjInfoList m_objects;

@@ -1,7 +1,552 @@
 #include "host/db/SqliteStorage.h"
 
-#include "host/db/DBException.h"
+#include <filesystem>
+#include <system_error>
 
-std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path, bool*, int) {
-  throw CDBException(path + ": not built yet");
+#include "host/db/DBException.h"
+#include "host/db/Sqlite.h"
+
+namespace {
+
+// 'QDB1': marks the file as this program's object database.
+constexpr std::int64_t kApplicationId = 0x51444231;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS objects(
+  tbl INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL,
+  created INTEGER NOT NULL, tnum INTEGER NOT NULL, ttext TEXT NOT NULL, author TEXT NOT NULL,
+  PRIMARY KEY(tbl, id), UNIQUE(tbl, name)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS records(key INTEGER PRIMARY KEY, data BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS counters(tbl INTEGER PRIMARY KEY, next_id INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS subbases(
+  id INTEGER PRIMARY KEY, tbl INTEGER NOT NULL, name TEXT NOT NULL, UNIQUE(tbl, name));
+CREATE TABLE IF NOT EXISTS members(
+  sb INTEGER NOT NULL, obj INTEGER NOT NULL, PRIMARY KEY(sb, obj)) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS members_obj ON members(obj);
+CREATE TABLE IF NOT EXISTS keywords(
+  tbl INTEGER NOT NULL, keyword TEXT NOT NULL, PRIMARY KEY(tbl, keyword)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS fieldvalues(
+  tbl INTEGER NOT NULL, id INTEGER NOT NULL, field INTEGER NOT NULL, seq INTEGER NOT NULL,
+  value TEXT NOT NULL, PRIMARY KEY(tbl, id, field, seq)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS udfdefs(
+  name TEXT PRIMARY KEY, field INTEGER NOT NULL UNIQUE, kind INTEGER NOT NULL,
+  objtype INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS creators(login TEXT PRIMARY KEY, record TEXT NOT NULL);
+)sql";
+
+std::int64_t RecordKey(int table, unsigned long recordId) {
+  return (static_cast<std::int64_t>(table) << 32) | static_cast<std::int64_t>(recordId);
+}
+
+class CSqliteStorage : public CDBStorage {
+ public:
+  CSqliteStorage(const std::string& path, bool* created, int busyTimeoutMs);
+
+  const std::string& GetPath() const override { return m_db.GetPath(); }
+
+  void BeginWrite() override {
+    if (m_bInTransaction) throw CDBException(GetPath() + ": a change is already under way");
+    m_db.Exec("BEGIN IMMEDIATE");
+    m_bInTransaction = true;
+  }
+  void Commit() override {
+    m_db.Exec("COMMIT");
+    m_bInTransaction = false;
+  }
+  void Rollback() noexcept override {
+    if (!m_bInTransaction) return;
+    m_bInTransaction = false;
+    sqlite3_exec(m_db.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  bool InTransaction() const override { return m_bInTransaction; }
+  std::uint64_t DataVersion() override {
+    CSqliteStmt stmt(m_db, "PRAGMA data_version");
+    return stmt.Step() ? static_cast<std::uint64_t>(stmt.Int(0)) : 0;
+  }
+
+  unsigned long ReserveRecordId(int table) override;
+  void NoteRecordId(int table, unsigned long recordId) override;
+  void ForEachObject(int table, const std::function<void(const CStoredObject&)>& row) override;
+  std::size_t CountObjects(int table) override;
+  bool FindObjectByName(int table, std::string_view name, CStoredObject* row) override;
+  bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) override;
+  bool ReadRecord(int table, unsigned long recordId, std::string& record) override;
+  void PutObject(int table, const CStoredObject& row, std::string_view record) override;
+  void RenameObject(int table, unsigned long recordId, std::string_view name) override;
+  bool DeleteObject(int table, unsigned long recordId) override;
+
+  std::vector<CStoredSubbase> Subbases(int table) override;
+  unsigned long FindSubbase(int table, std::string_view name) override;
+  unsigned long CreateSubbase(int table, std::string_view name) override;
+  void RenameSubbase(int table, unsigned long subbase, std::string_view name) override;
+  void DeleteSubbase(int table, unsigned long subbase) override;
+  void ClearSubbase(int table, unsigned long subbase) override;
+  void AddToSubbase(int table, unsigned long subbase, unsigned long recordId) override;
+  void RemoveFromSubbase(int table, unsigned long subbase, unsigned long recordId) override;
+  std::vector<unsigned long> SubbaseMembers(int table, unsigned long subbase) override;
+
+  std::vector<std::string> Keywords(int table) override;
+  void AddKeyword(int table, std::string_view keyword) override;
+
+  void SetFieldValues(int table, unsigned long recordId, int field,
+                      const std::vector<std::string>& values) override;
+  std::vector<std::string> FieldValues(int table, unsigned long recordId, int field) override;
+  void ClearFieldValues(int table, unsigned long recordId) override;
+
+  std::vector<CUDFieldDef> UDFieldDefs() override;
+  int PutUDFieldDef(const CUDFieldDef& def) override;
+  bool DeleteUDFieldDef(std::string_view name) override;
+
+  bool LoadCreator(std::string_view login, std::string& record) override;
+  void SaveCreator(std::string_view login, std::string_view record) override;
+
+  std::string IntegrityCheck() override;
+  void CopyTo(const std::string& path) override;
+  void RestoreFrom(const std::string& path) override;
+
+ private:
+  // Runs `change` in the open transaction, or in one of its own.
+  template <class Change>
+  auto Changing(Change change) {
+    if (m_bInTransaction) return change();
+    CDBWriteTransaction transaction(*this);
+    auto result = change();
+    transaction.Commit();
+    return result;
+  }
+  void CheckSubbase(int table, unsigned long subbase);
+  static void FillRow(const CSqliteStmt& stmt, CStoredObject& row);
+
+  CSqliteDb m_db;
+  bool m_bInTransaction = false;
+};
+
+void PrepareFile(const std::string& path, bool& exists) {
+  std::error_code error;
+  exists = std::filesystem::exists(path, error);
+  if (exists) return;
+  std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  if (!dir.empty()) std::filesystem::create_directories(dir, error);
+  if (error) {
+    throw CDBException(dir.string() + ": cannot create the database folder: " + error.message());
+  }
+}
+
+int OpenFlags(const std::string& path) {
+  bool exists = false;
+  PrepareFile(path, exists);
+  return SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
+}
+
+CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyTimeoutMs)
+    : m_db(path, OpenFlags(path)) {
+  sqlite3_busy_timeout(m_db.Handle(), busyTimeoutMs);
+  std::int64_t appId = 0;
+  std::int64_t version = 0;
+  std::int64_t tables = 0;
+  try {
+    appId = m_db.QueryInt("PRAGMA application_id");
+    version = m_db.QueryInt("PRAGMA user_version");
+    tables = m_db.QueryInt("SELECT count(*) FROM sqlite_master");
+  } catch (const CDBException& e) {
+    throw CDBException(path + ": not an object database of blastsearch (" + e.what() + ")");
+  }
+  if (appId != 0 && appId != kApplicationId) {
+    throw CDBException(path + ": not an object database of blastsearch (another program's)");
+  }
+  if (version > kDatabaseSchemaVersion) {
+    throw CDBException(path + ": made by a newer version of blastsearch (database version " +
+                       std::to_string(version) + "; this version reads up to " +
+                       std::to_string(kDatabaseSchemaVersion) + ")");
+  }
+  if (appId == 0 && tables != 0) {
+    throw CDBException(path + ": not an object database of blastsearch (an unknown SQLite database)");
+  }
+  bool made = false;
+  if (appId == 0) {
+    CDBWriteTransaction transaction(*this);
+    if (m_db.QueryInt("PRAGMA application_id") == 0) {
+      m_db.Exec(kSchema);
+      m_db.Exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
+      m_db.Exec(("PRAGMA user_version = " + std::to_string(kDatabaseSchemaVersion)).c_str());
+      made = true;
+    }
+    transaction.Commit();
+  }
+  m_db.Exec("PRAGMA journal_mode = WAL");
+  m_db.Exec("PRAGMA synchronous = NORMAL");
+  if (created != nullptr) *created = made;
+}
+
+unsigned long CSqliteStorage::ReserveRecordId(int table) {
+  return Changing([&] {
+    std::int64_t next = 1;
+    {
+      CSqliteStmt stmt(m_db, "SELECT next_id FROM counters WHERE tbl = ?");
+      if (stmt.Bind(1, table).Step()) next = stmt.Int(0);
+    }
+    {
+      CSqliteStmt stmt(m_db, "SELECT max(id) FROM objects WHERE tbl = ?");
+      if (stmt.Bind(1, table).Step() && stmt.Int(0) >= next) next = stmt.Int(0) + 1;
+    }
+    CSqliteStmt update(m_db, "INSERT OR REPLACE INTO counters(tbl, next_id) VALUES(?, ?)");
+    update.Bind(1, table).Bind(2, next + 1).Run();
+    return static_cast<unsigned long>(next);
+  });
+}
+
+void CSqliteStorage::NoteRecordId(int table, unsigned long recordId) {
+  Changing([&] {
+    CSqliteStmt stmt(m_db,
+                     "INSERT INTO counters(tbl, next_id) VALUES(?1, ?2) ON CONFLICT(tbl) "
+                     "DO UPDATE SET next_id = max(next_id, ?2)");
+    stmt.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId) + 1).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::FillRow(const CSqliteStmt& stmt, CStoredObject& row) {
+  row.m_recordId = static_cast<unsigned long>(stmt.Int(0));
+  row.m_name.assign(stmt.Text(1));
+  row.m_objType = static_cast<int>(stmt.Int(2));
+  row.m_creationTime = static_cast<long>(stmt.Int(3));
+  row.m_tableNumber = static_cast<int>(stmt.Int(4));
+  row.m_tableText.assign(stmt.Text(5));
+  row.m_author.assign(stmt.Text(6));
+}
+
+void CSqliteStorage::ForEachObject(int table,
+                                   const std::function<void(const CStoredObject&)>& row) {
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+                   "WHERE tbl = ? ORDER BY id");
+  stmt.Bind(1, table);
+  CStoredObject current;
+  while (stmt.Step()) {
+    FillRow(stmt, current);
+    row(current);
+  }
+}
+
+std::size_t CSqliteStorage::CountObjects(int table) {
+  CSqliteStmt stmt(m_db, "SELECT count(*) FROM objects WHERE tbl = ?");
+  return stmt.Bind(1, table).Step() ? static_cast<std::size_t>(stmt.Int(0)) : 0;
+}
+
+bool CSqliteStorage::FindObjectByName(int table, std::string_view name, CStoredObject* row) {
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+                   "WHERE tbl = ? AND name = ?");
+  if (!stmt.Bind(1, table).Bind(2, name).Step()) return false;
+  if (row != nullptr) FillRow(stmt, *row);
+  return true;
+}
+
+bool CSqliteStorage::FindObjectById(int table, unsigned long recordId, CStoredObject* row) {
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+                   "WHERE tbl = ? AND id = ?");
+  if (!stmt.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId)).Step()) return false;
+  if (row != nullptr) FillRow(stmt, *row);
+  return true;
+}
+
+bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {
+  CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
+  if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
+  record.assign(stmt.Text(0));
+  return true;
+}
+
+void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_view record) {
+  Changing([&] {
+    const auto id = static_cast<std::int64_t>(row.m_recordId);
+    {
+      CSqliteStmt taken(m_db, "SELECT id FROM objects WHERE tbl = ? AND name = ?");
+      if (taken.Bind(1, table).Bind(2, row.m_name).Step() && taken.Int(0) != id) {
+        throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
+      }
+    }
+    CSqliteStmt put(m_db,
+                    "INSERT OR REPLACE INTO objects(tbl, id, name, type, created, tnum, ttext, "
+                    "author) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    put.Bind(1, table).Bind(2, id).Bind(3, row.m_name).Bind(4, row.m_objType);
+    put.Bind(5, static_cast<std::int64_t>(row.m_creationTime)).Bind(6, row.m_tableNumber);
+    put.Bind(7, row.m_tableText).Bind(8, row.m_author).Run();
+    CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
+    data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::RenameObject(int table, unsigned long recordId, std::string_view name) {
+  Changing([&] {
+    CSqliteStmt stmt(m_db, "UPDATE objects SET name = ? WHERE tbl = ? AND id = ?");
+    stmt.Bind(1, name).Bind(2, table).Bind(3, static_cast<std::int64_t>(recordId)).Run();
+    return 0;
+  });
+}
+
+bool CSqliteStorage::DeleteObject(int table, unsigned long recordId) {
+  return Changing([&] {
+    const auto id = static_cast<std::int64_t>(recordId);
+    CSqliteStmt del(m_db, "DELETE FROM objects WHERE tbl = ? AND id = ?");
+    del.Bind(1, table).Bind(2, id).Run();
+    const bool found = sqlite3_changes(m_db.Handle()) > 0;
+    CSqliteStmt rec(m_db, "DELETE FROM records WHERE key = ?");
+    rec.Bind(1, RecordKey(table, recordId)).Run();
+    CSqliteStmt mem(m_db,
+                    "DELETE FROM members WHERE obj = ? AND sb IN "
+                    "(SELECT id FROM subbases WHERE tbl = ?)");
+    mem.Bind(1, id).Bind(2, table).Run();
+    CSqliteStmt values(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
+    values.Bind(1, table).Bind(2, id).Run();
+    return found;
+  });
+}
+
+std::vector<CStoredSubbase> CSqliteStorage::Subbases(int table) {
+  std::vector<CStoredSubbase> subbases;
+  CSqliteStmt stmt(m_db, "SELECT id, name FROM subbases WHERE tbl = ? ORDER BY id");
+  stmt.Bind(1, table);
+  while (stmt.Step()) {
+    subbases.push_back({static_cast<unsigned long>(stmt.Int(0)), std::string(stmt.Text(1))});
+  }
+  return subbases;
+}
+
+unsigned long CSqliteStorage::FindSubbase(int table, std::string_view name) {
+  CSqliteStmt stmt(m_db, "SELECT id FROM subbases WHERE tbl = ? AND name = ?");
+  return stmt.Bind(1, table).Bind(2, name).Step() ? static_cast<unsigned long>(stmt.Int(0)) : 0;
+}
+
+unsigned long CSqliteStorage::CreateSubbase(int table, std::string_view name) {
+  return Changing([&] {
+    CSqliteStmt stmt(m_db, "INSERT INTO subbases(tbl, name) VALUES(?, ?)");
+    stmt.Bind(1, table).Bind(2, name).Run();
+    return static_cast<unsigned long>(sqlite3_last_insert_rowid(m_db.Handle()));
+  });
+}
+
+void CSqliteStorage::CheckSubbase(int table, unsigned long subbase) {
+  CSqliteStmt stmt(m_db, "SELECT 1 FROM subbases WHERE tbl = ? AND id = ?");
+  if (!stmt.Bind(1, table).Bind(2, static_cast<std::int64_t>(subbase)).Step()) {
+    throw CDBException(GetPath() + ": no subbase " + std::to_string(subbase));
+  }
+}
+
+void CSqliteStorage::RenameSubbase(int table, unsigned long subbase, std::string_view name) {
+  Changing([&] {
+    CheckSubbase(table, subbase);
+    CSqliteStmt stmt(m_db, "UPDATE subbases SET name = ? WHERE id = ?");
+    stmt.Bind(1, name).Bind(2, static_cast<std::int64_t>(subbase)).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::DeleteSubbase(int table, unsigned long subbase) {
+  Changing([&] {
+    CheckSubbase(table, subbase);
+    CSqliteStmt members(m_db, "DELETE FROM members WHERE sb = ?");
+    members.Bind(1, static_cast<std::int64_t>(subbase)).Run();
+    CSqliteStmt stmt(m_db, "DELETE FROM subbases WHERE id = ?");
+    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::ClearSubbase(int table, unsigned long subbase) {
+  Changing([&] {
+    CheckSubbase(table, subbase);
+    CSqliteStmt members(m_db, "DELETE FROM members WHERE sb = ?");
+    members.Bind(1, static_cast<std::int64_t>(subbase)).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::AddToSubbase(int table, unsigned long subbase, unsigned long recordId) {
+  Changing([&] {
+    CheckSubbase(table, subbase);
+    CSqliteStmt stmt(m_db, "INSERT OR IGNORE INTO members(sb, obj) VALUES(?, ?)");
+    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Bind(2, static_cast<std::int64_t>(recordId));
+    stmt.Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::RemoveFromSubbase(int table, unsigned long subbase, unsigned long recordId) {
+  Changing([&] {
+    CheckSubbase(table, subbase);
+    CSqliteStmt stmt(m_db, "DELETE FROM members WHERE sb = ? AND obj = ?");
+    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Bind(2, static_cast<std::int64_t>(recordId));
+    stmt.Run();
+    return 0;
+  });
+}
+
+std::vector<unsigned long> CSqliteStorage::SubbaseMembers(int table, unsigned long subbase) {
+  CheckSubbase(table, subbase);
+  std::vector<unsigned long> members;
+  CSqliteStmt stmt(m_db, "SELECT obj FROM members WHERE sb = ? ORDER BY obj");
+  stmt.Bind(1, static_cast<std::int64_t>(subbase));
+  while (stmt.Step()) members.push_back(static_cast<unsigned long>(stmt.Int(0)));
+  return members;
+}
+
+std::vector<std::string> CSqliteStorage::Keywords(int table) {
+  std::vector<std::string> keywords;
+  CSqliteStmt stmt(m_db, "SELECT keyword FROM keywords WHERE tbl = ? ORDER BY keyword");
+  stmt.Bind(1, table);
+  while (stmt.Step()) keywords.emplace_back(stmt.Text(0));
+  return keywords;
+}
+
+void CSqliteStorage::AddKeyword(int table, std::string_view keyword) {
+  Changing([&] {
+    CSqliteStmt stmt(m_db, "INSERT OR IGNORE INTO keywords(tbl, keyword) VALUES(?, ?)");
+    stmt.Bind(1, table).Bind(2, keyword).Run();
+    return 0;
+  });
+}
+
+void CSqliteStorage::SetFieldValues(int table, unsigned long recordId, int field,
+                                    const std::vector<std::string>& values) {
+  Changing([&] {
+    const auto id = static_cast<std::int64_t>(recordId);
+    CSqliteStmt del(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ?");
+    del.Bind(1, table).Bind(2, id).Bind(3, field).Run();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      CSqliteStmt put(m_db,
+                      "INSERT INTO fieldvalues(tbl, id, field, seq, value) VALUES(?, ?, ?, ?, ?)");
+      put.Bind(1, table).Bind(2, id).Bind(3, field).Bind(4, static_cast<std::int64_t>(i));
+      put.Bind(5, values[i]).Run();
+    }
+    return 0;
+  });
+}
+
+std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long recordId,
+                                                     int field) {
+  std::vector<std::string> values;
+  CSqliteStmt stmt(m_db,
+                   "SELECT value FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ? "
+                   "ORDER BY seq");
+  stmt.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId)).Bind(3, field);
+  while (stmt.Step()) values.emplace_back(stmt.Text(0));
+  return values;
+}
+
+void CSqliteStorage::ClearFieldValues(int table, unsigned long recordId) {
+  Changing([&] {
+    CSqliteStmt del(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
+    del.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId)).Run();
+    return 0;
+  });
+}
+
+std::vector<CUDFieldDef> CSqliteStorage::UDFieldDefs() {
+  std::vector<CUDFieldDef> defs;
+  CSqliteStmt stmt(m_db, "SELECT name, field, kind, objtype FROM udfdefs ORDER BY field");
+  while (stmt.Step()) {
+    CUDFieldDef def;
+    def.m_strName.assign(stmt.Text(0));
+    def.m_fieldId = static_cast<int>(stmt.Int(1));
+    def.m_valueKind = static_cast<int>(stmt.Int(2));
+    def.m_objType = static_cast<int>(stmt.Int(3));
+    defs.push_back(std::move(def));
+  }
+  return defs;
+}
+
+int CSqliteStorage::PutUDFieldDef(const CUDFieldDef& def) {
+  return Changing([&] {
+    int field = def.m_fieldId;
+    if (field == 0) {
+      CSqliteStmt same(m_db, "SELECT field FROM udfdefs WHERE name = ?");
+      if (same.Bind(1, def.m_strName).Step()) field = static_cast<int>(same.Int(0));
+    }
+    if (field == 0) {
+      CSqliteStmt top(m_db, "SELECT coalesce(max(field), 0) FROM udfdefs");
+      top.Step();
+      field = std::max<int>(kFirstUDFieldId, static_cast<int>(top.Int(0)) + 1);
+    }
+    CSqliteStmt del(m_db, "DELETE FROM udfdefs WHERE name = ? OR field = ?");
+    del.Bind(1, def.m_strName).Bind(2, field).Run();
+    CSqliteStmt put(m_db, "INSERT INTO udfdefs(name, field, kind, objtype) VALUES(?, ?, ?, ?)");
+    put.Bind(1, def.m_strName).Bind(2, field).Bind(3, def.m_valueKind).Bind(4, def.m_objType);
+    put.Run();
+    return field;
+  });
+}
+
+bool CSqliteStorage::DeleteUDFieldDef(std::string_view name) {
+  return Changing([&] {
+    CSqliteStmt del(m_db, "DELETE FROM udfdefs WHERE name = ?");
+    del.Bind(1, name).Run();
+    return sqlite3_changes(m_db.Handle()) > 0;
+  });
+}
+
+bool CSqliteStorage::LoadCreator(std::string_view login, std::string& record) {
+  CSqliteStmt stmt(m_db, "SELECT record FROM creators WHERE login = ?");
+  if (!stmt.Bind(1, login).Step()) return false;
+  record.assign(stmt.Text(0));
+  return true;
+}
+
+void CSqliteStorage::SaveCreator(std::string_view login, std::string_view record) {
+  Changing([&] {
+    CSqliteStmt put(m_db, "INSERT OR REPLACE INTO creators(login, record) VALUES(?, ?)");
+    put.Bind(1, login).Bind(2, record).Run();
+    return 0;
+  });
+}
+
+std::string CSqliteStorage::IntegrityCheck() {
+  std::string result;
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(m_db.Handle(), "PRAGMA integrity_check", -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) m_db.Fail(rc, "cannot check the database");
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    if (!result.empty()) result += '\n';
+    result += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+  }
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot check the database");
+  // Every list entry has its record and every record its list entry.
+  std::int64_t orphans = m_db.QueryInt(
+      "SELECT (SELECT count(*) FROM objects o WHERE NOT EXISTS "
+      "(SELECT 1 FROM records r WHERE r.key = (o.tbl << 32) | o.id)) + "
+      "(SELECT count(*) FROM records r WHERE NOT EXISTS "
+      "(SELECT 1 FROM objects o WHERE r.key = (o.tbl << 32) | o.id))");
+  if (orphans != 0 && result == "ok") {
+    result = std::to_string(orphans) + " objects without their record or records without objects";
+  }
+  return result;
+}
+
+void CSqliteStorage::CopyTo(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+  CSqliteStmt stmt(m_db, "VACUUM INTO ?");
+  stmt.Bind(1, path).Run();
+}
+
+void CSqliteStorage::RestoreFrom(const std::string& path) {
+  CSqliteDb source(path, SQLITE_OPEN_READONLY);
+  if (source.QueryInt("PRAGMA application_id") != kApplicationId) {
+    throw CDBException(path + ": not a copy of an object database of blastsearch");
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(m_db.Handle(), "main", source.Handle(), "main");
+  if (backup == nullptr) m_db.Fail(sqlite3_errcode(m_db.Handle()), "cannot restore " + path);
+  int rc = sqlite3_backup_step(backup, -1);
+  sqlite3_backup_finish(backup);
+  if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot restore " + path);
+}
+
+}  // namespace
+
+std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path, bool* created,
+                                              int busyTimeoutMs) {
+  return std::make_unique<CSqliteStorage>(path, created, busyTimeoutMs);
 }

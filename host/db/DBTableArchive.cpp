@@ -1,0 +1,271 @@
+// Archives of a table's objects, object files and summaries.
+//
+// An archive file: the table's signature on the first line, then for every
+// object a line "object <length> <crc32, 8 hex digits>", the object's record
+// of that many bytes, and "\n".
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBException.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/DBRecordText.h"
+#include "host/db/DBTableBase.h"
+#include "host/db/DBTableStore.h"
+#include "host/db/SMDlg.h"
+#include "platform/File.h"
+#include "platform/MappedFile.h"
+
+namespace {
+
+constexpr std::string_view kObjectHead = "object ";
+
+// Writes `bytes` to `path` through a temporary file that replaces it only
+// when complete. Throws CFileException.
+class CReplacingFile {
+ public:
+  explicit CReplacingFile(std::string path)
+      : m_strPath(std::move(path)), m_file(m_strPath + ".tmp", CFile::modeWrite | CFile::modeCreate) {}
+  ~CReplacingFile() {
+    if (!m_bDone) {
+      m_file.Close();
+      std::error_code error;
+      std::filesystem::remove(m_strPath + ".tmp", error);
+    }
+  }
+  CReplacingFile(const CReplacingFile&) = delete;
+  CReplacingFile& operator=(const CReplacingFile&) = delete;
+
+  void Write(std::string_view bytes) { m_file.Write(bytes.data(), bytes.size()); }
+  void Finish() {
+    m_file.Close();
+    std::error_code error;
+    std::filesystem::rename(m_strPath + ".tmp", m_strPath, error);
+    if (error) throw CFileException(m_strPath, "cannot replace the file: " + error.message());
+    m_bDone = true;
+  }
+
+ private:
+  std::string m_strPath;
+  CFile m_file;
+  bool m_bDone = false;
+};
+
+std::string ObjectHead(std::string_view record) {
+  char head[64];
+  std::snprintf(head, sizeof head, "object %zu %08" PRIx32 "\n", record.size(),
+                RecordCrc32(record));
+  return head;
+}
+
+// Reads every object of the archive `path` of `table` into `list`; throws
+// CDBException saying where the archive is damaged.
+void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
+  CMappedFile mapped;
+  mapped.Open(path);
+  const std::string_view data = mapped.View();
+  const std::string signature = table.arcsign() + "\n";
+  if (data.substr(0, signature.size()) != signature) {
+    throw CDBException(path + ": not an archive of " + table.DescribeObjType(1, 0) +
+                       " (it does not begin with \"" + table.arcsign() + "\")");
+  }
+  std::size_t pos = signature.size();
+  for (int number = 1; pos < data.size(); ++number) {
+    const std::string where =
+        path + ": object " + std::to_string(number) + " at byte " + std::to_string(pos);
+    const std::size_t lineEnd = data.find('\n', pos);
+    std::string_view head = data.substr(pos, lineEnd == std::string_view::npos ? 80 : lineEnd - pos);
+    std::size_t length = 0;
+    unsigned crc = 0;
+    int used = 0;
+    const std::string headText(head.substr(0, 80));
+    if (lineEnd == std::string_view::npos || head.substr(0, kObjectHead.size()) != kObjectHead ||
+        std::sscanf(headText.c_str(), "object %zu %8x%n", &length, &crc, &used) != 2 ||
+        static_cast<std::size_t>(used) != head.size()) {
+      throw CDBException(where + " is damaged: its heading is unreadable");
+    }
+    pos = lineEnd + 1;
+    if (length > data.size() - pos || data.size() - pos - length < 1) {
+      throw CDBException(where + " is cut short: " + std::to_string(length) +
+                         " bytes announced, " + std::to_string(data.size() - pos) + " remain");
+    }
+    const std::string_view record = data.substr(pos, length);
+    if (RecordCrc32(record) != crc || data[pos + length] != '\n') {
+      throw CDBException(where + " is damaged: its bytes differ from what was written");
+    }
+    std::unique_ptr<CDBObjectBase> object(ObjectOfRecord(table, std::string(record)));
+    if (object == nullptr) throw CDBException(where + " is damaged: its record cannot be read");
+    list.push_back(std::move(object));
+    pos += length + 1;
+  }
+}
+
+}  // namespace
+
+int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>& names,
+                                        const COrvFileSpec& spec, const std::string& subbase,
+                                        int dbId, CSMDlg* progress, int /*flag*/) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return 0;
+  std::vector<std::string> chosen = names;
+  if (chosen.empty() && !SubbaseObjectNames(dbId, subbase, chosen)) {
+    ReportDBFailure("The subbase \"" + subbase + "\" doesn't exist");
+    return 0;
+  }
+  try {
+    CReplacingFile out(spec.GetPath());
+    out.Write(arcsign() + "\n");
+    std::size_t done = 0;
+    for (const std::string& name : chosen) {
+      if (progress != nullptr) {
+        progress->SetMessage(name);
+        progress->SetProgress(done++, chosen.size());
+      }
+      CStoredObject row;
+      std::string record;
+      if (!storage->FindObjectByName(objtable(), name, &row) ||
+          !storage->ReadRecord(objtable(), row.m_recordId, record)) {
+        ReportDBFailure("The item \"" + name + "\" is not in the database");
+        return 0;
+      }
+      std::unique_ptr<CDBObjectBase> check(ObjectOfRecord(*this, record));
+      if (check == nullptr) {
+        ReportDBFailure("The item \"" + name + "\" is damaged and can't be archived");
+        return 0;
+      }
+      out.Write(ObjectHead(record));
+      out.Write(record);
+      out.Write("\n");
+    }
+    out.Finish();
+    return 1;
+  } catch (const std::exception& e) {
+    ReportDBFailure(std::string("The archive can't be written:\n") + e.what());
+    return 0;
+  }
+}
+
+int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase,
+                                         int dbId, CSMDlg* progress, int /*flag*/) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return 0;
+  CDBObjectList objects;
+  try {
+    ReadArchive(*this, spec.GetPath(), objects);
+  } catch (const std::exception& e) {
+    ReportDBFailure(std::string("The archive can't be read; nothing of it was stored:\n") +
+                    e.what());
+    return 0;
+  }
+  try {
+    CDBWriteTransaction transaction(*storage);
+    const unsigned long subbaseId = SubbaseForStoring(*this, *storage, subbase);
+    std::size_t done = 0;
+    for (const auto& object : objects) {
+      if (progress != nullptr) {
+        progress->SetMessage(object->m_name);
+        progress->SetProgress(done++, objects.size());
+      }
+      StoreObjectInTransaction(*this, *storage, dbId, *object, object->m_recordId, false,
+                               subbaseId);
+    }
+    transaction.Commit();
+  } catch (const std::exception& e) {
+    ReportDBFailure(spec.GetPath() + ": the archive can't be stored; nothing of it was stored:\n" +
+                    e.what());
+    return 0;
+  }
+  LoadTable(dbId);
+  m_objChanges += static_cast<int>(objects.size());
+  return 1;
+}
+
+int CDBTableBase::ExtractObjectsFromArchive(const COrvFileSpec& spec, CDBObjectList& list) {
+  list.clear();
+  try {
+    ReadArchive(*this, spec.GetPath(), list);
+    return 1;
+  } catch (const std::exception&) {
+    list.clear();
+    return 0;
+  }
+}
+
+int CDBTableBase::ImportObject(int dbId, const std::string& path, std::string& name) {
+  if (StorageOf(dbId) == nullptr) return 0;
+  std::unique_ptr<CDBObjectBase> object;
+  try {
+    CMappedFile mapped;
+    mapped.Open(path);
+    object.reset(ObjectOfRecord(*this, std::string(mapped.View())));
+  } catch (const std::exception& e) {
+    ReportDBFailure(e.what());
+    return 0;
+  }
+  if (object == nullptr) {
+    ReportDBFailure(path + ": not a file of one " + DescribeObjType(0, 0));
+    return 0;
+  }
+  std::string none;
+  if (InsertObject(0, object.get(), 2, none, dbId) == 0) return 0;
+  name = object->m_name;
+  return 1;
+}
+
+int CDBTableBase::ExportObject(int dbId, const std::string& path, const CObjInfo* info) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || info == nullptr) return 0;
+  try {
+    std::string record;
+    if (!storage->ReadRecord(objtable(), info->m_objId, record)) {
+      ReportDBFailure("The item \"" + info->m_name + "\" is not in the database");
+      return 0;
+    }
+    CReplacingFile out(path);
+    out.Write(record);
+    out.Finish();
+    return 1;
+  } catch (const std::exception& e) {
+    ReportDBFailure(e.what());
+    return 0;
+  }
+}
+
+int CDBTableBase::WriteObjectSummary(const std::string& subbase, int dbId, COrvTextFile& file) {
+  std::vector<std::string> names;
+  if (StorageOf(dbId) == nullptr || !SubbaseObjectNames(dbId, subbase, names)) return 0;
+  try {
+    std::vector<std::string> columns;
+    GetObjRealFieldNames(dbId, &columns);
+    std::vector<CDBFieldDef> defs(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) GetObjFieldDef(dbId, columns[i], defs[i]);
+    const std::string shown = IsMainSubbase(subbase) ? kMainSubbase : subbase;
+    file.WriteString((DescribeObjType(1, 0) + " of subbase " + shown + ": " +
+                      std::to_string(names.size()) + "\n")
+                         .c_str());
+    std::string line = "Name\tCreated";
+    for (const std::string& column : columns) line += "\t" + column;
+    file.WriteString((line + "\n").c_str());
+    CDBFieldDef created;
+    created.m_fieldId = kFieldCreationTime;
+    for (const std::string& name : names) {
+      const CObjInfo* info = FindObject(tableobjtype(), dbId, name);
+      if (info == nullptr) continue;
+      std::string value;
+      GetFieldValue(dbId, info, &created, value);
+      line = EscapeRecordText(name) + "\t" + value;
+      for (const CDBFieldDef& def : defs) {
+        GetFieldValue(dbId, info, &def, value);
+        line += "\t" + EscapeRecordText(value);
+      }
+      file.WriteString((line + "\n").c_str());
+    }
+    return 1;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}

@@ -1,0 +1,115 @@
+// New BLAST search objects: import of saved NCBI pages, creation from
+// transfer files, and storing.
+
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "host/OrvMessageBox.h"
+#include "host/db/DBFunctions.h"
+#include "model/TransferFile.h"
+#include "parse/NCBIAnalyser.h"
+#include "parse/NCBIAnalyserQ.h"
+#include "parse/ReportLayout.h"
+#include "parse/ReportName.h"
+#include "platform/File.h"
+#include "platform/MappedFile.h"
+#include "platform/TickCount.h"
+#include "platform/UserInteraction.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+// A new object named "Ticks-%08X" after the tick count.
+std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
+  auto object = std::make_unique<CBlastSearchObject>();
+  char name[32];
+  std::snprintf(name, sizeof name, "Ticks-%08X", static_cast<unsigned>(GetTickCount()));
+  object->m_name = name;
+  return object;
+}
+
+// Reads the open page `file` (at `path`) into `entry` with the reader that
+// its layout calls for, as `blastsearch parse` does, and takes the query's
+// name from the report's query line when the reader left it empty.
+// Exceptions of the readers and files pass out.
+void ReadPage(CFile& file, const std::string& path, CBlastSearchEntry& entry) {
+  CMappedFile mapped;
+  mapped.Open(path);
+  const std::string_view page = mapped.View();
+  if (RecogniseReportLayout(page) == ReportLayout::Classic) {
+    CNCBIAnalyser analyser(&entry);
+    analyser.ReadRequest(&file);
+  } else {
+    CNCBIAnalyserQ analyser(&entry);
+    analyser.ReadRequest(&file);
+  }
+  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
+}
+
+}  // namespace
+
+int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
+                                            CObjInfo*& info) {
+  std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
+  FileDialogRequest request;
+  request.bOpen = true;
+  request.strDefExt = "htm";
+  request.strFileName = "*.htm";
+  request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  std::string path;
+  if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
+  CFile file;
+  if (!file.Open(path, CFile::modeRead)) {
+    OrvMessageBox("Data File can't be opened", MB_ICONSTOP, 0);
+    return 0;
+  }
+  int added = 0;
+  try {
+    ReadPage(file, path, object->Entry());
+    object->m_creationTime = GetOrvCurrentTime();
+    added = AddNewObject(object.get(), subbase, subbaseOut, 1);
+    if (added == 1) {
+      info = FindObject(s_nObjType, 1, object->m_name);
+      const std::string text =
+          "The item \"" + object->m_name + "\"\nhas been added to the database";
+      OrvMessageBox(text.c_str(), MB_ICONINFORMATION, 0);
+    }
+  } catch (...) {
+    OrvMessageBox("Can't read Data File\nWrong format", MB_ICONSTOP, 0);
+    added = 0;
+  }
+  return added == 1 ? 1 : 0;
+}
+
+int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std::string& subbase,
+                                            std::string& subbaseOut, CObjInfo*& info) {
+  std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
+  {
+    CFile file;
+    if (!file.Open(transferPath, CFile::modeRead)) {
+      OrvMessageBox("Transfer file can't be opened", MB_ICONSTOP, 0);
+      return 0;
+    }
+    // The archive form of one result and nothing after it, as `parse`
+    // reads transfer files.
+    LoadTransferFile(file, object->Entry());
+  }
+  object->m_creationTime = GetOrvCurrentTime();
+  const int added = AddNewObject(object.get(), subbase, subbaseOut, 1);
+  if (added == 1) info = FindObject(s_nObjType, 1, object->m_name);
+  return added == 1 ? 1 : 0;
+}
+
+int CBlastSearchTable::AddNewObject(CBlastSearchObject* object, const std::string& subbase,
+                                    std::string& subbaseOut, int dbId) {
+  if (object == nullptr) return 0;
+  COrvFileSpec spec;
+  CObject* list = nullptr;
+  int count = 0;
+  if (get_table_pars(201, &spec, &list, &count, dbId) == 0) return 0;
+  unsigned long recordId = 0;
+  GetSaveObjIdFromTable(201, list, object->m_name, recordId, 2, dbId, nullptr, 1);
+  subbaseOut = subbase;
+  return InsertObject(recordId, object, 2, subbaseOut, dbId);
+}
