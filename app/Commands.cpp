@@ -5,7 +5,9 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "app/AnnotateCommands.h"
 #include "app/ParseCommand.h"
+#include "app/SearchCommand.h"
 
 namespace {
 
@@ -40,6 +42,9 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   app.require_subcommand(0, 1);
   ParseOptions parseOptions;
   AddParseCommand(app, parseOptions);
+  int commandStatus = -1;  // set by the commands that run from their callbacks
+  AddSearchCommand(app, out, err, commandStatus);
+  AddAnnotateCommands(app, out, err, commandStatus);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -55,6 +60,7 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
     err << "blastsearch: " << e.what() << "\nRun 'blastsearch --help' for the commands.\n";
     return kExitUsage;
   }
+  if (commandStatus >= 0) return commandStatus;
   if (app.got_subcommand("parse")) {
     parseOptions.bProgress = ::isatty(STDERR_FILENO) != 0;
     return RunParse(parseOptions, out, err);

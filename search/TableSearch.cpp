@@ -22,13 +22,18 @@ SearchDialogRunner SetSearchDialogRunner(SearchDialogRunner runner) {
   return previous;
 }
 
+void AddTableSearchFilters(CSearchRun& run) {
+  MakeSearchFilters();
+  run.AddFilter(&AttribSearchFilter());
+  run.AddFilter(&TextSearchFilter());
+  run.AddFilter(&KeywordSearchFilter());
+}
+
 int SearchBlastSearchTable(int dbId, const std::string&, std::string& resultSubbase) {
   resultSubbase.clear();
   MakeSearchFilters();
   CSearchRun run(blastSearch().tableobjtype(), dbId);
-  run.AddFilter(&AttribSearchFilter());
-  run.AddFilter(&TextSearchFilter());
-  run.AddFilter(&KeywordSearchFilter());
+  AddTableSearchFilters(run);
   const int result = g_runner != nullptr ? g_runner(run) : 0;
   resultSubbase = run.m_resultSubbase;
   return result == 1 ? 1 : 0;

@@ -13,6 +13,10 @@ using SearchDialogRunner = int (*)(CSearchRun& run);
 // Installs `runner` (null: none) and returns the one it replaces.
 SearchDialogRunner SetSearchDialogRunner(SearchDialogRunner runner);
 
+// Makes the three filters on first use and registers them with `run` in
+// the order they are tried: attribute, text, keyword.
+void AddTableSearchFilters(CSearchRun& run);
+
 // The BLAST search table's search command (its SearchForObjects, installed
 // as the table's search handler when the library loads): makes the three
 // filters on first use, registers them with a search run of the table's
