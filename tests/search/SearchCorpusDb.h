@@ -19,6 +19,7 @@
 
 #include "app/Commands.h"
 #include "host/db/DBEngine.h"
+#include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
 #include "platform/UserInteraction.h"
 #include "support/Corpus.h"
