@@ -166,14 +166,14 @@ const CUDFieldDef* FindFieldDef(const std::vector<CUDFieldDef>& defs, const std:
 
 int FieldDefine(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   if (!IsStorableText(o.strField, "field name", err)) return kExitUsage;
-  CDBFieldDef builtIn;
-  if (blastSearch().GetObjFieldDef(1, o.strField, builtIn) != 0) {
-    err << "blastsearch: \"" << o.strField << "\" is already a field of every object\n";
-    return kExitFailed;
-  }
   CDBStorage* storage = engine().Storage(1);
   if (FindFieldDef(storage->UDFieldDefs(), o.strField) != nullptr) {
     err << "blastsearch: the field \"" << o.strField << "\" is already defined\n";
+    return kExitFailed;
+  }
+  CDBFieldDef builtIn;
+  if (blastSearch().GetObjFieldDef(1, o.strField, builtIn) != 0) {
+    err << "blastsearch: \"" << o.strField << "\" is already a field of every object\n";
     return kExitFailed;
   }
   CUDFieldDef def;
