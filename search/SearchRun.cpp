@@ -130,13 +130,34 @@ bool CSearchRun::CollectResults(int objTable, const std::vector<std::string>& na
   }
   const auto* list = dynamic_cast<const CObjInfoList*>(listObject);
   if (list == nullptr) return false;
-  const std::unordered_set<std::string> wanted(names.begin(), names.end());
-  for (const auto& record : *list) {
-    if (wanted.find(record->m_name) == wanted.end()) continue;
+  for (CObjInfo* record : RecordsNamed(*list, names)) {
     progress.SetMessage(record->m_name);
-    if (Passes(record.get()) != 0) m_results.push_back(record->m_name);
+    if (Passes(record) != 0) m_results.push_back(record->m_name);
   }
   return true;
+}
+
+// The records of `list` whose names are among `names`, in list order. The
+// names normally come in list order too, and are then matched in one walk;
+// otherwise by a set of the names.
+std::vector<CObjInfo*> CSearchRun::RecordsNamed(const CObjInfoList& list,
+                                                const std::vector<std::string>& names) {
+  std::vector<CObjInfo*> records;
+  records.reserve(names.size());
+  std::size_t next = 0;
+  for (const auto& record : list) {
+    if (next < names.size() && record->m_name == names[next]) {
+      records.push_back(record.get());
+      ++next;
+    }
+  }
+  if (next == names.size()) return records;
+  records.clear();
+  const std::unordered_set<std::string> wanted(names.begin(), names.end());
+  for (const auto& record : list) {
+    if (wanted.count(record->m_name) != 0) records.push_back(record.get());
+  }
+  return records;
 }
 
 int CSearchRun::Passes(CObjInfo* info) {

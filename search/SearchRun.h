@@ -7,6 +7,7 @@
 #include "search/SearchFilter.h"
 
 class CObjInfo;
+class CObjInfoList;
 class CSMDlg;
 
 // The table search behind "Start Search": tests every object of a subbase
@@ -68,6 +69,8 @@ class CSearchRun {
   std::string SubbaseToSearch() const;
   // Steps over the table's object list; false when the list is not there.
   bool CollectResults(int objTable, const std::vector<std::string>& names, CSMDlg& progress);
+  static std::vector<CObjInfo*> RecordsNamed(const CObjInfoList& list,
+                                             const std::vector<std::string>& names);
   // 1 when every active filter passes the object.
   int Passes(CObjInfo* info);
   void StoreResults(int sbTable, const std::string& typeName);
