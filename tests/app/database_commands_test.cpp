@@ -345,7 +345,9 @@ TEST(DatabaseExport, FormatsAndOutputFiles) {
       << fasta.m_strOut.substr(0, 200);
   std::istringstream lines(fasta.m_strOut);
   for (std::string line; std::getline(lines, line);) {
-    if (line[0] != '>') EXPECT_EQ(line.find('-'), std::string::npos) << line;
+    if (line[0] != '>') {
+      EXPECT_EQ(line.find('-'), std::string::npos) << line;
+    }
   }
 
   const fs::path output = scratch.Path() / "out.tsv";
