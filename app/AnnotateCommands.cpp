@@ -8,8 +8,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/CommandDatabase.h"
-#include "app/CommandInteraction.h"
+#include "app/CommandContext.h"
 #include "app/Commands.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
@@ -20,7 +19,6 @@ namespace {
 
 // What the annotation commands were asked.
 struct AnnotateOptions {
-  std::string strDb;
   std::string strObject;
   std::vector<std::string> values;  // keywords, or the comment text
   std::string strField;
@@ -33,24 +31,30 @@ struct AnnotateOptions {
 
 using CommandBody = std::function<int(const AnnotateOptions&, std::ostream&, std::ostream&)>;
 
-// Runs `body` with the database open and the table's messages on the
-// command's streams.
-int RunWithDatabase(const AnnotateOptions& options, std::ostream& out, std::ostream& err,
+// Runs `body` with the database of `context` open and the table's messages
+// on the command's streams; a failure message of the table makes it 1.
+int RunWithDatabase(const AnnotateOptions& options, CCommandContext& context,
                     const CommandBody& body) {
+  CCommandMessages messages(context.m_out, context.m_err);
   CCommandDatabase database;
-  if (!database.Open(ChooseDatabaseDir(options.strDb), err)) return kExitUsage;
-  CCommandInteraction interaction(out, err);
+  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+  int status = kExitFailed;
   try {
-    return body(options, out, err);
+    status = body(options, context.m_out, context.m_err);
   } catch (const std::exception& e) {
-    err << "blastsearch: " << e.what() << '\n';
-    return kExitFailed;
+    messages.Fail(e.what());
   }
+  if (!FlushOutput(context.m_out, messages)) return kExitFailed;
+  return status == kExitOk && messages.Failed() ? kExitFailed : status;
 }
 
 CObjInfo* RequireObject(const std::string& ref, std::ostream& err) {
-  CObjInfo* info = FindObjectByRef(ref);
-  if (info == nullptr) err << "blastsearch: no stored BLAST result \"" << ref << "\"\n";
+  CObjInfo* info = FindObject(blastSearch().tableobjtype(), 1, ref);
+  if (info == nullptr && !ref.empty() && ref.size() <= 18 &&
+      ref.find_first_not_of("0123456789") == std::string::npos) {
+    info = blastSearch().getobjlist(1).FindById(std::stoul(ref));
+  }
+  if (info == nullptr) err << "blastsearch: no stored result named \"" << ref << "\"\n";
   return info;
 }
 
@@ -256,54 +260,57 @@ int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
                                                                            : kExitFailed;
 }
 
-// Gives `command` a --db option and makes it run `body` into `status`.
+// Makes choosing `command` run `body`.
 void Bind(CLI::App* command, const std::shared_ptr<AnnotateOptions>& options, CommandBody body,
-          std::ostream& out, std::ostream& err, int& status) {
-  command->add_option("--db", options->strDb, "database directory (default: $BLASTSEARCH_DB)");
-  command->callback([options, body = std::move(body), &out, &err, &status] {
-    status = RunWithDatabase(*options, out, err, body);
+          CCommandContext& context) {
+  command->fallthrough();
+  command->callback([options, body = std::move(body), &context] {
+    context.m_run = [options, body, &context] { return RunWithDatabase(*options, context, body); };
   });
 }
 
 }  // namespace
 
-void AddAnnotateCommands(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
   auto o = std::make_shared<AnnotateOptions>();
   using namespace std::placeholders;
 
   CLI::App* keyword = app.add_subcommand("keyword", "Add, remove or list keywords.");
   keyword->require_subcommand(1);
+  keyword->fallthrough();
   CLI::App* add = keyword->add_subcommand("add", "Give an object keywords.");
   add->add_option("OBJECT", o->strObject, "name or UID")->required();
   add->add_option("KEYWORD", o->values, "keywords to add")->required();
-  Bind(add, o, std::bind(KeywordChange, _1, _2, _3, true), out, err, status);
+  Bind(add, o, std::bind(KeywordChange, _1, _2, _3, true), context);
   CLI::App* rm = keyword->add_subcommand("rm", "Take keywords from an object.");
   rm->add_option("OBJECT", o->strObject, "name or UID")->required();
   rm->add_option("KEYWORD", o->values, "keywords to remove")->required();
-  Bind(rm, o, std::bind(KeywordChange, _1, _2, _3, false), out, err, status);
+  Bind(rm, o, std::bind(KeywordChange, _1, _2, _3, false), context);
   CLI::App* list = keyword->add_subcommand("list", "The keywords of an object, or of the table.");
   list->add_option("OBJECT", o->strObject, "name or UID (none: every keyword known)");
-  Bind(list, o, KeywordList, out, err, status);
+  Bind(list, o, KeywordList, context);
 
   CLI::App* comment = app.add_subcommand("comment", "Set or show an object's comment.");
   comment->require_subcommand(1);
+  comment->fallthrough();
   CLI::App* set = comment->add_subcommand("set", "Replace the comment (empty text removes it).");
   set->add_option("OBJECT", o->strObject, "name or UID")->required();
   auto* text = set->add_option("TEXT", o->values, "the comment text");
   set->add_option("--file", o->strFile, "read the comment from this file")->excludes(text);
-  Bind(set, o, CommentSet, out, err, status);
+  Bind(set, o, CommentSet, context);
   CLI::App* show = comment->add_subcommand("show", "Write the comment.");
   show->add_option("OBJECT", o->strObject, "name or UID")->required();
-  Bind(show, o, CommentShow, out, err, status);
+  Bind(show, o, CommentShow, context);
 
   CLI::App* field = app.add_subcommand("field", "User-defined fields and their values.");
   field->require_subcommand(1);
+  field->fallthrough();
   CLI::App* define = field->add_subcommand("define", "Define a field of BLAST results.");
   define->add_option("NAME", o->strField, "field name")->required();
   define->add_option("TYPE", o->strType, "text or number")
       ->required()
       ->check(CLI::IsMember({"text", "number"}));
-  Bind(define, o, FieldDefine, out, err, status);
+  Bind(define, o, FieldDefine, context);
   for (bool isSet : {true, false}) {
     CLI::App* change = field->add_subcommand(isSet ? "set" : "unset",
                                              isSet ? "Add a value to an object's field."
@@ -311,11 +318,12 @@ void AddAnnotateCommands(CLI::App& app, std::ostream& out, std::ostream& err, in
     change->add_option("OBJECT", o->strObject, "name or UID")->required();
     change->add_option("FIELD", o->strField, "user-defined field")->required();
     change->add_option("VALUE", o->strValue, "the value")->required();
-    Bind(change, o, std::bind(FieldChange, _1, _2, _3, isSet), out, err, status);
+    Bind(change, o, std::bind(FieldChange, _1, _2, _3, isSet), context);
   }
 
   CLI::App* author = app.add_subcommand("author", "Creator records.");
   author->require_subcommand(1);
+  author->fallthrough();
   CLI::App* aset = author->add_subcommand(
       "set",
       "Set an object's author (or original author), or without OBJECT the current user's\n"
@@ -325,5 +333,5 @@ void AddAnnotateCommands(CLI::App& app, std::ostream& out, std::ostream& err, in
   aset->add_option("--organization", o->strOrganization, "organisation");
   aset->add_option("--email", o->strEmail, "e-mail address");
   aset->add_flag("--original", o->bOriginal, "set the original author instead");
-  Bind(aset, o, AuthorSet, out, err, status);
+  Bind(aset, o, AuthorSet, context);
 }

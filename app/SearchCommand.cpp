@@ -7,9 +7,9 @@
 #include <memory>
 #include <ostream>
 
-#include "app/CommandDatabase.h"
-#include "app/CommandInteraction.h"
+#include "app/CommandContext.h"
 #include "app/Commands.h"
+#include "app/ListCommand.h"
 #include "host/db/DBEngine.h"
 #include "host/db/ObjInfo.h"
 #include "search/SearchFilters.h"
@@ -19,6 +19,27 @@
 #include "table/BlastSearchTable.h"
 
 namespace {
+
+// The command's messages (CCommandMessages) with the subbase-name prompt
+// answered by --into, asked on the terminal, or cancelled; progress shows as
+// the service underneath shows it.
+class CSearchMessages : public CCommandMessages {
+ public:
+  CSearchMessages(std::ostream& info, std::ostream& err, const SearchOptions& options)
+      : CCommandMessages(info, err), m_options(options) {}
+
+  int EditText(const std::string& prompt, std::string& text) override {
+    if (m_options.bIntoGiven) {
+      text = m_options.strInto;
+      return IDOK;
+    }
+    return m_options.bMayAsk ? Previous().EditText(prompt, text) : IDCANCEL;
+  }
+  std::unique_ptr<CProgressDisplay> OpenProgress() override { return Previous().OpenProgress(); }
+
+ private:
+  const SearchOptions& m_options;
+};
 
 // The built-in fields the text search offers, in the text page's order.
 struct CBuiltInField {
@@ -131,12 +152,11 @@ int StatusOf(CSearchRun::EOutcome outcome) {
 
 }  // namespace
 
-int RunSearch(const SearchOptions& options, std::ostream& out, std::ostream& err) {
+int RunSearch(const SearchOptions& options, CCommandContext& context) {
+  std::ostream& err = context.m_err;
+  CSearchMessages messages(err, err, options);
   CCommandDatabase database;
-  if (!database.Open(ChooseDatabaseDir(options.strDb), err)) return kExitUsage;
-  CCommandInteraction interaction(err, err);
-  if (options.bIntoGiven) interaction.SetAnswer(options.strInto);
-  interaction.SetMayAsk(options.bMayAsk);
+  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
 
   MakeSearchFilters();
   FillAttribFilter(options);
@@ -147,33 +167,25 @@ int RunSearch(const SearchOptions& options, std::ostream& out, std::ostream& err
   run.m_lookInSubbase = options.strIn;
   run.OnStartSearch();
 
-  std::vector<const CObjInfo*> found;
+  std::vector<CObjInfo*> found;
   const CObjInfoList& list = blastSearch().getobjlist(1);
   for (const std::string& name : run.m_results) {
-    if (const CObjInfo* info = list.FindByName(name); info != nullptr) found.push_back(info);
+    if (CObjInfo* info = list.FindByName(name); info != nullptr) found.push_back(info);
   }
-  if (options.bJson) {
-    WriteObjectListJson(found, out);
-  } else {
-    WriteObjectListText(found, out);
-  }
-  out.flush();
-  if (!out) {
-    err << "blastsearch: cannot write the matches to standard output\n";
-    return kExitFailed;
-  }
+  if (!found.empty() || options.bJson) WriteObjectList(found, options.bJson, context.m_out);
+  if (!FlushOutput(context.m_out, messages)) return kExitFailed;
   return StatusOf(run.m_outcome);
 }
 
-void AddSearchCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+void AddSearchCommand(CLI::App& app, CCommandContext& context) {
   auto options = std::make_shared<SearchOptions>();
   CLI::App* search = app.add_subcommand(
       "search",
       "Find stored BLAST results by text, keyword, name and hit count, and put them into a\n"
       "subbase. An object must pass every condition given. Without --into a terminal asks\n"
       "for the subbase name; otherwise the matches are only listed.\n"
-      "Exit status: 0 found (or no condition), 1 nothing found, 2 usage or database error.");
-  search->add_option("--db", options->strDb, "database directory (default: $BLASTSEARCH_DB)");
+      "Exit status: 0 found (or no condition), 1 nothing found or database error, 2 usage.");
+  search->fallthrough();
   search->add_option("--in", options->strIn, "subbase to search (default MAIN: every object)");
   search->add_option("--text", options->texts, "substring to find in the --field fields");
   search->add_option("--field", options->fields,
@@ -185,15 +197,10 @@ void AddSearchCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& 
       ->check(CLI::IsMember({"1-10", "11-100", "101-"}));
   search->add_option("--into", options->strInto, "name of the subbase to fill (replaced)");
   search->add_flag("--json", options->bJson, "list the matches as JSON (as 'list --json')");
-  search->callback([search, options, &out, &err, &status] {
+  search->callback([search, options, &context] {
     options->bNameGiven = search->count("--name") > 0;
     options->bIntoGiven = search->count("--into") > 0;
     options->bMayAsk = ::isatty(STDIN_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0;
-    try {
-      status = RunSearch(*options, out, err);
-    } catch (const std::exception& e) {
-      err << "blastsearch: " << e.what() << '\n';
-      status = kExitFailed;
-    }
+    context.m_run = [options, &context] { return RunSearch(*options, context); };
   });
 }

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
+struct CCommandContext;
 namespace CLI {
 class App;
 }
 
 // What `blastsearch search` was asked.
 struct SearchOptions {
-  std::string strDb;                      // --db
   std::string strIn;                      // --in: subbase to search ("" or MAIN: all)
   std::vector<std::string> texts;         // --text
   std::vector<std::string> fields;        // --field
@@ -26,13 +25,13 @@ struct SearchOptions {
 };
 
 // Sets the search filters from `options` as the search dialog's pages would
-// and runs the table search. The run's messages go to `err`; the matching
-// objects to `out` (text lines or, with bJson, the JSON of `list --json`).
-// Exit status: 0 matches found (stored in a subbase when named), or no
-// condition given; 1 nothing found, nothing to search or the subbase could
-// not be stored; 2 bad options or the database cannot be opened.
-int RunSearch(const SearchOptions& options, std::ostream& out, std::ostream& err);
+// and runs the table search on the database of `context`. The run's
+// messages go to standard error; the matching objects to standard output
+// (as `list` writes them, or its JSON with bJson). Exit status: 0 matches
+// found (stored in a subbase when named), or no condition given; 1 nothing
+// found, nothing to search, the database cannot be opened or the subbase
+// not stored; 2 bad options.
+int RunSearch(const SearchOptions& options, CCommandContext& context);
 
-// Adds the `search` command to `app`; when it runs, its exit status goes to
-// `status`. The streams must outlive `app`.
-void AddSearchCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status);
+// Adds the `search` command to `app`; choosing it sets context.m_run.
+void AddSearchCommand(CLI::App& app, CCommandContext& context);

@@ -96,20 +96,30 @@ int CBlastSearchTable::ResetObjInfo(CObjInfo* info, CDBObjectBase* object, int f
   return 1;
 }
 
+namespace {
+
+// Stores `value` where `out` points; a null output is skipped.
+template <class T>
+void Put(T* out, T value) {
+  if (out != nullptr) *out = value;
+}
+
+}  // namespace
+
 int CBlastSearchTable::GetTableIncrPars(int tableId, int dbId, int* count, int* sizeLimit,
                                         int** changeCounter, int* maxChanges, std::string& ext) {
   ext = "bs";
   if (tableId == objtable()) {
-    *sizeLimit = OBJTBLSIZE_SMALLENOUGH;
-    *maxChanges = NOF_OBJCHANGES;
-    *changeCounter = &m_objChanges;
-    *count = static_cast<int>(getobjlist(dbId).GetCount());
+    Put(sizeLimit, OBJTBLSIZE_SMALLENOUGH);
+    Put(maxChanges, NOF_OBJCHANGES);
+    Put(changeCounter, &m_objChanges);
+    Put(count, static_cast<int>(getobjlist(dbId).GetCount()));
   } else if (tableId == sbtable()) {
     ext = "bss";
-    *sizeLimit = OBJTBLSIZE_SMALLENOUGH;
-    *maxChanges = NOF_SBCHANGES;
-    *changeCounter = &m_sbChanges;
-    *count = static_cast<int>(getsblist(dbId).GetCount());
+    Put(sizeLimit, OBJTBLSIZE_SMALLENOUGH);
+    Put(maxChanges, NOF_SBCHANGES);
+    Put(changeCounter, &m_sbChanges);
+    Put(count, static_cast<int>(getsblist(dbId).GetCount()));
   }
   return 1;
 }

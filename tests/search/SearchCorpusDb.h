@@ -85,8 +85,7 @@ class SearchCorpusDb {
   // Runs a command on this database and opens the database again.
   int Run(std::vector<std::string> args, std::string* out = nullptr,
           std::string* err = nullptr) const {
-    args.push_back("--db");
-    args.push_back(m_dir.string());
+    args.insert(args.begin(), {"--db", m_dir.string()});
     int status = Blast(args, out, err);
     Open();
     return status;

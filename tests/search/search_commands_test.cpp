@@ -35,7 +35,7 @@ TEST_F(SearchCommandsTest, RefusalsNameWhatWasWrong) {
       {{"search", "--text", "x"}, 0, "Search Result: All BLAST Result of MAIN Subbase"},
       {{"search", "--in", "no such", "--keyword", "even"}, 1,
        "Specified Subbase is Empty or Doesn't Exist"},
-      {{"keyword", "add", "no such object", "k"}, 1, "no stored BLAST result \"no such object\""},
+      {{"keyword", "add", "no such object", "k"}, 1, "no stored result named \"no such object\""},
       {{"keyword", "rm", obj, "tri"}, 1, "has no keyword \"tri\""},
       {{"keyword", "add", obj, "two\nlines"}, 2, "control character"},
       {{"field", "set", obj, "Undefined", "v"}, 2, "no user-defined field \"Undefined\""},
