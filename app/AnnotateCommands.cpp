@@ -257,7 +257,7 @@ int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   if (!object) return kExitFailed;
   ApplyCreator(o, o.bOriginal ? object->m_originalAuthor : object->m_creator);
   return blastSearch().InsertObjectData(info->m_objId, object.get(), 1) != 0 ? kExitOk
-                                                                           : kExitFailed;
+                                                                             : kExitFailed;
 }
 
 // Makes choosing `command` run `body`.
@@ -312,9 +312,9 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
       ->check(CLI::IsMember({"text", "number"}));
   Bind(define, o, FieldDefine, context);
   for (bool isSet : {true, false}) {
-    CLI::App* change = field->add_subcommand(isSet ? "set" : "unset",
-                                             isSet ? "Add a value to an object's field."
-                                                   : "Remove a value from an object's field.");
+    CLI::App* change = field->add_subcommand(
+        isSet ? "set" : "unset",
+        isSet ? "Add a value to an object's field." : "Remove a value from an object's field.");
     change->add_option("OBJECT", o->strObject, "name or UID")->required();
     change->add_option("FIELD", o->strField, "user-defined field")->required();
     change->add_option("VALUE", o->strValue, "the value")->required();

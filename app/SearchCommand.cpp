@@ -133,8 +133,7 @@ void FillAttribFilter(const SearchOptions& options) {
   filter.m_bEnabled = options.bNameGiven || !options.hits.empty();
   filter.m_queryName = options.strName;
   auto has = [&](const char* range) {
-    return std::find(options.hits.begin(), options.hits.end(), range) != options.hits.end() ? 1
-                                                                                             : 0;
+    return std::find(options.hits.begin(), options.hits.end(), range) != options.hits.end() ? 1 : 0;
   };
   filter.m_bUpTo10 = has("1-10");
   filter.m_b11To100 = has("11-100");
@@ -145,8 +144,10 @@ int StatusOf(CSearchRun::EOutcome outcome) {
   switch (outcome) {
     case CSearchRun::kStored:
     case CSearchRun::kNotNamed:
-    case CSearchRun::kAllObjects: return kExitOk;
-    default: return kExitFailed;
+    case CSearchRun::kAllObjects:
+      return kExitOk;
+    default:
+      return kExitFailed;
   }
 }
 

@@ -10,18 +10,18 @@ class App;
 
 // What `blastsearch search` was asked.
 struct SearchOptions {
-  std::string strIn;                      // --in: subbase to search ("" or MAIN: all)
-  std::vector<std::string> texts;         // --text
-  std::vector<std::string> fields;        // --field
-  bool bMatchCase = false;                // --match-case
-  std::vector<std::string> keywords;      // --keyword
-  std::string strName;                    // --name
+  std::string strIn;                  // --in: subbase to search ("" or MAIN: all)
+  std::vector<std::string> texts;     // --text
+  std::vector<std::string> fields;    // --field
+  bool bMatchCase = false;            // --match-case
+  std::vector<std::string> keywords;  // --keyword
+  std::string strName;                // --name
   bool bNameGiven = false;
-  std::vector<std::string> hits;          // --hits: "1-10", "11-100", "101-"
-  std::string strInto;                    // --into
+  std::vector<std::string> hits;  // --hits: "1-10", "11-100", "101-"
+  std::string strInto;            // --into
   bool bIntoGiven = false;
-  bool bJson = false;                     // --json
-  bool bMayAsk = false;                   // the subbase name may be asked for
+  bool bJson = false;    // --json
+  bool bMayAsk = false;  // the subbase name may be asked for
 };
 
 // Sets the search filters from `options` as the search dialog's pages would

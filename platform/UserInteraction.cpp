@@ -104,9 +104,12 @@ namespace {
 
 const char* KindOf(unsigned style) {
   switch (style & 0xF0) {
-    case MB_ICONSTOP: return "error: ";
-    case MB_ICONEXCLAMATION: return "warning: ";
-    default: return "";
+    case MB_ICONSTOP:
+      return "error: ";
+    case MB_ICONEXCLAMATION:
+      return "warning: ";
+    default:
+      return "";
   }
 }
 

@@ -35,7 +35,8 @@ int CContextFilter::MatchUserFields(const CDBObjectBase& object) const {
 // first line holding a substring wins.
 int CContextFilter::MatchComment(CDBObjectBase& object, int dbId) const {
   try {
-    COrvTextFile file(engine().MakeCommentFileName(object.GetObjectType(), object.m_recordId, dbId));
+    COrvTextFile file(
+        engine().MakeCommentFileName(object.GetObjectType(), object.m_recordId, dbId));
     if (file.OpenInput(0) == 0) return 0;
     const std::size_t first = object.m_comments.size();
     ReadCommentData(file, &object.m_comments);

@@ -12,8 +12,12 @@
 class CContextFilter : public CSearchFilter {
  public:
   // Codes of the built-in fields that can be searched.
-  enum : int { kCodeComment = 248, kCodeAuthor = 255, kCodeOriginalAuthor = 256,
-               kCodeDescription = 263 };
+  enum : int {
+    kCodeComment = 248,
+    kCodeAuthor = 255,
+    kCodeOriginalAuthor = 256,
+    kCodeDescription = 263
+  };
 
   CContextFilter() = default;
   ~CContextFilter() override = default;

@@ -21,15 +21,15 @@ class CSearchRun {
  public:
   // How the last OnStartSearch ended.
   enum EOutcome : int {
-    kNotRun,          // no search yet
-    kAllObjects,      // no active filter: "Search Result: All ..."
-    kNoTables,        // the object type has no object or subbase table
-    kEmptySubbase,    // nothing to search in the subbase
-    kNoObjectList,    // the table's object list could not be had
-    kNothingFound,    // no object passed
-    kNotNamed,        // the name prompt was cancelled or answered empty
-    kNotStored,       // the subbase could not be written (the host said why)
-    kStored,          // the results are in m_resultSubbase
+    kNotRun,        // no search yet
+    kAllObjects,    // no active filter: "Search Result: All ..."
+    kNoTables,      // the object type has no object or subbase table
+    kEmptySubbase,  // nothing to search in the subbase
+    kNoObjectList,  // the table's object list could not be had
+    kNothingFound,  // no object passed
+    kNotNamed,      // the name prompt was cancelled or answered empty
+    kNotStored,     // the subbase could not be written (the host said why)
+    kStored,        // the results are in m_resultSubbase
   };
 
   // A search of objects of `objType` in database `dbId`, without filters.

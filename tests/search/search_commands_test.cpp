@@ -33,7 +33,8 @@ TEST_F(SearchCommandsTest, RefusalsNameWhatWasWrong) {
       {{"search", "--hits", "5-6"}, 2, "5-6"},
       {{"search"}, 0, "Search Result: All BLAST Result of MAIN Subbase"},
       {{"search", "--text", "x"}, 0, "Search Result: All BLAST Result of MAIN Subbase"},
-      {{"search", "--in", "no such", "--keyword", "even"}, 1,
+      {{"search", "--in", "no such", "--keyword", "even"},
+       1,
        "Specified Subbase is Empty or Doesn't Exist"},
       {{"keyword", "add", "no such object", "k"}, 1, "no stored result named \"no such object\""},
       {{"keyword", "rm", obj, "tri"}, 1, "has no keyword \"tri\""},
@@ -44,7 +45,9 @@ TEST_F(SearchCommandsTest, RefusalsNameWhatWasWrong) {
       {{"field", "define", "Lab", "text"}, 1, "already defined"},
       {{"field", "define", "Hits Count", "number"}, 1, "already a field"},
       {{"field", "define", "X", "date"}, 2, "date"},
-      {{"comment", "set", obj, "--file", "/nonexistent/comment.txt"}, 2, "/nonexistent/comment.txt"},
+      {{"comment", "set", obj, "--file", "/nonexistent/comment.txt"},
+       2,
+       "/nonexistent/comment.txt"},
       {{"author", "set"}, 2, "--name"},
   };
   for (const Case& c : cases) {

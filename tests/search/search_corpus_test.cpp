@@ -6,11 +6,11 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
+#include "SearchCorpusDb.h"
 #include "host/db/DBFunctions.h"
 #include "search/SearchFilters.h"
 #include "search/SearchRun.h"
 #include "search/TableSearch.h"
-#include "SearchCorpusDb.h"
 
 namespace {
 
@@ -48,7 +48,9 @@ const std::vector<FilterCase>& FilterCases() {
       {"either keyword",
        {"--keyword", "tri", "--keyword", "Even"},
        [](auto& o) { return Has(o.keywords, "tri") || Has(o.keywords, "Even"); }},
-      {"keyword case counts", {"--keyword", "Even"}, [](auto& o) { return Has(o.keywords, "Even"); }},
+      {"keyword case counts",
+       {"--keyword", "Even"},
+       [](auto& o) { return Has(o.keywords, "Even"); }},
       {"comment, any case",
        {"--text", "ZINC", "--field", "comment"},
        [](auto& o) { return o.comments.size() > 1 && Holds(o.comments[1], "zinc"); }},
@@ -57,7 +59,9 @@ const std::vector<FilterCase>& FilterCases() {
        [](auto& o) { return o.comments.size() > 1 && Holds(o.comments[1], "zinc", true); }},
       {"user field",
        {"--text", "heidelberg", "--field", "Lab", "--match-case"},
-       [](auto& o) { return o.fields.count("Lab") && Holds(o.fields.at("Lab")[0], "heidelberg", true); }},
+       [](auto& o) {
+         return o.fields.count("Lab") && Holds(o.fields.at("Lab")[0], "heidelberg", true);
+       }},
       {"number field",
        {"--text", "1", "--field", "Score"},
        [](auto& o) { return o.fields.count("Score") && Holds(o.fields.at("Score")[0], "1"); }},
@@ -76,10 +80,13 @@ const std::vector<FilterCase>& FilterCases() {
          return AuthorHolds(o.author, "lovelace") ||
                 (o.fields.count("Lab") && Holds(o.fields.at("Lab")[0], "north"));
        }},
-      {"description", {"--text", "cytochrome", "--field", "description"},
+      {"description",
+       {"--text", "cytochrome", "--field", "description"},
        [](auto& o) { return Holds(o.description, "cytochrome"); }},
       {"name", {"--name", "blastn"}, [](auto& o) { return Holds(o.name, "blastn", true); }},
-      {"name, case counts", {"--name", "BLASTN"}, [](auto& o) { return Holds(o.name, "BLASTN", true); }},
+      {"name, case counts",
+       {"--name", "BLASTN"},
+       [](auto& o) { return Holds(o.name, "BLASTN", true); }},
       {"1-10 hits", {"--hits", "1-10"}, [](auto& o) { return o.hits >= 1 && o.hits <= 10; }},
       {"11-100 hits", {"--hits", "11-100"}, [](auto& o) { return o.hits >= 11 && o.hits <= 100; }},
       {"over 100 or few hits",
@@ -116,23 +123,6 @@ TEST_F(SearchCorpusTest, EachFilterAndAllTogetherFindWhatTheObjectsHold) {
   EXPECT_GE(nonTrivial, FilterCases().size() - 2);
 }
 
-TEST_F(SearchCorpusTest, JsonListsTheObjectsInTheShapeOfList) {
-  std::string out;
-  ASSERT_EQ(m_db->Run({"search", "--json", "--keyword", "tri"}, &out), 0);
-  const auto list = nlohmann::ordered_json::parse(out);
-  ASSERT_FALSE(list.empty());
-  const auto& first = list.front();
-  std::vector<std::string> keys;
-  for (const auto& item : first.items()) keys.push_back(item.key());
-  EXPECT_EQ(keys, (std::vector<std::string>{"uid", "name", "hits", "query_name", "created"}));
-  CObjInfo* info = FindObject(15, 1, first["name"]);
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(first["uid"], info->m_objId);
-  EXPECT_EQ(first["hits"], info->m_tableNumber);
-  EXPECT_EQ(first["query_name"], info->m_tableText);
-  EXPECT_EQ(first["created"].get<std::string>().size(), 20u);  // 2026-12-07T10:18:54Z
-}
-
 TEST_F(SearchCorpusTest, IntoStoresTheMatchesAndASecondSearchReplacesThem) {
   std::string err;
   ASSERT_EQ(m_db->Run({"search", "--keyword", "even", "--into", "picked"}, nullptr, &err), 0);
@@ -155,8 +145,8 @@ TEST_F(SearchCorpusTest, IntoStoresTheMatchesAndASecondSearchReplacesThem) {
   std::string out;
   m_db->Run({"search", "--json", "--in", "picked", "--keyword", "even"}, &out);
   EXPECT_EQ(JsonNames(out), m_db->Expected([](auto& o) {
-              return Has(o.keywords, "tri") && Has(o.keywords, "even");
-            }));
+    return Has(o.keywords, "tri") && Has(o.keywords, "even");
+  }));
   for (const char* main : {"main", "Main", "MAIN", ""}) {
     m_db->Run({"search", "--json", "--in", main, "--keyword", "even"}, &out);
     EXPECT_EQ(JsonNames(out), even) << main;

@@ -25,10 +25,10 @@ TEST(AttribFilterTest, HitCountRangesAndNameSubstring) {
     std::string queryName, name;
     int expected;
   } cases[] = {
-      {0, 1, 0, 0, "", "x", 0},      {1, 1, 0, 0, "", "x", 1},       {10, 1, 0, 0, "", "x", 1},
-      {11, 1, 0, 0, "", "x", 0},     {-3, 1, 1, 0, "", "x", 0},      {11, 0, 1, 0, "", "x", 1},
-      {100, 0, 1, 0, "", "x", 1},    {101, 0, 1, 0, "", "x", 0},     {101, 0, 0, 1, "", "x", 1},
-      {100000, 0, 0, 1, "", "x", 1}, {5, 0, 1, 1, "", "x", 0},       {5, 1, 0, 1, "", "x", 1},
+      {0, 1, 0, 0, "", "x", 0},        {1, 1, 0, 0, "", "x", 1},      {10, 1, 0, 0, "", "x", 1},
+      {11, 1, 0, 0, "", "x", 0},       {-3, 1, 1, 0, "", "x", 0},     {11, 0, 1, 0, "", "x", 1},
+      {100, 0, 1, 0, "", "x", 1},      {101, 0, 1, 0, "", "x", 0},    {101, 0, 0, 1, "", "x", 1},
+      {100000, 0, 0, 1, "", "x", 1},   {5, 0, 1, 1, "", "x", 0},      {5, 1, 0, 1, "", "x", 1},
       {0, 0, 0, 0, "abc", "xabcx", 1}, {0, 0, 0, 0, "abc", "ABC", 0}, {5, 1, 0, 0, "abc", "abc", 1},
       {50, 1, 0, 0, "abc", "abc", 0},  {5, 1, 1, 1, "", "x", 1},
   };
@@ -51,7 +51,7 @@ TEST(SearchFilterTest, ActiveOnlyWhenEnabledAndConstraining) {
     int enabled, upTo10, to100, over100;
     const char* name;
     int active;
-  } attribCases[] = {{1, 1, 1, 1, "", 0}, {1, 0, 0, 0, "", 0}, {1, 1, 0, 0, "", 1},
+  } attribCases[] = {{1, 1, 1, 1, "", 0}, {1, 0, 0, 0, "", 0},  {1, 1, 0, 0, "", 1},
                      {1, 1, 1, 0, "", 1}, {1, 1, 1, 1, "q", 1}, {0, 1, 0, 0, "q", 0}};
   for (const AttribCase& c : attribCases) {
     CAttribFilter f;
@@ -63,8 +63,11 @@ TEST(SearchFilterTest, ActiveOnlyWhenEnabledAndConstraining) {
     int enabled;
     std::vector<std::string> substrings, codes, udfs;
     int active;
-  } textCases[] = {{1, {"a"}, {"248"}, {}, 1}, {1, {"a"}, {}, {"Lab"}, 1}, {1, {"a"}, {}, {}, 0},
-                   {1, {}, {"248"}, {"Lab"}, 0}, {0, {"a"}, {"248"}, {}, 0}};
+  } textCases[] = {{1, {"a"}, {"248"}, {}, 1},
+                   {1, {"a"}, {}, {"Lab"}, 1},
+                   {1, {"a"}, {}, {}, 0},
+                   {1, {}, {"248"}, {"Lab"}, 0},
+                   {0, {"a"}, {"248"}, {}, 0}};
   for (const TextCase& c : textCases) {
     CContextFilter f;
     f.m_bEnabled = c.enabled, f.m_substrings = c.substrings, f.m_fieldCodes = c.codes;
@@ -96,9 +99,16 @@ TEST(SearchFilterTest, ObjectsThatCannotBeLoadedNeverMatch) {
 }
 
 TEST(SearchTextTest, ScanIntegerReadsAsPercentI) {
-  const std::pair<const char*, int> cases[] = {
-      {"42", 42},   {"0x1F", 31}, {"010", 8},  {"  12abc", 12}, {"abc", 0},
-      {"", 0},      {"-5", -5},   {"+7", 7},   {"99999999999999", INT_MAX}, {"-99999999999999", INT_MIN}};
+  const std::pair<const char*, int> cases[] = {{"42", 42},
+                                               {"0x1F", 31},
+                                               {"010", 8},
+                                               {"  12abc", 12},
+                                               {"abc", 0},
+                                               {"", 0},
+                                               {"-5", -5},
+                                               {"+7", 7},
+                                               {"99999999999999", INT_MAX},
+                                               {"-99999999999999", INT_MIN}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ScanInteger(text), value) << text;
 }
 
@@ -108,9 +118,13 @@ TEST(SearchTextTest, StringAndCreatorContext) {
     std::vector<std::string> parts;
     int matchCase, expected;
   } cases[] = {
-      {"Zinc finger", {"zinc"}, 0, 1}, {"Zinc finger", {"zinc"}, 1, 0},
-      {"Zinc finger", {"none", "FINGER"}, 0, 1}, {"Zinc", {""}, 0, 0},
-      {"", {"a"}, 0, 0}, {"caf\xC3\xA9", {"CAF\xC3\xA9"}, 0, 1}, {"ab", {"abc"}, 0, 0},
+      {"Zinc finger", {"zinc"}, 0, 1},
+      {"Zinc finger", {"zinc"}, 1, 0},
+      {"Zinc finger", {"none", "FINGER"}, 0, 1},
+      {"Zinc", {""}, 0, 0},
+      {"", {"a"}, 0, 0},
+      {"caf\xC3\xA9", {"CAF\xC3\xA9"}, 0, 1},
+      {"ab", {"abc"}, 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CheckStringContext(c.text, c.parts, c.matchCase) != 0, c.expected != 0) << c.text;
@@ -138,7 +152,8 @@ TEST(SearchTextTest, SubstringsAreAddedAsTheTextPageAddsThem) {
 TEST(SearchTextTest, SubbaseNamesAreCutAtACharacterBoundary) {
   EXPECT_EQ(CutSubbaseName(std::string(300, 'x')), std::string(250, 'x'));
   EXPECT_EQ(CutSubbaseName(std::string(250, 'x')), std::string(250, 'x'));
-  const std::string euro = std::string(248, 'x') + "\xE2\x82\xAC" + "yy";  // 3-byte character at 248
+  const std::string euro =
+      std::string(248, 'x') + "\xE2\x82\xAC" + "yy";  // 3-byte character at 248
   EXPECT_EQ(CutSubbaseName(euro), std::string(248, 'x'));
 }
 

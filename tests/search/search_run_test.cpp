@@ -49,17 +49,37 @@ struct FailureCase {
 TEST_F(SearchRunTest, EveryFailureIsReportedAsTheRunSays) {
   blastSearch().NewSubbase(1, "empty one", {}, 1);
   const std::vector<FailureCase> cases = {
-      {"no active filter", 15, "", false,
-       {"Search Result: All BLAST Result of MAIN Subbase"}, CSearchRun::kAllObjects},
-      {"no active filter, main in lower case", 15, "main", false,
-       {"Search Result: All BLAST Result of MAIN Subbase"}, CSearchRun::kAllObjects},
-      {"no active filter, a subbase", 15, "empty one", false,
-       {"Search Result: All BLAST Result of empty one Subbase"}, CSearchRun::kAllObjects},
+      {"no active filter",
+       15,
+       "",
+       false,
+       {"Search Result: All BLAST Result of MAIN Subbase"},
+       CSearchRun::kAllObjects},
+      {"no active filter, main in lower case",
+       15,
+       "main",
+       false,
+       {"Search Result: All BLAST Result of MAIN Subbase"},
+       CSearchRun::kAllObjects},
+      {"no active filter, a subbase",
+       15,
+       "empty one",
+       false,
+       {"Search Result: All BLAST Result of empty one Subbase"},
+       CSearchRun::kAllObjects},
       {"no table for the type", 99, "", true, {}, CSearchRun::kNoTables},
-      {"missing subbase", 15, "no such", true,
-       {"Specified Subbase is Empty or Doesn't Exist"}, CSearchRun::kEmptySubbase},
-      {"empty subbase", 15, "empty one", true,
-       {"Specified Subbase is Empty or Doesn't Exist"}, CSearchRun::kEmptySubbase},
+      {"missing subbase",
+       15,
+       "no such",
+       true,
+       {"Specified Subbase is Empty or Doesn't Exist"},
+       CSearchRun::kEmptySubbase},
+      {"empty subbase",
+       15,
+       "empty one",
+       true,
+       {"Specified Subbase is Empty or Doesn't Exist"},
+       CSearchRun::kEmptySubbase},
   };
   const std::size_t subbases = blastSearch().getsblist(1).GetCount();
   for (const FailureCase& c : cases) {
@@ -137,8 +157,8 @@ TEST_F(SearchRunTest, FoundObjectsGoIntoTheNamedSubbaseWithPromptAndProgress) {
                                               "results' Subbase"});
   EXPECT_EQ(m_ui.Messages()[0].nStyle, unsigned{MB_ICONINFORMATION});
   ASSERT_EQ(m_ui.Edits().size(), 1u);
-  EXPECT_EQ(m_ui.Edits()[0],
-            (std::pair<std::string, std::string>{"Add New BLAST Result Subbase", "Search Results"}));
+  EXPECT_EQ(m_ui.Edits()[0], (std::pair<std::string, std::string>{"Add New BLAST Result Subbase",
+                                                                  "Search Results"}));
   const auto names = SubbaseNames("tri results");
   EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), tri);
 
@@ -160,8 +180,8 @@ TEST_F(SearchRunTest, ChosenNamesAreCutToTheHostsLengthAndMainIsRefused) {
   };
   const std::string a300(300, 'a');
   const std::string utf8 = std::string(249, 'b') + "\xC3\xA9" + "tail";  // é straddles 250
-  for (const NameCase& c : {NameCase{a300, a300.substr(0, 250)},
-                            NameCase{utf8, utf8.substr(0, 249)}}) {
+  for (const NameCase& c :
+       {NameCase{a300, a300.substr(0, 250)}, NameCase{utf8, utf8.substr(0, 249)}}) {
     CScriptedUserInteraction ui;
     ui.QueueText(c.answer);
     CSearchRun run(15, 1);
@@ -180,11 +200,13 @@ TEST_F(SearchRunTest, ChosenNamesAreCutToTheHostsLengthAndMainIsRefused) {
   run.OnStartSearch();
   EXPECT_EQ(run.m_outcome, CSearchRun::kNotStored);
   EXPECT_EQ(run.m_resultSubbase, "earlier");
-  for (const auto& m : ui.Messages()) EXPECT_EQ(m.strText.find("Found And Entered"), std::string::npos);
+  for (const auto& m : ui.Messages())
+    EXPECT_EQ(m.strText.find("Found And Entered"), std::string::npos);
 }
 
 TEST_F(SearchRunTest, AFilterIsNeverAskedAboutAnObjectThatFailedAnEarlierOne) {
-  CProbeFilter first([](const CObjInfo& i) { return i.m_name.find("blastp") != std::string::npos; });
+  CProbeFilter first(
+      [](const CObjInfo& i) { return i.m_name.find("blastp") != std::string::npos; });
   CProbeFilter inactive([](const CObjInfo&) { return false; }, 0);
   CProbeFilter second([](const CObjInfo& i) { return i.m_tableNumber > 0; });
   CSearchRun run(15, 1);
@@ -283,8 +305,8 @@ TEST_F(SearchRunTest, TheTablesSearchCommandRunsTheDialogOverTheThreeFilters) {
 }
 
 TEST(SearchRunEmptyDatabaseTest, AnEmptyTableSaysSo) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("blastsearch-empty-" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("blastsearch-empty-" + std::to_string(::getpid()));
   engine().OpenDatabase(dir.string(), 1);
   CScriptedUserInteraction ui;
   CKeywordFilter keyword;
