@@ -43,7 +43,12 @@ class CCommandMessages : public CScopedUserInteraction {
   // empty).
   void SetPrefix(std::string prefix) { m_strPrefix = std::move(prefix); }
   // The next file dialog chooses `path`.
-  void AnswerFileChoice(std::string path) { m_strFile = std::move(path); m_bFile = true; }
+  void AnswerFileChoice(std::string path) {
+    m_strFile = std::move(path);
+    m_bFile = true;
+  }
+  // The next file dialog is cancelled again.
+  void ForgetFileChoice() { m_bFile = false; }
   // Lines are written around `bar` (null: none): it is cleared first and
   // drawn again after. Not owned.
   void SetProgressBar(CProgressBar* bar) { m_pBar = bar; }

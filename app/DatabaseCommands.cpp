@@ -14,7 +14,8 @@ void AddDatabaseCommands(CLI::App& app, CCommandContext& context) {
                  "folder of the result database (created on first use); default: "
                  "$BLASTSEARCH_DB, else $XDG_DATA_HOME/blastsearch or "
                  "~/.local/share/blastsearch")
-      ->envname("BLASTSEARCH_DB");
+      ->envname("BLASTSEARCH_DB")
+      ->type_name("DIR");
   AddImportCommand(app, context);
   AddListCommands(app, context);
   AddShowCommands(app, context);

@@ -59,7 +59,9 @@ bool ImportReport(const std::string& path, const std::string& subbase,
   std::string subbaseOut;
   CObjInfo* info = nullptr;
   messages.AnswerFileChoice(path);
-  return blastSearch().CreateNewLocalObject(subbase, subbaseOut, info) == 1;
+  const bool stored = blastSearch().CreateNewLocalObject(subbase, subbaseOut, info) == 1;
+  messages.ForgetFileChoice();
+  return stored;
 }
 
 bool ImportFile(const std::string& path, const std::string& subbase,

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -44,42 +45,77 @@ std::string ValueOf(const CColumn& column, const CObjInfo& info) {
   return value;
 }
 
-// Columns padded to their widest value, two blanks apart; the last one is
-// not padded, so long query names do not widen every line.
+// Columns are padded to the widest value among the first rows (a list of
+// many results is written as it is read, each value asked for once), two
+// blanks apart; a wider value later on only shifts its own line. The last
+// column is not padded, so long query names do not widen every line.
+constexpr std::size_t kRowsMeasured = 1000;
+// Lines are gathered up to this many bytes before they are written.
+constexpr std::size_t kOutputChunk = 64 * 1024;
+
+// Writes `chunk` to `out` once it is full (or `last`), then empties it.
+void Drain(std::string& chunk, std::ostream& out, bool last) {
+  if (chunk.size() < kOutputChunk && !last) return;
+  out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  chunk.clear();
+}
+
 void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   const std::vector<CColumn> columns = ListColumns();
   std::vector<std::size_t> widths;
   for (const CColumn& column : columns) widths.push_back(column.m_strHeading.size());
-  for (const CObjInfo* info : infos) {
-    for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
-      widths[c] = std::max(widths[c], ValueOf(columns[c], *info).size());
+  const std::size_t measured = std::min(infos.size(), kRowsMeasured);
+  std::vector<std::string> early;  // the cells of the measured rows, row by row
+  early.reserve(measured * columns.size());
+  for (std::size_t row = 0; row < measured; ++row) {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      early.push_back(ValueOf(columns[c], *infos[row]));
+      widths[c] = std::max(widths[c], early.back().size());
     }
   }
   std::string line;
+  line.reserve(kOutputChunk + 4096);
   auto writeRow = [&](auto&& cell) {
-    line.clear();
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      const std::string text = cell(c);
+      const std::string& text = cell(c);
       line += text;
       if (c + 1 < columns.size()) line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     line += '\n';
-    out << line;
+    Drain(line, out, false);
   };
-  writeRow([&](std::size_t c) { return columns[c].m_strHeading; });
-  for (const CObjInfo* info : infos) {
-    writeRow([&](std::size_t c) { return ValueOf(columns[c], *info); });
+  writeRow([&](std::size_t c) -> const std::string& { return columns[c].m_strHeading; });
+  std::string value;
+  for (std::size_t row = 0; row < infos.size(); ++row) {
+    writeRow([&](std::size_t c) -> const std::string& {
+      if (row < measured) return early[row * columns.size() + c];
+      value = ValueOf(columns[c], *infos[row]);
+      return value;
+    });
   }
+  Drain(line, out, true);
+}
+
+// `text` as a JSON string; printable ASCII is copied as it is, anything else
+// goes through the JSON library (which replaces bytes that are not UTF-8).
+void AppendJsonString(std::string& json, const std::string& text) {
+  for (char c : text) {
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+      json += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+      return;
+    }
+  }
+  json += '"';
+  json += text;
+  json += '"';
 }
 
 // A field value read as a number; 0 when it is not one.
 long long NumberOf(const std::string& text) {
-  try {
-    return text.empty() ? 0 : std::stoll(text);
-  } catch (const std::exception&) {
-    return 0;
-  }
+  long long number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size() ? number : 0;
 }
 
 // One JSON object per line inside the array, written as each is made, so
@@ -90,18 +126,26 @@ void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   const CColumn hits = ColumnOf("Hits Count");
   const CColumn query = ColumnOf("QueryName");
   const CColumn created = ColumnOf("Created");
-  out << '[';
+  std::string item = "[";
+  item.reserve(kOutputChunk + 4096);
   bool first = true;
   for (const CObjInfo* info : infos) {
-    Json item{{"uid", NumberOf(ValueOf(uid, *info))},
-              {"name", ValueOf(name, *info)},
-              {"hits", NumberOf(ValueOf(hits, *info))},
-              {"query_name", ValueOf(query, *info)},
-              {"created", ValueOf(created, *info)}};
-    out << (first ? "\n" : ",\n") << item.dump(-1, ' ', false, Json::error_handler_t::replace);
+    item += first ? "\n{\"uid\":" : ",\n{\"uid\":";
+    item += std::to_string(NumberOf(ValueOf(uid, *info)));
+    item += ",\"name\":";
+    AppendJsonString(item, ValueOf(name, *info));
+    item += ",\"hits\":";
+    item += std::to_string(NumberOf(ValueOf(hits, *info)));
+    item += ",\"query_name\":";
+    AppendJsonString(item, ValueOf(query, *info));
+    item += ",\"created\":";
+    AppendJsonString(item, ValueOf(created, *info));
+    item += '}';
+    Drain(item, out, false);
     first = false;
   }
-  out << (first ? "]\n" : "\n]\n");
+  item += first ? "]\n" : "\n]\n";
+  Drain(item, out, true);
 }
 
 // The list records of `subbase`; false with a failure line when it does not
