@@ -97,6 +97,9 @@ void CSearchRun::Search() {
   progress->SetTitle("Searching...");
   progress->SetMessage("Sorting Data...");
   std::vector<std::string> names;
+  if (CDBTableBase* table = engine().TableByID(objTable); table != nullptr) {
+    names.reserve(table->getobjlist(m_dbId).GetCount());  // at most the whole table
+  }
   fill_in_names(objTable, names, nullptr, nullptr, subbase, 2, m_dbId);
   if (names.empty()) {
     progress.reset();
