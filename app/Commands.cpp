@@ -6,7 +6,11 @@
 #include <cstring>
 #include <ostream>
 
+#include "app/AnnotateCommands.h"
+#include "app/CommandContext.h"
+#include "app/DatabaseCommands.h"
 #include "app/ParseCommand.h"
+#include "app/SearchCommand.h"
 #include "platform/DescriptorOutput.h"
 
 namespace {
@@ -15,7 +19,7 @@ constexpr const char* kDescription =
     "blastsearch reads BLAST reports saved from NCBI (QBlast result pages, classic web\n"
     "BLAST pages, plain-text reports) into a result tree of query, hits and aligned\n"
     "segment pairs, and writes results as transfer files that other programs of the\n"
-    "suite read.";
+    "suite read. It keeps results in a database: import, list, show, export, archive.";
 
 void AddParseCommand(CLI::App& app, ParseOptions& options) {
   CLI::App* parse = app.add_subcommand(
@@ -78,12 +82,18 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   app.require_subcommand(0, 1);
   ParseOptions parseOptions;
   AddParseCommand(app, parseOptions);
+  CCommandContext context{out, err, "", nullptr};
+  AddDatabaseCommands(app, context);
+  AddSearchCommand(app, context);
+  AddAnnotateCommands(app, context);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
-    const CLI::App* asked = app.get_subcommands().empty() ? &app : app.get_subcommands().front();
+    // The help of the innermost command named.
+    const CLI::App* asked = &app;
+    while (!asked->get_subcommands().empty()) asked = asked->get_subcommands().front();
     out << asked->help();
     return CheckOutput(out, err, kExitOk);
   } catch (const CLI::CallForVersion& e) {
@@ -96,6 +106,14 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   if (app.got_subcommand("parse")) {
     parseOptions.bProgress = ::isatty(STDERR_FILENO) != 0;
     return CheckOutput(out, err, RunParse(parseOptions, out, err));
+  }
+  if (context.m_run) {
+    try {
+      return CheckOutput(out, err, context.m_run());
+    } catch (const std::exception& e) {
+      err << "blastsearch: " << e.what() << '\n';
+      return kExitFailed;
+    }
   }
   out << app.help();
   return CheckOutput(out, err, kExitOk);

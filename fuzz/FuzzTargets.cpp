@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <memory>
+
+#include "host/OrvTextFile.h"
 #include "model/BlastSearchEntry.h"
 #include "model/TransferFile.h"
 #include "parse/NCBIAnalyser.h"
@@ -9,6 +12,7 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
+#include "table/BlastSearchTable.h"
 
 namespace {
 
@@ -77,4 +81,40 @@ void FuzzTransferFile(const std::uint8_t* data, std::size_t size) {
   CMemFile reread(stored);
   LoadTransferFile(reread, again);
   if (Store(again) != stored) __builtin_trap();
+}
+
+namespace {
+
+// The record the table writes for `object`.
+std::string RecordOf(const CDBObjectBase& object) {
+  COrvTextFile file(COrvFileSpec("record"));
+  file.OpenMemoryOutput();
+  blastSearch().WriteObject(&object, file, 0);
+  return file.MemoryData();
+}
+
+// The object the table reads from `record`, or null.
+std::unique_ptr<CDBObjectBase> ObjectOf(std::string record) {
+  COrvTextFile file(COrvFileSpec("record"));
+  file.OpenMemoryInput(std::move(record));
+  return std::unique_ptr<CDBObjectBase>(blastSearch().ReadObject(file, 0, 0));
+}
+
+}  // namespace
+
+void FuzzObjectRecord(const std::uint8_t* data, std::size_t size) {
+  CSilentUserInteraction silent;
+  std::unique_ptr<CDBObjectBase> object = ObjectOf(Bytes(data, size));
+  if (object == nullptr) return;  // refused cleanly
+  const std::string written = RecordOf(*object);
+  std::unique_ptr<CDBObjectBase> again = ObjectOf(written);
+  if (again == nullptr || RecordOf(*again) != written) __builtin_trap();
+}
+
+std::string ObjectRecordOfTransferFile(const std::string& transfer) {
+  CBlastSearchObject object;
+  object.m_name = "seed";
+  CFile file(transfer, CFile::modeRead);
+  LoadTransferFile(file, object.Entry());
+  return RecordOf(object);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Bodies of the fuzz targets, shared by the libFuzzer programs and by the
 // test that replays every input the fuzzers ever found.  Each takes any bytes;
@@ -14,3 +15,12 @@ void FuzzClassicPage(const std::uint8_t* data, std::size_t size);
 // Loads the bytes as a transfer file; what loads must store and reload to the
 // same bytes.
 void FuzzTransferFile(const std::uint8_t* data, std::size_t size);
+// Reads the bytes as a stored record of a BLAST search object through the
+// table's object reader; an object that reads must write a record that reads
+// back and writes again to the same bytes.
+void FuzzObjectRecord(const std::uint8_t* data, std::size_t size);
+
+// The stored record of a BLAST search object holding the result of the
+// transfer file `transfer` (seeds for the record fuzzer). Throws when the
+// transfer file cannot be read.
+std::string ObjectRecordOfTransferFile(const std::string& transfer);

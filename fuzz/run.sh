@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for the given number of
 # seconds (default 60): fuzz/run.sh [SECONDS] [TARGET...]
-# Seeds: the real reports beside the project and transfer files made from them.
+# Seeds: the real reports beside the project, transfer files made from them,
+# and stored object records made from those.
 # Inputs that crash, hang or leak are copied to tests/fuzz/crashers/<target>/,
 # where the test program test_fuzz replays them in every test run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}; shift || true
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record)
 corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
 bash tools/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARCH_SANITIZE=ON \
@@ -15,7 +16,7 @@ CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARC
 cmake --build build-fuzz -j "$(nproc)"
 
 work=fuzz/work
-mkdir -p "$work/seeds/reports" "$work/seeds/archives"
+mkdir -p "$work/seeds/reports" "$work/seeds/archives" "$work/seeds/records"
 find "$corpus" -type f ! -name README.md -exec cp -n {} "$work/seeds/reports/" \; 2>/dev/null || true
 for report in "$work"/seeds/reports/*; do
   out="$work/seeds/archives/$(basename "$report").bqt"
@@ -23,8 +24,12 @@ for report in "$work"/seeds/reports/*; do
     >/dev/null 2>&1 || rm -f "$out"
 done
 
+./build-fuzz/fuzz/make_record_seeds "$work/seeds/records" "$work"/seeds/archives/*.bqt \
+  >/dev/null 2>&1 || true
+
 for target in "${targets[@]}"; do
   seeds="$work/seeds/reports"; [ "$target" = archive ] && seeds="$work/seeds/archives"
+  [ "$target" = record ] && seeds="$work/seeds/records"
   mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
   echo "== $target: $seconds s"
   set +e

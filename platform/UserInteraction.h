@@ -1,7 +1,9 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Message-box styles (icons) and answers, as the system uses them.
@@ -27,6 +29,16 @@ struct FileDialogRequest {
   unsigned nFlags = 0;
 };
 
+// A progress display opened by the user-interaction service: a title and a
+// message that a long operation updates. Closed when destroyed; owned by
+// whoever opened it.
+class CProgressDisplay {
+ public:
+  virtual ~CProgressDisplay() = default;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual void SetMessage(const std::string& message) = 0;
+};
+
 // Everything that talks to a person goes through this service: modal message
 // boxes, file choice and text prompts. Tests install the scripted form;
 // the command-line program uses the terminal form.
@@ -40,6 +52,13 @@ class CUserInteraction {
   virtual int ChooseFile(const FileDialogRequest& request, std::string& path) = 0;
   // Asks for a line of text; IDOK with `text` set, or IDCANCEL.
   virtual int PromptText(const std::string& prompt, std::string& text) = 0;
+  // Asks for a line of text proposing `text`: IDOK with `text` set to the
+  // answer, or IDCANCEL with `text` unchanged. The base asks through
+  // PromptText.
+  virtual int EditText(const std::string& prompt, std::string& text);
+  // Opens a progress display, owned by the caller; the base's shows nothing.
+  // Never null.
+  virtual std::unique_ptr<CProgressDisplay> OpenProgress();
 };
 
 // The service in use; the terminal form until another is installed.
@@ -81,6 +100,11 @@ class CScriptedUserInteraction : public CScopedUserInteraction {
   int ShowMessage(const std::string& text, unsigned style) override;
   int ChooseFile(const FileDialogRequest& request, std::string& path) override;
   int PromptText(const std::string& prompt, std::string& text) override;
+  // Records the prompt and the proposal, then answers as PromptText does.
+  int EditText(const std::string& prompt, std::string& text) override;
+  // A display that records into ProgressLog(): "open", "title:<t>",
+  // "message:<m>" and "close" (when destroyed).
+  std::unique_ptr<CProgressDisplay> OpenProgress() override;
 
   // Script: the next message box answers `answer` (default IDOK).
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
@@ -91,8 +115,14 @@ class CScriptedUserInteraction : public CScopedUserInteraction {
 
   const std::vector<Message>& Messages() const { return m_messages; }
   const std::vector<FileDialogRequest>& FileRequests() const { return m_fileRequests; }
+  // Prompts of EditText, each with its proposal.
+  const std::vector<std::pair<std::string, std::string>>& Edits() const { return m_edits; }
+  // What the progress displays were told, in order.
+  const std::vector<std::string>& ProgressLog() const { return m_progressLog; }
 
  private:
+  std::vector<std::pair<std::string, std::string>> m_edits;
+  std::vector<std::string> m_progressLog;
   std::vector<Message> m_messages;
   std::vector<FileDialogRequest> m_fileRequests;
   std::deque<int> m_answers;
@@ -102,10 +132,14 @@ class CScriptedUserInteraction : public CScopedUserInteraction {
 
 // Messages go to standard error, one line each, prefixed by their kind;
 // questions are asked on the terminal when standard input is one, and
-// answered IDCANCEL otherwise.
+// answered IDCANCEL otherwise. Progress shows as one line on standard error
+// when it is a terminal.
 class CTerminalUserInteraction : public CUserInteraction {
  public:
   int ShowMessage(const std::string& text, unsigned style) override;
   int ChooseFile(const FileDialogRequest& request, std::string& path) override;
   int PromptText(const std::string& prompt, std::string& text) override;
+  // Shows the proposal in brackets; an empty answer keeps it.
+  int EditText(const std::string& prompt, std::string& text) override;
+  std::unique_ptr<CProgressDisplay> OpenProgress() override;
 };

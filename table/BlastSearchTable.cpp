@@ -7,6 +7,7 @@
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
+#include "table/SearchHook.h"
 
 namespace {
 
@@ -161,9 +162,9 @@ void CBlastSearchTable::AppendPageToOpenDialog(COrvSaveLoadData&) {}
 void CBlastSearchTable::AppendPageToSaveDialog(COrvSaveLoadData& data) {
   AppendPageToOpenDialog(data);
 }
-int CBlastSearchTable::SearchForObjects(int, const std::string&, std::string& resultSubbase) {
-  resultSubbase.clear();
-  return 0;
+int CBlastSearchTable::SearchForObjects(int dbId, const std::string& subbase,
+                                        std::string& resultSubbase) {
+  return RunTableSearchHook(dbId, subbase, resultSubbase);
 }
 int CBlastSearchTable::EditLocalObject(CObjInfo*) { return 0; }
 int CBlastSearchTable::OpenObject(CObjInfo* info) { return engine().OpenObject(info) != 0 ? 1 : 0; }

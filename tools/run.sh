@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds blastsearch and runs it: with arguments, as given; without, it reads
-# a real QBlast page of the corpus beside the project and shows the result
-# (or shows --help when the corpus is absent).
+# Builds blastsearch and runs it: with arguments, as given; without, it
+# imports a real QBlast page of the corpus beside the project into a scratch
+# database and lists it (or shows --help when the corpus is absent).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -12,6 +12,10 @@ if [ $# -gt 0 ]; then
 fi
 report=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}/html-qblast/bt070.html
 if [ -f "$report" ]; then
-  exec ./build-release/app/blastsearch parse "$report"
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  ./build-release/app/blastsearch --db "$scratch" import "$report"
+  ./build-release/app/blastsearch --db "$scratch" list
+  exit
 fi
 exec ./build-release/app/blastsearch --help

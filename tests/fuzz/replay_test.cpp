@@ -27,6 +27,7 @@ TEST(FuzzFindings, ReplayWithoutFault) {
   Replay("qblast", FuzzQBlastPage);
   Replay("classic", FuzzClassicPage);
   Replay("archive", FuzzTransferFile);
+  Replay("record", FuzzObjectRecord);
 }
 
 // The fuzz bodies themselves stay sound on the real reports.
@@ -39,6 +40,7 @@ TEST(FuzzFindings, RealReportsGoThroughEveryBody) {
       FuzzQBlastPage(data, bytes.size());
       FuzzClassicPage(data, bytes.size());
       FuzzTransferFile(data, bytes.size());
+      FuzzObjectRecord(data, bytes.size());
     }
   }
 }

@@ -1,0 +1,337 @@
+#include "app/AnnotateCommands.h"
+
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "app/CommandContext.h"
+#include "app/Commands.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/DBObjectBase.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+// What the annotation commands were asked.
+struct AnnotateOptions {
+  std::string strObject;
+  std::vector<std::string> values;  // keywords, or the comment text
+  std::string strField;
+  std::string strValue;
+  std::string strType;
+  std::string strFile;
+  std::string strName, strOrganization, strEmail;
+  bool bOriginal = false;
+};
+
+using CommandBody = std::function<int(const AnnotateOptions&, std::ostream&, std::ostream&)>;
+
+// Runs `body` with the database of `context` open and the table's messages
+// on the command's streams; a failure message of the table makes it 1.
+int RunWithDatabase(const AnnotateOptions& options, CCommandContext& context,
+                    const CommandBody& body) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  CCommandDatabase database;
+  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+  int status = kExitFailed;
+  try {
+    status = body(options, context.m_out, context.m_err);
+  } catch (const std::exception& e) {
+    messages.Fail(e.what());
+  }
+  if (!FlushOutput(context.m_out, messages)) return kExitFailed;
+  return status == kExitOk && messages.Failed() ? kExitFailed : status;
+}
+
+CObjInfo* RequireObject(const std::string& ref, std::ostream& err) {
+  CObjInfo* info = FindObject(blastSearch().tableobjtype(), 1, ref);
+  if (info == nullptr && !ref.empty() && ref.size() <= 18 &&
+      ref.find_first_not_of("0123456789") == std::string::npos) {
+    info = blastSearch().getobjlist(1).FindById(std::stoul(ref));
+  }
+  if (info == nullptr) err << "blastsearch: no stored result named \"" << ref << "\"\n";
+  return info;
+}
+
+std::unique_ptr<CDBObjectBase> LoadObject(CObjInfo* info, std::ostream& err) {
+  std::unique_ptr<CDBObjectBase> object(
+      blastSearch().GetObjectData(info->m_objId, info->m_name.c_str(), 1));
+  if (!object) err << "blastsearch: the record of \"" << info->m_name << "\" cannot be read\n";
+  return object;
+}
+
+bool IsStorableText(const std::string& text, const char* what, std::ostream& err) {
+  if (!text.empty() && check_string_value(text) != 0) return true;
+  err << "blastsearch: the " << what << " \"" << text
+      << "\" is empty, longer than 250 characters or holds a control character\n";
+  return false;
+}
+
+// ---- keywords ----
+
+int KeywordChange(const AnnotateOptions& o, std::ostream&, std::ostream& err, bool add) {
+  CObjInfo* info = RequireObject(o.strObject, err);
+  if (info == nullptr) return kExitFailed;
+  for (const std::string& keyword : o.values) {
+    if (!IsStorableText(keyword, "keyword", err)) return kExitUsage;
+  }
+  for (const std::string& keyword : o.values) {
+    CDBField field;
+    field.m_fieldId = kFieldKeyword;
+    field.m_strValue = keyword;
+    if (add && blastSearch().InsertDBValue(1, info, field, 0) == 0) return kExitFailed;
+    if (!add && blastSearch().DeleteDBValue(1, info, field) == 0) {
+      err << "blastsearch: \"" << info->m_name << "\" has no keyword \"" << keyword << "\"\n";
+      return kExitFailed;
+    }
+  }
+  return kExitOk;
+}
+
+int KeywordList(const AnnotateOptions& o, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> keywords;
+  if (o.strObject.empty()) {
+    keywords = blastSearch().getkwlist(1);
+  } else {
+    CObjInfo* info = RequireObject(o.strObject, err);
+    if (info == nullptr) return kExitFailed;
+    auto object = LoadObject(info, err);
+    if (!object) return kExitFailed;
+    keywords = object->m_keywords;
+  }
+  for (const std::string& keyword : keywords) out << keyword << '\n';
+  return kExitOk;
+}
+
+// ---- comments ----
+
+bool ReadCommentLines(const AnnotateOptions& o, std::vector<std::string>& lines,
+                      std::ostream& err) {
+  std::string text;
+  if (!o.strFile.empty()) {
+    std::ifstream file(o.strFile, std::ios::binary);
+    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (!file.is_open() || file.bad()) {
+      err << "blastsearch: cannot read the comment file " << o.strFile << '\n';
+      return false;
+    }
+  } else {
+    for (std::size_t i = 0; i < o.values.size(); ++i) text += (i ? " " : "") + o.values[i];
+  }
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return true;
+}
+
+int CommentSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
+  CObjInfo* info = RequireObject(o.strObject, err);
+  if (info == nullptr) return kExitFailed;
+  std::vector<std::string> lines;
+  if (!ReadCommentLines(o, lines, err)) return kExitUsage;
+  auto object = LoadObject(info, err);
+  if (!object) return kExitFailed;
+  object->m_comments = std::move(lines);
+  if (object->InsertComment(1) == 0 && !object->m_comments.empty()) {
+    err << "blastsearch: the comment of \"" << info->m_name << "\" could not be written\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int CommentShow(const AnnotateOptions& o, std::ostream& out, std::ostream& err) {
+  CObjInfo* info = RequireObject(o.strObject, err);
+  if (info == nullptr) return kExitFailed;
+  auto object = LoadObject(info, err);
+  if (!object) return kExitFailed;
+  object->LoadComment(1);
+  for (const std::string& line : object->m_comments) out << line << '\n';
+  return kExitOk;
+}
+
+// ---- user-defined fields ----
+
+const CUDFieldDef* FindFieldDef(const std::vector<CUDFieldDef>& defs, const std::string& name) {
+  for (const CUDFieldDef& def : defs) {
+    if (def.m_strName == name &&
+        (def.m_objType == 0 || def.m_objType == blastSearch().tableobjtype())) {
+      return &def;
+    }
+  }
+  return nullptr;
+}
+
+int FieldDefine(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
+  if (!IsStorableText(o.strField, "field name", err)) return kExitUsage;
+  CDBStorage* storage = engine().Storage(1);
+  if (FindFieldDef(storage->UDFieldDefs(), o.strField) != nullptr) {
+    err << "blastsearch: the field \"" << o.strField << "\" is already defined\n";
+    return kExitFailed;
+  }
+  CDBFieldDef builtIn;
+  if (blastSearch().GetObjFieldDef(1, o.strField, builtIn) != 0) {
+    err << "blastsearch: \"" << o.strField << "\" is already a field of every object\n";
+    return kExitFailed;
+  }
+  CUDFieldDef def;
+  def.m_strName = o.strField;
+  def.m_valueKind = o.strType == "number" ? kValueNumber : kValueText;
+  def.m_objType = blastSearch().tableobjtype();
+  storage->PutUDFieldDef(def);
+  return kExitOk;
+}
+
+bool IsNumber(const std::string& text) {
+  if (text.empty()) return false;
+  std::size_t used = 0;
+  try {
+    (void)std::stod(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return used == text.size();
+}
+
+int FieldChange(const AnnotateOptions& o, std::ostream&, std::ostream& err, bool set) {
+  CObjInfo* info = RequireObject(o.strObject, err);
+  if (info == nullptr) return kExitFailed;
+  const std::vector<CUDFieldDef> defs = engine().Storage(1)->UDFieldDefs();
+  const CUDFieldDef* def = FindFieldDef(defs, o.strField);
+  if (def == nullptr) {
+    err << "blastsearch: no user-defined field \"" << o.strField
+        << "\" (define it with 'blastsearch field define')\n";
+    return kExitUsage;
+  }
+  if (!IsStorableText(o.strValue, "value", err)) return kExitUsage;
+  if (set && def->m_valueKind == kValueNumber && !IsNumber(o.strValue)) {
+    err << "blastsearch: the field \"" << o.strField << "\" takes a number, not \"" << o.strValue
+        << "\"\n";
+    return kExitUsage;
+  }
+  CDBField field;
+  field.m_fieldId = def->m_fieldId;
+  field.m_strName = def->m_strName;
+  field.m_strValue = o.strValue;
+  if (set) return blastSearch().InsertDBValue(1, info, field, 0) != 0 ? kExitOk : kExitFailed;
+  if (blastSearch().DeleteDBValue(1, info, field) != 0) return kExitOk;
+  err << "blastsearch: \"" << info->m_name << "\" has no value \"" << o.strValue << "\" in \""
+      << o.strField << "\"\n";
+  return kExitFailed;
+}
+
+// ---- creator records ----
+
+void ApplyCreator(const AnnotateOptions& o, CCreatorData& record) {
+  if (!o.strName.empty()) record.m_strName = o.strName;
+  if (!o.strOrganization.empty()) record.m_strOrganization = o.strOrganization;
+  if (!o.strEmail.empty()) record.m_strEmail = o.strEmail;
+  record.m_nDate = GetOrvCurrentTime();
+}
+
+int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
+  if (o.strName.empty() && o.strOrganization.empty() && o.strEmail.empty()) {
+    err << "blastsearch: give --name, --organization or --email\n";
+    return kExitUsage;
+  }
+  for (const std::string* text : {&o.strName, &o.strOrganization, &o.strEmail}) {
+    if (!text->empty() && !IsStorableText(*text, "text", err)) return kExitUsage;
+  }
+  if (o.strObject.empty()) {
+    CCreatorData me;
+    me.LoadCreatorData();
+    ApplyCreator(o, me);
+    if (me.SaveCreatorData() != 0) return kExitOk;
+    err << "blastsearch: the current user's record could not be stored\n";
+    return kExitFailed;
+  }
+  CObjInfo* info = RequireObject(o.strObject, err);
+  if (info == nullptr) return kExitFailed;
+  auto object = LoadObject(info, err);
+  if (!object) return kExitFailed;
+  ApplyCreator(o, o.bOriginal ? object->m_originalAuthor : object->m_creator);
+  return blastSearch().InsertObjectData(info->m_objId, object.get(), 1) != 0 ? kExitOk
+                                                                             : kExitFailed;
+}
+
+// Makes choosing `command` run `body`.
+void Bind(CLI::App* command, const std::shared_ptr<AnnotateOptions>& options, CommandBody body,
+          CCommandContext& context) {
+  command->fallthrough();
+  command->callback([options, body = std::move(body), &context] {
+    context.m_run = [options, body, &context] { return RunWithDatabase(*options, context, body); };
+  });
+}
+
+}  // namespace
+
+void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
+  auto o = std::make_shared<AnnotateOptions>();
+  using namespace std::placeholders;
+
+  CLI::App* keyword = app.add_subcommand("keyword", "Add, remove or list keywords.");
+  keyword->require_subcommand(1);
+  keyword->fallthrough();
+  CLI::App* add = keyword->add_subcommand("add", "Give an object keywords.");
+  add->add_option("OBJECT", o->strObject, "name or UID")->required();
+  add->add_option("KEYWORD", o->values, "keywords to add")->required();
+  Bind(add, o, std::bind(KeywordChange, _1, _2, _3, true), context);
+  CLI::App* rm = keyword->add_subcommand("rm", "Take keywords from an object.");
+  rm->add_option("OBJECT", o->strObject, "name or UID")->required();
+  rm->add_option("KEYWORD", o->values, "keywords to remove")->required();
+  Bind(rm, o, std::bind(KeywordChange, _1, _2, _3, false), context);
+  CLI::App* list = keyword->add_subcommand("list", "The keywords of an object, or of the table.");
+  list->add_option("OBJECT", o->strObject, "name or UID (none: every keyword known)");
+  Bind(list, o, KeywordList, context);
+
+  CLI::App* comment = app.add_subcommand("comment", "Set or show an object's comment.");
+  comment->require_subcommand(1);
+  comment->fallthrough();
+  CLI::App* set = comment->add_subcommand("set", "Replace the comment (empty text removes it).");
+  set->add_option("OBJECT", o->strObject, "name or UID")->required();
+  auto* text = set->add_option("TEXT", o->values, "the comment text");
+  set->add_option("--file", o->strFile, "read the comment from this file")->excludes(text);
+  Bind(set, o, CommentSet, context);
+  CLI::App* show = comment->add_subcommand("show", "Write the comment.");
+  show->add_option("OBJECT", o->strObject, "name or UID")->required();
+  Bind(show, o, CommentShow, context);
+
+  CLI::App* field = app.add_subcommand("field", "User-defined fields and their values.");
+  field->require_subcommand(1);
+  field->fallthrough();
+  CLI::App* define = field->add_subcommand("define", "Define a field of BLAST results.");
+  define->add_option("NAME", o->strField, "field name")->required();
+  define->add_option("TYPE", o->strType, "text or number")
+      ->required()
+      ->check(CLI::IsMember({"text", "number"}));
+  Bind(define, o, FieldDefine, context);
+  for (bool isSet : {true, false}) {
+    CLI::App* change = field->add_subcommand(
+        isSet ? "set" : "unset",
+        isSet ? "Add a value to an object's field." : "Remove a value from an object's field.");
+    change->add_option("OBJECT", o->strObject, "name or UID")->required();
+    change->add_option("FIELD", o->strField, "user-defined field")->required();
+    change->add_option("VALUE", o->strValue, "the value")->required();
+    Bind(change, o, std::bind(FieldChange, _1, _2, _3, isSet), context);
+  }
+
+  CLI::App* author = app.add_subcommand("author", "Creator records.");
+  author->require_subcommand(1);
+  author->fallthrough();
+  CLI::App* aset = author->add_subcommand(
+      "set",
+      "Set an object's author (or original author), or without OBJECT the current user's\n"
+      "record, which also stands for every object that has no author.");
+  aset->add_option("OBJECT", o->strObject, "name or UID (none: the current user)");
+  aset->add_option("--name", o->strName, "the person's name");
+  aset->add_option("--organization", o->strOrganization, "organisation");
+  aset->add_option("--email", o->strEmail, "e-mail address");
+  aset->add_flag("--original", o->bOriginal, "set the original author instead");
+  Bind(aset, o, AuthorSet, context);
+}

@@ -1,0 +1,122 @@
+#include "app/CommandContext.h"
+
+#include <cstdlib>
+#include <ostream>
+
+#include "app/ProgressBar.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/ObjInfo.h"
+#include "platform/Exception.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+// An environment variable's value; empty when unset.
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The record identifier written in `text`, or 0 when it is not a plain
+// decimal number.
+unsigned long RecordIdOf(const std::string& text) {
+  if (text.empty() || text.size() > 18) return 0;
+  unsigned long id = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    id = id * 10 + static_cast<unsigned long>(c - '0');
+  }
+  return id;
+}
+
+}  // namespace
+
+std::string DatabaseDirectory(const std::string& asked) {
+  if (!asked.empty()) return asked;
+  // The data folder must be an absolute path; a relative one is ignored.
+  const std::string data = Environment("XDG_DATA_HOME");
+  if (!data.empty() && data.front() == '/') return data + "/blastsearch";
+  const std::string home = Environment("HOME");
+  if (home.empty()) return "";
+  return home + "/.local/share/blastsearch";
+}
+
+int CCommandMessages::ShowMessage(const std::string& text, unsigned style) {
+  if ((style & 0xF0) == MB_ICONSTOP || (style & 0xF0) == MB_ICONEXCLAMATION) {
+    Fail(text);
+  } else {
+    Inform(text);
+  }
+  return IDOK;
+}
+
+int CCommandMessages::ChooseFile(const FileDialogRequest&, std::string& path) {
+  if (!m_bFile) return IDCANCEL;
+  path = m_strFile;
+  m_bFile = false;
+  return IDOK;
+}
+
+int CCommandMessages::PromptText(const std::string&, std::string&) { return IDCANCEL; }
+
+void CCommandMessages::Inform(const std::string& text) { Write(m_out, text, ""); }
+
+void CCommandMessages::Fail(const std::string& text) {
+  m_bFailed = true;
+  Write(m_err, text, "blastsearch: ");
+}
+
+void CCommandMessages::Write(std::ostream& stream, const std::string& text, const char* kind) {
+  std::string line = kind;
+  if (!m_strPrefix.empty()) line += m_strPrefix + ": ";
+  for (char c : text) line += (c == '\n' || c == '\r') ? ' ' : c;
+  line += '\n';
+  if (m_pBar != nullptr) m_pBar->Clear();
+  // Each line leaves at once, so that what was reported is on its way even
+  // when the process is killed right after.
+  stream << line << std::flush;
+  if (m_pBar != nullptr) m_pBar->Draw();
+}
+
+CCommandDatabase::~CCommandDatabase() {
+  if (m_bOpen) engine().CloseDatabase(1);
+}
+
+bool CCommandDatabase::Open(const std::string& asked, CCommandMessages& messages) {
+  const std::string dir = DatabaseDirectory(asked);
+  if (dir.empty()) {
+    messages.Fail("no database folder: give --db DIR or set BLASTSEARCH_DB (HOME is not set)");
+    return false;
+  }
+  try {
+    engine().OpenDatabase(dir, 1);
+  } catch (const CException& e) {
+    messages.Fail(e.what());
+    return false;
+  }
+  m_bOpen = true;
+  return true;
+}
+
+CObjInfo* FindStoredObject(const std::string& nameOrUid, CCommandMessages& messages) {
+  if (CObjInfo* info = FindObject(CBlastSearchObject::objtype(), 1, nameOrUid)) return info;
+  if (unsigned long id = RecordIdOf(nameOrUid); id != 0) {
+    if (CObjInfo* info = blastSearch().getobjlist(1).FindById(id)) return info;
+  }
+  messages.Fail("no stored result named \"" + nameOrUid + "\"" +
+                (RecordIdOf(nameOrUid) != 0 ? " or with that UID" : ""));
+  return nullptr;
+}
+
+int CommandStatus(bool ok, const CCommandMessages& messages) {
+  return ok && !messages.Failed() ? 0 : 1;
+}
+
+bool FlushOutput(std::ostream& out, CCommandMessages& messages) {
+  out.flush();
+  if (out) return true;
+  messages.SetPrefix("");
+  messages.Fail("standard output: the write failed");
+  return false;
+}

@@ -1,0 +1,139 @@
+#include "app/ExportFormats.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <string_view>
+
+#include "model/BlastSearchEntry.h"
+
+namespace {
+
+constexpr std::size_t kFastaLineLength = 60;
+
+// The text up to the first blank.
+std::string FirstWord(const std::string& text) {
+  std::size_t start = 0;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  std::size_t end = start;
+  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
+  return text.substr(start, end - start);
+}
+
+std::string QueryId(const CBlastSearchEntry& entry) {
+  if (!entry.m_Mol.m_strID.empty()) return entry.m_Mol.m_strID;
+  std::string word = FirstWord(entry.m_Mol.m_strName);
+  return word.empty() ? "Query_1" : word;
+}
+
+std::string SubjectId(const CBlastSearchHit& hit) {
+  std::string word = FirstWord(hit.m_strName);
+  return word.empty() ? hit.m_strID : word;
+}
+
+// printf into a string, without the blanks that field widths put in front.
+template <class... Args>
+std::string Format(const char* format, Args... args) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, args...);
+  std::string result = text;
+  result.erase(0, result.find_first_not_of(' '));
+  return result;
+}
+
+bool IsGap(char c) { return c == '-'; }
+
+std::string PercentIdentity(const CBlastSearchHitElement& element) {
+  if (element.m_nAlignLength <= 0) return "0.00";
+  return Format("%.2f", 100.0 * element.m_nIdentities / element.m_nAlignLength);
+}
+
+}  // namespace
+
+std::string FormatExpect(double expect) {
+  if (!std::isfinite(expect)) return "NA";
+  if (expect < 1.0e-180) return "0.0";
+  if (expect < 1.0e-99) return Format("%2.0le", expect);
+  if (expect < 0.0009) return Format("%3.0le", expect);
+  if (expect < 0.1) return Format("%4.3lf", expect);
+  if (expect < 1.0) return Format("%3.2lf", expect);
+  if (expect < 10.0) return Format("%2.1lf", expect);
+  return Format("%5.0lf", expect);
+}
+
+std::string FormatBitScore(double bitScore) {
+  if (!std::isfinite(bitScore)) return "NA";
+  if (bitScore > 9999.0) return Format("%4.3le", bitScore);
+  if (bitScore > 99.9) return Format("%4.0lf", bitScore);
+  return Format("%4.1lf", bitScore);
+}
+
+int CountMismatches(const CBlastSearchHitElement& element) {
+  const std::string& query = element.m_Query.m_strSeq;
+  const std::string& subject = element.m_Subject.m_strSeq;
+  int mismatches = 0;
+  for (std::size_t i = 0; i < query.size() && i < subject.size(); ++i) {
+    if (IsGap(query[i]) || IsGap(subject[i])) continue;
+    if (std::toupper(static_cast<unsigned char>(query[i])) !=
+        std::toupper(static_cast<unsigned char>(subject[i]))) {
+      ++mismatches;
+    }
+  }
+  return mismatches;
+}
+
+int CountGapOpenings(const CBlastSearchHitElement& element) {
+  int openings = 0;
+  for (const std::string* row : {&element.m_Query.m_strSeq, &element.m_Subject.m_strSeq}) {
+    for (std::size_t i = 0; i < row->size(); ++i) {
+      if (IsGap((*row)[i]) && (i == 0 || !IsGap((*row)[i - 1]))) ++openings;
+    }
+  }
+  return openings;
+}
+
+void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out) {
+  const std::string query = QueryId(entry);
+  std::string line;
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (!hit) continue;
+    const std::string subject = SubjectId(*hit);
+    for (const auto& element : hit->m_ElementList) {
+      if (!element) continue;
+      const CBlastSearchHitElement& e = *element;
+      line = query + '\t' + subject + '\t' + PercentIdentity(e) + '\t' +
+             std::to_string(e.m_nAlignLength) + '\t' + std::to_string(CountMismatches(e)) + '\t' +
+             std::to_string(CountGapOpenings(e)) + '\t' + std::to_string(e.m_Query.m_nStart) +
+             '\t' + std::to_string(e.m_Query.m_nEnd) + '\t' +
+             std::to_string(e.m_Subject.m_nStart) + '\t' + std::to_string(e.m_Subject.m_nEnd) +
+             '\t' + FormatExpect(e.m_dExpect) + '\t' + FormatBitScore(e.m_dBitScore) + '\n';
+      out << line;
+    }
+  }
+}
+
+void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (!hit) continue;
+    const std::string subject = SubjectId(*hit);
+    for (const auto& element : hit->m_ElementList) {
+      if (!element) continue;
+      std::string residues;
+      for (char c : element->m_Subject.m_strSeq) {
+        if (!IsGap(c) && !std::isspace(static_cast<unsigned char>(c))) residues += c;
+      }
+      if (residues.empty()) continue;
+      std::string header = ">" + subject + ":" + std::to_string(element->m_Subject.m_nStart) +
+                           "-" + std::to_string(element->m_Subject.m_nEnd);
+      if (!hit->m_strDescription.empty()) header += " " + hit->m_strDescription;
+      for (char& c : header) {
+        if (c == '\n' || c == '\r') c = ' ';
+      }
+      out << header << '\n';
+      for (std::size_t at = 0; at < residues.size(); at += kFastaLineLength) {
+        out << std::string_view(residues).substr(at, kFastaLineLength) << '\n';
+      }
+    }
+  }
+}

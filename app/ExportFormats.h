@@ -1,0 +1,30 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class CBlastSearchEntry;
+class CBlastSearchHitElement;
+
+// Writes one line per segment pair of `entry` in BLAST's tabular form, 12
+// tab-separated columns: qseqid sseqid pident length mismatch gapopen qstart
+// qend sstart send evalue bitscore. The identifiers are the first words of
+// the query's and the hit's names (the query's identifier when it has one);
+// mismatches and gap openings are counted on the aligned rows; expect values
+// and bit scores are written as BLAST writes them ("NA" when not finite).
+void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out);
+
+// Writes every segment pair's aligned subject row without its gaps as one
+// FASTA record: ">SSEQID:SSTART-SEND DESCRIPTION", then the residues, 60 to a
+// line. Pairs whose subject row is empty are skipped.
+void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
+
+// BLAST's text of an expect value and of a bit score.
+std::string FormatExpect(double expect);
+std::string FormatBitScore(double bitScore);
+
+// Counts on the aligned rows of `element`: columns where both rows hold a
+// residue and they differ (letter case ignored), and runs of gap characters
+// ('-') in either row.
+int CountMismatches(const CBlastSearchHitElement& element);
+int CountGapOpenings(const CBlastSearchHitElement& element);

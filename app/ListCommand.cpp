@@ -1,0 +1,218 @@
+#include "app/ListCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "host/OrvTextFile.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/ObjInfo.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// One column of the list: its heading and the field the table answers for it.
+struct CColumn {
+  std::string m_strHeading;
+  CDBFieldDef m_def;
+  bool m_bKnown = false;  // the table knows the field
+};
+
+CColumn ColumnOf(const std::string& name) {
+  CColumn column;
+  column.m_strHeading = name;
+  column.m_bKnown = blastSearch().GetObjFieldDef(1, name, column.m_def) != 0;
+  return column;
+}
+
+// Name and creation time, then the table's listed fields in its order.
+std::vector<CColumn> ListColumns() {
+  std::vector<CColumn> columns{ColumnOf("Name"), ColumnOf("Created")};
+  std::vector<std::string> names;
+  blastSearch().GetObjRealFieldNames(1, &names);
+  for (const std::string& name : names) columns.push_back(ColumnOf(name));
+  return columns;
+}
+
+std::string ValueOf(const CColumn& column, const CObjInfo& info) {
+  std::string value;
+  if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, value);
+  return value;
+}
+
+// Columns are padded to the widest value among the first rows (a list of
+// many results is written as it is read, each value asked for once), two
+// blanks apart; a wider value later on only shifts its own line. The last
+// column is not padded, so long query names do not widen every line.
+constexpr std::size_t kRowsMeasured = 1000;
+// Lines are gathered up to this many bytes before they are written.
+constexpr std::size_t kOutputChunk = 64 * 1024;
+
+// Writes `chunk` to `out` once it is full (or `last`), then empties it.
+void Drain(std::string& chunk, std::ostream& out, bool last) {
+  if (chunk.size() < kOutputChunk && !last) return;
+  out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  chunk.clear();
+}
+
+void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
+  const std::vector<CColumn> columns = ListColumns();
+  std::vector<std::size_t> widths;
+  for (const CColumn& column : columns) widths.push_back(column.m_strHeading.size());
+  const std::size_t measured = std::min(infos.size(), kRowsMeasured);
+  std::vector<std::string> early;  // the cells of the measured rows, row by row
+  early.reserve(measured * columns.size());
+  for (std::size_t row = 0; row < measured; ++row) {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      early.push_back(ValueOf(columns[c], *infos[row]));
+      widths[c] = std::max(widths[c], early.back().size());
+    }
+  }
+  std::string line;
+  line.reserve(kOutputChunk + 4096);
+  auto writeRow = [&](auto&& cell) {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const std::string& text = cell(c);
+      line += text;
+      if (c + 1 < columns.size()) line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    line += '\n';
+    Drain(line, out, false);
+  };
+  writeRow([&](std::size_t c) -> const std::string& { return columns[c].m_strHeading; });
+  std::string value;
+  for (std::size_t row = 0; row < infos.size(); ++row) {
+    writeRow([&](std::size_t c) -> const std::string& {
+      if (row < measured) return early[row * columns.size() + c];
+      value = ValueOf(columns[c], *infos[row]);
+      return value;
+    });
+  }
+  Drain(line, out, true);
+}
+
+// `text` as a JSON string; printable ASCII is copied as it is, anything else
+// goes through the JSON library (which replaces bytes that are not UTF-8).
+void AppendJsonString(std::string& json, const std::string& text) {
+  for (char c : text) {
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+      json += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+      return;
+    }
+  }
+  json += '"';
+  json += text;
+  json += '"';
+}
+
+// A field value read as a number; 0 when it is not one.
+long long NumberOf(const std::string& text) {
+  long long number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size() ? number : 0;
+}
+
+// One JSON object per line inside the array, written as each is made, so
+// that memory does not grow with the number of results.
+void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
+  const CColumn uid = ColumnOf("UID");
+  const CColumn name = ColumnOf("Name");
+  const CColumn hits = ColumnOf("Hits Count");
+  const CColumn query = ColumnOf("QueryName");
+  const CColumn created = ColumnOf("Created");
+  std::string item = "[";
+  item.reserve(kOutputChunk + 4096);
+  bool first = true;
+  for (const CObjInfo* info : infos) {
+    item += first ? "\n{\"uid\":" : ",\n{\"uid\":";
+    item += std::to_string(NumberOf(ValueOf(uid, *info)));
+    item += ",\"name\":";
+    AppendJsonString(item, ValueOf(name, *info));
+    item += ",\"hits\":";
+    item += std::to_string(NumberOf(ValueOf(hits, *info)));
+    item += ",\"query_name\":";
+    AppendJsonString(item, ValueOf(query, *info));
+    item += ",\"created\":";
+    AppendJsonString(item, ValueOf(created, *info));
+    item += '}';
+    Drain(item, out, false);
+    first = false;
+  }
+  item += first ? "]\n" : "\n]\n";
+  Drain(item, out, true);
+}
+
+// The list records of `subbase`; false with a failure line when it does not
+// exist.
+bool SubsetOf(const std::string& subbase, std::vector<CObjInfo*>& infos,
+              CCommandMessages& messages) {
+  if (GetObjSubset(blastSearch().objtable(), subbase, 1, infos)) return true;
+  messages.Fail("no subbase named \"" + subbase + "\"");
+  return false;
+}
+
+void AddSubbaseOption(CLI::App& command, CListOptions& options) {
+  command.add_option("--subbase", options.m_strSubbase, "the subbase; MAIN: every result")
+      ->capture_default_str();
+  command.fallthrough();
+}
+
+}  // namespace
+
+void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out) {
+  if (json) {
+    WriteJson(infos, out);
+  } else {
+    WriteColumns(infos, out);
+  }
+}
+
+void AddListCommands(CLI::App& app, CCommandContext& context) {
+  auto list = std::make_shared<CListOptions>();
+  CLI::App* command = app.add_subcommand(
+      "list", "List the stored results: name, creation time, UID, hit count and query name.");
+  AddSubbaseOption(*command, *list);
+  command->add_flag("--json", list->m_bJson,
+                    "a JSON array of {uid, name, hits, query_name, created}");
+  command->callback([list, &context] {
+    context.m_run = [list, &context] { return RunList(*list, context); };
+  });
+
+  auto summary = std::make_shared<CListOptions>();
+  command = app.add_subcommand("summary",
+                               "Write the table's text summary of the stored results.");
+  AddSubbaseOption(*command, *summary);
+  command->callback([summary, &context] {
+    context.m_run = [summary, &context] { return RunSummary(*summary, context); };
+  });
+}
+
+int RunList(const CListOptions& options, CCommandContext& context) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  CCommandDatabase database;
+  if (!database.Open(context.m_strDb, messages)) return 1;
+  std::vector<CObjInfo*> infos;
+  if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
+  WriteObjectList(infos, options.m_bJson, context.m_out);
+  return CommandStatus(FlushOutput(context.m_out, messages), messages);
+}
+
+int RunSummary(const CListOptions& options, CCommandContext& context) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  CCommandDatabase database;
+  if (!database.Open(context.m_strDb, messages)) return 1;
+  COrvTextFile file(COrvFileSpec("summary"));
+  file.OpenMemoryOutput();
+  if (blastSearch().WriteObjectSummary(options.m_strSubbase, 1, file) == 0) {
+    messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
+    return 1;
+  }
+  context.m_out << file.MemoryData();
+  return CommandStatus(FlushOutput(context.m_out, messages), messages);
+}

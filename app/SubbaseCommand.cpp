@@ -1,0 +1,129 @@
+#include "app/SubbaseCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
+#include "host/db/ObjInfo.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+// "1 result", "2 results".
+std::string Results(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " result" : " results");
+}
+
+struct CAction {
+  const char* m_pName;
+  const char* m_pHelp;
+  bool m_bName;     // takes the subbase's name
+  bool m_bNewName;  // takes a new name after it
+  bool m_bObjects;  // takes results after it
+};
+
+constexpr CAction kActions[] = {
+    {"list", "List the subbases with their numbers of results.", false, false, false},
+    {"new", "Make a subbase, optionally holding the results given.", true, false, true},
+    {"rename", "Rename a subbase.", true, true, false},
+    {"dismiss", "Remove a subbase; its results stay in the database.", true, false, false},
+    {"clear", "Empty a subbase; its results stay in the database.", true, false, false},
+    {"delete-contents", "Delete the results of a subbase from the database.", true, false,
+     false},
+    {"add", "Put results into a subbase.", true, false, true},
+    {"remove", "Take results out of a subbase; they stay in the database.", true, false, true},
+};
+
+// The names of the results given by name or UID; false when one is missing.
+bool NamesOf(const std::vector<std::string>& wanted, std::vector<std::string>& names,
+             CCommandMessages& messages) {
+  for (const std::string& item : wanted) {
+    const CObjInfo* info = FindStoredObject(item, messages);
+    if (info == nullptr) return false;
+    names.push_back(info->m_name);
+  }
+  return true;
+}
+
+void ListSubbases(std::ostream& out) {
+  CBlastSearchTable& table = blastSearch();
+  for (const auto& subbase : table.getsblist(1)) {
+    std::vector<std::string> names;
+    table.SubbaseObjectNames(1, subbase->m_name, names);
+    out << subbase->m_name << '\t' << names.size() << '\n';
+  }
+}
+
+// Runs the change `action` asks for; true when the table made it.
+bool Change(const CSubbaseOptions& options, CCommandMessages& messages) {
+  CBlastSearchTable& table = blastSearch();
+  const std::string& action = options.m_strAction;
+  const std::string& name = options.m_strName;
+  std::vector<std::string> objects;
+  if (!NamesOf(options.m_objects, objects, messages)) return false;
+  std::string done;
+  if (action == "new") {
+    if (table.NewSubbase(1, name, objects, options.m_bReplace ? 1 : 0) == 0) return false;
+    done = "has been made holding " + Results(objects.size());
+  } else if (action == "rename") {
+    if (table.RenameSubbase(1, name, options.m_strNewName) == 0) return false;
+    done = "is now \"" + options.m_strNewName + "\"";
+  } else if (action == "dismiss") {
+    if (table.DismissSubbase(1, name) == 0) return false;
+    done = "has been dismissed";
+  } else if (action == "clear") {
+    if (table.ClearSubbase(1, name) == 0) return false;
+    done = "has been emptied";
+  } else if (action == "delete-contents") {
+    if (table.DeleteSubbaseContents(1, name) == 0) return false;
+    done = "has had its results deleted";
+  } else if (action == "add") {
+    if (table.IncludeInSubbase(1, name, objects) == 0) return false;
+    done = "has been given " + Results(objects.size());
+  } else {
+    if (table.ExcludeFromSubbase(1, name, objects) == 0) return false;
+    done = "no longer holds the results given";
+  }
+  messages.Inform("The subbase \"" + name + "\" " + done);
+  return true;
+}
+
+}  // namespace
+
+void AddSubbaseCommands(CLI::App& app, CCommandContext& context) {
+  CLI::App* group = app.add_subcommand("subbase", "Named selections of the stored results.");
+  group->require_subcommand(1);
+  group->fallthrough();
+  for (const CAction& action : kActions) {
+    auto options = std::make_shared<CSubbaseOptions>();
+    options->m_strAction = action.m_pName;
+    CLI::App* command = group->add_subcommand(action.m_pName, action.m_pHelp);
+    if (action.m_bName) command->add_option("NAME", options->m_strName, "the subbase")->required();
+    if (action.m_bNewName) {
+      command->add_option("NEWNAME", options->m_strNewName, "its new name")->required();
+    }
+    if (action.m_bObjects) {
+      command->add_option("RESULT", options->m_objects, "names or UIDs of stored results");
+    }
+    if (std::string(action.m_pName) == "new") {
+      command->add_flag("--replace", options->m_bReplace, "refill a subbase that exists");
+    }
+    command->fallthrough();
+    command->callback([options, &context] {
+      context.m_run = [options, &context] { return RunSubbase(*options, context); };
+    });
+  }
+}
+
+int RunSubbase(const CSubbaseOptions& options, CCommandContext& context) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  CCommandDatabase database;
+  if (!database.Open(context.m_strDb, messages)) return 1;
+  bool ok = true;
+  if (options.m_strAction == "list") {
+    ListSubbases(context.m_out);
+  } else {
+    ok = Change(options, messages);
+  }
+  return CommandStatus(FlushOutput(context.m_out, messages) && ok, messages);
+}
