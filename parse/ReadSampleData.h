@@ -64,6 +64,9 @@ class CReadSampleData {
   void ReadElement(CBlastSearchHit& hit);
   // Reads the rows of one alignment into the element.
   void ReadRows(CBlastSearchHitElement& element);
+  // Where the alignment being read ends: the next "Score = " or anchor, or
+  // null when neither follows.
+  const char* BlockEnd();
 
   CBlastSearchEntry* m_pEntry;  // the result to fill; not owned
   CFile* m_pFile;               // the page to read in Analyse; not owned
