@@ -47,12 +47,13 @@ TEST(LinearCost, HostileInputsParseInLinearTimeAndBoundedMemory) {
        Repeated(kQBlastHead, kHugeCount, 256 * kKilobyte)},
       {"alignments announcing huge identities counts, classic page", ReportReader::Classic,
        Repeated(kClassicHead, kHugeCount, 256 * kKilobyte)},
+      // The one blank comes at the very end.
       {"definition lines without a blank", ReportReader::QBlast,
-       Repeated(kQBlastHead, ">gi|12345|\n", 1024 * kKilobyte)},
+       Repeated(kQBlastHead, ">gi|1|\n", 2048 * kKilobyte, " ")},
       {"rows without a line break", ReportReader::QBlast,
-       Repeated(kQBlastHead + kScoreLine, "Query: 1 A 1 Sbjct: 1 A 1 ", 1024 * kKilobyte)},
+       Repeated(kQBlastHead + kScoreLine, "Query: 1 A 1 Sbjct: 1 A 1 ", 4096 * kKilobyte)},
   };
-  CParseWatchdog watchdog(std::chrono::seconds(5));
+  CParseWatchdog watchdog(std::chrono::seconds(3));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     CBlastSearchEntry entry;
