@@ -127,19 +127,19 @@ int CQBlastReportWalk::Run() {
 
 // The query length from the query's own length statement; without one, the
 // number in the first parenthesis after the query line (a thousands
-// separator does no harm).
+// separator does no harm). The cursor stays: that parenthesis may lie
+// anywhere, hits included.
 void CQBlastReportWalk::ReadQueryLength() {
   const char* query = m_markers.Find(m_pCursor, m_ids.query);
   int length = 0;
-  if (query != nullptr) {
-    if (const char* end = FindQueryLength(query + std::strlen("Query="), length)) {
-      m_entry.m_Mol.m_nLength = length;
-      m_pCursor += end - m_pCursor;
-      return;
-    }
+  if (query != nullptr && FindQueryLength(query + std::strlen("Query="), length) != nullptr) {
+    m_entry.m_Mol.m_nLength = length;
+    return;
   }
+  char* const start = m_pCursor;
   if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
     m_entry.m_Mol.m_nLength = CleanNumber(m_strValue);
+  m_pCursor = start;
 }
 
 bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {

@@ -127,13 +127,14 @@ void CReadSampleData::ReadBuffer() {
   m_pCursor = query == nullptr ? nullptr : m_pBuffer + (query - m_pBuffer);
   // The query length from the query's own length statement ("(N letters)");
   // without one, the number in the first parenthesis after the query line.
+  // The cursor stays on the query line: that parenthesis may lie anywhere,
+  // hits included.
   int length = 0;
-  const char* statement = query == nullptr ? nullptr : FindQueryLength(query, length);
-  if (statement != nullptr) {
+  if (query != nullptr && FindQueryLength(query, length) != nullptr) {
     m_pEntry->m_Mol.m_nLength = length;
-    m_pCursor += statement - m_pCursor;
   } else if (ReadString("(", value, ") l", 0)) {
     m_pEntry->m_Mol.m_nLength = CleanNumber(value);
+    m_pCursor += query - m_pCursor;
   }
 
   int nHits = 0;

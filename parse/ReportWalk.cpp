@@ -331,22 +331,20 @@ void SplitDefinition(std::string_view line, std::string& name, std::string& id,
                     std::isalpha(static_cast<unsigned char>(first[1])) &&
                     first.find('>') != std::string_view::npos;
   std::string plain;
-  plain.reserve(line.size());
   std::string_view anchor;
-  for (std::size_t at = 0; at < line.size();) {
+  bool text = false;    // a character other than a blank was kept
+  bool closing = true;  // a '>' may still follow
+  for (std::size_t at = 0; html && at < line.size();) {
     const char c = line[at];
-    if (!html) {
-      plain.assign(line);
-      break;
-    }
-    if (c == '<' && at + 1 < line.size() &&
+    if (c == '<' && closing && at + 1 < line.size() &&
         (std::isalpha(static_cast<unsigned char>(line[at + 1])) || line[at + 1] == '/' ||
          line[at + 1] == '!')) {
       const std::size_t close = line.find('>', at);
-      if (close != std::string_view::npos) {
+      closing = close != std::string_view::npos;
+      if (closing) {
         const std::string_view tag = line.substr(at + 1, close - at - 1);
         // Only an anchor before the name gives the identifier.
-        if (anchor.empty() && TrimBlanks(plain).empty()) anchor = AnchorName(tag);
+        if (anchor.empty() && !text) anchor = AnchorName(tag);
         at = close + 1;
         continue;
       }
@@ -356,6 +354,7 @@ void SplitDefinition(std::string_view line, std::string& name, std::string& id,
       for (const auto& e : kEntities) {
         if (StartsWithFolded(line.substr(at), e.entity)) {
           plain += e.character;
+          text = text || e.character != ' ';
           at += e.entity.size();
           decoded = true;
           break;
@@ -364,8 +363,10 @@ void SplitDefinition(std::string_view line, std::string& name, std::string& id,
       if (decoded) continue;
     }
     plain += c;
+    text = text || c != ' ';
     ++at;
   }
+  if (!html) plain.assign(line);
   std::string_view rest = plain;
   while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
   const std::size_t blank = rest.find(' ');

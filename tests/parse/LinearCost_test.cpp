@@ -50,6 +50,9 @@ TEST(LinearCost, HostileInputsParseInLinearTimeAndBoundedMemory) {
       // The one blank comes at the very end.
       {"definition lines without a blank", ReportReader::QBlast,
        Repeated(kQBlastHead, ">gi|1|\n", 2048 * kKilobyte, " ")},
+      {"an HTML definition line of many tags and unclosed '<'", ReportReader::QBlast,
+       Repeated(Repeated("Query= q\n\n><b>", "<i> ", 512 * kKilobyte), "<a", 1024 * kKilobyte,
+                "\n Length = 5\n\n" + kScoreLine)},
       {"rows without a line break", ReportReader::QBlast,
        Repeated(kQBlastHead + kScoreLine, "Query: 1 A 1 Sbjct: 1 A 1 ", 4096 * kKilobyte)},
   };

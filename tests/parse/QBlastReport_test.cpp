@@ -424,6 +424,17 @@ TEST(QBlastReport, QueryLengthFromItsOwnStatement) {
     analyser.Parse(std::string(c.text) + summary);
     EXPECT_EQ(entry.m_Mol.m_nLength, c.qblast);
   }
+  // Without a statement the first parenthesis may lie in a hit: its hits are
+  // read all the same, by both readers.
+  EXPECT_EQ(ParseQBlast("Query= q\n\n" + summary + "\n" +
+                        Hit("gi|111|ref|X1| first hit description", 300, kBasicPair))
+                .strDump,
+            "query name= id= type=1 length=92 link=0:\n" + kBasicDump);
+  EXPECT_EQ(CountHits(ParseClassic("<b>Query=</b> q\n\n<a name = 1></a><a href=x>n</a> d\n"
+                                   " Length = 5\n\n Score = 1 bits (2), Expect = 3\n\n"
+                                   "Query: 1 A 1\nSbjct: 1 A 1\n")
+                          .strDump),
+            1);
   // The classic page's query line.
   const ParseOutcome classic = ParseClassic(
       "<b>Query=</b> gi|7|sp|Q1| APOPROTEIN\nC-1027 PRECURSOR (C-1027-AG).\n"
