@@ -47,9 +47,10 @@ TEST(LinearCost, HostileInputsParseInLinearTimeAndBoundedMemory) {
        Repeated(kQBlastHead, kHugeCount, 256 * kKilobyte)},
       {"alignments announcing huge identities counts, classic page", ReportReader::Classic,
        Repeated(kClassicHead, kHugeCount, 256 * kKilobyte)},
-      // The one blank comes at the very end.
+      // The one blank comes after a long run of text at the end.
       {"definition lines without a blank", ReportReader::QBlast,
-       Repeated(kQBlastHead, ">gi|1|\n", 2048 * kKilobyte, " ")},
+       Repeated(kQBlastHead, ">gi|1|\n", 280 * kKilobyte,
+                "\n" + std::string(8192 * kKilobyte, 'x') + " ")},
       {"an HTML definition line of many tags and unclosed '<'", ReportReader::QBlast,
        Repeated(Repeated("Query= q\n\n><b>", "<i> ", 512 * kKilobyte), "<a", 1024 * kKilobyte,
                 "\n Length = 5\n\n" + kScoreLine)},
