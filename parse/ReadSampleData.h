@@ -38,7 +38,8 @@ class CReadSampleData {
 
   // Reads the reader's file whole from its position and parses it, with the
   // caller's progress counter and stop flag (either may be null; the reader
-  // keeps them). Returns 1 read and parsed; 0 when the file could not be read
+  // keeps them). Line endings CR-LF and CR are read as LF and zero bytes as
+  // blanks, as in Read. Returns 1 read and parsed; 0 when the file could not be read
   // whole (message "HTTP-Data File don't readed"; the entry is untouched).
   // File failures arrive as CFileException, allocation failures as
   // CMemoryException (hits appended before stay in the entry).
