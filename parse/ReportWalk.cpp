@@ -254,11 +254,12 @@ bool EndsQueryBlock(std::string_view line) {
 // True for a line that ends a definition's continuation lines: a blank line,
 // the length line, the next definition line (an indented '>' continues the
 // definition with another database entry, as early BLAST versions wrote it),
-// or an anchor that opens another entry of NCBI's pages.
+// or a line that begins with a tag (an anchor that opens another entry of
+// NCBI's pages, a link of an alignment row).
 bool EndsDefinition(std::string_view line) {
   const std::string_view trimmed = TrimBlanks(line);
   return trimmed.empty() || trimmed.starts_with("Length") || line.starts_with('>') ||
-         StartsWithFolded(trimmed, "<a name");
+         trimmed.starts_with('<');
 }
 
 // The value of an "a name = N" tag's name (between '<' and '>'), or empty.

@@ -92,8 +92,8 @@ const char* FindQueryLength(const char* from, int& length);
 // The text of a definition line that begins at `line` and of its wrapped
 // continuation lines, joined with one blank (blanks around each join
 // dropped). Continuation lines run up to, not including, a blank line, a line
-// that begins with '>', a line that begins with "Length" or an "<a name"
-// anchor after blanks, or the text's end. Returns the line break that ends the last line joined (or
+// that begins with '>', a line that begins with "Length" or '<' (a tag) after
+// blanks, or the text's end. Returns the line break that ends the last line joined (or
 // the text's end); the joined text goes to `text`. Line ends are found with
 // `markers`, the marker searches of the parse.
 const char* JoinDefinitionLines(const char* line, CMarkerCache& markers, std::string& text);
