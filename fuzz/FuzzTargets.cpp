@@ -9,6 +9,7 @@
 #include "model/TransferFile.h"
 #include "parse/NCBIAnalyser.h"
 #include "parse/NCBIAnalyserQ.h"
+#include "parse/ReportLayout.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
@@ -41,6 +42,7 @@ template <class Analyser>
 void FuzzPage(const std::uint8_t* data, std::size_t size) {
   CSilentUserInteraction silent;
   std::string page = Bytes(data, size);
+  RecogniseReportLayout(page);
   Analyser analyser;
   std::string rid;
   CMemFile submit(page);

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang and runs each for the given number of
 # seconds (default 60): fuzz/run.sh [SECONDS] [TARGET...]
 # Seeds: the real reports beside the project, transfer files made from them,
-# and stored object records made from those.
+# and stored object records made from those; the report targets also get the
+# readers' markers (fuzz/readers.dict).
 # Inputs that crash, hang or leak are copied to tests/fuzz/crashers/<target>/,
 # where the test program test_fuzz replays them in every test run.
 set -euo pipefail
@@ -30,11 +31,13 @@ done
 for target in "${targets[@]}"; do
   seeds="$work/seeds/reports"; [ "$target" = archive ] && seeds="$work/seeds/archives"
   [ "$target" = record ] && seeds="$work/seeds/records"
+  # The readers' markers as a dictionary for the report targets.
+  dict=(-dict=fuzz/readers.dict); { [ "$target" = archive ] || [ "$target" = record ]; } && dict=()
   mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
   echo "== $target: $seconds s"
   set +e
   ./build-fuzz/fuzz/${target}_fuzz "$work/$target" "$seeds" -max_total_time="$seconds" \
-    -timeout=10 -rss_limit_mb=4096 -max_len=262144 -print_final_stats=1 \
+    -timeout=10 -rss_limit_mb=4096 -max_len=262144 -print_final_stats=1 "${dict[@]}" \
     -artifact_prefix="$work/artifacts/$target/" 2>&1 | tee "$work/$target.log" | \
     grep -E '^(#[0-9]+ +(DONE|INITED)|stat::|==[0-9]+==ERROR|SUMMARY)' || true
   set -e

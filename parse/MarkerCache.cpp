@@ -162,7 +162,7 @@ int CMarkerCache::FindString(char** cursor, MarkerId pattern, int limit) {
   return 1;
 }
 
-const CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
+CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
   for (std::size_t i = 0; i < m_nSets; ++i) {
     if (m_sets[i].pText == set) return m_sets[i];
   }
@@ -172,6 +172,36 @@ const CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
   added.pText = set;
   for (const char* c = set; *c != '\0'; ++c) added.bMember[static_cast<unsigned char>(*c)] = true;
   return added;
+}
+
+const char* CMarkerCache::FindAny(const char* from, const char* set) {
+  if (m_bPlain) return from + std::strcspn(from, set);
+  return FindAny(from, CharacterSet(set));
+}
+
+const char* CMarkerCache::FindAny(const char* from, CCharacterSet& set) {
+  // As with markers: the remembered answer holds from where its search
+  // started up to what it found.
+  if (set.pSearchedFrom == nullptr || from < set.pSearchedFrom || from > set.pFound) {
+    const char* const text = set.pText;
+    const char* found =
+        text[0] != '\0' && text[1] == '\0' ? std::strchr(from, text[0]) : std::strpbrk(from, text);
+    set.pSearchedFrom = from;
+    set.pFound = found != nullptr ? found : TextEnd(from);
+  }
+  return set.pFound;
+}
+
+const char* CMarkerCache::LineEnd(const char* from) {
+  if (m_lineBreak == kNone) m_lineBreak = Marker("\n");
+  const char* at = Find(from, m_lineBreak);
+  return at != nullptr ? at : TextEnd(from);
+}
+
+const char* CMarkerCache::TextEnd(const char* from) {
+  if (m_bPlain) return from + std::strlen(from);
+  if (m_pTextEnd == nullptr || m_pTextEnd < from) m_pTextEnd = from + std::strlen(from);
+  return m_pTextEnd;
 }
 
 int CMarkerCache::GetString(char** cursor, MarkerId first, MarkerId second, const char* skip,
@@ -219,13 +249,10 @@ int CMarkerCache::GetSpan(char** cursor, MarkerId first, MarkerId second, const 
   // Values are mostly a few characters long (numbers): those are looked at
   // one by one; longer ones (rows) go to the library, which compares several
   // characters at once.
-  const CCharacterSet& stopSet = CharacterSet(stop);
+  CCharacterSet& stopSet = CharacterSet(stop);
   const char* end = at;
   for (int i = 0; i < 8 && !stopSet.Holds(*end) && *end != '\0'; ++i) ++end;
-  if (!stopSet.Holds(*end) && *end != '\0') {
-    end = stop[0] != '\0' && stop[1] == '\0' ? std::strchr(end, stop[0]) : std::strpbrk(end, stop);
-    if (end == nullptr) return 0;
-  }
+  if (!stopSet.Holds(*end) && *end != '\0') end = FindAny(end, stopSet);
   if (*end == '\0') return 0;
   value = at;
   length = static_cast<std::size_t>(end - at);

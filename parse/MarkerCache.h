@@ -95,6 +95,19 @@ class CMarkerCache {
   int GetSpan(char** cursor, MarkerId first, MarkerId second, const char* skip, const char*& value,
               std::size_t& length, const char* stop);
 
+  // The first character of `set` at or after `from`, or the text's
+  // terminator when none follows. In the cached mode each set's answer is
+  // remembered like a marker's, so that values cut at a character that the
+  // text never holds again cost one pass in all.
+  const char* FindAny(const char* from, const char* set);
+
+  // The first line feed at or after `from`, or the text's terminator.
+  const char* LineEnd(const char* from);
+
+  // The text's terminator, found from `from` (a position inside the text)
+  // once per parse.
+  const char* TextEnd(const char* from);
+
   // How many characters of the text there are from `from` on, counting no
   // further than `atMost`.
   static std::size_t Available(const char* from, std::size_t atMost) {
@@ -119,16 +132,22 @@ class CMarkerCache {
   struct CCharacterSet {
     const char* pText = nullptr;  // the caller's set
     bool bMember[256] = {};
+    const char* pSearchedFrom = nullptr;  // where the remembered search started; null: none yet
+    const char* pFound = nullptr;         // the member or terminator it found
     bool Holds(char c) const { return bMember[static_cast<unsigned char>(c)]; }
   };
 
   const char* Search(const char* from, const CEntry& entry) const;
   // The table of `set`, made on first use; sets are known by their address.
-  const CCharacterSet& CharacterSet(const char* set);
+  CCharacterSet& CharacterSet(const char* set);
+  // FindAny with the set's table.
+  const char* FindAny(const char* from, CCharacterSet& set);
 
   bool m_bPlain;
   std::vector<CEntry> m_entries;  // indexed by MarkerId
   static constexpr std::size_t kSets = 16;
   CCharacterSet m_sets[kSets];
   std::size_t m_nSets = 0;
+  MarkerId m_lineBreak = kNone;
+  const char* m_pTextEnd = nullptr;
 };

@@ -54,7 +54,8 @@ class CNCBIAnalyserBase {
   virtual int CheckReady(CFile* pResponse);
 
   // Reads the final page whole from the file's position and parses it into
-  // the entry (adding to what the entry holds). When fewer bytes than the
+  // the entry (adding to what the entry holds). Line endings CR-LF and CR are
+  // read as LF and zero bytes as blanks (ReadResponseText). When fewer bytes than the
   // file's length could be read, shows "BLAST-Data file don't readed" and
   // parses nothing. Returns 1 in both cases. Exceptions from the file or the
   // parse (CFileException, CMemoryException) reach the caller; the buffer is

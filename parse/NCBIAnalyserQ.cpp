@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
@@ -53,6 +54,7 @@ class CQBlastReportWalk {
                     int nQueryType, int nHitType)
       : m_markers(),
         m_ids(m_markers),
+        m_pText(text),
         m_pCursor(text),
         m_entry(entry),
         m_control(control),
@@ -62,6 +64,11 @@ class CQBlastReportWalk {
   int Run();
 
  private:
+  static constexpr std::size_t kUnset = static_cast<std::size_t>(-1);
+
+  void ReadQueryLength();
+  bool TakeRowStart(MarkerId marker, std::string_view& number);
+  const char* BlockEnd();
   // Reads the alignments of one hit; false when the parse must end because
   // an alignment consumed nothing and would repeat forever.
   bool ReadElements(CBlastSearchHit& hit);
@@ -75,8 +82,10 @@ class CQBlastReportWalk {
 
   CMarkerCache m_markers;
   const CQBlastMarkers m_ids;
+  const char* m_pText;  // the start of the text
   char* m_pCursor;
-  std::string m_strValue;  // the value taken last
+  std::size_t m_nPaddingLeft = kUnset;  // blanks that query rows may still get
+  std::string m_strValue;               // the value taken last
   CBlastSearchEntry& m_entry;
   const CParseControl& m_control;
   int m_nQueryType;
@@ -85,12 +94,11 @@ class CQBlastReportWalk {
 
 int CQBlastReportWalk::Run() {
   SetUpQueryMolecule(m_entry.m_Mol, m_nQueryType);
-  // The query length, in parentheses after the query's name; a thousands
-  // separator does no harm.
-  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
-    m_entry.m_Mol.m_nLength = CleanNumber(m_strValue);
+  ReadQueryLength();
   if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
-    return 0;
+    // A report made without one-line descriptions has no summary header:
+    // its hits are read from the first definition line on.
+    if (m_markers.Find(m_pCursor, m_ids.definition) == nullptr) return 0;
   }
   int nHits = 0;
   for (;;) {
@@ -98,21 +106,15 @@ int CQBlastReportWalk::Run() {
     if (m_control.StopRequested() || *m_pCursor == '\0') break;
     auto hit = std::make_unique<CBlastSearchHit>();
     hit->m_nMolType = m_nHitType;
-    // The definition line: its first word is the name. Without one there is
-    // no hit to make (only the first hit can lack it: the loop goes on only
-    // when another definition line follows).
-    if (!Take(m_ids.definition, kNone, nullptr, " ")) break;
-    // A definition line without a blank ends its name at the line break; the
-    // description is then empty, and the hit's block is not taken from the
-    // next line on.
-    const std::size_t lineBreak = m_strValue.find_first_of("\r\n");
-    if (lineBreak != std::string::npos) {
-      m_pCursor -= m_strValue.size() + 1 - lineBreak;
-      m_strValue.resize(lineBreak);
-    }
-    hit->m_strName = m_strValue;
-    hit->m_strID = ParseID(m_strValue);
-    if (Take(kNone, kNone, " ", "\r\n")) hit->m_strDescription = m_strValue;
+    // The definition line, with its wrapped continuation lines: its first
+    // word is the name. Without one there is no hit to make (only the first
+    // hit can lack it: the loop goes on only when another definition line
+    // follows). The cursor stays on the line break that ends it.
+    const char* definition = m_markers.Find(m_pCursor, m_ids.definition);
+    if (definition == nullptr) break;
+    const char* end = JoinDefinitionLines(definition + 2, m_markers, m_strValue);
+    m_pCursor += end - m_pCursor;
+    SplitDefinition(m_strValue, hit->m_strName, hit->m_strID, hit->m_strDescription);
     if (Take(m_ids.length, m_ids.equals, " ", "\r\n")) hit->m_nLength = ToNumber(m_strValue);
     if (*m_pCursor == '\0') break;  // a text that ends after the length line drops the hit
     const bool goOn = ReadElements(*hit);
@@ -121,6 +123,23 @@ int CQBlastReportWalk::Run() {
     ++nHits;
   }
   return 1;
+}
+
+// The query length from the query's own length statement; without one, the
+// number in the first parenthesis after the query line (a thousands
+// separator does no harm). The cursor stays: that parenthesis may lie
+// anywhere, hits included.
+void CQBlastReportWalk::ReadQueryLength() {
+  const char* query = m_markers.Find(m_pCursor, m_ids.query);
+  int length = 0;
+  if (query != nullptr && FindQueryLength(query + std::strlen("Query="), length) != nullptr) {
+    m_entry.m_Mol.m_nLength = length;
+    return;
+  }
+  char* const start = m_pCursor;
+  if (Take(m_ids.query, m_ids.openParenthesis, nullptr, " l)\n\r"))
+    m_entry.m_Mol.m_nLength = CleanNumber(m_strValue);
+  m_pCursor = start;
 }
 
 bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
@@ -167,28 +186,58 @@ void CQBlastReportWalk::ReadCounts(MarkerId marker, const char* label, int& coun
   }
 }
 
+// Takes a row's start number after `marker`; a start number glued to the
+// residues ends at its first non-digit, and the cursor goes back to the
+// residues. False when there is no further row.
+bool CQBlastReportWalk::TakeRowStart(MarkerId marker, std::string_view& number) {
+  const char* value = nullptr;
+  std::size_t length = 0;
+  if (!m_markers.GetSpan(&m_pCursor, marker, kNone, " ", value, length, " ")) return false;
+  const std::size_t digits = LeadingNumberLength(std::string_view(value, length));
+  if (digits > 0 && digits < length) {
+    m_pCursor += (value + digits) - m_pCursor;
+    length = digits;
+  }
+  number = std::string_view(value, length);
+  return true;
+}
+
 void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
+  std::string_view start;
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
-    if (!Take(m_ids.queryRow, kNone, " ", " ")) return;
+    if (!TakeRowStart(m_ids.queryRow, start)) return;
     if (row == 0) {
-      element.m_Query.m_nStart = ToNumber(m_strValue);
-      ReserveRows(element, m_pCursor);
+      element.m_Query.m_nStart = ToNumber(std::string(start));
+      ReserveRows(element, m_pCursor, BlockEnd());
     }
     if (!AppendQueryResidues(element.m_Query, m_pCursor)) return;
     if (Take(kNone, kNone, " ", "\r\n")) element.m_Query.m_nEnd = CleanNumber(m_strValue);
-    if (!Take(m_ids.subjectRow, kNone, " ", " ")) return;
-    if (row == 0) element.m_Subject.m_nStart = CleanNumber(m_strValue);
+    if (!TakeRowStart(m_ids.subjectRow, start)) return;
+    if (row == 0) element.m_Subject.m_nStart = CleanNumber(start);
     // Subject rows have no digit rule.
     const char* residues = nullptr;
     std::size_t length = 0;
     if (m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) {
       element.m_Subject.m_strSeq.append(residues, length);
     }
-    if (Take(kNone, kNone, " ", "\r\n")) element.m_Subject.m_nEnd = CleanNumber(m_strValue);
+    if (Take(kNone, kNone, " ", "\r\n")) {
+      element.m_Subject.m_nEnd = CleanNumber(m_strValue);
+      // The line break stays for the look-ahead for the next definition line.
+      if (m_pCursor[-1] == '\n') --m_pCursor;
+    }
     if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
       return;
   }
+}
+
+// Where the block of the element being read ends: the next alignment or hit,
+// or null when neither follows.
+const char* CQBlastReportWalk::BlockEnd() {
+  const char* score = m_markers.Find(m_pCursor, m_ids.nextScore);
+  const char* definition = m_markers.Find(m_pCursor, m_ids.definition);
+  if (score == nullptr) return definition;
+  return definition == nullptr ? score : std::min(score, definition);
 }
 
 // Appends the residues of a query row to the row text; false when the text
@@ -197,18 +246,25 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
 // shows no residues): the row then gets blanks instead, and the cursor goes
 // back so that the end number is read next. The count of blanks is that
 // number, capped at the width of the row's line from `rowStart` (just after
-// the start number) to its line break: a row never grows by more columns than
-// its line really has, so a huge number cannot make an unbounded run of
-// blanks.
+// the start number) to its line break, and all such blanks of a parse
+// together at the text's length: a huge number, or many rows of a line
+// without a line break, cannot make an unbounded run of blanks.
 bool CQBlastReportWalk::AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart) {
   const char* residues = nullptr;
   std::size_t length = 0;
   if (!m_markers.GetSpan(&m_pCursor, kNone, kNone, " ", residues, length, " \r\n")) return false;
   if (length > 0 && residues[0] >= '0' && residues[0] <= '9') {
-    const std::size_t lineWidth = std::strcspn(rowStart, "\r\n");
+    const char* lineEnd = m_markers.LineEnd(rowStart);
+    if (lineEnd > rowStart && lineEnd[-1] == '\r') --lineEnd;
+    const auto lineWidth = static_cast<std::size_t>(lineEnd - rowStart);
+    if (m_nPaddingLeft == kUnset) {
+      m_nPaddingLeft = static_cast<std::size_t>(m_markers.TextEnd(rowStart) - m_pText);
+    }
     const auto number =
         static_cast<std::size_t>(std::max(CleanNumber(std::string_view(residues, length)), 0));
-    row.m_strSeq.append(std::min(number, lineWidth), ' ');
+    const std::size_t padding = std::min({number, lineWidth, m_nPaddingLeft});
+    m_nPaddingLeft -= padding;
+    row.m_strSeq.append(padding, ' ');
     m_pCursor -= m_pCursor - rowStart;
     return true;
   }

@@ -1,5 +1,6 @@
 #include "parse/ReadSampleData.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -94,10 +95,17 @@ int CReadSampleData::ReadString(const char* marker, std::string& value, const ch
   m_pCursor = at + std::strlen(marker);
   if (bPositionOnly) return 1;
   while (IsCharDelimit(*m_pCursor, delimiters)) ++m_pCursor;
-  const std::size_t length = std::strcspn(m_pCursor, delimiters);
-  value.assign(m_pCursor, length);
-  m_pCursor += length;
+  const char* end = m_pMarkers->FindAny(m_pCursor, delimiters);
+  value.assign(m_pCursor, static_cast<std::size_t>(end - m_pCursor));
+  m_pCursor += end - m_pCursor;
   return 1;
+}
+
+const char* CReadSampleData::BlockEnd() {
+  const char* score = m_pMarkers->Find(m_pCursor, "Score = ", Match::TagFolded);
+  const char* anchor = m_pMarkers->Find(m_pCursor, "<a name", Match::TagFolded);
+  if (score == nullptr) return anchor;
+  return anchor == nullptr ? score : std::min(score, anchor);
 }
 
 int CReadSampleData::SkipSpace() {
@@ -117,8 +125,17 @@ void CReadSampleData::ReadBuffer() {
   SetUpQueryMolecule(m_pEntry->m_Mol, m_nQueryType);
   const char* query = markers.Find(m_pCursor, "<b>Query=</b>", Match::TagFolded);
   m_pCursor = query == nullptr ? nullptr : m_pBuffer + (query - m_pBuffer);
-  // The query length: the line ends with it in parentheses and the word letters.
-  if (ReadString("(", value, ") l", 0)) m_pEntry->m_Mol.m_nLength = CleanNumber(value);
+  // The query length from the query's own length statement ("(N letters)");
+  // without one, the number in the first parenthesis after the query line.
+  // The cursor stays on the query line: that parenthesis may lie anywhere,
+  // hits included.
+  int length = 0;
+  if (query != nullptr && FindQueryLength(query, length) != nullptr) {
+    m_pEntry->m_Mol.m_nLength = length;
+  } else if (ReadString("(", value, ") l", 0)) {
+    m_pEntry->m_Mol.m_nLength = CleanNumber(value);
+    m_pCursor += query - m_pCursor;
+  }
 
   int nHits = 0;
   for (;;) {
@@ -132,7 +149,12 @@ void CReadSampleData::ReadBuffer() {
     // The link's text is the name; the cursor rests on the '>' closing the link tag.
     ReadString("<a href", value, ">", 0);
     if (ReadString(">", value, "<", 0)) hit->m_strName = value;
-    if (ReadString("</a> ", value, "\n", 0)) hit->m_strDescription = value;
+    // The rest of the line and its wrapped continuation lines.
+    if (ReadString("</a> ", value, "\n", 1)) {
+      SkipSpace();
+      const char* end = JoinDefinitionLines(m_pCursor, markers, hit->m_strDescription);
+      m_pCursor += end - m_pCursor;
+    }
     if (ReadString("Length = ", value, " \n", 0)) hit->m_nLength = ToNumber(value);
     if (*m_pCursor == '\0') break;  // a text that ends after the length line drops the hit
     ReadElements(*hit);
@@ -197,15 +219,26 @@ void CReadSampleData::ReadRows(CBlastSearchHitElement& element) {
     row.m_strSeq.append(residues, static_cast<std::size_t>(m_pCursor - residues));
     row.m_nEnd = GetEnd(m_pCursor);
   };
+  // A start number glued to the residues ends at its first non-digit; the
+  // cursor goes back to the residues.
+  const auto readStart = [this, &value](const char* marker) {
+    if (!ReadString(marker, value, " ", 0)) return false;
+    const std::size_t digits = LeadingNumberLength(value);
+    if (digits > 0 && digits < value.size()) {
+      m_pCursor -= value.size() - digits;
+      value.resize(digits);
+    }
+    return true;
+  };
   for (int row = 0;; ++row) {
     if (control.StopRequested()) return;
-    if (!ReadString("Query: ", value, " ", 0)) return;
+    if (!readStart("Query: ")) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(value);
-      ReserveRows(element, m_pCursor);
+      ReserveRows(element, m_pCursor, BlockEnd());
     }
     readResidues(element.m_Query);
-    if (!ReadString("Sbjct: ", value, " ", 0)) return;
+    if (!readStart("Sbjct: ")) return;
     if (row == 0) element.m_Subject.m_nStart = ToNumber(value);
     readResidues(element.m_Subject);
     if (!m_pMarkers->Follows(m_pCursor, "Query: ", {"Score = ", "<a name"}, Match::TagFolded)) {

@@ -38,7 +38,8 @@ class CReadSampleData {
 
   // Reads the reader's file whole from its position and parses it, with the
   // caller's progress counter and stop flag (either may be null; the reader
-  // keeps them). Returns 1 read and parsed; 0 when the file could not be read
+  // keeps them). Line endings CR-LF and CR are read as LF and zero bytes as
+  // blanks, as in Read. Returns 1 read and parsed; 0 when the file could not be read
   // whole (message "HTTP-Data File don't readed"; the entry is untouched).
   // File failures arrive as CFileException, allocation failures as
   // CMemoryException (hits appended before stay in the entry).
@@ -64,6 +65,9 @@ class CReadSampleData {
   void ReadElement(CBlastSearchHit& hit);
   // Reads the rows of one alignment into the element.
   void ReadRows(CBlastSearchHitElement& element);
+  // Where the alignment being read ends: the next "Score = " or anchor, or
+  // null when neither follows.
+  const char* BlockEnd();
 
   CBlastSearchEntry* m_pEntry;  // the result to fill; not owned
   CFile* m_pFile;               // the page to read in Analyse; not owned

@@ -52,10 +52,11 @@ ReportLayout RecogniseReportLayout(std::string_view page) {
   if (body == std::string_view::npos)
     body = page.find("Sequences producing significant alignments");
   if (body == std::string_view::npos) return ReportLayout::Unknown;
-  // The first hit opening after the line that starts the body decides.
-  for (std::size_t end = page.find('\n', body); end != std::string_view::npos;) {
+  // The first hit opening after the line that starts the body decides. Lines
+  // end with LF, CR-LF or a lone CR.
+  for (std::size_t end = page.find_first_of("\r\n", body); end != std::string_view::npos;) {
     const std::size_t start = end + 1;
-    end = page.find('\n', start);
+    end = page.find_first_of("\r\n", start);
     const std::size_t length = (end == std::string_view::npos ? page.size() : end) - start;
     const ReportLayout layout = LineLayout(page.substr(start, length));
     if (layout != ReportLayout::Unknown) return layout;

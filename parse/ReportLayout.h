@@ -20,5 +20,6 @@ enum class ReportLayout { Unknown, QBlast, Classic };
 //   QBlast;
 // - a body without hits is Classic when the query line is HTML markup
 //   ("<b>Query=</b>", any letter case), else QBlast.
-// Time is linear in the page's length; nothing is allocated.
+// Lines may end with LF, CR-LF or a lone CR. Time is linear in the page's length; nothing is
+// allocated.
 ReportLayout RecogniseReportLayout(std::string_view page);

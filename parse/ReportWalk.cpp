@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "host/UxMol.h"
 #include "model/BlastSearchHit.h"
 #include "model/BlastSearchHitElement.h"
+#include "parse/MarkerCache.h"
+#include "parse/ScanText.h"
 
 namespace {
 
@@ -164,9 +168,10 @@ void SetUpQueryMolecule(CUxMol& mol, int nQueryType) {
   mol.m_nType2 = nQueryType == 2 ? 2 : 0;
 }
 
-void ReserveRows(CBlastSearchHitElement& element, const char* rest) {
-  if (element.m_nAlignLength <= 0) return;
-  const std::size_t columns = ::strnlen(rest, static_cast<std::size_t>(element.m_nAlignLength));
+void ReserveRows(CBlastSearchHitElement& element, const char* rest, const char* blockEnd) {
+  if (element.m_nAlignLength <= 0 || blockEnd == nullptr || blockEnd <= rest) return;
+  const auto columns = std::min(static_cast<std::size_t>(element.m_nAlignLength),
+                                static_cast<std::size_t>(blockEnd - rest));
   element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + columns);
   element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + columns);
 }
@@ -180,4 +185,203 @@ void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement>
   element->m_Subject.m_nLength = length;
   if (hit.m_nLength < length) hit.m_nLength = length;
   hit.m_ElementList.push_back(std::move(element));
+}
+
+namespace {
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
+
+// The line that begins at `line`, without its line break.
+std::string_view LineAt(const char* line) {
+  return std::string_view(line, std::strcspn(line, "\r\n"));
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool StartsWithFolded(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto a = static_cast<unsigned char>(text[i]);
+    const auto b = static_cast<unsigned char>(prefix[i]);
+    if (std::tolower(a) != std::tolower(b)) return false;
+  }
+  return true;
+}
+
+// "(N letters)" in `line`: N's digits (with separators) and where it ends.
+bool LettersStatement(std::string_view line, std::string_view& number) {
+  for (std::size_t open = line.find('('); open != std::string_view::npos;
+       open = line.find('(', open + 1)) {
+    std::size_t at = open + 1;
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    const std::size_t digits = at;
+    while (at < line.size() && (IsDigit(line[at]) || line[at] == ',')) ++at;
+    if (at == digits || !IsDigit(line[digits])) continue;
+    number = line.substr(digits, at - digits);
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    if (line.substr(at).starts_with("letters)")) return true;
+  }
+  return false;
+}
+
+// "Length=N" or "Length = N" opening `line` (after blanks).
+bool LengthStatement(std::string_view line, std::string_view& number) {
+  line = TrimBlanks(line);
+  if (!line.starts_with("Length")) return false;
+  std::size_t at = 6;
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  if (at >= line.size() || line[at] != '=') return false;
+  ++at;
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  const std::size_t digits = at;
+  while (at < line.size() && (IsDigit(line[at]) || line[at] == ',')) ++at;
+  if (at == digits || !IsDigit(line[digits])) return false;
+  number = line.substr(digits, at - digits);
+  return true;
+}
+
+bool EndsQueryBlock(std::string_view line) {
+  return TrimBlanks(line).starts_with('>') || line.find("Database:") != std::string_view::npos ||
+         line.find("Sequences producing") != std::string_view::npos ||
+         line.find("Score =") != std::string_view::npos;
+}
+
+// True for a line that ends a definition's continuation lines: a blank line,
+// the length line, the next definition line (an indented '>' continues the
+// definition with another database entry, as early BLAST versions wrote it),
+// or a line that begins with a tag (an anchor that opens another entry of
+// NCBI's pages, a link of an alignment row).
+bool EndsDefinition(std::string_view line) {
+  const std::string_view trimmed = TrimBlanks(line);
+  return trimmed.empty() || trimmed.starts_with("Length") || line.starts_with('>') ||
+         trimmed.starts_with('<');
+}
+
+// The value of an "a name = N" tag's name (between '<' and '>'), or empty.
+std::string_view AnchorName(std::string_view tag) {
+  if (!StartsWithFolded(tag, "a") || tag.size() < 2 || !IsBlank(tag[1])) return {};
+  std::size_t at = 1;
+  while (at < tag.size() && IsBlank(tag[at])) ++at;
+  if (!StartsWithFolded(tag.substr(at), "name")) return {};
+  at += 4;
+  while (at < tag.size() && IsBlank(tag[at])) ++at;
+  if (at >= tag.size() || tag[at] != '=') return {};
+  ++at;
+  while (at < tag.size() && (IsBlank(tag[at]) || tag[at] == '"')) ++at;
+  const std::size_t start = at;
+  while (at < tag.size() && !IsBlank(tag[at]) && tag[at] != '"') ++at;
+  return tag.substr(start, at - start);
+}
+
+}  // namespace
+
+const char* FindQueryLength(const char* from, int& length) {
+  for (const char* line = from; *line != '\0';) {
+    const std::string_view text = LineAt(line);
+    if (line != from && EndsQueryBlock(text)) return nullptr;
+    std::string_view number;
+    if (LettersStatement(text, number) || LengthStatement(text, number)) {
+      length = CleanNumber(number);
+      return number.data() + number.size();
+    }
+    line = text.data() + text.size();
+    while (IsLineBreak(*line)) ++line;
+  }
+  return nullptr;
+}
+
+const char* JoinDefinitionLines(const char* line, CMarkerCache& markers, std::string& text) {
+  // One line without its line break (and a carriage return before it).
+  const auto lineAt = [&markers](const char* start) {
+    std::string_view piece(start, static_cast<std::size_t>(markers.LineEnd(start) - start));
+    if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+    return piece;
+  };
+  std::string_view piece = lineAt(line);
+  text.assign(piece);
+  const char* end = piece.data() + piece.size();
+  for (;;) {
+    const char* next = end;
+    if (*next == '\r') ++next;
+    if (*next == '\n') ++next;
+    if (next == end || *next == '\0') return end;
+    piece = lineAt(next);
+    if (EndsDefinition(piece)) return end;
+    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    text += ' ';
+    text += TrimBlanks(piece);
+    end = piece.data() + piece.size();
+  }
+}
+
+void SplitDefinition(std::string_view line, std::string& name, std::string& id,
+                     std::string& description) {
+  static constexpr struct {
+    std::string_view entity;
+    char character;
+  } kEntities[] = {{"&gt;", '>'}, {"&lt;", '<'}, {"&amp;", '&'}, {"&nbsp;", ' '}};
+  // Markup is read as such only on a line that begins with a tag (NCBI's
+  // pages); a plain-text line is taken as written.
+  const std::string_view first = TrimBlanks(line);
+  const bool html = first.size() > 1 && first[0] == '<' &&
+                    std::isalpha(static_cast<unsigned char>(first[1])) &&
+                    first.find('>') != std::string_view::npos;
+  std::string plain;
+  std::string_view anchor;
+  bool text = false;    // a character other than a blank was kept
+  bool closing = true;  // a '>' may still follow
+  for (std::size_t at = 0; html && at < line.size();) {
+    const char c = line[at];
+    if (c == '<' && closing && at + 1 < line.size() &&
+        (std::isalpha(static_cast<unsigned char>(line[at + 1])) || line[at + 1] == '/' ||
+         line[at + 1] == '!')) {
+      const std::size_t close = line.find('>', at);
+      closing = close != std::string_view::npos;
+      if (closing) {
+        const std::string_view tag = line.substr(at + 1, close - at - 1);
+        // Only an anchor before the name gives the identifier.
+        if (anchor.empty() && !text) anchor = AnchorName(tag);
+        at = close + 1;
+        continue;
+      }
+    }
+    if (c == '&') {
+      bool decoded = false;
+      for (const auto& e : kEntities) {
+        if (StartsWithFolded(line.substr(at), e.entity)) {
+          plain += e.character;
+          text = text || e.character != ' ';
+          at += e.entity.size();
+          decoded = true;
+          break;
+        }
+      }
+      if (decoded) continue;
+    }
+    plain += c;
+    text = text || c != ' ';
+    ++at;
+  }
+  if (!html) plain.assign(line);
+  std::string_view rest = plain;
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  const std::size_t blank = rest.find(' ');
+  const std::string_view word = rest.substr(0, blank);
+  rest.remove_prefix(word.size());
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  name.assign(word);
+  id = anchor.empty() ? ParseID(name) : std::string(anchor);
+  description.assign(rest);
+}
+
+std::size_t LeadingNumberLength(std::string_view value) {
+  std::size_t at = (!value.empty() && (value[0] == '-' || value[0] == '+')) ? 1 : 0;
+  const std::size_t digits = at;
+  while (at < value.size() && IsDigit(value[at])) ++at;
+  return at == digits ? 0 : at;
 }

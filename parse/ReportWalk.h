@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+class CMarkerCache;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
 class CUxMol;
@@ -67,11 +68,45 @@ int MinusStrandFlag(std::string word);
 void SetUpQueryMolecule(CUxMol& mol, int nQueryType);
 
 // Reserves room for the rows of an element whose identities line announced
-// its number of columns, never more than the characters of text left from
-// `rest` on to hold them.
-void ReserveRows(CBlastSearchHitElement& element, const char* rest);
+// its number of columns, never more than the characters of its own text from
+// `rest` (its first row) up to `blockEnd` (where the next alignment or hit
+// begins) could hold; nothing when `blockEnd` is null. The rows of all
+// elements so reserve no more than the text's length in all.
+void ReserveRows(CBlastSearchHitElement& element, const char* rest, const char* blockEnd);
 
 // Finishes an element and appends it to the hit: both row texts upper-cased,
 // both components' lengths set to the query row text's length, the hit's
 // length raised to that length when smaller.
 void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element);
+
+// The query's own length statement in the query block that begins at `from`
+// (just after the query marker): a "(N letters)" in one of its lines, or a
+// line that begins with "Length=N" or "Length = N". The block ends before a
+// line that begins with '>' or holds "Database:", "Sequences producing" or
+// "Score =", or at the text's end. Returns the position just past the
+// statement's number, or null when the block has no statement (`length` is
+// then untouched); N may hold thousands separators. Reads no further than
+// the block.
+const char* FindQueryLength(const char* from, int& length);
+
+// The text of a definition line that begins at `line` and of its wrapped
+// continuation lines, joined with one blank (blanks around each join
+// dropped). Continuation lines run up to, not including, a blank line, a line
+// that begins with '>', a line that begins with "Length" or '<' (a tag) after
+// blanks, or the text's end. Returns the line break that ends the last line joined (or
+// the text's end); the joined text goes to `text`. Line ends are found with
+// `markers`, the marker searches of the parse.
+const char* JoinDefinitionLines(const char* line, CMarkerCache& markers, std::string& text);
+
+// A definition line as the QBlast layout writes it, HTML markup or not: tags
+// are skipped and the entities &gt; &lt; &amp; &nbsp; decoded; then the first
+// word is the name, the rest after blanks the description. The identifier is
+// the name of an "<a name = N>" anchor before the name, when there is one (as
+// NCBI's QBlast pages write them), else the gi number of the name (ParseID).
+void SplitDefinition(std::string_view line, std::string& name, std::string& id,
+                     std::string& description);
+
+// Length of the number that begins `value` (an optional sign, then decimal
+// digits), 0 when no digit begins it. Early BLAST versions glue a row's start
+// number to its residues; the number ends at its first non-digit.
+std::size_t LeadingNumberLength(std::string_view value);

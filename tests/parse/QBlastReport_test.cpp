@@ -33,6 +33,10 @@ const std::string kBasicPair =
     "Query: 10  acgtacgtac 19\n"
     "           |||||||||| \n"
     "Sbjct: 200 acgtacgtac 191\n\n";
+const std::string kBasicRows =
+    "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
+    "    query 10-19 length=10 minus=0 extra=0 ACGTACGTAC\n"
+    "    sbjct 200-191 length=10 minus=1 extra=0 ACGTACGTAC\n";
 const std::string kBasicDump =
     "hit id=111 name=gi|111|ref|X1| length=300 type=1 desc=first hit description\n"
     "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
@@ -63,16 +67,6 @@ std::vector<ReportCase> ReportCases() {
       {"no gi part gives an empty identifier",
        kHead + Hit("ref|NP_5.1| plain name", 300, kBasicPair), 1,
        "hit id= name=ref|NP_5.1| length=300 type=1 desc=plain name\n"
-       "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
-       "    query 10-19 length=10 minus=0 extra=0 ACGTACGTAC\n"
-       "    sbjct 200-191 length=10 minus=1 extra=0 ACGTACGTAC\n"},
-      {"description cut at the first line break",
-       kHead +
-           ">gi|7|sp|P1|NAME long description\n            continued here\n"
-           "          Length = 42\n\n" +
-           kBasicPair,
-       1,
-       "hit id=7 name=gi|7|sp|P1|NAME length=42 type=1 desc=long description\n"
        "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
        "    query 10-19 length=10 minus=0 extra=0 ACGTACGTAC\n"
        "    sbjct 200-191 length=10 minus=1 extra=0 ACGTACGTAC\n"},
@@ -158,8 +152,6 @@ std::vector<ReportCase> ReportCases() {
        kHead + Hit("gi|111|ref|X1| first hit description", 300, kBasicPair) +
            ">gi|10|i cut\n          Length = 77\n",
        1, kBasicDump},
-      {"a summary without definition lines makes no hit",
-       kHead + "\n  Database: nr\n  Number of letters in database: 12\n", 1, ""},
   };
 }
 
@@ -172,9 +164,9 @@ TEST(QBlastReport, ParsesEachRuleAsWritten) {
   }
 }
 
-TEST(QBlastReport, WithoutSummaryHeaderOnlyTheQueryIsSetUp) {
+TEST(QBlastReport, WithoutSummaryHeaderOrHitsOnlyTheQueryIsSetUp) {
   const ParseOutcome outcome =
-      ParseQBlast("Query= lonely\n         (57 letters)\n\n>gi|1|a b\n Length = 5\n");
+      ParseQBlast("Query= lonely\n         (57 letters)\n\n  Database: nr\n");
   EXPECT_EQ(outcome.nResult, 0);
   EXPECT_EQ(outcome.strDump, "query name= id= type=1 length=57 link=0:\n");
   EXPECT_EQ(ParseQBlast("").nResult, 0);
@@ -188,6 +180,50 @@ TEST(QBlastReport, MendedFaults) {
     std::string text;
     std::string dump;
   } const cases[] = {
+      {"a summary without definition lines makes no hit",
+       kHead + "\n  Database: nr\n  Number of letters in database: 12\n", ""},
+      {"wrapped definition lines are joined with one blank, up to the length line",
+       kHead +
+           ">gi|7|sp|P1|NAME long description   \n            continued here\n"
+           "            >gi|8|sp|P2|TWO and more\n          Length = 42\n\n" +
+           kBasicPair,
+       "hit id=7 name=gi|7|sp|P1|NAME length=42 type=1 "
+       "desc=long description continued here >gi|8|sp|P2|TWO and more\n" +
+           kBasicRows},
+      {"a report without summary header is read from its first definition line",
+       "Query= q\n         (1,234 letters)\n\n" +
+           Hit("gi|111|ref|X1| first hit description", 300, kBasicPair),
+       kBasicDump},
+      {"a definition line right after the last row of a hit opens the next hit",
+       kHead +
+           Hit("gi|1|a one", 10,
+               "Score = 1 bits (2), Expect = 3\n\nQuery: 1 MK 2\nSbjct: 1 MK 2\n") +
+           Hit("gi|2|b two", 20,
+               "Score = 4 bits (5), Expect = 6\n\nQuery: 1 AC 2\nSbjct: 1 AC 2\n"),
+       "hit id=1 name=gi|1|a length=10 type=1 desc=one\n"
+       "  element bits=1 score=2 expect=3 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 1-2 length=2 minus=0 extra=0 MK\n"
+       "    sbjct 1-2 length=2 minus=0 extra=0 MK\n"
+       "hit id=2 name=gi|2|b length=20 type=1 desc=two\n"
+       "  element bits=4 score=5 expect=6 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 1-2 length=2 minus=0 extra=0 AC\n"
+       "    sbjct 1-2 length=2 minus=0 extra=0 AC\n"},
+      {"row start numbers glued to the residues end at their first non-digit",
+       kHead + Hit("gi|3|c glued", 2000,
+                   " Score = 1 bits (2), Expect = 3\n\n"
+                   "Query: 1001MKVLA 1005\n            MKVL\nSbjct: 1101MKVLG 1105\n\n"
+                   "Query: 1006AC 1007\n            AC\nSbjct: 1106AC 1107\n"),
+       "hit id=3 name=gi|3|c length=2000 type=1 desc=glued\n"
+       "  element bits=1 score=2 expect=3 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 1001-1007 length=7 minus=0 extra=0 MKVLAAC\n"
+       "    sbjct 1101-1107 length=7 minus=0 extra=0 MKVLGAC\n"},
+      {"HTML definition lines: tags skipped, entities decoded, the anchor gives the identifier",
+       kHead +
+           "><a name = 4242></a><a href=\"x?a=1&amp;b=2\">ref|NP_1.1|</a> A &gt; B &amp; C&nbsp;D\n"
+           " <a name = 4343></a><a href=\"y\">gb|AA1.1|</a> other entry\n"
+           "          Length = 300\n\n" +
+           kBasicPair,
+       "hit id=4242 name=ref|NP_1.1| length=300 type=1 desc=A > B & C D\n" + kBasicRows},
       {"a text cut off right after a score value ends the parse",
        kHead + Hit("gi|12|k cut", 30, " Score = 40"),
        "hit id=12 name=gi|12|k length=30 type=1 desc=cut\n"
@@ -361,6 +397,49 @@ TEST(QBlastReport, TruncatedReportsEnd) {
     ASSERT_EQ(cached.nResult, plainOutcome.nResult) << cut;
     ASSERT_EQ(cached.strDump, plainOutcome.strDump) << cut;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The query length comes from the query's own statement, whatever
+// parentheses its wrapped name holds; the first parenthesis only without one.
+TEST(QBlastReport, QueryLengthFromItsOwnStatement) {
+  const std::string summary = "Sequences producing significant alignments:\n";
+  struct {
+    const char* text;
+    int qblast;
+  } const cases[] = {
+      {"Query= gi|1|sp|P1| DEHYDROGENASE II\n(GLCDH-II)\n         (261 letters)\n", 261},
+      {"Query= x (aka y) (EC 1.1.1)\n         (1,261 letters)\n\nDatabase: nr\n", 1261},
+      {"Query=  gi|4| Centaurea 18S\nribosomal RNA (partial)\nLength=1002\n", 1002},
+      {"Query= q (x)\n\nLength = 66\n", 66},
+      {"Query= q (77)\n\nDatabase: nr (12 letters)\n", 77},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    CBlastSearchEntry entry;
+    CTestAnalyserQ analyser(&entry);
+    analyser.Parse(std::string(c.text) + summary);
+    EXPECT_EQ(entry.m_Mol.m_nLength, c.qblast);
+  }
+  // Without a statement the first parenthesis may lie in a hit: its hits are
+  // read all the same, by both readers.
+  EXPECT_EQ(ParseQBlast("Query= q\n\n" + summary + "\n" +
+                        Hit("gi|111|ref|X1| first hit description", 300, kBasicPair))
+                .strDump,
+            "query name= id= type=1 length=92 link=0:\n" + kBasicDump);
+  EXPECT_EQ(CountHits(ParseClassic("<b>Query=</b> q\n\n<a name = 1></a><a href=x>n</a> d\n"
+                                   " Length = 5\n\n Score = 1 bits (2), Expect = 3\n\n"
+                                   "Query: 1 A 1\nSbjct: 1 A 1\n")
+                          .strDump),
+            1);
+  // The classic page's query line.
+  const ParseOutcome classic = ParseClassic(
+      "<b>Query=</b> gi|7|sp|Q1| APOPROTEIN\nC-1027 PRECURSOR (C-1027-AG).\n"
+      "         (143 letters)\n\n<b>Database:</b> nr\n");
+  EXPECT_EQ(classic.strDump, "query name= id= type=1 length=143 link=0:\n");
 }
 
 }  // namespace

@@ -115,6 +115,13 @@ TEST(ReadSampleData, ParsesEachRuleAsWritten) {
        "    sbjct 4-7 length=2 minus=0 extra=0 MKLV\n"},
       {"a text that ends after the length line drops the hit",
        kBasicPage + Anchor("9", "gi|9|r", "cut") + "  Length = 9", kBasicDump},
+      {"mended: a wrapped description is joined; glued start numbers end at their first non-digit",
+       kHead + Anchor("11", "gi|11|t", " wrapped") + "           description\n  Length = 2000\n\n" +
+           Pair("3", "Query: 1001MKV 1003\n         MKV\nSbjct: 1101MKV 1103\n"),
+       "hit id=11 name=gi|11|t length=2000 type=1 desc=wrapped description\n"
+       "  element bits=3 score=7 expect=2 ident=3 pos=0 gaps=0 align=3 frame=0\n"
+       "    query 1001-1003 length=3 minus=0 extra=0 MKV\n"
+       "    sbjct 1101-1103 length=3 minus=0 extra=0 MKV\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -13,6 +13,7 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/ReportLayout.h"
 #include "support/Corpus.h"
+#include "support/EntryDump.h"
 #include "support/ReportParse.h"
 
 namespace {
@@ -130,19 +131,22 @@ const ReportX kTextBlastn{
     "text/text_2010L_blastn_001.txt", ReportReader::QBlast, 285, 4,
     {
         // "Expect = e-146": NCBI leaves out the 1 of a bare power of ten.
-        {0, "gi|1348916|gb|G26684|G26684", "1348916", "human STS STS_D11570.", 285, 1,
+        {0, "gi|1348916|gb|G26684|G26684", "1348916",
+         "human STS STS_D11570. >gi|1375195|gb|G26945|G26945 human STS SHGC-32699.", 285, 1,
          {{0, {517, 261, 1e-146, 285, 0, 0, 285, 0, 0, 0,
                {1, 285, "GATCCCTACC", "NTGTTATTTC", "CATTCACACCCAACACAGG"},
                {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
         {1, "gi|720683|gb|G03725|G03725", "720683", "human STS WI-344.", 246, 1,
          {{0, {32.2, 16, 1.6, 16, 0, 0, 16, 0, 0, 1, ROW(260, 275, "CTCAATAAATGCTAGT"),
                ROW(178, 163, "CTCAATAAATGCTAGT"), 16}}}},
-        {2, "gi|4516686|dbj|AU026763.1|AU026763", "4516686", "Rattus norvegicus, OTSUKA clone,",
-         307, 1,
+        // Wrapped descriptions are joined with one blank.
+        {2, "gi|4516686|dbj|AU026763.1|AU026763", "4516686",
+         "Rattus norvegicus, OTSUKA clone, OT33.16/752f07, microsatellite sequence, sequence "
+         "tagged site", 307, 1,
          {{0, {32.2, 16, 1.6, 16, 0, 0, 16, 0, 0, 0, ROW(221, 236, "GGAAAGTTCTTGTAGC"),
                ROW(32, 47, "GGAAAGTTCTTGTAGC"), 16}}}},
-        {3, "gi|6120827|gb|G55508.1|G55508", "6120827", "SHGC-100856 Human Homo sapiens STS",
-         711, 1,
+        {3, "gi|6120827|gb|G55508.1|G55508", "6120827",
+         "SHGC-100856 Human Homo sapiens STS genomic, sequence tagged site", 711, 1,
          {{0, {32.2, 16, 1.6, 18, 0, 0, 19, 0, 0, 0, ROW(210, 228, "GAAATNAAAATGGAAAGTT"),
                ROW(588, 606, "GAAATAAAAATGGAAAGTT"), 19}}}},
     }};
@@ -154,7 +158,8 @@ const ReportX kTextBlastp{
          {{0, {284, 718, 7e-77, 141, 141, 0, 141, 0, 0, 0,
                {1, 141, "MPLKLSLKPG", "SGVSAGGDAG", "IYFPVMMMYLDEV"},
                {1, 141, "MPLKLSLKPG", "SGVSAGGDAG"}, 141}}}},
-        {1, "gi|3024946|sp|Q58368|Y958_METJA", "3024946", "HYPOTHETICAL PROTEIN MJ0958", 426, 1,
+        {1, "gi|3024946|sp|Q58368|Y958_METJA", "3024946", "HYPOTHETICAL PROTEIN MJ0958 PRECURSOR", 426,
+         1,
          {{0, {29.3, 64, 3.4, 15, 23, 0, 47, 0, 0, 0,
                ROW(28, 74, "VLVLQNKASVLREKDIMQPDQVTTPARHIYFPVMMMYLDEVGAEKFY"),
                ROW(169, 215, "ILVLINNTNITELKKFEDDDYYTTFQHYIYQPIFIFTTYDSKAKKFY"), 47}}}},
@@ -172,8 +177,8 @@ const ReportX kTextBlastx{
          {{0, {86.6, 211, 3e-17, 41, 44, 0, 47, 1, 0, 0,
                ROW(1, 141, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAK"),
                ROW(458, 504, "DLQLLIKAVNLFPAGRNSRWDVIANYMNIHSSSGVKRTAKDVISEVR"), 47}}}},
-        {1, "gi|465911|sp|P34454|YMA9_CAEEL", "465911", "HYPOTHETICAL 31.6 KD PROTEIN F54F2.9",
-         275, 1,
+        {1, "gi|465911|sp|P34454|YMA9_CAEEL", "465911",
+         "HYPOTHETICAL 31.6 KD PROTEIN F54F2.9 IN CHROMOSOME III", 275, 1,
          {{0, {41.8, 96, 0.001, 30, 54, 0, 122, 1, 0, 0,
                {34, 399, "FPAGTNSRWE", "AVAVPGRXKE", "PGRXKE"},
                {159, 254, "YPAGTPNRWE", "SEEIGSKTKK", "KSED---------------DWSQ"}, 122}}}},
@@ -185,32 +190,33 @@ const ReportX kTextBlastx{
           {1, {31.3, 69, 1.5, 18, 26, 0, 50, 1, 0, 0,
                ROW(1, 150, "DLQLLIKAVNLFPAGTNSRWEVIANYMNIHSSSGVKRTAKDVIGKAKSLQ"),
                ROW(332, 373, "DLSQLTRSMVKFPGGTPGRWDKIAHELG--------RSVTDVTTKAKELK"), 50}}}},
-        {3, "gi|1730688|sp|P53745|YN8X_YEAST", "1730688", "HYPOTHETICAL 68.1 KD PROTEIN IN", 580,
-         1,
+        {3, "gi|1730688|sp|P53745|YN8X_YEAST", "1730688",
+         "HYPOTHETICAL 68.1 KD PROTEIN IN BIO3-FRE4 INTERGENIC REGION", 580, 1,
          {{0, {29.0, 63, 7.4, 27, 41, 0, 99, 1, 0, 0, {52, 348, "SRWEVIANYM", "QALNTYPVNT"},
                {75, 149, "NRWKSFISY-", "QSHNFWPVHT", "SLLHSI----------ETKL"}, 99}}}},
     }};
 
-// The query name holds "(GLCDH-II)" before the length: the length is taken
-// from the first parenthesis after "Query=", whose digits-and-minus remainder
-// is "-", so it reads 0.
+// The query name holds "(GLCDH-II)" on a wrapped line before the length: the
+// length comes from the "(261 letters)" line all the same.
 const ReportX kTextTblastn{
-    "text/text_2010L_tblastn_001.txt", ReportReader::QBlast, 0, 7,
+    "text/text_2010L_tblastn_001.txt", ReportReader::QBlast, 261, 7,
     {
         // Row texts hold 75 columns although the identities line counts 72:
         // the lengths come from the row texts.
-        {0, "gi|3820341|emb|AJ229891|KLAJ9891", "3820341", "Kluyveromyces lactis DNA fragment",
-         230, 1,
+        {0, "gi|3820341|emb|AJ229891|KLAJ9891", "3820341",
+         "Kluyveromyces lactis DNA fragment for sequence tagged site, clone okam5d07r "
+         "[Kluyveromyces lactis]", 230, 1,
          {{0, {46.9, 109, 1e-05, 25, 44, 3, 72, 1, 0, 0,
                {108, 179, "NWNQVIDTNL", "ETLALEYAPK", "FVEN---DIKG"},
                {1, 225, "SWRQVIDTNI", "QSVALEYAER", "TKHAVIGIT"}, 75}}}},
         {1, "gi|1375419|gb|G27169|G27169", "1375419", "human STS SHGC-31983.", 594, 1,
          {{0, {43.4, 100, 1e-04, 21, 34, 0, 73, -1, 0, 0, {177, 249, "APKGIRVNNI", "TGITLFADGG"},
                {312, 94, "APXRXRVNAV", "TGSTLPVEGG"}, 73}}}},
-        {4, "gi|177714|gb|L09988|HUM4STS889", "177714", "Human Chromosome 4 (clone p4-1095)", 412,
-         1, {}},
-        {5, "gi|5714409|gb|AF106665.1|AF106665", "5714409", "Mus musculus chromosome 6 clone", 299,
-         1,
+        {4, "gi|177714|gb|L09988|HUM4STS889", "177714",
+         "Human Chromosome 4 (clone p4-1095) STS4-889.", 412, 1, {}},
+        {5, "gi|5714409|gb|AF106665.1|AF106665", "5714409",
+         "Mus musculus chromosome 6 clone D6wum9 map between Nkrp1 and Prp strain C57BL/6J, "
+         "sequence tagged site", 299, 1,
          {{0, {29.3, 64, 2.2, 17, 32, 2, 55, -2, 0, 0,
                {142, 196, "NMSSVHEMIP", "GPGAIDTPIN", "TETL--ALEY"},
                {172, 2, "SLSPTQYLIM", "GPFSLRTLLN"}, 57}}}},
@@ -220,7 +226,8 @@ const ReportX kTextTblastn{
 const ReportX kTextTblastx{
     "text/text_2010L_tblastx_001.txt", ReportReader::QBlast, 615, 19,
     {
-        {0, "gi|1348853|gb|G26621|G26621", "1348853", "human STS STS_D12006.", 615, 7,
+        {0, "gi|1348853|gb|G26621|G26621", "1348853",
+         "human STS STS_D12006. >gi|1396339|gb|G27620|G27620 human STS SHGC-32705.", 615, 7,
          {{0, {367, 796, 1e-102, 192, 192, 0, 200, 2, 0, 0, {2, 601, "IRMPLHS*DS", "XVXXXWXXXF"},
                {2, 601, "IRMPLHS*DSSFCPL*QEKWECMQSSQKKQKRPK", "XVXXXWXXXF"}, 200}},
           // "Expect(2) = 9e-91": the count in parentheses is passed over.
@@ -234,17 +241,24 @@ const ReportX kTextTblastx{
          {{5, {302, 653, 1e-82, 128, 132, 0, 157, -3, 0, 0, {472, 2, "PXICHR*PKL", "RVS*VEGHSD"},
                {472, 2, "PGVCXR*PKP", "RVS*VEGXSD"}, 157}}}},
         // The last hit; "Frame = -1 / +2" reads -1.
-        {18, "gi|6121804|gb|G56635.1|G56635", "6121804", "SHGC-102032 Human Homo sapiens STS",
-         541, 1,
+        {18, "gi|6121804|gb|G56635.1|G56635", "6121804",
+         "SHGC-102032 Human Homo sapiens STS genomic, sequence tagged site", 541, 1,
          {{0, {27.2, 53, 7.7, 9, 13, 0, 20, -1, 0, 0, ROW(174, 115, "VKGFCISAFSPSQGQFRGCG"),
                ROW(125, 184, "VDGFCVTSFSPKKDTHPGSG"), 20}}}},
     }};
 
-// No summary header ("Sequences producing significant alignments:"): only the
-// query is set up, although the report holds nine alignments, and the hit
-// loop, which stores the progress, is never reached.
+// No summary header ("Sequences producing significant alignments:"): the
+// nine hits are read from the first definition line on. The first hit's
+// wrapped definition holds a second database entry, indented, after '>'.
 const ReportX kTextNoSummary{
-    "text/text_2010L_blastn_003.txt", ReportReader::QBlast, 331, 0, {}, -1};
+    "text/text_2010L_blastn_003.txt", ReportReader::QBlast, 331, 9,
+    {
+        {0, "gi|1347201|gb|G24969|G24969", "1347201",
+         "human STS EST21946. >gi|1375315|gb|G27065|G27065 human STS SHGC-31731.", 331, 1, {}},
+        {1, "gi|2665277|emb|AL010115|HSPE77H4", "2665277",
+         "H.sapiens flow-sorted chromosome 1 HindIII fragment, SC1pE77H4, sequence tagged site "
+         "[Homo sapiens]", 554, 1, {}},
+    }};
 
 // A summary of ten hits but no hit blocks (descriptions only): no hits. Read
 // literally, the walk would make a hit without a definition line, whose
@@ -258,11 +272,20 @@ const ReportX kTextDescriptionsOnly{
 const ReportX kTextThreeQueries{
     "text/text_2221L_blastp_001.txt", ReportReader::QBlast, 472, 3,
     {
-        {0, "pdb|1JLX|A", "", "Chain A, Agglutinin In Complex With T-Disaccharide", 303, 1,
+        // The further database entries of a hit, one per indented line, join its
+        // description as wrapped lines do.
+        {0, "pdb|1JLX|A", "",
+         "Chain A, Agglutinin In Complex With T-Disaccharide pdb|1JLX|B Chain B, Agglutinin In "
+         "Complex With T-Disaccharide pdb|1JLY|A Chain A, Crystal Structure Of Amaranthus "
+         "Caudatus Agglutinin pdb|1JLY|B Chain B, Crystal Structure Of Amaranthus Caudatus "
+         "Agglutinin", 303, 1,
          {{0, {640, 1652, 0.0, 303, 303, 0, 303, 0, 0, 0, {170, 472, "AGLPVIMCLK", "LEIIELGQNN"},
                {1, 303, "AGLPVIMCLK", "LEIIELGQNN"}, 303}}}},
         {1, "sp|Q9WTV7.1|RNF12_MOUSE", "",
-         "RecName: Full=E3 ubiquitin-protein ligase RNF12; AltName: Full=RING", 600, 2,
+         "RecName: Full=E3 ubiquitin-protein ligase RNF12; AltName: Full=RING finger protein 12; "
+         "AltName: Full=LIM domain-interacting RING finger protein; AltName: Full=RING finger "
+         "LIM domain-binding protein; Short=R-LIM gb|AAD34209.1|AF069992_1 LIM domain "
+         "interacting RING finger protein [Mus musculus]", 600, 2,
          {{0, {684, 1765, 0.0, 353, 353, 0, 414, 0, 0, 0,
                {1, 414, "MENSDSNDKG", "GFGELSYFMY", "SSSQRQMXXXXXXXXXXXXXXXXXXXTEAVTEV"},
                {1, 414, "MENSDSNDKG", "GFGELSYFMY", "SSSQRQMENSASESASARPSRAERNSTEAVTEV"}, 414}},
@@ -273,19 +296,14 @@ const ReportX kTextThreeQueries{
                {1, 473, "MSPQTETKAS", "EIKFEFPAMD"}, 473}}}},
     }};
 
-// QBlast result pages through the QBlast parser. It does not interpret HTML:
-// the definition line starts "><a name = ...", so the name is the first word
-// "<a", which holds no "gi|" (empty identifier), and the rest of the line,
-// tags included, is the description.
+// QBlast result pages through the QBlast parser. The definition line starts
+// "><a name = ...": tags are skipped, the anchor's name is the identifier, the
+// link's text the name, and the other entries of the hit (indented anchors on
+// the next lines) are not part of the description.
 const ReportX kQBlastPage{
     "html-qblast/bt070.html", ReportReader::QBlast, 87, 1,
     {
-        {0, "<a", "",
-         "name = 22748611></a><a "
-         "href=\"http://www.ncbi.nlm.nih.gov/LocusLink/"
-         "LocRpt.cgi?db=protein%20&na=0&gnl=ref%7CNP_689464.1%7C&gi=22748611&RID=1038588547-"
-         "028642-15893&segs=16-64&seal=504D6EF60FDA6D00B5DF1946356E5FE4\">ref|NP_689464.1|</a> "
-         "defensin, beta 106; defensin, beta 6 [Homo sapiens]",
+        {0, "ref|NP_689464.1|", "22748611", "defensin, beta 106; defensin, beta 6 [Homo sapiens]",
          65, 1,
          {{0, {110, 274, 2e-25, 49, 49, 0, 49, 0, 0, 0,
                ROW(21, 69, "AKNAFFDEKCNKLKGTCKNNCGKNEELIALCQKSLKCCRTIQPCGSIID"),
@@ -295,19 +313,14 @@ const ReportX kQBlastPage{
 const ReportX kQBlastProteinPage{
     "html-qblast/bt066.html", ReportReader::QBlast, 197, 12,
     {
-        {0, "<a", "",
-         "name = 216351></a><a "
-         "href=\"http://www.ncbi.nlm.nih.gov:80/entrez/"
-         "query.fcgi?cmd=Retrieve&db=Protein&list_uids=00216351&dopt=GenPept\" "
-         ">dbj|BAA02945.1|</a> (D13793) ORF [Bacillus subtilis]",
-         199, 1,
+        {0, "dbj|BAA02945.1|", "216351", "(D13793) ORF [Bacillus subtilis]", 199, 1,
          {{0, {397, 1021, 1e-110, 197, 197, 0, 197, 0, 0, 0, {1, 197, "MIIWINGAFG", "MVKLNHIRIK"},
                {3, 199, "MIIWINGAFG", "MVKLNHIRIK"}, 197}}}},
-        {4, "<a", "", nullptr, 213, 1,
+        {4, "pir||T36076", "7481802", nullptr, 213, 1,
          {{0, {144, 363, 1e-33, 78, 112, 18, 197, 0, 0, 0, {17, 196, "AFELHRRLNP", "LMVKLNHIRI"},
                {17, 212, "AHEIRRRLPG", "AGVGIRHIRV"}, 197}}}},
         // "Length = 86" but 87 alignment columns: the hit's length is raised.
-        {10, "<a", "", nullptr, 87, 1,
+        {10, "pir||S06031", "423876", nullptr, 87, 1,
          {{0, {83.2, 204, 4e-15, 38, 54, 1, 87, 0, 0, 0, {1, 87, "MIIWINGAFG", "IVPMTIVHPE"},
                {1, 86, "MIIWINGPFG", "IIPMTLVHPD", "PMP-ASGD"}, 87}}}},
     }};
@@ -316,26 +329,23 @@ const ReportX kQBlastProteinPage{
 const ReportX kQBlastNucleotidePage{
     "html-qblast/bt064.html", ReportReader::QBlast, 1111, 15,
     {
-        {0, "<a", "",
-         "name = 10121840></a><a "
-         "href=\"http://www.ncbi.nlm.nih.gov:80/entrez/"
-         "query.fcgi?cmd=Retrieve&db=Nucleotide&list_uids=10121840&dopt=GenBank\">gb|AF283004.1|"
-         "AF283004</a> Arabidopsis thaliana cold acclimation protein WCOR413-like protein",
-         783, 1,
+        {0, "gb|AF283004.1|AF283004", "10121840",
+         "Arabidopsis thaliana cold acclimation protein WCOR413-like protein alpha form mRNA, "
+         "complete cds", 783, 1,
          {{0, {46.1, 23, 0.042, 68, 0, 0, 83, 0, 0, 0,
                {249, 331, "TACTTGTTGA", "TCAGTCTTCC", "CACTTTTAGTCCCTTACATATT"},
                {237, 319, "TACTTGTTGG", "TCAGTCTTCC", "TCACTTCTCATTCCTTACATCTT"}, 83}}}},
-        {3, "<a", "", nullptr, 206420, 1,
+        {3, "emb|Z99707.1|ATAP21", "4376087", nullptr, 206420, 1,
          {{0, {44.1, 22, 0.17, 31, 0, 0, 34, 0, 0, 1, {253, 286, "TGTTGATATT", "GGAGAACCAA"},
                {52308, 52275, "TGTTGATATT", "GGAAAACCAA"}, 34}}}},
     }};
 
-// The query's name holds "(aka elephant fish)" before the length: no digits
-// in "aka", length 0. The HTTP header lines end with carriage returns.
+// The query's name holds "(aka elephant fish)" before its "(701 letters)"
+// line. The HTTP header lines end with carriage returns.
 const ReportX kQBlastLongPage{
-    "html-qblast/bt100.html", ReportReader::QBlast, 0, 100,
+    "html-qblast/bt100.html", ReportReader::QBlast, 701, 100,
     {
-        {0, "<a", "", nullptr, 144217, 1,
+        {0, "emb|AL844177.15|", "29367455", nullptr, 144217, 1,
          {{0, {48.1, 24, 0.030, 24, 0, 0, 24, 0, 0, 1, ROW(103, 126, "TTCTGACAGATGAAGCAATGTGTG"),
                ROW(69425, 69402, "TTCTGACAGATGAAGCAATGTGTG"), 24}}}},
     }};
@@ -356,19 +366,20 @@ const ReportX kClassicProtein{
 
 const ReportX kClassicNoHits{"html-classic/bt020.html", ReportReader::Classic, 624, 0, {}};
 
-// "(CYTOSINE-SPECIFIC ..." precedes "(428 letters)": no digits, length 0.
-const ReportX kClassicParenthesisedName{"html-classic/bt031.html", ReportReader::Classic, 0, 0,
-                                        {}};
+// "(CYTOSINE-SPECIFIC ..." precedes "(428 letters)": the letters line counts.
+const ReportX kClassicParenthesisedName{"html-classic/bt031.html", ReportReader::Classic, 428,
+                                        0, {}};
 
 const ReportX kClassicNucleotide{
     "html-classic/bt024.html", ReportReader::Classic, 285, 4,
     {
         {0, "gb|G26684|G26684", "1348916",
-         "human STS STS_D11570. >gi|1375195|gb|G26945|G26945 human STS", 285, 1,
+         "human STS STS_D11570. >gi|1375195|gb|G26945|G26945 human STS SHGC-32699.", 285, 1,
          {{0, {517, 261, 1e-146, 285, 0, 0, 285, 0, 0, 0, {1, 285, "GATCCCTACC", "NTGTTATTTC"},
                {1, 285, "GATCCCTACC", "NTGTTATTTC"}, 285}}}},
         {1, "dbj|AU026763.1|AU026763", "4516686",
-         "Rattus norvegicus, OTSUKA clone, OT33.16/752f07, microsatellite", 307, 1,
+         "Rattus norvegicus, OTSUKA clone, OT33.16/752f07, microsatellite sequence, sequence "
+         "tagged site", 307, 1,
          {{0, {32.2, 16, 1.7, 16, 0, 0, 16, 0, 0, 0, ROW(221, 236, "GGAAAGTTCTTGTAGC"),
                ROW(32, 47, "GGAAAGTTCTTGTAGC"), 16}}}},
         {2, "gb|G55508.1|G55508", "6120827",
@@ -565,6 +576,22 @@ TEST(CorpusLayout, EveryFileIsRecognisedAsItsLayout) {
     }
   }
   EXPECT_EQ(files, 53u + 17u + 5u + 21u);
+}
+
+// On NCBI's QBlast pages the QBlast parser and the classic reader give the
+// same hits.
+TEST(CorpusQBlastPages, BothReadersGiveTheSameHits) {
+  SKIP_WITHOUT_CORPUS();
+  for (const auto& path : CorpusFiles("html-qblast")) {
+    SCOPED_TRACE(path.filename().string());
+    const std::string text = ReadWholeFile(path);
+    CBlastSearchEntry qblast;
+    CBlastSearchEntry classic;
+    ASSERT_EQ(ParseReport(ReportReader::QBlast, text, qblast), 1);
+    ASSERT_EQ(ParseReport(ReportReader::Classic, text, classic), 1);
+    EXPECT_FALSE(qblast.m_Hits.m_HitList.empty());
+    EXPECT_EQ(DumpEntry(qblast), DumpEntry(classic));
+  }
 }
 
 // Pages that hold no report at all.
