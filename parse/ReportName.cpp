@@ -7,11 +7,13 @@ namespace {
 constexpr std::size_t kMaxName = 256;
 
 // Position just past the first "Query=" that opens a query line (at a line
-// start, possibly behind HTML tags), or npos.
+// start, possibly behind HTML tags), or npos. Lines end at LF or CR. A line
+// whose first "Query=" has text before it cannot open the query, so the
+// search goes on at the next line: every byte is looked at a bounded number
+// of times, however many "Query=" a line holds.
 std::size_t FindQueryLine(std::string_view report) {
-  for (std::size_t at = report.find("Query="); at != std::string_view::npos;
-       at = report.find("Query=", at + 1)) {
-    std::size_t line = report.rfind('\n', at);
+  for (std::size_t at = report.find("Query="); at != std::string_view::npos;) {
+    std::size_t line = report.find_last_of("\r\n", at);
     line = line == std::string_view::npos ? 0 : line + 1;
     std::string_view before = report.substr(line, at - line);
     bool onlyTags = true;
@@ -22,6 +24,9 @@ std::size_t FindQueryLine(std::string_view report) {
       else if (!inTag && c != ' ') onlyTags = false;
     }
     if (onlyTags) return at + 6;
+    const std::size_t next = report.find_first_of("\r\n", at);
+    if (next == std::string_view::npos) break;
+    at = report.find("Query=", next);
   }
   return std::string_view::npos;
 }

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "app/AppTest.h"
-#include "parse/ReportName.h"
 #include "support/Corpus.h"
 
 namespace {
@@ -48,17 +47,6 @@ TEST(BlastsearchParse, FilesThatCannotBeReadGiveOneLineNamingTheFile) {
 
   fs::path empty = dir.File("empty.txt", "");
   EXPECT_EQ(Blastsearch({"parse", empty.string()}).status, kExitFailed);
-}
-
-TEST(ReportName, TakesTheQueryLineWithoutTags) {
-  EXPECT_EQ(QueryNameOfReport("BLASTP 2.0\n\nQuery= gi|1234|sp|P1  some protein\n (45 letters)"),
-            "gi|1234|sp|P1 some protein");
-  EXPECT_EQ(QueryNameOfReport("<b>Query=</b>  gi|99 thing\r\n"), "gi|99 thing");
-  EXPECT_EQ(QueryNameOfReport("no query here"), "");
-  EXPECT_EQ(QueryNameOfReport("Query=\n"), "");
-  // "Query=" inside other text is not a query line.
-  EXPECT_EQ(QueryNameOfReport("x Query= no\nQuery= yes\n"), "yes");
-  EXPECT_EQ(QueryNameOfReport("Query= " + std::string(1000, 'A')).size(), 256u);
 }
 
 // Every corpus report parses, saves as a transfer file, and reads back to the
