@@ -53,8 +53,8 @@ int CKaArchive::AtEnd() const { return m_bLoading && Remaining() == 0 ? 1 : 0; }
 // ---- raw bytes ----
 
 void CKaArchive::Put(const void* data, std::size_t size) {
-  if (!m_pending.empty()) {
-    m_pending.back().append(static_cast<const char*>(data), size);
+  if (!m_openFrames.empty()) {
+    m_pending.append(static_cast<const char*>(data), size);
     return;
   }
   m_pFile->Write(data, size);
@@ -155,27 +155,38 @@ const UX_RTTI_LINK& CKaArchive::LinkFor(const CRuntimeClass* cls) const {
 }
 
 void CKaArchive::StoreFramed(const UX_RTTI_LINK& link, CObject* obj) {
-  if (m_pending.size() >= static_cast<std::size_t>(fmt::kMaxNesting)) {
+  if (m_openFrames.size() >= static_cast<std::size_t>(fmt::kMaxNesting)) {
     Fail("objects nested deeper than " + std::to_string(fmt::kMaxNesting));
   }
-  m_pending.emplace_back();
+  // The frame goes into the pending data in place: its head, room for its
+  // length, then the object's data; the length is filled in when the object
+  // is complete, and a complete top-level frame goes to the file.
+  const std::size_t frameStart = m_pending.size();
+  const std::string head = fmt::FrameHead(link.GetName());
+  m_pending.append(head);
+  const std::size_t lengthAt = m_pending.size();
+  m_pending.append(fmt::kLengthSize, '\0');
+  m_openFrames.push_back(lengthAt);
   bool taken = false;
   try {
     taken = link.Serialize(obj, *this);
   } catch (...) {
-    m_pending.pop_back();
+    m_openFrames.pop_back();
+    m_pending.resize(frameStart);
     throw;
   }
-  std::string data = std::move(m_pending.back());
-  m_pending.pop_back();
-  if (!taken) Fail("link '" + link.GetName() + "' does not take an object of its class");
-  if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
-    Fail("object of " + std::to_string(data.size()) + " bytes is too large to store");
+  m_openFrames.pop_back();
+  const std::size_t size = m_pending.size() - lengthAt - fmt::kLengthSize;
+  if (!taken || size > std::numeric_limits<std::uint32_t>::max()) {
+    m_pending.resize(frameStart);
+    if (!taken) Fail("link '" + link.GetName() + "' does not take an object of its class");
+    Fail("object of " + std::to_string(size) + " bytes is too large to store");
   }
-  const std::string head = fmt::FrameHead(link.GetName());
-  Put(head.data(), head.size());
-  PutU32(static_cast<std::uint32_t>(data.size()));
-  Put(data.data(), data.size());
+  fmt::EncodeFixed32(&m_pending[lengthAt], static_cast<std::uint32_t>(size));
+  if (m_openFrames.empty()) {
+    Put(m_pending.data(), m_pending.size());
+    m_pending.clear();
+  }
 }
 
 const UX_RTTI_LINK& CKaArchive::EnterFrame() {

@@ -126,8 +126,10 @@ class CKaArchive {
   // m_nWindowStart; the file stands at its end.
   std::string m_window;
   std::uint64_t m_nWindowStart = 0;
-  // Storing: the data of nested objects not yet complete, innermost last.
-  std::vector<std::string> m_pending;
+  // Storing: the frames of objects not yet complete, written in place, and
+  // the offsets in it of their length fields, innermost last.
+  std::string m_pending;
+  std::vector<std::size_t> m_openFrames;
 };
 
 template <class T>
@@ -144,8 +146,8 @@ CKaArchive& CKaArchive::XMember(std::list<std::unique_ptr<T>>& list, int /*share
   }
   const std::uint32_t count = LoadMemberCount();
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::unique_ptr<CObject> obj = LoadMember(
-        cls, [](const CObject* o) { return dynamic_cast<const T*>(o) != nullptr; });
+    std::unique_ptr<CObject> obj =
+        LoadMember(cls, [](const CObject* o) { return dynamic_cast<const T*>(o) != nullptr; });
     std::unique_ptr<T> member(dynamic_cast<T*>(obj.get()));
     obj.release();
     list.push_back(std::move(member));

@@ -4,9 +4,9 @@
 #include <new>
 
 #include "host/OrvFileSpec.h"
-#include "host/db/DBFunctions.h"
-#include "host/db/DBEngine.h"
 #include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBFunctions.h"
 
 namespace {
 
@@ -75,14 +75,17 @@ int CBlastSearchTable::GetFieldValue(int dbId, const CObjInfo* info, const CDBFi
   if (dbId == 3) return 0;
   if (info == nullptr || info->GetObjType() == 0 || info->m_objId == 0) return 0;
   switch (def->m_fieldId) {
-    case kFieldQueryName: out = info->m_tableText; return 1;
+    case kFieldQueryName:
+      out = info->m_tableText;
+      return 1;
     case kFieldHitsCount: {
       char text[16];
       std::snprintf(text, sizeof text, "%i", info->m_tableNumber);
       out = text;
       return 1;
     }
-    default: return CDBTableBase::GetFieldValue(dbId, info, def, out);
+    default:
+      return CDBTableBase::GetFieldValue(dbId, info, def, out);
   }
 }
 

@@ -11,12 +11,15 @@
 // the library's static objects are constructed (it registers under 201 and
 // adds its file types); reach it through blastSearch() or the engine. It
 // keeps no state beyond the table base's.
-class CBlastSearchTable
-    : public CDBTable<201, 202, 203, CBlastSearchObject, 100> {
+class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100> {
  public:
   // Field identifiers of the table's own fields.
-  enum : int { kFieldBlastAuthor = 3050, kFieldQueryName = 3051, kFieldHitsCount = 3052,
-               kFieldTableUID = 3053 };
+  enum : int {
+    kFieldBlastAuthor = 3050,
+    kFieldQueryName = 3051,
+    kFieldHitsCount = 3052,
+    kFieldTableUID = 3053
+  };
 
   // Registers with the engine and enters the file types 100 ".bso", 101
   // ".ba6", 102 ".bq" and 103 ".bss".

@@ -16,8 +16,10 @@ namespace {
 std::vector<std::string> SplitTabs(const std::string& text) {
   std::vector<std::string> parts(1);
   for (char c : text) {
-    if (c == '\t') parts.emplace_back();
-    else parts.back() += c;
+    if (c == '\t')
+      parts.emplace_back();
+    else
+      parts.back() += c;
   }
   return parts;
 }

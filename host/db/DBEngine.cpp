@@ -4,6 +4,7 @@
 
 #include "host/db/DBException.h"
 #include "host/db/DBTableBase.h"
+#include "host/db/DBTableStore.h"
 #include "host/db/SqliteStorage.h"
 
 CDBEngine& engine() {
@@ -69,6 +70,7 @@ void CDBEngine::OpenDatabase(const std::string& dir, int dbId) {
 }
 
 void CDBEngine::CloseDatabase(int dbId) {
+  ForgetPendingRecordIds(dbId);
   auto it = m_databases.find(dbId);
   if (it == m_databases.end()) return;
   for (const auto& [id, table] : m_tables) table->ForgetDatabase(dbId);

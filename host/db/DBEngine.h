@@ -45,8 +45,8 @@ class CDBEngine {
   // registered table's CreateTable and then, for database 1, its
   // InitializeTableData. Throws CDBException naming the file when it
   // cannot be opened, is not a database of this program or is of a newer
-  // version; nothing is changed then. An open database of that number is
-  // closed first.
+  // version; nothing is changed then (a database open under that number
+  // stays open). Otherwise the new database replaces one of that number.
   void OpenDatabase(const std::string& dir, int dbId = 1);
   // Closes database `dbId`; the tables forget their lists of it.
   void CloseDatabase(int dbId = 1);

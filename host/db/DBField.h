@@ -7,19 +7,19 @@
 // their own identifiers (the BLAST search table: 3051 and 3052); user-defined
 // fields get identifiers from kFirstUDFieldId on.
 enum : int {
-  kFieldName = 1,             // the object's name
-  kFieldCreationTime = 2,     // creation time
-  kFieldRecordId = 3,         // record identifier (in a record only)
-  kFieldSheetKind = 4,        // editor sheet kind (in a record only)
-  kFieldLocalFlags = 5,       // local flags (in a record only)
-  kFieldKeyword = 247,        // one keyword
-  kFieldComment = 248,        // the comment file's lines
-  kFieldUDField = 254,        // one user-defined field entry
-  kFieldAuthor = 255,         // author creator record
-  kFieldOriginalAuthor = 256, // original-author creator record
-  kFieldDescription = 263,    // description text
-  kFieldAuthorName = 3050,    // the author's name, as a list value
-  kFieldUID = 3053,           // the record identifier, as a list value
+  kFieldName = 1,              // the object's name
+  kFieldCreationTime = 2,      // creation time
+  kFieldRecordId = 3,          // record identifier (in a record only)
+  kFieldSheetKind = 4,         // editor sheet kind (in a record only)
+  kFieldLocalFlags = 5,        // local flags (in a record only)
+  kFieldKeyword = 247,         // one keyword
+  kFieldComment = 248,         // the comment file's lines
+  kFieldUDField = 254,         // one user-defined field entry
+  kFieldAuthor = 255,          // author creator record
+  kFieldOriginalAuthor = 256,  // original-author creator record
+  kFieldDescription = 263,     // description text
+  kFieldAuthorName = 3050,     // the author's name, as a list value
+  kFieldUID = 3053,            // the record identifier, as a list value
   kFirstUDFieldId = 10000,
 };
 

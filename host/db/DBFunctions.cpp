@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <map>
+#include <set>
 
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
@@ -27,6 +29,40 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
+namespace {
+
+std::map<std::pair<int, int>, std::set<unsigned long>>& PendingIds() {
+  static std::map<std::pair<int, int>, std::set<unsigned long>> pending;
+  return pending;
+}
+
+}  // namespace
+
+void AddPendingRecordId(int dbId, int table, unsigned long recordId) {
+  PendingIds()[{dbId, table}].insert(recordId);
+}
+
+bool TakePendingRecordId(int dbId, int table, unsigned long recordId) {
+  auto it = PendingIds().find({dbId, table});
+  return it != PendingIds().end() && it->second.erase(recordId) != 0;
+}
+
+bool IsPendingRecordId(int dbId, int table, unsigned long recordId) {
+  auto it = PendingIds().find({dbId, table});
+  return it != PendingIds().end() && it->second.count(recordId) != 0;
+}
+
+unsigned long LastPendingRecordId(int dbId, int table) {
+  auto it = PendingIds().find({dbId, table});
+  return it == PendingIds().end() || it->second.empty() ? 0 : *it->second.rbegin();
+}
+
+void ForgetPendingRecordIds(int dbId) {
+  for (auto it = PendingIds().begin(); it != PendingIds().end();) {
+    it = it->first.first == dbId ? PendingIds().erase(it) : std::next(it);
+  }
+}
+
 bool IsMainSubbase(const std::string& subbase) {
   return subbase.empty() || Lower(subbase) == "main";
 }
@@ -36,11 +72,22 @@ std::string MakeUniqueObjectName(int table, int dbId, const std::string& name,
   CDBStorage* storage = engine().Storage(dbId);
   if (storage == nullptr) throw CDBException("database " + std::to_string(dbId) + " is not open");
   CStoredObject row;
-  std::string candidate = name;
-  for (unsigned n = 2; storage->FindObjectByName(table, candidate, &row) &&
-                       row.m_recordId != recordId;
-       ++n) {
-    candidate = name + "_" + std::to_string(n);
+  if (!storage->FindObjectByName(table, name, &row) || row.m_recordId == recordId) return name;
+  // Above the highest number already given to this name.
+  const std::string prefix = name + "_";
+  unsigned long highest = 1;
+  for (const std::string& taken : storage->NamesWithPrefix(table, prefix)) {
+    const std::string digits = taken.substr(prefix.size());
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    highest = std::max(highest, std::stoul(digits));
+  }
+  std::string candidate;
+  for (unsigned long n = highest + 1;; ++n) {
+    candidate = prefix + std::to_string(n);
+    if (!storage->FindObjectByName(table, candidate, &row) || row.m_recordId == recordId) break;
   }
   return candidate;
 }
@@ -52,27 +99,25 @@ CObjInfo* FindObject(int objType, int dbId, const std::string& name) {
   try {
     CStoredObject row;
     if (!storage->FindObjectByName(table->objtable(), name, &row)) return nullptr;
-    CObjInfoList& list = table->getobjlist(dbId);
-    CObjInfo* info = list.FindById(row.m_recordId);
-    if (info == nullptr || info->m_name != name) {
-      // Stored by another process since the list was read.
-      table->LoadTable(dbId);
-      info = list.FindById(row.m_recordId);
-    }
+    // Without reloading the whole list when another process changed it.
+    CObjInfo* info = table->ListRecordOf(dbId, row);
     return info != nullptr && info->m_name == name ? info : nullptr;
   } catch (const std::exception&) {
     return nullptr;
   }
 }
 
-int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name,
-                          unsigned long& recordId, int /*mode*/, int dbId, const char* /*text*/,
-                          int /*flag*/) {
+int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name, unsigned long& recordId,
+                          int /*mode*/, int dbId, const char* /*text*/, int /*flag*/) {
   CDBStorage* storage = engine().Storage(dbId);
   if (storage == nullptr) return 0;
   try {
-    const unsigned long id = storage->ReserveRecordId(table);
+    // Reserved in this process only; InsertObject settles it inside its
+    // transaction, so a new object costs one write transaction.
+    const unsigned long id =
+        std::max(storage->PeekRecordId(table), LastPendingRecordId(dbId, table) + 1);
     name = MakeUniqueObjectName(table, dbId, name, id);
+    AddPendingRecordId(dbId, table, id);
     recordId = id;
     return 1;
   } catch (const std::exception&) {
@@ -102,8 +147,7 @@ int replace_subbase(int sbTable, const std::string& name, const std::vector<std:
   return owner != nullptr ? owner->NewSubbase(dbId, name, names, 1) : 0;
 }
 
-bool GetObjSubset(int table, const std::string& subbase, int dbId,
-                  std::vector<CObjInfo*>& subset) {
+bool GetObjSubset(int table, const std::string& subbase, int dbId, std::vector<CObjInfo*>& subset) {
   CDBTableBase* owner = engine().TableByID(table);
   CDBStorage* storage = engine().Storage(dbId);
   if (owner == nullptr || storage == nullptr) return false;

@@ -50,8 +50,10 @@ CUDFieldValue SplitUDField(const std::string& line) {
   while (true) {
     std::size_t tab = line.find('\t', start);
     std::string part = UnescapeRecordText(line.substr(start, tab - start));
-    if (first) entry.m_strName = std::move(part);
-    else entry.m_values.push_back(std::move(part));
+    if (first)
+      entry.m_strName = std::move(part);
+    else
+      entry.m_values.push_back(std::move(part));
     first = false;
     if (tab == std::string::npos) break;
     start = tab + 1;
@@ -174,17 +176,38 @@ int CDBObjectBase::ReadObject(COrvTextFile& file, int /*a*/, int /*b*/) {
     }
     file.ReadString(line);
     switch (field) {
-      case kFieldName: m_name = UnescapeRecordText(line); break;
-      case kFieldCreationTime: m_creationTime = ParseNumber<long>(line, field); break;
-      case kFieldRecordId: m_recordId = ParseNumber<unsigned long>(line, field); break;
-      case kFieldSheetKind: m_sheetKind = ParseNumber<int>(line, field); break;
-      case kFieldLocalFlags: m_localFlags = ParseNumber<int>(line, field); break;
-      case kFieldAuthor: m_creator = CCreatorData::FromText(line); break;
-      case kFieldOriginalAuthor: m_originalAuthor = CCreatorData::FromText(line); break;
-      case kFieldDescription: m_description = UnescapeRecordText(line); break;
-      case kFieldKeyword: m_keywords.push_back(UnescapeRecordText(line)); break;
-      case kFieldUDField: m_udfValues.push_back(SplitUDField(line)); break;
-      default: break;  // a field of a later version: its line is skipped
+      case kFieldName:
+        m_name = UnescapeRecordText(line);
+        break;
+      case kFieldCreationTime:
+        m_creationTime = ParseNumber<long>(line, field);
+        break;
+      case kFieldRecordId:
+        m_recordId = ParseNumber<unsigned long>(line, field);
+        break;
+      case kFieldSheetKind:
+        m_sheetKind = ParseNumber<int>(line, field);
+        break;
+      case kFieldLocalFlags:
+        m_localFlags = ParseNumber<int>(line, field);
+        break;
+      case kFieldAuthor:
+        m_creator = CCreatorData::FromText(line);
+        break;
+      case kFieldOriginalAuthor:
+        m_originalAuthor = CCreatorData::FromText(line);
+        break;
+      case kFieldDescription:
+        m_description = UnescapeRecordText(line);
+        break;
+      case kFieldKeyword:
+        m_keywords.push_back(UnescapeRecordText(line));
+        break;
+      case kFieldUDField:
+        m_udfValues.push_back(SplitUDField(line));
+        break;
+      default:
+        break;  // a field of a later version: its line is skipped
     }
   }
 }

@@ -77,12 +77,12 @@ class CDBObjectBase : public CDBObject {
   int InsertComment(int dbId);
 
   std::string m_name;
-  long m_creationTime = 0;          // seconds since 1970
-  unsigned long m_recordId = 0;     // 0 until stored
-  int m_sheetKind = 0;              // editor sheet kind
-  int m_localFlags = 0;             // bit 0: changed locally (MakeLocal)
-  CCreatorData m_creator;           // author
-  CCreatorData m_originalAuthor;    // original author
+  long m_creationTime = 0;        // seconds since 1970
+  unsigned long m_recordId = 0;   // 0 until stored
+  int m_sheetKind = 0;            // editor sheet kind
+  int m_localFlags = 0;           // bit 0: changed locally (MakeLocal)
+  CCreatorData m_creator;         // author
+  CCreatorData m_originalAuthor;  // original author
   std::string m_description;
   std::vector<std::string> m_keywords;
   std::vector<CUDFieldValue> m_udfValues;

@@ -58,6 +58,9 @@ class CDBStorage {
   // ---- objects ----
   // A new record identifier of `table`, never handed out before.
   virtual unsigned long ReserveRecordId(int table) = 0;
+  // The identifier ReserveRecordId would hand out now, reserving nothing
+  // (read only; another process may take it first).
+  virtual unsigned long PeekRecordId(int table) = 0;
   // Makes sure identifiers handed out later are above `recordId`.
   virtual void NoteRecordId(int table, unsigned long recordId) = 0;
   // Calls `row` for every object of `table` in identifier order; the row is
@@ -67,6 +70,8 @@ class CDBStorage {
   // Finds an object; fills `row` (may be null) and returns true when found.
   virtual bool FindObjectByName(int table, std::string_view name, CStoredObject* row) = 0;
   virtual bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) = 0;
+  // Names of `table`'s objects that begin with `prefix`, in name order.
+  virtual std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) = 0;
   // The stored record of an object; false when there is none.
   virtual bool ReadRecord(int table, unsigned long recordId, std::string& record) = 0;
   // Stores an object's list columns and record, replacing an object of the
@@ -74,8 +79,8 @@ class CDBStorage {
   virtual void PutObject(int table, const CStoredObject& row, std::string_view record) = 0;
   // Renames an object's list entry (not its record).
   virtual void RenameObject(int table, unsigned long recordId, std::string_view name) = 0;
-  // Removes an object with its subbase memberships and field values; false
-  // when there was none.
+  // Removes an object with its subbase memberships and field values; its
+  // identifier is not handed out again. False when there was none.
   virtual bool DeleteObject(int table, unsigned long recordId) = 0;
 
   // ---- subbases of a table's objects ----

@@ -29,7 +29,8 @@ constexpr std::string_view kObjectHead = "object ";
 class CReplacingFile {
  public:
   explicit CReplacingFile(std::string path)
-      : m_strPath(std::move(path)), m_file(m_strPath + ".tmp", CFile::modeWrite | CFile::modeCreate) {}
+      : m_strPath(std::move(path)),
+        m_file(m_strPath + ".tmp", CFile::modeWrite | CFile::modeCreate) {}
   ~CReplacingFile() {
     if (!m_bDone) {
       m_file.Close();
@@ -78,7 +79,8 @@ void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& li
     const std::string where =
         path + ": object " + std::to_string(number) + " at byte " + std::to_string(pos);
     const std::size_t lineEnd = data.find('\n', pos);
-    std::string_view head = data.substr(pos, lineEnd == std::string_view::npos ? 80 : lineEnd - pos);
+    std::string_view head =
+        data.substr(pos, lineEnd == std::string_view::npos ? 80 : lineEnd - pos);
     std::size_t length = 0;
     unsigned crc = 0;
     int used = 0;
@@ -90,8 +92,8 @@ void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& li
     }
     pos = lineEnd + 1;
     if (length > data.size() - pos || data.size() - pos - length < 1) {
-      throw CDBException(where + " is cut short: " + std::to_string(length) +
-                         " bytes announced, " + std::to_string(data.size() - pos) + " remain");
+      throw CDBException(where + " is cut short: " + std::to_string(length) + " bytes announced, " +
+                         std::to_string(data.size() - pos) + " remain");
     }
     const std::string_view record = data.substr(pos, length);
     if (RecordCrc32(record) != crc || data[pos + length] != '\n') {

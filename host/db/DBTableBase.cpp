@@ -50,8 +50,7 @@ CStoredObject StoredOfInfo(const CObjInfo& info) {
 
 void ReportDBFailure(const std::string& text) { OrvMessageBox(text.c_str(), MB_ICONSTOP, 0); }
 
-unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
-                                const std::string& name) {
+unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage, const std::string& name) {
   if (IsMainSubbase(name)) return 0;
   const std::string cut = name.substr(0, kMaxSubbaseName);
   unsigned long id = storage.FindSubbase(table.objtable(), cut);
@@ -63,12 +62,13 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
                                   unsigned long subbaseId) {
   const int tableId = table.objtable();
   unsigned long id = recordId;
-  if (id != 0 && storage.FindObjectById(tableId, id, nullptr)) {
-    if (!replace) id = storage.ReserveRecordId(tableId);
-  } else if (id != 0) {
-    storage.NoteRecordId(tableId, id);
-  } else {
-    id = storage.ReserveRecordId(tableId);
+  if (id != 0 && IsPendingRecordId(dbId, tableId, id)) replace = false;  // a new object
+  // Inside the write transaction the next identifier is ours: storing the
+  // object under it is what reserves it.
+  bool existing = id != 0 && storage.FindObjectById(tableId, id, nullptr);
+  if (id == 0 || (!replace && existing)) {
+    id = storage.PeekRecordId(tableId);
+    existing = false;
   }
   object.m_name = MakeUniqueObjectName(tableId, dbId, object.m_name, id);
   object.m_recordId = id;
@@ -79,7 +79,7 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
   info.m_name = object.m_name;
   info.m_objId = id;
   storage.PutObject(tableId, StoredOfInfo(info), RecordOfObject(table, object));
-  storage.ClearFieldValues(tableId, id);
+  if (existing) storage.ClearFieldValues(tableId, id);  // a new object has none
   if (!object.m_udfValues.empty()) {
     const std::vector<CUDFieldDef> defs = storage.UDFieldDefs();
     for (const CUDFieldValue& entry : object.m_udfValues) {
@@ -113,9 +113,8 @@ int CDBTableBase::flink() const { return 0; }
 
 int CDBTableBase::CreateTable(const COrvDirSpec& dir, int /*dbId*/) {
   std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(dir.GetDir()) / this->dir(0) /
-                                          "comments",
-                                      error);
+  std::filesystem::create_directories(
+      std::filesystem::path(dir.GetDir()) / this->dir(0) / "comments", error);
   return error ? 0 : 1;
 }
 
@@ -136,9 +135,12 @@ int CDBTableBase::get_table_pars(int tableId, COrvFileSpec* spec, CObject** list
                                  int dbId) {
   if (StorageOf(dbId) == nullptr) return 0;
   CObjInfoList* chosen = nullptr;
-  if (tableId == objtable()) chosen = &getobjlist(dbId);
-  else if (tableId == sbtable()) chosen = &getsblist(dbId);
-  else return 0;
+  if (tableId == objtable())
+    chosen = &getobjlist(dbId);
+  else if (tableId == sbtable())
+    chosen = &getsblist(dbId);
+  else
+    return 0;
   if (spec != nullptr) *spec = MakeFileName(0, dbId, 0);
   if (list != nullptr) *list = chosen;
   if (count != nullptr) *count = static_cast<int>(chosen->GetCount());
@@ -171,6 +173,7 @@ int CDBTableBase::InsertObject(unsigned long recordId, CDBObjectBase* object, in
     CObjInfo info =
         StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, subbaseId);
     transaction.Commit();
+    TakePendingRecordId(dbId, objtable(), recordId);
     NoteStored(dbId, info);
     if (subbaseId != 0) NoteSubbasesChanged(dbId);
     ++m_objChanges;
@@ -203,20 +206,27 @@ int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDe
   out.clear();
   if (info == nullptr || def == nullptr) return 0;
   switch (def->m_fieldId) {
-    case kFieldName: out = info->m_name; return 1;
-    case kFieldCreationTime: out = FormatTime(info->m_creationTime); return 1;
-    case kFieldAuthorName: out = info->m_strAuthor; return 1;
+    case kFieldName:
+      out = info->m_name;
+      return 1;
+    case kFieldCreationTime:
+      out = FormatTime(info->m_creationTime);
+      return 1;
+    case kFieldAuthorName:
+      out = info->m_strAuthor;
+      return 1;
     case kFieldUID:
       if (info->m_objId == 0) return 0;
       out = std::to_string(info->m_objId);
       return 1;
-    default: break;
+    default:
+      break;
   }
   CDBStorage* storage = StorageOf(dbId);
   if (def->m_fieldId < kFirstUDFieldId || storage == nullptr || info->m_objId == 0) return 0;
   try {
-    for (const std::string& value : storage->FieldValues(objtable(), info->m_objId,
-                                                         def->m_fieldId)) {
+    for (const std::string& value :
+         storage->FieldValues(objtable(), info->m_objId, def->m_fieldId)) {
       if (!out.empty()) out += "; ";
       out += value;
     }
@@ -256,8 +266,8 @@ int CDBTableBase::InsertObjectData(unsigned long recordId, CDBObjectBase* object
   return InsertObject(recordId, object, 2, none, dbId);
 }
 
-int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string& path,
-                                      int, CSMDlg*, int) {
+int CDBTableBase::WriteObjectsToASCII(const std::vector<std::string>&, const std::string& path, int,
+                                      CSMDlg*, int) {
   ReportDBFailure(path + ": " + DescribeObjType(1, 0) + " have no text form");
   return 0;
 }
@@ -282,8 +292,7 @@ COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long recordId, int dbId)
 int CDBTableBase::GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
                             const char* text) {
   if (recordId == nullptr) return 0;
-  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text,
-                               1);
+  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text, 1);
 }
 
 unsigned long CDBTableBase::GetObjId(const char* name, int dbId) {
@@ -325,9 +334,9 @@ CDBObjectBase* CDBTableBase::GetObjectData(unsigned long recordId, const char* n
   if (storage == nullptr) return nullptr;
   try {
     CStoredObject row;
-    const bool found = recordId != 0 ? storage->FindObjectById(objtable(), recordId, &row)
-                                     : name != nullptr &&
-                                           storage->FindObjectByName(objtable(), name, &row);
+    const bool found = recordId != 0
+                           ? storage->FindObjectById(objtable(), recordId, &row)
+                           : name != nullptr && storage->FindObjectByName(objtable(), name, &row);
     std::string record;
     if (!found || !storage->ReadRecord(objtable(), row.m_recordId, record)) return nullptr;
     CDBObjectBase* object = ObjectOfRecord(*this, record);
@@ -362,13 +371,11 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     CDBWriteTransaction transaction(*storage);
     CStoredObject row;
     if (!storage->FindObjectById(objtable(), id, &row)) {
-      ReportDBFailure("The item \"" + oldName + "\" is no longer in the database");
-      return 0;
+      throw CDBRefusal("The item \"" + oldName + "\" is no longer in the database");
     }
     CStoredObject other;
     if (storage->FindObjectByName(objtable(), name, &other) && other.m_recordId != id) {
-      ReportDBFailure("An item named \"" + name + "\" already exists");
-      return 0;
+      throw CDBRefusal("An item named \"" + name + "\" already exists");
     }
     std::string record;
     std::unique_ptr<CDBObjectBase> object;
@@ -386,6 +393,9 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     changed = 1;
     ++m_objChanges;
     return 1;
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
   } catch (const std::exception& e) {
     ReportDBFailure("The item \"" + oldName + "\" can't be renamed:\n" + e.what());
     return 0;
@@ -535,9 +545,11 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
   try {
     const std::uint64_t version = storage->DataVersion();
     if (!force && lists.m_bLoaded && version == lists.m_nVersion) return;
-    std::vector<CObjInfo> objects;
-    storage->ForEachObject(objtable(),
-                           [&](const CStoredObject& row) { objects.push_back(InfoOfStored(row)); });
+    CObjInfoList::Items objects;
+    objects.reserve(storage->CountObjects(objtable()));
+    storage->ForEachObject(objtable(), [&](const CStoredObject& row) {
+      objects.push_back(std::make_unique<CObjInfo>(InfoOfStored(row)));
+    });
     std::vector<CObjInfo> subbases;
     for (CStoredSubbase& sb : storage->Subbases(objtable())) {
       subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
@@ -575,6 +587,14 @@ void CDBTableBase::NoteSubbasesChanged(int dbId) {
   } catch (const std::exception&) {
     it->second.m_bLoaded = false;
   }
+}
+
+CObjInfo* CDBTableBase::ListRecordOf(int dbId, const CStoredObject& row) {
+  auto it = m_lists.find(dbId);
+  if (it != m_lists.end() && it->second.m_bLoaded) {
+    return it->second.m_objects.Put(InfoOfStored(row));
+  }
+  return getobjlist(dbId).FindById(row.m_recordId);
 }
 
 CObjInfoList& CDBTableBase::getobjlist(int dbId) { return ListsOf(dbId).m_objects; }

@@ -13,6 +13,7 @@
 class COrvTextFile;
 class CSMDlg;
 class CDBStorage;
+struct CStoredObject;
 class CObjAttr;
 class COrvSaveLoadData;
 class CMenu;
@@ -78,8 +79,7 @@ class CDBTableBase {
   // table, valid until the database closes) and its count; each output may
   // be null. 0 (quiet) when the database is not open or the table id is not
   // this table's.
-  virtual int get_table_pars(int tableId, COrvFileSpec* spec, CObject** list, int* count,
-                             int dbId);
+  virtual int get_table_pars(int tableId, COrvFileSpec* spec, CObject** list, int* count, int dbId);
   // Incremental-save parameters; the base leaves the outputs and returns 0.
   virtual int GetTableIncrPars(int tableId, int dbId, int* count, int* sizeLimit,
                                int** changeCounter, int* maxChanges, std::string& ext);
@@ -136,8 +136,8 @@ class CDBTableBase {
   // which byte), and then nothing of the archive is stored. Record
   // identifiers of the archive are kept where they are free; names another
   // object has are made unique.
-  virtual int ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase,
-                                     int dbId, CSMDlg* progress, int flag);
+  virtual int ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase, int dbId,
+                                     CSMDlg* progress, int flag);
   virtual int ReadObjectsFromASCII(const std::string& path, int dbId, CSMDlg* progress, int flag);
   // Fills `list` with the objects of the archive `spec`, storing nothing: 1;
   // 0 (quiet, `list` emptied) when the file cannot be opened or is damaged.
@@ -164,7 +164,8 @@ class CDBTableBase {
   // GetSaveObjIdFromTable for this table's objects (`text` unused).
   virtual int GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
                         const char* text);
-  virtual int SearchForObjects(int dbId, const std::string& subbase, std::string& resultSubbase) = 0;
+  virtual int SearchForObjects(int dbId, const std::string& subbase,
+                               std::string& resultSubbase) = 0;
   // The record identifier of the object `name`, or 0.
   virtual unsigned long GetObjId(const char* name, int dbId);
   virtual int EditLocalObject(CObjInfo* info) = 0;
@@ -270,6 +271,10 @@ class CDBTableBase {
   void NoteStored(int dbId, const CObjInfo& info);
   void NoteDeleted(int dbId, unsigned long recordId);
   void NoteSubbasesChanged(int dbId);
+  // The object list's record of the stored object `row` of database `dbId`,
+  // entered or updated from `row` without reloading the list when it is
+  // loaded (the next getobjlist still catches up with other processes).
+  CObjInfo* ListRecordOf(int dbId, const CStoredObject& row);
 
  private:
   struct CLists {

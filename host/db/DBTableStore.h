@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/db/DBException.h"
 #include "host/db/DBStorage.h"
 #include "host/db/DBTableBase.h"
 
@@ -15,6 +16,14 @@ CDBObjectBase* ObjectOfRecord(CDBTableBase& table, const std::string& record);
 
 CObjInfo InfoOfStored(const CStoredObject& row);
 CStoredObject StoredOfInfo(const CObjInfo& info);
+
+// A change refused for a reason the person should read as it is; raised
+// inside a write transaction so that it is rolled back (and the lock given
+// up) before the message is shown.
+class CDBRefusal : public CDBException {
+ public:
+  using CDBException::CDBException;
+};
 
 // Shows a failure with the stop icon.
 void ReportDBFailure(const std::string& text);
@@ -31,8 +40,18 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
 
 // The subbase `name` of `table` in `storage`: its identifier, created when
 // absent (name cut to 250 characters); 0 for the whole table. Throws.
-unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage,
-                                const std::string& name);
+unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage, const std::string& name);
+
+// Identifiers GetSaveObjIdFromTable handed out in this process for new
+// objects, not yet stored: InsertObject stores an object under such an
+// identifier as a new object, taking another one when a different process
+// stored an object under it meanwhile. Taking answers whether `recordId` was
+// pending (and forgets it); ForgetPendingRecordIds drops those of `dbId`.
+void AddPendingRecordId(int dbId, int table, unsigned long recordId);
+bool TakePendingRecordId(int dbId, int table, unsigned long recordId);
+bool IsPendingRecordId(int dbId, int table, unsigned long recordId);
+unsigned long LastPendingRecordId(int dbId, int table);
+void ForgetPendingRecordIds(int dbId);
 
 // Removes the comment file of an object; quiet.
 void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId);

@@ -33,12 +33,11 @@ int CDBTableBase::NewSubbase(int dbId, const std::string& name,
   try {
     CDBWriteTransaction transaction(*storage);
     unsigned long id = storage->FindSubbase(objtable(), cut);
-    if (id != 0 && replace == 0) {
-      ReportDBFailure("A subbase named \"" + cut + "\" already exists");
-      return 0;
-    }
-    if (id != 0) storage->ClearSubbase(objtable(), id);
-    else id = storage->CreateSubbase(objtable(), cut);
+    if (id != 0 && replace == 0) throw CDBRefusal("A subbase named \"" + cut + "\" already exists");
+    if (id != 0)
+      storage->ClearSubbase(objtable(), id);
+    else
+      id = storage->CreateSubbase(objtable(), cut);
     CStoredObject row;
     for (const std::string& member : names) {
       if (storage->FindObjectByName(objtable(), member, &row)) {
@@ -46,6 +45,9 @@ int CDBTableBase::NewSubbase(int dbId, const std::string& name,
       }
     }
     transaction.Commit();
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
   } catch (const std::exception& e) {
     ReportDBFailure("The subbase \"" + cut + "\" can't be made:\n" + e.what());
     return 0;
@@ -57,7 +59,8 @@ int CDBTableBase::NewSubbase(int dbId, const std::string& name,
 
 namespace {
 
-// Runs `change` on the subbase `name` in one transaction: 1, 0 with a message.
+// Runs `change` on the subbase `name` in one transaction: 1, 0 with a message
+// (the change throws CDBRefusal to refuse).
 template <class Change>
 int ChangeSubbase(CDBStorage* storage, int table, const std::string& name, const char* what,
                   Change change) {
@@ -65,13 +68,13 @@ int ChangeSubbase(CDBStorage* storage, int table, const std::string& name, const
   try {
     CDBWriteTransaction transaction(*storage);
     const unsigned long id = storage->FindSubbase(table, name);
-    if (id == 0) {
-      ReportDBFailure("The subbase \"" + name + "\" doesn't exist");
-      return 0;
-    }
-    if (change(*storage, id) == 0) return 0;
+    if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
+    change(*storage, id);
     transaction.Commit();
     return 1;
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
   } catch (const std::exception& e) {
     ReportDBFailure("The subbase \"" + name + "\" can't be " + what + ":\n" + e.what());
     return 0;
@@ -88,8 +91,7 @@ int CDBTableBase::RenameSubbase(int dbId, const std::string& name, const std::st
                            [&](CDBStorage& storage, unsigned long id) {
                              const unsigned long other = storage.FindSubbase(table, cut);
                              if (other != 0 && other != id) {
-                               ReportDBFailure("A subbase named \"" + cut + "\" already exists");
-                               return 0;
+                               throw CDBRefusal("A subbase named \"" + cut + "\" already exists");
                              }
                              storage.RenameSubbase(table, id, cut);
                              return 1;
@@ -134,22 +136,20 @@ int CDBTableBase::DeleteSubbaseContents(int dbId, const std::string& name) {
   try {
     CDBWriteTransaction transaction(*storage);
     if (IsMainSubbase(name)) {
-      storage->ForEachObject(table, [&](const CStoredObject& row) {
-        deleted.push_back(row.m_recordId);
-      });
+      storage->ForEachObject(table,
+                             [&](const CStoredObject& row) { deleted.push_back(row.m_recordId); });
     } else {
       const unsigned long id = storage->FindSubbase(table, name);
-      if (id == 0) {
-        ReportDBFailure("The subbase \"" + name + "\" doesn't exist");
-        return 0;
-      }
+      if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
       deleted = storage->SubbaseMembers(table, id);
     }
     for (unsigned long recordId : deleted) storage->DeleteObject(table, recordId);
     transaction.Commit();
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
   } catch (const std::exception& e) {
-    ReportDBFailure("The contents of the subbase \"" + name + "\" can't be deleted:\n" +
-                    e.what());
+    ReportDBFailure("The contents of the subbase \"" + name + "\" can't be deleted:\n" + e.what());
     return 0;
   }
   for (unsigned long recordId : deleted) {
@@ -168,8 +168,7 @@ int CDBTableBase::IncludeInSubbase(int dbId, const std::string& name,
                          CStoredObject row;
                          for (const std::string& member : names) {
                            if (!storage.FindObjectByName(table, member, &row)) {
-                             ReportDBFailure("The item \"" + member + "\" is not in the database");
-                             return 0;
+                             throw CDBRefusal("The item \"" + member + "\" is not in the database");
                            }
                            storage.AddToSubbase(table, id, row.m_recordId);
                          }

@@ -3,10 +3,9 @@
 #include <algorithm>
 
 CObjInfoList::Items::iterator CObjInfoList::LowerBound(unsigned long objId) {
-  return std::lower_bound(m_items.begin(), m_items.end(), objId,
-                          [](const std::unique_ptr<CObjInfo>& item, unsigned long id) {
-                            return item->m_objId < id;
-                          });
+  return std::lower_bound(
+      m_items.begin(), m_items.end(), objId,
+      [](const std::unique_ptr<CObjInfo>& item, unsigned long id) { return item->m_objId < id; });
 }
 
 CObjInfo* CObjInfoList::FindById(unsigned long objId) const {
@@ -33,6 +32,19 @@ CObjInfo* CObjInfoList::Put(const CObjInfo& info) {
 void CObjInfoList::Remove(unsigned long objId) {
   auto it = LowerBound(objId);
   if (it != m_items.end() && (*it)->m_objId == objId) m_items.erase(it);
+}
+
+void CObjInfoList::Merge(Items&& fresh) {
+  auto old = m_items.begin();
+  for (std::unique_ptr<CObjInfo>& info : fresh) {
+    while (old != m_items.end() && (*old)->m_objId < info->m_objId) ++old;
+    if (old != m_items.end() && (*old)->m_objId == info->m_objId) {
+      **old = std::move(*info);
+      info = std::move(*old);
+      ++old;
+    }
+  }
+  m_items = std::move(fresh);
 }
 
 void CObjInfoList::Merge(std::vector<CObjInfo>&& fresh) {

@@ -24,12 +24,12 @@ class CObjInfo {
   int GetUdfType() const { return m_nObjType; }
   void SetObjType(int type) { m_nObjType = type; }
 
-  std::string m_name;            // the object's name
-  unsigned long m_objId = 0;     // record identifier; 0 until stored
-  long m_creationTime = 0;       // seconds since 1970 (GetOrvCurrentTime)
-  std::string m_tableText;       // the table's list text
-  int m_tableNumber = 0;         // the table's list number
-  std::string m_strAuthor;       // the author's name
+  std::string m_name;         // the object's name
+  unsigned long m_objId = 0;  // record identifier; 0 until stored
+  long m_creationTime = 0;    // seconds since 1970 (GetOrvCurrentTime)
+  std::string m_tableText;    // the table's list text
+  int m_tableNumber = 0;      // the table's list number
+  std::string m_strAuthor;    // the author's name
 
  private:
   int m_nObjType = 0;
@@ -60,6 +60,7 @@ class CObjInfoList : public CObject {
   // Host side: replaces the whole content with `fresh` (identifier order),
   // keeping the records (and addresses) of identifiers present in both.
   void Merge(std::vector<CObjInfo>&& fresh);
+  void Merge(Items&& fresh);
   void Clear() { m_items.clear(); }
 
  private:

@@ -64,8 +64,8 @@ CSqliteStmt& CSqliteStmt::Bind(int index, std::int64_t value) {
 }
 
 CSqliteStmt& CSqliteStmt::Bind(int index, std::string_view text) {
-  int rc = sqlite3_bind_text64(m_pStmt, index, text.data(), text.size(), SQLITE_STATIC,
-                               SQLITE_UTF8);
+  int rc =
+      sqlite3_bind_text64(m_pStmt, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
   if (rc != SQLITE_OK) m_db.Fail(rc, "cannot bind a text");
   return *this;
 }

@@ -65,12 +65,14 @@ class CSqliteStorage : public CDBStorage {
   }
 
   unsigned long ReserveRecordId(int table) override;
+  unsigned long PeekRecordId(int table) override;
   void NoteRecordId(int table, unsigned long recordId) override;
   void ForEachObject(int table, const std::function<void(const CStoredObject&)>& row) override;
   std::size_t CountObjects(int table) override;
   bool FindObjectByName(int table, std::string_view name, CStoredObject* row) override;
   bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) override;
   bool ReadRecord(int table, unsigned long recordId, std::string& record) override;
+  std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) override;
   void PutObject(int table, const CStoredObject& row, std::string_view record) override;
   void RenameObject(int table, unsigned long recordId, std::string_view name) override;
   bool DeleteObject(int table, unsigned long recordId) override;
@@ -160,7 +162,8 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
                        std::to_string(kDatabaseSchemaVersion) + ")");
   }
   if (appId == 0 && tables != 0) {
-    throw CDBException(path + ": not an object database of blastsearch (an unknown SQLite database)");
+    throw CDBException(path +
+                       ": not an object database of blastsearch (an unknown SQLite database)");
   }
   bool made = false;
   if (appId == 0) {
@@ -178,17 +181,22 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   if (created != nullptr) *created = made;
 }
 
+unsigned long CSqliteStorage::PeekRecordId(int table) {
+  std::int64_t next = 1;
+  {
+    CSqliteStmt stmt(m_db, "SELECT next_id FROM counters WHERE tbl = ?");
+    if (stmt.Bind(1, table).Step()) next = stmt.Int(0);
+  }
+  {
+    CSqliteStmt stmt(m_db, "SELECT max(id) FROM objects WHERE tbl = ?");
+    if (stmt.Bind(1, table).Step() && stmt.Int(0) >= next) next = stmt.Int(0) + 1;
+  }
+  return static_cast<unsigned long>(next);
+}
+
 unsigned long CSqliteStorage::ReserveRecordId(int table) {
   return Changing([&] {
-    std::int64_t next = 1;
-    {
-      CSqliteStmt stmt(m_db, "SELECT next_id FROM counters WHERE tbl = ?");
-      if (stmt.Bind(1, table).Step()) next = stmt.Int(0);
-    }
-    {
-      CSqliteStmt stmt(m_db, "SELECT max(id) FROM objects WHERE tbl = ?");
-      if (stmt.Bind(1, table).Step() && stmt.Int(0) >= next) next = stmt.Int(0) + 1;
-    }
+    const auto next = static_cast<std::int64_t>(PeekRecordId(table));
     CSqliteStmt update(m_db, "INSERT OR REPLACE INTO counters(tbl, next_id) VALUES(?, ?)");
     update.Bind(1, table).Bind(2, next + 1).Run();
     return static_cast<unsigned long>(next);
@@ -251,6 +259,20 @@ bool CSqliteStorage::FindObjectById(int table, unsigned long recordId, CStoredOb
   return true;
 }
 
+std::vector<std::string> CSqliteStorage::NamesWithPrefix(int table, std::string_view prefix) {
+  std::vector<std::string> names;
+  // Names from the prefix up to the first text above every name it begins.
+  std::string upper(prefix);
+  while (!upper.empty() && static_cast<unsigned char>(upper.back()) == 0xFF) upper.pop_back();
+  if (!upper.empty()) upper.back() = static_cast<char>(upper.back() + 1);
+  CSqliteStmt stmt(m_db,
+                   "SELECT name FROM objects WHERE tbl = ?1 AND name >= ?2 AND "
+                   "(?3 = '' OR name < ?3) AND substr(name, 1, length(?2)) = ?2 ORDER BY name");
+  stmt.Bind(1, table).Bind(2, prefix).Bind(3, upper);
+  while (stmt.Step()) names.emplace_back(stmt.Text(0));
+  return names;
+}
+
 bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {
   CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
   if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
@@ -301,6 +323,7 @@ bool CSqliteStorage::DeleteObject(int table, unsigned long recordId) {
     mem.Bind(1, id).Bind(2, table).Run();
     CSqliteStmt values(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
     values.Bind(1, table).Bind(2, id).Run();
+    if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });
 }
@@ -425,8 +448,7 @@ void CSqliteStorage::SetFieldValues(int table, unsigned long recordId, int field
   });
 }
 
-std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long recordId,
-                                                     int field) {
+std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long recordId, int field) {
   std::vector<std::string> values;
   CSqliteStmt stmt(m_db,
                    "SELECT value FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ? "

@@ -12,6 +12,12 @@ IMPLEMENT_DYNCREATE(CTestLeaf, CObject)
 IMPLEMENT_DYNCREATE(CTestLeafKind, CTestLeaf)
 IMPLEMENT_DYNCREATE(CTestNode, CObject)
 IMPLEMENT_DYNCREATE(CTestChain, CObject)
+
+// A leaf of a class that has no archive link of its own.
+class CUnlinkedLeaf : public CTestLeaf {
+  DECLARE_DYNCREATE(CUnlinkedLeaf)
+};
+IMPLEMENT_DYNCREATE(CUnlinkedLeaf, CTestLeaf)
 UX_RTTI_LINK CTestLeaf::_UX_RTTI_LINK("~Leaf~", RUNTIME_CLASS(CTestLeaf), &CTestLeaf::_ux_serialize,
                                       nullptr, nullptr);
 UX_RTTI_LINK CTestLeafKind::_UX_RTTI_LINK("~LeafKind~", RUNTIME_CLASS(CTestLeafKind),
@@ -46,7 +52,8 @@ std::string RoundTrip(Store store, Load load) {
 TEST(ArchiveValues, IntsRoundTripAndAreLittleEndian) {
   for (int value : {0, 1, -1, 0x01020304, INT_MIN, INT_MAX}) {
     int back = 12345;
-    std::string bytes = RoundTrip([&](CKaArchive& ar) { ar(value); }, [&](CKaArchive& ar) { ar(back); });
+    std::string bytes =
+        RoundTrip([&](CKaArchive& ar) { ar(value); }, [&](CKaArchive& ar) { ar(back); });
     EXPECT_EQ(back, value);
     EXPECT_EQ(bytes, Bytes().Int(value).s);
   }
@@ -72,7 +79,8 @@ TEST(ArchiveValues, DoublesRoundTripBitForBit) {
   for (std::uint64_t pattern : patterns) {
     double value = std::bit_cast<double>(pattern);
     double back = 42.0;
-    std::string bytes = RoundTrip([&](CKaArchive& ar) { ar(value); }, [&](CKaArchive& ar) { ar(back); });
+    std::string bytes =
+        RoundTrip([&](CKaArchive& ar) { ar(value); }, [&](CKaArchive& ar) { ar(back); });
     EXPECT_EQ(std::bit_cast<std::uint64_t>(back), pattern) << std::hex << pattern;
     ASSERT_EQ(bytes.size(), 8u);
     EXPECT_EQ(ka_archive_format::DecodeFixed64(bytes.data()), pattern);
@@ -83,7 +91,8 @@ TEST(ArchiveValues, StringsRoundTripWithAnyBytes) {
   const std::string values[] = {"", "a", std::string("\0\xff\r\n\0", 5), std::string(100000, 'x')};
   for (const std::string& value : values) {
     std::string in = value, back = "previous";
-    std::string bytes = RoundTrip([&](CKaArchive& ar) { ar(in); }, [&](CKaArchive& ar) { ar(back); });
+    std::string bytes =
+        RoundTrip([&](CKaArchive& ar) { ar(in); }, [&](CKaArchive& ar) { ar(back); });
     EXPECT_EQ(back, value);
     EXPECT_EQ(bytes, Bytes().Str(value).s);
   }
@@ -209,7 +218,10 @@ TEST(ArchiveObjects, RejectsObjectsOfTheWrongClassOrSize) {
       {"node in a list of leaves", true,
        Bytes().Frame("~Node~", Bytes(listHead).Frame("~Node~", Bytes())), 14 + listHead.s.size()},
       {"data length past the end", false, Bytes().Str("~Leaf~").U32(100).Int(0), 10},
-      {"member count past the end", true, Bytes().Frame("~Node~", Bytes().Frame("~Leaf~", leafData).U32(1000).Frame("~Leaf~", leafData)), 14 + 22},
+      {"member count past the end", true,
+       Bytes().Frame("~Node~",
+                     Bytes().Frame("~Leaf~", leafData).U32(1000).Frame("~Leaf~", leafData)),
+       14 + 22},
   };
   for (const Case& c : cases) {
     CMemFile in(c.data.s);
@@ -251,6 +263,24 @@ TEST(ArchiveObjects, MisuseIsReported) {
   EXPECT_THROW(ar.XData(RUNTIME_CLASS(CObject), &node, 1), CKaArchiveException);  // no link
   EXPECT_THROW(CKaArchive(nullptr, 1), CKaArchiveException);
   EXPECT_TRUE(file.Data().empty());
+}
+
+TEST(ArchiveObjects, AnObjectThatFailsDeepInsideStoresNothing) {
+  CTestNode node;
+  node.m_Leaves.push_back(std::make_unique<CTestLeaf>());
+  node.m_Leaves.push_back(std::make_unique<CUnlinkedLeaf>());  // fails as the second member
+  CMemFile file;
+  {
+    CKaArchive ar(&file, 0);
+    EXPECT_THROW(ar.XData(nullptr, &node, 1), CKaArchiveException);
+  }
+  EXPECT_TRUE(file.Data().empty());
+  // A store that succeeds after a failed one in another archive is whole.
+  node.m_Leaves.pop_back();
+  CTestNode back;
+  RoundTrip([&](CKaArchive& ar) { ar.XData(nullptr, &node, 1); },
+            [&](CKaArchive& ar) { ar.XData(nullptr, &back, 1); });
+  EXPECT_EQ(back.m_Leaves.size(), 1u);
 }
 
 TEST(ArchiveObjects, DeepNestingFromDataIsRejected) {

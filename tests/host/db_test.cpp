@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "host/NoteTable.h"
 #include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
@@ -13,7 +14,6 @@
 #include "platform/UserInteraction.h"
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
-#include "host/NoteTable.h"
 
 CNoteTable& Notes() {
   static CNoteTable table;
@@ -144,8 +144,8 @@ TEST_F(DBTest, StoredNamesAreUniqueInTheTable) {
   ASSERT_NE(Store("Ticks-0000002A", "one"), nullptr);
   ASSERT_NE(Store("Ticks-0000002A", "two"), nullptr);
   ASSERT_NE(Store("Ticks-0000002A", "three"), nullptr);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Ticks-0000002A", "Ticks-0000002A_2",
-                                               "Ticks-0000002A_3"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"Ticks-0000002A", "Ticks-0000002A_2", "Ticks-0000002A_3"}));
   EXPECT_EQ(Read("Ticks-0000002A_2")->m_text.GetText(), "two");
 
   // Identifiers handed out are never handed out again, and the name offered
@@ -179,10 +179,32 @@ TEST_F(DBTest, AnotherConnectionsChangesReachTheListsAndNamesStayUnique) {
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->m_name, "x_2");
   EXPECT_NE(FindObject(CNoteObject::kType, 2, "x_2"), nullptr);
+
+  // Both connections are offered the same identifier; the one that stores
+  // second gets another, and nothing of the first is replaced.
+  CNoteObject one;
+  CNoteObject two;
+  one.m_name = "one";
+  two.m_name = "two";
+  unsigned long idOne = 0;
+  unsigned long idTwo = 0;
+  ASSERT_EQ(GetSaveObjIdFromTable(CNoteTable::kTable, nullptr, one.m_name, idOne, 2, 1, nullptr, 1),
+            1);
+  ASSERT_EQ(GetSaveObjIdFromTable(CNoteTable::kTable, nullptr, two.m_name, idTwo, 2, 2, nullptr, 1),
+            1);
+  EXPECT_EQ(idOne, idTwo);
+  std::string none;
+  ASSERT_EQ(m_table.InsertObject(idTwo, &two, 2, none, 2), 1);
+  ASSERT_EQ(m_table.InsertObject(idOne, &one, 2, none, 1), 1);
+  EXPECT_EQ(two.m_recordId, idTwo);
+  EXPECT_NE(one.m_recordId, idTwo);
+  EXPECT_EQ(Read("two")->m_recordId, idTwo);
+  EXPECT_EQ(Read("one")->m_recordId, one.m_recordId);
+
   std::string name = "x";
   EXPECT_EQ(m_table.DeleteObject(name, 2, 0), 1);
   EXPECT_EQ(FindObject(CNoteObject::kType, 1, "x"), nullptr);
-  EXPECT_EQ(m_table.getobjlist(1).GetCount(), 2u);
+  EXPECT_EQ(m_table.getobjlist(1).GetCount(), 4u);
   engine().CloseDatabase(2);
 }
 
@@ -401,7 +423,10 @@ TEST_F(DBTest, ForeignFilesAreRefusedAndLeftAlone) {
   for (const auto& c : cases) {
     std::filesystem::remove(file);
     if (std::string(c.what) == "a newer version") {
-      { CTempDatabase made(4, "newer"); std::filesystem::copy_file(made.File(), file); }
+      {
+        CTempDatabase made(4, "newer");
+        std::filesystem::copy_file(made.File(), file);
+      }
       RawSql(file, "PRAGMA user_version = 99;");
     } else if (c.sql.empty()) {
       WriteBytes(file, "This is plain text, not a database file; it is long enough.\n");

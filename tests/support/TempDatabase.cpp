@@ -12,9 +12,9 @@ namespace {
 
 std::filesystem::path FreshDir(const std::string& tag) {
   static std::atomic<int> counter{0};
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("blastsearch_" + tag + "_" + std::to_string(getpid()) + "_" +
-                               std::to_string(counter++));
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("blastsearch_" + tag + "_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

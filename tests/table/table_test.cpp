@@ -98,11 +98,16 @@ TEST_F(TableTest, IdentityOfTheTable) {
   EXPECT_EQ(engine().ObjtypeToSbtable(15), 202);
   EXPECT_EQ(engine().DescribeObjType(15, 5, 1), "BLAST Results");
   EXPECT_EQ(m_table.DescribeObjType(0, 0), "BLAST Result");
-  const int numbers[][2] = {{m_table.objtable(), 201}, {m_table.sbtable(), 202},
-                            {m_table.auxtable(), 203}, {m_table.tableobjtype(), 15},
-                            {m_table.objftype(), 100}, {m_table.arcftype(), 101},
-                            {m_table.flink(), 102},    {m_table.HasViewer(), 1},
-                            {m_table.GetUDFIcon(), 15}, {static_cast<int>(m_table.GetMenuCommand()), 33063},
+  const int numbers[][2] = {{m_table.objtable(), 201},
+                            {m_table.sbtable(), 202},
+                            {m_table.auxtable(), 203},
+                            {m_table.tableobjtype(), 15},
+                            {m_table.objftype(), 100},
+                            {m_table.arcftype(), 101},
+                            {m_table.flink(), 102},
+                            {m_table.HasViewer(), 1},
+                            {m_table.GetUDFIcon(), 15},
+                            {static_cast<int>(m_table.GetMenuCommand()), 33063},
                             {CBlastSearchObject::objtype(), 15},
                             {CBlastSearchObject().GetObjectType(), 15}};
   for (const auto& [got, want] : numbers) EXPECT_EQ(got, want);
@@ -140,10 +145,10 @@ TEST_F(TableTest, FieldsDefinitionsAndValues) {
     unsigned long id;
     int result;
     const char* value;
-  } const values[] = {{1, 3052, 0, 15, 7, 1, "0"},         {1, 3052, -3, 15, 7, 1, "-3"},
-                      {1, 3051, 4, 15, 7, 1, "my query"},  {1, 3053, 4, 15, 7, 1, "7"},
-                      {1, 3050, 4, 15, 7, 1, "Ada"},       {3, 3051, 4, 15, 7, 0, ""},
-                      {1, 3051, 4, 0, 7, 0, ""},           {1, 3052, 4, 15, 0, 0, ""},
+  } const values[] = {{1, 3052, 0, 15, 7, 1, "0"},        {1, 3052, -3, 15, 7, 1, "-3"},
+                      {1, 3051, 4, 15, 7, 1, "my query"}, {1, 3053, 4, 15, 7, 1, "7"},
+                      {1, 3050, 4, 15, 7, 1, "Ada"},      {3, 3051, 4, 15, 7, 0, ""},
+                      {1, 3051, 4, 0, 7, 0, ""},          {1, 3052, 4, 15, 0, 0, ""},
                       {1, kFieldName, 4, 15, 7, 1, "n"}};
   for (const auto& v : values) {
     info.m_tableNumber = v.hits;
@@ -175,6 +180,9 @@ TEST_F(TableTest, IncrementalSaveParameters) {
   EXPECT_EQ(ext, "bss");
   EXPECT_EQ(counter, &m_table.m_sbChanges);
   EXPECT_EQ(most, NOF_SBCHANGES);
+  // Outputs the caller does not want may be null.
+  EXPECT_EQ(m_table.GetTableIncrPars(201, 1, nullptr, nullptr, nullptr, nullptr, ext), 1);
+  EXPECT_EQ(ext, "bs");
 }
 
 TEST_F(TableTest, ObjectsCopyDeepAndRecordsCarryTheResult) {
@@ -316,8 +324,7 @@ TEST_F(TableTest, TransferFiles) {
                CKaArchiveException);
   EXPECT_TRUE(m_ui.Messages().empty());
   EXPECT_EQ(info, nullptr);
-  EXPECT_EQ(m_table.CreateNewLocalObject((m_db.Dir() / "none.bqt").string(), "MAIN", out, info),
-            0);
+  EXPECT_EQ(m_table.CreateNewLocalObject((m_db.Dir() / "none.bqt").string(), "MAIN", out, info), 0);
   EXPECT_EQ(LastMessage()->strText, "Transfer file can't be opened");
   EXPECT_EQ(m_table.getobjlist(1).GetCount(), 1u);
 }
@@ -367,9 +374,9 @@ TEST_F(TableTest, ACorruptResultReadsAsNothingAndSparesTheRest) {
   }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(m_db.File().string().c_str(), &db), SQLITE_OK);
-  const std::string sql = "UPDATE records SET data = substr(data, 1, " +
-                          std::to_string(field + 20) + ") WHERE key = " +
-                          std::to_string((201LL << 32) | static_cast<long long>(object.m_recordId));
+  const std::string sql =
+      "UPDATE records SET data = substr(data, 1, " + std::to_string(field + 20) +
+      ") WHERE key = " + std::to_string((201LL << 32) | static_cast<long long>(object.m_recordId));
   ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
   EXPECT_EQ(Stored("broken"), nullptr);
@@ -381,7 +388,8 @@ TEST_F(TableTest, ArchivesOfResultsRoundTrip) {
   SKIP_WITHOUT_CORPUS();
   for (const auto& path : CorpusFiles("html-classic")) ASSERT_EQ(ImportPage(path), 1);
   const std::string archive = (m_db.Dir() / "all.ba6").string();
-  ASSERT_EQ(m_table.WriteObjectsToArchive({}, COrvFileSpec(archive, 101), "MAIN", 1, nullptr, 0), 1);
+  ASSERT_EQ(m_table.WriteObjectsToArchive({}, COrvFileSpec(archive, 101), "MAIN", 1, nullptr, 0),
+            1);
   CTempDatabase other(2, "copy");
   ASSERT_EQ(m_table.ReadObjectsFromArchive(COrvFileSpec(archive, 101), "MAIN", 2, nullptr, 0), 1);
   const CObjInfoList& copies = m_table.getobjlist(2);
