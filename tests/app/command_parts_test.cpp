@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 #include <sstream>
 
 #include "app/CommandContext.h"
 #include "app/ExportFormats.h"
+#include "app/ListCommand.h"
 #include "app/ProgressBar.h"
 #include "host/OrvMessageBox.h"
 #include "model/BlastSearchEntry.h"
@@ -122,6 +124,23 @@ TEST(CommandMessages, RouteTheTablesMessagesAndAnswerTheFileDialog) {
   EXPECT_EQ(out.str(), "a.html: The item \"x\" has been added to the database\n");
   EXPECT_EQ(err.str(),
             "blastsearch: a.html: Can't read Data File Wrong format\nblastsearch: careful\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The list's creation times, against the C library's formatting.
+TEST(ListFormat, IsoTimesMatchTheCLibrary) {
+  for (long seconds : {0L, 59L, 86399L, 86400L, 951782400L /* 2000-02-29 */, 1700000000L,
+                       4102444800L /* 2100-01-01 */, -1L, -86401L, 253402300799L}) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char expected[48];
+    std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    EXPECT_EQ(FormatIsoTime(seconds), expected) << seconds;
+  }
 }
 
 }  // namespace
