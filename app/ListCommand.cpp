@@ -198,9 +198,25 @@ std::string FormatIsoTime(long seconds) {
   const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
   const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
   const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  char text[128];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
-                rest / 3600, rest / 60 % 60, rest % 60);
+  // Written digit by digit: the list formats one time per result.
+  if (year < 0 || year > 9999) {  // beyond four digits: rare, the C library's way
+    char wide[128];
+    std::snprintf(wide, sizeof wide, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
+                  rest / 3600, rest / 60 % 60, rest % 60);
+    return wide;
+  }
+  char text[] = "0000-00-00T00:00:00Z";
+  auto put = [&text](int at, long long value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) {
+      text[at + i] = static_cast<char>('0' + value % 10);
+    }
+  };
+  put(0, year, 4);
+  put(5, month, 2);
+  put(8, day, 2);
+  put(11, rest / 3600, 2);
+  put(14, rest / 60 % 60, 2);
+  put(17, rest % 60, 2);
   return text;
 }
 
