@@ -33,8 +33,8 @@ CColumn ColumnOf(const std::string& name, CColumnKind kind = CColumnKind::Field)
   CColumn column;
   column.m_strHeading = name;
   column.m_kind = kind;
-  column.m_bKnown = kind != CColumnKind::Field ||
-                    blastSearch().GetObjFieldDef(1, name, column.m_def) != 0;
+  column.m_bKnown =
+      kind != CColumnKind::Field || blastSearch().GetObjFieldDef(1, name, column.m_def) != 0;
   return column;
 }
 
@@ -50,9 +50,12 @@ std::vector<CColumn> ListColumns() {
 
 std::string ValueOf(const CColumn& column, const CObjInfo& info) {
   switch (column.m_kind) {
-    case CColumnKind::Name: return info.m_name;
-    case CColumnKind::Created: return FormatIsoTime(info.m_creationTime);
-    case CColumnKind::Field: break;
+    case CColumnKind::Name:
+      return info.m_name;
+    case CColumnKind::Created:
+      return FormatIsoTime(info.m_creationTime);
+    case CColumnKind::Field:
+      break;
   }
   std::string value;
   if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, value);
@@ -93,7 +96,8 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const std::string& text = cell(c);
       line += text;
-      if (c + 1 < columns.size()) line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
+      if (c + 1 < columns.size())
+        line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     line += '\n';
@@ -235,13 +239,11 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
   AddSubbaseOption(*command, *list);
   command->add_flag("--json", list->m_bJson,
                     "a JSON array of {uid, name, hits, query_name, created}");
-  command->callback([list, &context] {
-    context.m_run = [list, &context] { return RunList(*list, context); };
-  });
+  command->callback(
+      [list, &context] { context.m_run = [list, &context] { return RunList(*list, context); }; });
 
   auto summary = std::make_shared<CListOptions>();
-  command = app.add_subcommand("summary",
-                               "Write the table's text summary of the stored results.");
+  command = app.add_subcommand("summary", "Write the table's text summary of the stored results.");
   AddSubbaseOption(*command, *summary);
   command->callback([summary, &context] {
     context.m_run = [summary, &context] { return RunSummary(*summary, context); };

@@ -16,14 +16,14 @@ namespace {
 
 TEST(ExportFormats, ExpectValuesAndBitScoresAsBlastWritesThem) {
   const std::vector<std::pair<double, std::string>> expects = {
-      {0.0, "0.0"},        {1e-200, "0.0"},   {3e-150, "3e-150"}, {2.5e-20, "2e-20"},
-      {0.0005, "5e-04"},   {0.005, "0.005"},  {0.25, "0.25"},     {1.6, "1.6"},
-      {12.4, "12"},        {1234.0, "1234"},  {std::nan(""), "NA"},
-      {std::numeric_limits<double>::infinity(), "NA"}};
+      {0.0, "0.0"},       {1e-200, "0.0"},      {3e-150, "3e-150"},
+      {2.5e-20, "2e-20"}, {0.0005, "5e-04"},    {0.005, "0.005"},
+      {0.25, "0.25"},     {1.6, "1.6"},         {12.4, "12"},
+      {1234.0, "1234"},   {std::nan(""), "NA"}, {std::numeric_limits<double>::infinity(), "NA"}};
   for (const auto& [value, text] : expects) EXPECT_EQ(FormatExpect(value), text) << value;
   const std::vector<std::pair<double, std::string>> scores = {
-      {32.2, "32.2"}, {99.9, "99.9"}, {110.0, "110"}, {517.4, "517"}, {12345.0, "1.234e+04"},
-      {std::nan(""), "NA"}};
+      {32.2, "32.2"}, {99.9, "99.9"},         {110.0, "110"},
+      {517.4, "517"}, {12345.0, "1.234e+04"}, {std::nan(""), "NA"}};
   for (const auto& [value, text] : scores) EXPECT_EQ(FormatBitScore(value), text) << value;
 }
 
@@ -35,9 +35,12 @@ TEST(ExportFormats, MismatchesAndGapOpeningsAreCountedOnTheRows) {
     int openings;
   };
   const Case cases[] = {
-      {"ACGT", "ACGT", 0, 0},         {"ACGT", "acgA", 1, 0},
-      {"AC--GT", "ACTTGA", 1, 1},     {"A-C-G", "AGCTG", 0, 2},
-      {"ACGT-", "-CGTA", 0, 2},       {"ACG", "ACGTTT", 0, 0},  // unequal rows: common part
+      {"ACGT", "ACGT", 0, 0},
+      {"ACGT", "acgA", 1, 0},
+      {"AC--GT", "ACTTGA", 1, 1},
+      {"A-C-G", "AGCTG", 0, 2},
+      {"ACGT-", "-CGTA", 0, 2},
+      {"ACG", "ACGTTT", 0, 0},  // unequal rows: common part
       {"", "", 0, 0},
   };
   for (const Case& c : cases) {
@@ -81,8 +84,8 @@ TEST(ExportFormats, TabularAndFastaOfABuiltResult) {
             "query1\tgi|42|ref|NP_1|\t0.00\t0\t0\t0\t0\t0\t0\t0\t0.0\t0.0\n");
   std::ostringstream fasta;
   WriteEntryFasta(entry, fasta);
-  EXPECT_EQ(fasta.str(), ">gi|42|ref|NP_1|:100-28 a hit described\n" + std::string(60, 'A') +
-                             "\n" + std::string(10, 'A') + "GGC\n");
+  EXPECT_EQ(fasta.str(), ">gi|42|ref|NP_1|:100-28 a hit described\n" + std::string(60, 'A') + "\n" +
+                             std::string(10, 'A') + "GGC\n");
   entry.m_Mol.m_strID = "Q1";
   std::ostringstream withId;
   WriteEntryTabular(entry, withId);
