@@ -28,7 +28,10 @@ CFileKind LookAt(const std::string& path, CCommandMessages& messages) {
     if (RecogniseReportLayout(mapped.View()) != ReportLayout::Unknown) return CFileKind::Report;
     return CFileKind::Other;
   } catch (const CException& e) {
-    messages.Fail(std::string("cannot read: ") + e.what());
+    // The line starts with the file's name already.
+    std::string reason = e.what();
+    if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+    messages.Fail("cannot read: " + reason);
     return CFileKind::Unreadable;
   }
 }
