@@ -51,11 +51,11 @@ void AddArchiveCommands(CLI::App& app, CCommandContext& context) {
     auto options = std::make_shared<CArchiveOptions>();
     options->m_bExport = exporting;
     CLI::App* command =
-        exporting ? group->add_subcommand(
-                        "export", "Write the results of a subbase to an archive file.")
-                  : group->add_subcommand(
-                        "import",
-                        "Store every result of an archive file, or nothing when it is damaged.");
+        exporting
+            ? group->add_subcommand("export", "Write the results of a subbase to an archive file.")
+            : group->add_subcommand(
+                  "import",
+                  "Store every result of an archive file, or nothing when it is damaged.");
     command->add_option("FILE", options->m_strFile, "the archive file")->required();
     command
         ->add_option("--subbase", options->m_strSubbase,

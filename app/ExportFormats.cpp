@@ -105,9 +105,9 @@ void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out) {
       line = query + '\t' + subject + '\t' + PercentIdentity(e) + '\t' +
              std::to_string(e.m_nAlignLength) + '\t' + std::to_string(CountMismatches(e)) + '\t' +
              std::to_string(CountGapOpenings(e)) + '\t' + std::to_string(e.m_Query.m_nStart) +
-             '\t' + std::to_string(e.m_Query.m_nEnd) + '\t' +
-             std::to_string(e.m_Subject.m_nStart) + '\t' + std::to_string(e.m_Subject.m_nEnd) +
-             '\t' + FormatExpect(e.m_dExpect) + '\t' + FormatBitScore(e.m_dBitScore) + '\n';
+             '\t' + std::to_string(e.m_Query.m_nEnd) + '\t' + std::to_string(e.m_Subject.m_nStart) +
+             '\t' + std::to_string(e.m_Subject.m_nEnd) + '\t' + FormatExpect(e.m_dExpect) + '\t' +
+             FormatBitScore(e.m_dBitScore) + '\n';
       out << line;
     }
   }
@@ -124,8 +124,8 @@ void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
         if (!IsGap(c) && !std::isspace(static_cast<unsigned char>(c))) residues += c;
       }
       if (residues.empty()) continue;
-      std::string header = ">" + subject + ":" + std::to_string(element->m_Subject.m_nStart) +
-                           "-" + std::to_string(element->m_Subject.m_nEnd);
+      std::string header = ">" + subject + ":" + std::to_string(element->m_Subject.m_nStart) + "-" +
+                           std::to_string(element->m_Subject.m_nEnd);
       if (!hit->m_strDescription.empty()) header += " " + hit->m_strDescription;
       for (char& c : header) {
         if (c == '\n' || c == '\r') c = ' ';

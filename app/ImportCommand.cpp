@@ -28,7 +28,10 @@ CFileKind LookAt(const std::string& path, CCommandMessages& messages) {
     if (RecogniseReportLayout(input.View()) != ReportLayout::Unknown) return CFileKind::Report;
     return CFileKind::Other;
   } catch (const CException& e) {
-    messages.Fail(std::string("cannot read: ") + e.what());
+    // The line starts with the file's name already.
+    std::string reason = e.what();
+    if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+    messages.Fail("cannot read: " + reason);
     return CFileKind::Unreadable;
   }
 }
@@ -54,8 +57,7 @@ bool ImportTransferFile(const std::string& path, const std::string& subbase,
 
 // Stores a report through the table's page import, its file dialog answered
 // with `path`; the table writes the line itself.
-bool ImportReport(const std::string& path, const std::string& subbase,
-                  CCommandMessages& messages) {
+bool ImportReport(const std::string& path, const std::string& subbase, CCommandMessages& messages) {
   std::string subbaseOut;
   CObjInfo* info = nullptr;
   messages.AnswerFileChoice(path);
@@ -64,8 +66,7 @@ bool ImportReport(const std::string& path, const std::string& subbase,
   return stored;
 }
 
-bool ImportFile(const std::string& path, const std::string& subbase,
-                CCommandMessages& messages) {
+bool ImportFile(const std::string& path, const std::string& subbase, CCommandMessages& messages) {
   switch (LookAt(path, messages)) {
     case CFileKind::Transfer:
       return ImportTransferFile(path, subbase, messages);
@@ -88,10 +89,10 @@ void AddImportCommand(CLI::App& app, CCommandContext& context) {
       "import",
       "Store BLAST reports (NCBI pages, plain-text reports) and transfer files as results.\n"
       "One line per file. Exit status: 0 every file stored, 1 otherwise, 2 usage error.");
-  command->add_option("FILE", options->m_files, "reports and transfer files to store")
-      ->required();
-  command->add_option("--subbase", options->m_strSubbase,
-                      "subbase the new results join (created when missing)")
+  command->add_option("FILE", options->m_files, "reports and transfer files to store")->required();
+  command
+      ->add_option("--subbase", options->m_strSubbase,
+                   "subbase the new results join (created when missing)")
       ->capture_default_str();
   command->fallthrough();
   command->callback([options, &context] {

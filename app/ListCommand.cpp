@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -17,22 +18,30 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // One column of the list: its heading and the field the table answers for it.
+// The name and creation time come from the list record itself; the table's
+// fields through its field values.
+enum class CColumnKind { Name, Created, Field };
+
 struct CColumn {
   std::string m_strHeading;
+  CColumnKind m_kind = CColumnKind::Field;
   CDBFieldDef m_def;
   bool m_bKnown = false;  // the table knows the field
 };
 
-CColumn ColumnOf(const std::string& name) {
+CColumn ColumnOf(const std::string& name, CColumnKind kind = CColumnKind::Field) {
   CColumn column;
   column.m_strHeading = name;
-  column.m_bKnown = blastSearch().GetObjFieldDef(1, name, column.m_def) != 0;
+  column.m_kind = kind;
+  column.m_bKnown =
+      kind != CColumnKind::Field || blastSearch().GetObjFieldDef(1, name, column.m_def) != 0;
   return column;
 }
 
 // Name and creation time, then the table's listed fields in its order.
 std::vector<CColumn> ListColumns() {
-  std::vector<CColumn> columns{ColumnOf("Name"), ColumnOf("Created")};
+  std::vector<CColumn> columns{ColumnOf("Name", CColumnKind::Name),
+                               ColumnOf("Created", CColumnKind::Created)};
   std::vector<std::string> names;
   blastSearch().GetObjRealFieldNames(1, &names);
   for (const std::string& name : names) columns.push_back(ColumnOf(name));
@@ -40,6 +49,14 @@ std::vector<CColumn> ListColumns() {
 }
 
 std::string ValueOf(const CColumn& column, const CObjInfo& info) {
+  switch (column.m_kind) {
+    case CColumnKind::Name:
+      return info.m_name;
+    case CColumnKind::Created:
+      return FormatIsoTime(info.m_creationTime);
+    case CColumnKind::Field:
+      break;
+  }
   std::string value;
   if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, value);
   return value;
@@ -79,7 +96,8 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const std::string& text = cell(c);
       line += text;
-      if (c + 1 < columns.size()) line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
+      if (c + 1 < columns.size())
+        line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     line += '\n';
@@ -122,10 +140,10 @@ long long NumberOf(const std::string& text) {
 // that memory does not grow with the number of results.
 void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   const CColumn uid = ColumnOf("UID");
-  const CColumn name = ColumnOf("Name");
+  const CColumn name = ColumnOf("Name", CColumnKind::Name);
   const CColumn hits = ColumnOf("Hits Count");
   const CColumn query = ColumnOf("QueryName");
-  const CColumn created = ColumnOf("Created");
+  const CColumn created = ColumnOf("Created", CColumnKind::Created);
   std::string item = "[";
   item.reserve(kOutputChunk + 4096);
   bool first = true;
@@ -165,6 +183,47 @@ void AddSubbaseOption(CLI::App& command, CListOptions& options) {
 
 }  // namespace
 
+std::string FormatIsoTime(long seconds) {
+  // Days since 1970 to a civil date (proleptic Gregorian), in eras of 400
+  // years, so that every value of a long is handled without a table.
+  long long days = seconds / 86400;
+  long long rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long monthIndex = (5 * dayOfYear + 2) / 153;
+  const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  // Written digit by digit: the list formats one time per result.
+  if (year < 0 || year > 9999) {  // beyond four digits: rare, the C library's way
+    char wide[128];
+    std::snprintf(wide, sizeof wide, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
+                  rest / 3600, rest / 60 % 60, rest % 60);
+    return wide;
+  }
+  char text[] = "0000-00-00T00:00:00Z";
+  auto put = [&text](int at, long long value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) {
+      text[at + i] = static_cast<char>('0' + value % 10);
+    }
+  };
+  put(0, year, 4);
+  put(5, month, 2);
+  put(8, day, 2);
+  put(11, rest / 3600, 2);
+  put(14, rest / 60 % 60, 2);
+  put(17, rest % 60, 2);
+  return text;
+}
+
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out) {
   if (json) {
     WriteJson(infos, out);
@@ -180,13 +239,11 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
   AddSubbaseOption(*command, *list);
   command->add_flag("--json", list->m_bJson,
                     "a JSON array of {uid, name, hits, query_name, created}");
-  command->callback([list, &context] {
-    context.m_run = [list, &context] { return RunList(*list, context); };
-  });
+  command->callback(
+      [list, &context] { context.m_run = [list, &context] { return RunList(*list, context); }; });
 
   auto summary = std::make_shared<CListOptions>();
-  command = app.add_subcommand("summary",
-                               "Write the table's text summary of the stored results.");
+  command = app.add_subcommand("summary", "Write the table's text summary of the stored results.");
   AddSubbaseOption(*command, *summary);
   command->callback([summary, &context] {
     context.m_run = [summary, &context] { return RunSummary(*summary, context); };

@@ -30,6 +30,9 @@ int RunList(const CListOptions& options, CCommandContext& context);
 // Writes the table's text summary of a subbase. 0; 1 as RunList.
 int RunSummary(const CListOptions& options, CCommandContext& context);
 
+// `seconds` since 1970 as ISO 8601 in UTC: "2026-12-07T10:18:54Z".
+std::string FormatIsoTime(long seconds);
+
 // Writes the list of `infos` in the form `json` asks for; the table's field
 // values come from database 1. Used by RunList.
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out);

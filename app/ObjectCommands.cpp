@@ -11,9 +11,9 @@ namespace {
 using Runner = int (*)(const CObjectOptions&, CCommandContext&);
 
 // Adds a command whose positional arguments fill m_objects.
-CLI::App* AddCommand(CLI::App& app, CCommandContext& context, const char* name,
-                     const char* help, const char* arguments, const char* argumentHelp,
-                     Runner runner, std::shared_ptr<CObjectOptions> options) {
+CLI::App* AddCommand(CLI::App& app, CCommandContext& context, const char* name, const char* help,
+                     const char* arguments, const char* argumentHelp, Runner runner,
+                     std::shared_ptr<CObjectOptions> options) {
   CLI::App* command = app.add_subcommand(name, help);
   command->add_option(arguments, options->m_objects, argumentHelp)->required();
   command->fallthrough();
@@ -50,8 +50,8 @@ void AddObjectCommands(CLI::App& app, CCommandContext& context) {
   });
   auto duplicate = std::make_shared<CObjectOptions>();
   CLI::App* command =
-      AddCommand(app, context, "duplicate", "Store copies of results under new names.",
-                 "NAME|UID", "names or UIDs of the results to copy", RunDuplicate, duplicate);
+      AddCommand(app, context, "duplicate", "Store copies of results under new names.", "NAME|UID",
+                 "names or UIDs of the results to copy", RunDuplicate, duplicate);
   command->add_option("--subbase", duplicate->m_strSubbase, "the subbase the copies join")
       ->capture_default_str();
 }

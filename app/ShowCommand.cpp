@@ -67,9 +67,8 @@ void AddShowCommands(CLI::App& app, CCommandContext& context) {
   command->add_flag("--summary", show->m_bSummary, "one line: hits, elements, query length")
       ->excludes(json);
   command->fallthrough();
-  command->callback([show, &context] {
-    context.m_run = [show, &context] { return RunShow(*show, context); };
-  });
+  command->callback(
+      [show, &context] { context.m_run = [show, &context] { return RunShow(*show, context); }; });
 
   auto exported = std::make_shared<CExportOptions>();
   command = app.add_subcommand(
@@ -117,8 +116,8 @@ int RunExport(const CExportOptions& options, CCommandContext& context) {
   bool ok = true;
   for (const std::string& name : options.m_objects) {
     std::unique_ptr<CBlastSearchObject> object = ReadStoredObject(name, messages);
-    ok = object != nullptr && WriteExport(options.m_strFormat, object->Entry(), output.Stream(),
-                                          messages) && ok;
+    ok = object != nullptr &&
+         WriteExport(options.m_strFormat, object->Entry(), output.Stream(), messages) && ok;
   }
   // A file gets nothing unless every result went into it.
   if (!ok && !options.m_strOutput.empty() && options.m_strOutput != "-") return 1;

@@ -28,8 +28,7 @@ constexpr CAction kActions[] = {
     {"rename", "Rename a subbase.", true, true, false},
     {"dismiss", "Remove a subbase; its results stay in the database.", true, false, false},
     {"clear", "Empty a subbase; its results stay in the database.", true, false, false},
-    {"delete-contents", "Delete the results of a subbase from the database.", true, false,
-     false},
+    {"delete-contents", "Delete the results of a subbase from the database.", true, false, false},
     {"add", "Put results into a subbase.", true, false, true},
     {"remove", "Take results out of a subbase; they stay in the database.", true, false, true},
 };

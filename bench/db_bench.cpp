@@ -17,11 +17,11 @@
 // (blastsearch_list_bench_100k), and kept for later runs.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -271,8 +271,8 @@ void ListCommand(benchmark::State& state, bool json) {
     if (RunBlastSearch(args, out, err) != 0) state.SkipWithError(err.str().c_str());
     read = BytesRead() - before;
   }
-  const double records = static_cast<double>(kListed) *
-                         static_cast<double>(RecordOfReport(dir + "/small.txt").size());
+  const double records =
+      static_cast<double>(kListed) * static_cast<double>(RecordOfReport(dir + "/small.txt").size());
   state.counters["read_MB"] = read / kMegabyte;
   state.counters["records_MB"] = records / kMegabyte;
   state.counters["peak_rss_MB"] = PeakOfProcess(args) / kMegabyte;

@@ -147,10 +147,14 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   std::int64_t version = 0;
   std::int64_t tables = 0;
   try {
+    // One read transaction: another process may be creating the database.
+    m_db.Exec("BEGIN");
     appId = m_db.QueryInt("PRAGMA application_id");
     version = m_db.QueryInt("PRAGMA user_version");
     tables = m_db.QueryInt("SELECT count(*) FROM sqlite_master");
+    m_db.Exec("COMMIT");
   } catch (const CDBException& e) {
+    sqlite3_exec(m_db.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw CDBException(path + ": not an object database of blastsearch (" + e.what() + ")");
   }
   if (appId != 0 && appId != kApplicationId) {

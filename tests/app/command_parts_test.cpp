@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 #include <sstream>
 
 #include "app/CommandContext.h"
 #include "app/ExportFormats.h"
+#include "app/ListCommand.h"
 #include "app/ProgressBar.h"
 #include "host/OrvMessageBox.h"
 #include "model/BlastSearchEntry.h"
@@ -14,14 +16,14 @@ namespace {
 
 TEST(ExportFormats, ExpectValuesAndBitScoresAsBlastWritesThem) {
   const std::vector<std::pair<double, std::string>> expects = {
-      {0.0, "0.0"},        {1e-200, "0.0"},   {3e-150, "3e-150"}, {2.5e-20, "2e-20"},
-      {0.0005, "5e-04"},   {0.005, "0.005"},  {0.25, "0.25"},     {1.6, "1.6"},
-      {12.4, "12"},        {1234.0, "1234"},  {std::nan(""), "NA"},
-      {std::numeric_limits<double>::infinity(), "NA"}};
+      {0.0, "0.0"},       {1e-200, "0.0"},      {3e-150, "3e-150"},
+      {2.5e-20, "2e-20"}, {0.0005, "5e-04"},    {0.005, "0.005"},
+      {0.25, "0.25"},     {1.6, "1.6"},         {12.4, "12"},
+      {1234.0, "1234"},   {std::nan(""), "NA"}, {std::numeric_limits<double>::infinity(), "NA"}};
   for (const auto& [value, text] : expects) EXPECT_EQ(FormatExpect(value), text) << value;
   const std::vector<std::pair<double, std::string>> scores = {
-      {32.2, "32.2"}, {99.9, "99.9"}, {110.0, "110"}, {517.4, "517"}, {12345.0, "1.234e+04"},
-      {std::nan(""), "NA"}};
+      {32.2, "32.2"}, {99.9, "99.9"},         {110.0, "110"},
+      {517.4, "517"}, {12345.0, "1.234e+04"}, {std::nan(""), "NA"}};
   for (const auto& [value, text] : scores) EXPECT_EQ(FormatBitScore(value), text) << value;
 }
 
@@ -33,9 +35,12 @@ TEST(ExportFormats, MismatchesAndGapOpeningsAreCountedOnTheRows) {
     int openings;
   };
   const Case cases[] = {
-      {"ACGT", "ACGT", 0, 0},         {"ACGT", "acgA", 1, 0},
-      {"AC--GT", "ACTTGA", 1, 1},     {"A-C-G", "AGCTG", 0, 2},
-      {"ACGT-", "-CGTA", 0, 2},       {"ACG", "ACGTTT", 0, 0},  // unequal rows: common part
+      {"ACGT", "ACGT", 0, 0},
+      {"ACGT", "acgA", 1, 0},
+      {"AC--GT", "ACTTGA", 1, 1},
+      {"A-C-G", "AGCTG", 0, 2},
+      {"ACGT-", "-CGTA", 0, 2},
+      {"ACG", "ACGTTT", 0, 0},  // unequal rows: common part
       {"", "", 0, 0},
   };
   for (const Case& c : cases) {
@@ -79,8 +84,8 @@ TEST(ExportFormats, TabularAndFastaOfABuiltResult) {
             "query1\tgi|42|ref|NP_1|\t0.00\t0\t0\t0\t0\t0\t0\t0\t0.0\t0.0\n");
   std::ostringstream fasta;
   WriteEntryFasta(entry, fasta);
-  EXPECT_EQ(fasta.str(), ">gi|42|ref|NP_1|:100-28 a hit described\n" + std::string(60, 'A') +
-                             "\n" + std::string(10, 'A') + "GGC\n");
+  EXPECT_EQ(fasta.str(), ">gi|42|ref|NP_1|:100-28 a hit described\n" + std::string(60, 'A') + "\n" +
+                             std::string(10, 'A') + "GGC\n");
   entry.m_Mol.m_strID = "Q1";
   std::ostringstream withId;
   WriteEntryTabular(entry, withId);
@@ -122,6 +127,23 @@ TEST(CommandMessages, RouteTheTablesMessagesAndAnswerTheFileDialog) {
   EXPECT_EQ(out.str(), "a.html: The item \"x\" has been added to the database\n");
   EXPECT_EQ(err.str(),
             "blastsearch: a.html: Can't read Data File Wrong format\nblastsearch: careful\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The list's creation times, against the C library's formatting.
+TEST(ListFormat, IsoTimesMatchTheCLibrary) {
+  for (long seconds : {0L, 59L, 86399L, 86400L, 951782400L /* 2000-02-29 */, 1700000000L,
+                       4102444800L /* 2100-01-01 */, -1L, -86401L, 253402300799L}) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char expected[48];
+    std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    EXPECT_EQ(FormatIsoTime(seconds), expected) << seconds;
+  }
 }
 
 }  // namespace

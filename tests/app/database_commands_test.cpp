@@ -114,8 +114,10 @@ TEST(DatabaseImport, RefusesWhatHoldsNoResultAndStoresTheRest) {
   CTempDir scratch("dbcmd_refuse");
   const std::string dir = (scratch.Path() / "db").string();
   const std::string transfer = (scratch.Path() / "good.bqt").string();
-  ASSERT_EQ(RunCommand({"parse", Report("text", "text_2010L_blastp_001.txt"), "--summary",
-                        "--save", transfer}).m_nStatus, 0);
+  ASSERT_EQ(RunCommand({"parse", Report("text", "text_2010L_blastp_001.txt"), "--summary", "--save",
+                        transfer})
+                .m_nStatus,
+            0);
   std::string bytes;
   {
     std::ifstream in(transfer, std::ios::binary);
@@ -155,8 +157,7 @@ TEST(DatabaseCommands, ChangesAndTheirRefusals) {
   CTempDir scratch("dbcmd_changes");
   const std::string dir = (scratch.Path() / "db").string();
   Import(dir, {Report("text", "text_2010L_blastn_001.txt"),
-               Report("text", "text_2010L_blastp_001.txt"),
-               Report("html-classic", "bt019.html")});
+               Report("text", "text_2010L_blastp_001.txt"), Report("html-classic", "bt019.html")});
   ASSERT_EQ(RunOnDatabase(dir, {"rename", "1", "alpha"}).m_nStatus, 0);
   ASSERT_EQ(RunOnDatabase(dir, {"rename", "2", "beta"}).m_nStatus, 0);
   ASSERT_EQ(RunOnDatabase(dir, {"rename", "3", "gamma"}).m_nStatus, 0);
@@ -171,18 +172,30 @@ TEST(DatabaseCommands, ChangesAndTheirRefusals) {
       {{"rename", "alpha", "beta"}, 1, {"alpha", "beta", "gamma"}, ""},
       {{"rename", "alpha", ""}, 1, {"alpha", "beta", "gamma"}, ""},
       {{"rename", "nosuch", "x"}, 1, {"alpha", "beta", "gamma"}, ""},
-      {{"duplicate", "alpha", "--subbase", "picked"}, 0,
-       {"alpha", "beta", "gamma", "alpha copy"}, "picked\t1\n"},
-      {{"subbase", "new", "picked", "beta"}, 1, {"alpha", "beta", "gamma", "alpha copy"},
+      {{"duplicate", "alpha", "--subbase", "picked"},
+       0,
+       {"alpha", "beta", "gamma", "alpha copy"},
        "picked\t1\n"},
-      {{"subbase", "add", "picked", "beta", "3"}, 0, {"alpha", "beta", "gamma", "alpha copy"},
+      {{"subbase", "new", "picked", "beta"},
+       1,
+       {"alpha", "beta", "gamma", "alpha copy"},
+       "picked\t1\n"},
+      {{"subbase", "add", "picked", "beta", "3"},
+       0,
+       {"alpha", "beta", "gamma", "alpha copy"},
        "picked\t3\n"},
-      {{"subbase", "remove", "picked", "gamma"}, 0, {"alpha", "beta", "gamma", "alpha copy"},
+      {{"subbase", "remove", "picked", "gamma"},
+       0,
+       {"alpha", "beta", "gamma", "alpha copy"},
        "picked\t2\n"},
       {{"subbase", "new", "MAIN"}, 1, {"alpha", "beta", "gamma", "alpha copy"}, "picked\t2\n"},
-      {{"subbase", "rename", "picked", "chosen"}, 0, {"alpha", "beta", "gamma", "alpha copy"},
+      {{"subbase", "rename", "picked", "chosen"},
+       0,
+       {"alpha", "beta", "gamma", "alpha copy"},
        "chosen\t2\n"},
-      {{"subbase", "rename", "nosuch", "x"}, 1, {"alpha", "beta", "gamma", "alpha copy"},
+      {{"subbase", "rename", "nosuch", "x"},
+       1,
+       {"alpha", "beta", "gamma", "alpha copy"},
        "chosen\t2\n"},
       {{"subbase", "delete-contents", "chosen"}, 0, {"alpha", "gamma"}, "chosen\t0\n"},
       {{"subbase", "new", "kept", "alpha"}, 0, {"alpha", "gamma"}, "chosen\t0\nkept\t1\n"},
@@ -278,9 +291,9 @@ TEST(DatabaseArchive, DamagedArchiveStoresNothingAndSaysWhere) {
   CTempDir scratch("dbcmd_archive");
   const std::string source = (scratch.Path() / "source").string();
   const std::string target = (scratch.Path() / "target").string();
-  Import(source, {Report("text", "text_2010L_blastn_001.txt"),
-                  Report("text", "text_2010L_blastp_001.txt"),
-                  Report("html-qblast", "bt070.html")});
+  Import(source,
+         {Report("text", "text_2010L_blastn_001.txt"), Report("text", "text_2010L_blastp_001.txt"),
+          Report("html-qblast", "bt070.html")});
   const fs::path archive = scratch.Path() / "three.ba6";
   ASSERT_EQ(RunOnDatabase(source, {"archive", "export", archive.string()}).m_nStatus, 0);
   std::string bytes;
@@ -352,17 +365,19 @@ TEST(DatabaseExport, FormatsAndOutputFiles) {
 
   const fs::path output = scratch.Path() / "out.tsv";
   WriteFile(output, "old\n");
-  EXPECT_EQ(RunOnDatabase(dir, {"export", "1", "nosuch", "--format", "tsv", "-o",
-                                output.string()}).m_nStatus, 1);
+  EXPECT_EQ(RunOnDatabase(dir, {"export", "1", "nosuch", "--format", "tsv", "-o", output.string()})
+                .m_nStatus,
+            1);
   EXPECT_EQ(ReadWholeFile(output), "old\n");
-  EXPECT_EQ(RunOnDatabase(dir, {"export", "1", "--format", "tsv", "-o", output.string()})
-                .m_nStatus, 0);
+  EXPECT_EQ(RunOnDatabase(dir, {"export", "1", "--format", "tsv", "-o", output.string()}).m_nStatus,
+            0);
   EXPECT_EQ(ReadWholeFile(output), tsv.m_strOut);
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), fs::directory_iterator()), 2);
 
   const fs::path transfer = scratch.Path() / "one.bqt";
   ASSERT_EQ(RunOnDatabase(dir, {"export", "2", "--format", "transfer", "-o", transfer.string()})
-                .m_nStatus, 0);
+                .m_nStatus,
+            0);
   EXPECT_EQ(RunCommand({"parse", transfer.string(), "--json"}).m_strOut,
             RunOnDatabase(dir, {"show", "2", "--json"}).m_strOut);
   EXPECT_EQ(RunOnDatabase(dir, {"export", "1", "2", "--format", "transfer"}).m_nStatus, 2);
@@ -424,12 +439,26 @@ TEST(DatabaseChoice, FolderOrderAndForeignFiles) {
 
 // Every command answers --help; a failed write of the output is a failure.
 TEST(DatabaseCommands, HelpForEveryCommandAndCheckedOutput) {
-  const std::vector<std::vector<std::string>> commands = {
-      {"import"}, {"list"}, {"show"}, {"export"}, {"rm"}, {"rename"}, {"duplicate"},
-      {"summary"}, {"subbase"}, {"subbase", "list"}, {"subbase", "new"},
-      {"subbase", "rename"}, {"subbase", "dismiss"}, {"subbase", "clear"},
-      {"subbase", "delete-contents"}, {"subbase", "add"}, {"subbase", "remove"},
-      {"archive"}, {"archive", "export"}, {"archive", "import"}};
+  const std::vector<std::vector<std::string>> commands = {{"import"},
+                                                          {"list"},
+                                                          {"show"},
+                                                          {"export"},
+                                                          {"rm"},
+                                                          {"rename"},
+                                                          {"duplicate"},
+                                                          {"summary"},
+                                                          {"subbase"},
+                                                          {"subbase", "list"},
+                                                          {"subbase", "new"},
+                                                          {"subbase", "rename"},
+                                                          {"subbase", "dismiss"},
+                                                          {"subbase", "clear"},
+                                                          {"subbase", "delete-contents"},
+                                                          {"subbase", "add"},
+                                                          {"subbase", "remove"},
+                                                          {"archive"},
+                                                          {"archive", "export"},
+                                                          {"archive", "import"}};
   for (std::vector<std::string> command : commands) {
     const std::string name = command.back();
     command.push_back("--help");

@@ -2,8 +2,8 @@
 // with SIGKILL at random moments leave a sound database holding every result
 // they reported stored; two imports at once both store everything.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -73,10 +73,12 @@ struct CSources {
 CSources MakeSources(const fs::path& scratch) {
   CSources sources;
   for (const auto& [folder, name] :
-       std::vector<std::pair<const char*, const char*>>{
-           {"text", "text_2010L_blastn_001.txt"}, {"text", "text_2010L_blastp_002.txt"},
-           {"text", "text_2010L_tblastx_001.txt"}, {"html-classic", "bt019.html"},
-           {"html-qblast", "bt070.html"}, {"text", "text_2208L_psiblast_001.txt"}}) {
+       std::vector<std::pair<const char*, const char*>>{{"text", "text_2010L_blastn_001.txt"},
+                                                        {"text", "text_2010L_blastp_002.txt"},
+                                                        {"text", "text_2010L_tblastx_001.txt"},
+                                                        {"html-classic", "bt019.html"},
+                                                        {"html-qblast", "bt070.html"},
+                                                        {"text", "text_2208L_psiblast_001.txt"}}) {
     sources.m_files.push_back((CorpusDir() / folder / name).string());
   }
   const std::string transfer = (scratch / "saved.bqt").string();
@@ -101,8 +103,8 @@ std::string StoredJson(const CObjInfo& info) {
 // opens, passes the integrity check, holds every result `out` reported
 // stored as parse reads its file, and every result above `checkedId` reads
 // back as one of the sources. Returns the highest record identifier.
-unsigned long CheckDatabase(const std::string& dir, const std::string& out,
-                            const CSources& sources, unsigned long checkedId) {
+unsigned long CheckDatabase(const std::string& dir, const std::string& out, const CSources& sources,
+                            unsigned long checkedId) {
   engine().OpenDatabase(dir, 1);
   EXPECT_EQ(engine().Storage(1)->IntegrityCheck(), "ok");
   for (const auto& [file, name] : StoredByImport(out)) {
