@@ -1,5 +1,6 @@
 #include "host/qt/ValDlg.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -28,9 +29,12 @@ CValDlg::CValDlg(const std::string& title, const std::vector<std::string>& chose
   layout->addWidget(m_pList);
   layout->addLayout(row);
   layout->addWidget(box);
-  add->setAutoDefault(false);
+  // Enter adds the typed value; only the OK button ends the dialog with OK.
+  add->setDefault(true);
+  for (QAbstractButton* button : box->buttons()) {
+    if (auto* push = qobject_cast<QPushButton*>(button); push != nullptr) push->setAutoDefault(false);
+  }
   connect(add, &QPushButton::clicked, this, [this] { OnAddValue(); });
-  connect(m_pEdit, &QLineEdit::returnPressed, this, [this] { OnAddValue(); });
   connect(box, &QDialogButtonBox::accepted, this, [this] { OnOK(); });
   connect(box, &QDialogButtonBox::rejected, this, [this] { done(2); });
 }
