@@ -244,6 +244,23 @@ TEST_F(TableSearchTest, SearchesIntoANamedSubbaseAndASecondSearchReplacesIt) {
   SetSearchDialogRunner(nullptr);
 }
 
+TEST_F(TableSearchTest, LooksInTheSubbaseChosenInTheLookInBox) {
+  ASSERT_EQ(blastSearch().NewSubbase(1, "only gamma", {"gamma"}, 0), 1);
+  Open(kAttribTab);
+  ClickTabBox(kAttribTab);
+  TypeQueryName("a");  // every name holds an "a"
+  auto* lookIn = Control<QComboBox>(&Dialog(), 116);
+  ASSERT_EQ(lookIn->count(), 2);
+  lookIn->setFocus();
+  QTest::keyClick(lookIn, Qt::Key_Down);
+  EXPECT_EQ(Dialog().m_lookInSubbase, "only gamma");
+  m_ui.QueueText("from gamma");
+  ClickStart();
+  EXPECT_EQ(SubbaseNames("from gamma"), std::vector<std::string>{"gamma"});
+  EXPECT_EQ(lookIn->currentText(), "only gamma") << "refilling keeps the choice";
+  EXPECT_EQ(lookIn->count(), 3);
+}
+
 TEST_F(TableSearchTest, ClosingWithoutASuccessfulSearchAnswersZeroAndNoName) {
   InstallSearchDialog();
   std::string result = "stale";
