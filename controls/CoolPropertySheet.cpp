@@ -163,8 +163,8 @@ bool CCoolPropertySheet::OnTabKey(int key, bool press) {
   if (key != Qt::Key_Space) return false;
   CCheckPropPageButton* button = GetCheckButton(GetActiveIndex());
   if (button == nullptr) return false;
-  QKeyEvent forwarded(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Space,
-                      Qt::NoModifier, QStringLiteral(" "));
+  QKeyEvent forwarded(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier,
+                      QStringLiteral(" "));
   QCoreApplication::sendEvent(button, &forwarded);
   return true;
 }

@@ -10,15 +10,15 @@
 
 // What a control is; the window layer builds the matching widget.
 enum class EControlKind : int {
-  kStatic,        // a text
-  kPushButton,    // a push button
-  kDefButton,     // the default push button
-  kCheckBox,      // an automatic check box
-  kEdit,          // a one-line edit with automatic horizontal scrolling
-  kListBox,       // the host's icon list box (styles below)
-  kComboList,     // the host's table combo box, a drop-down list
-  kGroupBox,      // a frame with a title
-  kFrame,         // an invisible frame that only marks a place
+  kStatic,      // a text
+  kPushButton,  // a push button
+  kDefButton,   // the default push button
+  kCheckBox,    // an automatic check box
+  kEdit,        // a one-line edit with automatic horizontal scrolling
+  kListBox,     // the host's icon list box (styles below)
+  kComboList,   // the host's table combo box, a drop-down list
+  kGroupBox,    // a frame with a title
+  kFrame,       // an invisible frame that only marks a place
 };
 
 // Styles of list boxes.

@@ -1,7 +1,7 @@
 // The dialog layouts of the table search: the dialog and its three pages.
-#include "platform/DialogLayout.h"
-
 #include <iterator>
+
+#include "platform/DialogLayout.h"
 
 namespace {
 

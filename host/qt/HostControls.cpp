@@ -57,9 +57,10 @@ int check_string_value(const std::string& text, QLineEdit* edit, const char* for
     }
   }
   if (check_string_value(text) == 0) {
-    return Refuse("The text may hold at most 250 characters and no line ends or other control "
-                  "characters.",
-                  edit);
+    return Refuse(
+        "The text may hold at most 250 characters and no line ends or other control "
+        "characters.",
+        edit);
   }
   return 1;
 }

@@ -8,7 +8,8 @@ namespace {
 
 bool ComesBefore(const std::string& a, const std::string& b) {
   const auto lower = [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
   };
   const bool before = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lower);
   const bool after = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lower);
@@ -20,8 +21,7 @@ QIcon ImageOf(const QStyle* style, int bitmapId, int image) {
     return style->standardIcon(image == 0 ? QStyle::SP_FileDialogInfoView
                                           : QStyle::SP_FileDialogDetailedView);
   }
-  return style->standardIcon(image == 1 ? QStyle::SP_FileDialogContentsView
-                                        : QStyle::SP_FileIcon);
+  return style->standardIcon(image == 1 ? QStyle::SP_FileDialogContentsView : QStyle::SP_FileIcon);
 }
 
 }  // namespace
@@ -47,7 +47,8 @@ int CIconTextListBox::AddString(const std::string& text, int image, int itemData
     index = 0;
     while (index < count() && !ComesBefore(text, GetText(index))) ++index;
   }
-  auto* item = new QListWidgetItem(ImageOf(style(), m_nBitmapId, image), QString::fromStdString(text));
+  auto* item =
+      new QListWidgetItem(ImageOf(style(), m_nBitmapId, image), QString::fromStdString(text));
   item->setData(Qt::UserRole, itemData);
   m_bMirroring = true;
   if (m_bCheckList) {

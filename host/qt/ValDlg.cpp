@@ -13,7 +13,9 @@
 
 CValDlg::CValDlg(const std::string& title, const std::vector<std::string>& chosen,
                  const std::vector<std::string>& all, QWidget* parent)
-    : QDialog(parent), m_chosenBefore(chosen), m_pList(new QListWidget(this)),
+    : QDialog(parent),
+      m_chosenBefore(chosen),
+      m_pList(new QListWidget(this)),
       m_pEdit(new QLineEdit(this)) {
   setWindowTitle(QString::fromStdString(title));
   m_pList->setSortingEnabled(false);
@@ -32,7 +34,8 @@ CValDlg::CValDlg(const std::string& title, const std::vector<std::string>& chose
   // Enter adds the typed value; only the OK button ends the dialog with OK.
   add->setDefault(true);
   for (QAbstractButton* button : box->buttons()) {
-    if (auto* push = qobject_cast<QPushButton*>(button); push != nullptr) push->setAutoDefault(false);
+    if (auto* push = qobject_cast<QPushButton*>(button); push != nullptr)
+      push->setAutoDefault(false);
   }
   connect(add, &QPushButton::clicked, this, [this] { OnAddValue(); });
   connect(box, &QDialogButtonBox::accepted, this, [this] { OnOK(); });

@@ -89,8 +89,8 @@ void BuildDialogControls(QWidget* parent, const CDialogLayout& layout) {
     const ControlFactory factory = Factories().at(static_cast<std::size_t>(control.m_kind));
     QWidget* widget =
         factory != nullptr ? factory(parent, control) : MakePlainControl(parent, control);
-    widget->setGeometry(DialogUnitsToPixels(parent->font(), control.m_x, control.m_y,
-                                            control.m_cx, control.m_cy));
+    widget->setGeometry(
+        DialogUnitsToPixels(parent->font(), control.m_x, control.m_y, control.m_cx, control.m_cy));
     if (control.m_kind == EControlKind::kComboList) {
       // The layout's height holds the dropped-down list; the box is one line.
       widget->resize(widget->width(), widget->sizeHint().height());

@@ -81,7 +81,8 @@ int CQtUserInteraction::ChooseFile(const FileDialogRequest& request, std::string
   QFileDialog dialog(Parent());
   dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  if (!request.strDefExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.strDefExt));
+  if (!request.strDefExt.empty())
+    dialog.setDefaultSuffix(QString::fromStdString(request.strDefExt));
   if (!request.strFilter.empty()) dialog.setNameFilter(QtFilter(request.strFilter));
   if (!request.strFileName.empty()) dialog.selectFile(QString::fromStdString(request.strFileName));
   if ((request.nFlags & OFN_OVERWRITEPROMPT) == 0) {
@@ -101,10 +102,9 @@ int CQtUserInteraction::PromptText(const std::string& prompt, std::string& text)
 
 int CQtUserInteraction::EditText(const std::string& prompt, std::string& text) {
   bool ok = false;
-  const QString answer =
-      QInputDialog::getText(Parent(), QApplication::applicationDisplayName(),
-                            QString::fromStdString(prompt), QLineEdit::Normal,
-                            QString::fromStdString(text), &ok);
+  const QString answer = QInputDialog::getText(Parent(), QApplication::applicationDisplayName(),
+                                               QString::fromStdString(prompt), QLineEdit::Normal,
+                                               QString::fromStdString(text), &ok);
   if (!ok) return IDCANCEL;
   text = answer.toStdString();
   return IDOK;

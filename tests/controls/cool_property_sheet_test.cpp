@@ -125,8 +125,11 @@ TEST_F(CoolPropertySheetTest, ArrowKeysOnABoxMoveBetweenTabs) {
     int from;
     Qt::Key key;
     int tab;
-  } steps[] = {{0, Qt::Key_Right, 1}, {1, Qt::Key_Down, 2}, {1, Qt::Key_Left, 0},
-               {1, Qt::Key_Up, 0},    {0, Qt::Key_Down, 1}};
+  } steps[] = {{0, Qt::Key_Right, 1},
+               {1, Qt::Key_Down, 2},
+               {1, Qt::Key_Left, 0},
+               {1, Qt::Key_Up, 0},
+               {0, Qt::Key_Down, 1}};
   for (const Step& step : steps) {
     m_sheet->SetActivePage(step.from);
     Settle();
@@ -180,14 +183,13 @@ TEST_F(CoolPropertySheetTest, SetCheckMessageSetsTheBoxOfAPageOfTheSheetOnly) {
   CProbePage stranger(5003);
   EXPECT_EQ(SendMessage(m_sheet, BmSetCheckMessage(), 1, 0), 0);
   EXPECT_EQ(SendMessage(m_sheet, BmSetCheckMessage(), 1, reinterpret_cast<LPARAM>(&stranger)), 0);
-  EXPECT_EQ(SendMessage(m_sheet, BmSetCheckMessage(), 1,
-                        reinterpret_cast<LPARAM>(m_pages[1].get())),
-            1);
+  EXPECT_EQ(
+      SendMessage(m_sheet, BmSetCheckMessage(), 1, reinterpret_cast<LPARAM>(m_pages[1].get())), 1);
   EXPECT_EQ(m_sheet->GetPageCheck(1), 1);
   EXPECT_EQ(m_sheet->GetPageCheck(0), 0);
-  EXPECT_EQ(SendMessage(m_sheet, BmSetCheckMessage(), 1,
-                        reinterpret_cast<LPARAM>(m_pages[2].get())),
-            1);  // a page without a box: answered, nothing set
+  EXPECT_EQ(
+      SendMessage(m_sheet, BmSetCheckMessage(), 1, reinterpret_cast<LPARAM>(m_pages[2].get())),
+      1);  // a page without a box: answered, nothing set
   EXPECT_EQ(m_sheet->GetPageCheck(2), -1);
 }
 

@@ -1,12 +1,11 @@
 // blastsearch-gui as a process: the pictures of the search dialog, and a
 // failure to write them; and the host window's Search button.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -55,8 +54,8 @@ TEST_F(GuiProgramTest, UnwritablePicturesAndBadArgumentsFail) {
   std::ofstream(dir.Path() / "file") << "x";
   std::string err;
   EXPECT_EQ(RunGui("--db " + (dir.Path() / "db").string() + " --screenshot " +
-                    (dir.Path() / "file").string(),
-                &err),
+                       (dir.Path() / "file").string(),
+                   &err),
             1);
   EXPECT_NE(err.find("search-attributes.png"), std::string::npos) << err;
   EXPECT_EQ(RunGui("--frobnicate", &err), 2);

@@ -41,8 +41,7 @@ TEST_F(ContextSearchPageTest, AddsEachSubstringOnceKeepsCaseVariantsRefusesBars)
   Type("zinc");
   Type("Zinc");
   Type("finger");
-  EXPECT_EQ(Items(*Page().m_substringList),
-            (std::vector<std::string>{"finger", "Zinc", "zinc"}));
+  EXPECT_EQ(Items(*Page().m_substringList), (std::vector<std::string>{"finger", "Zinc", "zinc"}));
   EXPECT_TRUE(m_ui.Messages().empty());
   EXPECT_EQ(Page().m_newSubstringEdit->text(), "finger");
   EXPECT_EQ(Page().m_newSubstringEdit->selectedText(), "finger");
@@ -150,7 +149,8 @@ TEST_F(KeywordsSearchPageTest, ChoosesFromTheTablesKeywordsAndRemovesThem) {
   EXPECT_FALSE(Page().m_removeButton->isEnabled());
 
   CIconTextListBox& list = *Page().m_keywordList;
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(1)).center());
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualItemRect(list.item(1)).center());
   EXPECT_TRUE(Page().m_removeButton->isEnabled());
   QTest::mouseClick(Page().m_removeButton, Qt::LeftButton);
   EXPECT_EQ(KeywordSearchFilter().m_keywords, std::vector<std::string>{"fresh"});
@@ -235,12 +235,12 @@ TEST_F(TableSearchTest, SearchesIntoANamedSubbaseAndASecondSearchReplacesIt) {
   answer = blastSearch().SearchForObjects(1, "MAIN", result);
   EXPECT_EQ(answer, 1);
   EXPECT_EQ(result, "picked");
-  EXPECT_EQ(Texts(), (std::vector<std::string>{
-                         "2 BLAST Result Found And Entered Into 'picked' Subbase",
-                         "1 BLAST Result Found And Entered Into 'picked' Subbase"}));
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{"2 BLAST Result Found And Entered Into 'picked' Subbase",
+                                      "1 BLAST Result Found And Entered Into 'picked' Subbase"}));
   ASSERT_EQ(m_ui.Edits().size(), 2u);
   EXPECT_EQ(m_ui.Edits()[0], (std::pair<std::string, std::string>{"Add New BLAST Result Subbase",
-                                                                   "Search Results"}));
+                                                                  "Search Results"}));
   SetSearchDialogRunner(nullptr);
 }
 
