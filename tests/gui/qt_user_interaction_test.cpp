@@ -2,6 +2,7 @@
 // of their style, the answers they give, and the text prompt.
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 
 #include "QtTestHelpers.h"
 #include "platform/qt/QtUserInteraction.h"
+#include "support/TempDatabase.h"
 
 namespace {
 
@@ -77,6 +79,35 @@ TEST_F(QtUserInteractionTest, EditTextProposesTheTextAndCancelKeepsIt) {
     EXPECT_EQ(UserInteraction().EditText("Add New BLAST Result Subbase", name),
               accept ? IDOK : IDCANCEL);
     EXPECT_EQ(name, accept ? "kinases" : "Search Results");
+  }
+}
+
+TEST_F(QtUserInteractionTest, FileDialogTakesExtensionNameAndOptions) {
+  CTempDir dir("files");
+  const std::string initial = (dir.Path() / "result").string();
+  for (bool accept : {false, true}) {
+    QTimer::singleShot(0, [accept] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return ADD_FAILURE() << "no file dialog";
+      EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+      EXPECT_EQ(dialog->defaultSuffix(), "bqt");
+      EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+      EXPECT_EQ(dialog->nameFilters(), QStringList{"Transfer files (*.bqt *.bst)"});
+      if (accept) {
+        static_cast<QDialog*>(dialog)->accept();  // as its Save button does
+      } else {
+        dialog->reject();
+      }
+    });
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.strDefExt = "bqt";
+    request.strFileName = initial;
+    request.strFilter = "Transfer files|*.bqt;*.bst||";
+    request.nFlags = OFN_OVERWRITEPROMPT;
+    std::string path = "unchanged";
+    EXPECT_EQ(UserInteraction().ChooseFile(request, path), accept ? IDOK : IDCANCEL);
+    EXPECT_EQ(path, accept ? initial + ".bqt" : "unchanged");
   }
 }
 
