@@ -85,7 +85,8 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // ---- window operations (the window layer comes later) ----
   void AppendPageToOpenDialog(COrvSaveLoadData& data) override;
   void AppendPageToSaveDialog(COrvSaveLoadData& data) override;
-  // Not built yet: resultSubbase "" and 0.
+  // The search command of the search subsystem (RunTableSearchHook): 1 when
+  // the person ended it with OK; resultSubbase the last subbase it filled.
   int SearchForObjects(int dbId, const std::string& subbase, std::string& resultSubbase) override;
   // The editor is not built yet: 0.
   int EditLocalObject(CObjInfo* info) override;

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "host/qt/OrvPropertySheet.h"
+#include "platform/qt/WindowMessage.h"
+
+class CCheckTabCtrl;
+class CCheckPropPageButton;
+class QPainter;
+class QRect;
+
+// The check-notify message, registered once by name when the library loads:
+// a tab's check box tells its sheet (and the sheet its page) that it changed.
+// wParam: 5 after a double click, else 0; lParam: low word the box's control
+// number (page index + 1), high word the low 16 bits of the box's address.
+int CheckNotifyMessage();
+
+// A property sheet whose tabs can carry a check box each. Ask for a page's
+// box with EnablePageCheck after adding the page and before Create; set the
+// first states with SetPageCheck after Create. The page hears of every
+// change through the check-notify message and reads the state with
+// GetPageCheck. The sheet owns its boxes; pages stay their makers'.
+class CCoolPropertySheet : public COrvPropertySheet {
+ public:
+  CCoolPropertySheet();
+  CCoolPropertySheet(const QString& caption, QWidget* parent, int firstPage);
+  ~CCoolPropertySheet() override;
+
+  // Asks for a check box on the tab of `index`: 1.
+  int EnablePageCheck(int index);
+  // Sets the box of `index` (0 or 1); nothing when the page has no box.
+  void SetPageCheck(int index, int state);
+  // The state of the box of `index` (0 or 1), or -1 when it has none.
+  int GetPageCheck(int index) const;
+  // Makes the box of `index`, ticked when `initial` is set, and widens the
+  // tab's label for it: 1; 0 (the page keeps no box) without a tab strip.
+  int CreateCheckButton(int index, int initial);
+  // Appends spaces to the tab label of `index` until it is more than 20
+  // pixels wider than it was, measured with the sheet's font.
+  void PadTabText(int index);
+  // The box of `index`, or null.
+  CCheckPropPageButton* GetCheckButton(int index) const;
+
+  // Draws the tab item `index` (rectangle `item` on the tab strip): its
+  // label, or the page's box placed on it; the active tab gets a hatched
+  // frame. Called by the tab strip for every item it paints.
+  void OnDrawItem(QPainter& painter, int index, const QRect& item);
+  // Space pressed or released on the tab strip: the active page's box gets
+  // it. True when a box took it.
+  bool OnTabKey(int key, bool press);
+
+ protected:
+  int OnInitDialog() override;
+  QTabBar* MakeTabBar() override;
+  bool event(QEvent* event) override;
+
+ private:
+  struct CEntry {
+    bool m_bRequested = false;
+    CCheckPropPageButton* m_pButton = nullptr;
+  };
+  LRESULT OnCheckNotify(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetPageCheck(WPARAM wParam, LPARAM lParam);
+  QRect ClipItem(const QRect& item) const;
+
+  CCheckTabCtrl* m_tabCtrl = nullptr;
+  std::vector<CEntry> m_checkButtons;
+};

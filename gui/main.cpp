@@ -1,0 +1,76 @@
+// blastsearch-gui: the database window. --db DIR chooses the database (as
+// blastsearch does); --screenshot DIR writes pictures of the search dialog
+// and exits (on Qt's offscreen platform unless another is chosen).
+#include <QApplication>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "app/CommandContext.h"
+#include "gui/HostWindow.h"
+#include "gui/Screenshots.h"
+#include "host/db/DBEngine.h"
+#include "platform/Exception.h"
+#include "platform/qt/QtUserInteraction.h"
+#include "search/dialog/SearchForObjects.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: blastsearch-gui [--db DIR] [--screenshot DIR]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string db;
+  std::string screenshots;
+  bool screenshot = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
+      db = argv[++i];
+    } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+      screenshots = argv[++i];
+      screenshot = true;
+    } else if (std::strcmp(argv[i], "--help") == 0) {
+      Usage();
+      return 0;
+    } else {
+      return Usage();
+    }
+  }
+  if (screenshot && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  QApplication application(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("BLAST Results"));
+  if (db.empty()) {
+    if (const char* env = std::getenv("BLASTSEARCH_DB"); env != nullptr) db = env;
+  }
+  const std::string dir = DatabaseDirectory(db);
+  if (dir.empty()) {
+    std::cerr << "blastsearch-gui: no database folder: give --db DIR or set BLASTSEARCH_DB\n";
+    return 2;
+  }
+  try {
+    engine().OpenDatabase(dir, 1);
+  } catch (const std::exception& e) {
+    std::cerr << "blastsearch-gui: " << e.what() << '\n';
+    return 1;
+  }
+  CQtUserInteraction interaction;
+  InstallSearchDialog();
+  if (screenshot) {
+    const std::string failure = WriteSearchScreenshots(screenshots);
+    if (!failure.empty()) {
+      std::cerr << "blastsearch-gui: " << failure << '\n';
+      return 1;
+    }
+    return 0;
+  }
+  CHostWindow window;
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string_view>
+
+// A dialog layout kept as data: the dialog's caption, font and size and its
+// controls, every position and size in dialog units (a quarter of the
+// font's average character width across, an eighth of its height down).
+// Layouts are constants of the program (resources/) and live for the whole
+// process.
+
+// What a control is; the window layer builds the matching widget.
+enum class EControlKind : int {
+  kStatic,      // a text
+  kPushButton,  // a push button
+  kDefButton,   // the default push button
+  kCheckBox,    // an automatic check box
+  kEdit,        // a one-line edit with automatic horizontal scrolling
+  kListBox,     // the host's icon list box (styles below)
+  kComboList,   // the host's table combo box, a drop-down list
+  kGroupBox,    // a frame with a title
+  kFrame,       // an invisible frame that only marks a place
+};
+
+// Styles of list boxes.
+enum : unsigned {
+  LBS_SORT = 0x0002,
+  LBS_MULTIPLESEL = 0x0008,
+  LBS_EXTENDEDSEL = 0x0800,
+};
+
+// One control: identifier (-1: none), kind, text, place and size, styles.
+struct CControlLayout {
+  int m_nId;
+  EControlKind m_kind;
+  const char* m_pszText;
+  int m_x, m_y, m_cx, m_cy;
+  unsigned m_nStyle;
+};
+
+// One dialog or property page.
+struct CDialogLayout {
+  int m_nId;
+  const char* m_pszCaption;
+  int m_cx, m_cy;
+  const CControlLayout* m_pControls;
+  int m_nControls;
+};
+
+// The layout `id` of the program's resources, or null.
+const CDialogLayout* FindDialogLayout(int id);

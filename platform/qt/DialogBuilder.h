@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+
+#include "platform/DialogLayout.h"
+
+class QFont;
+class QWidget;
+
+// Builds dialogs from their layouts (platform/DialogLayout.h) and finds
+// their controls by the identifiers the layouts give them.
+
+// Makes the widget of a control of `kind` for a layout entry; the window
+// layer makes Qt's own widgets, the host installs its list and combo boxes.
+using ControlFactory = QWidget* (*)(QWidget* parent, const CControlLayout& control);
+// Installs `factory` for `kind` (null: Qt's plain widget again).
+void SetControlFactory(EControlKind kind, ControlFactory factory);
+
+// The rectangle in pixels of a rectangle in dialog units of `font`: across
+// a quarter of the font's average character width, down an eighth of its
+// height per unit.
+QRect DialogUnitsToPixels(const QFont& font, int x, int y, int cx, int cy);
+
+// Makes every control of `layout` as a child of `parent` (which gets the
+// layout's size, not its caption), in layout order, which is also the focus
+// order. Controls are owned by `parent`.
+void BuildDialogControls(QWidget* parent, const CDialogLayout& layout);
+
+// The control of `parent` whose identifier is `id`: a child first, else
+// any descendant; null when there is none (always for -1).
+QWidget* GetDlgItem(const QWidget* parent, int id);
+// A control's identifier (-1 when it has none) and setting it.
+int GetDlgCtrlID(const QWidget* control);
+void SetDlgCtrlID(QWidget* control, int id);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "host/qt/OrvDialog.h"
+#include "platform/qt/WindowMessage.h"
+
+// A page of the search dialog: it edits one search filter, and its tab's
+// check box switches the page (and the filter) on and off. Owned by whoever
+// made it (SearchForObjects); the filter is the search's and outlives it.
+class CSearchPropPage : public COrvPropertyPage {
+ public:
+  // A page of layout `layoutId` for objects of `objType` in database `dbId`.
+  CSearchPropPage(int objType, int dbId, int layoutId);
+
+  // Copies the page's controls into its filter: 1; 0 (nothing changed)
+  // while the page has no window.
+  virtual int UpdateFilter() = 0;
+  // Enables or disables every control of the page.
+  virtual void EnablePage(int enable);
+
+  int m_objType;
+  int m_dbId;
+  int m_bInitialCheck = 0;  // the tab's first check state: the filter's m_bEnabled
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  // The tab's box changed: the page takes its state (check-notify message).
+  LRESULT OnCheckNotify(WPARAM wParam, LPARAM lParam);
+};

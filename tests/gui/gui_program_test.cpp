@@ -1,0 +1,82 @@
+// blastsearch-gui as a process: the pictures of the search dialog, and a
+// failure to write them; and the host window's Search button.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "QtTestHelpers.h"
+#include "gui/HostWindow.h"
+#include "search/SearchRun.h"
+#include "search/TableSearch.h"
+#include "support/TempDatabase.h"
+
+namespace {
+
+const std::string kProgram = std::string(BLASTSEARCH_BINARY_DIR) + "/gui/blastsearch-gui";
+
+// Runs the program with `args`; its exit status, and its standard error.
+int RunGui(const std::string& args, std::string* err = nullptr) {
+  const std::string command = kProgram + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  std::string out;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+  const int status = pclose(pipe);
+  if (err != nullptr) *err = out;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class GuiProgramTest : public ::testing::Test {};
+
+TEST_F(GuiProgramTest, ScreenshotWritesOnePictureOfEachTab) {
+  CTempDir dir("gui");
+  const auto shots = dir.Path() / "shots";
+  ASSERT_EQ(RunGui("--db " + (dir.Path() / "db").string() + " --screenshot " + shots.string()), 0);
+  for (const char* name : {"search-attributes.png", "search-text.png", "search-keywords.png"}) {
+    std::ifstream file(shots / name, std::ios::binary);
+    char magic[8] = {};
+    file.read(magic, sizeof magic);
+    EXPECT_EQ(std::string(magic + 1, 3), "PNG") << name;
+    EXPECT_GT(std::filesystem::file_size(shots / name), 1000u) << name;
+  }
+}
+
+TEST_F(GuiProgramTest, UnwritablePicturesAndBadArgumentsFail) {
+  CTempDir dir("gui");
+  std::ofstream(dir.Path() / "file") << "x";
+  std::string err;
+  EXPECT_EQ(RunGui("--db " + (dir.Path() / "db").string() + " --screenshot " +
+                       (dir.Path() / "file").string(),
+                   &err),
+            1);
+  EXPECT_NE(err.find("search-attributes.png"), std::string::npos) << err;
+  EXPECT_EQ(RunGui("--frobnicate", &err), 2);
+}
+
+class HostWindowTest : public ::testing::Test {};
+
+TEST_F(HostWindowTest, ListsTheObjectsAndSearchRunsTheTablesCommand) {
+  CTempDatabase db;
+  CHostWindow window;
+  EXPECT_EQ(window.m_pObjects->count(), 0);
+  static int s_calls = 0;
+  SearchDialogRunner previous = SetSearchDialogRunner([](CSearchRun& run) {
+    ++s_calls;
+    run.m_resultSubbase = "found";
+    return 1;
+  });
+  QTest::mouseClick(window.m_pSearch, Qt::LeftButton);
+  SetSearchDialogRunner(previous);
+  EXPECT_EQ(s_calls, 1);
+  EXPECT_NE(window.m_pStatus->text().indexOf("found"), -1);
+}
+
+}  // namespace
