@@ -188,16 +188,12 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
 }
 
 unsigned long CSqliteStorage::PeekRecordId(int table) {
-  std::int64_t next = 1;
-  {
-    CSqliteStmt stmt(m_db, "SELECT next_id FROM counters WHERE tbl = ?");
-    if (stmt.Bind(1, table).Step()) next = stmt.Int(0);
-  }
-  {
-    CSqliteStmt stmt(m_db, "SELECT max(id) FROM objects WHERE tbl = ?");
-    if (stmt.Bind(1, table).Step() && stmt.Int(0) >= next) next = stmt.Int(0) + 1;
-  }
-  return static_cast<unsigned long>(next);
+  // One statement, so one look at the database outside a transaction: the
+  // counter, or above the highest stored identifier.
+  CSqliteStmt stmt(m_db,
+                   "SELECT max(coalesce((SELECT next_id FROM counters WHERE tbl = ?1), 1), "
+                   "coalesce((SELECT max(id) FROM objects WHERE tbl = ?1), 0) + 1)");
+  return stmt.Bind(1, table).Step() ? static_cast<unsigned long>(stmt.Int(0)) : 1;
 }
 
 unsigned long CSqliteStorage::ReserveRecordId(int table) {
