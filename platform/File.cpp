@@ -132,6 +132,11 @@ std::size_t CMemFile::Read(void* buffer, std::size_t count) {
 }
 
 void CMemFile::Write(const void* buffer, std::size_t count) {
+  if (m_nPosition == m_data.size()) {  // the usual case: writing at the end
+    m_data.append(static_cast<const char*>(buffer), count);
+    m_nPosition += count;
+    return;
+  }
   if (m_nPosition > m_data.size()) m_data.resize(m_nPosition, '\0');
   std::size_t overlap = std::min(count, m_data.size() - m_nPosition);
   m_data.replace(m_nPosition, overlap, static_cast<const char*>(buffer), count);

@@ -1,6 +1,6 @@
 #include "table/BlastSearchTable.h"
 
-#include <cstdio>
+#include <charconv>
 #include <new>
 
 #include "host/OrvFileSpec.h"
@@ -81,8 +81,8 @@ int CBlastSearchTable::GetFieldValue(int dbId, const CObjInfo* info, const CDBFi
       return 1;
     case kFieldHitsCount: {
       char text[16];
-      std::snprintf(text, sizeof text, "%i", info->m_tableNumber);
-      out = text;
+      const auto end = std::to_chars(text, text + sizeof text, info->m_tableNumber).ptr;
+      out.assign(text, end);
       return 1;
     }
     default:

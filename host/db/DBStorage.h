@@ -66,6 +66,10 @@ class CDBStorage {
   // Calls `row` for every object of `table` in identifier order; the row is
   // valid during the call only.
   virtual void ForEachObject(int table, const std::function<void(const CStoredObject&)>& row) = 0;
+  // Appends to `items` a new list record of every object of `table`, in
+  // identifier order, filled from the list columns alone (the fastest way
+  // to load a whole list).
+  virtual void AppendObjectInfos(int table, CObjInfoList::Items& items) = 0;
   virtual std::size_t CountObjects(int table) = 0;
   // Finds an object; fills `row` (may be null) and returns true when found.
   virtual bool FindObjectByName(int table, std::string_view name, CStoredObject* row) = 0;

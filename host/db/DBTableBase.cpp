@@ -190,7 +190,40 @@ void CDBTableBase::AppendMenuItem(CMenu*, int&, int&) {}
 
 namespace {
 
+// Writes `value` as `width` digits at `at`.
+void PutDigits(char* at, long long value, int width) {
+  for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
+}
+
+// ISO 8601 in UTC, digit by digit for four-digit years (a list formats one
+// time per object); the C library's way for the rest.
 std::string FormatTime(long seconds) {
+  long long days = seconds / 86400;
+  long long rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  // Days since 1970 to a civil date, in eras of 400 years from 0000-03-01.
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long monthIndex = (5 * dayOfYear + 2) / 153;
+  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  if (year >= 1000 && year <= 9999) {
+    char text[] = "0000-00-00T00:00:00Z";
+    PutDigits(text, year, 4);
+    PutDigits(text + 5, month, 2);
+    PutDigits(text + 8, dayOfYear - (153 * monthIndex + 2) / 5 + 1, 2);
+    PutDigits(text + 11, rest / 3600, 2);
+    PutDigits(text + 14, rest / 60 % 60, 2);
+    PutDigits(text + 17, rest % 60, 2);
+    return text;
+  }
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm parts{};
   gmtime_r(&t, &parts);
@@ -545,11 +578,11 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
   try {
     const std::uint64_t version = storage->DataVersion();
     if (!force && lists.m_bLoaded && version == lists.m_nVersion) return;
+    // Records made straight from the storage's rows, sized after what the
+    // list held: no count of the table beforehand.
     CObjInfoList::Items objects;
-    objects.reserve(storage->CountObjects(objtable()));
-    storage->ForEachObject(objtable(), [&](const CStoredObject& row) {
-      objects.push_back(std::make_unique<CObjInfo>(InfoOfStored(row)));
-    });
+    objects.reserve(lists.m_objects.GetCount());
+    storage->AppendObjectInfos(objtable(), objects);
     std::vector<CObjInfo> subbases;
     for (CStoredSubbase& sb : storage->Subbases(objtable())) {
       subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));

@@ -1,6 +1,7 @@
 #include "host/db/SqliteStorage.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "host/db/DBException.h"
@@ -68,6 +69,7 @@ class CSqliteStorage : public CDBStorage {
   unsigned long PeekRecordId(int table) override;
   void NoteRecordId(int table, unsigned long recordId) override;
   void ForEachObject(int table, const std::function<void(const CStoredObject&)>& row) override;
+  void AppendObjectInfos(int table, CObjInfoList::Items& items) override;
   std::size_t CountObjects(int table) override;
   bool FindObjectByName(int table, std::string_view name, CStoredObject* row) override;
   bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) override;
@@ -186,16 +188,12 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
 }
 
 unsigned long CSqliteStorage::PeekRecordId(int table) {
-  std::int64_t next = 1;
-  {
-    CSqliteStmt stmt(m_db, "SELECT next_id FROM counters WHERE tbl = ?");
-    if (stmt.Bind(1, table).Step()) next = stmt.Int(0);
-  }
-  {
-    CSqliteStmt stmt(m_db, "SELECT max(id) FROM objects WHERE tbl = ?");
-    if (stmt.Bind(1, table).Step() && stmt.Int(0) >= next) next = stmt.Int(0) + 1;
-  }
-  return static_cast<unsigned long>(next);
+  // One statement, so one look at the database outside a transaction: the
+  // counter, or above the highest stored identifier.
+  CSqliteStmt stmt(m_db,
+                   "SELECT max(coalesce((SELECT next_id FROM counters WHERE tbl = ?1), 1), "
+                   "coalesce((SELECT max(id) FROM objects WHERE tbl = ?1), 0) + 1)");
+  return stmt.Bind(1, table).Step() ? static_cast<unsigned long>(stmt.Int(0)) : 1;
 }
 
 unsigned long CSqliteStorage::ReserveRecordId(int table) {
@@ -237,6 +235,24 @@ void CSqliteStorage::ForEachObject(int table,
   while (stmt.Step()) {
     FillRow(stmt, current);
     row(current);
+  }
+}
+
+void CSqliteStorage::AppendObjectInfos(int table, CObjInfoList::Items& items) {
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+                   "WHERE tbl = ? ORDER BY id");
+  stmt.Bind(1, table);
+  while (stmt.Step()) {
+    // Straight from the statement into the record: no row in between.
+    auto info = std::make_unique<CObjInfo>(static_cast<int>(stmt.Int(2)),
+                                           static_cast<unsigned long>(stmt.Int(0)),
+                                           std::string(stmt.Text(1)));
+    info->m_creationTime = static_cast<long>(stmt.Int(3));
+    info->m_tableNumber = static_cast<int>(stmt.Int(4));
+    info->m_tableText.assign(stmt.Text(5));
+    info->m_strAuthor.assign(stmt.Text(6));
+    items.push_back(std::move(info));
   }
 }
 

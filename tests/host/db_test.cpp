@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <ctime>
 #include <memory>
 
 #include "host/NoteTable.h"
@@ -524,6 +525,51 @@ TEST_F(DBTest, CreatorRecordsOfTheCurrentUser) {
   EXPECT_EQ(creator.m_strName, "Ada Lovelace");
   EXPECT_EQ(CheckCreatorContext(creator, {"engines"}, 0), 1);
   EXPECT_EQ(CheckCreatorContext(creator, {"engines"}, 1), 0);
+}
+
+TEST_F(DBTest, AListLoadedAfreshHoldsWhatTheProcessListed) {
+  CNoteObject note;
+  note.m_name = "by Ada";
+  note.m_creationTime = -86401;  // before 1970
+  note.m_creator.m_strName = "Ada Lovelace, Countess of Lovelace";
+  std::string none;
+  ASSERT_EQ(m_table.InsertObject(0, &note, 2, none, 1), 1);
+  ASSERT_NE(Store("plain"), nullptr);
+  std::vector<CObjInfo> before;
+  for (const auto& info : m_table.getobjlist(1)) before.push_back(*info);
+
+  m_db.Reopen();
+  const CObjInfoList& after = m_table.getobjlist(1);
+  ASSERT_EQ(after.GetCount(), before.size());
+  auto it = after.begin();
+  for (const CObjInfo& info : before) {
+    const CObjInfo& fresh = **it++;
+    EXPECT_EQ(fresh.m_objId, info.m_objId);
+    EXPECT_EQ(fresh.m_name, info.m_name);
+    EXPECT_EQ(fresh.GetObjType(), info.GetObjType());
+    EXPECT_EQ(fresh.m_creationTime, info.m_creationTime);
+    EXPECT_EQ(fresh.m_strAuthor, info.m_strAuthor);
+    EXPECT_EQ(fresh.m_tableNumber, info.m_tableNumber);
+    EXPECT_EQ(fresh.m_tableText, info.m_tableText);
+  }
+}
+
+TEST_F(DBTest, CreationTimesReadAsTheCLibraryWritesThem) {
+  CDBFieldDef def;
+  def.m_fieldId = kFieldCreationTime;
+  CObjInfo info(CNoteObject::kType, 1, "t");
+  for (long seconds : {0L, -1L, -86401L, 951782400L, 951868799L, 4107542399L, -30610224001L,
+                       253402300799L, 253402300800L, -62135596800L, 1700000000L}) {
+    info.m_creationTime = seconds;
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char expected[64];
+    std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    std::string value;
+    EXPECT_EQ(m_table.GetFieldValue(1, &info, &def, value), 1);
+    EXPECT_EQ(value, expected) << seconds;
+  }
 }
 
 TEST_F(DBTest, SummaryBackupAndRestore) {
