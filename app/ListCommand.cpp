@@ -48,18 +48,22 @@ std::vector<CColumn> ListColumns() {
   return columns;
 }
 
-std::string ValueOf(const CColumn& column, const CObjInfo& info) {
+// The value of `column` for `info`: the list record's own name, or `scratch`
+// filled with the value (reused from row to row, so that no row allocates).
+const std::string& ValueOf(const CColumn& column, const CObjInfo& info, std::string& scratch) {
   switch (column.m_kind) {
     case CColumnKind::Name:
       return info.m_name;
     case CColumnKind::Created:
-      return FormatIsoTime(info.m_creationTime);
+      scratch.clear();
+      AppendIsoTime(info.m_creationTime, scratch);
+      return scratch;
     case CColumnKind::Field:
       break;
   }
-  std::string value;
-  if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, value);
-  return value;
+  scratch.clear();
+  if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, scratch);
+  return scratch;
 }
 
 // Columns are padded to the widest value among the first rows (a list of
@@ -84,9 +88,10 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   const std::size_t measured = std::min(infos.size(), kRowsMeasured);
   std::vector<std::string> early;  // the cells of the measured rows, row by row
   early.reserve(measured * columns.size());
+  std::string value;
   for (std::size_t row = 0; row < measured; ++row) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      early.push_back(ValueOf(columns[c], *infos[row]));
+      early.push_back(ValueOf(columns[c], *infos[row], value));
       widths[c] = std::max(widths[c], early.back().size());
     }
   }
@@ -104,12 +109,10 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
     Drain(line, out, false);
   };
   writeRow([&](std::size_t c) -> const std::string& { return columns[c].m_strHeading; });
-  std::string value;
   for (std::size_t row = 0; row < infos.size(); ++row) {
     writeRow([&](std::size_t c) -> const std::string& {
       if (row < measured) return early[row * columns.size() + c];
-      value = ValueOf(columns[c], *infos[row]);
-      return value;
+      return ValueOf(columns[c], *infos[row], value);
     });
   }
   Drain(line, out, true);
@@ -146,18 +149,19 @@ void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   const CColumn created = ColumnOf("Created", CColumnKind::Created);
   std::string item = "[";
   item.reserve(kOutputChunk + 4096);
+  std::string value;
   bool first = true;
   for (const CObjInfo* info : infos) {
     item += first ? "\n{\"uid\":" : ",\n{\"uid\":";
-    item += std::to_string(NumberOf(ValueOf(uid, *info)));
+    item += std::to_string(NumberOf(ValueOf(uid, *info, value)));
     item += ",\"name\":";
-    AppendJsonString(item, ValueOf(name, *info));
+    AppendJsonString(item, ValueOf(name, *info, value));
     item += ",\"hits\":";
-    item += std::to_string(NumberOf(ValueOf(hits, *info)));
+    item += std::to_string(NumberOf(ValueOf(hits, *info, value)));
     item += ",\"query_name\":";
-    AppendJsonString(item, ValueOf(query, *info));
+    AppendJsonString(item, ValueOf(query, *info, value));
     item += ",\"created\":";
-    AppendJsonString(item, ValueOf(created, *info));
+    AppendJsonString(item, ValueOf(created, *info, value));
     item += '}';
     Drain(item, out, false);
     first = false;
@@ -184,6 +188,12 @@ void AddSubbaseOption(CLI::App& command, CListOptions& options) {
 }  // namespace
 
 std::string FormatIsoTime(long seconds) {
+  std::string text;
+  AppendIsoTime(seconds, text);
+  return text;
+}
+
+void AppendIsoTime(long seconds, std::string& out) {
   // Days since 1970 to a civil date (proleptic Gregorian), in eras of 400
   // years, so that every value of a long is handled without a table.
   long long days = seconds / 86400;
@@ -207,7 +217,8 @@ std::string FormatIsoTime(long seconds) {
     char wide[128];
     std::snprintf(wide, sizeof wide, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
                   rest / 3600, rest / 60 % 60, rest % 60);
-    return wide;
+    out += wide;
+    return;
   }
   char text[] = "0000-00-00T00:00:00Z";
   auto put = [&text](int at, long long value, int width) {
@@ -221,7 +232,7 @@ std::string FormatIsoTime(long seconds) {
   put(11, rest / 3600, 2);
   put(14, rest / 60 % 60, 2);
   put(17, rest % 60, 2);
-  return text;
+  out.append(text, sizeof text - 1);
 }
 
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out) {
