@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -191,48 +190,6 @@ std::string FormatIsoTime(long seconds) {
   std::string text;
   AppendIsoTime(seconds, text);
   return text;
-}
-
-void AppendIsoTime(long seconds, std::string& out) {
-  // Days since 1970 to a civil date (proleptic Gregorian), in eras of 400
-  // years, so that every value of a long is handled without a table.
-  long long days = seconds / 86400;
-  long long rest = seconds % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long monthIndex = (5 * dayOfYear + 2) / 153;
-  const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  // Written digit by digit: the list formats one time per result.
-  if (year < 0 || year > 9999) {  // beyond four digits: rare, the C library's way
-    char wide[128];
-    std::snprintf(wide, sizeof wide, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", year, month, day,
-                  rest / 3600, rest / 60 % 60, rest % 60);
-    out += wide;
-    return;
-  }
-  char text[] = "0000-00-00T00:00:00Z";
-  auto put = [&text](int at, long long value, int width) {
-    for (int i = width - 1; i >= 0; --i, value /= 10) {
-      text[at + i] = static_cast<char>('0' + value % 10);
-    }
-  };
-  put(0, year, 4);
-  put(5, month, 2);
-  put(8, day, 2);
-  put(11, rest / 3600, 2);
-  put(14, rest / 60 % 60, 2);
-  put(17, rest % 60, 2);
-  out.append(text, sizeof text - 1);
 }
 
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out) {

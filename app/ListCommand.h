@@ -31,9 +31,9 @@ int RunList(const CListOptions& options, CCommandContext& context);
 int RunSummary(const CListOptions& options, CCommandContext& context);
 
 // `seconds` since 1970 as ISO 8601 in UTC: "2026-12-07T10:18:54Z".
+// (The host's AppendIsoTime appends the same text, for callers that format
+// many times.)
 std::string FormatIsoTime(long seconds);
-// Appends the same text to `out`, for callers that format many times.
-void AppendIsoTime(long seconds, std::string& out);
 
 // Writes the list of `infos` in the form `json` asks for; the table's field
 // values come from database 1. Used by RunList.

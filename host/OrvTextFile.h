@@ -31,7 +31,7 @@ class COrvTextFile {
   // modeAppend); non-zero when it is open, 0 when it cannot be opened.
   int OpenOutput(unsigned flags);
   // Opens an in-memory file holding `bytes` for reading from its start
-  // (records kept in a database); the specification only names it in
+  // (records kept in a database); the file specification names it only in
   // messages.
   void OpenMemoryInput(std::string bytes);
   // Opens an empty in-memory file for writing; MemoryData() has the bytes.

@@ -31,6 +31,9 @@ void MakeLocal(int& localFlags, CCreatorData& creator);
 
 // The current time in seconds since 1970.
 long GetOrvCurrentTime();
+// Appends `seconds` since 1970 to `out` as ISO 8601 in UTC
+// ("2026-12-07T10:18:54Z"), as the C library's strftime writes it.
+void AppendIsoTime(long seconds, std::string& out);
 
 // Appends to `names` the names of the objects of `table` (object table id)
 // in `subbase` of database `dbId` ("MAIN" or empty: every object), in list

@@ -195,9 +195,9 @@ void PutDigits(char* at, long long value, int width) {
   for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
 }
 
-// ISO 8601 in UTC, digit by digit for four-digit years (a list formats one
-// time per object); the C library's way for the rest.
-std::string FormatTime(long seconds) {
+}  // namespace
+
+void AppendIsoTime(long seconds, std::string& out) {
   long long days = seconds / 86400;
   long long rest = seconds % 86400;
   if (rest < 0) {
@@ -222,17 +222,16 @@ std::string FormatTime(long seconds) {
     PutDigits(text + 11, rest / 3600, 2);
     PutDigits(text + 14, rest / 60 % 60, 2);
     PutDigits(text + 17, rest % 60, 2);
-    return text;
+    out.append(text, sizeof text - 1);
+    return;
   }
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm parts{};
   gmtime_r(&t, &parts);
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-  return text;
+  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  out.append(text, length);
 }
-
-}  // namespace
 
 int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
                                 std::string& out) {
@@ -243,7 +242,7 @@ int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDe
       out = info->m_name;
       return 1;
     case kFieldCreationTime:
-      out = FormatTime(info->m_creationTime);
+      AppendIsoTime(info->m_creationTime, out);
       return 1;
     case kFieldAuthorName:
       out = info->m_strAuthor;
