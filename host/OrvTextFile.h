@@ -31,8 +31,7 @@ class COrvTextFile {
   // modeAppend); non-zero when it is open, 0 when it cannot be opened.
   int OpenOutput(unsigned flags);
   // Opens an in-memory file holding `bytes` for reading from its start
-  // (records kept in a database); the file specification names it only in
-  // messages.
+  // (records kept in a database); its name serves only in messages.
   void OpenMemoryInput(std::string bytes);
   // Opens an empty in-memory file for writing; MemoryData() has the bytes.
   void OpenMemoryOutput();
