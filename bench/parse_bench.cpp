@@ -23,6 +23,7 @@
 #include <string>
 
 #include "ReportGenerator.h"
+#include "ResidentMemory.h"
 #include "model/BlastSearchEntry.h"
 #include "parse/NCBIAnalyserQ.h"
 #include "platform/File.h"
@@ -45,36 +46,6 @@ const std::string& Report(ReportFlavour flavour, int megabytes) {
     it->second = GenerateReportOfSize(spec, static_cast<std::size_t>(megabytes) * kMegabyte);
   }
   return it->second;
-}
-
-// The process's peak resident size in bytes (ru_maxrss counts kilobytes).
-double PeakResidentBytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) * 1024.0;
-}
-
-// The process's current resident size in bytes.
-double ResidentBytes() {
-  long pages = 0;
-  long resident = 0;
-  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return static_cast<double>(resident) * 4096.0;
-}
-
-// Resets the peak resident size to the current one, so that the next peak is
-// the parse's own; false where the kernel does not allow it. Free heap memory
-// is handed back first, so that the parse cannot hide in memory that earlier
-// work left resident.
-bool ResetPeakResident() {
-  malloc_trim(0);
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return static_cast<bool>(clear);
 }
 
 void ParseReport(benchmark::State& state, ReportFlavour flavour) {

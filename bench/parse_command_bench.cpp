@@ -26,6 +26,7 @@
 #include <string>
 
 #include "ReportGenerator.h"
+#include "ResidentMemory.h"
 #include "app/Commands.h"
 
 namespace {
@@ -55,32 +56,6 @@ const fs::path& ReportFile(int megabytes) {
         << GenerateReportOfSize(spec, static_cast<std::size_t>(megabytes) * kMegabyte);
   }
   return it->second;
-}
-
-// The process's peak and current resident sizes in bytes.
-double PeakResidentBytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) * 1024.0;
-}
-double ResidentBytes() {
-  long pages = 0;
-  long resident = 0;
-  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return static_cast<double>(resident) * 4096.0;
-}
-
-// Resets the peak resident size to the current one; false where the kernel
-// does not allow it.
-bool ResetPeakResident() {
-  malloc_trim(0);
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
-  clear.flush();
-  return static_cast<bool>(clear);
 }
 
 void BM_ParseCommandSummary(benchmark::State& state) {
