@@ -66,7 +66,10 @@ bool ImportReport(const std::string& path, const std::string& subbase, CCommandM
   return stored;
 }
 
-bool ImportFile(const std::string& path, const std::string& subbase, CCommandMessages& messages) {
+}  // namespace
+
+bool ImportOneFile(const std::string& path, const std::string& subbase,
+                   CCommandMessages& messages) {
   switch (LookAt(path, messages)) {
     case CFileKind::Transfer:
       return ImportTransferFile(path, subbase, messages);
@@ -80,8 +83,6 @@ bool ImportFile(const std::string& path, const std::string& subbase, CCommandMes
   }
   return false;
 }
-
-}  // namespace
 
 void AddImportCommand(CLI::App& app, CCommandContext& context) {
   auto options = std::make_shared<CImportOptions>();
@@ -116,7 +117,7 @@ int RunImport(const CImportOptions& options, CCommandContext& context) {
     if (bar) bar->Step(i, path);
     messages.SetPrefix(path);
     try {
-      if (ImportFile(path, options.m_strSubbase, messages)) ++stored;
+      if (ImportOneFile(path, options.m_strSubbase, messages)) ++stored;
     } catch (const std::exception& e) {
       messages.Fail(e.what());
     }

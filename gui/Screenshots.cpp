@@ -1,10 +1,22 @@
 #include "gui/Screenshots.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <filesystem>
+#include <memory>
 
 #include "controls/CoolPropertySheet.h"
+#include "gui/DatabaseWindow.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBTableBase.h"
+#include "host/db/ObjInfo.h"
+#include "platform/UserInteraction.h"
 #include "search/dialog/SearchForObjects.h"
 #include "table/BlastSearchTable.h"
 
@@ -25,4 +37,89 @@ std::string WriteSearchScreenshots(const std::string& dir) {
   }
   set.m_dialog.hide();
   return "";
+}
+
+namespace {
+
+// The report pages of `corpus` that make a good picture: every NCBI page,
+// then some plain-text reports.
+QStringList PicturePages(const std::string& corpus) {
+  QStringList pages;
+  for (const char* folder : {"html-qblast", "html-classic", "text"}) {
+    QDir dir(QString::fromStdString(corpus + "/" + folder));
+    const QStringList names = dir.entryList({"*.htm", "*.html", "*.txt"}, QDir::Files, QDir::Name);
+    for (int i = 0; i < names.size() && i < 4; ++i) pages << dir.filePath(names[i]);
+  }
+  return pages;
+}
+
+std::string Save(const QPixmap& picture, const std::string& dir, const char* name) {
+  const std::string path = (std::filesystem::path(dir) / name).string();
+  return picture.save(QString::fromStdString(path), "PNG") ? "" : "cannot write " + path;
+}
+
+// The window with `menu` drawn where it is open over it.
+QPixmap WindowWithMenu(QWidget& window, QMenu& menu) {
+  QPixmap picture = window.grab();
+  QPainter painter(&picture);
+  painter.drawPixmap(window.mapFromGlobal(menu.pos()), menu.grab());
+  return picture;
+}
+
+std::string WriteWindowPictures(const std::string& dir, const std::string& corpus) {
+  CScriptedUserInteraction quiet;  // the imports' messages are not shown
+  CDatabaseWindow window;
+  window.ImportFiles(PicturePages(corpus));
+  CDBTableBase* table = window.CurrentTable();
+  if (table == nullptr) return "no table to show";
+  std::vector<std::string> names;
+  for (const auto& info : table->getobjlist(1)) names.push_back(info->m_name);
+  if (names.size() > 3) {
+    table->NewSubbase(1, "Kinase candidates", {names[0], names[2]}, 0);
+    table->NewSubbase(1, "Reviewed", {names[1]}, 0);
+  }
+  window.Refill();
+  window.resize(1040, 520);
+  window.show();
+  if (!names.empty()) window.SelectObjects({names[names.size() / 2]});
+  for (int i = 0; i < 4; ++i) QApplication::processEvents();
+  if (std::string failure = Save(window.grab(), dir, "window.png"); !failure.empty()) {
+    return failure;
+  }
+  std::unique_ptr<QMenu> menu(window.MakeContextMenu(true, false));
+  if (!menu) return "";  // the table has no context menu to show
+  QTreeWidgetItem* item = window.m_pObjects->currentItem();
+  const QRect row = item != nullptr ? window.m_pObjects->visualItemRect(item) : QRect();
+  menu->popup(window.m_pObjects->viewport()->mapToGlobal(row.center()));
+  for (int i = 0; i < 4; ++i) QApplication::processEvents();
+  QAction* hovered = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator() && action->isEnabled() && hovered == nullptr) hovered = action;
+  }
+  if (hovered != nullptr) {
+    menu->setActiveAction(hovered);
+    window.statusBar()->showMessage(hovered->statusTip());
+  }
+  for (int i = 0; i < 4; ++i) QApplication::processEvents();
+  const std::string failure = Save(WindowWithMenu(window, *menu), dir, "menu.png");
+  menu->hide();
+  window.hide();
+  return failure;
+}
+
+}  // namespace
+
+std::string WriteWindowScreenshots(const std::string& dir, const std::string& corpus) {
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) return "cannot make a scratch database folder";
+  try {
+    engine().OpenDatabase(scratch.path().toStdString(), 1);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  const std::string failure = WriteWindowPictures(dir, corpus);
+  engine().CloseDatabase(1);
+  return failure;
 }

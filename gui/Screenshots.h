@@ -6,3 +6,10 @@
 // search-attributes.png, search-text.png and search-keywords.png. Returns
 // "" on success, else what failed (naming the file).
 std::string WriteSearchScreenshots(const std::string& dir);
+
+// Writes pictures of the database window into `dir`: window.png (the window
+// over a scratch database holding a few reports of the folder `corpus`) and
+// menu.png (the window with an object's context menu open). Database 1 is
+// the scratch database while the pictures are made and is closed after;
+// the scratch folder is removed. Returns "" on success, else what failed.
+std::string WriteWindowScreenshots(const std::string& dir, const std::string& corpus);

@@ -1,6 +1,8 @@
 // blastsearch-gui: the database window. --db DIR chooses the database (as
-// blastsearch does); --screenshot DIR writes pictures of the search dialog
-// and exits (on Qt's offscreen platform unless another is chosen).
+// blastsearch does); files named on the command line are imported and a
+// single new result opened; --screenshot DIR writes pictures of the search
+// dialog and the database window and exits (on Qt's offscreen platform
+// unless another is chosen).
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
@@ -8,7 +10,7 @@
 #include <string>
 
 #include "app/CommandContext.h"
-#include "gui/HostWindow.h"
+#include "gui/DatabaseWindow.h"
 #include "gui/Screenshots.h"
 #include "host/db/DBEngine.h"
 #include "platform/Exception.h"
@@ -17,8 +19,11 @@
 
 namespace {
 
+// The reports shown in the pictures of the database window.
+constexpr const char* kPictureCorpus = BLASTSEARCH_PICTURE_CORPUS;
+
 int Usage() {
-  std::cerr << "usage: blastsearch-gui [--db DIR] [--screenshot DIR]\n";
+  std::cerr << "usage: blastsearch-gui [--db DIR] [--screenshot DIR] [FILE...]\n";
   return 2;
 }
 
@@ -28,6 +33,7 @@ int main(int argc, char** argv) {
   std::string db;
   std::string screenshots;
   bool screenshot = false;
+  QStringList files;  // results, archives and reports to open
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
       db = argv[++i];
@@ -37,6 +43,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--help") == 0) {
       Usage();
       return 0;
+    } else if (argv[i][0] != '-') {
+      files << QString::fromLocal8Bit(argv[i]);
     } else {
       return Usage();
     }
@@ -63,14 +71,19 @@ int main(int argc, char** argv) {
   CQtUserInteraction interaction;
   InstallSearchDialog();
   if (screenshot) {
-    const std::string failure = WriteSearchScreenshots(screenshots);
+    const char* corpus = std::getenv("BLASTSEARCH_CORPUS_DIR");
+    std::string failure = WriteSearchScreenshots(screenshots);
+    if (failure.empty()) {
+      failure = WriteWindowScreenshots(screenshots, corpus != nullptr ? corpus : kPictureCorpus);
+    }
     if (!failure.empty()) {
       std::cerr << "blastsearch-gui: " << failure << '\n';
       return 1;
     }
     return 0;
   }
-  CHostWindow window;
+  CDatabaseWindow window;
   window.show();
+  if (!files.isEmpty()) window.OpenFiles(files);
   return QApplication::exec();
 }

@@ -1,20 +1,14 @@
 // blastsearch-gui as a process: the pictures of the search dialog, and a
-// failure to write them; and the host window's Search button.
+// failure to write them.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "QtTestHelpers.h"
-#include "gui/HostWindow.h"
-#include "search/SearchRun.h"
-#include "search/TableSearch.h"
 #include "support/TempDatabase.h"
 
 namespace {
@@ -59,24 +53,6 @@ TEST_F(GuiProgramTest, UnwritablePicturesAndBadArgumentsFail) {
             1);
   EXPECT_NE(err.find("search-attributes.png"), std::string::npos) << err;
   EXPECT_EQ(RunGui("--frobnicate", &err), 2);
-}
-
-class HostWindowTest : public ::testing::Test {};
-
-TEST_F(HostWindowTest, ListsTheObjectsAndSearchRunsTheTablesCommand) {
-  CTempDatabase db;
-  CHostWindow window;
-  EXPECT_EQ(window.m_pObjects->count(), 0);
-  static int s_calls = 0;
-  SearchDialogRunner previous = SetSearchDialogRunner([](CSearchRun& run) {
-    ++s_calls;
-    run.m_resultSubbase = "found";
-    return 1;
-  });
-  QTest::mouseClick(window.m_pSearch, Qt::LeftButton);
-  SetSearchDialogRunner(previous);
-  EXPECT_EQ(s_calls, 1);
-  EXPECT_NE(window.m_pStatus->text().indexOf("found"), -1);
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDBTableBase;
+class CObjInfo;
+class CObjectIcons;
+class QAction;
+class QLabel;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The host's database window over database `dbId`: on the left every table
+// the engine has, each with its subbases ("MAIN" first); on the right the
+// objects of the chosen subbase with the table's columns and icons, sortable
+// by any column; a status bar that shows the prompts of the commands; a menu
+// bar and tool bar of the common commands. Right-clicking a subbase or
+// objects shows the table's context menu; the window carries out the chosen
+// command by its identifier through the table's operations. Dropping files
+// imports them. Knows tables only through the engine. Talks to the person
+// through the user-interaction service.
+class CDatabaseWindow : public QMainWindow {
+ public:
+  explicit CDatabaseWindow(int dbId = 1, QWidget* parent = nullptr);
+  ~CDatabaseWindow() override;
+
+  // ---- what is shown ----
+  // Lists the tables, subbases and objects again, keeping the choice of
+  // subbase and the selected objects where they still exist.
+  void Refill();
+  // The table and subbase chosen on the left (null and "" when none).
+  CDBTableBase* CurrentTable() const;
+  std::string CurrentSubbase() const;
+  // Chooses the subbase `name` of `table` on the left: false when it has no
+  // such subbase.
+  bool SelectSubbase(CDBTableBase* table, const std::string& name);
+  // The list records of the selected objects, in list order (owned by the
+  // table's list, valid until the next change of the database).
+  std::vector<CObjInfo*> SelectedObjects() const;
+  // Selects the objects named `names` (exact names) and only those; the
+  // number found.
+  int SelectObjects(const std::vector<std::string>& names);
+  // The row of the object `name` in the object list, or null.
+  QTreeWidgetItem* ObjectItem(const std::string& name) const;
+
+  // ---- commands ----
+  // Carries out the command `id` of a context menu of the subbases
+  // (`tableMenu`) or of the objects: 1 when it was carried out, 0 when it
+  // failed, was cancelled or does not apply (the table's or the service's
+  // messages say why).
+  int OnCommand(unsigned id, bool tableMenu);
+  // Whether the command applies now (enables its menu items).
+  bool IsCommandEnabled(unsigned id, bool tableMenu) const;
+  // The current table's context menu for the subbases (`tableMenu`) or the
+  // objects, full or short, as the table returns it, with its actions
+  // connected to OnCommand and its prompts shown in the status bar. Null
+  // when the table has none. Owned by the caller (parented to the window).
+  QMenu* MakeContextMenu(bool full, bool tableMenu);
+  // The table's search (SearchForObjects) over the current subbase; then
+  // shows the subbase it filled. 1 when the search ended with OK.
+  int OnSearch();
+
+  // ---- files ----
+  // Imports `paths` into the current subbase (archives whole, reports and
+  // transfer files as new objects, object files), with a progress window for
+  // more than one file; then shows what was stored, selected. Failures are
+  // shown once at the end, one line per file. The number of files stored.
+  int ImportFiles(const QStringList& paths);
+  // Opens files given on the command line: imports them, and opens the one
+  // new object in the viewer when a single file made exactly one.
+  int OpenFiles(const QStringList& paths);
+
+  QTreeWidget* m_pSubbases;  // tables and their subbases
+  QTreeWidget* m_pObjects;   // the objects of the chosen subbase
+  QLabel* m_pCount;          // the status bar's count of objects
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void MakeWidgets();
+  void MakeMenus();
+  void MakeToolBar();
+  QAction* AddCommandAction(QWidget* owner, const QIcon& icon, const QString& text, unsigned id,
+                            bool tableMenu);
+  void ConnectMenu(QMenu* menu, bool tableMenu);
+  void FillSubbases();
+  void FillObjects();
+  void FillColumns(CDBTableBase& table);
+  void OnSubbaseChosen();
+  void OnObjectsContextMenu(const QPoint& pos);
+  void OnSubbasesContextMenu(const QPoint& pos);
+  void UpdateActions();
+  void ShowStatus(const QString& text);
+  QString ObjectsText() const;
+  std::vector<std::string> SelectedNames() const;
+
+  // The commands, each through the table's operations.
+  int OpenSelected();
+  int EditSelected();
+  int NewSubbase();
+  int ImportNewObject();
+  int ImportArchive();
+  int ExportArchive(bool selectedOnly);
+  int ExcludeSelected();
+  int DeleteSelected();
+  int RenameSelected();
+  int RenameSubbase();
+  int DuplicateSelected();
+  int ShowProperties(bool tableMenu);
+  int WriteSummary();
+  int ChangeSubbase(unsigned id);
+  int ShowTableOfCommand(unsigned id);
+  int CopySelected();
+
+  int m_nDbId;
+  std::unique_ptr<CObjectIcons> m_pIcons;
+  std::vector<std::string> m_columns;  // field names of the object list after "Name"
+  std::vector<bool> m_numeric;         // per column of the list: sorts by number
+  std::vector<QAction*> m_commandActions;
+};

@@ -1,0 +1,470 @@
+// The database window's commands: each one carried out through the table's
+// operations, as the command line carries them out.
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <set>
+
+#include "gui/DatabaseWindow.h"
+#include "gui/FileImport.h"
+#include "gui/HostCommands.h"
+#include "gui/PropertiesDialog.h"
+#include "host/OrvFileSpec.h"
+#include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
+#include "host/db/DBFunctions.h"
+#include "host/db/DBTableBase.h"
+#include "host/db/ObjInfo.h"
+#include "host/db/ProgressWindow.h"
+#include "platform/UserInteraction.h"
+#include "search/SearchRun.h"
+
+namespace {
+
+bool IsObjectCommand(unsigned id) {
+  switch (id) {
+    case ID_DB_OPEN:
+    case ID_DB_EDIT:
+    case ID_DB_EXPORT_SELECTED:
+    case ID_DB_EXCLUDE:
+    case ID_DB_DELETE:
+    case ID_DB_DUPLICATE:
+    case ID_DB_COPY:
+    case ID_DB_SYSTEM_ATTRIBUTES:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The extension of the table's file type without its dot ("ba6").
+std::string BareExtension(int fileType) {
+  std::string extension = OrvFileTypeExtension(fileType);
+  if (!extension.empty() && extension.front() == '.') extension.erase(0, 1);
+  return extension;
+}
+
+// A file name made of `name`: characters a file name cannot hold become "_".
+std::string FileNameOf(std::string name) {
+  for (char& c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"') c = '_';
+  }
+  return name.empty() ? "results" : name;
+}
+
+std::set<unsigned long> RecordIds(CDBTableBase& table, int dbId) {
+  std::set<unsigned long> ids;
+  for (const auto& info : table.getobjlist(dbId)) ids.insert(info->m_objId);
+  return ids;
+}
+
+std::vector<std::string> NamesNotIn(CDBTableBase& table, int dbId,
+                                    const std::set<unsigned long>& before) {
+  std::vector<std::string> names;
+  for (const auto& info : table.getobjlist(dbId)) {
+    if (before.count(info->m_objId) == 0) names.push_back(info->m_name);
+  }
+  return names;
+}
+
+}  // namespace
+
+bool CDatabaseWindow::IsCommandEnabled(unsigned id, bool tableMenu) const {
+  CDBTableBase* table = CurrentTable();
+  if (id == ID_DB_CLOSE) return true;
+  if (table == nullptr) return false;
+  const bool main = IsMainSubbase(CurrentSubbase());
+  const std::size_t selected = SelectedObjects().size();
+  if (id >= ID_DB_SHOW_TYPE_FIRST && id <= ID_DB_SHOW_TYPE_LAST) {
+    for (CDBTableBase* other : engine().get_tables()) {
+      if (!other->Hidden() && other->GetMenuCommand() == id) return true;
+    }
+    return false;
+  }
+  switch (id) {
+    case ID_DB_SUBBASE_EDITOR:
+    case ID_DB_EDIT_SUBBASE:
+    case ID_DB_SYSTEM_ATTRIBUTES:
+      return false;  // no subbase editor and no system attributes in this host
+    case ID_DB_EDIT:
+      return selected == 1;
+    case ID_DB_RENAME:
+    case ID_DB_PROPERTIES:
+      return tableMenu ? (id == ID_DB_PROPERTIES || !main) : selected == 1;
+    case ID_DB_EXCLUDE:
+      return selected > 0 && !main;
+    case ID_DB_DISMISS_SUBBASE:
+    case ID_DB_CLEAR_SUBBASE:
+      return !main;
+    case ID_DB_DELETE_CONTENTS:
+    case ID_DB_EXPORT_SUBBASE:
+    case ID_DB_SUMMARY:
+      return m_pObjects->topLevelItemCount() > 0;
+    default:
+      return IsObjectCommand(id) ? selected > 0 : true;
+  }
+}
+
+int CDatabaseWindow::OnCommand(unsigned id, bool tableMenu) {
+  if (!IsCommandEnabled(id, tableMenu)) return 0;
+  if (id >= ID_DB_SHOW_TYPE_FIRST && id <= ID_DB_SHOW_TYPE_LAST) return ShowTableOfCommand(id);
+  switch (id) {
+    case ID_DB_OPEN:
+      return OpenSelected();
+    case ID_DB_EDIT:
+      return EditSelected();
+    case ID_DB_NEW_SUBBASE:
+      return NewSubbase();
+    case ID_DB_NEW_OBJECT:
+      return ImportNewObject();
+    case ID_DB_IMPORT_ARCHIVE:
+      return ImportArchive();
+    case ID_DB_EXPORT_SUBBASE:
+      return ExportArchive(false);
+    case ID_DB_EXPORT_SELECTED:
+      return ExportArchive(true);
+    case ID_DB_EXCLUDE:
+      return ExcludeSelected();
+    case ID_DB_DELETE:
+      return DeleteSelected();
+    case ID_DB_RENAME:
+      return tableMenu ? RenameSubbase() : RenameSelected();
+    case ID_DB_DUPLICATE:
+      return DuplicateSelected();
+    case ID_DB_PROPERTIES:
+      return ShowProperties(tableMenu);
+    case ID_DB_SUMMARY:
+      return WriteSummary();
+    case ID_DB_DISMISS_SUBBASE:
+    case ID_DB_CLEAR_SUBBASE:
+    case ID_DB_DELETE_CONTENTS:
+      return ChangeSubbase(id);
+    case ID_DB_EXPLORE:
+      m_pObjects->setFocus();
+      return 1;
+    case ID_DB_COPY:
+      return CopySelected();
+    case ID_DB_CLOSE:
+      close();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int CDatabaseWindow::OpenSelected() {
+  CDBTableBase* table = CurrentTable();
+  int opened = 0;
+  for (CObjInfo* info : SelectedObjects()) {
+    const std::string name = info->m_name;
+    if (table->OpenObject(info) != 0) {
+      ++opened;
+    } else {
+      ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(QString::fromStdString(name)));
+    }
+  }
+  return opened > 0 ? 1 : 0;
+}
+
+int CDatabaseWindow::EditSelected() {
+  CDBTableBase* table = CurrentTable();
+  CObjInfo* info = SelectedObjects().front();
+  const unsigned long id = info->m_objId;
+  const int edited = table->EditLocalObject(info);
+  Refill();
+  if (CObjInfo* after = table->getobjlist(m_nDbId).FindById(id)) SelectObjects({after->m_name});
+  return edited;
+}
+
+int CDatabaseWindow::NewSubbase() {
+  CDBTableBase* table = CurrentTable();
+  std::string name = "New Subbase";
+  if (UserInteraction().EditText("Name of the new subbase:", name) != IDOK) return 0;
+  if (table->NewSubbase(m_nDbId, name, SelectedNames(), 0) == 0) return 0;
+  Refill();
+  SelectSubbase(table, CutSubbaseName(name));
+  ShowStatus(QStringLiteral("Subbase \"%1\" created").arg(QString::fromStdString(name)));
+  return 1;
+}
+
+int CDatabaseWindow::ImportNewObject() {
+  CDBTableBase* table = CurrentTable();
+  std::string subbaseOut;
+  CObjInfo* info = nullptr;
+  if (table->CreateNewLocalObject(CurrentSubbase(), subbaseOut, info) != 1) return 0;
+  const std::string name = info != nullptr ? info->m_name : std::string();
+  Refill();
+  SelectObjects({name});
+  return 1;
+}
+
+int CDatabaseWindow::ImportArchive() {
+  CDBTableBase* table = CurrentTable();
+  FileDialogRequest request;
+  request.bOpen = true;
+  request.strDefExt = BareExtension(table->arcftype());
+  request.strFileName = "*." + request.strDefExt;
+  request.strFilter =
+      table->DescribeObjType(1, 0) + " Archives|*." + request.strDefExt + "|All Files|*";
+  request.nFlags = OFN_HIDEREADONLY;
+  std::string path;
+  if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
+  const std::set<unsigned long> before = RecordIds(*table, m_nDbId);
+  int read = 0;
+  {
+    CServiceSMDlg progress;
+    progress.SetTitle("Import from Archive");
+    progress.SetMessage(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
+    read = table->ReadObjectsFromArchive(COrvFileSpec(path, table->arcftype()), CurrentSubbase(),
+                                         m_nDbId, &progress, 0);
+  }
+  Refill();
+  const std::vector<std::string> added = NamesNotIn(*table, m_nDbId, before);
+  SelectObjects(added);
+  if (read == 1) {
+    ShowStatus(QStringLiteral("%1 %2 imported")
+                   .arg(added.size())
+                   .arg(QString::fromStdString(table->DescribeObjType(added.size() != 1, 0))));
+  }
+  return read == 1 ? 1 : 0;
+}
+
+int CDatabaseWindow::ExportArchive(bool selectedOnly) {
+  CDBTableBase* table = CurrentTable();
+  const std::vector<std::string> names =
+      selectedOnly ? SelectedNames() : std::vector<std::string>();
+  FileDialogRequest request;
+  request.bOpen = false;
+  request.strDefExt = BareExtension(table->arcftype());
+  request.strFileName =
+      FileNameOf(names.size() == 1 ? names.front() : CurrentSubbase()) + "." + request.strDefExt;
+  request.strFilter = table->DescribeObjType(1, 0) + " Archives|*." + request.strDefExt;
+  request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  std::string path;
+  if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
+  const std::size_t count = selectedOnly ? names.size() : m_pObjects->topLevelItemCount();
+  if (table->WriteObjectsToArchive(names, COrvFileSpec(path, table->arcftype()), CurrentSubbase(),
+                                   m_nDbId, nullptr, 0) == 0) {
+    return 0;
+  }
+  ShowStatus(QStringLiteral("%1 %2 written to %3")
+                 .arg(count)
+                 .arg(QString::fromStdString(table->DescribeObjType(count != 1, 0)))
+                 .arg(QString::fromStdString(path)));
+  return 1;
+}
+
+int CDatabaseWindow::ExcludeSelected() {
+  CDBTableBase* table = CurrentTable();
+  if (table->ExcludeFromSubbase(m_nDbId, CurrentSubbase(), SelectedNames()) == 0) return 0;
+  Refill();
+  return 1;
+}
+
+int CDatabaseWindow::DeleteSelected() {
+  CDBTableBase* table = CurrentTable();
+  const std::vector<std::string> names = SelectedNames();
+  const std::string question =
+      names.size() == 1 ? "Delete \"" + names.front() + "\" from the database and all subbases?"
+                        : "Delete the " + std::to_string(names.size()) + " selected " +
+                              table->DescribeObjType(1, 0) + " from the database and all subbases?";
+  if (UserInteraction().ShowMessage(question, MB_ICONQUESTION) != IDYES) return 0;
+  int deleted = 0;
+  for (std::string name : names) deleted += table->DeleteObject(name, m_nDbId, 0) == 1 ? 1 : 0;
+  Refill();
+  ShowStatus(QStringLiteral("%1 %2 deleted")
+                 .arg(deleted)
+                 .arg(QString::fromStdString(table->DescribeObjType(deleted != 1, 0))));
+  return deleted == static_cast<int>(names.size()) ? 1 : 0;
+}
+
+int CDatabaseWindow::RenameSelected() {
+  CDBTableBase* table = CurrentTable();
+  CObjInfo* info = SelectedObjects().front();
+  std::string name = info->m_name;
+  if (UserInteraction().EditText("New name of \"" + name + "\":", name) != IDOK) return 0;
+  if (name == info->m_name) return 0;
+  int changed = 0;
+  if (table->RenameObj(m_nDbId, info, name, changed) == 0) return 0;
+  Refill();
+  SelectObjects({name});
+  return 1;
+}
+
+int CDatabaseWindow::RenameSubbase() {
+  CDBTableBase* table = CurrentTable();
+  const std::string old = CurrentSubbase();
+  std::string name = old;
+  if (UserInteraction().EditText("New name of the subbase \"" + old + "\":", name) != IDOK ||
+      name == old) {
+    return 0;
+  }
+  if (table->RenameSubbase(m_nDbId, old, name) == 0) return 0;
+  Refill();
+  SelectSubbase(table, CutSubbaseName(name));
+  return 1;
+}
+
+int CDatabaseWindow::DuplicateSelected() {
+  CDBTableBase* table = CurrentTable();
+  const std::string subbase = CurrentSubbase();
+  std::vector<std::string> made;
+  bool all = true;
+  for (CObjInfo* info : SelectedObjects()) {
+    all = table->DuplicateObjectInSubbase(m_nDbId, subbase, info, made) == 1 && all;
+  }
+  Refill();
+  SelectObjects(made);
+  return all ? 1 : 0;
+}
+
+int CDatabaseWindow::ShowProperties(bool tableMenu) {
+  CDBTableBase* table = CurrentTable();
+  CPropertiesDialog::Rows rows;
+  QString title;
+  if (tableMenu) {
+    const std::string subbase = CurrentSubbase();
+    std::vector<CObjInfo*> subset;
+    GetObjSubset(table->objtable(), subbase, m_nDbId, subset);
+    rows = {{"Subbase", subbase},
+            {"Type", table->DescribeObjType(1, 0)},
+            {"Objects", std::to_string(subset.size())},
+            {"Database", engine().DatabaseDir(m_nDbId)}};
+    title = QStringLiteral("Properties of %1").arg(QString::fromStdString(subbase));
+  } else {
+    const CObjInfo* info = SelectedObjects().front();
+    rows.emplace_back("Name", info->m_name);
+    for (const std::string& field : m_columns) {
+      CDBFieldDef def;
+      std::string value;
+      if (table->GetObjFieldDef(m_nDbId, field, def) == 1) {
+        table->GetFieldValue(m_nDbId, info, &def, value);
+      }
+      rows.emplace_back(field, value);
+    }
+    rows.emplace_back("Author", info->m_strAuthor);
+    title = QStringLiteral("Properties of %1").arg(QString::fromStdString(info->m_name));
+  }
+  CPropertiesDialog dialog(title, rows, this);
+  dialog.exec();
+  return 1;
+}
+
+int CDatabaseWindow::WriteSummary() {
+  CDBTableBase* table = CurrentTable();
+  const std::string subbase = CurrentSubbase();
+  FileDialogRequest request;
+  request.bOpen = false;
+  request.strDefExt = "txt";
+  request.strFileName = FileNameOf(subbase) + " summary.txt";
+  request.strFilter = "Text Files|*.txt";
+  request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  std::string path;
+  if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
+  COrvTextFile file{COrvFileSpec(path)};
+  if (file.OpenOutput(0) == 0) {
+    UserInteraction().ShowMessage("Cannot write the summary into " + path, MB_ICONSTOP);
+    return 0;
+  }
+  const int written = table->WriteObjectSummary(subbase, m_nDbId, file);
+  file.Close();
+  if (written == 0) {
+    UserInteraction().ShowMessage(
+        "The summary of \"" + subbase + "\" could not be written into " + path, MB_ICONSTOP);
+    return 0;
+  }
+  ShowStatus(QStringLiteral("Summary written to %1").arg(QString::fromStdString(path)));
+  return 1;
+}
+
+int CDatabaseWindow::ChangeSubbase(unsigned id) {
+  CDBTableBase* table = CurrentTable();
+  const std::string subbase = CurrentSubbase();
+  int done = 0;
+  if (id == ID_DB_DISMISS_SUBBASE) {
+    done = table->DismissSubbase(m_nDbId, subbase);
+  } else if (id == ID_DB_CLEAR_SUBBASE) {
+    done = table->ClearSubbase(m_nDbId, subbase);
+  } else {
+    const std::string question = "Delete the " + std::to_string(m_pObjects->topLevelItemCount()) +
+                                 " " + table->DescribeObjType(1, 0) + " of \"" + subbase +
+                                 "\" from the database and all subbases?";
+    if (UserInteraction().ShowMessage(question, MB_ICONQUESTION) != IDYES) return 0;
+    done = table->DeleteSubbaseContents(m_nDbId, subbase);
+  }
+  Refill();
+  if (id == ID_DB_DISMISS_SUBBASE && done == 1) SelectSubbase(table, kMainSubbase);
+  return done;
+}
+
+int CDatabaseWindow::ShowTableOfCommand(unsigned id) {
+  for (CDBTableBase* table : engine().get_tables()) {
+    if (!table->Hidden() && table->GetMenuCommand() == id) {
+      return SelectSubbase(table, kMainSubbase) ? 1 : 0;
+    }
+  }
+  return 0;
+}
+
+int CDatabaseWindow::CopySelected() {
+  QStringList names;
+  for (const std::string& name : SelectedNames()) names << QString::fromStdString(name);
+  QApplication::clipboard()->setText(names.join('\n'));
+  return 1;
+}
+
+int CDatabaseWindow::OnSearch() {
+  CDBTableBase* table = CurrentTable();
+  if (table == nullptr) return 0;
+  std::string result;
+  const int answer = table->SearchForObjects(m_nDbId, CurrentSubbase(), result);
+  Refill();
+  if (!result.empty() && SelectSubbase(table, result)) {
+    ShowStatus(QStringLiteral("Found: %1").arg(ObjectsText()));
+  }
+  return answer == 1 ? 1 : 0;
+}
+
+// ---- files ----
+
+int CDatabaseWindow::ImportFiles(const QStringList& paths) {
+  CDBTableBase* table = CurrentTable();
+  if (table == nullptr || paths.isEmpty()) return 0;
+  std::vector<std::string> files;
+  for (const QString& path : paths) files.push_back(path.toStdString());
+  const CFileImportResult result =
+      ImportFilesIntoTable(*table, m_nDbId, CurrentSubbase(), files, this);
+  Refill();
+  SelectObjects(result.m_newNames);
+  ShowStatus(
+      QStringLiteral("%1 of %2 files imported, %3 new %4")
+          .arg(result.m_nStored)
+          .arg(paths.size())
+          .arg(result.m_newNames.size())
+          .arg(QString::fromStdString(table->DescribeObjType(result.m_newNames.size() != 1, 0))));
+  if (!result.m_failures.empty()) {
+    std::string text = result.m_failures.size() == 1 ? "One file was not imported:\n"
+                                                     : std::to_string(result.m_failures.size()) +
+                                                           " files were not imported:\n";
+    for (const std::string& line : result.m_failures) text += "\n" + line;
+    UserInteraction().ShowMessage(text, MB_ICONEXCLAMATION);
+  }
+  return result.m_nStored;
+}
+
+int CDatabaseWindow::OpenFiles(const QStringList& paths) {
+  CDBTableBase* table = CurrentTable();
+  if (table == nullptr) return 0;
+  const std::set<unsigned long> before = RecordIds(*table, m_nDbId);
+  const int stored = ImportFiles(paths);
+  const std::vector<std::string> added = NamesNotIn(*table, m_nDbId, before);
+  if (paths.size() == 1 && added.size() == 1) {
+    if (CObjInfo* info = table->getobjlist(m_nDbId).FindByName(added.front())) {
+      table->OpenObject(info);
+    }
+  }
+  return stored;
+}

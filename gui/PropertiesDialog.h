@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QTableWidget;
+
+// A small read-only dialog of named values (an object's list values, a
+// subbase's figures): one row per value, name then value, and a Close
+// button.
+class CPropertiesDialog : public QDialog {
+ public:
+  using Rows = std::vector<std::pair<std::string, std::string>>;
+
+  // The dialog titled `title` over `parent`, holding `rows` in order.
+  CPropertiesDialog(const QString& title, const Rows& rows, QWidget* parent);
+
+  QTableWidget* m_pValues;
+};

@@ -1,0 +1,298 @@
+// The database window over a real scratch database: its lists and columns,
+// the commands carried out through the table, drops, and a whole session
+// from import to delete.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QUrl>
+#include <fstream>
+
+#include "QtTestHelpers.h"
+#include "gui/DatabaseWindow.h"
+#include "gui/HostCommands.h"
+#include "gui/PropertiesDialog.h"
+#include "host/db/DBEngine.h"
+#include "host/db/ObjInfo.h"
+#include "model/BlastSearchHit.h"
+#include "platform/UserInteraction.h"
+#include "search/SearchRun.h"
+#include "search/TableSearch.h"
+#include "support/Corpus.h"
+#include "support/TempDatabase.h"
+#include "table/BlastSearchObject.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+class DatabaseWindowTest : public ::testing::Test {
+ protected:
+  // Stores a result named `name` with `hits` empty hits.
+  static void Store(const std::string& name, int hits) {
+    CBlastSearchObject object;
+    object.m_name = name;
+    for (int i = 0; i < hits; ++i) {
+      object.Entry().m_Hits.m_HitList.push_back(std::make_unique<CBlastSearchHit>());
+    }
+    std::string subbase;
+    ASSERT_EQ(blastSearch().AddNewObject(&object, "MAIN", subbase, 1), 1) << name;
+  }
+  CDatabaseWindow& Window() {
+    if (!m_pWindow) m_pWindow = std::make_unique<CDatabaseWindow>();
+    return *m_pWindow;
+  }
+  // The names in the object list, in the order shown.
+  std::vector<std::string> Shown() {
+    std::vector<std::string> names;
+    for (int i = 0; i < Window().m_pObjects->topLevelItemCount(); ++i) {
+      names.push_back(Window().m_pObjects->topLevelItem(i)->text(0).toStdString());
+    }
+    return names;
+  }
+  std::vector<std::string> Subbases() {
+    std::vector<std::string> names;
+    QTreeWidgetItem* top = Window().m_pSubbases->topLevelItem(0);
+    for (int i = 0; top != nullptr && i < top->childCount(); ++i) {
+      names.push_back(top->child(i)->text(0).toStdString());
+    }
+    return names;
+  }
+  int Column(const QString& label) {
+    QTreeWidgetItem* header = Window().m_pObjects->headerItem();
+    for (int i = 0; i < header->columnCount(); ++i) {
+      if (header->text(i) == label) return i;
+    }
+    return -1;
+  }
+  // Drops `paths` on the window as a file manager does.
+  void Drop(const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    const QPoint at = Window().rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window(), &drop);
+  }
+
+  CTempDatabase m_db;
+  CScriptedUserInteraction m_ui;
+  std::unique_ptr<CDatabaseWindow> m_pWindow;
+};
+
+TEST_F(DatabaseWindowTest, ListsSubbasesAndObjectsWithTheTablesColumnsSortedByNumber) {
+  Store("gamma", 150);
+  Store("alpha", 5);
+  Store("beta", 50);
+  ASSERT_EQ(blastSearch().NewSubbase(1, "kinases", {"alpha", "gamma"}, 0), 1);
+  EXPECT_EQ(Subbases(), (std::vector<std::string>{"MAIN", "kinases"}));
+  EXPECT_EQ(Window().m_pSubbases->topLevelItem(0)->text(0).toStdString(),
+            blastSearch().DescribeObjType(1, 0));
+  EXPECT_EQ(Window().CurrentSubbase(), "MAIN");
+  EXPECT_EQ(Window().CurrentTable(), engine().TableByID(201));
+  std::vector<std::string> fields;
+  blastSearch().GetObjRealFieldNames(1, &fields);
+  for (const std::string& field : fields) {
+    EXPECT_GE(Column(QString::fromStdString(field)), 1) << field;
+  }
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+  const int hits = Column("Hits Count");
+  Window().m_pObjects->sortByColumn(hits, Qt::DescendingOrder);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"gamma", "beta", "alpha"})) << "150 > 50 > 5";
+  EXPECT_EQ(Window().ObjectItem("beta")->text(hits), "50");
+  EXPECT_FALSE(Window().ObjectItem("beta")->icon(0).isNull());
+  EXPECT_EQ(Window().m_pCount->text().toStdString(),
+            "3 " + blastSearch().DescribeObjType(1, 0) + " in MAIN");
+
+  ASSERT_TRUE(Window().SelectSubbase(&blastSearch(), "kinases"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"gamma", "alpha"}));
+  EXPECT_FALSE(Window().SelectSubbase(&blastSearch(), "missing"));
+}
+
+TEST_F(DatabaseWindowTest, SubbaseCommandsGoThroughTheTable) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().SelectObjects({"alpha"});
+  m_ui.QueueText("picked");
+  ASSERT_EQ(Window().OnCommand(ID_DB_NEW_SUBBASE, true), 1);
+  EXPECT_EQ(Window().CurrentSubbase(), "picked");
+  EXPECT_EQ(Shown(), std::vector<std::string>{"alpha"});
+  EXPECT_FALSE(Window().IsCommandEnabled(ID_DB_EXCLUDE, false)) << "nothing selected";
+
+  m_ui.QueueText("chosen");
+  ASSERT_EQ(Window().OnCommand(ID_DB_RENAME, true), 1);
+  EXPECT_EQ(Subbases(), (std::vector<std::string>{"MAIN", "chosen"}));
+  EXPECT_EQ(Window().CurrentSubbase(), "chosen");
+
+  Window().SelectObjects({"alpha"});
+  ASSERT_EQ(Window().OnCommand(ID_DB_EXCLUDE, false), 1);
+  EXPECT_TRUE(Shown().empty());
+  ASSERT_EQ(Window().OnCommand(ID_DB_DISMISS_SUBBASE, true), 1);
+  EXPECT_EQ(Subbases(), std::vector<std::string>{"MAIN"});
+  EXPECT_EQ(Shown().size(), 2u) << "dismissing keeps the objects";
+  EXPECT_FALSE(Window().IsCommandEnabled(ID_DB_DISMISS_SUBBASE, true)) << "MAIN stays";
+  EXPECT_FALSE(Window().IsCommandEnabled(ID_DB_RENAME, true));
+  EXPECT_EQ(Window().OnCommand(ID_DB_DISMISS_SUBBASE, true), 0);
+}
+
+TEST_F(DatabaseWindowTest, DeleteAsksFirstAndRenameProposesTheName) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().SelectObjects({"alpha", "beta"});
+  m_ui.QueueAnswer(IDNO);
+  EXPECT_EQ(Window().OnCommand(ID_DB_DELETE, false), 0);
+  EXPECT_EQ(Shown().size(), 2u);
+  ASSERT_EQ(m_ui.Messages().size(), 1u);
+  EXPECT_EQ(m_ui.Messages()[0].nStyle, static_cast<unsigned>(MB_ICONQUESTION));
+  EXPECT_NE(m_ui.Messages()[0].strText.find("Delete the 2 selected"), std::string::npos);
+
+  Window().SelectObjects({"beta"});
+  m_ui.QueueText("beta kinase");
+  ASSERT_EQ(Window().OnCommand(ID_DB_RENAME, false), 1);
+  ASSERT_EQ(m_ui.Edits().size(), 1u);
+  EXPECT_EQ(m_ui.Edits()[0].second, "beta");
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta kinase"}));
+  ASSERT_EQ(Window().SelectedObjects().size(), 1u);
+  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, "beta kinase");
+
+  m_ui.QueueText("alpha");  // taken: the table says so and nothing changes
+  EXPECT_EQ(Window().OnCommand(ID_DB_RENAME, false), 0);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta kinase"}));
+
+  m_ui.QueueAnswer(IDYES);
+  ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"alpha"});
+  EXPECT_EQ(blastSearch().getobjlist(1).FindByName("beta kinase"), nullptr);
+}
+
+TEST_F(DatabaseWindowTest, ArchiveExportImportDuplicateAndSummary) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  CTempDir dir("dbwin");
+  const std::string archive = (dir.Path() / "two.ba6").string();
+  Window().SelectObjects({"alpha", "beta"});
+  m_ui.QueueFile(archive);
+  ASSERT_EQ(Window().OnCommand(ID_DB_EXPORT_SELECTED, false), 1);
+  ASSERT_FALSE(m_ui.FileRequests().empty());
+  EXPECT_FALSE(m_ui.FileRequests().back().bOpen);
+  EXPECT_EQ(m_ui.FileRequests().back().strDefExt, "ba6");
+
+  Window().SelectObjects({"alpha"});
+  ASSERT_EQ(Window().OnCommand(ID_DB_DUPLICATE, false), 1);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "alpha copy", "beta"}));
+  ASSERT_EQ(Window().SelectedObjects().size(), 1u);
+  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, "alpha copy");
+
+  m_ui.QueueFile(archive);
+  ASSERT_EQ(Window().OnCommand(ID_DB_IMPORT_ARCHIVE, true), 1);
+  EXPECT_EQ(Shown().size(), 5u) << "names taken get new ones";
+  EXPECT_EQ(Window().SelectedObjects().size(), 2u) << "what came in is selected";
+
+  const std::string summary = (dir.Path() / "summary.txt").string();
+  m_ui.QueueFile(summary);
+  ASSERT_EQ(Window().OnCommand(ID_DB_SUMMARY, true), 1);
+  const std::string text = ReadWholeFile(summary);
+  EXPECT_NE(text.find("alpha copy"), std::string::npos) << text;
+  m_ui.QueueFile((dir.Path() / "no such folder" / "x.txt").string());
+  EXPECT_EQ(Window().OnCommand(ID_DB_SUMMARY, true), 0);
+  EXPECT_EQ(m_ui.Messages().back().nStyle, static_cast<unsigned>(MB_ICONSTOP));
+}
+
+TEST_F(DatabaseWindowTest, PropertiesShowTheListValues) {
+  Store("alpha", 7);
+  Window().SelectObjects({"alpha"});
+  std::vector<std::pair<QString, QString>> rows;
+  WithModal<int>([&] { return Window().OnCommand(ID_DB_PROPERTIES, false); },
+                 [&](QWidget* modal) {
+                   auto* dialog = dynamic_cast<CPropertiesDialog*>(modal);
+                   if (dialog == nullptr) return ADD_FAILURE() << "no properties dialog";
+                   for (int row = 0; row < dialog->m_pValues->rowCount(); ++row) {
+                     rows.emplace_back(dialog->m_pValues->item(row, 0)->text(),
+                                       dialog->m_pValues->item(row, 1)->text());
+                   }
+                   dialog->reject();
+                 });
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[0], (std::pair<QString, QString>{"Name", "alpha"}));
+  EXPECT_NE(std::find(rows.begin(), rows.end(), std::pair<QString, QString>{"Hits Count", "7"}),
+            rows.end());
+}
+
+TEST_F(DatabaseWindowTest, DroppedReportsAndArchivesAreImportedAndFailuresNamed) {
+  SKIP_WITHOUT_CORPUS();
+  const auto pages = CorpusFiles("html-qblast");
+  ASSERT_GE(pages.size(), 2u);
+  CTempDir dir("dbwin");
+  const std::string junk = (dir.Path() / "notes.txt").string();
+  std::ofstream(junk) << "no report here\n";
+  Drop({QString::fromStdString(pages[0].string()), QString::fromStdString(pages[1].string()),
+        QString::fromStdString(junk)});
+  EXPECT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Window().SelectedObjects().size(), 2u);
+  ASSERT_EQ(m_ui.Messages().size(), 1u) << "one message for the whole drop";
+  EXPECT_NE(m_ui.Messages()[0].strText.find("notes.txt"), std::string::npos);
+  EXPECT_EQ(m_ui.Messages()[0].strText.find(pages[0].filename().string()), std::string::npos);
+
+  const std::string archive = (dir.Path() / "two.ba6").string();
+  ASSERT_EQ(
+      blastSearch().WriteObjectsToArchive({}, COrvFileSpec(archive, 101), "MAIN", 1, nullptr, 0),
+      1);
+  Drop({QString::fromStdString(archive)});
+  EXPECT_EQ(Shown().size(), 4u);
+}
+
+TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
+  Store("alpha", 5);
+  static int s_calls = 0;
+  SearchDialogRunner previous = SetSearchDialogRunner([](CSearchRun& run) {
+    ++s_calls;
+    blastSearch().NewSubbase(1, "found", {"alpha"}, 0);
+    run.m_resultSubbase = "found";
+    return 1;
+  });
+  EXPECT_EQ(Window().OnSearch(), 1);
+  SetSearchDialogRunner(previous);
+  EXPECT_EQ(s_calls, 1);
+  EXPECT_EQ(Window().CurrentSubbase(), "found");
+  EXPECT_EQ(Shown(), std::vector<std::string>{"alpha"});
+}
+
+// A whole session as a person has it: an NCBI page imported through the
+// import command, opened, found and deleted.
+TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
+  SKIP_WITHOUT_CORPUS();
+  const auto pages = CorpusFiles("html-qblast");
+  ASSERT_FALSE(pages.empty());
+  m_ui.QueueFile(pages[0].string());
+  ASSERT_EQ(Window().OnCommand(ID_DB_NEW_OBJECT, false), 1);
+  ASSERT_EQ(Shown().size(), 1u);
+  ASSERT_EQ(Window().SelectedObjects().size(), 1u);
+  const std::string name = Window().SelectedObjects()[0]->m_name;
+  EXPECT_NE(m_ui.Messages().back().strText.find("has been added"), std::string::npos);
+
+  Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  std::string opened;
+  engine().SetObjectOpener([&](CObjInfo* info) {
+    opened = info->m_name;
+    return 1;
+  });
+  const QPoint row = Window().m_pObjects->visualItemRect(Window().ObjectItem(name)).center();
+  QTest::mouseClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
+  QTest::mouseDClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
+  EXPECT_EQ(opened, name);
+  engine().SetObjectOpener(nullptr);
+
+  m_ui.QueueAnswer(IDYES);
+  ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
+  EXPECT_TRUE(Shown().empty());
+}
+
+}  // namespace
