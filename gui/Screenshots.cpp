@@ -53,6 +53,23 @@ QStringList PicturePages(const std::string& corpus) {
   return pages;
 }
 
+// A name a person would give the result: its query's description after the
+// last "|", the words after the first in lower case ("GUN_BACS1
+// endoglucanase precursor"); "" when the query says too little.
+std::string PictureName(CDBTableBase& table, const CObjInfo& info) {
+  CDBFieldDef def;
+  std::string query;
+  if (table.GetObjFieldDef(1, "QueryName", def) == 0 ||
+      table.GetFieldValue(1, &info, &def, query) == 0) {
+    return "";
+  }
+  QString text = QString::fromStdString(query.substr(query.rfind('|') + 1)).simplified();
+  const int space = text.indexOf(' ');
+  if (space < 0) return "";
+  text = text.left(space) + text.mid(space).toLower();
+  return text.left(48).toStdString();
+}
+
 std::string Save(const QPixmap& picture, const std::string& dir, const char* name) {
   const std::string path = (std::filesystem::path(dir) / name).string();
   return picture.save(QString::fromStdString(path), "PNG") ? "" : "cannot write " + path;
@@ -73,7 +90,15 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   CDBTableBase* table = window.CurrentTable();
   if (table == nullptr) return "no table to show";
   std::vector<std::string> names;
-  for (const auto& info : table->getobjlist(1)) names.push_back(info->m_name);
+  for (const auto& info : table->getobjlist(1)) {
+    std::string name = PictureName(*table, *info);
+    for (int n = 2; !name.empty() && table->getobjlist(1).FindByName(name) != nullptr; ++n) {
+      name = PictureName(*table, *info) + " (" + std::to_string(n) + ")";
+    }
+    int changed = 0;
+    if (!name.empty()) table->RenameObj(1, info.get(), name, changed);
+    names.push_back(info->m_name);
+  }
   if (names.size() > 3) {
     table->NewSubbase(1, "Kinase candidates", {names[0], names[2]}, 0);
     table->NewSubbase(1, "Reviewed", {names[1]}, 0);
