@@ -339,7 +339,7 @@ QMenu* CDatabaseWindow::MakeContextMenu(bool full, bool tableMenu) {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr) return nullptr;
   std::string title;
-  std::unique_ptr<CMenu> menu(static_cast<CMenu*>(table->GetContextMenu(full, tableMenu, title)));
+  std::unique_ptr<CMenu> menu(table->GetContextMenu(full, tableMenu, title));
   if (!menu) return nullptr;
   QMenu* built = BuildQMenu(*menu, this);
   built->setTitle(QString::fromStdString(title));

@@ -65,7 +65,7 @@ QIcon CObjectIcons::Image(int index) {
   if (const auto found = m_cache.find(index); found != m_cache.end()) return found->second;
   QIcon icon;
   if (index >= kHostImages) {
-    std::unique_ptr<CIcon> extracted(m_pList->ExtractIcon(index));
+    std::unique_ptr<CIcon> extracted = m_pList->ExtractIcon(index);
     if (extracted) icon = ToQIcon(*extracted);
   }
   if (icon.isNull()) icon = HostImage(index);
@@ -74,7 +74,7 @@ QIcon CObjectIcons::Image(int index) {
 }
 
 QIcon CObjectIcons::TableIcon(CDBTableBase& table) {
-  std::unique_ptr<CIcon> icon(static_cast<CIcon*>(table.GetContextIcon(m_nSize < 32 ? 1 : 2)));
+  std::unique_ptr<CIcon> icon(table.GetContextIcon(m_nSize < 32 ? 1 : 2));
   if (icon) {
     QIcon converted = ToQIcon(*icon);
     if (!converted.isNull()) return converted;

@@ -1,70 +1,35 @@
 #pragma once
 
-// Temporary: the window types of the shared menu and image-list seam, as small
-// local forms until the real ones (platform/Menu.h, platform/ImageList.h,
-// platform/qt/WindowResources.h) are in the tree. Only the database window
-// uses these; they go when the real headers arrive.
+// Temporary: the Qt conversions of the window data (icons and menus) as small
+// local forms until the window layer's own are in the tree. Only the
+// database window uses these; they go when the real ones arrive.
 
 #include <QIcon>
+#include <QImage>
 #include <QMenu>
-#include <memory>
+#include <QPixmap>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "platform/ImageList.h"
+#include "platform/Menu.h"
 #include "platform/StringTable.h"
 
-class CMenu;
-
-enum : unsigned { MF_POPUP = 0x10, MF_SEPARATOR = 0x800, MF_HELP = 0x4000 };
-
-// One item of a menu; a popup owns its menu.
-struct CMenuItem {
-  std::string m_strText;
-  unsigned m_nID = 0;
-  unsigned m_nFlags = 0;
-  std::unique_ptr<CMenu> m_pPopup;
-};
-
-// An owning tree of menu items.
-class CMenu {
- public:
-  int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
-  const CMenuItem& GetItem(int pos) const { return m_items[static_cast<std::size_t>(pos)]; }
-  CMenu* GetSubMenu(int pos) const { return GetItem(pos).m_pPopup.get(); }
-  void AppendItem(CMenuItem item) { m_items.push_back(std::move(item)); }
-
- private:
-  std::vector<CMenuItem> m_items;
-};
-
-// An icon: width, height and RGBA pixels.
-class CIcon {
- public:
-  int m_nWidth = 0;
-  int m_nHeight = 0;
-};
-
-// A list of images of one size.
-class CImageList {
- public:
-  bool Create(int cx, int cy, int /*grow*/) {
-    m_nCx = cx;
-    m_nCy = cy;
-    return true;
+// The icon as a Qt pixmap, transparency kept.
+inline QPixmap ToQPixmap(const CIcon& icon) {
+  QImage image(icon.GetWidth(), icon.GetHeight(), QImage::Format_RGBA8888);
+  for (int y = 0; y < icon.GetHeight(); ++y) {
+    for (int x = 0; x < icon.GetWidth(); ++x) {
+      const CRgba c = icon.GetPixel(x, y);
+      image.setPixelColor(x, y, QColor(c.m_r, c.m_g, c.m_b, c.m_a));
+    }
   }
-  int GetImageCount() const { return m_nCount; }
-  void SetImageCount(int count) { m_nCount = count; }
-  // A copy of image `pos` as a new icon (owned by the caller), or null.
-  CIcon* ExtractIcon(int /*pos*/) const { return nullptr; }
+  return QPixmap::fromImage(image);
+}
 
- private:
-  int m_nCx = 16;
-  int m_nCy = 16;
-  int m_nCount = 0;
-};
-
-inline QIcon ToQIcon(const CIcon&) { return QIcon(); }
+inline QIcon ToQIcon(const CIcon& icon) {
+  if (icon.GetWidth() <= 0 || icon.GetHeight() <= 0) return QIcon();
+  return QIcon(ToQPixmap(icon));
+}
 
 // A Qt menu of `menu`: each action carries its command in data(), its prompt
 // as status tip (text before "\n") and tooltip (after it).

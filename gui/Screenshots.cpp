@@ -65,7 +65,7 @@ std::string PictureName(CDBTableBase& table, const CObjInfo& info) {
   }
   QString text = QString::fromStdString(query.substr(query.rfind('|') + 1)).simplified();
   const int space = text.indexOf(' ');
-  if (space < 0) return "";
+  if (space < 0) return text.isEmpty() ? "" : "Query " + text.toStdString();
   text = text.left(space) + text.mid(space).toLower();
   return text.left(48).toStdString();
 }
@@ -104,7 +104,7 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
     table->NewSubbase(1, "Reviewed", {names[1]}, 0);
   }
   window.Refill();
-  window.resize(1040, 520);
+  window.resize(1040, 560);
   window.show();
   if (!names.empty()) window.SelectObjects({names[names.size() / 2]});
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
@@ -113,9 +113,12 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   }
   std::unique_ptr<QMenu> menu(window.MakeContextMenu(true, false));
   if (!menu) return "";  // the table has no context menu to show
-  QTreeWidgetItem* item = window.m_pObjects->currentItem();
-  const QRect row = item != nullptr ? window.m_pObjects->visualItemRect(item) : QRect();
-  menu->popup(window.m_pObjects->viewport()->mapToGlobal(row.center()));
+  QTreeWidgetItem* item = window.m_pObjects->topLevelItem(1);
+  if (item == nullptr) return "";
+  window.SelectObjects({item->text(0).toStdString()});
+  const QRect row = window.m_pObjects->visualItemRect(item);
+  menu->popup(
+      window.m_pObjects->viewport()->mapToGlobal(row.center() - QPoint(row.width() / 4, 0)));
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
   QAction* hovered = nullptr;
   for (QAction* action : menu->actions()) {

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -80,6 +81,38 @@ class DatabaseWindowTest : public ::testing::Test {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&Window(), &drop);
+  }
+
+  // Right-clicks the object `name` (or the empty part of the list) as a
+  // person does; the context menu that opens, or null.
+  QMenu* RightClick(const std::string& name) {
+    QTreeWidget* list = Window().m_pObjects;
+    const QPoint at = name.empty() ? QPoint(5, list->viewport()->height() - 5)
+                                   : list->visualItemRect(Window().ObjectItem(name)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+    Settle();
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  }
+  static QAction* ActionOf(QMenu* menu, unsigned id) {
+    for (QAction* action : menu->actions()) {
+      if (action->menu() != nullptr) {
+        if (QAction* inner = ActionOf(action->menu(), id)) return inner;
+      } else if (action->data().toUInt() == id) {
+        return action;
+      }
+    }
+    return nullptr;
+  }
+  // Chooses the item `id` of the open `menu` with the keyboard, having its
+  // prompt shown on the way.
+  void Choose(QMenu* menu, unsigned id) {
+    QAction* action = ActionOf(menu, id);
+    ASSERT_NE(action, nullptr) << id;
+    menu->setActiveAction(action);
+    Settle();
+    QTest::keyClick(menu, Qt::Key_Return);
+    Settle();
   }
 
   CTempDatabase m_db;
@@ -170,6 +203,34 @@ TEST_F(DatabaseWindowTest, DeleteAsksFirstAndRenameProposesTheName) {
   ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
   EXPECT_EQ(Shown(), std::vector<std::string>{"alpha"});
   EXPECT_EQ(blastSearch().getobjlist(1).FindByName("beta kinase"), nullptr);
+}
+
+TEST_F(DatabaseWindowTest, ObjectContextMenuRenamesAndDeletesWithPromptsInTheStatusBar) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  QMenu* menu = RightClick("beta");
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->actions().front()->text(), "&Open");
+  ASSERT_EQ(Window().SelectedObjects().size(), 1u) << "the object clicked is selected";
+  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, "beta");
+  EXPECT_FALSE(ActionOf(menu, ID_DB_EXCLUDE)->isEnabled()) << "nothing to exclude from MAIN";
+  m_ui.QueueText("beta kinase");
+  Choose(menu, ID_DB_RENAME);
+  EXPECT_EQ(Window().statusBar()->currentMessage(), "Renames the selected item");
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta kinase"}));
+
+  menu = RightClick("alpha");
+  ASSERT_NE(menu, nullptr);
+  m_ui.QueueAnswer(IDYES);
+  Choose(menu, ID_DB_DELETE);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"beta kinase"});
+
+  menu = RightClick("");
+  ASSERT_NE(menu, nullptr) << "the empty part of the list has the table's menu";
+  EXPECT_NE(ActionOf(menu, ID_DB_SUMMARY), nullptr);
+  menu->hide();
 }
 
 TEST_F(DatabaseWindowTest, ArchiveExportImportDuplicateAndSummary) {
