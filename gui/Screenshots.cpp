@@ -114,11 +114,13 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   std::unique_ptr<QMenu> menu(window.MakeContextMenu(true, false));
   if (!menu) return "";  // the table has no context menu to show
   QTreeWidgetItem* item = window.m_pObjects->topLevelItem(1);
-  if (item == nullptr) return "";
-  window.SelectObjects({item->text(0).toStdString()});
-  const QRect row = window.m_pObjects->visualItemRect(item);
-  menu->popup(
-      window.m_pObjects->viewport()->mapToGlobal(row.center() - QPoint(row.width() / 4, 0)));
+  QPoint at = window.m_pObjects->viewport()->rect().center();
+  if (item != nullptr) {
+    window.SelectObjects({item->text(0).toStdString()});
+    const QRect row = window.m_pObjects->visualItemRect(item);
+    at = row.center() - QPoint(row.width() / 4, 0);
+  }
+  menu->popup(window.m_pObjects->viewport()->mapToGlobal(at));
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
   QAction* hovered = nullptr;
   for (QAction* action : menu->actions()) {

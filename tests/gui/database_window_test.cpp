@@ -309,6 +309,35 @@ TEST_F(DatabaseWindowTest, DroppedReportsAndArchivesAreImportedAndFailuresNamed)
   EXPECT_EQ(Shown().size(), 4u);
 }
 
+TEST_F(DatabaseWindowTest, FilesNamedOnTheCommandLineAreStoredAndASingleNewResultOpened) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  CTempDir dir("dbwin");
+  const std::string object = (dir.Path() / "alpha.bso").string();
+  const std::string archive = (dir.Path() / "both.ba6").string();
+  ASSERT_EQ(blastSearch().ExportObject(1, object, blastSearch().getobjlist(1).FindByName("alpha")),
+            1);
+  ASSERT_EQ(
+      blastSearch().WriteObjectsToArchive({}, COrvFileSpec(archive, 101), "MAIN", 1, nullptr, 0),
+      1);
+  std::vector<std::string> opened;
+  engine().SetObjectOpener([&](CObjInfo* info) {
+    opened.push_back(info->m_name);
+    return 1;
+  });
+  EXPECT_EQ(Window().OpenFiles({QString::fromStdString(object)}), 1);
+  ASSERT_EQ(opened.size(), 1u) << "the one new result is opened";
+  EXPECT_EQ(Window().SelectedObjects().size(), 1u);
+  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, opened[0]);
+  EXPECT_EQ(Window().OpenFiles({QString::fromStdString(archive)}), 1);
+  EXPECT_EQ(opened.size(), 1u) << "an archive of two opens none";
+  EXPECT_EQ(Shown().size(), 5u);
+  EXPECT_EQ(Window().OpenFiles({QString::fromStdString((dir.Path() / "gone.ba6").string())}), 0);
+  EXPECT_EQ(m_ui.Messages().back().nStyle, static_cast<unsigned>(MB_ICONEXCLAMATION));
+  EXPECT_NE(m_ui.Messages().back().strText.find("gone.ba6"), std::string::npos);
+  engine().SetObjectOpener(nullptr);
+}
+
 TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
   Store("alpha", 5);
   static int s_calls = 0;

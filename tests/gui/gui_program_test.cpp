@@ -30,11 +30,12 @@ int RunGui(const std::string& args, std::string* err = nullptr) {
 
 class GuiProgramTest : public ::testing::Test {};
 
-TEST_F(GuiProgramTest, ScreenshotWritesOnePictureOfEachTab) {
+TEST_F(GuiProgramTest, ScreenshotWritesTheDialogOnEachTabAndTheWindow) {
   CTempDir dir("gui");
   const auto shots = dir.Path() / "shots";
   ASSERT_EQ(RunGui("--db " + (dir.Path() / "db").string() + " --screenshot " + shots.string()), 0);
-  for (const char* name : {"search-attributes.png", "search-text.png", "search-keywords.png"}) {
+  for (const char* name : {"search-attributes.png", "search-text.png", "search-keywords.png",
+                           "window.png", "menu.png"}) {
     std::ifstream file(shots / name, std::ios::binary);
     char magic[8] = {};
     file.read(magic, sizeof magic);
