@@ -91,6 +91,7 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
   MakeWidgets();
   Refill();
   MakeMenus();
+  MakeTableMenus();
   MakeToolBar();
   UpdateActions();
   resize(960, 560);
@@ -167,7 +168,10 @@ void CDatabaseWindow::FillSubbases() {
     }
     top->setExpanded(true);
   }
-  if (select != nullptr) select->setSelected(true), m_pSubbases->setCurrentItem(select);
+  if (select != nullptr) {
+    select->setSelected(true);
+    m_pSubbases->setCurrentItem(select);
+  }
 }
 
 void CDatabaseWindow::FillColumns(CDBTableBase& table) {
@@ -237,7 +241,7 @@ QString CDatabaseWindow::ObjectsText() const {
 
 void CDatabaseWindow::OnSubbaseChosen() {
   FillObjects();
-  MakeMenus();
+  MakeTableMenus();
   UpdateActions();
 }
 
@@ -347,6 +351,12 @@ QMenu* CDatabaseWindow::MakeContextMenu(bool full, bool tableMenu) {
   return built;
 }
 
+void CDatabaseWindow::ShowPopup(QMenu* menu, const QPoint& at) {
+  delete m_pPopup;  // the one shown before, closed by now
+  m_pPopup = menu;
+  menu->popup(at);
+}
+
 void CDatabaseWindow::OnObjectsContextMenu(const QPoint& pos) {
   QTreeWidgetItem* item = m_pObjects->itemAt(pos);
   if (item != nullptr && !item->isSelected()) {
@@ -356,8 +366,7 @@ void CDatabaseWindow::OnObjectsContextMenu(const QPoint& pos) {
   }
   QMenu* menu = MakeContextMenu(true, item == nullptr);
   if (menu == nullptr) return;
-  connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
-  menu->popup(m_pObjects->viewport()->mapToGlobal(pos));
+  ShowPopup(menu, m_pObjects->viewport()->mapToGlobal(pos));
 }
 
 void CDatabaseWindow::OnSubbasesContextMenu(const QPoint& pos) {
@@ -370,8 +379,7 @@ void CDatabaseWindow::OnSubbasesContextMenu(const QPoint& pos) {
   }
   QMenu* menu = MakeContextMenu(true, true);
   if (menu == nullptr) return;
-  connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
-  menu->popup(m_pSubbases->viewport()->mapToGlobal(pos));
+  ShowPopup(menu, m_pSubbases->viewport()->mapToGlobal(pos));
 }
 
 QAction* CDatabaseWindow::AddCommandAction(QWidget* owner, const QIcon& icon, const QString& text,
@@ -389,7 +397,6 @@ QAction* CDatabaseWindow::AddCommandAction(QWidget* owner, const QIcon& icon, co
 }
 
 void CDatabaseWindow::MakeMenus() {
-  menuBar()->clear();
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   QStyle* style = QApplication::style();
   AddCommandAction(file, style->standardIcon(QStyle::SP_DialogOpenButton),
@@ -410,8 +417,19 @@ void CDatabaseWindow::MakeMenus() {
   connect(file, &QMenu::hovered, this,
           [this](QAction* action) { ShowStatus(action->statusTip()); });
   connect(file, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
+}
+
+void CDatabaseWindow::MakeTableMenus() {
+  CDBTableBase* table = CurrentTable();
+  if (table == m_pMenuTable && !m_tableMenus.empty()) return;
+  for (QMenu* menu : m_tableMenus) delete menu;
+  m_tableMenus.clear();
+  m_pMenuTable = table;
   for (bool tableMenu : {true, false}) {
-    if (QMenu* menu = MakeContextMenu(true, tableMenu)) menuBar()->addMenu(menu);
+    if (QMenu* menu = MakeContextMenu(true, tableMenu)) {
+      menuBar()->addMenu(menu);
+      m_tableMenus.push_back(menu);
+    }
   }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -11,7 +13,6 @@ class CObjInfo;
 class CObjectIcons;
 class QAction;
 class QLabel;
-class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -86,6 +87,11 @@ class CDatabaseWindow : public QMainWindow {
  private:
   void MakeWidgets();
   void MakeMenus();
+  // The current table's full menus in the menu bar, made again when the
+  // table changes.
+  void MakeTableMenus();
+  // Shows `menu` (taken) at `at`, deleting the popup shown before.
+  void ShowPopup(QMenu* menu, const QPoint& at);
   void MakeToolBar();
   QAction* AddCommandAction(QWidget* owner, const QIcon& icon, const QString& text, unsigned id,
                             bool tableMenu);
@@ -121,7 +127,10 @@ class CDatabaseWindow : public QMainWindow {
 
   int m_nDbId;
   std::unique_ptr<CObjectIcons> m_pIcons;
-  std::vector<std::string> m_columns;  // field names of the object list after "Name"
-  std::vector<bool> m_numeric;         // per column of the list: sorts by number
-  std::vector<QAction*> m_commandActions;
+  std::vector<std::string> m_columns;      // field names of the object list after "Name"
+  std::vector<bool> m_numeric;             // per column of the list: sorts by number
+  std::vector<QAction*> m_commandActions;  // the menu bar's and tool bar's commands
+  std::vector<QMenu*> m_tableMenus;        // the table's menus in the menu bar
+  CDBTableBase* m_pMenuTable = nullptr;    // whose menus those are
+  QPointer<QMenu> m_pPopup;                // the context menu shown last
 };
