@@ -37,6 +37,7 @@ PALETTE = [
     (0, 0, 0),  # 15 black
 ]
 T, OUT, PAPER, SHADE, GREY, QUERY, BEST, GOOD, FAIR, WEAK, GOLD, LENS, LINK, CLOCK, DARK, BLACK = range(16)
+SPRITE_COLOURS = {"O": OUT, "P": PAPER, "L": LENS, "K": LINK, "D": DARK}
 
 
 class Canvas:
@@ -67,6 +68,13 @@ class Canvas:
                 d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
                 if d <= r:
                     self.set(x, y, ring if ring is not None and d > r - 1.2 else c)
+
+    def sprite(self, x0, y0, rows):
+        """Draws `rows` of SPRITE_COLOURS letters at (x0, y0); '.' leaves a pixel."""
+        for y, row in enumerate(rows):
+            for x, letter in enumerate(row):
+                if letter != ".":
+                    self.set(x0 + x, y0 + y, SPRITE_COLOURS[letter])
 
     def blit(self, other, ox):
         for y in range(other.height):
@@ -128,11 +136,15 @@ def open_page(s):
             c.rect(26 + i, 27 + i, 27 + i, 28 + i, DARK)
             c.set(26 + i, 26 + i, OUT)
     else:
-        c.disc(10.5, 10.5, 4.2, LENS, ring=OUT)
-        c.set(9, 9, PAPER)
-        for i in range(3):
-            c.set(13 + i, 13 + i, OUT)
-            c.set(14 + i, 13 + i, DARK)
+        c.sprite(7, 7, ["..OOO....",
+                        ".OLLLO...",
+                        "OLPLLLO..",
+                        "OLLLLLO..",
+                        "OLLLLLO..",
+                        ".OLLLOD..",
+                        "..OOODDD.",
+                        "......DDD",
+                        ".......DD"])
     return c
 
 
@@ -149,12 +161,14 @@ def linked_page(s):
         c.rect(8, 22, 8, 24, LINK)
         c.set(9, 23, LINK)
     else:
-        c.rect(0, 9, 6, 15, PAPER)
-        c.frame(0, 9, 6, 15, OUT)
-        for x, y in [(2, 13), (2, 12), (3, 11)]:
-            c.set(x, y, LINK)
-        c.rect(4, 10, 4, 12, LINK)
-        c.set(5, 11, LINK)
+        c.sprite(0, 8, ["OOOOOOOO",
+                        "OPPKKKKO",
+                        "OPPPKKKO",
+                        "OPPKKKKO",
+                        "OPKKKPKO",
+                        "OKKKPPPO",
+                        "OKKPPPPO",
+                        "OOOOOOOO"])
     return c
 
 
