@@ -16,11 +16,14 @@
 
 #include "gui/HostCommands.h"
 #include "gui/ObjectIcons.h"
-#include "gui/PendingSeams.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
+#include "platform/ImageList.h"
+#include "platform/Menu.h"
+#include "platform/StringTable.h"
+#include "platform/qt/WindowResources.h"
 
 namespace {
 

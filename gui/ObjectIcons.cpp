@@ -3,8 +3,10 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "gui/PendingSeams.h"
 #include "host/db/DBTableBase.h"
+#include "platform/ImageList.h"
+#include "platform/Menu.h"
+#include "platform/qt/WindowResources.h"
 
 namespace {
 
