@@ -5,24 +5,34 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
 
 #include "QtTestHelpers.h"
+#include "controls/CheckPropPageButton.h"
+#include "controls/CoolPropertySheet.h"
 #include "gui/DatabaseWindow.h"
 #include "gui/HostCommands.h"
 #include "gui/PropertiesDialog.h"
 #include "host/db/DBEngine.h"
+#include "host/db/DBField.h"
 #include "host/db/ObjInfo.h"
+#include "host/qt/ValDlg.h"
 #include "model/BlastSearchHit.h"
 #include "platform/UserInteraction.h"
+#include "platform/qt/DialogBuilder.h"
+#include "search/SearchFilters.h"
 #include "search/SearchRun.h"
 #include "search/TableSearch.h"
+#include "search/dialog/SearchForObjects.h"
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchObject.h"
@@ -30,8 +40,20 @@
 
 namespace {
 
+enum { kKeywordTab = 2 };
+
 class DatabaseWindowTest : public ::testing::Test {
  protected:
+  // The search dialog's conditions last for the process: each test starts
+  // and ends without any.
+  void SetUp() override { ResetSearchFilters(); }
+  void TearDown() override { ResetSearchFilters(); }
+  static void ResetSearchFilters() {
+    MakeSearchFilters();
+    TextSearchFilter() = CContextFilter();
+    KeywordSearchFilter() = CKeywordFilter();
+    AttribSearchFilter() = CAttribFilter();
+  }
   // Stores a result named `name` with `hits` empty hits.
   static void Store(const std::string& name, int hits) {
     CBlastSearchObject object;
@@ -113,6 +135,56 @@ class DatabaseWindowTest : public ::testing::Test {
     Settle();
     QTest::keyClick(menu, Qt::Key_Return);
     Settle();
+  }
+
+  // Gives the stored object `name` the keyword `keyword`.
+  static void AddKeyword(const std::string& name, const std::string& keyword) {
+    CDBField field;
+    field.m_fieldId = kFieldKeyword;
+    field.m_strValue = keyword;
+    ASSERT_EQ(
+        blastSearch().InsertDBValue(1, blastSearch().getobjlist(1).FindByName(name), field, 0), 1);
+    blastSearch().AddKeyword(1, keyword);
+  }
+  // Runs the window's search with the search dialog, driven as a person
+  // does: the keyword tab ticked, `keyword` chosen from the table's
+  // keywords, Start Search into the subbase `into`, then OK.
+  void FindByKeyword(const std::string& keyword, const std::string& into) {
+    InstallSearchDialog();
+    QTimer::singleShot(0, [&] {
+      auto* dialog = dynamic_cast<CTableSearch*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return CloseModal();
+      CCoolPropertySheet& sheet = *dialog->m_pSheet;
+      sheet.SetActivePage(kKeywordTab);
+      Settle();
+      CCheckPropPageButton* box = sheet.GetCheckButton(kKeywordTab);
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+      auto* page = dynamic_cast<CKeywordsSearchDlg*>(sheet.GetPage(kKeywordTab));
+      if (page == nullptr) return CloseModal();
+      QTimer::singleShot(0, [&] {
+        auto* values = dynamic_cast<CValDlg*>(QApplication::activeModalWidget());
+        if (values == nullptr) return CloseModal();
+        for (QListWidgetItem* item :
+             values->ValueList()->findItems(QString::fromStdString(keyword), Qt::MatchExactly)) {
+          item->setCheckState(Qt::Checked);
+        }
+        for (QPushButton* button : values->findChildren<QPushButton*>()) {
+          if (button->text().remove('&') == "OK") QTest::mouseClick(button, Qt::LeftButton);
+        }
+      });
+      QTest::mouseClick(page->m_addButton, Qt::LeftButton);
+      m_ui.QueueText(into);
+      QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(dialog, 812)), Qt::LeftButton);
+      QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(dialog, 1)), Qt::LeftButton);
+    });
+    EXPECT_EQ(Window().OnSearch(), 1);
+    SetSearchDialogRunner(nullptr);
+  }
+  // A script that did not find the dialog it expected fails the test and
+  // closes what is open.
+  static void CloseModal() {
+    ADD_FAILURE() << "not the dialog expected";
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) modal->close();
   }
 
   CTempDatabase m_db;
@@ -355,7 +427,8 @@ TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
 }
 
 // A whole session as a person has it: an NCBI page imported through the
-// import command, opened, found and deleted.
+// import command, opened, given a keyword, found with the search dialog and
+// deleted.
 TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   SKIP_WITHOUT_CORPUS();
   const auto pages = CorpusFiles("html-qblast");
@@ -380,9 +453,16 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   EXPECT_EQ(opened, name);
   engine().SetObjectOpener(nullptr);
 
+  AddKeyword(name, "endoglucanase");
+  FindByKeyword("endoglucanase", "found");
+  EXPECT_EQ(Window().CurrentSubbase(), "found");
+  EXPECT_EQ(Shown(), std::vector<std::string>{name});
+
+  Window().SelectObjects({name});
   m_ui.QueueAnswer(IDYES);
   ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
   EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(blastSearch().getobjlist(1).GetCount(), 0u);
 }
 
 }  // namespace
