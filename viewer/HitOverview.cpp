@@ -59,7 +59,7 @@ int CHitOverview::TrackWidth() const { return std::max(width() - 2 * kMargin, 0)
 
 QRect CHitOverview::RowRect(int hit) const {
   if (hit < 0 || hit >= RowCount()) return {};
-  return QRect(0, kRulerHeight + hit * kRowHeight, width(), kRowHeight);
+  return QRect(0, kTop + hit * kRowHeight, width(), kRowHeight);
 }
 
 QRect CHitOverview::BarRect(int hit, int element) const {
@@ -71,7 +71,7 @@ QRect CHitOverview::BarRect(int hit, int element) const {
   const std::vector<CBarSpan> spans = PlaceSegmentBars(m_nScale, row.m_ranges, TrackWidth());
   const CBarSpan& span = spans[static_cast<std::size_t>(element)];
   if (span.m_nWidth <= 0) return {};
-  const int top = kRulerHeight + hit * kRowHeight + (kRowHeight - kBarHeight) / 2;
+  const int top = kTop + hit * kRowHeight + (kRowHeight - kBarHeight) / 2;
   return QRect(kMargin + span.m_nLeft, top, span.m_nWidth, kBarHeight);
 }
 
@@ -83,8 +83,8 @@ int CHitOverview::BarBand(int hit, int element) const {
 }
 
 int CHitOverview::HitAt(const QPoint& point) const {
-  if (point.y() < kRulerHeight) return -1;
-  const int hit = (point.y() - kRulerHeight) / kRowHeight;
+  if (point.y() < kTop) return -1;
+  const int hit = (point.y() - kTop) / kRowHeight;
   return hit < RowCount() ? hit : -1;
 }
 
@@ -92,53 +92,21 @@ QSize CHitOverview::sizeHint() const { return QSize(640, minimumSizeHint().heigh
 
 QSize CHitOverview::minimumSizeHint() const {
   const int rows = std::max(RowCount(), 2);
-  return QSize(200, kRulerHeight + rows * kRowHeight + kMargin / 2);
-}
-
-void CHitOverview::PaintRuler(QPainter& painter) const {
-  const int track = TrackWidth();
-  const QRect bar(kMargin, 6, track, 12);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0x3b, 0x5b, 0x8c));
-  painter.drawRect(bar);
-  QFont small = font();
-  small.setPointSizeF(std::max(small.pointSizeF() * 0.85, 6.0));
-  painter.setFont(small);
-  painter.setPen(Qt::white);
-  painter.drawText(bar.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Query"));
-  painter.setPen(QColor(0x50, 0x50, 0x50));
-  if (m_nScale <= 0) {
-    painter.drawText(QRect(kMargin, bar.bottom() + 4, track, 18), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("Query length unknown"));
-    return;
-  }
-  const QFontMetrics metrics(small);
-  const int spacing = metrics.horizontalAdvance(QString::number(m_nScale)) + 24;
-  for (int position : RulerPositions(m_nScale, track, spacing)) {
-    const int x = kMargin + QueryPositionX(position, m_nScale, track);
-    painter.drawLine(x, bar.bottom() + 1, x, bar.bottom() + 5);
-    const QString label = QString::number(position);
-    const int labelWidth = metrics.horizontalAdvance(label);
-    const int left = std::clamp(x - labelWidth / 2, 0, std::max(width() - labelWidth, 0));
-    painter.drawText(QRect(left, bar.bottom() + 6, labelWidth + 2, metrics.height()),
-                     Qt::AlignLeft | Qt::AlignTop, label);
-  }
+  return QSize(200, kTop + rows * kRowHeight + kMargin / 2);
 }
 
 void CHitOverview::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), palette().color(QPalette::Base));
-  PaintRuler(painter);
   const int track = TrackWidth();
   if (m_rows.empty()) {
     painter.setPen(QColor(0x80, 0x80, 0x80));
-    painter.drawText(QRect(kMargin, kRulerHeight, track, 2 * kRowHeight), Qt::AlignCenter,
+    painter.drawText(QRect(kMargin, kTop, track, 2 * kRowHeight), Qt::AlignCenter,
                      QStringLiteral("No hits"));
     return;
   }
-  const int first = std::max((event->rect().top() - kRulerHeight) / kRowHeight, 0);
-  const int last = std::min((event->rect().bottom() - kRulerHeight) / kRowHeight, RowCount() - 1);
+  const int first = std::max((event->rect().top() - kTop) / kRowHeight, 0);
+  const int last = std::min((event->rect().bottom() - kTop) / kRowHeight, RowCount() - 1);
   for (int hit = first; hit <= last; ++hit) {
     const CRow& row = m_rows[static_cast<std::size_t>(hit)];
     const QRect rowRect = RowRect(hit);
@@ -197,6 +165,61 @@ bool CHitOverview::event(QEvent* event) {
   }
   QToolTip::showText(help->globalPos(), text, this);
   return true;
+}
+
+CHitRuler::CHitRuler(CHitOverview* overview, QWidget* parent)
+    : QWidget(parent), m_pOverview(overview) {
+  m_pOverview->installEventFilter(this);
+  setBackgroundRole(QPalette::Base);
+  setAutoFillBackground(true);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QSize CHitRuler::sizeHint() const {
+  return QSize(200, 22 + fontMetrics().height());
+}
+
+bool CHitRuler::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_pOverview && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    update();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CHitRuler::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  // Where the overview's track begins, in this widget's pixels.
+  const int left = m_pOverview->mapTo(window(), QPoint(0, 0)).x() -
+                   mapTo(window(), QPoint(0, 0)).x() + CHitOverview::kMargin;
+  const int track = m_pOverview->TrackWidth();
+  const int scale = m_pOverview->ScaleLength();
+  const QRect bar(left, 3, track, 12);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(0x3b, 0x5b, 0x8c));
+  painter.drawRect(bar);
+  QFont small = font();
+  small.setPointSizeF(std::max(small.pointSizeF() * 0.85, 6.0));
+  painter.setFont(small);
+  painter.setPen(Qt::white);
+  painter.drawText(bar.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Query"));
+  painter.setPen(QColor(0x50, 0x50, 0x50));
+  if (scale <= 0) {
+    painter.drawText(QRect(left, bar.bottom() + 4, track, 18), Qt::AlignLeft | Qt::AlignTop,
+                     QStringLiteral("Query length unknown"));
+    return;
+  }
+  const QFontMetrics metrics(small);
+  const int spacing = metrics.horizontalAdvance(QString::number(scale)) + 24;
+  for (int position : RulerPositions(scale, track, spacing)) {
+    const int x = left + QueryPositionX(position, scale, track);
+    painter.drawLine(x, bar.bottom() + 1, x, bar.bottom() + 5);
+    const QString label = QString::number(position);
+    const int labelWidth = metrics.horizontalAdvance(label);
+    const int labelLeft = std::clamp(x - labelWidth / 2, 0, std::max(width() - labelWidth, 0));
+    painter.drawText(QRect(labelLeft, bar.bottom() + 6, labelWidth + 2, metrics.height()),
+                     Qt::AlignLeft | Qt::AlignTop, label);
+  }
 }
 
 QWidget* MakeBandLegend(QWidget* parent) {

@@ -9,13 +9,12 @@
 #include "viewer/HitOverviewLayout.h"
 
 class CBlastSearchEntry;
-class QPainter;
 
-// The graphical overview of a result: a ruler of query positions, then one
-// row per hit (report order) with a bar for each segment pair placed by its
-// query range and coloured by its bit-score band. Clicking a hit's row
-// selects the hit; hovering shows its name. Meant to sit in a scroll area
-// that resizes it: its minimum height holds every row.
+// The graphical overview of a result: one row per hit (report order) with a
+// bar for each segment pair placed by its query range and coloured by its
+// bit-score band, under a CHitRuler of query positions. Clicking a hit's
+// row selects the hit; hovering shows its name. Meant to sit in a scroll
+// area that resizes it: its minimum height holds every row.
 class CHitOverview : public QWidget {
  public:
   // Takes what it draws from `entry` (copied; the entry may go after).
@@ -27,6 +26,10 @@ class CHitOverview : public QWidget {
   void SetSelectedHit(int hit);
   int SelectedHit() const { return m_nSelected; }
 
+  // The query length that the track spans (0: nothing to scale by) and the
+  // track's width; the track starts kMargin pixels from the left.
+  int ScaleLength() const { return m_nScale; }
+  int TrackWidth() const;
   // Number of hit rows.
   int RowCount() const { return static_cast<int>(m_rows.size()); }
   // The rectangle of hit `hit`'s row, in this widget's pixels.
@@ -44,7 +47,7 @@ class CHitOverview : public QWidget {
 
   // Layout, in pixels.
   static constexpr int kMargin = 14;
-  static constexpr int kRulerHeight = 46;
+  static constexpr int kTop = 4;
   static constexpr int kRowHeight = 11;
   static constexpr int kBarHeight = 7;
 
@@ -61,14 +64,29 @@ class CHitOverview : public QWidget {
     std::vector<int> m_bands;
     double m_dBestBits = 0.0;
   };
-  int TrackWidth() const;
-  void PaintRuler(QPainter& painter) const;
 
   int m_nQueryLength = 0;
   int m_nScale = 0;
   std::vector<CRow> m_rows;
   int m_nSelected = -1;
   std::function<void(int)> m_onSelect;
+};
+
+// The ruler over an overview: a bar standing for the query with its
+// positions labelled, lined up with the overview's track wherever the two
+// sit in one window. Follows the overview's size; does not own it.
+class CHitRuler : public QWidget {
+ public:
+  CHitRuler(CHitOverview* overview, QWidget* parent);
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  CHitOverview* m_pOverview;
 };
 
 // A row of the five band colours with their bit-score ranges.

@@ -77,7 +77,7 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(MakeHeader());
+  layout->addWidget(MakeHeader(title));
   auto* splitter = new QSplitter(Qt::Vertical, central);
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(MakeOverviewPanel());
@@ -86,7 +86,7 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   splitter->setStretchFactor(0, 2);
   splitter->setStretchFactor(1, 2);
   splitter->setStretchFactor(2, 3);
-  splitter->setSizes({210, 200, 330});
+  splitter->setSizes({270, 190, 300});
   auto* body = new QWidget(central);
   auto* bodyLayout = new QVBoxLayout(body);
   bodyLayout->setContentsMargins(8, 6, 8, 4);
@@ -108,7 +108,7 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
 
 CResultViewer::~CResultViewer() = default;
 
-QWidget* CResultViewer::MakeHeader() {
+QWidget* CResultViewer::MakeHeader(const std::string& title) {
   auto* frame = new QFrame(this);
   frame->setObjectName(QStringLiteral("resultHeader"));
   frame->setStyleSheet(QStringLiteral(
@@ -123,9 +123,13 @@ QWidget* CResultViewer::MakeHeader() {
   const CBlastSearchEntry& entry = *m_pEntry;
   const std::string name = entry.GetMolName();
   QString text = QStringLiteral("<div style=\"font-size:14pt; font-weight:600\">%1</div>")
-                     .arg(name.empty() ? QStringLiteral("(unnamed query)")
-                                       : Q(name).toHtmlEscaped());
+                     .arg(!name.empty()    ? Q(name).toHtmlEscaped()
+                          : !title.empty() ? Q(title).toHtmlEscaped()
+                                           : QStringLiteral("(unnamed query)"));
   QStringList facts;
+  if (!title.empty() && !name.empty() && title != name) {
+    facts << QStringLiteral("Result: <b>%1</b>").arg(Q(title).toHtmlEscaped());
+  }
   if (!entry.GetMolID().empty()) {
     facts << QStringLiteral("Query ID: <b>%1</b>").arg(Q(entry.GetMolID()).toHtmlEscaped());
   }
@@ -167,8 +171,19 @@ QWidget* CResultViewer::MakeOverviewPanel() {
   m_pOverviewArea->setWidgetResizable(true);
   m_pOverviewArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_pOverviewArea->setWidget(m_pOverview);
-  m_pOverviewArea->setMinimumHeight(CHitOverview::kRulerHeight + 4 * CHitOverview::kRowHeight);
-  layout->addWidget(m_pOverviewArea, 1);
+  m_pOverviewArea->setMinimumHeight(CHitOverview::kTop + 4 * CHitOverview::kRowHeight);
+  m_pOverviewArea->setFrameShape(QFrame::NoFrame);
+  // The ruler stays in view above the scrolling rows; both on one white panel.
+  auto* panel = new QFrame(box);
+  panel->setFrameShape(QFrame::StyledPanel);
+  panel->setBackgroundRole(QPalette::Base);
+  panel->setAutoFillBackground(true);
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(1, 1, 1, 1);
+  panelLayout->setSpacing(0);
+  panelLayout->addWidget(new CHitRuler(m_pOverview, panel));
+  panelLayout->addWidget(m_pOverviewArea, 1);
+  layout->addWidget(panel, 1);
   return box;
 }
 
@@ -313,7 +328,7 @@ void CResultViewer::ShowHit(int hit) {
   }
   m_nSelected = shown != nullptr ? hit : -1;
   m_pOverview->SetSelectedHit(m_nSelected);
-  if (m_nSelected >= 0) {
+  if (m_nSelected >= 0 && m_pOverviewArea->isVisible()) {
     const QRect row = m_pOverview->RowRect(m_nSelected);
     m_pOverviewArea->ensureVisible(row.center().x(), row.center().y(), 0, row.height() * 2);
   }

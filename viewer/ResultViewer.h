@@ -49,7 +49,7 @@ class CResultViewer : public QMainWindow {
          kColumnExpect, kColumnCount };
 
  private:
-  QWidget* MakeHeader();
+  QWidget* MakeHeader(const std::string& title);
   QWidget* MakeOverviewPanel();
   QWidget* MakeHitTable();
   QWidget* MakeAlignmentPanel();
