@@ -44,7 +44,6 @@ CHitOverview::CHitOverview(const CBlastSearchEntry& entry, QWidget* parent) : QW
   }
   // One scale for every row, so that bars of different hits line up.
   m_nScale = OverviewScaleLength(m_nQueryLength, all);
-  setMouseTracking(false);
   setBackgroundRole(QPalette::Base);
   setAutoFillBackground(true);
   setMinimumHeight(minimumSizeHint().height());

@@ -1,5 +1,6 @@
 #include "viewer/ResultViewer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -17,7 +18,6 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
-#include <cmath>
 #include <limits>
 
 #include "model/BlastSearchEntry.h"
@@ -101,6 +101,10 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   statusBar()->showMessage(QStringLiteral("%1 hits, %2 segment pairs")
                                .arg(m_pEntry->GetHitsCount())
                                .arg(pairs));
+  auto* close = new QAction(QStringLiteral("Close"), this);
+  close->setShortcuts({QKeySequence::Close, QKeySequence(Qt::Key_Escape)});
+  connect(close, &QAction::triggered, this, [this] { this->close(); });
+  addAction(close);
   resize(1040, 820);
   FillHitTable();
   SelectHit(m_pEntry->IsEmpty() != 0 ? -1 : 0);
@@ -165,7 +169,6 @@ QWidget* CResultViewer::MakeOverviewPanel() {
   layout->setSpacing(2);
   layout->addWidget(MakeBandLegend(box));
   m_pOverview = new CHitOverview(*m_pEntry);
-  m_pOverview->setToolTip(QString());
   m_pOverview->SetSelectionHandler([this](int hit) { SelectHit(hit); });
   m_pOverviewArea = new QScrollArea(box);
   m_pOverviewArea->setWidgetResizable(true);
