@@ -22,7 +22,7 @@ QColor ToQColor(const CBandColour& colour) {
 }  // namespace
 
 CHitOverview::CHitOverview(const CBlastSearchEntry& entry, QWidget* parent) : QWidget(parent) {
-  m_nQueryLength = entry.GetMolLength();
+  const int queryLength = entry.GetMolLength();
   std::vector<CQueryRange> all;
   for (const auto& hit : entry.m_Hits.m_HitList) {
     CRow row;  // a null entry keeps an empty row, so rows stay hit positions
@@ -43,7 +43,7 @@ CHitOverview::CHitOverview(const CBlastSearchEntry& entry, QWidget* parent) : QW
     m_rows.push_back(std::move(row));
   }
   // One scale for every row, so that bars of different hits line up.
-  m_nScale = OverviewScaleLength(m_nQueryLength, all);
+  m_nScale = OverviewScaleLength(queryLength, all);
   setBackgroundRole(QPalette::Base);
   setAutoFillBackground(true);
   setMinimumHeight(minimumSizeHint().height());
@@ -68,7 +68,10 @@ QRect CHitOverview::BarRect(int hit, int element) const {
   // Placed on the common scale: the scale length stands in for the query
   // length, so every row uses the same one.
   const std::vector<CBarSpan> spans = PlaceSegmentBars(m_nScale, row.m_ranges, TrackWidth());
-  const CBarSpan& span = spans[static_cast<std::size_t>(element)];
+  return SpanRect(hit, spans[static_cast<std::size_t>(element)]);
+}
+
+QRect CHitOverview::SpanRect(int hit, const CBarSpan& span) const {
   if (span.m_nWidth <= 0) return {};
   const int top = kTop + hit * kRowHeight + (kRowHeight - kBarHeight) / 2;
   return QRect(kMargin + span.m_nLeft, top, span.m_nWidth, kBarHeight);
@@ -126,7 +129,7 @@ void CHitOverview::paintEvent(QPaintEvent* event) {
     }
     painter.setPen(Qt::NoPen);
     for (std::size_t i = 0; i < spans.size(); ++i) {
-      const QRect bar = BarRect(hit, static_cast<int>(i));
+      const QRect bar = SpanRect(hit, spans[i]);
       if (bar.isEmpty()) continue;
       painter.setBrush(ToQColor(BandColour(row.m_bands[i])));
       painter.drawRect(bar);

@@ -65,7 +65,9 @@ class CHitOverview : public QWidget {
     double m_dBestBits = 0.0;
   };
 
-  int m_nQueryLength = 0;
+  // The rectangle of a bar of hit `hit`'s row; empty for an empty span.
+  QRect SpanRect(int hit, const CBarSpan& span) const;
+
   int m_nScale = 0;
   std::vector<CRow> m_rows;
   int m_nSelected = -1;
