@@ -37,15 +37,14 @@ struct CRowScale {
 };
 
 CRowScale ScaleOf(const CBlastSearchSeqComponent& row) {
-  const long long residues = std::count_if(row.m_strSeq.begin(), row.m_strSeq.end(),
-                                           [](char c) { return !IsGap(c); });
+  const long long residues =
+      std::count_if(row.m_strSeq.begin(), row.m_strSeq.end(), [](char c) { return !IsGap(c); });
   const long long span = std::llabs(static_cast<long long>(row.m_nEnd) - row.m_nStart) + 1;
   CRowScale scale;
   scale.m_nStart = row.m_nStart;
   scale.m_nDirection = row.m_nEnd < row.m_nStart ? -1 : 1;
-  scale.m_nStep = residues > 0 && std::llabs(span - 3 * residues) < std::llabs(span - residues)
-                      ? 3
-                      : 1;
+  scale.m_nStep =
+      residues > 0 && std::llabs(span - 3 * residues) < std::llabs(span - residues) ? 3 : 1;
   return scale;
 }
 
@@ -98,10 +97,10 @@ bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect) {
 std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein) {
   std::vector<std::string> lines;
   lines.push_back("Score = " + FormatBitScore(element.m_dBitScore) + " bits (" +
-                  std::to_string(element.m_nScore) + "),  Expect = " +
-                  FormatExpect(element.m_dExpect));
+                  std::to_string(element.m_nScore) +
+                  "),  Expect = " + FormatExpect(element.m_dExpect));
   const int length = element.m_nAlignLength > 0 ? element.m_nAlignLength
-                                                 : static_cast<int>(element.m_Query.m_strSeq.size());
+                                                : static_cast<int>(element.m_Query.m_strSeq.size());
   std::string counts = "Identities = " + CountOf(element.m_nIdentities, length);
   if (protein || element.m_nFrame != 0) {
     counts += ",  Positives = " + CountOf(element.m_nPositives, length);
@@ -118,8 +117,7 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool 
   return lines;
 }
 
-std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element,
-                                             int columns) {
+std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element, int columns) {
   if (columns < 1) columns = 60;
   const std::string& query = element.m_Query.m_strSeq;
   const std::string& subject = element.m_Subject.m_strSeq;
@@ -166,10 +164,9 @@ std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& eleme
                        "  " + PadRight(cut(query, from), width) + "  " +
                        std::to_string(ends[i].m_query.second);
     block.m_strConsensus = std::string(7 + numberWidth + 2, ' ') + cut(consensus, from);
-    block.m_strSubject = "Sbjct  " +
-                         PadRight(std::to_string(ends[i].m_subject.first), numberWidth) + "  " +
-                         PadRight(cut(subject, from), width) + "  " +
-                         std::to_string(ends[i].m_subject.second);
+    block.m_strSubject =
+        "Sbjct  " + PadRight(std::to_string(ends[i].m_subject.first), numberWidth) + "  " +
+        PadRight(cut(subject, from), width) + "  " + std::to_string(ends[i].m_subject.second);
     blocks.push_back(std::move(block));
   }
   return blocks;

@@ -157,13 +157,14 @@ bool CHitOverview::event(QEvent* event) {
     return true;
   }
   const CRow& row = m_rows[static_cast<std::size_t>(hit)];
-  QString text = QStringLiteral("<b>%1</b>").arg(QString::fromStdString(row.m_strName).toHtmlEscaped());
+  QString text =
+      QStringLiteral("<b>%1</b>").arg(QString::fromStdString(row.m_strName).toHtmlEscaped());
   if (!row.m_strDescription.empty()) {
     text += QStringLiteral("<br>") + QString::fromStdString(row.m_strDescription).toHtmlEscaped();
   }
   if (!row.m_ranges.empty()) {
-    text += QStringLiteral("<br>Best score: %1 bits").arg(
-        QString::fromStdString(FormatBitScore(row.m_dBestBits)));
+    text += QStringLiteral("<br>Best score: %1 bits")
+                .arg(QString::fromStdString(FormatBitScore(row.m_dBestBits)));
   }
   QToolTip::showText(help->globalPos(), text, this);
   return true;
@@ -177,12 +178,11 @@ CHitRuler::CHitRuler(CHitOverview* overview, QWidget* parent)
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-QSize CHitRuler::sizeHint() const {
-  return QSize(200, 22 + fontMetrics().height());
-}
+QSize CHitRuler::sizeHint() const { return QSize(200, 22 + fontMetrics().height()); }
 
 bool CHitRuler::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_pOverview && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+  if (watched == m_pOverview &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
     update();
   }
   return QWidget::eventFilter(watched, event);

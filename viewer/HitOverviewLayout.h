@@ -28,7 +28,8 @@ int OverviewScaleLength(int queryLength, const std::vector<CQueryRange>& ranges)
 // One span per range, in the order of `ranges`, in a track `width` pixels
 // wide that shows the query from position 1 (left edge) to the scale length
 // (right edge). A bar is at least 2 pixels wide and stays inside the track.
-// A range without a position from 1 up gets an empty span. With no scale length or no width every span is empty (left 0, width 0).
+// A range without a position from 1 up gets an empty span. With no scale length or no width every
+// span is empty (left 0, width 0).
 std::vector<CBarSpan> PlaceSegmentBars(int queryLength, const std::vector<CQueryRange>& ranges,
                                        int width);
 

@@ -98,9 +98,8 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   for (const auto& hit : m_pEntry->m_Hits.m_HitList) {
     if (hit) pairs += static_cast<int>(hit->m_ElementList.size());
   }
-  statusBar()->showMessage(QStringLiteral("%1 hits, %2 segment pairs")
-                               .arg(m_pEntry->GetHitsCount())
-                               .arg(pairs));
+  statusBar()->showMessage(
+      QStringLiteral("%1 hits, %2 segment pairs").arg(m_pEntry->GetHitsCount()).arg(pairs));
   auto* close = new QAction(QStringLiteral("Close"), this);
   close->setShortcuts({QKeySequence::Close, QKeySequence(Qt::Key_Escape)});
   connect(close, &QAction::triggered, this, [this] { this->close(); });
@@ -115,8 +114,8 @@ CResultViewer::~CResultViewer() = default;
 QWidget* CResultViewer::MakeHeader(const std::string& title) {
   auto* frame = new QFrame(this);
   frame->setObjectName(QStringLiteral("resultHeader"));
-  frame->setStyleSheet(QStringLiteral(
-      "#resultHeader { background: #eef2f7; border-bottom: 1px solid #c8d0dc; }"));
+  frame->setStyleSheet(
+      QStringLiteral("#resultHeader { background: #eef2f7; border-bottom: 1px solid #c8d0dc; }"));
   auto* layout = new QVBoxLayout(frame);
   layout->setContentsMargins(14, 10, 14, 10);
   m_pHeader = new QLabel(frame);
@@ -151,10 +150,11 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
   }
   facts << QStringLiteral("Search: %1").arg(search);
   facts << QStringLiteral("Hits: <b>%1</b>").arg(entry.GetHitsCount());
-  facts << QStringLiteral("Hit links: %1")
-               .arg(entry.m_nLinkType == 1
-                        ? QStringLiteral("local (%1)").arg(Q(entry.m_strLinkDatabase).toHtmlEscaped())
-                        : QStringLiteral("NCBI"));
+  facts
+      << QStringLiteral("Hit links: %1")
+             .arg(entry.m_nLinkType == 1
+                      ? QStringLiteral("local (%1)").arg(Q(entry.m_strLinkDatabase).toHtmlEscaped())
+                      : QStringLiteral("NCBI"));
   text += QStringLiteral("<div style=\"color:#3a4454\">%1</div>")
               .arg(facts.join(QStringLiteral(" &nbsp;&middot;&nbsp; ")));
   m_pHeader->setText(text);
@@ -192,9 +192,9 @@ QWidget* CResultViewer::MakeOverviewPanel() {
 
 QWidget* CResultViewer::MakeHitTable() {
   m_pTable = new QTableWidget(0, kColumnCount, this);
-  m_pTable->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Identifier"),
-                                       QStringLiteral("Description"), QStringLiteral("Length"),
-                                       QStringLiteral("Best bits"), QStringLiteral("Best E value")});
+  m_pTable->setHorizontalHeaderLabels(
+      {QStringLiteral("#"), QStringLiteral("Identifier"), QStringLiteral("Description"),
+       QStringLiteral("Length"), QStringLiteral("Best bits"), QStringLiteral("Best E value")});
   m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
   m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -290,7 +290,8 @@ void CResultViewer::FillHitTable() {
   m_pTable->setSortingEnabled(true);
   m_pTable->resizeColumnToContents(kColumnRank);
   m_pTable->resizeColumnToContents(kColumnIdentifier);
-  m_pTable->setColumnWidth(kColumnIdentifier, std::min(m_pTable->columnWidth(kColumnIdentifier), 260));
+  m_pTable->setColumnWidth(kColumnIdentifier,
+                           std::min(m_pTable->columnWidth(kColumnIdentifier), 260));
   for (int column : {kColumnLength, kColumnBits, kColumnExpect}) {
     m_pTable->resizeColumnToContents(column);
   }
@@ -347,12 +348,12 @@ void CResultViewer::ShowHit(int hit) {
   }
 
   const std::string& identifier = shown->m_strName.empty() ? shown->m_strID : shown->m_strName;
-  m_pHitTitle->setText(QStringLiteral("<span style=\"font-size:11pt; font-weight:600\">%1</span>"
-                                      "&nbsp; %2 &nbsp;<span style=\"color:#5a6474\">Length "
-                                      "%L3</span>")
-                           .arg(Q(identifier).toHtmlEscaped(),
-                                Q(shown->m_strDescription).toHtmlEscaped())
-                           .arg(shown->m_nLength));
+  m_pHitTitle->setText(
+      QStringLiteral("<span style=\"font-size:11pt; font-weight:600\">%1</span>"
+                     "&nbsp; %2 &nbsp;<span style=\"color:#5a6474\">Length "
+                     "%L3</span>")
+          .arg(Q(identifier).toHtmlEscaped(), Q(shown->m_strDescription).toHtmlEscaped())
+          .arg(shown->m_nLength));
   m_pLink->setText(Q(GetHitLink(m_pEntry.get(), shown)));
   m_pLink->setCursorPosition(0);
   m_pLink->setEnabled(true);
@@ -369,9 +370,10 @@ void CResultViewer::ShowHit(int hit) {
   for (const auto& element : shown->m_ElementList) {
     if (!element) continue;
     ++index;
-    html += QStringLiteral("<p style=\"margin-top:14px; margin-bottom:4px\">%1 "
-                           "<span style=\"color:#3a4454\">Segment pair %2 of %3 &middot; query "
-                           "%4 to %5</span><br>")
+    html += QStringLiteral(
+                "<p style=\"margin-top:14px; margin-bottom:4px\">%1 "
+                "<span style=\"color:#3a4454\">Segment pair %2 of %3 &middot; query "
+                "%4 to %5</span><br>")
                 .arg(BandSwatch(element->m_dBitScore))
                 .arg(index)
                 .arg(count)
@@ -388,8 +390,9 @@ void CResultViewer::ShowHit(int hit) {
               Q(block.m_strConsensus).toHtmlEscaped() + QLatin1Char('\n') +
               Q(block.m_strSubject).toHtmlEscaped() + QStringLiteral("\n\n");
     }
-    html += QStringLiteral("<pre style=\"font-family:'%1'; font-size:10pt; margin-top:4px\">%2</pre>")
-                .arg(fixed, rows);
+    html +=
+        QStringLiteral("<pre style=\"font-family:'%1'; font-size:10pt; margin-top:4px\">%2</pre>")
+            .arg(fixed, rows);
   }
   if (count == 0) html += QStringLiteral("<p><i>This hit holds no segment pairs.</i></p>");
   html += QStringLiteral("</body></html>");

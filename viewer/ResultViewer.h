@@ -45,8 +45,15 @@ class CResultViewer : public QMainWindow {
 
   // Columns of the hit table. Column 0 holds the hit's position in the
   // result (report order).
-  enum { kColumnRank, kColumnIdentifier, kColumnDescription, kColumnLength, kColumnBits,
-         kColumnExpect, kColumnCount };
+  enum {
+    kColumnRank,
+    kColumnIdentifier,
+    kColumnDescription,
+    kColumnLength,
+    kColumnBits,
+    kColumnExpect,
+    kColumnCount
+  };
 
  private:
   QWidget* MakeHeader(const std::string& title);

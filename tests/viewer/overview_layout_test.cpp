@@ -67,7 +67,8 @@ TEST(OverviewLayout, NothingToScaleGivesEmptyBarsWithoutDividingByZero) {
 TEST(OverviewLayout, RulerLabelsRoundPositionsFarEnoughApart) {
   struct {
     int scale, width, spacing, step;
-  } cases[] = {{1000, 500, 50, 100}, {350, 700, 60, 50}, {12, 600, 40, 1}, {2000000, 800, 60, 200000}};
+  } cases[] = {
+      {1000, 500, 50, 100}, {350, 700, 60, 50}, {12, 600, 40, 1}, {2000000, 800, 60, 200000}};
   for (const auto& c : cases) {
     const std::vector<int> positions = RulerPositions(c.scale, c.width, c.spacing);
     ASSERT_GE(positions.size(), 2u) << c.scale;
@@ -84,9 +85,9 @@ TEST(OverviewLayout, RulerLabelsRoundPositionsFarEnoughApart) {
 }
 
 TEST(OverviewLayout, BitScoresFallIntoTheFiveBands) {
-  const std::pair<double, int> cases[] = {{0, 0},     {39.99, 0}, {40, 1},  {49.9, 1}, {50, 2},
-                                          {79.9, 2},  {80, 3},    {199.9, 3}, {200, 4}, {5000, 4},
-                                          {-3, 0},    {NAN, 0}};
+  const std::pair<double, int> cases[] = {{0, 0},   {39.99, 0}, {40, 1}, {49.9, 1},
+                                          {50, 2},  {79.9, 2},  {80, 3}, {199.9, 3},
+                                          {200, 4}, {5000, 4},  {-3, 0}, {NAN, 0}};
   for (const auto& [bits, band] : cases) EXPECT_EQ(BitScoreBand(bits), band) << bits;
   std::set<std::tuple<int, int, int>> colours;
   for (int band = 0; band < kBitScoreBands; ++band) {
@@ -102,8 +103,8 @@ TEST(OverviewLayout, BitScoresFallIntoTheFiveBands) {
 
 TEST(AlignmentText, ScoresAreWrittenAsTheReportsWriteThem) {
   const std::pair<double, const char*> expects[] = {
-      {0.0, "0.0"}, {1e-200, "0.0"}, {2e-37, "2e-37"}, {3.4e-5, "3e-05"},
-      {0.004, "0.004"}, {0.25, "0.25"}, {3.24, "3.2"}, {12.4, "12"}};
+      {0.0, "0.0"},     {1e-200, "0.0"}, {2e-37, "2e-37"}, {3.4e-5, "3e-05"},
+      {0.004, "0.004"}, {0.25, "0.25"},  {3.24, "3.2"},    {12.4, "12"}};
   for (const auto& [value, text] : expects) EXPECT_EQ(FormatExpect(value), text) << value;
   EXPECT_EQ(FormatBitScore(153.2), "153");
   EXPECT_EQ(FormatBitScore(48.46), "48.5");
