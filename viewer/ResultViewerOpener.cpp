@@ -1,5 +1,6 @@
 #include "viewer/ResultViewerOpener.h"
 
+#include <QApplication>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,13 @@
 
 int OpenResultViewer(CObjInfo* info) {
   if (info == nullptr) return 0;
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    // A program without windows (the command line) has nowhere to show it.
+    AfxMessageBox(
+        "The BLAST result \"" + info->m_name + "\" can only be opened in the window program.",
+        MB_ICONSTOP);
+    return 0;
+  }
   std::unique_ptr<CDBObjectBase> object(
       blastSearch().GetObjectData(info->m_objId, info->m_name.c_str(), 1));
   auto* result = dynamic_cast<CBlastSearchObject*>(object.get());
