@@ -160,6 +160,8 @@ std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& eleme
     const std::size_t from = i * static_cast<std::size_t>(columns);
     const std::size_t width = std::min(length - from, static_cast<std::size_t>(columns));
     CAlignmentBlock block;
+    block.m_nTextColumn = 7 + numberWidth + 2;
+    block.m_nTextWidth = width;
     block.m_strQuery = "Query  " + PadRight(std::to_string(ends[i].m_query.first), numberWidth) +
                        "  " + PadRight(cut(query, from), width) + "  " +
                        std::to_string(ends[i].m_query.second);

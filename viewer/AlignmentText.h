@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct CAlignmentBlock {
   std::string m_strQuery;
   std::string m_strConsensus;
   std::string m_strSubject;
+  std::size_t m_nTextColumn = 0;  // where the sequence text begins in each line
+  std::size_t m_nTextWidth = 0;   // its number of columns
 };
 
 // The element's rows cut into blocks of `columns` columns (60 when

@@ -64,6 +64,37 @@ QString BandSwatch(double bits) {
 
 bool IsProtein(int molType) { return molType == 2; }
 
+// A row line of an alignment block as HTML: gaps in grey and, in the
+// subject row, residues that differ from the query's in red.
+QString RowHtml(const std::string& line, const CAlignmentBlock& block, bool subject) {
+  QString html;
+  std::string run;
+  const char* runColour = nullptr;
+  const auto flush = [&] {
+    if (run.empty()) return;
+    const QString text = Q(run).toHtmlEscaped();
+    html += runColour == nullptr
+                ? text
+                : QStringLiteral("<span style=\"color:%1\">%2</span>").arg(runColour, text);
+    run.clear();
+  };
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const bool inText = i >= block.m_nTextColumn && i < block.m_nTextColumn + block.m_nTextWidth;
+    const char* colour = nullptr;
+    if (inText && line[i] == '-') {
+      colour = "#9aa0a8";
+    } else if (inText && subject &&
+               (i >= block.m_strConsensus.size() || block.m_strConsensus[i] == ' ')) {
+      colour = "#c0392b";
+    }
+    if (colour != runColour) flush();
+    runColour = colour;
+    run += line[i];
+  }
+  flush();
+  return html;
+}
+
 }  // namespace
 
 CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& title,
@@ -386,9 +417,10 @@ void CResultViewer::ShowHit(int hit) {
     html += lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
     QString rows;
     for (const CAlignmentBlock& block : AlignmentBlocks(*element, 60)) {
-      rows += Q(block.m_strQuery).toHtmlEscaped() + QLatin1Char('\n') +
-              Q(block.m_strConsensus).toHtmlEscaped() + QLatin1Char('\n') +
-              Q(block.m_strSubject).toHtmlEscaped() + QStringLiteral("\n\n");
+      rows += RowHtml(block.m_strQuery, block, false) + QLatin1Char('\n') +
+              QStringLiteral("<span style=\"color:#5a6474\">%1</span>\n")
+                  .arg(Q(block.m_strConsensus).toHtmlEscaped()) +
+              RowHtml(block.m_strSubject, block, true) + QStringLiteral("\n\n");
     }
     html +=
         QStringLiteral("<pre style=\"font-family:'%1'; font-size:10pt; margin-top:4px\">%2</pre>")

@@ -169,6 +169,8 @@ TEST(AlignmentText, RowsWrapAtSixtyColumnsWithPositionsAtBothEnds) {
   EXPECT_EQ(blocks[1].m_strQuery, "Query  61   AAAA-CCCCC  69");
   EXPECT_EQ(blocks[1].m_strConsensus, std::string(12, ' ') + "AAAA      ");
   EXPECT_EQ(blocks[1].m_strSubject, "Sbjct  440  AAAAGTTTTT  431");
+  EXPECT_EQ(blocks[1].m_strSubject.substr(blocks[1].m_nTextColumn, blocks[1].m_nTextWidth),
+            "AAAAGTTTTT");
 
   // A translated query row: three positions per residue.
   CBlastSearchHitElement translated;
