@@ -166,7 +166,6 @@ int CBlastSearchTable::SearchForObjects(int dbId, const std::string& subbase,
                                         std::string& resultSubbase) {
   return RunTableSearchHook(dbId, subbase, resultSubbase);
 }
-int CBlastSearchTable::EditLocalObject(CObjInfo*) { return 0; }
 int CBlastSearchTable::OpenObject(CObjInfo* info) { return engine().OpenObject(info) != 0 ? 1 : 0; }
 int CBlastSearchTable::DefaultAction(CObjInfo* info) { return OpenObject(info); }
 HMENU CBlastSearchTable::GetContextMenu(bool, bool, std::string& title) {
@@ -176,4 +175,3 @@ HMENU CBlastSearchTable::GetContextMenu(bool, bool, std::string& title) {
 HICON CBlastSearchTable::GetContextIcon(int) { return nullptr; }
 int CBlastSearchTable::GetObjectIconIndex(const CObjInfo*) { return 41; }
 void CBlastSearchTable::UpdateImageListIcons(CImageList*) {}
-int CBlastSearchTable::EditLocalObject(CBlastSearchObject*, std::string&, int) { return 0; }
