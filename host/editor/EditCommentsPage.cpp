@@ -22,8 +22,7 @@ std::vector<std::string> LinesOf(const std::string& text) {
 
 }  // namespace
 
-CEditCommentsPage::CEditCommentsPage(CDBObjectBase* object)
-    : CEditObjectPage(kLayoutEditComments) {
+CEditCommentsPage::CEditCommentsPage(CDBObjectBase* object) : CEditObjectPage(kLayoutEditComments) {
   if (object == nullptr) return;
   for (std::size_t i = 0; i < object->m_comments.size(); ++i) {
     if (i != 0) m_text += '\n';

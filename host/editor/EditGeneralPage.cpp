@@ -19,8 +19,7 @@ unsigned long AllocateRecordNumber(const CDBObjectBase& object, std::string& nam
 }  // namespace
 
 CEditGeneralPage::CEditGeneralPage(CDBObjectBase* object, CEditObjectPage* extraPage,
-                                   CEditorPropSheet* sheet, int isNew, int dbId,
-                                   int nameEditable)
+                                   CEditorPropSheet* sheet, int isNew, int dbId, int nameEditable)
     : CEditObjectPage(kLayoutEditGeneral),
       m_pExtraPage(extraPage),
       m_pSheet(sheet),

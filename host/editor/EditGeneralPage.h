@@ -33,11 +33,11 @@ class CEditGeneralPage : public CEditObjectPage {
   bool IsNew() const { return m_bNew; }
   bool IsNameEditable() const { return m_bNameEditable; }
 
-  std::string m_name;                 // edited
-  unsigned long m_recordNumber = 0;   // 0: not set
-  std::string m_typeName;             // the object's kind ("BLAST Result"), read only
-  std::string m_author;               // the author's name, read only
-  long m_creationTime = 0;            // seconds since 1970, 0 unknown; read only
+  std::string m_name;                // edited
+  unsigned long m_recordNumber = 0;  // 0: not set
+  std::string m_typeName;            // the object's kind ("BLAST Result"), read only
+  std::string m_author;              // the author's name, read only
+  long m_creationTime = 0;           // seconds since 1970, 0 unknown; read only
 
  private:
   CEditObjectPage* m_pExtraPage;

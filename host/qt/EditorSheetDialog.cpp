@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBFunctions.h"
@@ -81,12 +82,13 @@ class CGeneralFace : public CFace {
     m_pName->setMaxLength(250);
     form->addRow(QObject::tr("&Name:"), m_pName);
     form->addRow(QObject::tr("Kind:"), ReadOnlyLine(ToQ(page.m_typeName), "kindText"));
-    const QString number = page.m_recordNumber != 0 ? QString::number(page.m_recordNumber)
-                                                    : QObject::tr("not set");
+    const QString number =
+        page.m_recordNumber != 0 ? QString::number(page.m_recordNumber) : QObject::tr("not set");
     form->addRow(QObject::tr("Record number:"), ReadOnlyLine(number, "recordNumberText"));
     const QString author = page.m_author.empty() ? QObject::tr("unknown") : ToQ(page.m_author);
     form->addRow(QObject::tr("Created by:"), ReadOnlyLine(author, "authorText"));
-    form->addRow(QObject::tr("Created:"), ReadOnlyLine(TimeText(page.m_creationTime), "createdText"));
+    form->addRow(QObject::tr("Created:"),
+                 ReadOnlyLine(TimeText(page.m_creationTime), "createdText"));
   }
   int Validate() override {
     const std::string name = FromQ(m_pName->text().trimmed());
@@ -130,9 +132,9 @@ class CUDFieldsFace : public CFace {
   explicit CUDFieldsFace(CEditUDFieldsPage& page) : m_page(page) {
     auto* box = new QVBoxLayout(m_pWidget);
     if (page.m_fields.empty()) {
-      auto* none = new QLabel(QObject::tr(
-          "No user-defined fields are defined for this kind of object.\n"
-          "Fields are defined for the whole database and then get a value here."));
+      auto* none = new QLabel(
+          QObject::tr("No user-defined fields are defined for this kind of object.\n"
+                      "Fields are defined for the whole database and then get a value here."));
       none->setWordWrap(true);
       none->setAlignment(Qt::AlignCenter);
       box->addWidget(none);
@@ -153,6 +155,7 @@ class CUDFieldsFace : public CFace {
       m_pTable->setItem(row, 1, new QTableWidgetItem(values.join("; ")));
     }
     m_pTable->resizeColumnToContents(0);
+    m_pTable->setColumnWidth(0, std::max(m_pTable->columnWidth(0) + 16, 140));
     box->addWidget(m_pTable);
     auto* hint = new QLabel(QObject::tr("Separate several values of one field with \";\"."));
     hint->setEnabled(false);
@@ -283,9 +286,11 @@ QWidget* MakeHeading(const CEditorPropSheet& sheet) {
   const auto* general = sheet.FindPage<CEditGeneralPage>();
   auto* heading = new QLabel;
   heading->setObjectName("heading");
-  QString text = "<b>" + ToQ(general != nullptr ? general->m_name : sheet.GetTitle()).toHtmlEscaped() + "</b>";
+  const std::string name = general != nullptr ? general->m_name : sheet.GetTitle();
+  QString text =
+      "<span style=\"font-size:large; font-weight:bold\">" + ToQ(name).toHtmlEscaped() + "</span>";
   if (general != nullptr && !general->m_typeName.empty()) {
-    text += "<br><span>" + ToQ(general->m_typeName).toHtmlEscaped() + "</span>";
+    text += "<br>" + ToQ(general->m_typeName).toHtmlEscaped();
   }
   heading->setText(text);
   return heading;
@@ -321,9 +326,11 @@ CEditorSheetDialog::CEditorSheetDialog(CEditorPropSheet& sheet, QWidget* parent)
     if (auto* general = dynamic_cast<CEditGeneralPage*>(page)) {
       AddFace(std::make_unique<CGeneralFace>(*general), tr("General"));
       CEditObjectPage* extra = general->GetExtraPage();
-      const CDialogLayout* layout = extra != nullptr ? FindDialogLayout(extra->GetLayoutId()) : nullptr;
+      const CDialogLayout* layout =
+          extra != nullptr ? FindDialogLayout(extra->GetLayoutId()) : nullptr;
       if (layout != nullptr) {
-        const QString title = general->m_typeName.empty() ? tr("Details") : ToQ(general->m_typeName);
+        const QString title =
+            general->m_typeName.empty() ? tr("Details") : ToQ(general->m_typeName);
         AddFace(std::make_unique<CLayoutFace>(*layout), title);
       }
     } else if (auto* fields = dynamic_cast<CEditUDFieldsPage*>(page)) {

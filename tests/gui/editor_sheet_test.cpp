@@ -95,7 +95,8 @@ TEST_F(EditorSheetTest, TypedNameAndAddedKeywordsReachThePagesOnOk) {
   });
   EXPECT_EQ(answer, IDOK);
   EXPECT_TRUE(tabs.startsWith("General"));
-  for (const char* title : {"User Fields", "Comments", "Keywords"}) EXPECT_TRUE(tabs.contains(title));
+  for (const char* title : {"User Fields", "Comments", "Keywords"})
+    EXPECT_TRUE(tabs.contains(title));
   EXPECT_EQ(m_general.m_name, "BRCA1 vs refseq");
   EXPECT_EQ(m_keywords.m_keywords, (std::vector<std::string>{"kinase", "tumour suppressor"}));
   EXPECT_EQ(m_object.m_name, "BRCA1 vs nr");  // the table writes the object, not the window
