@@ -122,6 +122,9 @@ class CLayoutFace : public CFace {
     auto* box = new QVBoxLayout(m_pWidget);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(area);
+    auto* note = new QLabel(QObject::tr("Shown for reference; nothing on this page is stored."));
+    note->setEnabled(false);
+    box->addWidget(note);
   }
 };
 

@@ -16,6 +16,7 @@
 #include "host/editor/EditorPropSheet.h"
 #include "host/qt/EditorSheetDialog.h"
 #include "platform/UserInteraction.h"
+#include "platform/qt/DialogBuilder.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"
 #include "table/EditBlastSearchPage.h"
@@ -126,6 +127,19 @@ TEST_F(EditorSheetTest, CancelAndARefusedNameChangeNothing) {
   ASSERT_EQ(m_ui.Messages().size(), 1u);
   EXPECT_EQ(m_ui.Messages()[0].strText, "Please give the object a name.");
   EXPECT_EQ(m_general.m_name, "BRCA1 vs nr");
+}
+
+TEST_F(EditorSheetTest, TheExtraPageIsATabOfItsOwnBuiltFromItsLayout) {
+  CEditObjectPage extra(5003);  // any layout of the resources
+  CEditGeneralPage general(&m_object, &extra, nullptr, 0, 1, 1);
+  CEditorPropSheet sheet("Object Properties: BRCA1 vs nr", nullptr, 0);
+  sheet.AddPage(&general);
+  CEditorSheetDialog dialog(sheet);
+  ASSERT_EQ(dialog.Tabs()->count(), 2);
+  EXPECT_EQ(dialog.Tabs()->tabText(1), "BLAST Result");
+  QWidget* edit = GetDlgItem(dialog.Tabs()->widget(1), 1000);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(edit->isEnabled());  // the page stores nothing
 }
 
 }  // namespace
