@@ -50,6 +50,38 @@ CEditorPass RunEditorSheet(CBlastSearchObject& object, int isNew) {
   return pass;
 }
 
+// Runs the editor on `object` until it is stored (1) or the person cancels
+// (0).
+int EditAndStore(CBlastSearchTable& table, CBlastSearchObject& object, const std::string& subbase,
+                 int isNew) {
+  object.LoadComment(1);
+  // The editor reopens until the object is stored or the person cancels.
+  // What an earlier run changed but could not store stays in the object and
+  // in `changes`, so that a later run stores it even when nothing more is
+  // changed, comment included.
+  int changes = 0;
+  while (true) {
+    const CEditorPass pass = RunEditorSheet(object, isNew);
+    if (!pass.m_bAccepted) return 0;
+    changes |= pass.m_nChanges;
+    if (changes == 0 && isNew == 0) return 1;
+    if (pass.m_recordNumber == 0) {
+      OrvMessageBox("Record Number Not Set Properly", MB_OK, 0);
+      continue;
+    }
+    std::string localSubbase = subbase;
+    MakeLocal(object.m_localFlags, object.m_creator);
+    if (isNew != 0) object.m_creationTime = GetOrvCurrentTime();
+    if (table.InsertObject(object.m_recordId, &object, 2, localSubbase, 1) == 0) continue;
+    if ((changes & kEditCommentChanged) != 0 && object.InsertComment(1) == 0) {
+      const std::string text =
+          "The comment of \"" + object.m_name + "\" could not be written; the rest is stored.";
+      OrvMessageBox(text.c_str(), MB_ICONSTOP, 0);
+    }
+    return 1;
+  }
+}
+
 }  // namespace
 
 int CBlastSearchTable::EditLocalObject(CObjInfo* info) {
@@ -68,30 +100,9 @@ int CBlastSearchTable::EditLocalObject(CObjInfo* info) {
 int CBlastSearchTable::EditLocalObject(CBlastSearchObject* object, std::string& subbase,
                                        int isNew) {
   if (object == nullptr) return 0;
-  object->LoadComment(1);
-  // The editor reopens until the object is stored or the person cancels.
-  // What an earlier run changed but could not store stays in the object and
-  // in `changes`, so that a later run stores it even when nothing more is
-  // changed, comment included.
-  int changes = 0;
-  while (true) {
-    const CEditorPass pass = RunEditorSheet(*object, isNew);
-    if (!pass.m_bAccepted) return 0;
-    changes |= pass.m_nChanges;
-    if (changes == 0 && isNew == 0) return 1;
-    if (pass.m_recordNumber == 0) {
-      OrvMessageBox("Record Number Not Set Properly", MB_OK, 0);
-      continue;
-    }
-    std::string localSubbase = subbase;
-    MakeLocal(object->m_localFlags, object->m_creator);
-    if (isNew != 0) object->m_creationTime = GetOrvCurrentTime();
-    if (InsertObject(object->m_recordId, object, 2, localSubbase, 1) == 0) continue;
-    if ((changes & kEditCommentChanged) != 0 && object->InsertComment(1) == 0) {
-      const std::string text =
-          "The comment of \"" + object->m_name + "\" could not be written; the rest is stored.";
-      OrvMessageBox(text.c_str(), MB_ICONSTOP, 0);
-    }
-    return 1;
+  try {
+    return EditAndStore(*this, *object, subbase, isNew);
+  } catch (const std::exception&) {
+    return 0;  // out of memory while building the editor: nothing stored
   }
 }
