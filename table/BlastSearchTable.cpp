@@ -200,7 +200,6 @@ int CBlastSearchTable::SearchForObjects(int dbId, const std::string& subbase,
                                         std::string& resultSubbase) {
   return RunTableSearchHook(dbId, subbase, resultSubbase);
 }
-int CBlastSearchTable::EditLocalObject(CObjInfo*) { return 0; }
 int CBlastSearchTable::OpenObject(CObjInfo* info) { return engine().OpenObject(info) != 0 ? 1 : 0; }
 int CBlastSearchTable::DefaultAction(CObjInfo* info) { return OpenObject(info); }
 CMenu* CBlastSearchTable::GetContextMenu(bool full, bool tableMenu, std::string& title) {
@@ -258,4 +257,3 @@ void CBlastSearchTable::UpdateImageListIcons(CImageList* list) {
   } catch (...) {  // out of memory: the list keeps what it had
   }
 }
-int CBlastSearchTable::EditLocalObject(CBlastSearchObject*, std::string&, int) { return 0; }

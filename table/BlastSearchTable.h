@@ -91,7 +91,9 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // The search command of the search subsystem (RunTableSearchHook): 1 when
   // the person ended it with OK; resultSubbase the last subbase it filled.
   int SearchForObjects(int dbId, const std::string& subbase, std::string& resultSubbase) override;
-  // The editor is not built yet: 0.
+  // Edits the stored object `info` (database 1) in the editor sheet and
+  // stores what the person changed: 1 stored or nothing to store, 0 when
+  // the object cannot be read or the person cancelled.
   int EditLocalObject(CObjInfo* info) override;
   // engine().OpenObject: 1 when it opened the object, else 0.
   int OpenObject(CObjInfo* info) override;
@@ -112,7 +114,13 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   void UpdateImageListIcons(CImageList* list) override;
 
  protected:
-  // The editor is not built yet: 0, nothing stored.
+  // Runs the editor sheet on `object` (not taken) and stores it in database
+  // 1 and `subbase` when the person changed something or it is new (a new
+  // object gets the current time as its creation time). Reopens the editor
+  // after a missing record number (with the message "Record Number Not Set
+  // Properly") or a failed store, keeping what was edited, until the object
+  // is stored (1) or the person cancels (0, nothing stored; the object may
+  // hold what the pages wrote into it).
   virtual int EditLocalObject(CBlastSearchObject* object, std::string& subbase, int isNew);
 };
 
