@@ -8,17 +8,23 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "controls/CoolPropertySheet.h"
 #include "gui/DatabaseWindow.h"
 #include "host/db/DBEngine.h"
+#include "host/db/DBField.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
+#include "host/editor/EditorPropSheet.h"
+#include "host/qt/EditorSheetDialog.h"
 #include "platform/UserInteraction.h"
 #include "search/dialog/SearchForObjects.h"
+#include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
+#include "viewer/ViewerScreenshot.h"
 
 std::string WriteSearchScreenshots(const std::string& dir) {
   std::error_code error;
@@ -83,6 +89,78 @@ QPixmap WindowWithMenu(QWidget& window, QMenu& menu) {
   return picture;
 }
 
+// A sheet runner that takes a picture of the editor window instead of
+// letting a person edit, and cancels.
+class CPictureSheetRunner : public CScopedEditorSheetRunner {
+ public:
+  explicit CPictureSheetRunner(std::string path) : m_strPath(std::move(path)) {}
+
+  int RunSheet(CEditorPropSheet& sheet) override {
+    CEditorSheetDialog dialog(sheet);
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(560, 460)));
+    dialog.show();
+    for (int i = 0; i < 4; ++i) QApplication::processEvents();
+    if (!dialog.grab().save(QString::fromStdString(m_strPath), "PNG")) {
+      m_strFailure = "cannot write " + m_strPath;
+    }
+    dialog.hide();
+    m_bRan = true;
+    return IDCANCEL;
+  }
+  // What failed ("" when the picture was written or no sheet ran).
+  std::string Failure() const {
+    return m_bRan || !m_strFailure.empty() ? m_strFailure : "the editor did not open";
+  }
+
+ private:
+  std::string m_strPath;
+  std::string m_strFailure;
+  bool m_bRan = false;
+};
+
+// The stored result of `table` with the most hits, or null.
+CObjInfo* RichestResult(CDBTableBase& table) {
+  CDBFieldDef def;
+  if (table.GetObjFieldDef(1, "Hits Count", def) == 0) return nullptr;
+  CObjInfo* best = nullptr;
+  long most = -1;
+  for (const auto& info : table.getobjlist(1)) {
+    std::string hits;
+    table.GetFieldValue(1, info.get(), &def, hits);
+    const long count = std::atol(hits.c_str());
+    if (count > most) {
+      most = count;
+      best = info.get();
+    }
+  }
+  return best;
+}
+
+// viewer.png and editor.png of the result with the most hits, given a few
+// keywords and a comment first.
+std::string WriteResultPictures(CDBTableBase& table, const std::string& dir) {
+  CObjInfo* info = RichestResult(table);
+  if (info == nullptr) return "";
+  for (const char* keyword : {"cellulase", "Bacillus", "reviewed"}) {
+    CDBField field;
+    field.m_fieldId = kFieldKeyword;
+    field.m_strValue = keyword;
+    table.InsertDBValue(1, info, field, 0);
+  }
+  std::unique_ptr<CDBObjectBase> object(
+      table.GetObjectData(info->m_objId, info->m_name.c_str(), 1));
+  auto* result = dynamic_cast<CBlastSearchObject*>(object.get());
+  if (result == nullptr) return "cannot read " + info->m_name;
+  const std::string viewer = (std::filesystem::path(dir) / "viewer.png").string();
+  if (std::string failure = WriteViewerScreenshot(result->Entry(), viewer, info->m_name);
+      !failure.empty()) {
+    return failure;
+  }
+  CPictureSheetRunner runner((std::filesystem::path(dir) / "editor.png").string());
+  table.EditLocalObject(info);
+  return runner.Failure();
+}
+
 std::string WriteWindowPictures(const std::string& dir, const std::string& corpus) {
   CScriptedUserInteraction quiet;  // the imports' messages are not shown
   CDatabaseWindow window;
@@ -131,10 +209,10 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
     window.statusBar()->showMessage(hovered->statusTip());
   }
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
-  const std::string failure = Save(WindowWithMenu(window, *menu), dir, "menu.png");
+  std::string failure = Save(WindowWithMenu(window, *menu), dir, "menu.png");
   menu->hide();
   window.hide();
-  return failure;
+  return failure.empty() ? WriteResultPictures(*table, dir) : failure;
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 std::string WriteSearchScreenshots(const std::string& dir);
 
 // Writes pictures of the database window into `dir`: window.png (the window
-// over a scratch database holding a few reports of the folder `corpus`) and
-// menu.png (the window with an object's context menu open). Database 1 is
+// over a scratch database holding a few reports of the folder `corpus`),
+// menu.png (the window with an object's context menu open), and of the
+// result with the most hits viewer.png (the result viewer) and editor.png
+// (the editor, opened through the table's edit command). Database 1 is
 // the scratch database while the pictures are made and is closed after;
 // the scratch folder is removed. Returns "" on success, else what failed.
 std::string WriteWindowScreenshots(const std::string& dir, const std::string& corpus);

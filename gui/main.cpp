@@ -13,6 +13,7 @@
 #include "gui/Screenshots.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DatabaseDirectory.h"
+#include "host/qt/EditorSheetDialog.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtUserInteraction.h"
 #include "search/dialog/SearchForObjects.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
   }
   CQtUserInteraction interaction;
   InstallSearchDialog();
+  InstallEditorSheetRunner();
   if (screenshot) {
     const char* corpus = std::getenv("BLASTSEARCH_CORPUS_DIR");
     std::string failure = WriteSearchScreenshots(screenshots);

@@ -23,8 +23,9 @@
 #include "gui/HostCommands.h"
 #include "gui/PropertiesDialog.h"
 #include "host/db/DBEngine.h"
-#include "host/db/DBField.h"
 #include "host/db/ObjInfo.h"
+#include "host/editor/EditKeywordsPage.h"
+#include "host/editor/ScriptedSheetRunner.h"
 #include "host/qt/ValDlg.h"
 #include "model/BlastSearchHit.h"
 #include "platform/UserInteraction.h"
@@ -37,6 +38,7 @@
 #include "support/TempDatabase.h"
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
+#include "viewer/ResultViewer.h"
 
 namespace {
 
@@ -137,15 +139,6 @@ class DatabaseWindowTest : public ::testing::Test {
     Settle();
   }
 
-  // Gives the stored object `name` the keyword `keyword`.
-  static void AddKeyword(const std::string& name, const std::string& keyword) {
-    CDBField field;
-    field.m_fieldId = kFieldKeyword;
-    field.m_strValue = keyword;
-    ASSERT_EQ(
-        blastSearch().InsertDBValue(1, blastSearch().getobjlist(1).FindByName(name), field, 0), 1);
-    blastSearch().AddKeyword(1, keyword);
-  }
   // Runs the window's search with the search dialog, driven as a person
   // does: the keyword tab ticked, `keyword` chosen from the table's
   // keywords, Start Search into the subbase `into`, then OK.
@@ -185,6 +178,17 @@ class DatabaseWindowTest : public ::testing::Test {
   static void CloseModal() {
     ADD_FAILURE() << "not the dialog expected";
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) modal->close();
+  }
+
+  // The result viewers open now.
+  static std::vector<CResultViewer*> Viewers() {
+    std::vector<CResultViewer*> viewers;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* viewer = dynamic_cast<CResultViewer*>(widget); viewer && viewer->isVisible()) {
+        viewers.push_back(viewer);
+      }
+    }
+    return viewers;
   }
 
   CTempDatabase m_db;
@@ -392,22 +396,18 @@ TEST_F(DatabaseWindowTest, FilesNamedOnTheCommandLineAreStoredAndASingleNewResul
   ASSERT_EQ(
       blastSearch().WriteObjectsToArchive({}, COrvFileSpec(archive, 101), "MAIN", 1, nullptr, 0),
       1);
-  std::vector<std::string> opened;
-  engine().SetObjectOpener([&](CObjInfo* info) {
-    opened.push_back(info->m_name);
-    return 1;
-  });
   EXPECT_EQ(Window().OpenFiles({QString::fromStdString(object)}), 1);
-  ASSERT_EQ(opened.size(), 1u) << "the one new result is opened";
+  Settle();
+  ASSERT_EQ(Viewers().size(), 1u) << "the one new result is opened";
   EXPECT_EQ(Window().SelectedObjects().size(), 1u);
-  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, opened[0]);
+  Viewers()[0]->close();
   EXPECT_EQ(Window().OpenFiles({QString::fromStdString(archive)}), 1);
-  EXPECT_EQ(opened.size(), 1u) << "an archive of two opens none";
+  Settle();
+  EXPECT_TRUE(Viewers().empty()) << "an archive of two opens none";
   EXPECT_EQ(Shown().size(), 5u);
   EXPECT_EQ(Window().OpenFiles({QString::fromStdString((dir.Path() / "gone.ba6").string())}), 0);
   EXPECT_EQ(m_ui.Messages().back().nStyle, static_cast<unsigned>(MB_ICONEXCLAMATION));
   EXPECT_NE(m_ui.Messages().back().strText.find("gone.ba6"), std::string::npos);
-  engine().SetObjectOpener(nullptr);
 }
 
 TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
@@ -427,8 +427,8 @@ TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
 }
 
 // A whole session as a person has it: an NCBI page imported through the
-// import command, opened, given a keyword, found with the search dialog and
-// deleted.
+// import command, opened in the viewer, given a keyword in the editor, found
+// with the search dialog and deleted.
 TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   SKIP_WITHOUT_CORPUS();
   const auto pages = CorpusFiles("html-qblast");
@@ -442,18 +442,25 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
 
   Window().show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  std::string opened;
-  engine().SetObjectOpener([&](CObjInfo* info) {
-    opened = info->m_name;
-    return 1;
-  });
   const QPoint row = Window().m_pObjects->visualItemRect(Window().ObjectItem(name)).center();
   QTest::mouseClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
   QTest::mouseDClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
-  EXPECT_EQ(opened, name);
-  engine().SetObjectOpener(nullptr);
+  Settle();
+  const std::vector<CResultViewer*> viewers = Viewers();
+  ASSERT_EQ(viewers.size(), 1u) << "double-click opens the result in the viewer";
+  EXPECT_GT(viewers[0]->HitTable()->rowCount(), 0);
+  viewers[0]->close();
+  Settle();
 
-  AddKeyword(name, "endoglucanase");
+  CScriptedSheetRunner editor;
+  editor.Queue([](CEditorPropSheet& sheet) {
+    CEditKeywordsPage* keywords = sheet.FindPage<CEditKeywordsPage>();
+    if (keywords == nullptr) return IDCANCEL;
+    keywords->AddKeyword("endoglucanase");
+    return IDOK;
+  });
+  ASSERT_EQ(Window().OnCommand(ID_DB_EDIT, false), 1);
+  EXPECT_EQ(editor.Runs(), 1);
   FindByKeyword("endoglucanase", "found");
   EXPECT_EQ(Window().CurrentSubbase(), "found");
   EXPECT_EQ(Shown(), std::vector<std::string>{name});
