@@ -200,7 +200,13 @@ int CBlastSearchTable::SearchForObjects(int dbId, const std::string& subbase,
                                         std::string& resultSubbase) {
   return RunTableSearchHook(dbId, subbase, resultSubbase);
 }
-int CBlastSearchTable::OpenObject(CObjInfo* info) { return engine().OpenObject(info) != 0 ? 1 : 0; }
+int CBlastSearchTable::OpenObject(CObjInfo* info) {
+  try {
+    return engine().OpenObject(info) != 0 ? 1 : 0;
+  } catch (...) {  // a viewer that fails opens nothing; the host's call returns
+    return 0;
+  }
+}
 int CBlastSearchTable::DefaultAction(CObjInfo* info) { return OpenObject(info); }
 CMenu* CBlastSearchTable::GetContextMenu(bool full, bool tableMenu, std::string& title) {
   try {

@@ -95,7 +95,8 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // stores what the person changed: 1 stored or nothing to store, 0 when
   // the object cannot be read or the person cancelled.
   int EditLocalObject(CObjInfo* info) override;
-  // engine().OpenObject: 1 when it opened the object, else 0.
+  // engine().OpenObject: 1 when it opened the object, else 0 (also when the
+  // viewer raised anything).
   int OpenObject(CObjInfo* info) override;
   int DefaultAction(CObjInfo* info) override;
   // A popup of the context menu 10001, taken out of it and owned by the

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "host/KaArchive.h"
 #include "host/OrvTextFile.h"
@@ -407,3 +408,15 @@ TEST_F(TableTest, ArchivesOfResultsRoundTrip) {
 }
 
 }  // namespace
+
+// A viewer that fails must not carry its exception into the host's window:
+// the table answers that nothing opened.
+TEST(TableOpen, AViewerThatThrowsOpensNothing) {
+  engine().SetObjectViewer(CBlastSearchObject::objtype(), [](CObjInfo*) -> int {
+    throw std::runtime_error("viewer failed");
+  });
+  CObjInfo info(CBlastSearchObject::objtype(), 1, "a");
+  EXPECT_EQ(blastSearch().OpenObject(&info), 0);
+  EXPECT_EQ(blastSearch().DefaultAction(&info), 0);
+  engine().SetObjectViewer(CBlastSearchObject::objtype(), {});
+}
