@@ -64,6 +64,25 @@ QString BandSwatch(double bits) {
 
 bool IsProtein(int molType) { return molType == 2; }
 
+// Whether the result's query is a protein: its type says so, or, for a result
+// read from a report (whose types stay at their default), a query row holds
+// a letter that no nucleotide code uses.
+bool QueryIsProtein(const CBlastSearchEntry& entry) {
+  if (IsProtein(entry.GetMolType())) return true;
+  int looked = 0;
+  for (const auto& hit : entry.m_Hits.m_HitList) {
+    if (!hit) continue;
+    for (const auto& element : hit->m_ElementList) {
+      if (!element) continue;
+      if (element->m_Query.m_strSeq.find_first_of("EFIJLOPQZefijlopqz") != std::string::npos) {
+        return true;
+      }
+      if (++looked == 20) return false;
+    }
+  }
+  return false;
+}
+
 // A row line of an alignment block as HTML: gaps in grey and, in the
 // subject row, residues that differ from the query's in red.
 QString RowHtml(const std::string& line, const CAlignmentBlock& block, bool subject) {
@@ -167,17 +186,16 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
   if (!entry.GetMolID().empty()) {
     facts << QStringLiteral("Query ID: <b>%1</b>").arg(Q(entry.GetMolID()).toHtmlEscaped());
   }
-  const bool protein = IsProtein(entry.GetMolType());
+  const bool protein = QueryIsProtein(entry);
   facts << (entry.GetMolLength() > 0
                 ? QStringLiteral("Length: <b>%L1</b> %2")
                       .arg(entry.GetMolLength())
                       .arg(protein ? QStringLiteral("residues") : QStringLiteral("bases"))
                 : QStringLiteral("Length: not known"));
   QString search = protein ? QStringLiteral("protein query") : QStringLiteral("nucleotide query");
-  if (!entry.m_Hits.m_HitList.empty() && entry.m_Hits.m_HitList.front()) {
-    search += IsProtein(entry.m_Hits.m_HitList.front()->m_nMolType)
-                  ? QStringLiteral(" against protein sequences")
-                  : QStringLiteral(" against nucleotide sequences");
+  if (!entry.m_Hits.m_HitList.empty() && entry.m_Hits.m_HitList.front() &&
+      IsProtein(entry.m_Hits.m_HitList.front()->m_nMolType)) {
+    search += QStringLiteral(" against protein sequences");  // said only when known
   }
   facts << QStringLiteral("Search: %1").arg(search);
   facts << QStringLiteral("Hits: <b>%1</b>").arg(entry.GetHitsCount());
@@ -391,7 +409,7 @@ void CResultViewer::ShowHit(int hit) {
   m_pCopyLink->setEnabled(true);
 
   const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-  const bool protein = IsProtein(m_pEntry->GetMolType()) || IsProtein(shown->m_nMolType);
+  const bool protein = QueryIsProtein(*m_pEntry) || IsProtein(shown->m_nMolType);
   QString html = QStringLiteral("<html><body>");
   html += QStringLiteral("<p style=\"margin-bottom:2px\"><b>&gt;%1</b> %2<br>Length = %3</p>")
               .arg(Q(identifier).toHtmlEscaped(), Q(shown->m_strDescription).toHtmlEscaped())

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "QtTestHelpers.h"
 #include "host/db/DBEngine.h"
@@ -116,6 +117,27 @@ TEST(ResultViewer, HitTableListsEveryHitAndSortsByNumbers) {
 
   EXPECT_TRUE(viewer.Header()->text().contains("sp|P12345|TEST_HUMAN"));
   EXPECT_TRUE(viewer.Header()->text().contains("300"));
+}
+
+// A result read from a report keeps the default molecule types; the viewer
+// then tells a protein query by its rows and names no database kind.
+TEST(ResultViewer, HeaderTellsTheQueryKindFromTheRowsWhenTypesAreDefault) {
+  for (const auto& [row, kind, unit] :
+       {std::tuple{"MKLVEFQ", "protein query", "residues"},
+        std::tuple{"ACGTNACGT", "nucleotide query", "bases"}}) {
+    CBlastSearchEntry entry;
+    entry.m_Mol.m_nLength = 50;
+    auto pair = Pair(1, 7, 30.0, 0.1);
+    pair->m_Query.m_strSeq = row;
+    std::vector<std::unique_ptr<CBlastSearchHitElement>> pairs;
+    pairs.push_back(std::move(pair));
+    AddHit(entry, "1", "one", 50, std::move(pairs));
+    entry.m_Hits.m_HitList.front()->m_nMolType = 1;
+    CResultViewer viewer(entry);
+    EXPECT_TRUE(viewer.Header()->text().contains(kind)) << row;
+    EXPECT_TRUE(viewer.Header()->text().contains(unit)) << row;
+    EXPECT_FALSE(viewer.Header()->text().contains("against")) << row;
+  }
 }
 
 TEST(ResultViewer, SelectingAHitShowsItsAlignmentsAndLink) {
