@@ -89,6 +89,14 @@ void CSqliteStmt::Run() {
   }
 }
 
+bool CSqliteStmt::RunUnlessDuplicate() {
+  int rc = SQLITE_ROW;
+  while (rc == SQLITE_ROW) rc = sqlite3_step(m_pStmt);
+  if (rc == SQLITE_DONE) return true;
+  if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) return false;
+  m_db.Fail(rc, "cannot run a statement");
+}
+
 std::string_view CSqliteStmt::Text(int column) const {
   const void* data = sqlite3_column_blob(m_pStmt, column);
   const int size = sqlite3_column_bytes(m_pStmt, column);

@@ -303,18 +303,19 @@ bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& 
 void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_view record) {
   Changing([&] {
     const auto id = static_cast<std::int64_t>(row.m_recordId);
-    {
-      CSqliteStmt taken(m_db, "SELECT id FROM objects WHERE tbl = ? AND name = ?");
-      if (taken.Bind(1, table).Bind(2, row.m_name).Step() && taken.Int(0) != id) {
-        throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
-      }
-    }
+    // The object of the same identifier is replaced; the name's uniqueness
+    // refuses the change when another object has the name.
     CSqliteStmt put(m_db,
-                    "INSERT OR REPLACE INTO objects(tbl, id, name, type, created, tnum, ttext, "
-                    "author) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+                    "INSERT INTO objects(tbl, id, name, type, created, tnum, ttext, author) "
+                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(tbl, id) DO UPDATE SET "
+                    "name = excluded.name, type = excluded.type, created = excluded.created, "
+                    "tnum = excluded.tnum, ttext = excluded.ttext, author = excluded.author");
     put.Bind(1, table).Bind(2, id).Bind(3, row.m_name).Bind(4, row.m_objType);
     put.Bind(5, static_cast<std::int64_t>(row.m_creationTime)).Bind(6, row.m_tableNumber);
-    put.Bind(7, row.m_tableText).Bind(8, row.m_author).Run();
+    put.Bind(7, row.m_tableText).Bind(8, row.m_author);
+    if (!put.RunUnlessDuplicate()) {
+      throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
+    }
     CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
     data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
     return 0;
