@@ -250,8 +250,13 @@ void CSqliteStorage::AppendObjectInfos(int table, CObjInfoList::Items& items) {
                                            std::string(stmt.Text(1)));
     info->m_creationTime = static_cast<long>(stmt.Int(3));
     info->m_tableNumber = static_cast<int>(stmt.Int(4));
-    info->m_tableText.assign(stmt.Text(5));
-    info->m_strAuthor.assign(stmt.Text(6));
+    // Made in place rather than assigned over the empty strings.
+    if (const std::string_view text = stmt.Text(5); !text.empty()) {
+      info->m_tableText = std::string(text);
+    }
+    if (const std::string_view author = stmt.Text(6); !author.empty()) {
+      info->m_strAuthor = std::string(author);
+    }
     items.push_back(std::move(info));
   }
 }
