@@ -16,7 +16,7 @@
 
 namespace {
 
-enum class CFileKind { Unreadable, Transfer, Report, Other };
+enum class CFileKind { Unreadable, Transfer, Report, ClassicReport, Other };
 
 // What the first look at `path` says it holds, its bytes read into `input`
 // (reused from file to file); Unreadable with a failure line when it cannot
@@ -25,7 +25,14 @@ CFileKind LookAt(const std::string& path, CInputFile& input, CCommandMessages& m
   try {
     ReadWholeFile(path, input);
     if (IsTransferFileData(input.View())) return CFileKind::Transfer;
-    if (RecogniseReportLayout(input.View()) != ReportLayout::Unknown) return CFileKind::Report;
+    switch (RecogniseReportLayout(input.View())) {
+      case ReportLayout::QBlast:
+        return CFileKind::Report;
+      case ReportLayout::Classic:
+        return CFileKind::ClassicReport;
+      case ReportLayout::Unknown:
+        break;
+    }
     return CFileKind::Other;
   } catch (const CException& e) {
     // The line starts with the file's name already.
@@ -56,21 +63,24 @@ bool ImportTransferFile(const std::string& path, const std::string& subbase,
 }
 
 // Stores a report through the table's page import, handing over the bytes
-// read already (the page import's own file dialog would answer with
-// `path`); the table writes the line itself.
-bool ImportReport(const std::string& path, const CInputFile& input, const std::string& subbase) {
+// and the layout found already (the page import's own file dialog would
+// answer with `path`); the table writes the line itself.
+bool ImportReport(const std::string& path, const CInputFile& input, bool classic,
+                  const std::string& subbase) {
   std::string subbaseOut;
   CObjInfo* info = nullptr;
-  return blastSearch().ImportPage(path, input.View(), subbase, subbaseOut, info) == 1;
+  return blastSearch().ImportPage(path, input.View(), classic, subbase, subbaseOut, info) == 1;
 }
 
 bool ImportFile(const std::string& path, CInputFile& input, const std::string& subbase,
                 CCommandMessages& messages) {
-  switch (LookAt(path, input, messages)) {
+  const CFileKind kind = LookAt(path, input, messages);
+  switch (kind) {
     case CFileKind::Transfer:
       return ImportTransferFile(path, subbase, messages);
     case CFileKind::Report:
-      return ImportReport(path, input, subbase);
+    case CFileKind::ClassicReport:
+      return ImportReport(path, input, kind == CFileKind::ClassicReport, subbase);
     case CFileKind::Other:
       messages.Fail("no BLAST report that blastsearch recognises; nothing stored");
       return false;

@@ -30,12 +30,13 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
 }
 
 // Reads `page`, the bytes of the page at `path`, into `entry` with the
-// reader that its layout calls for, as `blastsearch parse` does, and takes
-// the query's name from the report's query line when the reader left it
-// empty. Exceptions of the readers pass out.
-void ReadPage(const std::string& path, std::string_view page, CBlastSearchEntry& entry) {
+// reader that its layout (`classic` or not) calls for, as `blastsearch
+// parse` does, and takes the query's name from the report's query line when
+// the reader left it empty. Exceptions of the readers pass out.
+void ReadPage(const std::string& path, std::string_view page, bool classic,
+              CBlastSearchEntry& entry) {
   CByteViewFile bytes(page, path);
-  if (RecogniseReportLayout(page) == ReportLayout::Classic) {
+  if (classic) {
     CNCBIAnalyser analyser(&entry);
     analyser.ReadRequest(&bytes);
   } else {
@@ -48,11 +49,11 @@ void ReadPage(const std::string& path, std::string_view page, CBlastSearchEntry&
 // Reads the page and stores `object` made of it, with the messages of the
 // page import: 1 stored (info: its list record), else 0.
 int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::string& path,
-              std::string_view page, const std::string& subbase, std::string& subbaseOut,
-              CObjInfo*& info) {
+              std::string_view page, bool classic, const std::string& subbase,
+              std::string& subbaseOut, CObjInfo*& info) {
   int added = 0;
   try {
-    ReadPage(path, page, object.Entry());
+    ReadPage(path, page, classic, object.Entry());
     object.m_creationTime = GetOrvCurrentTime();
     added = table.AddNewObject(&object, subbase, subbaseOut, 1);
     if (added == 1) {
@@ -91,14 +92,15 @@ int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::str
     OrvMessageBox("Can't read Data File\nWrong format", MB_ICONSTOP, 0);
     return 0;
   }
-  return StorePage(*this, *object, path, input.View(), subbase, subbaseOut, info);
+  const bool classic = RecogniseReportLayout(input.View()) == ReportLayout::Classic;
+  return StorePage(*this, *object, path, input.View(), classic, subbase, subbaseOut, info);
 }
 
-int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page,
+int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page, bool classic,
                                   const std::string& subbase, std::string& subbaseOut,
                                   CObjInfo*& info) {
   std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
-  return StorePage(*this, *object, path, page, subbase, subbaseOut, info);
+  return StorePage(*this, *object, path, page, classic, subbase, subbaseOut, info);
 }
 
 int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std::string& subbase,

@@ -18,20 +18,20 @@
 #include "platform/UserInteraction.h"
 
 std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object) {
-  // Records of one table are much alike in size: room for one a little
-  // larger than the last is made at once, and the bytes are handed over
-  // without a copy.
+  // Records of one table are much alike in size: room for one as large as
+  // the largest of late is made at once (a large one is forgotten after a few
+  // dozen smaller ones), and the bytes are handed over without a copy.
   thread_local std::size_t lastSize = 0;
   COrvTextFile file{COrvFileSpec("record of " + object.m_name)};
   file.OpenMemoryOutput();
   auto* memory = dynamic_cast<CMemFile*>(file.CheckOutFilePtr());
   constexpr std::size_t kLargestReserve = std::size_t{16} << 20;
-  if (memory != nullptr) memory->Reserve(std::min(lastSize + lastSize / 8, kLargestReserve));
+  if (memory != nullptr) memory->Reserve(std::min(lastSize + lastSize / 16, kLargestReserve));
   file.CheckInFilePtr();
   table.WriteObject(&object, file, 0);
   memory = dynamic_cast<CMemFile*>(file.CheckOutFilePtr());
   std::string record = memory != nullptr ? memory->TakeData() : file.MemoryData();
-  lastSize = record.size();
+  lastSize = std::max(record.size(), lastSize - lastSize / 16);
   return record;
 }
 
