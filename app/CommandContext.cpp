@@ -1,6 +1,5 @@
 #include "app/CommandContext.h"
 
-#include <cstdlib>
 #include <ostream>
 
 #include "app/ProgressBar.h"
@@ -11,12 +10,6 @@
 #include "table/BlastSearchTable.h"
 
 namespace {
-
-// An environment variable's value; empty when unset.
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
 
 // The record identifier written in `text`, or 0 when it is not a plain
 // decimal number.
@@ -31,16 +24,6 @@ unsigned long RecordIdOf(const std::string& text) {
 }
 
 }  // namespace
-
-std::string DatabaseDirectory(const std::string& asked) {
-  if (!asked.empty()) return asked;
-  // The data folder must be an absolute path; a relative one is ignored.
-  const std::string data = Environment("XDG_DATA_HOME");
-  if (!data.empty() && data.front() == '/') return data + "/blastsearch";
-  const std::string home = Environment("HOME");
-  if (home.empty()) return "";
-  return home + "/.local/share/blastsearch";
-}
 
 int CCommandMessages::ShowMessage(const std::string& text, unsigned style) {
   if ((style & 0xF0) == MB_ICONSTOP || (style & 0xF0) == MB_ICONEXCLAMATION) {

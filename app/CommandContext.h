@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/db/DatabaseDirectory.h"
 #include "platform/UserInteraction.h"
 
 class CObjInfo;
@@ -19,11 +20,6 @@ struct CCommandContext {
   std::string m_strDb;         // --db DIR, or BLASTSEARCH_DB; empty: the default folder
   std::function<int()> m_run;  // set by the command chosen; null when none was
 };
-
-// The folder of the database to use: `asked` when given, else the user's data
-// folder ($XDG_DATA_HOME/blastsearch, or ~/.local/share/blastsearch). Empty
-// when neither is given nor known (no HOME).
-std::string DatabaseDirectory(const std::string& asked);
 
 // The table's messages during one command: information goes to standard
 // output, failures (stop and warning icons) to standard error, each as one

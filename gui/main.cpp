@@ -7,10 +7,10 @@
 #include <iostream>
 #include <string>
 
-#include "app/CommandContext.h"
 #include "gui/HostWindow.h"
 #include "gui/Screenshots.h"
 #include "host/db/DBEngine.h"
+#include "host/db/DatabaseDirectory.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtUserInteraction.h"
 #include "search/dialog/SearchForObjects.h"

@@ -1,11 +1,27 @@
-// The dialog layouts of the table search: the dialog and its three pages.
+// The module's dialog layouts: the BLAST search page of the object editor,
+// and the table search dialog with its three pages.
 #include <iterator>
 
-#include "platform/DialogLayout.h"
+#include "resources/ResourceParts.h"
 
 namespace {
 
 using K = EControlKind;
+
+constexpr CControlLayout kBlastSearchPage[] = {
+    {-1, K::kStatic, "Title", 14, 9, 14, 8, 0},
+    {495, K::kEdit, "", 32, 7, 251, 12, 0},
+    {2459, K::kListView, "List1", 12, 32, 214, 33, LVS_REPORT | LVS_SINGLESEL},
+    {2461, K::kPushButton, "Add", 229, 32, 50, 11, 0},
+    {2462, K::kPushButton, "Edit", 229, 43, 50, 11, 0},
+    {2463, K::kPushButton, "Remove", 229, 54, 50, 11, 0},
+    {2511, K::kEdit, "", 48, 73, 235, 12, 0},
+    {-1, K::kGroupBox, "", 7, 91, 276, 92, 0},
+    {2493, K::kDropList, "", 55, 89, 87, 53, 0, "Journal article\nBook\nMeeting proceedings"},
+    {-1, K::kGroupBox, "Authors", 7, 22, 276, 46, 0},
+    {-1, K::kStatic, " Citation type ", 12, 91, 44, 8, 0},
+    {-1, K::kStatic, "Affiliation", 14, 75, 29, 8, 0},
+};
 
 constexpr CControlLayout kSearchDialog[] = {
     {-1, K::kStatic, "Look in:", 7, 9, 30, 8, 0},
@@ -48,6 +64,7 @@ constexpr CControlLayout kAttribPage[] = {
 };
 
 constexpr CDialogLayout kLayouts[] = {
+    {5000, "Dialog", 290, 190, kBlastSearchPage, static_cast<int>(std::size(kBlastSearchPage))},
     {5001, "BLAST Results Database Search", 265, 262, kSearchDialog,
      static_cast<int>(std::size(kSearchDialog))},
     {5002, "Keywords", 252, 199, kKeywordsPage, static_cast<int>(std::size(kKeywordsPage))},
@@ -57,9 +74,4 @@ constexpr CDialogLayout kLayouts[] = {
 
 }  // namespace
 
-const CDialogLayout* FindDialogLayout(int id) {
-  for (const CDialogLayout& layout : kLayouts) {
-    if (layout.m_nId == id) return &layout;
-  }
-  return nullptr;
-}
+std::span<const CDialogLayout> ModuleDialogLayouts() { return kLayouts; }

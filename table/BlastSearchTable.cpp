@@ -7,11 +7,31 @@
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/OrvSaveLoadData.h"
+#include "platform/ImageList.h"
+#include "platform/ModuleResources.h"
 #include "table/SearchHook.h"
 
 namespace {
 
 CBlastSearchTable s_blastSearchTable;
+
+// The context menu and the bitmaps of the module's resources.
+constexpr unsigned kContextMenuId = 10001;
+constexpr unsigned kSmallTableBitmap = 1004;
+constexpr unsigned kLargeTableBitmap = 1005;
+constexpr unsigned kSmallObjectBitmaps = 1006;
+constexpr unsigned kLargeObjectBitmaps = 1007;
+// Pure red marks the transparent pixels of the bitmaps.
+constexpr CRgb kMaskRed{255, 0, 0};
+// Where the host's image lists keep the four object icons, and their size.
+constexpr int kFirstObjectIcon = 42;
+constexpr int kObjectIcons = 4;
+constexpr int kHostImageCount = 46;
+
+// The text buffer of the table's open and save dialog page; lives as long as
+// the module.
+std::string s_dialogPageText;
 
 }  // namespace
 
@@ -158,7 +178,21 @@ int CBlastSearchTable::InitializeTableData() {
   return all ? 1 : 0;
 }
 
-void CBlastSearchTable::AppendPageToOpenDialog(COrvSaveLoadData&) {}
+void CBlastSearchTable::AppendPageToOpenDialog(COrvSaveLoadData& data) {
+  try {
+    s_dialogPageText.clear();
+    COrvSaveLoadPageData page;
+    page.m_nObjTable = objtable();
+    page.m_nSbTable = 0;
+    page.m_nFlags = 0;
+    page.m_pSelection = &s_dialogPageText;
+    page.m_bShowIcons = 1;
+    page.m_nListRows = 10;
+    page.m_strTitle = "BLAST Search Objects";
+    data.m_pages.push_back(std::move(page));
+  } catch (...) {  // out of memory: the dialog goes without the page
+  }
+}
 void CBlastSearchTable::AppendPageToSaveDialog(COrvSaveLoadData& data) {
   AppendPageToOpenDialog(data);
 }
@@ -166,14 +200,60 @@ int CBlastSearchTable::SearchForObjects(int dbId, const std::string& subbase,
                                         std::string& resultSubbase) {
   return RunTableSearchHook(dbId, subbase, resultSubbase);
 }
-int CBlastSearchTable::EditLocalObject(CObjInfo*) { return 0; }
 int CBlastSearchTable::OpenObject(CObjInfo* info) { return engine().OpenObject(info) != 0 ? 1 : 0; }
 int CBlastSearchTable::DefaultAction(CObjInfo* info) { return OpenObject(info); }
-HMENU CBlastSearchTable::GetContextMenu(bool, bool, std::string& title) {
-  title.clear();
-  return nullptr;
+CMenu* CBlastSearchTable::GetContextMenu(bool full, bool tableMenu, std::string& title) {
+  try {
+    std::unique_ptr<CMenu> menu = LoadMenu(kContextMenuId);
+    if (menu == nullptr) {
+      title.clear();
+      return nullptr;
+    }
+    const int pos = full ? (tableMenu ? 0 : 1) : (tableMenu ? 2 : 3);
+    title = menu->GetMenuString(pos);
+    return menu->RemovePopup(pos).release();  // the rest of the menu goes with `menu`
+  } catch (...) {
+    return nullptr;
+  }
 }
-HICON CBlastSearchTable::GetContextIcon(int) { return nullptr; }
+
+CIcon* CBlastSearchTable::GetContextIcon(int size) {
+  try {
+    const int side = size == 1 ? 16 : 32;
+    CImageList list;
+    const std::unique_ptr<CBitmap> bitmap =
+        LoadBitmap(size == 1 ? kSmallTableBitmap : kLargeTableBitmap);
+    if (bitmap == nullptr || !list.Create(side, side, 1) || list.Add(*bitmap, kMaskRed) < 0) {
+      return nullptr;
+    }
+    return list.ExtractIcon(0).release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 int CBlastSearchTable::GetObjectIconIndex(const CObjInfo*) { return 41; }
-void CBlastSearchTable::UpdateImageListIcons(CImageList*) {}
-int CBlastSearchTable::EditLocalObject(CBlastSearchObject*, std::string&, int) { return 0; }
+
+void CBlastSearchTable::UpdateImageListIcons(CImageList* list) {
+  if (list == nullptr) return;
+  try {
+    if (list->GetImageCount() <= kHostImageCount) list->SetImageCount(kHostImageCount);
+    int cx = 0;
+    int cy = 0;
+    list->GetImageSize(cx, cy);
+    const bool small = cy < 32;
+    const int side = small ? 16 : 32;
+    CImageList icons;
+    const std::unique_ptr<CBitmap> bitmap =
+        LoadBitmap(small ? kSmallObjectBitmaps : kLargeObjectBitmaps);
+    if (bitmap == nullptr || !icons.Create(side, side, 1) || icons.Add(*bitmap, kMaskRed) < 0) {
+      return;
+    }
+    for (int i = 0; i < kObjectIcons; ++i) {
+      if (const std::unique_ptr<CIcon> icon = icons.ExtractIcon(i); icon != nullptr) {
+        list->Replace(kFirstObjectIcon + i, *icon);
+      }
+    }
+  } catch (...) {  // out of memory: the list keeps what it had
+  }
+}

@@ -90,24 +90,45 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   virtual int AddNewObject(CBlastSearchObject* object, const std::string& subbase,
                            std::string& subbaseOut, int dbId);
 
-  // ---- window operations (the window layer comes later) ----
+  // ---- window operations ----
+  // Appends the table's page ("BLAST Search Objects", the objects of table
+  // 201) to the open dialog's pages; the page's text buffer lives as long as
+  // the module and is emptied on each call.
   void AppendPageToOpenDialog(COrvSaveLoadData& data) override;
   void AppendPageToSaveDialog(COrvSaveLoadData& data) override;
   // The search command of the search subsystem (RunTableSearchHook): 1 when
   // the person ended it with OK; resultSubbase the last subbase it filled.
   int SearchForObjects(int dbId, const std::string& subbase, std::string& resultSubbase) override;
-  // The editor is not built yet: 0.
+  // Edits the stored object `info` (database 1) in the editor sheet and
+  // stores what the person changed: 1 stored or nothing to store, 0 when
+  // the object cannot be read or the person cancelled.
   int EditLocalObject(CObjInfo* info) override;
   // engine().OpenObject: 1 when it opened the object, else 0.
   int OpenObject(CObjInfo* info) override;
   int DefaultAction(CObjInfo* info) override;
-  HMENU GetContextMenu(bool full, bool tableMenu, std::string& title) override;
-  HICON GetContextIcon(int size) override;
+  // A popup of the context menu 10001, taken out of it and owned by the
+  // caller: full and tableMenu choose the full or short menu of the table or
+  // of its objects; `title` gets its caption. Null (title "") when the
+  // module's resources lack the menu.
+  CMenu* GetContextMenu(bool full, bool tableMenu, std::string& title) override;
+  // The table's icon, owned by the caller: size 1 a 16-pixel one, any other
+  // size a 32-pixel one, red pixels transparent. Null when the bitmap is
+  // missing.
+  CIcon* GetContextIcon(int size) override;
   int GetObjectIconIndex(const CObjInfo* info) override;  // 41
+  // Grows `list` to 46 images when it holds 46 or fewer and puts the four
+  // object icons (16 or 32 pixels by the height of its images) at positions
+  // 42 to 45, masks included. Nothing for a null list.
   void UpdateImageListIcons(CImageList* list) override;
 
  protected:
-  // The editor is not built yet: 0, nothing stored.
+  // Runs the editor sheet on `object` (not taken) and stores it in database
+  // 1 and `subbase` when the person changed something or it is new (a new
+  // object gets the current time as its creation time). Reopens the editor
+  // after a missing record number (with the message "Record Number Not Set
+  // Properly") or a failed store, keeping what was edited, until the object
+  // is stored (1) or the person cancels (0, nothing stored; the object may
+  // hold what the pages wrote into it).
   virtual int EditLocalObject(CBlastSearchObject* object, std::string& subbase, int isNew);
 };
 

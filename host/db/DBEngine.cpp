@@ -5,6 +5,7 @@
 #include "host/db/DBException.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/DBTableStore.h"
+#include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
 
 CDBEngine& engine() {
@@ -99,4 +100,17 @@ COrvFileSpec CDBEngine::MakeCommentFileName(int objType, unsigned long recordId,
   return {};
 }
 
-int CDBEngine::OpenObject(CObjInfo* info) { return m_opener ? m_opener(info) : 0; }
+int CDBEngine::OpenObject(CObjInfo* info) {
+  if (info == nullptr) return 0;
+  auto viewer = m_viewers.find(info->GetObjType());
+  if (viewer != m_viewers.end()) return viewer->second(info);
+  return m_opener ? m_opener(info) : 0;
+}
+
+void CDBEngine::SetObjectViewer(int objType, std::function<int(CObjInfo*)> viewer) {
+  if (viewer) {
+    m_viewers[objType] = std::move(viewer);
+  } else {
+    m_viewers.erase(objType);
+  }
+}

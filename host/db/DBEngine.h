@@ -61,11 +61,19 @@ class CDBEngine {
   // specification when the database is not open or no table has the type.
   COrvFileSpec MakeCommentFileName(int objType, unsigned long recordId, int dbId) const;
 
-  // Opens an object in the host's viewer: the opener's answer, 0 when
-  // none is set.
+  // Opens an object in a viewer: the answer of the viewer registered for
+  // the object's type, else of the general opener; 0 when neither is set
+  // or `info` is null. Exceptions of the viewer pass out.
   int OpenObject(CObjInfo* info);
-  // Sets the viewer (the window host sets one; empty: none).
+  // Sets the general opener, used for types without a viewer of their own
+  // (the window host sets one; empty: none).
   void SetObjectOpener(std::function<int(CObjInfo*)> opener) { m_opener = std::move(opener); }
+  // Registers `viewer` for objects of `objType`, replacing an earlier one;
+  // an empty function removes the type's viewer. Extensions register their
+  // viewers while they are loaded and remove them when unloaded.
+  void SetObjectViewer(int objType, std::function<int(CObjInfo*)> viewer);
+  // 1 when a viewer is registered for `objType`, else 0.
+  int HasObjectViewer(int objType) const { return m_viewers.count(objType) != 0 ? 1 : 0; }
 
  private:
   struct CDatabase {
@@ -75,6 +83,7 @@ class CDBEngine {
   std::map<int, CDBTableBase*> m_tables;
   std::map<int, CDatabase> m_databases;
   std::function<int(CObjInfo*)> m_opener;
+  std::map<int, std::function<int(CObjInfo*)>> m_viewers;
 };
 
 // The one engine of the process; lives until the process ends.

@@ -17,9 +17,8 @@ struct CStoredObject;
 class CObjAttr;
 class COrvSaveLoadData;
 class CMenu;
+class CIcon;
 class CImageList;
-using HMENU = void*;
-using HICON = void*;
 
 // Sizes and counts of the host's incremental saving, handed out by tables.
 inline constexpr int OBJTBLSIZE_SMALLENOUGH = 200;
@@ -215,8 +214,12 @@ class CDBTableBase {
   virtual bool EngineCommand(unsigned command);
   virtual bool UpdateEngineCommand(unsigned command);
   virtual bool Hidden() const;
-  virtual HMENU GetContextMenu(bool full, bool tableMenu, std::string& title) = 0;
-  virtual HICON GetContextIcon(int size) = 0;
+  // A context menu (a popup, owned by the caller) and its caption in
+  // `title`; null when the table has none.
+  virtual CMenu* GetContextMenu(bool full, bool tableMenu, std::string& title) = 0;
+  // The table's icon of `size` (1: 16 pixels, else 32), owned by the caller;
+  // null when the table has none.
+  virtual CIcon* GetContextIcon(int size) = 0;
   virtual int GetObjectIconIndex(const CObjInfo* info) = 0;
   virtual void UpdateImageListIcons(CImageList* list) = 0;
   // Seeds an empty table; the base has nothing to seed: 0.

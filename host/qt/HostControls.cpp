@@ -4,13 +4,17 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <cstring>
+#include <memory>
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/DBTableBase.h"
 #include "host/qt/IconTextListBox.h"
 #include "host/qt/XTableComboBox.h"
+#include "platform/ImageList.h"
 #include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
+#include "platform/qt/WindowResources.h"
 
 namespace {
 
@@ -44,7 +48,11 @@ void InstallHostControls() {
   SetControlFactory(EControlKind::kComboList, &MakeTableComboBox);
 }
 
-QIcon HostTableIcon(CDBTableBase*) {
+QIcon HostTableIcon(CDBTableBase* table) {
+  if (table != nullptr) {
+    const std::unique_ptr<CIcon> icon(table->GetContextIcon(1));
+    if (icon != nullptr) return ToQIcon(*icon);
+  }
   return QApplication::style()->standardIcon(QStyle::SP_DirIcon);
 }
 

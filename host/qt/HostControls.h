@@ -11,7 +11,8 @@ class CDBTableBase;
 // the host's dialog bases; repeating it does nothing.
 void InstallHostControls();
 
-// The icon the host shows for `table` in lists and combo boxes.
+// The icon the host shows for `table` in lists and combo boxes: the table's
+// small context icon, or a folder when it has none.
 QIcon HostTableIcon(CDBTableBase* table);
 
 // Checks a text the person typed into `edit` before it is used: when it

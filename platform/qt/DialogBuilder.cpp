@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVariant>
 #include <array>
 
@@ -16,8 +17,8 @@ namespace {
 
 constexpr const char* kIdProperty = "dlgCtrlId";
 
-std::array<ControlFactory, 9>& Factories() {
-  static std::array<ControlFactory, 9> factories{};
+std::array<ControlFactory, kControlKinds>& Factories() {
+  static std::array<ControlFactory, kControlKinds> factories{};
   return factories;
 }
 
@@ -30,6 +31,22 @@ QWidget* MakeListBox(QWidget* parent, const CControlLayout& control) {
     list->setSelectionMode(QAbstractItemView::MultiSelection);
   }
   return list;
+}
+
+QWidget* MakeListView(QWidget* parent, const CControlLayout& control) {
+  auto* view = new QTreeWidget(parent);
+  view->setRootIsDecorated(false);
+  view->setHeaderHidden((control.m_nStyle & LVS_REPORT) == 0);
+  view->setSelectionMode((control.m_nStyle & LVS_SINGLESEL) != 0
+                             ? QAbstractItemView::SingleSelection
+                             : QAbstractItemView::ExtendedSelection);
+  return view;
+}
+
+// Fills a drop-down list with the items of its layout entry.
+void AddLayoutItems(QComboBox* box, const CControlLayout& control) {
+  if (control.m_pszItems == nullptr) return;
+  box->addItems(QString::fromUtf8(control.m_pszItems).split(QLatin1Char('\n')));
 }
 
 QWidget* MakePlainControl(QWidget* parent, const CControlLayout& control) {
@@ -62,6 +79,10 @@ QWidget* MakePlainControl(QWidget* parent, const CControlLayout& control) {
       frame->setVisible(false);
       return frame;
     }
+    case EControlKind::kListView:
+      return MakeListView(parent, control);
+    case EControlKind::kDropList:
+      return new QComboBox(parent);
   }
   return new QWidget(parent);
 }
@@ -91,7 +112,10 @@ void BuildDialogControls(QWidget* parent, const CDialogLayout& layout) {
         factory != nullptr ? factory(parent, control) : MakePlainControl(parent, control);
     widget->setGeometry(
         DialogUnitsToPixels(parent->font(), control.m_x, control.m_y, control.m_cx, control.m_cy));
-    if (control.m_kind == EControlKind::kComboList) {
+    if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && box->count() == 0) {
+      AddLayoutItems(box, control);
+    }
+    if (control.m_kind == EControlKind::kComboList || control.m_kind == EControlKind::kDropList) {
       // The layout's height holds the dropped-down list; the box is one line.
       widget->resize(widget->width(), widget->sizeHint().height());
     }

@@ -86,7 +86,6 @@ void CTableSearch::PlaceSheet() {
 
 void CTableSearch::FillLookIn() {
   for (CDBTableBase* table : engine().get_tables()) {
-    table->GetContextIcon(1);
     m_subbaseCombo->RegisterItemIcon(table->tableobjtype(), HostTableIcon(table));
   }
   m_subbaseCombo->ResetFromTable(m_objType, m_dbId, m_lookInSubbase);

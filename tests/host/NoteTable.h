@@ -78,8 +78,8 @@ class CNoteTable : public CDBTableBase {
   }
   int GetUDFIcon() const override { return CNoteObject::kType; }
   int HasViewer() const override { return 0; }
-  HMENU GetContextMenu(bool, bool, std::string&) override { return nullptr; }
-  HICON GetContextIcon(int) override { return nullptr; }
+  CMenu* GetContextMenu(bool, bool, std::string&) override { return nullptr; }
+  CIcon* GetContextIcon(int) override { return nullptr; }
   int GetObjectIconIndex(const CObjInfo*) override { return 0; }
   void UpdateImageListIcons(CImageList*) override {}
 };

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/ModuleResources.h"
+
+// The module's resource set: its string table, dialog layouts, context menu
+// and bitmaps. Constant; lives for the whole process. The module registers it
+// (AddResourceSet) while it is loaded.
+const CResourceSet& ModuleResourceSet();

@@ -1,0 +1,145 @@
+// The Qt editor window: a person edits the pages' members through it; OK
+// writes them, Cancel and a refused name leave them as they were.
+#include <gtest/gtest.h>
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "QtTestHelpers.h"
+#include "host/editor/EditCommentsPage.h"
+#include "host/editor/EditGeneralPage.h"
+#include "host/editor/EditKeywordsPage.h"
+#include "host/editor/EditUDFieldsPage.h"
+#include "host/editor/EditorPropSheet.h"
+#include "host/qt/EditorSheetDialog.h"
+#include "platform/UserInteraction.h"
+#include "platform/qt/DialogBuilder.h"
+#include "support/TempDatabase.h"
+#include "table/BlastSearchTable.h"
+#include "table/EditBlastSearchPage.h"
+
+namespace {
+
+class EditorSheetTest : public ::testing::Test {
+ protected:
+  EditorSheetTest() {
+    m_sheet.AddPage(&m_general);
+    m_sheet.AddPage(&m_fields);
+    m_sheet.AddPage(&m_comments);
+    m_sheet.AddPage(&m_keywords);
+    InstallEditorSheetRunner();
+  }
+  ~EditorSheetTest() override { SetEditorSheetRunner(nullptr); }
+
+  // The object edited, with a keyword of its own and one more in the
+  // database to choose from.
+  static CBlastSearchObject Stored() {
+    blastSearch().AddKeyword(1, "kinase");
+    CBlastSearchObject object;
+    object.m_name = "BRCA1 vs nr";
+    object.m_recordId = 7;
+    object.m_keywords = {"human"};
+    return object;
+  }
+  // Runs the editor, `script` playing the person inside it.
+  int Run(const std::function<void(QWidget*)>& script) {
+    return WithModal<int>([this] { return OrvDoModal(m_sheet); }, script);
+  }
+  static QPushButton* Button(QWidget* dialog, QDialogButtonBox::StandardButton which) {
+    return dialog->findChild<QDialogButtonBox*>("buttons")->button(which);
+  }
+  static void ShowTab(QWidget* dialog, const QString& title) {
+    auto* tabs = dialog->findChild<QTabWidget*>("editorTabs");
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (tabs->tabText(i) == title) tabs->setCurrentIndex(i);
+    }
+  }
+
+  CScriptedUserInteraction m_ui;
+  CTempDatabase m_db;
+  CBlastSearchObject m_object{Stored()};
+  CEditorPropSheet m_sheet{"Object Properties: BRCA1 vs nr", nullptr, 0};
+  CEditBlastSearchPage m_blastPage{&m_object};
+  CEditGeneralPage m_general{&m_object, &m_blastPage, &m_sheet, 0, 1, 1};
+  CEditUDFieldsPage m_fields{&m_object};
+  CEditCommentsPage m_comments{&m_object};
+  CEditKeywordsPage m_keywords{&m_object, 1};
+};
+
+TEST_F(EditorSheetTest, TypedNameAndAddedKeywordsReachThePagesOnOk) {
+  QStringList tabs;
+  const int answer = Run([&](QWidget* dialog) {
+    auto* tabWidget = dialog->findChild<QTabWidget*>("editorTabs");
+    for (int i = 0; i < tabWidget->count(); ++i) tabs << tabWidget->tabText(i);
+    EXPECT_EQ(dialog->windowTitle(), "Object Properties: BRCA1 vs nr");
+    EXPECT_EQ(dialog->findChild<QLineEdit*>("recordNumberText")->text(), "7");
+    auto* name = dialog->findChild<QLineEdit*>("nameEdit");
+    name->selectAll();
+    QTest::keyClicks(name, "BRCA1 vs refseq");
+
+    ShowTab(dialog, "Keywords");
+    auto* known = dialog->findChild<QListWidget*>("availableList");
+    EXPECT_EQ(known->count(), 1);
+    if (known->count() > 0) known->item(0)->setSelected(true);
+    auto* add = dialog->findChild<QPushButton*>("addKeywordButton");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::keyClicks(dialog->findChild<QLineEdit*>("keywordEdit"), "tumour suppressor");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::mouseClick(add, Qt::LeftButton);  // nothing typed or chosen twice
+    auto* own = dialog->findChild<QListWidget*>("keywordList");
+    if (own->count() > 0) own->item(0)->setSelected(true);  // "human"
+    QTest::mouseClick(dialog->findChild<QPushButton*>("removeKeywordButton"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  EXPECT_EQ(answer, IDOK);
+  EXPECT_TRUE(tabs.startsWith("General"));
+  for (const char* title : {"User Fields", "Comments", "Keywords"})
+    EXPECT_TRUE(tabs.contains(title));
+  EXPECT_EQ(m_general.m_name, "BRCA1 vs refseq");
+  EXPECT_EQ(m_keywords.m_keywords, (std::vector<std::string>{"kinase", "tumour suppressor"}));
+  EXPECT_EQ(m_object.m_name, "BRCA1 vs nr");  // the table writes the object, not the window
+}
+
+TEST_F(EditorSheetTest, CancelAndARefusedNameChangeNothing) {
+  EXPECT_EQ(Run([](QWidget* dialog) {
+              QTest::keyClicks(dialog->findChild<QLineEdit*>("nameEdit"), " (draft)");
+              QTest::keyClicks(dialog->findChild<QLineEdit*>("keywordEdit"), "lost");
+              QTest::mouseClick(dialog->findChild<QPushButton*>("addKeywordButton"),
+                                Qt::LeftButton);
+              QTest::mouseClick(Button(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+            }),
+            IDCANCEL);
+  EXPECT_EQ(m_general.m_name, "BRCA1 vs nr");
+  EXPECT_EQ(m_keywords.m_keywords, std::vector<std::string>{"human"});
+
+  bool stayedOpen = false;
+  EXPECT_EQ(Run([&](QWidget* dialog) {
+              dialog->findChild<QLineEdit*>("nameEdit")->clear();
+              QTest::mouseClick(Button(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+              stayedOpen = dialog->isVisible();
+              QTest::mouseClick(Button(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+            }),
+            IDCANCEL);
+  EXPECT_TRUE(stayedOpen);
+  ASSERT_EQ(m_ui.Messages().size(), 1u);
+  EXPECT_EQ(m_ui.Messages()[0].strText, "Please give the object a name.");
+  EXPECT_EQ(m_general.m_name, "BRCA1 vs nr");
+}
+
+TEST_F(EditorSheetTest, TheExtraPageIsATabOfItsOwnBuiltFromItsLayout) {
+  CEditObjectPage extra(5003);  // any layout of the resources
+  CEditGeneralPage general(&m_object, &extra, nullptr, 0, 1, 1);
+  CEditorPropSheet sheet("Object Properties: BRCA1 vs nr", nullptr, 0);
+  sheet.AddPage(&general);
+  CEditorSheetDialog dialog(sheet);
+  ASSERT_EQ(dialog.Tabs()->count(), 2);
+  EXPECT_EQ(dialog.Tabs()->tabText(1), "BLAST Result");
+  QWidget* edit = GetDlgItem(dialog.Tabs()->widget(1), 1000);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(edit->isEnabled());  // the page stores nothing
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include "viewer/AlignmentText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "model/BlastSearchHit.h"
+#include "model/HitLink.h"
+
+namespace {
+
+std::string Printf(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+// "80/120 (66%)"; the percentage is left out when the length is 0.
+std::string CountOf(int count, int length) {
+  std::string text = std::to_string(count) + "/" + std::to_string(length);
+  if (length > 0) {
+    text += " (" + std::to_string(static_cast<long long>(count) * 100 / length) + "%)";
+  }
+  return text;
+}
+
+bool IsGap(char c) { return c == '-'; }
+
+// Where a row's residues lie in its sequence: the position of its first
+// residue, the direction and the positions per residue.
+struct CRowScale {
+  long long m_nStart = 0;
+  int m_nDirection = 1;
+  int m_nStep = 1;
+};
+
+CRowScale ScaleOf(const CBlastSearchSeqComponent& row) {
+  const long long residues =
+      std::count_if(row.m_strSeq.begin(), row.m_strSeq.end(), [](char c) { return !IsGap(c); });
+  const long long span = std::llabs(static_cast<long long>(row.m_nEnd) - row.m_nStart) + 1;
+  CRowScale scale;
+  scale.m_nStart = row.m_nStart;
+  scale.m_nDirection = row.m_nEnd < row.m_nStart ? -1 : 1;
+  scale.m_nStep =
+      residues > 0 && std::llabs(span - 3 * residues) < std::llabs(span - residues) ? 3 : 1;
+  return scale;
+}
+
+// The positions at the ends of a block that holds `count` residues after
+// `before` residues of the row.
+std::pair<long long, long long> BlockEnds(const CRowScale& scale, long long before,
+                                          long long count) {
+  const long long step = scale.m_nStep;
+  const long long dir = scale.m_nDirection;
+  if (count == 0) {
+    const long long last = before > 0 ? scale.m_nStart + dir * (step * before - 1) : scale.m_nStart;
+    return {last, last};
+  }
+  return {scale.m_nStart + dir * step * before,
+          scale.m_nStart + dir * (step * (before + count) - 1)};
+}
+
+std::string PadRight(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+}  // namespace
+
+std::string FormatBitScore(double bitScore) {
+  return Printf(bitScore >= 99.95 ? "%.0f" : "%.1f", bitScore);
+}
+
+std::string FormatExpect(double expect) {
+  if (expect == 0.0 || (expect > 0.0 && expect < 1e-180)) return "0.0";
+  if (expect < 0.001) {
+    return Printf("%.0e", expect);  // "2e-37", "3e-05"
+  }
+  if (expect < 0.1) return Printf("%.3f", expect);
+  if (expect < 1.0) return Printf("%.2f", expect);
+  if (expect < 10.0) return Printf("%.1f", expect);
+  return Printf("%.0f", expect);
+}
+
+bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect) {
+  bool any = false;
+  for (const auto& element : hit.m_ElementList) {
+    if (!element) continue;
+    if (!any || element->m_dBitScore > bitScore) bitScore = element->m_dBitScore;
+    if (!any || element->m_dExpect < expect) expect = element->m_dExpect;
+    any = true;
+  }
+  return any;
+}
+
+std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein) {
+  std::vector<std::string> lines;
+  lines.push_back("Score = " + FormatBitScore(element.m_dBitScore) + " bits (" +
+                  std::to_string(element.m_nScore) +
+                  "),  Expect = " + FormatExpect(element.m_dExpect));
+  const int length = element.m_nAlignLength > 0 ? element.m_nAlignLength
+                                                : static_cast<int>(element.m_Query.m_strSeq.size());
+  std::string counts = "Identities = " + CountOf(element.m_nIdentities, length);
+  if (protein || element.m_nFrame != 0) {
+    counts += ",  Positives = " + CountOf(element.m_nPositives, length);
+  }
+  if (element.m_nGaps > 0) counts += ",  Gaps = " + CountOf(element.m_nGaps, length);
+  lines.push_back(counts);
+  if (element.m_nFrame != 0) {
+    lines.push_back(std::string("Frame = ") + (element.m_nFrame > 0 ? "+" : "") +
+                    std::to_string(element.m_nFrame));
+  } else if (!protein) {
+    lines.push_back(std::string("Strand = ") + (element.m_Query.m_bMinusStrand ? "Minus" : "Plus") +
+                    " / " + (element.m_Subject.m_bMinusStrand ? "Minus" : "Plus"));
+  }
+  return lines;
+}
+
+std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element, int columns) {
+  if (columns < 1) columns = 60;
+  const std::string& query = element.m_Query.m_strSeq;
+  const std::string& subject = element.m_Subject.m_strSeq;
+  const std::string consensus = GetConsensusSeq(&element);
+  const std::size_t length = std::max(query.size(), subject.size());
+  const CRowScale queryScale = ScaleOf(element.m_Query);
+  const CRowScale subjectScale = ScaleOf(element.m_Subject);
+
+  // First pass: the positions of every block, for the width of the numbers.
+  struct CEnds {
+    std::pair<long long, long long> m_query, m_subject;
+  };
+  std::vector<CEnds> ends;
+  long long queryBefore = 0;
+  long long subjectBefore = 0;
+  std::size_t numberWidth = 1;
+  const auto residuesIn = [](const std::string& row, std::size_t from, std::size_t count) {
+    if (from >= row.size()) return 0LL;
+    const auto begin = row.begin() + static_cast<std::ptrdiff_t>(from);
+    const auto end = row.begin() + static_cast<std::ptrdiff_t>(std::min(row.size(), from + count));
+    return static_cast<long long>(std::count_if(begin, end, [](char c) { return !IsGap(c); }));
+  };
+  for (std::size_t from = 0; from < length; from += static_cast<std::size_t>(columns)) {
+    const long long q = residuesIn(query, from, static_cast<std::size_t>(columns));
+    const long long s = residuesIn(subject, from, static_cast<std::size_t>(columns));
+    CEnds block{BlockEnds(queryScale, queryBefore, q), BlockEnds(subjectScale, subjectBefore, s)};
+    queryBefore += q;
+    subjectBefore += s;
+    for (long long n : {block.m_query.first, block.m_subject.first}) {
+      numberWidth = std::max(numberWidth, std::to_string(n).size());
+    }
+    ends.push_back(block);
+  }
+
+  std::vector<CAlignmentBlock> blocks;
+  const auto cut = [&](const std::string& row, std::size_t from) {
+    return from < row.size() ? row.substr(from, static_cast<std::size_t>(columns)) : std::string();
+  };
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const std::size_t from = i * static_cast<std::size_t>(columns);
+    const std::size_t width = std::min(length - from, static_cast<std::size_t>(columns));
+    CAlignmentBlock block;
+    block.m_nTextColumn = 7 + numberWidth + 2;
+    block.m_nTextWidth = width;
+    block.m_strQuery = "Query  " + PadRight(std::to_string(ends[i].m_query.first), numberWidth) +
+                       "  " + PadRight(cut(query, from), width) + "  " +
+                       std::to_string(ends[i].m_query.second);
+    block.m_strConsensus = std::string(7 + numberWidth + 2, ' ') + cut(consensus, from);
+    block.m_strSubject =
+        "Sbjct  " + PadRight(std::to_string(ends[i].m_subject.first), numberWidth) + "  " +
+        PadRight(cut(subject, from), width) + "  " + std::to_string(ends[i].m_subject.second);
+    blocks.push_back(std::move(block));
+  }
+  return blocks;
+}

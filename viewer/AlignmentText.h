@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CBlastSearchHit;
+class CBlastSearchHitElement;
+
+// Texts of the result viewer: score figures as NCBI's reports write them,
+// the score lines of a segment pair and its alignment rows wrapped into
+// blocks. Pure functions, no window code.
+
+// A bit score as the reports write it: whole bits from 100 up ("153"),
+// else one decimal ("48.5").
+std::string FormatBitScore(double bitScore);
+// An expect value as the reports write it: "0.0" for 0 and below 1e-180,
+// "2e-37" style below 0.001, "0.004", "0.25", "3.2" and "12" above.
+std::string FormatExpect(double expect);
+
+// The best (highest) bit score and best (lowest) expect of a hit's segment
+// pairs; false when the hit has none (the outputs are then unchanged).
+bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect);
+
+// The score lines of a segment pair: "Score = 153 bits (387), Expect = 2e-37";
+// the identities, positives (for protein or translated alignments, when
+// `protein` is true) and gaps (when there are some) with their percentages of
+// the alignment length; then "Strand = Plus / Minus" for nucleotide
+// alignments or "Frame = +2" when the pair has a frame.
+std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein);
+
+// One block of an alignment: the query row, the consensus line and the
+// subject row of up to `columns` alignment columns, each row with the
+// positions of its first and last residue of the block at its ends. The
+// three lines have their sequence text in the same columns.
+struct CAlignmentBlock {
+  std::string m_strQuery;
+  std::string m_strConsensus;
+  std::string m_strSubject;
+  std::size_t m_nTextColumn = 0;  // where the sequence text begins in each line
+  std::size_t m_nTextWidth = 0;   // its number of columns
+};
+
+// The element's rows cut into blocks of `columns` columns (60 when
+// `columns` is below 1). A row's positions run from its start towards its
+// end, one per residue, or three per residue when the row's range is three
+// times its residue count (a translated row); gap characters ('-') take no
+// position. No blocks for empty rows.
+std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element,
+                                             int columns = 60);

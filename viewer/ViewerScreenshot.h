@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+class CBlastSearchEntry;
+
+// Writes a picture (PNG) of a result-viewer window showing `entry` with its
+// first hit selected into `path`, making the file's folder when missing.
+// Needs a QApplication. Returns "" on success, else what failed (naming the
+// file).
+std::string WriteViewerScreenshot(const CBlastSearchEntry& entry, const std::string& path,
+                                  const std::string& title = {});
