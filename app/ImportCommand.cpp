@@ -16,16 +16,23 @@
 
 namespace {
 
-enum class CFileKind { Unreadable, Transfer, Report, Other };
+enum class CFileKind { Unreadable, Transfer, Report, ClassicReport, Other };
 
-// What the first look at `path` says it holds; Unreadable with a failure
-// line when it cannot be read.
-CFileKind LookAt(const std::string& path, CCommandMessages& messages) {
+// What the first look at `path` says it holds, its bytes read into `input`
+// (reused from file to file); Unreadable with a failure line when it cannot
+// be read.
+CFileKind LookAt(const std::string& path, CInputFile& input, CCommandMessages& messages) {
   try {
-    CInputFile input;
     ReadWholeFile(path, input);
     if (IsTransferFileData(input.View())) return CFileKind::Transfer;
-    if (RecogniseReportLayout(input.View()) != ReportLayout::Unknown) return CFileKind::Report;
+    switch (RecogniseReportLayout(input.View())) {
+      case ReportLayout::QBlast:
+        return CFileKind::Report;
+      case ReportLayout::Classic:
+        return CFileKind::ClassicReport;
+      case ReportLayout::Unknown:
+        break;
+    }
     return CFileKind::Other;
   } catch (const CException& e) {
     // The line starts with the file's name already.
@@ -55,26 +62,25 @@ bool ImportTransferFile(const std::string& path, const std::string& subbase,
   return stored == 1;
 }
 
-// Stores a report through the table's page import, its file dialog answered
-// with `path`; the table writes the line itself.
-bool ImportReport(const std::string& path, const std::string& subbase, CCommandMessages& messages) {
+// Stores a report through the table's page import, handing over the bytes
+// and the layout found already (the page import's own file dialog would
+// answer with `path`); the table writes the line itself.
+bool ImportReport(const std::string& path, const CInputFile& input, bool classic,
+                  const std::string& subbase) {
   std::string subbaseOut;
   CObjInfo* info = nullptr;
-  messages.AnswerFileChoice(path);
-  const bool stored = blastSearch().CreateNewLocalObject(subbase, subbaseOut, info) == 1;
-  messages.ForgetFileChoice();
-  return stored;
+  return blastSearch().ImportPage(path, input.View(), classic, subbase, subbaseOut, info) == 1;
 }
 
-}  // namespace
-
-bool ImportOneFile(const std::string& path, const std::string& subbase,
-                   CCommandMessages& messages) {
-  switch (LookAt(path, messages)) {
+bool ImportFile(const std::string& path, CInputFile& input, const std::string& subbase,
+                CCommandMessages& messages) {
+  const CFileKind kind = LookAt(path, input, messages);
+  switch (kind) {
     case CFileKind::Transfer:
       return ImportTransferFile(path, subbase, messages);
     case CFileKind::Report:
-      return ImportReport(path, subbase, messages);
+    case CFileKind::ClassicReport:
+      return ImportReport(path, input, kind == CFileKind::ClassicReport, subbase);
     case CFileKind::Other:
       messages.Fail("no BLAST report that blastsearch recognises; nothing stored");
       return false;
@@ -82,6 +88,14 @@ bool ImportOneFile(const std::string& path, const std::string& subbase,
       break;
   }
   return false;
+}
+
+}  // namespace
+
+bool ImportOneFile(const std::string& path, const std::string& subbase,
+                   CCommandMessages& messages) {
+  CInputFile input;
+  return ImportFile(path, input, subbase, messages);
 }
 
 void AddImportCommand(CLI::App& app, CCommandContext& context) {
@@ -112,12 +126,13 @@ int RunImport(const CImportOptions& options, CCommandContext& context) {
     messages.SetProgressBar(&*bar);
   }
   std::size_t stored = 0;
+  CInputFile input;  // one buffer for every file
   for (std::size_t i = 0; i < options.m_files.size(); ++i) {
     const std::string& path = options.m_files[i];
     if (bar) bar->Step(i, path);
     messages.SetPrefix(path);
     try {
-      if (ImportOneFile(path, options.m_strSubbase, messages)) ++stored;
+      if (ImportFile(path, input, options.m_strSubbase, messages)) ++stored;
     } catch (const std::exception& e) {
       messages.Fail(e.what());
     }

@@ -17,8 +17,8 @@ struct CImportOptions {
 };
 
 // Stores the one file `path` in `subbase` as RunImport stores each of its
-// files: a report through the table's page import (its file dialog answered
-// with `path`), a transfer file through the transfer import; a file that
+// files: a report through the table's page import (handed the bytes read
+// once), a transfer file through the transfer import; a file that
 // holds neither is refused. The lines (stored name or why not) go through
 // `messages`. True when stored. Exceptions of the table reach the caller.
 bool ImportOneFile(const std::string& path, const std::string& subbase, CCommandMessages& messages);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -94,18 +95,30 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
       widths[c] = std::max(widths[c], early.back().size());
     }
   }
+  // Rows are put together in place in one buffer: each cell copied, then
+  // blanks up to the next column.
   std::string line;
-  line.reserve(kOutputChunk + 4096);
+  std::size_t used = 0;
   auto writeRow = [&](auto&& cell) {
+    const std::size_t start = used;
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const std::string& text = cell(c);
-      line += text;
-      if (c + 1 < columns.size())
-        line.append(widths[c] - std::min(widths[c], text.size()) + 2, ' ');
+      const std::size_t pad =
+          c + 1 < columns.size() ? widths[c] - std::min(widths[c], text.size()) + 2 : 0;
+      if (used + text.size() + pad + 1 > line.size()) {
+        line.resize(std::max(2 * line.size(), used + text.size() + pad + kOutputChunk));
+      }
+      std::memcpy(line.data() + used, text.data(), text.size());
+      used += text.size();
+      std::memset(line.data() + used, ' ', pad);
+      used += pad;
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    line += '\n';
-    Drain(line, out, false);
+    while (used > start && line[used - 1] == ' ') --used;
+    line[used++] = '\n';
+    if (used >= kOutputChunk) {
+      out.write(line.data(), static_cast<std::streamsize>(used));
+      used = 0;
+    }
   };
   writeRow([&](std::size_t c) -> const std::string& { return columns[c].m_strHeading; });
   for (std::size_t row = 0; row < infos.size(); ++row) {
@@ -114,7 +127,7 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
       return ValueOf(columns[c], *infos[row], value);
     });
   }
-  Drain(line, out, true);
+  out.write(line.data(), static_cast<std::streamsize>(used));
 }
 
 // `text` as a JSON string; printable ASCII is copied as it is, anything else

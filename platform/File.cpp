@@ -143,6 +143,13 @@ void CMemFile::Write(const void* buffer, std::size_t count) {
   m_nPosition += count;
 }
 
+std::string CMemFile::TakeData() {
+  std::string data = std::move(m_data);
+  m_data.clear();
+  m_nPosition = 0;
+  return data;
+}
+
 CByteViewFile::CByteViewFile(std::string_view bytes, std::string name) : m_bytes(bytes) {
   m_strPath = std::move(name);
 }

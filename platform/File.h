@@ -95,6 +95,11 @@ class CMemFile : public CFile {
 
   // The file's bytes; valid until the next write.
   const std::string& Data() const { return m_data; }
+  // Makes room for `size` bytes in all, so that writes up to that size
+  // allocate nothing. Throws std::bad_alloc when no memory is left.
+  void Reserve(std::size_t size) { m_data.reserve(size); }
+  // Hands the bytes over to the caller; the file is left empty, at its start.
+  std::string TakeData();
 
  private:
   std::string m_data;

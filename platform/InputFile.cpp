@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -20,6 +21,9 @@ constexpr std::size_t kPage = 4096;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Streams grow their buffer by at least this much at a time.
 constexpr std::size_t kStep = std::size_t{64} << 10;
+// Buffers below this size are ordinary memory, kept from input to input;
+// larger ones are mappings of their own.
+constexpr std::size_t kOrdinaryLimit = std::size_t{1} << 20;
 
 bool IsSet(int* pStop) {
   return pStop != nullptr && std::atomic_ref<int>(*pStop).load(std::memory_order_relaxed) != 0;
@@ -41,7 +45,7 @@ CInputFile::~CInputFile() {
 }
 
 bool CInputFile::Open(const std::string& path) {
-  Release();
+  Release(true);
   if (m_bOwnsHandle) ::close(m_fd);
   m_fd = -1;
   m_bOwnsHandle = false;
@@ -103,28 +107,49 @@ bool CInputFile::IsSameFileAs(const std::string& path) const {
 
 void CInputFile::Reserve(std::size_t capacity) {
   const std::size_t rounded = RoundedCapacity(capacity);
-  if (rounded <= m_nCapacity) return;
-  void* bytes = rounded == 0          ? MAP_FAILED
-                : m_pBytes == nullptr ? ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE,
-                                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                                      : ::mremap(m_pBytes, m_nCapacity, rounded, MREMAP_MAYMOVE);
-  if (bytes == MAP_FAILED) {
+  if (rounded == 0) {
     throw CMemoryException("no memory for " + std::to_string(capacity) + " bytes of " + m_strName);
   }
+  if (rounded <= m_nCapacity) return;
+  void* bytes = nullptr;
+  if (rounded < kOrdinaryLimit) {
+    // Still small: ordinary memory, which the system need not hand out anew.
+    bytes = std::realloc(m_pBytes, rounded);
+  } else if (m_bMapped) {
+    bytes = ::mremap(m_pBytes, m_nCapacity, rounded, MREMAP_MAYMOVE);
+  } else {
+    bytes = ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (bytes != MAP_FAILED && m_pBytes != nullptr) {
+      std::memcpy(bytes, m_pBytes, m_nHeld);
+      std::free(m_pBytes);
+    }
+  }
+  if (bytes == nullptr || bytes == MAP_FAILED) {
+    throw CMemoryException("no memory for " + std::to_string(capacity) + " bytes of " + m_strName);
+  }
+  m_bMapped = rounded >= kOrdinaryLimit;
   if (rounded >= 4 * kHugePage) ::madvise(bytes, rounded, MADV_HUGEPAGE);
   m_pBytes = static_cast<char*>(bytes);
   m_nCapacity = rounded;
 }
 
-void CInputFile::Release() {
-  if (m_pBytes != nullptr) ::munmap(m_pBytes, m_nCapacity);
-  m_pBytes = nullptr;
-  m_nCapacity = 0;
+void CInputFile::Release(bool keepSmall) {
   m_nHeld = 0;
   m_nReleased = 0;
+  if (keepSmall && !m_bMapped) return;
+  if (m_bMapped) {
+    ::munmap(m_pBytes, m_nCapacity);
+  } else {
+    std::free(m_pBytes);
+  }
+  m_pBytes = nullptr;
+  m_nCapacity = 0;
+  m_bMapped = false;
 }
 
 void CInputFile::ReleaseBefore(std::size_t offset) {
+  // Ordinary memory is small enough to hold twice.
+  if (!m_bMapped) return;
   const std::size_t pages = std::min(offset, m_nHeld) / kPage * kPage;
   if (pages <= m_nReleased) return;
   ::madvise(m_pBytes + m_nReleased, pages - m_nReleased, MADV_DONTNEED);

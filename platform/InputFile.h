@@ -13,8 +13,12 @@
 // bytes, never a crash. Reading is done in steps (a first look, then the
 // rest), and each step stops at a size the caller chooses, so input that
 // never ends (a device, an endless pipe) costs no more than that size.
-// Not copyable; the destructor releases the bytes and closes the input
-// (standard input is left open).
+// Small inputs are held in ordinary memory, and an object that opens one
+// input after another keeps that memory for the next, so that reading many
+// files costs no fresh memory from the system for each; large inputs get
+// memory of their own from the system, given back when the next input is
+// opened. Not copyable; the destructor releases the bytes and closes the
+// input (standard input is left open).
 class CInputFile {
  public:
   // What a read step ended with.
@@ -29,8 +33,9 @@ class CInputFile {
   CInputFile& operator=(const CInputFile&) = delete;
   ~CInputFile();
 
-  // Opens `path`, or standard input for "-". False, with errno set, when it
-  // cannot be opened or is a folder; the object then holds nothing.
+  // Opens `path`, or standard input for "-", dropping the bytes of the
+  // input read before. False, with errno set, when it cannot be opened or is
+  // a folder; the object then holds nothing.
   bool Open(const std::string& path);
 
   // Reads on until at least `size` bytes are held, the input ends, or
@@ -52,7 +57,9 @@ class CInputFile {
   friend class CInputBytesFile;
 
   void Reserve(std::size_t capacity);
-  void Release();
+  // Gives the bytes' memory back to the system; with `keepSmall`, ordinary
+  // memory is kept (empty) for the next input.
+  void Release(bool keepSmall = false);
   // Gives the memory of the whole pages before `offset` back to the system;
   // those bytes read as zeros afterwards.
   void ReleaseBefore(std::size_t offset);
@@ -63,8 +70,11 @@ class CInputFile {
   std::uint64_t m_nOpenedLength = 0;
   std::uint64_t m_nDevice = 0;
   std::uint64_t m_nInode = 0;
-  char* m_pBytes = nullptr;  // an anonymous mapping of m_nCapacity bytes, or null
+  // m_nCapacity bytes: ordinary memory below a size, above it an anonymous
+  // mapping (m_bMapped); or null.
+  char* m_pBytes = nullptr;
   std::size_t m_nCapacity = 0;
+  bool m_bMapped = false;
   std::size_t m_nHeld = 0;
   std::size_t m_nReleased = 0;  // bytes at the start whose memory went back
   bool m_bEnded = false;
@@ -77,9 +87,10 @@ void ReadWholeFile(const std::string& path, CInputFile& input);
 
 // The bytes of a CInputFile as a read-only file for a reader that copies them
 // into a buffer of its own: the memory of what has been read goes back to the
-// system as the reading goes on, so that the bytes are not held twice. Read
-// once, from start to end: a seek back before what was read throws
-// CFileException, and the input's View() no longer holds those bytes. The
+// system as the reading goes on, so that the bytes of a large input are not
+// held twice. Read once, from start to end: a seek back before what was
+// given back throws CFileException, and the input's View() no longer holds
+// those bytes. The
 // input must outlive the file and is not read further meanwhile.
 class CInputBytesFile : public CByteViewFile {
  public:

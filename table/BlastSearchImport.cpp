@@ -29,16 +29,14 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
   return object;
 }
 
-// Reads the open page `file` (at `path`) into `entry` with the reader that
-// its layout calls for, as `blastsearch parse` does, and takes the query's
-// name from the report's query line when the reader left it empty.
-// Exceptions of the readers and files pass out.
-void ReadPage(const std::string& path, CBlastSearchEntry& entry) {
-  CInputFile input;
-  ReadWholeFile(path, input);
-  const std::string_view page = input.View();
+// Reads `page`, the bytes of the page at `path`, into `entry` with the
+// reader that its layout (`classic` or not) calls for, as `blastsearch
+// parse` does, and takes the query's name from the report's query line when
+// the reader left it empty. Exceptions of the readers pass out.
+void ReadPage(const std::string& path, std::string_view page, bool classic,
+              CBlastSearchEntry& entry) {
   CByteViewFile bytes(page, path);
-  if (RecogniseReportLayout(page) == ReportLayout::Classic) {
+  if (classic) {
     CNCBIAnalyser analyser(&entry);
     analyser.ReadRequest(&bytes);
   } else {
@@ -46,6 +44,28 @@ void ReadPage(const std::string& path, CBlastSearchEntry& entry) {
     analyser.ReadRequest(&bytes);
   }
   if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
+}
+
+// Reads the page and stores `object` made of it, with the messages of the
+// page import: 1 stored (info: its list record), else 0.
+int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::string& path,
+              std::string_view page, bool classic, const std::string& subbase,
+              std::string& subbaseOut, CObjInfo*& info) {
+  int added = 0;
+  try {
+    ReadPage(path, page, classic, object.Entry());
+    object.m_creationTime = GetOrvCurrentTime();
+    added = table.AddNewObject(&object, subbase, subbaseOut, 1);
+    if (added == 1) {
+      info = FindObject(CBlastSearchTable::s_nObjType, 1, object.m_name);
+      const std::string text = "The item \"" + object.m_name + "\"\nhas been added to the database";
+      OrvMessageBox(text.c_str(), MB_ICONINFORMATION, 0);
+    }
+  } catch (...) {
+    OrvMessageBox("Can't read Data File\nWrong format", MB_ICONSTOP, 0);
+    added = 0;
+  }
+  return added == 1 ? 1 : 0;
 }
 
 }  // namespace
@@ -65,22 +85,22 @@ int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::str
     OrvMessageBox("Data File can't be opened", MB_ICONSTOP, 0);
     return 0;
   }
-  int added = 0;
+  CInputFile input;
   try {
-    ReadPage(path, object->Entry());
-    object->m_creationTime = GetOrvCurrentTime();
-    added = AddNewObject(object.get(), subbase, subbaseOut, 1);
-    if (added == 1) {
-      info = FindObject(s_nObjType, 1, object->m_name);
-      const std::string text =
-          "The item \"" + object->m_name + "\"\nhas been added to the database";
-      OrvMessageBox(text.c_str(), MB_ICONINFORMATION, 0);
-    }
+    ReadWholeFile(path, input);
   } catch (...) {
     OrvMessageBox("Can't read Data File\nWrong format", MB_ICONSTOP, 0);
-    added = 0;
+    return 0;
   }
-  return added == 1 ? 1 : 0;
+  const bool classic = RecogniseReportLayout(input.View()) == ReportLayout::Classic;
+  return StorePage(*this, *object, path, input.View(), classic, subbase, subbaseOut, info);
+}
+
+int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page, bool classic,
+                                  const std::string& subbase, std::string& subbaseOut,
+                                  CObjInfo*& info) {
+  std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
+  return StorePage(*this, *object, path, page, classic, subbase, subbaseOut, info);
 }
 
 int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std::string& subbase,

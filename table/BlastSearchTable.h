@@ -72,6 +72,14 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // record), else 0 (info unchanged).
   int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
                            CObjInfo*& info) override;
+  // The page import without its file dialog, for a caller that has read the
+  // NCBI page at `path` (which names it in messages) into `page` (kept until
+  // the call returns) and recognised its layout: reads it with the classic
+  // reader when `classic` (the layout is Classic), else with the QBlast
+  // reader, and stores it as the dialog's import does, with the same
+  // messages and result.
+  int ImportPage(const std::string& path, std::string_view page, bool classic,
+                 const std::string& subbase, std::string& subbaseOut, CObjInfo*& info);
   // Stores the result of the transfer file `transferPath` as a new object,
   // without dialog or success message: 1 stored, 0 otherwise. A damaged
   // transfer file raises its exception (CKaArchiveException) to the caller.

@@ -153,6 +153,7 @@ bool GetObjSubset(int table, const std::string& subbase, int dbId, std::vector<C
   if (owner == nullptr || storage == nullptr) return false;
   const CObjInfoList& list = owner->getobjlist(dbId);
   if (IsMainSubbase(subbase)) {
+    subset.reserve(subset.size() + list.GetCount());
     for (const auto& info : list) subset.push_back(info.get());
     return true;
   }

@@ -1,8 +1,11 @@
 #include "host/db/DBTableBase.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 #include "host/OrvMessageBox.h"
@@ -15,10 +18,21 @@
 #include "platform/UserInteraction.h"
 
 std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object) {
+  // Records of one table are much alike in size: room for one as large as
+  // the largest of late is made at once (a large one is forgotten after a few
+  // dozen smaller ones), and the bytes are handed over without a copy.
+  thread_local std::size_t lastSize = 0;
   COrvTextFile file{COrvFileSpec("record of " + object.m_name)};
   file.OpenMemoryOutput();
+  auto* memory = dynamic_cast<CMemFile*>(file.CheckOutFilePtr());
+  constexpr std::size_t kLargestReserve = std::size_t{16} << 20;
+  if (memory != nullptr) memory->Reserve(std::min(lastSize + lastSize / 16, kLargestReserve));
+  file.CheckInFilePtr();
   table.WriteObject(&object, file, 0);
-  return file.MemoryData();
+  memory = dynamic_cast<CMemFile*>(file.CheckOutFilePtr());
+  std::string record = memory != nullptr ? memory->TakeData() : file.MemoryData();
+  lastSize = std::max(record.size(), lastSize - lastSize / 16);
+  return record;
 }
 
 CDBObjectBase* ObjectOfRecord(CDBTableBase& table, const std::string& record) {
@@ -195,6 +209,13 @@ void PutDigits(char* at, long long value, int width) {
   for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
 }
 
+// Appends `value` in decimal digits to `out`.
+void AppendNumber(unsigned long value, std::string& out) {
+  char text[24];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, static_cast<std::size_t>(end - text));
+}
+
 }  // namespace
 
 void AppendIsoTime(long seconds, std::string& out) {
@@ -204,33 +225,43 @@ void AppendIsoTime(long seconds, std::string& out) {
     rest += 86400;
     --days;
   }
-  // Days since 1970 to a civil date, in eras of 400 years from 0000-03-01.
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long monthIndex = (5 * dayOfYear + 2) / 153;
-  const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-  const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  if (year >= 1000 && year <= 9999) {
-    char text[] = "0000-00-00T00:00:00Z";
-    PutDigits(text, year, 4);
-    PutDigits(text + 5, month, 2);
-    PutDigits(text + 8, dayOfYear - (153 * monthIndex + 2) / 5 + 1, 2);
-    PutDigits(text + 11, rest / 3600, 2);
-    PutDigits(text + 14, rest / 60 % 60, 2);
-    PutDigits(text + 17, rest % 60, 2);
-    out.append(text, sizeof text - 1);
-    return;
+  // Times formatted one after another (a list) mostly fall on a few days:
+  // the date of the last day is kept.
+  thread_local long long lastDay = std::numeric_limits<long long>::min();
+  thread_local char date[] = "0000-00-00T";
+  if (days != lastDay) {
+    // Days since 1970 to a civil date, in eras of 400 years from 0000-03-01.
+    const long long shifted = days + 719468;
+    const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const long long dayOfEra = shifted - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long monthIndex = (5 * dayOfYear + 2) / 153;
+    const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1000 || year > 9999) {
+      std::time_t t = static_cast<std::time_t>(seconds);
+      std::tm parts{};
+      gmtime_r(&t, &parts);
+      char text[32];
+      const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+      out.append(text, length);
+      return;
+    }
+    PutDigits(date, year, 4);
+    PutDigits(date + 5, month, 2);
+    PutDigits(date + 8, dayOfYear - (153 * monthIndex + 2) / 5 + 1, 2);
+    lastDay = days;
   }
-  std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm parts{};
-  gmtime_r(&t, &parts);
-  char text[32];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-  out.append(text, length);
+  char time[] = "00:00:00Z";
+  PutDigits(time, rest / 3600, 2);
+  PutDigits(time + 3, rest / 60 % 60, 2);
+  PutDigits(time + 6, rest % 60, 2);
+  const std::size_t at = out.size();
+  out.resize(at + 20);
+  std::memcpy(out.data() + at, date, 11);
+  std::memcpy(out.data() + at + 11, time, 9);
 }
 
 int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
@@ -249,7 +280,7 @@ int CDBTableBase::GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDe
       return 1;
     case kFieldUID:
       if (info->m_objId == 0) return 0;
-      out = std::to_string(info->m_objId);
+      AppendNumber(info->m_objId, out);
       return 1;
     default:
       break;

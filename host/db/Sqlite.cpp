@@ -89,9 +89,21 @@ void CSqliteStmt::Run() {
   }
 }
 
+bool CSqliteStmt::RunUnlessDuplicate() {
+  int rc = SQLITE_ROW;
+  while (rc == SQLITE_ROW) rc = sqlite3_step(m_pStmt);
+  if (rc == SQLITE_DONE) return true;
+  if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) return false;
+  m_db.Fail(rc, "cannot run a statement");
+}
+
 std::string_view CSqliteStmt::Text(int column) const {
-  const void* data = sqlite3_column_blob(m_pStmt, column);
-  const int size = sqlite3_column_bytes(m_pStmt, column);
+  // One look at the column (each costs a round through the connection's
+  // checks), then its bytes and length from the value itself; the value
+  // is read here, on the statement's one thread, before the next step.
+  sqlite3_value* value = sqlite3_column_value(m_pStmt, column);
+  const void* data = sqlite3_value_blob(value);
+  const int size = sqlite3_value_bytes(value);
   if (data == nullptr || size <= 0) return {};
   return {static_cast<const char*>(data), static_cast<std::size_t>(size)};
 }

@@ -28,6 +28,10 @@ class CSqliteStmt {
   bool Step();
   // Steps to the end (a statement without rows).
   void Run();
+  // Runs a statement without rows that a uniqueness constraint may refuse:
+  // false when it was refused (nothing of it done), true when it ran.
+  // Throws CDBException on any other failure.
+  bool RunUnlessDuplicate();
 
   std::int64_t Int(int column) const { return sqlite3_column_int64(m_pStmt, column); }
   // Text or blob of a column; valid until the next Step.

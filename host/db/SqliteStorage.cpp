@@ -250,8 +250,13 @@ void CSqliteStorage::AppendObjectInfos(int table, CObjInfoList::Items& items) {
                                            std::string(stmt.Text(1)));
     info->m_creationTime = static_cast<long>(stmt.Int(3));
     info->m_tableNumber = static_cast<int>(stmt.Int(4));
-    info->m_tableText.assign(stmt.Text(5));
-    info->m_strAuthor.assign(stmt.Text(6));
+    // Made in place rather than assigned over the empty strings.
+    if (const std::string_view text = stmt.Text(5); !text.empty()) {
+      info->m_tableText = std::string(text);
+    }
+    if (const std::string_view author = stmt.Text(6); !author.empty()) {
+      info->m_strAuthor = std::string(author);
+    }
     items.push_back(std::move(info));
   }
 }
@@ -303,18 +308,19 @@ bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& 
 void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_view record) {
   Changing([&] {
     const auto id = static_cast<std::int64_t>(row.m_recordId);
-    {
-      CSqliteStmt taken(m_db, "SELECT id FROM objects WHERE tbl = ? AND name = ?");
-      if (taken.Bind(1, table).Bind(2, row.m_name).Step() && taken.Int(0) != id) {
-        throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
-      }
-    }
+    // The object of the same identifier is replaced; the name's uniqueness
+    // refuses the change when another object has the name.
     CSqliteStmt put(m_db,
-                    "INSERT OR REPLACE INTO objects(tbl, id, name, type, created, tnum, ttext, "
-                    "author) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+                    "INSERT INTO objects(tbl, id, name, type, created, tnum, ttext, author) "
+                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(tbl, id) DO UPDATE SET "
+                    "name = excluded.name, type = excluded.type, created = excluded.created, "
+                    "tnum = excluded.tnum, ttext = excluded.ttext, author = excluded.author");
     put.Bind(1, table).Bind(2, id).Bind(3, row.m_name).Bind(4, row.m_objType);
     put.Bind(5, static_cast<std::int64_t>(row.m_creationTime)).Bind(6, row.m_tableNumber);
-    put.Bind(7, row.m_tableText).Bind(8, row.m_author).Run();
+    put.Bind(7, row.m_tableText).Bind(8, row.m_author);
+    if (!put.RunUnlessDuplicate()) {
+      throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
+    }
     CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
     data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
     return 0;

@@ -167,6 +167,26 @@ TEST_F(DBTest, StoredNamesAreUniqueInTheTable) {
   EXPECT_EQ(stored->m_name, "Ticks-0000002A");
   EXPECT_EQ(m_table.getobjlist(1).GetCount(), 3u);
   EXPECT_EQ(Read("Ticks-0000002A")->m_text.GetText(), "changed");
+
+  // Underneath, the storage refuses a second object of a name, inside a
+  // transaction too, and replaces the list columns of the same identifier.
+  CDBStorage& storage = *engine().Storage(1);
+  CStoredObject row;
+  ASSERT_TRUE(storage.FindObjectByName(CNoteTable::kTable, "Ticks-0000002A_2", &row));
+  CStoredObject other = row;
+  other.m_recordId = second + 1;
+  EXPECT_THROW(storage.PutObject(CNoteTable::kTable, other, "record"), CDBException);
+  storage.BeginWrite();
+  EXPECT_THROW(storage.PutObject(CNoteTable::kTable, other, "record"), CDBException);
+  storage.Rollback();
+  EXPECT_FALSE(storage.FindObjectById(CNoteTable::kTable, other.m_recordId, nullptr));
+  row.m_tableText = "new list text";
+  storage.PutObject(CNoteTable::kTable, row, "its record");
+  CStoredObject back;
+  ASSERT_TRUE(storage.FindObjectById(CNoteTable::kTable, row.m_recordId, &back));
+  EXPECT_EQ(back.m_name, "Ticks-0000002A_2");
+  EXPECT_EQ(back.m_tableText, "new list text");
+  EXPECT_EQ(storage.CountObjects(CNoteTable::kTable), 3u);
 }
 
 TEST_F(DBTest, AnotherConnectionsChangesReachTheListsAndNamesStayUnique) {

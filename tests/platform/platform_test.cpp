@@ -36,6 +36,14 @@ TEST(MemFile, ReadsWritesAndSeeks) {
   file.Write("XYZ", 3);
   EXPECT_EQ(file.Data(), "abcdeXYZ");
   EXPECT_THROW(file.Seek(-1, CFile::begin), CFileException);
+
+  // Handing the bytes over leaves an empty file, written again from its start.
+  file.Reserve(100);
+  EXPECT_EQ(file.TakeData(), "abcdeXYZ");
+  EXPECT_EQ(file.GetLength(), 0u);
+  file.Write("new", 3);
+  EXPECT_EQ(file.Data(), "new");
+  EXPECT_EQ(file.GetPosition(), 3u);
 }
 
 TEST(DiskFile, RoundTripsAndNamesTheFileInErrors) {
@@ -150,6 +158,38 @@ TEST(InputFile, FileChangedUnderTheReaderGivesTheBytesThereNoCrash) {
   std::ofstream(path, std::ios::binary | std::ios::app) << std::string(5000, 'b');
   EXPECT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
   EXPECT_EQ(input.View().size(), 15000u);
+}
+
+// One object reading file after file: small, large, grown past the size of
+// ordinary memory while it is read, small again; every input's bytes whole.
+TEST(InputFile, ReadsOneFileAfterAnotherWhateverTheirSizes) {
+  ScratchDir dir;
+  std::string large(3 << 20, 'L');
+  large[12345] = 'x';
+  const std::string growing = dir.File("growing.txt", std::string(100000, 'g'));
+  CInputFile input;
+  ReadWholeFile(dir.File("small.txt", "first"), input);
+  EXPECT_EQ(input.View(), "first");
+  ReadWholeFile(dir.File("large.txt", large), input);
+  EXPECT_EQ(input.View(), large);
+  ReadWholeFile(dir.File("second.txt", "second"), input);
+  EXPECT_EQ(input.View(), "second");
+
+  ASSERT_TRUE(input.Open(growing));
+  ASSERT_EQ(input.Read(1000, nullptr), CInputFile::readFull);
+  std::ofstream(growing, std::ios::binary | std::ios::app) << std::string(2 << 20, 'h');
+  EXPECT_EQ(input.Read(UINT64_MAX, nullptr), CInputFile::readEnded);
+  EXPECT_EQ(input.View(), std::string(100000, 'g') + std::string(2 << 20, 'h'));
+
+  ReadWholeFile(dir.File("third.txt", "third"), input);
+  EXPECT_EQ(input.View(), "third");
+  // A small input handed to a reader is read whole, whatever it seeks.
+  CInputBytesFile bytes(input);
+  char buffer[8] = {};
+  EXPECT_EQ(bytes.Read(buffer, sizeof buffer), 5u);
+  bytes.Seek(0, CFile::begin);
+  EXPECT_EQ(bytes.Read(buffer, 2), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "th");
 }
 
 // The reader's copy takes the place of the input's bytes: read once, in order.

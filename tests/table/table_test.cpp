@@ -241,6 +241,24 @@ TEST_F(TableTest, EveryCorpusReportImportsAsParseReadsIt) {
       EXPECT_EQ(m_info->m_tableText, stored->Entry().GetMolName());
       EXPECT_FALSE(m_info->m_tableText.empty()) << path;
       ++imported;
+      // The same page handed over as bytes read already: the same result,
+      // record and message, under a name of its own.
+      const std::string page = ReadWholeFile(path);
+      CObjInfo* info = nullptr;
+      std::string out;
+      const bool classic = RecogniseReportLayout(page) == ReportLayout::Classic;
+      ASSERT_EQ(m_table.ImportPage(path.string(), page, classic, "MAIN", out, info), 1) << path;
+      ASSERT_NE(info, nullptr);
+      EXPECT_NE(info->m_name, m_info->m_name);
+      EXPECT_EQ(LastMessage()->strText, "The item \"" + info->m_name + kAdded);
+      auto again = Stored(info->m_name);
+      ASSERT_NE(again, nullptr) << path;
+      again->m_name = stored->m_name;
+      again->m_creationTime = stored->m_creationTime;
+      again->m_recordId = stored->m_recordId;
+      EXPECT_EQ(RecordOf(*again), RecordOf(*stored)) << path;
+      EXPECT_EQ(info->m_tableText, m_info->m_tableText);
+      ++imported;
     }
   }
   EXPECT_EQ(m_table.getobjlist(1).GetCount(), static_cast<std::size_t>(imported));
