@@ -24,6 +24,13 @@ CMessageNames& Names() {
 
 }  // namespace
 
+int FindWindowMessage(const std::string& name) {
+  CMessageNames& names = Names();
+  std::lock_guard<std::mutex> lock(names.m_mutex);
+  const auto found = names.m_numbers.find(name);
+  return found != names.m_numbers.end() ? found->second : 0;
+}
+
 int RegisterWindowMessage(const std::string& name) {
   CMessageNames& names = Names();
   std::lock_guard<std::mutex> lock(names.m_mutex);

@@ -10,3 +10,7 @@
 
 // The number of the message `name`; 0 when all 16384 numbers are taken.
 int RegisterWindowMessage(const std::string& name);
+
+// The number of the message `name` when it is registered, else 0 (nothing
+// is registered).
+int FindWindowMessage(const std::string& name);

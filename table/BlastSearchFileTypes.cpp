@@ -1,5 +1,6 @@
 #include "table/BlastSearchFileTypes.h"
 
+#include "host/OrvShellFileTypes.h"
 
 const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount] = {
     {100, "BLAST Search Object", ".bso", 0, 1, "QLONBLASTSearch", "Quillon BLAST Search Object", 1,
@@ -11,3 +12,7 @@ const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount] = {
     {103, "BLAST Search Temporary", ".bss", 0, 1, "QLONBLASTSearchTmp",
      "Quillon BLAST Search Temporary", 1, 0, "QLbs", "QLTp", 1, 0, 0},
 };
+
+void RegisterBlastSearchFileTypes() {
+  RegisterOrvShellFileTypes(g_blastSearchFileTypes, kBlastSearchFileTypeCount);
+}

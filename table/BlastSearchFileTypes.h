@@ -7,3 +7,8 @@
 // (".bq") and 103 temporary files (".bss"). Constant data of the module.
 inline constexpr int kBlastSearchFileTypeCount = 4;
 extern const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount];
+
+// Registers the four file types with the desktop (RegisterOrvShellFileTypes).
+// Exported for installation; reports nothing (what it wrote, or why not,
+// RegisterOrvShellFileTypes answers to its other callers).
+void RegisterBlastSearchFileTypes();
