@@ -5,8 +5,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "host/db/DBEngine.h"
+#include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
-#include "table/BlastSearchTable.h"
+
+namespace {
+
+// The first table that a loaded extension registered; null when none is.
+CDBTableBase* ShownTable() {
+  const std::vector<CDBTableBase*> tables = engine().get_tables();
+  return tables.empty() ? nullptr : tables.front();
+}
+
+}  // namespace
 
 CHostWindow::CHostWindow()
     : m_pObjects(new QListWidget(this)),
@@ -24,14 +35,20 @@ CHostWindow::CHostWindow()
 
 void CHostWindow::Refill() {
   m_pObjects->clear();
-  for (const auto& record : blastSearch().getobjlist(1)) {
+  CDBTableBase* table = ShownTable();
+  if (table == nullptr) {
+    m_pStatus->setText(QStringLiteral("No extension library is loaded."));
+    return;
+  }
+  for (const auto& record : table->getobjlist(1)) {
     m_pObjects->addItem(QString::fromStdString(record->m_name));
   }
 }
 
 void CHostWindow::OnSearch() {
+  CDBTableBase* table = ShownTable();
   std::string subbase;
-  if (blastSearch().SearchForObjects(1, "MAIN", subbase) == 1 && !subbase.empty()) {
+  if (table != nullptr && table->SearchForObjects(1, "MAIN", subbase) == 1 && !subbase.empty()) {
     m_pStatus->setText(QStringLiteral("Found: subbase '%1'").arg(QString::fromStdString(subbase)));
   }
   Refill();

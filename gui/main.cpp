@@ -1,19 +1,22 @@
 // blastsearch-gui: the database window. --db DIR chooses the database (as
 // blastsearch does); --screenshot DIR writes pictures of the search dialog
-// and exits (on Qt's offscreen platform unless another is chosen).
+// and exits (on Qt's offscreen platform unless another is chosen). The
+// table comes from the extension libraries that the registry lists, loaded
+// at start; on a first start the one shipped beside the host is registered.
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "gui/HostWindow.h"
 #include "gui/Screenshots.h"
 #include "host/db/DBEngine.h"
+#include "host/ModuleLoader.h"
 #include "host/db/DatabaseDirectory.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtUserInteraction.h"
-#include "search/dialog/SearchForObjects.h"
 
 namespace {
 
@@ -54,16 +57,24 @@ int main(int argc, char** argv) {
     std::cerr << "blastsearch-gui: no database folder: give --db DIR or set BLASTSEARCH_DB\n";
     return 2;
   }
+  // Messages go to message boxes; to standard error while taking pictures.
+  std::optional<CQtUserInteraction> interaction;
+  if (!screenshot) interaction.emplace();
+  // The extension libraries register their tables, so they load before the
+  // database opens; they are unloaded when `modules` ends.
+  COrvModuleLoader modules;
+  bool listed = false;
+  RegisteredLibraries(&listed);
+  if (!listed) modules.RegisterModule("libblastsearch.so");
+  modules.LoadRegisteredModules();
   try {
     engine().OpenDatabase(dir, 1);
   } catch (const std::exception& e) {
     std::cerr << "blastsearch-gui: " << e.what() << '\n';
     return 1;
   }
-  CQtUserInteraction interaction;
-  InstallSearchDialog();
   if (screenshot) {
-    const std::string failure = WriteSearchScreenshots(screenshots);
+    const std::string failure = WriteWindowScreenshots(screenshots);
     if (!failure.empty()) {
       std::cerr << "blastsearch-gui: " << failure << '\n';
       return 1;
