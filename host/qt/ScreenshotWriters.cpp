@@ -6,9 +6,11 @@
 
 namespace {
 
+// Made on first use (by a module's start-up), so it goes after the modules
+// that registered with it.
 std::vector<ScreenshotWriter>& Writers() {
-  static std::vector<ScreenshotWriter>* writers = new std::vector<ScreenshotWriter>;
-  return *writers;
+  static std::vector<ScreenshotWriter> writers;
+  return writers;
 }
 
 }  // namespace

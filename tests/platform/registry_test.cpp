@@ -46,7 +46,8 @@ TEST_F(RegistryTest, ValuesSurviveAsTheyWereWrittenWhateverTheirBytes) {
   ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\A", &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
   ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\A\\", &key), ERROR_SUCCESS);
-  const std::string odd("tab\there\nline\\back\x01\x7f\0zero end", 33);
+  static const char kOdd[] = "tab\there\nline\\back\x01\x7f\0zero end";
+  const std::string odd(kOdd, sizeof kOdd - 1);
   EXPECT_EQ(Set(key, "Odd", odd, REG_BINARY), ERROR_SUCCESS);
   EXPECT_EQ(Set(key, "Empty", ""), ERROR_SUCCESS);
   EXPECT_EQ(Set(key, "odd", odd + "!", REG_BINARY), ERROR_SUCCESS);  // names ignore case
