@@ -10,6 +10,7 @@
 #include "app/CommandContext.h"
 #include "app/DatabaseCommands.h"
 #include "app/ParseCommand.h"
+#include "app/RegisterCommand.h"
 #include "app/SearchCommand.h"
 #include "platform/DescriptorOutput.h"
 
@@ -86,6 +87,7 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   AddDatabaseCommands(app, context);
   AddSearchCommand(app, context);
   AddAnnotateCommands(app, context);
+  AddRegisterCommand(app, context);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

@@ -6,14 +6,12 @@
 #include <QPainter>
 #include <QTabBar>
 
+#include "controls/CheckNotifyName.h"
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
 
 namespace {
-
-// Registered when the library loads, as the system registers it.
-const int s_checkNotifyMessage = CheckNotifyMessage();
 
 // Twice the platform's border width and height, in pixels.
 constexpr int kBorderX = 2;
@@ -27,7 +25,7 @@ QString WithoutTrailingSpace(QString text) {
 }  // namespace
 
 int CheckNotifyMessage() {
-  static const int type = RegisterWindowMessage("CCoolPropertySheet check notify msg");
+  static const int type = RegisterWindowMessage(kCheckNotifyMessageName);
   return type;
 }
 

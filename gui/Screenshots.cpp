@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "controls/CoolPropertySheet.h"
 #include "gui/DatabaseWindow.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBField.h"
@@ -21,29 +20,9 @@
 #include "host/editor/EditorPropSheet.h"
 #include "host/qt/EditorSheetDialog.h"
 #include "platform/UserInteraction.h"
-#include "search/dialog/SearchForObjects.h"
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 #include "viewer/ViewerScreenshot.h"
-
-std::string WriteSearchScreenshots(const std::string& dir) {
-  std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  CSearchDialogSet set(blastSearch().tableobjtype(), 1);
-  set.m_dialog.Create();
-  set.m_dialog.show();
-  const char* names[] = {"search-attributes.png", "search-text.png", "search-keywords.png"};
-  for (int tab = 0; tab < 3; ++tab) {
-    set.m_dialog.m_pSheet->SetActivePage(tab);
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
-    const std::string path = (std::filesystem::path(dir) / names[tab]).string();
-    if (!set.m_dialog.grab().save(QString::fromStdString(path), "PNG")) {
-      return "cannot write " + path;
-    }
-  }
-  set.m_dialog.hide();
-  return "";
-}
 
 namespace {
 

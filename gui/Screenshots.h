@@ -2,11 +2,6 @@
 
 #include <string>
 
-// Writes pictures of the search dialog on each of its tabs into `dir`:
-// search-attributes.png, search-text.png and search-keywords.png. Returns
-// "" on success, else what failed (naming the file).
-std::string WriteSearchScreenshots(const std::string& dir);
-
 // Writes pictures of the database window into `dir`: window.png (the window
 // over a scratch database holding a few reports of the folder `corpus`),
 // menu.png (the window with an object's context menu open), and of the

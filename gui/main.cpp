@@ -7,16 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "gui/DatabaseWindow.h"
 #include "gui/Screenshots.h"
+#include "host/ModuleLoader.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DatabaseDirectory.h"
 #include "host/qt/EditorSheetDialog.h"
+#include "host/qt/ScreenshotWriters.h"
 #include "platform/Exception.h"
 #include "platform/qt/QtUserInteraction.h"
-#include "search/dialog/SearchForObjects.h"
 
 namespace {
 
@@ -63,18 +65,26 @@ int main(int argc, char** argv) {
     std::cerr << "blastsearch-gui: no database folder: give --db DIR or set BLASTSEARCH_DB\n";
     return 2;
   }
+  // Messages go to message boxes; to standard error while taking pictures.
+  std::optional<CQtUserInteraction> interaction;
+  if (!screenshot) interaction.emplace();
+  // The extension libraries register their tables, so they load before the
+  // database opens; they are unloaded when `modules` ends, after the window.
+  COrvModuleLoader modules;
+  bool listed = false;
+  RegisteredLibraries(&listed);
+  if (!listed) modules.RegisterModule("libblastsearch.so");
+  modules.LoadRegisteredModules();
   try {
     engine().OpenDatabase(dir, 1);
   } catch (const std::exception& e) {
     std::cerr << "blastsearch-gui: " << e.what() << '\n';
     return 1;
   }
-  CQtUserInteraction interaction;
-  InstallSearchDialog();
   InstallEditorSheetRunner();
   if (screenshot) {
     const char* corpus = std::getenv("BLASTSEARCH_CORPUS_DIR");
-    std::string failure = WriteSearchScreenshots(screenshots);
+    std::string failure = WriteRegisteredScreenshots(screenshots);
     if (failure.empty()) {
       failure = WriteWindowScreenshots(screenshots, corpus != nullptr ? corpus : kPictureCorpus);
     }

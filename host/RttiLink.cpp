@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "platform/RegistrationLog.h"
+
 namespace {
 
 struct LinkRegistry {
@@ -21,6 +23,7 @@ void UX_RTTI_LINK::Register() {
   LinkRegistry& registry = Registry();
   registry.byName.emplace(m_strName, this);
   if (m_pClass != nullptr) registry.byClass.emplace(m_pClass, this);
+  NoteRegistration("archive link " + m_strName);
 }
 
 UX_RTTI_LINK::~UX_RTTI_LINK() {
@@ -31,6 +34,7 @@ UX_RTTI_LINK::~UX_RTTI_LINK() {
   if (byClass != registry.byClass.end() && byClass->second == this) {
     registry.byClass.erase(byClass);
   }
+  NoteRegistration("archive link " + m_strName + " removed");
 }
 
 bool UX_RTTI_LINK::Serialize(CObject* obj, CKaArchive& archive) const {

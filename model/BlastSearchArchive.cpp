@@ -1,28 +1,10 @@
-// Archive form of the result tree: each class's record, its serialize
-// function, and its link with the archive. The links are defined here, in
-// this order, so that they are constructed in it at start-up.
+// Archive form of the result tree: each class's record and its serialize
+// function. The links with the archive are made by the module's start-up
+// (table/BlastSearchModule.cpp), in their order.
 
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 #include "model/BlastSearchEntry.h"
-
-UX_RTTI_LINK CBlastSearchSeqComponent::_UX_RTTI_LINK(
-    "SeqComponent", RUNTIME_CLASS(CBlastSearchSeqComponent),
-    &CBlastSearchSeqComponent::_ux_serialize, nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchHitElement::_UX_RTTI_LINK("~HitElement~",
-                                                   RUNTIME_CLASS(CBlastSearchHitElement),
-                                                   &CBlastSearchHitElement::_ux_serialize,
-                                                   nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchHitMoleculeName::_UX_RTTI_LINK(
-    "~HitMolName~", RUNTIME_CLASS(CBlastSearchHitMoleculeName),
-    &CBlastSearchHitMoleculeName::_ux_serialize, nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchHit::_UX_RTTI_LINK("~Hit~", RUNTIME_CLASS(CBlastSearchHit),
-                                            &CBlastSearchHit::_ux_serialize, nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchHits::_UX_RTTI_LINK("~Hits~", RUNTIME_CLASS(CBlastSearchHits),
-                                             &CBlastSearchHits::_ux_serialize, nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchEntry::_UX_RTTI_LINK("~Entry~", RUNTIME_CLASS(CBlastSearchEntry),
-                                              &CBlastSearchEntry::_ux_serialize, nullptr,
-                                              nullptr);
 
 void CBlastSearchSeqComponent::Serialize(CKaArchive& ar) {
   ar(m_nStart)(m_nEnd)(m_nLength)(m_bMinusStrand)(m_nExtra)(m_strSeq);

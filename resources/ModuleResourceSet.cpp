@@ -7,17 +7,3 @@ const CResourceSet& ModuleResourceSet() {
                                 ModuleMenus(), ModuleBitmaps()};
   return set;
 }
-
-namespace {
-
-// Registers the module's resources for as long as the library is loaded.
-struct CModuleResourceRegistration {
-  CModuleResourceRegistration() { AddResourceSet(ModuleResourceSet()); }
-  ~CModuleResourceRegistration() { RemoveResourceSet(ModuleResourceSet()); }
-  CModuleResourceRegistration(const CModuleResourceRegistration&) = delete;
-  CModuleResourceRegistration& operator=(const CModuleResourceRegistration&) = delete;
-};
-
-const CModuleResourceRegistration s_registration;
-
-}  // namespace

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <new>
 
+#include "host/FileTypesTable.h"
 #include "host/OrvFileSpec.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
@@ -10,11 +11,10 @@
 #include "host/db/OrvSaveLoadData.h"
 #include "platform/ImageList.h"
 #include "platform/ModuleResources.h"
+#include "table/BlastSearchFileTypes.h"
 #include "table/SearchHook.h"
 
 namespace {
-
-CBlastSearchTable s_blastSearchTable;
 
 // The context menu and the bitmaps of the module's resources.
 constexpr unsigned kContextMenuId = 10001;
@@ -35,16 +35,16 @@ std::string s_dialogPageText;
 
 }  // namespace
 
-CBlastSearchTable& blastSearch() { return s_blastSearchTable; }
+// The one table is made by the module's start-up (BlastSearchModule.cpp).
 
 CBlastSearchTable::CBlastSearchTable() {
-  OrvRegisterFileTypeExtension(100, ".bso");
-  OrvRegisterFileTypeExtension(101, ".ba6");
-  OrvRegisterFileTypeExtension(102, ".bq");
-  OrvRegisterFileTypeExtension(103, ".bss");
+  _FileTypesTable().RegisterFileTypeEntry(g_blastSearchFileTypes, kBlastSearchFileTypeCount);
 }
 
-CBlastSearchTable::~CBlastSearchTable() = default;
+CBlastSearchTable::~CBlastSearchTable() {
+  // The host must not offer file types of a module that is gone.
+  _FileTypesTable().UnregisterFileTypeEntry(g_blastSearchFileTypes, kBlastSearchFileTypeCount);
+}
 
 int CBlastSearchTable::flink() const { return 102; }
 int CBlastSearchTable::arcftype() const { return 101; }

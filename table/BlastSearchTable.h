@@ -21,9 +21,12 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
     kFieldTableUID = 3053
   };
 
-  // Registers with the engine and enters the file types 100 ".bso", 101
-  // ".ba6", 102 ".bq" and 103 ".bss".
+  // Registers with the engine under 201 and enters the file types 100
+  // ".bso", 101 ".ba6", 102 ".bq" and 103 ".bss" in the host's file-type
+  // registry (g_blastSearchFileTypes).
   CBlastSearchTable();
+  // Removes the file types from the registry; the table base leaves the
+  // engine.
   ~CBlastSearchTable() override;
 
   // ---- identity ----

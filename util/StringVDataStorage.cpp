@@ -5,9 +5,7 @@
 
 IMPLEMENT_DYNCREATE(CStringVDataStorage, CObject)
 
-UX_RTTI_LINK CStringVDataStorage::_UX_RTTI_LINK("~Data~", RUNTIME_CLASS(CStringVDataStorage),
-                                                &CStringVDataStorage::_ux_serialize, nullptr,
-                                                nullptr);
+// The link with the archive ("~Data~") is made by the module's start-up.
 
 CStringVDataStorage& CStringVDataStorage::operator=(const CStringVDataStorage& source) {
   if (this != &source) m_items = source.m_items;

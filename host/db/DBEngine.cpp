@@ -7,6 +7,7 @@
 #include "host/db/DBTableStore.h"
 #include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
+#include "platform/RegistrationLog.h"
 
 CDBEngine& engine() {
   static CDBEngine theEngine;
@@ -15,11 +16,19 @@ CDBEngine& engine() {
 
 CDBEngine::~CDBEngine() = default;
 
-void CDBEngine::RegisterTable(int id, CDBTableBase* table) { m_tables[id] = table; }
+void CDBEngine::RegisterTable(int id, CDBTableBase* table) {
+  m_tables[id] = table;
+  NoteRegistration("table " + std::to_string(id));
+}
 
 void CDBEngine::UnregisterTable(CDBTableBase* table) {
   for (auto it = m_tables.begin(); it != m_tables.end();) {
-    it = it->second == table ? m_tables.erase(it) : std::next(it);
+    if (it->second == table) {
+      NoteRegistration("table " + std::to_string(it->first) + " removed");
+      it = m_tables.erase(it);
+    } else {
+      ++it;
+    }
   }
 }
 

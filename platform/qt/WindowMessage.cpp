@@ -2,16 +2,6 @@
 
 #include <QCoreApplication>
 #include <QObject>
-#include <map>
-
-int RegisterWindowMessage(const std::string& name) {
-  static std::map<std::string, int> registered;
-  const auto found = registered.find(name);
-  if (found != registered.end()) return found->second;
-  const int type = QEvent::registerEventType();
-  registered.emplace(name, type);
-  return type;
-}
 
 LRESULT SendMessage(QObject* receiver, int type, WPARAM wParam, LPARAM lParam) {
   if (receiver == nullptr) return 0;

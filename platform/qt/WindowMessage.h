@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/RegisteredMessage.h"
+
 class QObject;
 
 // Window messages of the window layer. A message that the system defines
@@ -14,10 +16,8 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 
-// The event type registered under `name`: the same number for the same name
-// for the whole process, a new one for a new name. Never fails (Qt has
-// room for thousands of types; the system registers a handful).
-int RegisterWindowMessage(const std::string& name);
+// A registered message's number (RegisterWindowMessage, platform/) is also
+// its Qt event type.
 
 // A window message sent to a widget: its type, its two parameters and the
 // answer its receiver sets (0 until set).

@@ -1,0 +1,5 @@
+#pragma once
+
+// The name under which the checkable-tab sheet's check-notify message is
+// registered (RegisterWindowMessage); the module registers it at load.
+inline constexpr char kCheckNotifyMessageName[] = "CCoolPropertySheet check notify msg";

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+// Writes pictures of the search dialog on each of its tabs into `dir` (which
+// must exist): search-attributes.png, search-text.png and
+// search-keywords.png. Returns "" on success, else what failed (naming the
+// file). Needs a QApplication.
+std::string WriteSearchScreenshots(const std::string& dir);

@@ -1,0 +1,94 @@
+// The module's start-up. Its static objects are defined here, in the order
+// in which they must be made when the library is loaded (definitions of one
+// file are made in their order); the last of them is the entry point, which
+// joins the host's window framework once the others exist. At unload they
+// go in reverse: the module leaves the framework, then the table goes (it
+// leaves the engine and the file-type registry), then the archive links.
+
+#include "controls/CheckNotifyName.h"
+#include "host/KaArchive.h"
+#include "host/RttiLink.h"
+#include "model/BlastSearchEntry.h"
+#include "platform/ExtensionModule.h"
+#include "platform/RegisteredMessage.h"
+#include "resources/ModuleResourceSet.h"
+#include "table/BlastSearchModule.h"
+#include "table/BlastSearchTable.h"
+#include "util/StringVDataStorage.h"
+
+namespace {
+
+// Sets the table's copy of the object type.
+struct CObjTypeCopy {
+  CObjTypeCopy() { CBlastSearchTable::s_nObjType = CBlastSearchObject::objtype(); }
+};
+
+// 1. The table's copy of the object type.
+CObjTypeCopy s_objTypeFirst;
+
+// 2. The checkable-tab sheet's message.
+[[maybe_unused]] const int s_checkNotifyMessage = RegisterWindowMessage(kCheckNotifyMessageName);
+
+}  // namespace
+
+// 3. The archive links of the result classes, in this order.
+UX_RTTI_LINK CBlastSearchSeqComponent::_UX_RTTI_LINK(
+    "SeqComponent", RUNTIME_CLASS(CBlastSearchSeqComponent),
+    &CBlastSearchSeqComponent::_ux_serialize, nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchHitElement::_UX_RTTI_LINK("~HitElement~",
+                                                   RUNTIME_CLASS(CBlastSearchHitElement),
+                                                   &CBlastSearchHitElement::_ux_serialize,
+                                                   nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchHitMoleculeName::_UX_RTTI_LINK(
+    "~HitMolName~", RUNTIME_CLASS(CBlastSearchHitMoleculeName),
+    &CBlastSearchHitMoleculeName::_ux_serialize, nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchHit::_UX_RTTI_LINK("~Hit~", RUNTIME_CLASS(CBlastSearchHit),
+                                            &CBlastSearchHit::_ux_serialize, nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchHits::_UX_RTTI_LINK("~Hits~", RUNTIME_CLASS(CBlastSearchHits),
+                                             &CBlastSearchHits::_ux_serialize, nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchEntry::_UX_RTTI_LINK("~Entry~", RUNTIME_CLASS(CBlastSearchEntry),
+                                              &CBlastSearchEntry::_ux_serialize, nullptr,
+                                              nullptr);
+
+// 4. The archive link of the tagged string storage.
+UX_RTTI_LINK CStringVDataStorage::_UX_RTTI_LINK("~Data~", RUNTIME_CLASS(CStringVDataStorage),
+                                                &CStringVDataStorage::_ux_serialize, nullptr,
+                                                nullptr);
+
+namespace {
+
+// 5. The table: registers under 201 and enters its file types.
+CBlastSearchTable s_blastSearchTable;
+
+// 6. The copy of the object type, set again.
+CObjTypeCopy s_objTypeAgain;
+
+// The module's record with the framework.
+AFX_EXTENSION_MODULE s_moduleState;
+
+// The platform's load and unload notification: the entry point runs when
+// this object is made (after all of the above) and when it goes (before
+// all of the above).
+struct CModuleEntry {
+  CModuleEntry() { m_nLoaded = BlastSearchModuleEntry(&s_moduleState, kModuleAttach); }
+  ~CModuleEntry() {
+    if (m_nLoaded != 0) BlastSearchModuleEntry(&s_moduleState, kModuleDetach);
+  }
+  int m_nLoaded;
+};
+CModuleEntry s_moduleEntry;
+
+}  // namespace
+
+CBlastSearchTable& blastSearch() { return s_blastSearchTable; }
+
+int BlastSearchModuleEntry(HINSTANCE instance, int reason) {
+  if (reason == kModuleAttach) {
+    if (AfxInitExtensionModule(s_moduleState, instance) == 0) return 0;
+    s_moduleState.pResources = &ModuleResourceSet();
+    new CDynLinkLibrary(s_moduleState);  // owned by the framework's list
+    return 1;
+  }
+  if (reason == kModuleDetach) AfxTermExtensionModule(s_moduleState);
+  return 1;
+}
