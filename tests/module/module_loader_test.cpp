@@ -10,6 +10,7 @@
 #include "platform/ExtensionModule.h"
 #include "platform/Registry.h"
 #include "platform/UserInteraction.h"
+#include "support/LibrariesValue.h"
 #include "support/ScopedEnvironment.h"
 
 namespace {
@@ -36,16 +37,6 @@ class CScratchConfig {
   std::filesystem::path m_dir;
   CScopedEnvironment m_config;
 };
-
-void SetLibraries(const std::string& list) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kOrvExtensionsKey, &key), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueEx(key, kOrvLibrariesValue, REG_SZ,
-                          reinterpret_cast<const BYTE*>(list.data()),
-                          static_cast<DWORD>(list.size())),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "host/ModuleLoader.h"
 #include "host/OrvShellFileTypes.h"
 #include "platform/Registry.h"
+#include "support/LibrariesValue.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchFileTypes.h"
@@ -35,16 +36,6 @@ std::optional<std::string> Libraries() {
   }
   RegCloseKey(key);
   return list;
-}
-
-void SetLibraries(const std::string& list) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kOrvExtensionsKey, &key), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueEx(key, kOrvLibrariesValue, REG_SZ,
-                          reinterpret_cast<const BYTE*>(list.data()),
-                          static_cast<DWORD>(list.size())),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
 }
 
 std::string ReadAll(const std::filesystem::path& path) {
