@@ -63,3 +63,21 @@ ReportLayout RecogniseReportLayout(std::string_view page) {
   }
   return htmlQuery != std::string_view::npos ? ReportLayout::Classic : ReportLayout::QBlast;
 }
+
+const char* ReportLayoutName(ReportLayout layout) {
+  switch (layout) {
+    case ReportLayout::Unknown: return "unknown layout";
+    case ReportLayout::QBlast: return "BLAST text report";
+    case ReportLayout::Classic: return "classic web page";
+    case ReportLayout::QueryAnchored: return "query-anchored web page";
+    case ReportLayout::BlastPlusText: return "BLAST+ text";
+    case ReportLayout::BlastPlusHtml: return "BLAST+ HTML";
+    case ReportLayout::BlastXml: return "BLAST+ XML";
+    case ReportLayout::BlastXml2: return "BLAST+ XML2";
+    case ReportLayout::BlastJson: return "BLAST+ JSON";
+    case ReportLayout::Tabular: return "BLAST+ tabular";
+    case ReportLayout::CommentedTabular: return "BLAST+ commented tabular";
+    case ReportLayout::Csv: return "BLAST+ CSV";
+  }
+  return "unknown layout";
+}

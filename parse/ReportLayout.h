@@ -2,12 +2,36 @@
 
 #include <string_view>
 
+
 // The layout of a saved BLAST report, which decides the reader that imports
 // it: QBlast for plain-text report bodies (definition lines that begin with
 // '>' and the identifier; read by CNCBIAnalyserQ), Classic for HTML bodies
 // whose hits open with "<a name" anchors (read by CReadSampleData), Unknown
 // for text that holds no report.
-enum class ReportLayout { Unknown, QBlast, Classic };
+// The further layouts are BLAST+'s: its pairwise text (-outfmt 0, rows
+// "Query  1 ..." without a colon), the same as HTML (-html), XML (-outfmt 5),
+// single-file XML2 (-outfmt 16), single-file JSON (-outfmt 15), tabular
+// (-outfmt 6), commented tabular (-outfmt 7) and CSV (-outfmt 10); and the
+// classic web page whose alignments are laid out against the query
+// (query-anchored).
+enum class ReportLayout {
+  Unknown,
+  QBlast,
+  Classic,
+  QueryAnchored,
+  BlastPlusText,
+  BlastPlusHtml,
+  BlastXml,
+  BlastXml2,
+  BlastJson,
+  Tabular,
+  CommentedTabular,
+  Csv,
+};
+
+// The layout's name for messages and the result's info: "BLAST+ XML",
+// "query-anchored web page", ...
+const char* ReportLayoutName(ReportLayout layout);
 
 // Recognises the layout of `page` (any bytes; need not be terminated):
 // - the report body starts at the first query line ("Query=", or the HTML
