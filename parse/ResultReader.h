@@ -55,6 +55,9 @@ struct CResultReadOptions {
   // boundary it can (ReadNext returns 0); may be set from another thread or
   // a signal handler.
   const volatile int* pStop = nullptr;
+  // The most bytes that a reader needing the whole report at once (the older
+  // layouts) may hold; more is a CReportError saying so.
+  std::uint64_t nMaxWholeReport = std::uint64_t{1} << 30;
 };
 
 // Reads the results of one report, one query (or one PSI-BLAST round) at a

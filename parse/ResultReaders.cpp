@@ -1,0 +1,28 @@
+#include "parse/ResultReaders.h"
+
+#include "parse/BlastJsonReader.h"
+#include "parse/BlastPlusTextReader.h"
+#include "parse/BlastTabularReader.h"
+#include "parse/BlastXmlReader.h"
+
+std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSource& source,
+                                                const CResultReadOptions& options) {
+  switch (layout) {
+    case ReportLayout::BlastPlusText:
+      return MakeBlastPlusTextReader(source, options, false);
+    case ReportLayout::BlastPlusHtml:
+      return MakeBlastPlusTextReader(source, options, true);
+    case ReportLayout::BlastXml:
+      return MakeBlastXmlReader(source, options, false);
+    case ReportLayout::BlastXml2:
+      return MakeBlastXmlReader(source, options, true);
+    case ReportLayout::BlastJson:
+      return MakeBlastJsonReader(source, options);
+    case ReportLayout::Tabular:
+    case ReportLayout::CommentedTabular:
+    case ReportLayout::Csv:
+      return MakeBlastTabularReader(source, options, layout);
+    default:
+      return nullptr;  // the older layouts: wrapped by their owner
+  }
+}
