@@ -25,23 +25,37 @@ constexpr const char* kDescription =
 void AddParseCommand(CLI::App& app, ParseOptions& options) {
   CLI::App* parse = app.add_subcommand(
       "parse",
-      "Read a BLAST report or a transfer file and show the result.\n"
-      "Exit status: 0 read, 1 nothing recognisable, a reader failed or the result could not be\n"
-      "written or saved, 2 usage error or a file that cannot be opened or created, 130\n"
-      "interrupted by Ctrl-C (the part read so far is shown).");
+      "Read a BLAST report (one result per query) or a transfer file and show the results.\n"
+      "Exit status: 0 read, 1 nothing recognisable, a layout without reader, a reader failed,\n"
+      "a result cut off, or the result could not be written or saved, 2 usage error or a file\n"
+      "that cannot be opened or created, 130 interrupted by Ctrl-C (what was read is shown).");
   parse
       ->add_option("FILE", options.strFile,
                    "report page or transfer file to read; - for standard input")
       ->required();
   parse
       ->add_option("--reader", options.strReader,
-                   "auto (recognise the layout), qblast (plain-text report body) or classic "
-                   "(HTML report with anchored hits); qblast and classic also read a page "
-                   "whose layout is not recognised")
-      ->check(CLI::IsMember({"auto", "qblast", "classic"}))
+                   "auto (recognise the layout), or the reader of one layout: qblast (plain-text "
+                   "report body), classic (HTML report with anchored hits), blast+text, "
+                   "blast+html, xml, xml2, json, tabular, tabular7 (commented tabular) or csv; a "
+                   "named reader also reads a page whose layout is not recognised")
+      ->check(CLI::IsMember(ReaderNames()))
       ->capture_default_str();
-  auto* json = parse->add_flag("--json", options.bJson, "write the result as one JSON document");
-  parse->add_flag("--summary", options.bSummary, "write one line: hits, elements, query length")
+  auto* query = parse->add_option("--query", options.nQuery,
+                                  "only the results of query N (from 1) of a report of several");
+  query->check(CLI::Range(1, 1'000'000'000));
+  parse
+      ->add_option("--query-name", options.strQueryName,
+                   "only the first query whose name or identifier is TEXT (or whose name "
+                   "begins with TEXT and a blank)")
+      ->excludes(query);
+  parse->add_flag("--every-round", options.bEveryRound,
+                  "PSI-BLAST: every round as a result of its own, not only the last");
+  auto* json = parse->add_flag("--json", options.bJson,
+                               "write each result as one JSON document on a line of its own");
+  parse
+      ->add_flag("--summary", options.bSummary,
+                 "write one line a result: hits, elements, query length")
       ->excludes(json);
   auto* save = parse
                    ->add_option("--save", options.strSave,

@@ -5,9 +5,11 @@
 #include <ostream>
 #include <string>
 
+#include "app/EntryFacts.h"
 #include "app/PrintableText.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
+#include "model/ResultInfo.h"
 
 namespace {
 
@@ -24,13 +26,19 @@ const CBlastSearchHitElement* BestElement(const CBlastSearchHit& hit) {
   return best;
 }
 
+// `value` as text, or "-" when the layout did not carry it.
+std::string Known(bool known, long long value) { return known ? std::to_string(value) : "-"; }
+
+// A signed frame: "+2", "-1".
+std::string FrameText(int frame) { return (frame > 0 ? "+" : "") + std::to_string(frame); }
+
 // `text` made printable and cut to `width` characters.
 std::string Clip(const std::string& text, std::size_t width) {
   std::string printable = PrintableText(text);
   return printable.size() <= width ? printable : printable.substr(0, width - 3) + "...";
 }
 
-void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
+void WriteHitTable(const CBlastSearchEntry& entry, const CEntryFacts& facts, std::ostream& out) {
   char line[512];
   std::snprintf(line, sizeof line, "%4s  %-12s %-28s %9s %8s %9s  %s\n", "#", "Identifier", "Name",
                 "Length", "Bits", "Expect", "Description");
@@ -39,11 +47,12 @@ void WriteHitTable(const CBlastSearchEntry& entry, std::ostream& out) {
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
     const CBlastSearchHitElement* best = BestElement(*hit);
-    std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9d %8s %9s  %s\n", ++index,
-                  Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(), hit->m_nLength,
+    std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9s %8s %9s  %s\n", ++index,
+                  Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(),
+                  Known(facts.bHitLength, hit->m_nLength).c_str(),
                   best ? PrintableBitScore(best->m_dBitScore).c_str() : "-",
                   best ? PrintableNumber(best->m_dExpect, 2).c_str() : "-",
-                  Clip(hit->m_strDescription, 60).c_str());
+                  facts.bDescription ? Clip(hit->m_strDescription, 60).c_str() : "-");
     out << line;
   }
 }
@@ -65,53 +74,96 @@ void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
   }
 }
 
-void WriteElement(CBlastSearchHitElement& element, int number, std::ostream& out) {
-  out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore) << " bits ("
-      << element.m_nScore << "), Expect = " << PrintableNumber(element.m_dExpect) << '\n'
-      << "    Identities = " << element.m_nIdentities << '/' << element.m_nAlignLength
-      << ", Positives = " << element.m_nPositives << '/' << element.m_nAlignLength
-      << ", Gaps = " << element.m_nGaps << '/' << element.m_nAlignLength << '\n';
-  if (element.m_nFrame != 0) {
-    out << "    Frame = " << (element.m_nFrame > 0 ? "+" : "") << element.m_nFrame << '\n';
+// "v/total", or "-" when the layout did not carry the count.
+std::string Fraction(bool known, int value, int total) {
+  return known ? std::to_string(value) + '/' + std::to_string(total) : "-";
+}
+
+void WriteElement(CBlastSearchHitElement& element, int number, const CEntryFacts& facts,
+                  std::ostream& out) {
+  const int expectCount = GetExpectCount(element);
+  out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore)
+      << " bits (" << Known(facts.bRawScore, element.m_nScore) << "), Expect";
+  if (expectCount > 0) out << '(' << expectCount << ')';
+  out << " = " << PrintableNumber(element.m_dExpect) << '\n'
+      << "    Identities = "
+      << Fraction(facts.bIdentities, element.m_nIdentities, element.m_nAlignLength)
+      << ", Positives = "
+      << Fraction(facts.bPositives, element.m_nPositives, element.m_nAlignLength)
+      << ", Gaps = " << Fraction(facts.bGaps, element.m_nGaps, element.m_nAlignLength) << '\n';
+  if (facts.bFrames && element.m_nFrame != 0) {
+    out << "    Frame = " << FrameText(element.m_nFrame);
+    if (GetSubjectFrame(element) != 0) out << '/' << FrameText(GetSubjectFrame(element));
+    out << '\n';
   }
   // The tree keeps no strand for protein rows; a minus flag says there was one.
-  if (element.m_Query.m_bMinusStrand || element.m_Subject.m_bMinusStrand) {
+  if (facts.bFrames && (element.m_Query.m_bMinusStrand || element.m_Subject.m_bMinusStrand)) {
     out << "    Strand = " << StrandWord(element.m_Query.m_bMinusStrand) << " / "
         << StrandWord(element.m_Subject.m_bMinusStrand) << '\n';
   }
   out << "    Query " << element.m_Query.m_nStart << '-' << element.m_Query.m_nEnd << ", Sbjct "
       << element.m_Subject.m_nStart << '-' << element.m_Subject.m_nEnd << '\n';
-  WriteRows(element, out);
+  if (facts.bRows) {
+    WriteRows(element, out);
+  } else {
+    out << "    (no aligned rows in this layout)\n\n";
+  }
+}
+
+// The lines that say where the result came from: program, database, round,
+// layout, and a cut-off report.
+void WriteFormat(const CEntryFacts& facts, std::ostream& out) {
+  const std::pair<const char*, const std::string*> fields[] = {{"Program", &facts.strProgram},
+                                                               {"Version", &facts.strVersion},
+                                                               {"Database", &facts.strDatabase},
+                                                               {"Round", &facts.strRound},
+                                                               {"Layout", &facts.strLayout}};
+  const char* separator = "";
+  for (const auto& [label, value] : fields) {
+    if (value->empty()) continue;
+    out << separator << label << ": " << PrintableText(*value);
+    separator = "  ";
+  }
+  if (*separator != '\0') out << '\n';
+  if (!facts.strPartial.empty()) {
+    out << "Partial: the report is cut off (" << PrintableText(facts.strPartial) << ")\n";
+  }
 }
 
 }  // namespace
 
 void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out) {
+  const CEntryFacts facts = GetEntryFacts(entry);
   const CUxMol& query = entry.m_Mol;
   out << "Query: " << (query.m_strName.empty() ? "(unnamed)" : PrintableText(query.m_strName))
-      << "  (" << query.m_nLength << (query.m_nType == 2 ? " residues" : " letters") << ")\n";
+      << "  (" << Known(facts.bQueryLength, query.m_nLength)
+      << (facts.nQueryType == 2 ? " residues" : " letters") << ")\n";
+  if (facts.bFormat) WriteFormat(facts, out);
   out << entry.GetHitsCount() << (entry.GetHitsCount() == 1 ? " hit" : " hits") << "\n\n";
   if (entry.IsEmpty()) return;
-  WriteHitTable(entry, out);
+  WriteHitTable(entry, facts, out);
   out << '\n';
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
-    out << '>' << PrintableText(hit->m_strName) << ' ' << PrintableText(hit->m_strDescription)
-        << '\n'
-        << "  Length = " << hit->m_nLength
+    out << '>' << PrintableText(hit->m_strName) << ' '
+        << (facts.bDescription ? PrintableText(hit->m_strDescription) : "-") << '\n'
+        << "  Length = " << Known(facts.bHitLength, hit->m_nLength)
         << "   Link: " << PrintableText(GetHitLink(&entry, hit.get())) << "\n\n";
     int number = 0;
     for (const auto& element : hit->m_ElementList) {
-      if (element) WriteElement(*element, ++number, out);
+      if (element) WriteElement(*element, ++number, facts, out);
     }
   }
 }
 
 void WriteEntrySummary(const CBlastSearchEntry& entry, std::ostream& out) {
+  const CEntryFacts facts = GetEntryFacts(entry);
   std::size_t elements = 0;
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (hit) elements += hit->m_ElementList.size();
   }
   out << "hits=" << entry.m_Hits.m_HitList.size() << " elements=" << elements
-      << " query_length=" << entry.m_Mol.m_nLength << '\n';
+      << " query_length=" << Known(facts.bQueryLength, entry.m_Mol.m_nLength);
+  if (!facts.strPartial.empty()) out << " partial";
+  out << '\n';
 }

@@ -1,11 +1,13 @@
 #include "app/ExportFormats.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
 #include <string_view>
 
+#include "app/EntryFacts.h"
 #include "model/BlastSearchEntry.h"
 
 namespace {
@@ -44,7 +46,8 @@ std::string Format(const char* format, Args... args) {
 
 bool IsGap(char c) { return c == '-'; }
 
-std::string PercentIdentity(const CBlastSearchHitElement& element) {
+std::string PercentIdentity(const CBlastSearchHitElement& element, const CEntryFacts& facts) {
+  if (!facts.bIdentities) return "NA";
   if (element.m_nAlignLength <= 0) return "0.00";
   return Format("%.2f", 100.0 * element.m_nIdentities / element.m_nAlignLength);
 }
@@ -93,7 +96,26 @@ int CountGapOpenings(const CBlastSearchHitElement& element) {
   return openings;
 }
 
+namespace {
+
+// Mismatches and gap openings, counted on the rows; without rows,
+// mismatches are what identities and gaps leave of the alignment, and gap
+// openings are not known.
+std::string MismatchText(const CBlastSearchHitElement& element, const CEntryFacts& facts) {
+  if (facts.bRows) return std::to_string(CountMismatches(element));
+  if (!facts.bIdentities || !facts.bGaps) return "NA";
+  return std::to_string(
+      std::max(0, element.m_nAlignLength - element.m_nIdentities - element.m_nGaps));
+}
+
+std::string GapOpeningText(const CBlastSearchHitElement& element, const CEntryFacts& facts) {
+  return facts.bRows ? std::to_string(CountGapOpenings(element)) : "NA";
+}
+
+}  // namespace
+
 void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out) {
+  const CEntryFacts facts = GetEntryFacts(entry);
   const std::string query = QueryId(entry);
   std::string line;
   for (const auto& hit : entry.m_Hits.m_HitList) {
@@ -102,18 +124,19 @@ void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out) {
     for (const auto& element : hit->m_ElementList) {
       if (!element) continue;
       const CBlastSearchHitElement& e = *element;
-      line = query + '\t' + subject + '\t' + PercentIdentity(e) + '\t' +
-             std::to_string(e.m_nAlignLength) + '\t' + std::to_string(CountMismatches(e)) + '\t' +
-             std::to_string(CountGapOpenings(e)) + '\t' + std::to_string(e.m_Query.m_nStart) +
-             '\t' + std::to_string(e.m_Query.m_nEnd) + '\t' + std::to_string(e.m_Subject.m_nStart) +
-             '\t' + std::to_string(e.m_Subject.m_nEnd) + '\t' + FormatExpect(e.m_dExpect) + '\t' +
+      line = query + '\t' + subject + '\t' + PercentIdentity(e, facts) + '\t' +
+             std::to_string(e.m_nAlignLength) + '\t' + MismatchText(e, facts) + '\t' +
+             GapOpeningText(e, facts) + '\t' + std::to_string(e.m_Query.m_nStart) + '\t' +
+             std::to_string(e.m_Query.m_nEnd) + '\t' + std::to_string(e.m_Subject.m_nStart) + '\t' +
+             std::to_string(e.m_Subject.m_nEnd) + '\t' + FormatExpect(e.m_dExpect) + '\t' +
              FormatBitScore(e.m_dBitScore) + '\n';
       out << line;
     }
   }
 }
 
-void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
+bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
+  bool written = false;
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
     const std::string subject = SubjectId(*hit);
@@ -131,9 +154,11 @@ void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
         if (c == '\n' || c == '\r') c = ' ';
       }
       out << header << '\n';
+      written = true;
       for (std::size_t at = 0; at < residues.size(); at += kFastaLineLength) {
         out << std::string_view(residues).substr(at, kFastaLineLength) << '\n';
       }
     }
   }
+  return written;
 }

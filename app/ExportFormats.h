@@ -12,12 +12,16 @@ class CBlastSearchHitElement;
 // the query's and the hit's names (the query's identifier when it has one);
 // mismatches and gap openings are counted on the aligned rows; expect values
 // and bit scores are written as BLAST writes them ("NA" when not finite).
+// Where the layout read carried no aligned rows, mismatches are what
+// identities and gaps leave of the alignment and gap openings are "NA"; a
+// percent identity without identities is "NA".
 void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out);
 
 // Writes every segment pair's aligned subject row without its gaps as one
 // FASTA record: ">SSEQID:SSTART-SEND DESCRIPTION", then the residues, 60 to a
-// line. Pairs whose subject row is empty are skipped.
-void WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
+// line. Pairs whose subject row is empty are skipped. False when no record
+// was written (no hits, or a layout without aligned rows).
+bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
 
 // BLAST's text of an expect value and of a bit score.
 std::string FormatExpect(double expect);

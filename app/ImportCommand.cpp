@@ -30,7 +30,7 @@ CFileKind LookAt(const std::string& path, CInputFile& input, CCommandMessages& m
         return CFileKind::Report;
       case ReportLayout::Classic:
         return CFileKind::ClassicReport;
-      case ReportLayout::Unknown:
+      default:
         break;
     }
     return CFileKind::Other;

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -18,17 +19,17 @@
 #include "app/Commands.h"
 #include "app/EntryJson.h"
 #include "app/EntryReport.h"
+#include "app/InputReportSource.h"
 #include "app/InterruptCatcher.h"
-#include "parse/ReportName.h"
+#include "app/PrintableText.h"
 #include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
 #include "model/TransferFile.h"
-#include "parse/NCBIAnalyser.h"
-#include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportLayout.h"
+#include "parse/ResultReaders.h"
 #include "platform/File.h"
 #include "platform/InputFile.h"
 #include "platform/ReplacingFile.h"
-#include "platform/UserInteraction.h"
 
 namespace {
 
@@ -38,30 +39,34 @@ constexpr std::uint64_t kLookSize = std::uint64_t{1} << 20;
 
 constexpr const char* kNoReport = "no BLAST report that blastsearch recognises";
 
-// Forwards messages to the service it replaces and counts them: every
-// message a reader shows reports a failure.
-class CCountingUserInteraction : public CScopedUserInteraction {
- public:
-  int ShowMessage(const std::string& text, unsigned style) override {
-    ++m_nMessages;
-    return Previous().ShowMessage(text, style);
-  }
-  int ChooseFile(const FileDialogRequest& request, std::string& path) override {
-    return Previous().ChooseFile(request, path);
-  }
-  int PromptText(const std::string& prompt, std::string& text) override {
-    return Previous().PromptText(prompt, text);
-  }
-  int Messages() const { return m_nMessages; }
-
- private:
-  int m_nMessages = 0;
+// The readers by the names that --reader takes.
+struct CReaderName {
+  const char* pName;
+  ReportLayout layout;
+};
+constexpr CReaderName kReaders[] = {
+    {"qblast", ReportLayout::QBlast},
+    {"classic", ReportLayout::Classic},
+    {"blast+text", ReportLayout::BlastPlusText},
+    {"blast+html", ReportLayout::BlastPlusHtml},
+    {"xml", ReportLayout::BlastXml},
+    {"xml2", ReportLayout::BlastXml2},
+    {"json", ReportLayout::BlastJson},
+    {"tabular", ReportLayout::Tabular},
+    {"tabular7", ReportLayout::CommentedTabular},
+    {"csv", ReportLayout::Csv},
 };
 
 ReportLayout ChooseLayout(const std::string& reader, ReportLayout recognised) {
-  if (reader == "qblast") return ReportLayout::QBlast;
-  if (reader == "classic") return ReportLayout::Classic;
+  for (const CReaderName& name : kReaders) {
+    if (reader == name.pName) return name.layout;
+  }
   return recognised;
+}
+
+// The layouts whose readers take the whole report before they parse it.
+bool ReadsWhole(ReportLayout layout) {
+  return layout == ReportLayout::QBlast || layout == ReportLayout::Classic;
 }
 
 // Shows the progress counter on standard error, from its own thread, once a
@@ -109,58 +114,32 @@ class CProgressLine {
   std::thread m_thread;
 };
 
-// Reads a report with the reader for `layout`, a non-zero `*stop` ending it
-// early; 1 read, 0 the reader failed.
-int ReadReport(CFile& file, ReportLayout layout, CBlastSearchEntry& entry, int* stop,
-               bool showProgress, std::ostream& err) {
-  int progress = 0;
-  CCountingUserInteraction messages;
-  std::optional<CProgressLine> line;
-  if (showProgress) line.emplace(progress, err);
-  int result = 0;
-  if (layout == ReportLayout::Classic) {
-    CNCBIAnalyser analyser(&entry);
-    analyser.Init(&progress, stop);
-    result = analyser.ReadRequest(&file);
-  } else {
-    CNCBIAnalyserQ analyser(&entry);
-    analyser.Init(&progress, stop);
-    result = analyser.ReadRequest(&file);
-  }
-  return result != 0 && messages.Messages() == 0 ? 1 : 0;
-}
-
 int Fail(std::ostream& err, const std::string& file, const std::string& what, int status) {
   err << "blastsearch: " << file << ": " << what << '\n';
   return status;
 }
 
-// `bytes` for a person: whole GiB, MiB or KiB where it is one, else bytes.
-std::string SizeText(std::uint64_t bytes) {
-  for (const auto& [shift, unit] : {std::pair{30, "GiB"}, {20, "MiB"}, {10, "KiB"}}) {
-    const std::uint64_t step = std::uint64_t{1} << shift;
-    if (bytes >= step && bytes % step == 0) return std::to_string(bytes / step) + " " + unit;
-  }
-  return std::to_string(bytes) + " bytes";
+// The most bytes read from `input`: its length at opening, or the option's
+// limit when that is more.
+std::uint64_t InputLimit(const ParseOptions& options, const CInputFile& input) {
+  return std::max(input.GetOpenedLength(), options.nMaxInput);
 }
 
-// Reads the opened input whole, in two steps: a first look, which must show a
-// transfer file's opening or the start of a report (unless a reader is
-// forced), so that other input is not read on; then the rest, up to the
-// limit. A non-zero `*stop` ends the reading early, keeping what was read.
-// Returns kExitOk, or the failure status with its message written.
-int ReadInput(const ParseOptions& options, CInputFile& input, int* stop, std::ostream& err) {
-  const std::uint64_t limit = std::max(input.GetOpenedLength(), options.nMaxInput);
+std::string TooLarge(std::uint64_t limit) {
+  return "more than " + SizeText(limit) + " of input; --max-input raises the limit";
+}
+
+// Takes a first look at the opened input, which must show a transfer file's
+// opening or the start of a report (unless a reader is forced), so that
+// other input is not read on. Returns kExitOk, or the failure status with
+// its message written.
+int LookAtInput(const ParseOptions& options, CInputFile& input, int* stop, std::ostream& err) {
+  const std::uint64_t limit = InputLimit(options, input);
   const std::uint64_t beyond =
       limit < std::numeric_limits<std::uint64_t>::max() ? limit + 1 : limit;
-  const auto tooLarge = [&] {
-    return Fail(err, input.GetName(),
-                "more than " + SizeText(limit) + " of input; --max-input raises the limit",
-                kExitFailed);
-  };
-  CInputFile::ReadState state = input.Read(std::min(kLookSize, beyond), stop);
+  const CInputFile::ReadState state = input.Read(std::min(kLookSize, beyond), stop);
   if (state == CInputFile::readStopped) return kExitOk;
-  if (input.View().size() > limit) return tooLarge();
+  if (input.View().size() > limit) return Fail(err, input.GetName(), TooLarge(limit), kExitFailed);
   if (!IsTransferFileData(input.View()) && options.strReader == "auto" &&
       RecogniseReportLayout(input.View()) == ReportLayout::Unknown) {
     return Fail(
@@ -168,48 +147,6 @@ int ReadInput(const ParseOptions& options, CInputFile& input, int* stop, std::os
         state == CInputFile::readEnded ? kNoReport : kNoReport + std::string(" in its first 1 MiB"),
         kExitFailed);
   }
-  if (state == CInputFile::readFull) state = input.Read(beyond, stop);
-  return state == CInputFile::readFull ? tooLarge() : kExitOk;
-}
-
-// Reads the input into `entry`: a transfer file as it was saved, a report
-// through the reader chosen or recognised. A Ctrl-C while the input is read
-// keeps the part read so far, which is then parsed; another one stops the
-// parse. `interrupted` tells whether either came. Returns kExitOk or the
-// failure status with its message written.
-int Load(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catcher,
-         CBlastSearchEntry& entry, bool& interrupted, std::ostream& err) {
-  int status = ReadInput(options, input, catcher.StopFlag(), err);
-  if (status != kExitOk) return status;
-  const std::string_view bytes = input.View();
-  if (IsTransferFileData(bytes)) {
-    if (catcher.Interrupted()) {
-      return Fail(err, input.GetName(), "interrupted before the transfer file was read whole",
-                  kExitInterrupted);
-    }
-    try {
-      CByteViewFile file(bytes, input.GetName());
-      LoadTransferFile(file, entry);
-    } catch (const CException& e) {
-      return Fail(err, input.GetName(), std::string("damaged transfer file: ") + e.what(),
-                  kExitFailed);
-    }
-    return kExitOk;
-  }
-  const ReportLayout layout = ChooseLayout(options.strReader, RecogniseReportLayout(bytes));
-  if (layout == ReportLayout::Unknown) {
-    return catcher.Interrupted() ? Fail(err, input.GetName(),
-                                        "interrupted before a report was read", kExitInterrupted)
-                                 : Fail(err, input.GetName(), kNoReport, kExitFailed);
-  }
-  const std::string queryName = QueryNameOfReport(bytes);
-  catcher.Rearm();
-  CInputBytesFile report(input);  // the reader's copy replaces the input's bytes
-  if (ReadReport(report, layout, entry, catcher.StopFlag(), options.bProgress, err) == 0) {
-    return Fail(err, input.GetName(), "the report could not be read", kExitFailed);
-  }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = queryName;
-  interrupted = catcher.Interrupted();
   return kExitOk;
 }
 
@@ -248,52 +185,271 @@ int Save(CBlastSearchEntry& entry, CReplacingFile& save, std::ostream& err) {
   return kExitOk;
 }
 
-void WriteResult(const ParseOptions& options, CBlastSearchEntry& entry, std::ostream& out) {
-  if (options.bJson) {
-    out << EntryToJson(entry) << '\n';
-  } else if (options.bSummary) {
-    WriteEntrySummary(entry, out);
-  } else {
-    WriteEntryReport(entry, out);
+// The place of `entry` among the queries of its file: the reader's count
+// when it gives one, else the result's own place.
+int QueryNumber(const CBlastSearchEntry& entry, int ordinal) {
+  const std::string given = GetResultInfo(entry, result_info::kQueryNumber);
+  int number = 0;
+  for (const char c : given) {
+    if (c < '0' || c > '9' || number > 100'000'000) return ordinal;
+    number = number * 10 + (c - '0');
   }
+  return number > 0 ? number : ordinal;
 }
 
-// Says that the result is partial, and what becomes of the save asked for.
-void NotePartial(const ParseOptions& options, const CInputFile& input,
-                 const CBlastSearchEntry& entry, std::ostream& err) {
-  const std::size_t hits = entry.m_Hits.m_HitList.size();
-  err << "blastsearch: " << input.GetName() << ": interrupted; the result is partial (" << hits
-      << (hits == 1 ? " hit" : " hits") << " read)";
+// True when `name` picks `entry`: its query's name or identifier is `name`,
+// or its name begins with `name` and a blank.
+bool IsQueryNamed(const CBlastSearchEntry& entry, const std::string& name) {
+  const std::string& full = entry.m_Mol.m_strName;
+  return full == name || entry.m_Mol.m_strID == name ||
+         (full.size() > name.size() && full.compare(0, name.size(), name) == 0 &&
+          full[name.size()] == ' ');
+}
+
+// The results of one parse on their way out, in report order: picks those
+// asked for, writes them, keeps the one to save. One result is held back
+// until the next one comes, so that a file of one result is written as it
+// always was and several are written each under its query's name.
+class CResultSink {
+ public:
+  CResultSink(const ParseOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+
+  // Offers the next result of the report (`ordinal` from 1). Returns false
+  // when no later result can be wanted; sets Several() when a save was asked
+  // for and a second result was picked (nothing more is written then).
+  bool Offer(std::unique_ptr<CBlastSearchEntry> entry, int ordinal) {
+    const int number = QueryNumber(*entry, ordinal);
+    if (!m_options.strQueryName.empty()) {
+      if (!IsQueryNamed(*entry, m_options.strQueryName)) return true;
+    } else if (m_options.nQuery != 0 && number != m_options.nQuery) {
+      return number < m_options.nQuery;
+    }
+    ++m_nPicked;
+    if (!GetResultInfo(*entry, result_info::kPartial).empty()) ++m_nPartial;
+    if (m_pHeld) {
+      if (!m_options.strSave.empty()) {
+        m_bSeveral = true;
+        return false;
+      }
+      Write(*m_pHeld, true);
+    }
+    m_pHeld = std::move(entry);
+    m_nHeldOrdinal = ordinal;
+    return m_options.strQueryName.empty();
+  }
+  // Writes the result held back.
+  void Flush() {
+    if (m_pHeld) Write(*m_pHeld, m_nWritten > 0);
+  }
+  // The one result picked, to save; null when none was.
+  CBlastSearchEntry* Picked() { return m_nPicked == 1 ? m_pHeld.get() : nullptr; }
+  int PickedCount() const { return m_nPicked; }
+  int PartialCount() const { return m_nPartial; }
+  bool Several() const { return m_bSeveral; }
+
+ private:
+  void Write(CBlastSearchEntry& entry, bool headed) {
+    if (m_options.bJson) {
+      m_out << EntryToJson(entry) << '\n';
+    } else if (m_options.bSummary) {
+      WriteEntrySummary(entry, m_out);
+    } else {
+      if (headed) {
+        m_out << "=== " << (m_nWritten + 1) << ": "
+              << (entry.m_Mol.m_strName.empty() ? "(unnamed)"
+                                                : PrintableText(entry.m_Mol.m_strName));
+        const std::string round = GetResultInfo(entry, result_info::kRound);
+        if (!round.empty()) m_out << " (round " << PrintableText(round) << ')';
+        m_out << " ===\n";
+      }
+      WriteEntryReport(entry, m_out);
+      if (headed) m_out << '\n';
+    }
+    ++m_nWritten;
+  }
+
+  const ParseOptions& m_options;
+  std::ostream& m_out;
+  std::unique_ptr<CBlastSearchEntry> m_pHeld;
+  int m_nHeldOrdinal = 0;
+  int m_nPicked = 0;
+  int m_nPartial = 0;
+  int m_nWritten = 0;
+  bool m_bSeveral = false;
+};
+
+// Reads a transfer file whole and offers its one result. Returns kExitOk or
+// the failure status with its message written.
+int LoadTransfer(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catcher,
+                 CResultSink& sink, std::ostream& err) {
+  const std::uint64_t limit = InputLimit(options, input);
+  const std::uint64_t beyond =
+      limit < std::numeric_limits<std::uint64_t>::max() ? limit + 1 : limit;
+  const CInputFile::ReadState state = input.Read(beyond, catcher.StopFlag());
+  if (state == CInputFile::readFull)
+    return Fail(err, input.GetName(), TooLarge(limit), kExitFailed);
+  if (catcher.Interrupted()) {
+    return Fail(err, input.GetName(), "interrupted before the transfer file was read whole",
+                kExitInterrupted);
+  }
+  auto entry = std::make_unique<CBlastSearchEntry>();
+  try {
+    CByteViewFile file(input.View(), input.GetName());
+    LoadTransferFile(file, *entry);
+  } catch (const CException& e) {
+    return Fail(err, input.GetName(), std::string("damaged transfer file: ") + e.what(),
+                kExitFailed);
+  }
+  sink.Offer(std::move(entry), 1);
+  return kExitOk;
+}
+
+// Reads the results of the report in `input` one after another through the
+// reader of its layout and offers them to `sink`. `layout` is set to the
+// layout read. Returns kExitOk or the failure status with its message
+// written (results offered before stay in the sink).
+int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catcher,
+                CResultSink& sink, ReportLayout& layout, bool& cut, std::ostream& err) {
+  layout = ChooseLayout(options.strReader, RecogniseReportLayout(input.View()));
+  if (layout == ReportLayout::Unknown) {
+    return catcher.Interrupted() ? Fail(err, input.GetName(),
+                                        "interrupted before a report was read", kExitInterrupted)
+                                 : Fail(err, input.GetName(), kNoReport, kExitFailed);
+  }
+  const std::string layoutName = ReportLayoutName(layout);
+  CInputReportSource source(input, InputLimit(options, input), catcher, ReadsWhole(layout));
+  int progress = 0;
+  CResultReadOptions readOptions;
+  readOptions.bEveryRound = options.bEveryRound;
+  readOptions.pStop = catcher.StopFlag();
+  readOptions.pProgress = &progress;
+  readOptions.nMaxWholeReport = InputLimit(options, input) + 1;  // the source's limit comes first
+  std::optional<CProgressLine> line;
+  if (options.bProgress) line.emplace(progress, err);
+  int status = kExitOk;
+  try {
+    std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, readOptions);
+    if (!reader)
+      return Fail(err, input.GetName(), layoutName + ": no reader reads this layout", kExitFailed);
+    int hits = 0;
+    for (int ordinal = 1;; ++ordinal) {
+      auto entry = std::make_unique<CBlastSearchEntry>();
+      if (reader->ReadNext(*entry) == 0) break;
+      hits += static_cast<int>(entry->m_Hits.m_HitList.size());
+      std::atomic_ref<int>(progress).store(hits, std::memory_order_relaxed);
+      if (!sink.Offer(std::move(entry), ordinal)) break;
+    }
+  } catch (const CReportError& e) {
+    status = Fail(err, input.GetName(), layoutName + ": " + e.what(), kExitFailed);
+  }
+  cut = source.WasCut();
+  return status;
+}
+
+// Says that the reading was cut short, and what becomes of the save asked for.
+void NoteInterrupted(const ParseOptions& options, const CInputFile& input, ReportLayout layout,
+                     CResultSink& sink, std::ostream& err) {
+  err << "blastsearch: " << input.GetName() << ": interrupted; ";
+  CBlastSearchEntry* picked = sink.Picked();
+  if (ReadsWhole(layout) || layout == ReportLayout::Unknown) {
+    const std::size_t hits = picked ? picked->m_Hits.m_HitList.size() : 0;
+    err << "the result is partial (" << hits << (hits == 1 ? " hit" : " hits") << " read)";
+  } else {
+    const int results = sink.PickedCount();
+    err << "the rest of the report is not read (" << results
+        << (results == 1 ? " result" : " results") << " written)";
+  }
   if (!options.strSave.empty() && !options.bSavePartial) {
     err << "; not saved to " << options.strSave << " (--save-partial saves it)";
   }
   err << '\n';
 }
 
+// What the parse of a report (not a transfer file) ended with, beyond its
+// own failures: partial results, a query asked for that is not there, a save
+// that needs a choice.
+// After a Ctrl-C, results cut off are said to be so by the note that
+// follows, and the status is the interruption's.
+int CheckResults(const ParseOptions& options, const CInputFile& input, CResultSink& sink,
+                 bool interrupted, std::ostream& err) {
+  if (sink.Several()) {
+    return Fail(err, input.GetName(),
+                "holds several results; --save needs --query N or --query-name TEXT to pick one",
+                kExitFailed);
+  }
+  if (sink.PickedCount() == 0) {
+    if (interrupted) {
+      return Fail(err, input.GetName(), "interrupted before a result was read", kExitInterrupted);
+    }
+    if (!options.strQueryName.empty()) {
+      return Fail(err, input.GetName(), "holds no query named \"" + options.strQueryName + '"',
+                  kExitFailed);
+    }
+    if (options.nQuery != 0) {
+      return Fail(err, input.GetName(), "holds no query " + std::to_string(options.nQuery),
+                  kExitFailed);
+    }
+    return Fail(err, input.GetName(), "the report holds no result", kExitFailed);
+  }
+  if (sink.PartialCount() != 0 && !interrupted) {
+    return Fail(err, input.GetName(),
+                sink.PartialCount() == 1 ? "a result is partial: the report is cut off in it"
+                                         : "results are partial",
+                kExitFailed);
+  }
+  return kExitOk;
+}
+
 }  // namespace
+
+const std::vector<std::string>& ReaderNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all{"auto"};
+    for (const CReaderName& name : kReaders) all.emplace_back(name.pName);
+    return all;
+  }();
+  return names;
+}
 
 int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) {
   const std::string name = options.strFile == "-" ? "standard input" : options.strFile;
   try {
     CInputFile input;
-    CBlastSearchEntry entry;
+    CResultSink sink(options, out);
+    int status = kExitOk;
     bool interrupted = false;
     {
       // Ctrl-C stops the reading; the saving runs to its end, so that no
       // half-written file is left behind.
       CInterruptCatcher catcher;
       CReplacingFile save;
-      int status = OpenFiles(options, input, save, catcher, err);
-      if (status == kExitOk) status = Load(options, input, catcher, entry, interrupted, err);
+      status = OpenFiles(options, input, save, catcher, err);
+      if (status == kExitOk) status = LookAtInput(options, input, catcher.StopFlag(), err);
       if (status != kExitOk) return status;
-      if (interrupted) NotePartial(options, input, entry, err);
-      if (!options.strSave.empty() && (!interrupted || options.bSavePartial)) {
-        status = Save(entry, save, err);
+      ReportLayout layout = ReportLayout::Unknown;
+      bool cut = false;
+      if (IsTransferFileData(input.View())) {
+        status = LoadTransfer(options, input, catcher, sink, err);
+        if (status != kExitOk) return status;
+      } else {
+        status = ReadResults(options, input, catcher, sink, layout, cut, err);
+        if (status == kExitInterrupted) return status;
+        interrupted = catcher.Interrupted() || cut;
+        if (status == kExitOk) status = CheckResults(options, input, sink, interrupted, err);
+      }
+      interrupted = interrupted || catcher.Interrupted();
+      if (interrupted && !sink.Several() && sink.PickedCount() != 0)
+        NoteInterrupted(options, input, layout, sink, err);
+      CBlastSearchEntry* picked = sink.Picked();
+      const bool partial = picked && !GetResultInfo(*picked, result_info::kPartial).empty();
+      if (status == kExitOk && picked && !options.strSave.empty() &&
+          ((!interrupted && !partial) || options.bSavePartial)) {
+        status = Save(*picked, save, err);
         if (status != kExitOk) return status;
       }
     }
-    WriteResult(options, entry, out);
-    return interrupted ? kExitInterrupted : kExitOk;
+    sink.Flush();
+    return interrupted && status == kExitOk ? kExitInterrupted : status;
   } catch (const CFileException& e) {
     err << "blastsearch: " << e.what() << '\n';  // the message names the file
     return kExitFailed;

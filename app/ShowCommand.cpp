@@ -33,15 +33,20 @@ std::unique_ptr<CBlastSearchObject> ReadStoredObject(const std::string& nameOrUi
   return std::unique_ptr<CBlastSearchObject>(result);
 }
 
-// Writes `entry` in `format`; false with a failure line when it cannot be.
-bool WriteExport(const std::string& format, CBlastSearchEntry& entry, std::ostream& out,
-                 CCommandMessages& messages) {
+// Writes `entry` (stored as `name`) in `format`; false with a failure line
+// when it cannot be.
+bool WriteExport(const std::string& format, const std::string& name, CBlastSearchEntry& entry,
+                 std::ostream& out, CCommandMessages& messages) {
   if (format == "json") {
     out << EntryToJson(entry) << '\n';
   } else if (format == "tsv") {
     WriteEntryTabular(entry, out);
   } else if (format == "fasta") {
-    WriteEntryFasta(entry, out);
+    if (!WriteEntryFasta(entry, out)) {
+      messages.Fail("the result \"" + name +
+                    "\" holds no aligned subject rows: nothing to write as FASTA");
+      return false;
+    }
   } else {
     CMemFile file;
     try {
@@ -117,7 +122,7 @@ int RunExport(const CExportOptions& options, CCommandContext& context) {
   for (const std::string& name : options.m_objects) {
     std::unique_ptr<CBlastSearchObject> object = ReadStoredObject(name, messages);
     ok = object != nullptr &&
-         WriteExport(options.m_strFormat, object->Entry(), output.Stream(), messages) && ok;
+         WriteExport(options.m_strFormat, name, object->Entry(), output.Stream(), messages) && ok;
   }
   // A file gets nothing unless every result went into it.
   if (!ok && !options.m_strOutput.empty() && options.m_strOutput != "-") return 1;

@@ -55,6 +55,10 @@ struct CResultReadOptions {
   // boundary it can (ReadNext returns 0); may be set from another thread or
   // a signal handler.
   const volatile int* pStop = nullptr;
+  // When non-null, the readers that parse a report whole store the number
+  // of hits read so far here while they parse, for a progress display; it
+  // may be read from another thread.
+  int* pProgress = nullptr;
   // The most bytes that a reader needing the whole report at once (the older
   // layouts) may hold; more is a CReportError saying so.
   std::uint64_t nMaxWholeReport = std::uint64_t{1} << 30;

@@ -130,11 +130,11 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
   int result = 0;
   if (m_layout == ReportLayout::Classic) {
     CNCBIAnalyser analyser(&entry);
-    analyser.Init(nullptr, stop);
+    analyser.Init(m_options.pProgress, stop);
     result = analyser.ReadRequest(&file);
   } else {
     CNCBIAnalyserQ analyser(&entry);
-    analyser.Init(nullptr, stop);
+    analyser.Init(m_options.pProgress, stop);
     result = analyser.ReadRequest(&file);
   }
   if (result == 0 || messages.m_nMessages != 0) {

@@ -98,6 +98,20 @@ CInputFile::ReadState CInputFile::Read(std::uint64_t size, int* pStop) {
   return m_bEnded ? readEnded : readFull;
 }
 
+std::size_t CInputFile::ReadOn(char* buffer, std::size_t size, int* pStop) {
+  while (!m_bEnded && size > 0) {
+    const ssize_t n = ::read(m_fd, buffer, size);
+    if (n < 0 && errno == EINTR) {
+      if (IsSet(pStop)) return 0;
+      continue;
+    }
+    if (n < 0) throw CFileException(m_strName, std::string("read failed: ") + std::strerror(errno));
+    if (n == 0) m_bEnded = true;
+    return static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 bool CInputFile::IsSameFileAs(const std::string& path) const {
   struct stat st {};
   return m_fd >= 0 && ::stat(path.c_str(), &st) == 0 &&

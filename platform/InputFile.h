@@ -44,6 +44,14 @@ class CInputFile {
   // CMemoryException when no memory is left for the bytes.
   ReadState Read(std::uint64_t size, int* pStop);
 
+  // Reads up to `size` bytes of what follows the bytes held straight into
+  // `buffer`, for a reader that takes the rest of the input as a stream: they
+  // are not held, and View() does not change. Returns how many; 0 at the end
+  // of the input, and also when a read is interrupted by a signal while
+  // `*pStop` (may be null) is non-zero (the caller tells the two apart by
+  // its flag). Throws CFileException naming the input on a read error.
+  std::size_t ReadOn(char* buffer, std::size_t size, int* pStop);
+
   // The bytes read so far; valid until the next Read or the object's end.
   std::string_view View() const { return {m_pBytes, m_nHeld}; }
   // The name for messages: the path, or "standard input" for "-".
