@@ -225,7 +225,11 @@ class CResultSink {
       return number < m_options.nQuery;
     }
     ++m_nPicked;
-    if (!GetResultInfo(*entry, result_info::kPartial).empty()) ++m_nPartial;
+    const std::string partial = GetResultInfo(*entry, result_info::kPartial);
+    if (!partial.empty() && m_nPartial++ == 0) {
+      m_strPartial = "result " + std::to_string(ordinal) + " (" +
+                     PrintableText(entry->m_Mol.m_strName) + ") is partial: " + partial;
+    }
     if (m_pHeld) {
       if (!m_options.strSave.empty()) {
         m_bSeveral = true;
@@ -234,17 +238,18 @@ class CResultSink {
       Write(*m_pHeld, true);
     }
     m_pHeld = std::move(entry);
-    m_nHeldOrdinal = ordinal;
     return m_options.strQueryName.empty();
   }
-  // Writes the result held back.
+  // Writes the result held back; nothing when a save found several.
   void Flush() {
-    if (m_pHeld) Write(*m_pHeld, m_nWritten > 0);
+    if (m_pHeld && !m_bSeveral) Write(*m_pHeld, m_nWritten > 0);
   }
   // The one result picked, to save; null when none was.
   CBlastSearchEntry* Picked() { return m_nPicked == 1 ? m_pHeld.get() : nullptr; }
   int PickedCount() const { return m_nPicked; }
   int PartialCount() const { return m_nPartial; }
+  // What the first partial result lacks, for the message.
+  const std::string& PartialText() const { return m_strPartial; }
   bool Several() const { return m_bSeveral; }
 
  private:
@@ -271,9 +276,9 @@ class CResultSink {
   const ParseOptions& m_options;
   std::ostream& m_out;
   std::unique_ptr<CBlastSearchEntry> m_pHeld;
-  int m_nHeldOrdinal = 0;
   int m_nPicked = 0;
   int m_nPartial = 0;
+  std::string m_strPartial;
   int m_nWritten = 0;
   bool m_bSeveral = false;
 };
@@ -392,10 +397,7 @@ int CheckResults(const ParseOptions& options, const CInputFile& input, CResultSi
     return Fail(err, input.GetName(), "the report holds no result", kExitFailed);
   }
   if (sink.PartialCount() != 0 && !interrupted) {
-    return Fail(err, input.GetName(),
-                sink.PartialCount() == 1 ? "a result is partial: the report is cut off in it"
-                                         : "results are partial",
-                kExitFailed);
+    return Fail(err, input.GetName(), "the report is cut off: " + sink.PartialText(), kExitFailed);
   }
   return kExitOk;
 }
