@@ -235,14 +235,15 @@ class CResultSink {
         m_bSeveral = true;
         return false;
       }
-      Write(*m_pHeld, true);
+      Write(*m_pHeld, m_nHeldNumber, true);
     }
     m_pHeld = std::move(entry);
+    m_nHeldNumber = number;
     return m_options.strQueryName.empty();
   }
   // Writes the result held back; nothing when a save found several.
   void Flush() {
-    if (m_pHeld && !m_bSeveral) Write(*m_pHeld, m_nWritten > 0);
+    if (m_pHeld && !m_bSeveral) Write(*m_pHeld, m_nHeldNumber, m_nWritten > 0);
   }
   // The one result picked, to save; null when none was.
   CBlastSearchEntry* Picked() { return m_nPicked == 1 ? m_pHeld.get() : nullptr; }
@@ -253,14 +254,14 @@ class CResultSink {
   bool Several() const { return m_bSeveral; }
 
  private:
-  void Write(CBlastSearchEntry& entry, bool headed) {
+  void Write(CBlastSearchEntry& entry, int number, bool headed) {
     if (m_options.bJson) {
       m_out << EntryToJson(entry) << '\n';
     } else if (m_options.bSummary) {
       WriteEntrySummary(entry, m_out);
     } else {
       if (headed) {
-        m_out << "=== " << (m_nWritten + 1) << ": "
+        m_out << "=== query " << number << ": "
               << (entry.m_Mol.m_strName.empty() ? "(unnamed)"
                                                 : PrintableText(entry.m_Mol.m_strName));
         const std::string round = GetResultInfo(entry, result_info::kRound);
@@ -276,6 +277,7 @@ class CResultSink {
   const ParseOptions& m_options;
   std::ostream& m_out;
   std::unique_ptr<CBlastSearchEntry> m_pHeld;
+  int m_nHeldNumber = 0;  // the held result's query number
   int m_nPicked = 0;
   int m_nPartial = 0;
   std::string m_strPartial;
@@ -346,6 +348,9 @@ int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatche
     }
   } catch (const CReportError& e) {
     status = Fail(err, input.GetName(), layoutName + ": " + e.what(), kExitFailed);
+  } catch (const CFileException& e) {
+    err << "blastsearch: " << e.what() << '\n';  // the message names the file
+    status = kExitFailed;
   }
   cut = source.WasCut();
   return status;
@@ -362,7 +367,7 @@ void NoteInterrupted(const ParseOptions& options, const CInputFile& input, Repor
   } else {
     const int results = sink.PickedCount();
     err << "the rest of the report is not read (" << results
-        << (results == 1 ? " result" : " results") << " written)";
+        << (results == 1 ? " result" : " results") << " read)";
   }
   if (!options.strSave.empty() && !options.bSavePartial) {
     err << "; not saved to " << options.strSave << " (--save-partial saves it)";

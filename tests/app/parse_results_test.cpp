@@ -139,9 +139,9 @@ TEST(ParseResults, PickingAndSavingAmongSeveral) {
 TEST(ParseResults, ReadableOutputSeparatesResults) {
   PARSE_OR_SKIP(run, {"parse", BlastPlusFile("blastp.json").string()});
   ASSERT_EQ(run.status, kExitOk) << run.err;
-  const std::size_t first = run.out.find("=== 1: query_p1");
-  const std::size_t second = run.out.find("=== 2: query_p2");
-  const std::size_t third = run.out.find("=== 3: query_p3");
+  const std::size_t first = run.out.find("=== query 1: query_p1");
+  const std::size_t second = run.out.find("=== query 2: query_p2");
+  const std::size_t third = run.out.find("=== query 3: query_p3");
   EXPECT_EQ(first, 0u) << run.out.substr(0, 200);
   EXPECT_LT(first, second);
   EXPECT_LT(second, third);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -153,6 +154,38 @@ TEST(ReportLayout, BlastPlusFiles) {
     }
   }
   EXPECT_GE(files, 7 * 8);
+}
+
+// Pages made to look almost like a BLAST+ layout, a MiB each: each is told
+// in linear time.
+TEST(ReportLayout, AlmostLayoutsAreToldInLinearTime) {
+  const auto repeated = [](const std::string& head, const std::string& piece) {
+    std::string page = head;
+    while (page.size() < (std::size_t{1} << 20)) page += piece;
+    return page;
+  };
+  const std::string pages[] = {
+      repeated("", "<!x>"),
+      repeated("<?xml?>", "<!-- -- >"),
+      repeated("", "<b>"),
+      repeated("x", "<b>"),
+      repeated("", "BLASTP 2.12.0\n"),
+      repeated("", "Query     \n"),
+      repeated("# BLASTP 2.12.0+\n", "# Database: d\n"),
+      repeated("", "q\ts\t1\t"),
+      repeated("", "q,s,1,2,3,4,5,6,7,8,9,10\n"),
+      repeated("", "\t\t\t\n"),
+      repeated("{", " "),
+  };
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& page : pages) {
+    const ReportLayout layout = RecogniseReportLayout(page);
+    // A table of one long line is still a table.
+    EXPECT_TRUE(layout == ReportLayout::Unknown || layout == ReportLayout::Csv ||
+                layout == ReportLayout::Tabular || layout == ReportLayout::QBlast)
+        << page.substr(0, 40);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 // Plain-text reports (legacy and BLAST+) open hits with '>' and the
