@@ -339,8 +339,9 @@ TEST(DatabaseExport, FormatsAndOutputFiles) {
   SKIP_WITHOUT_CORPUS();
   CTempDir scratch("dbcmd_export");
   const std::string dir = (scratch.Path() / "db").string();
-  Import(dir, {Report("text", "text_2010L_blastn_001.txt"),
-               Report("text", "text_2010L_tblastn_001.txt")});
+  Import(dir,
+         {Report("text", "text_2010L_blastn_001.txt"), Report("text", "text_2010L_tblastn_001.txt"),
+          Report("text", "text_2010L_blastp_002.txt")});
   CCommandRun json = RunOnDatabase(dir, {"export", "1", "2"});
   ASSERT_EQ(json.m_nStatus, 0) << json.m_strErr;
   EXPECT_EQ(json.m_strOut, RunOnDatabase(dir, {"show", "1", "--json"}).m_strOut +
@@ -367,6 +368,13 @@ TEST(DatabaseExport, FormatsAndOutputFiles) {
       EXPECT_EQ(line.find('-'), std::string::npos) << line;
     }
   }
+
+  // A result without aligned rows (here: without hits) has no FASTA to give.
+  CCommandRun empty = RunOnDatabase(dir, {"export", "3", "--format", "fasta"});
+  EXPECT_EQ(empty.m_nStatus, 1);
+  EXPECT_EQ(empty.m_strOut, "");
+  EXPECT_NE(empty.m_strErr.find("holds no aligned subject rows"), std::string::npos)
+      << empty.m_strErr;
 
   const fs::path output = scratch.Path() / "out.tsv";
   WriteFile(output, "old\n");
