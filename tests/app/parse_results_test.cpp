@@ -166,6 +166,7 @@ TEST(ParseResults, PsiBlastRounds) {
 // the cut one is written and said to be partial, with status 1.
 TEST(ParseResults, ReportCutOffShowsWhatWasRead) {
   TempDir dir;
+  int read = 0;
   for (const char* name : {"blastp.xml", "blastp.json", "blastp.txt", "blastp.tab7"}) {
     SCOPED_TRACE(name);
     const std::string whole = ReadWholeFile(BlastPlusFile(name));
@@ -177,11 +178,13 @@ TEST(ParseResults, ReportCutOffShowsWhatWasRead) {
             .string();
     const CommandRun run = Blastsearch({"parse", cut, "--summary"});
     if (run.err.find("is not read yet") != std::string::npos) continue;
+    ++read;
     EXPECT_EQ(run.status, kExitFailed) << run.err;
     EXPECT_GE(Lines(run.out), 1) << run.err;
     EXPECT_NE(run.err.find("cut_" + std::string(name) + ": "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("partial"), std::string::npos) << run.err;
   }
+  if (read == 0) GTEST_SKIP() << "no BLAST+ reader yet";
 }
 
 }  // namespace
