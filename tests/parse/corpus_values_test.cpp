@@ -558,10 +558,10 @@ const char* LayoutName(ReportLayout layout) {
       return "QBlast";
     case ReportLayout::Classic:
       return "Classic";
-    case ReportLayout::Unknown:
+    default:
       break;
   }
-  return "Unknown";
+  return ReportLayoutName(layout);
 }
 
 TEST(CorpusLayout, EveryFileIsRecognisedAsItsLayout) {
