@@ -457,7 +457,7 @@ class CBlastPlusTextReader : public CResultReader {
     m_pElement = nullptr;
     m_summary.clear();
     m_bInSummary = m_bSeenStatistics = m_bHitsFromAlignments = m_bSummaryWithCount = false;
-    m_bPositivesMissing = false;
+    m_bPositivesMissing = m_bSeenClosing = false;
     SetUpQuery(entry, round);
     std::string definition;
     AppendJoined(definition, m_lines.Current().substr(kQueryMarker.size()), kMaxDefinition);
@@ -473,7 +473,7 @@ class CBlastPlusTextReader : public CResultReader {
     std::string_view words = definition;
     entry.m_Mol.m_strID = std::string(NextWord(words));
     while (NextBlockLine()) ReadBlockLine(m_lines.Current());
-    FinishQuery(entry);
+    FinishQuery(entry, round);
   }
 
   // The next line of the current block (or the one put back); false at the
@@ -541,6 +541,8 @@ class CBlastPlusTextReader : public CResultReader {
       ReadRow(line, true);
     } else if (StartsWith(line, "Sbjct ")) {
       ReadRow(line, false);
+    } else if (StartsWith(line, "Search has CONVERGED") || StartsWith(line, "  Database:")) {
+      m_bSeenClosing = true;
     } else if (StartsWith(line, "Lambda") || StartsWith(line, "Effective search space")) {
       m_bSeenStatistics = true;
       m_bInSummary = false;
@@ -723,13 +725,19 @@ class CBlastPlusTextReader : public CResultReader {
     m_summary.push_back(std::move(summary));
   }
 
-  void FinishQuery(CBlastSearchEntry& entry) {
+  void FinishQuery(CBlastSearchEntry& entry, int round) {
     if (!m_bHitsFromAlignments && !m_summary.empty()) AddSummaryHits(entry);
     if (m_bPositivesMissing) MarkFieldAbsent(entry, result_info::kAbsentPositives);
-    if (!m_bSeenStatistics)
+    if (!m_bSeenStatistics) {
       SetResultInfo(entry, result_info::kPartial,
                     "the report ends inside this query's results, at line " +
                         std::to_string(m_lines.LineNumber()));
+    } else if (round > 0 && !m_options.bEveryRound && m_bFinished && !m_bSeenClosing) {
+      // Without the closing lines a later round may have been cut away.
+      SetResultInfo(
+          entry, result_info::kPartial,
+          "the report ends after round " + std::to_string(round) + " without its closing lines");
+    }
     m_pEntry = nullptr;
     m_pHit = nullptr;
     m_pElement = nullptr;
@@ -779,6 +787,7 @@ class CBlastPlusTextReader : public CResultReader {
   bool m_bSeenStatistics = false;
   bool m_bHitsFromAlignments = false;
   bool m_bPositivesMissing = false;
+  bool m_bSeenClosing = false;  // "Search has CONVERGED!" or the report's closing statistics
   std::vector<CSummaryLine> m_summary;
 };
 
