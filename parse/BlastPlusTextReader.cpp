@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr std::size_t kChunk = std::size_t{1} << 20;          // bytes pulled at a time
+constexpr std::size_t kChunk = std::size_t{1} << 16;          // bytes pulled at a time
 constexpr std::size_t kMaxLine = std::size_t{1} << 20;        // the longest line read
 constexpr std::size_t kMaxDefinition = std::size_t{1} << 20;  // joined definitions are cut here
 constexpr std::size_t kMaxDatabase = std::size_t{1} << 16;    // the database title is cut here
@@ -729,9 +729,11 @@ class CBlastPlusTextReader : public CResultReader {
     if (!m_bHitsFromAlignments && !m_summary.empty()) AddSummaryHits(entry);
     if (m_bPositivesMissing) MarkFieldAbsent(entry, result_info::kAbsentPositives);
     if (!m_bSeenStatistics) {
+      const std::string line = std::to_string(m_lines.LineNumber());
       SetResultInfo(entry, result_info::kPartial,
-                    "the report ends inside this query's results, at line " +
-                        std::to_string(m_lines.LineNumber()));
+                    m_bFinished
+                        ? "the report ends inside this query's results, at line " + line
+                        : "this query's results end without their statistics, at line " + line);
     } else if (round > 0 && !m_options.bEveryRound && m_bFinished && !m_bSeenClosing) {
       // Without the closing lines a later round may have been cut away.
       SetResultInfo(
