@@ -268,6 +268,34 @@ TEST(BlastPlusText, HtmlFormReadsAsTheText) {
   }
 }
 
+// Markup written into the first hit's definition line of a real page, and
+// the description it must give.
+const std::pair<const char*, const char*> kMarkup[] = {
+    {"&lt;b&gt; &amp; &quot;x&quot;", "<b> & \"x\""},
+    {"&#x41;&#66;&nbsp;Sch&auml;ffer",
+     "AB Sch\xC3\xA4"
+     "ffer"},
+    {"&unknown; &#0; &#xD800; & a<=b", "&unknown; &#0; &#xD800; & a<=b"},
+    {"<i\nclass=x>in</i>side", "inside"},
+};
+
+TEST(BlastPlusText, HtmlMarkupIsRemovedAndEntitiesDecoded) {
+  const std::string page = DataFile("blastp.html");
+  const std::string words = "family 0 member 0 protein";
+  for (const auto& [markup, text] : kMarkup) {
+    SCOPED_TRACE(markup);
+    std::string bytes = page;
+    bytes.replace(bytes.find(words, bytes.find("<a name=P00000>")), words.size(), markup);
+    CTrickleSource source(bytes, 5);
+    CReadOutcome outcome = ReadAll(source, true);
+    ASSERT_EQ(outcome.error, "");
+    const CBlastSearchHit& hit = *outcome.results.at(0)->m_Hits.m_HitList.front();
+    EXPECT_EQ(hit.m_strDescription, std::string(text) +
+                                        " of a generated organism with a long definition line "
+                                        "that wraps");
+  }
+}
+
 std::string WithLineEnds(const std::string& text, const char* end) {
   std::string out;
   for (char c : text) {
