@@ -157,7 +157,22 @@ class CHtmlFilter {
  public:
   // Appends the text of `in` to `out`.
   void Filter(std::string_view in, std::string& out) {
-    for (char c : in) Put(c, out);
+    std::size_t at = 0;
+    while (at < in.size()) {
+      if (m_state == State::Text) {  // plain text goes over in runs
+        std::size_t end = at;
+        while (end < in.size() && in[end] != '<' && in[end] != '&') ++end;
+        out.append(in.data() + at, end - at);
+        if ((at = end) == in.size()) return;
+      } else if (m_state == State::Tag) {  // a tag is skipped whole
+        const void* close = std::memchr(in.data() + at, '>', in.size() - at);
+        if (!close) return;
+        at = static_cast<std::size_t>(static_cast<const char*>(close) - in.data()) + 1;
+        m_state = State::Text;
+        continue;
+      }
+      Put(in[at++], out);
+    }
   }
   // Flushes what is pending at the end of the input.
   void Finish(std::string& out) {
@@ -335,7 +350,15 @@ constexpr std::string_view kRoundMarker = "Results from round";
 constexpr std::string_view kSummaryMarker = "Sequences producing significant alignments";
 
 bool EndsBlock(std::string_view line) {
-  return StartsWith(line, kQueryMarker) || StartsWith(line, kRoundMarker) || IsProgramLine(line);
+  if (line.empty()) return false;
+  switch (line.front()) {
+    case 'Q':
+      return StartsWith(line, kQueryMarker);
+    case 'R':
+      return StartsWith(line, kRoundMarker);
+    default:
+      return line.front() >= 'A' && line.front() <= 'Z' && IsProgramLine(line);
+  }
 }
 
 // One line of the summary table: the name, the (possibly shortened)
@@ -515,41 +538,80 @@ class CBlastPlusTextReader : public CResultReader {
     if (round > 0) SetResultInfo(entry, result_info::kRound, std::to_string(round));
   }
 
+  // Dispatches on the first character, so that most lines cost one comparison.
   void ReadBlockLine(std::string_view line) {
-    const std::string_view trimmed = TrimLeft(line);
-    if (line.empty() || trimmed.empty()) return;
-    if (line.front() == '>') {
-      ReadHitDefinition(line);
-    } else if (StartsWith(line, "Length=") && !m_pHit && !m_bInSummary) {
-      m_pEntry->m_Mol.m_nLength = ReadLength(line);
-    } else if (StartsWith(line, kSummaryMarker)) {
-      m_bInSummary = true;
-      std::string_view rest = line;
-      std::string_view last;
-      for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest))
-        last = word;
-      m_bSummaryWithCount = last == "N";
-    } else if (StartsWith(trimmed, "Score =") || StartsWith(trimmed, "Score=")) {
-      ReadScore(trimmed);
-    } else if (StartsWith(trimmed, "Identities")) {
-      ReadIdentities(trimmed);
-    } else if (StartsWith(trimmed, "Strand")) {
-      ReadStrand(trimmed);
-    } else if (StartsWith(trimmed, "Frame")) {
-      ReadFrame(trimmed);
-    } else if (StartsWith(line, "Query ")) {
-      ReadRow(line, true);
-    } else if (StartsWith(line, "Sbjct ")) {
-      ReadRow(line, false);
-    } else if (StartsWith(line, "Search has CONVERGED") || StartsWith(line, "  Database:")) {
-      m_bSeenClosing = true;
-    } else if (StartsWith(line, "Lambda") || StartsWith(line, "Effective search space")) {
-      m_bSeenStatistics = true;
-      m_bInSummary = false;
-    } else if (m_bInSummary && !IsBlank(line.front()) && !StartsWith(line, "Sequences ") &&
-               !StartsWith(line, "*****")) {
-      ReadSummaryLine(line);
+    if (line.empty()) return;
+    switch (line.front()) {
+      case '>':
+        return ReadHitDefinition(line);
+      case ' ':
+      case '\t':
+        return ReadIndentedLine(line);
+      case 'Q':
+        if (StartsWith(line, "Query ")) return ReadRow(line, true);
+        break;
+      case 'S':
+        if (StartsWith(line, "Sbjct ")) return ReadRow(line, false);
+        if (StartsWith(line, kSummaryMarker)) return BeginSummary(line);
+        if (StartsWith(line, "Search has CONVERGED")) {
+          m_bSeenClosing = true;
+          return;
+        }
+        break;
+      case 'L':
+        if (StartsWith(line, "Length=") && !m_pHit && !m_bInSummary) {
+          m_pEntry->m_Mol.m_nLength = ReadLength(line);
+          return;
+        }
+        if (StartsWith(line, "Lambda")) return EndResults();
+        break;
+      case 'E':
+        if (StartsWith(line, "Effective search space")) return EndResults();
+        break;
+      default:
+        break;
     }
+    if (m_bInSummary && !StartsWith(line, "Sequences ") && !StartsWith(line, "*****"))
+      ReadSummaryLine(line);
+  }
+
+  // The lines of a segment pair's heading and the report's closing lines.
+  void ReadIndentedLine(std::string_view line) {
+    const std::string_view trimmed = TrimLeft(line);
+    if (trimmed.empty()) return;
+    switch (trimmed.front()) {
+      case 'S':
+        if (StartsWith(trimmed, "Score =") || StartsWith(trimmed, "Score="))
+          return ReadScore(trimmed);
+        if (StartsWith(trimmed, "Strand")) return ReadStrand(trimmed);
+        break;
+      case 'I':
+        if (StartsWith(trimmed, "Identities")) return ReadIdentities(trimmed);
+        break;
+      case 'F':
+        if (StartsWith(trimmed, "Frame")) return ReadFrame(trimmed);
+        break;
+      case 'D':
+        if (StartsWith(line, "  Database:")) m_bSeenClosing = true;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // "Sequences producing significant alignments: ... (Bits)  Value", with
+  // "N" at the end when the table has a count column.
+  void BeginSummary(std::string_view line) {
+    m_bInSummary = true;
+    std::string_view rest = line;
+    std::string_view last;
+    for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest)) last = word;
+    m_bSummaryWithCount = last == "N";
+  }
+
+  void EndResults() {
+    m_bSeenStatistics = true;
+    m_bInSummary = false;
   }
 
   int ReadLength(std::string_view line) const {
