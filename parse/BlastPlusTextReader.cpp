@@ -381,6 +381,8 @@ class CBlastPlusTextReader : public CResultReader {
     if (m_bFinished || StopAsked()) return 0;
     if (!FindQuery()) {
       m_bFinished = true;
+      // A report of no query at all was cut off, or is none.
+      if (m_nQueryNumber == 0) Fail("the report ends before its first \"Query=\" line");
       return 0;
     }
     int round = TakeRound();

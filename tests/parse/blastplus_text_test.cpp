@@ -402,7 +402,7 @@ TEST(BlastPlusText, EndlessLineIsRefusedWithoutHoldingIt) {
   // In the HTML form an endless tag is markup: dropped as it is read.
   CEndlessSource html("<PRE>BLASTP 2.12.0+\n<a href=", 'x', std::size_t{16} << 20);
   outcome = ReadAll(html, true);
-  EXPECT_EQ(outcome.error, "");
+  EXPECT_EQ(outcome.error, "line 1: the report ends before its first \"Query=\" line");
   EXPECT_TRUE(outcome.results.empty());
 }
 
