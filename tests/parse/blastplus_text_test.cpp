@@ -53,7 +53,7 @@ class CEndlessSource : public CReportSource {
     std::memset(buffer, m_cFill, count);
     const std::size_t head =
         std::min(count, m_strPrefix.size() - std::min(m_nRead, m_strPrefix.size()));
-    std::memcpy(buffer, m_strPrefix.data() + m_nRead, head);
+    if (head > 0) std::memcpy(buffer, m_strPrefix.data() + m_nRead, head);
     m_nLeft -= count;
     m_nRead += count;
     return count;
