@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}; shift || true
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record blastplus_text)
 corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
 bash tools/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARCH_SANITIZE=ON \
@@ -33,10 +33,18 @@ for target in "${targets[@]}"; do
   [ "$target" = record ] && seeds="$work/seeds/records"
   # The readers' markers as a dictionary for the report targets.
   dict=(-dict=fuzz/readers.dict); { [ "$target" = archive ] || [ "$target" = record ]; } && dict=()
+  # BLAST+ text: its own markers, and the BLAST+ reports of tests/data as further seeds.
+  if [ "$target" = blastplus_text ]; then
+    dict=(-dict=fuzz/blastplus_text.dict)
+    mkdir -p "$work/seeds/blastplus"
+    cp -n tests/data/blastplus/*.txt tests/data/blastplus/*.html "$work/seeds/blastplus/"
+    seeds="$work/seeds/reports $work/seeds/blastplus"
+  fi
   mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
   echo "== $target: $seconds s"
   set +e
-  ./build-fuzz/fuzz/${target}_fuzz "$work/$target" "$seeds" -max_total_time="$seconds" \
+  # shellcheck disable=SC2086 # $seeds may name two folders
+  ./build-fuzz/fuzz/${target}_fuzz "$work/$target" $seeds -max_total_time="$seconds" \
     -timeout=10 -rss_limit_mb=4096 -max_len=262144 -print_final_stats=1 "${dict[@]}" \
     -artifact_prefix="$work/artifacts/$target/" 2>&1 | tee "$work/$target.log" | \
     grep -E '^(#[0-9]+ +(DONE|INITED)|stat::|==[0-9]+==ERROR|SUMMARY)' || true
