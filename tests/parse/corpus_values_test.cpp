@@ -558,10 +558,9 @@ const char* LayoutName(ReportLayout layout) {
       return "QBlast";
     case ReportLayout::Classic:
       return "Classic";
-    case ReportLayout::Unknown:
-      break;
+    default:
+      return ReportLayoutName(layout);
   }
-  return "Unknown";
 }
 
 TEST(CorpusLayout, EveryFileIsRecognisedAsItsLayout) {
