@@ -297,10 +297,12 @@ class CBlastTabularReader : public CResultReader {
       return;
     }
     const std::string_view text = Trim(line);
-    if (text.empty() || text == "Search has CONVERGED!") return;
+    // Blank lines, PSI-BLAST's closing message and comments carry no values.
+    if (text.empty() || text == "Search has CONVERGED!" || text.starts_with('#')) return;
     if (m_layout == ReportLayout::CommentedTabular && !m_pCurrent)
       Fail("a line of values before the first comment line that names the program");
     DecideHeld(0);
+    m_bBlockSaid = true;
     TakeValues(line);
   }
 
@@ -308,6 +310,7 @@ class CBlastTabularReader : public CResultReader {
   void TakeComment(std::string_view comment) {
     comment = Trim(comment);
     std::string_view value;
+    m_bBlockSaid = true;
     if (IsProgramLine(comment)) {
       if (m_pCurrent) {
         DecideHeld(0);
@@ -322,6 +325,8 @@ class CBlastTabularReader : public CResultReader {
       m_strDatabase.clear();
       m_nRound = 0;
       StartResult();
+      m_bBlockSaid = false;
+      return;
     } else if (Value(comment, "Iteration:", value)) {
       int round = 0;
       const auto r = std::from_chars(value.data(), value.data() + value.size(), round);
@@ -345,6 +350,7 @@ class CBlastTabularReader : public CResultReader {
       m_bSawClosing = true;
     }
   }
+  // Whether `comment` opens a block: "BLASTP 2.12.0+", "PSIBLAST 2.12.0+".
   static bool IsProgramLine(std::string_view comment) {
     const std::size_t blank = comment.find(' ');
     if (blank == std::string_view::npos) return false;
@@ -414,14 +420,19 @@ class CBlastTabularReader : public CResultReader {
     using namespace result_info;
     std::unique_ptr<CBlastSearchEntry> entry = std::move(m_pCurrent);
     const CColumns& c = m_columns;
-    if (!c.Has(Col::QLen)) MarkFieldAbsent(*entry, kAbsentQueryLength);
+    // The query's length comes with its lines: a query without hits has none.
+    if (!c.Has(Col::QLen) || entry->m_Hits.m_HitList.empty())
+      MarkFieldAbsent(*entry, kAbsentQueryLength);
     if (!c.Has(Col::SLen)) MarkFieldAbsent(*entry, kAbsentHitLength);
     if (!c.Has(Col::STitle) && !c.Has(Col::SAllTitles)) MarkFieldAbsent(*entry, kAbsentDescription);
     if (!c.Has(Col::QSeq) || !c.Has(Col::SSeq)) MarkFieldAbsent(*entry, kAbsentRows);
     if (!c.Has(Col::Score)) MarkFieldAbsent(*entry, kAbsentRawScore);
-    if (m_absent.bPositives) MarkFieldAbsent(*entry, kAbsentPositives);
-    if (m_absent.bGaps) MarkFieldAbsent(*entry, kAbsentGaps);
-    if (m_absent.bIdentities) MarkFieldAbsent(*entry, kAbsentIdentities);
+    const bool identities = c.Has(Col::NIdent) || (c.Has(Col::PIdent) && c.Has(Col::Length));
+    const bool gaps = c.Has(Col::Gaps) || (identities && c.Has(Col::Mismatch));
+    const bool positives = c.Has(Col::Positive) || (c.Has(Col::PPos) && c.Has(Col::Length));
+    if (m_absent.bPositives || !positives) MarkFieldAbsent(*entry, kAbsentPositives);
+    if (m_absent.bGaps || !gaps) MarkFieldAbsent(*entry, kAbsentGaps);
+    if (m_absent.bIdentities || !identities) MarkFieldAbsent(*entry, kAbsentIdentities);
     if (!FramesKnown()) MarkFieldAbsent(*entry, kAbsentFrames);
     return entry;
   }
@@ -448,6 +459,13 @@ class CBlastTabularReader : public CResultReader {
       m_strCutOff = "the report ends before its closing comment line";
     if (commented && m_nQuery == 0 && !m_pCurrent)
       throw CReportError("no BLAST+ comment lines: not commented tabular output");
+    if (commented && m_pCurrent && !m_bBlockSaid && !m_ready.empty() && !m_strCutOff.empty()) {
+      // Cut off right after a block's first line: the block says nothing, and
+      // the result before may have been an earlier round of a query.
+      m_pCurrent.reset();
+      SetResultInfo(*m_ready.back(), result_info::kPartial, m_strCutOff);
+      return;
+    }
     if (!m_pCurrent) {
       if (!m_strCutOff.empty()) throw CReportError(m_strCutOff);
       return;
@@ -726,6 +744,7 @@ class CBlastTabularReader : public CResultReader {
   int m_nQuery = 0;
   int m_nHitType = 1;
   bool m_bSawClosing = false;
+  bool m_bBlockSaid = false;                      // the block read holds more than its first line
   std::unique_ptr<CBlastSearchEntry> m_pCurrent;  // the result being read
   std::unique_ptr<CBlastSearchEntry> m_pHeld;     // a finished block, fate not yet known
   std::deque<std::unique_ptr<CBlastSearchEntry>> m_ready;
