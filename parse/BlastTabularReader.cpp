@@ -196,7 +196,9 @@ CColumns ColumnsOfFieldsLine(std::string_view words) {
 std::optional<int> CountOfPercent(std::string_view percent, double value, int length) {
   const std::size_t point = percent.find('.');
   const std::size_t decimals = point == std::string_view::npos ? 0 : percent.size() - point - 1;
-  const double slack = 0.5 * std::pow(10.0, -static_cast<double>(decimals)) * length / 100.0;
+  static constexpr double kUnit[] = {1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
+  if (decimals >= std::size(kUnit)) return std::nullopt;
+  const double slack = 0.5 * kUnit[decimals] * length / 100.0;
   const double count = value * length / 100.0;
   const double nearest = std::round(count);
   if (slack >= 0.5 || std::fabs(count - nearest) > slack + 1e-9) return std::nullopt;
@@ -393,12 +395,14 @@ class CBlastTabularReader : public CResultReader {
     m_strSubjectKey.clear();
     CBlastSearchEntry& entry = *m_pCurrent;
     ++m_nQuery;
-    SetResultInfo(entry, result_info::kLayout, ReportLayoutName(m_layout));
-    SetResultInfo(entry, result_info::kProgram, m_strProgram);
-    SetResultInfo(entry, result_info::kVersion, m_strVersion);
-    SetResultInfo(entry, result_info::kDatabase, m_strDatabase);
-    SetResultInfo(entry, result_info::kQueryNumber, std::to_string(m_nQuery));
-    if (m_nRound > 0) SetResultInfo(entry, result_info::kRound, std::to_string(m_nRound));
+    // The info text of a new result, made at once (SetResultInfo's form).
+    std::string& info = entry.m_Hits.m_strInfo;
+    AppendInfo(info, result_info::kLayout, ReportLayoutName(m_layout));
+    AppendInfo(info, result_info::kProgram, m_strProgram);
+    AppendInfo(info, result_info::kVersion, m_strVersion);
+    AppendInfo(info, result_info::kDatabase, m_strDatabase);
+    AppendInfo(info, result_info::kQueryNumber, std::to_string(m_nQuery));
+    if (m_nRound > 0) AppendInfo(info, result_info::kRound, std::to_string(m_nRound));
     int queryType = 0;
     if (MoleculeTypesOfProgram(m_strProgram, queryType, m_nHitType))
       SetQueryType(entry, queryType);
@@ -406,6 +410,13 @@ class CBlastTabularReader : public CResultReader {
       m_nHitType = 1;
     if (!m_strQueryName.empty()) SetQueryName(entry, m_strQueryName);
     m_absent = CAbsent{};
+  }
+
+  static void AppendInfo(std::string& info, std::string_view key, std::string_view value) {
+    if (value.empty()) return;
+    info.append(key).append(1, '\t');
+    for (char c : value) info += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
+    info += '\n';
   }
 
   static void SetQueryName(CBlastSearchEntry& entry, std::string_view name) {
@@ -420,20 +431,25 @@ class CBlastTabularReader : public CResultReader {
     using namespace result_info;
     std::unique_ptr<CBlastSearchEntry> entry = std::move(m_pCurrent);
     const CColumns& c = m_columns;
+    std::string absent;
+    auto Absent = [&](std::string_view name) {
+      if (!absent.empty()) absent += ',';
+      absent += name;
+    };
     // The query's length comes with its lines: a query without hits has none.
-    if (!c.Has(Col::QLen) || entry->m_Hits.m_HitList.empty())
-      MarkFieldAbsent(*entry, kAbsentQueryLength);
-    if (!c.Has(Col::SLen)) MarkFieldAbsent(*entry, kAbsentHitLength);
-    if (!c.Has(Col::STitle) && !c.Has(Col::SAllTitles)) MarkFieldAbsent(*entry, kAbsentDescription);
-    if (!c.Has(Col::QSeq) || !c.Has(Col::SSeq)) MarkFieldAbsent(*entry, kAbsentRows);
-    if (!c.Has(Col::Score)) MarkFieldAbsent(*entry, kAbsentRawScore);
+    if (!c.Has(Col::QLen) || entry->m_Hits.m_HitList.empty()) Absent(kAbsentQueryLength);
+    if (!c.Has(Col::SLen)) Absent(kAbsentHitLength);
+    if (!c.Has(Col::STitle) && !c.Has(Col::SAllTitles)) Absent(kAbsentDescription);
+    if (!c.Has(Col::QSeq) || !c.Has(Col::SSeq)) Absent(kAbsentRows);
+    if (!c.Has(Col::Score)) Absent(kAbsentRawScore);
     const bool identities = c.Has(Col::NIdent) || (c.Has(Col::PIdent) && c.Has(Col::Length));
     const bool gaps = c.Has(Col::Gaps) || (identities && c.Has(Col::Mismatch));
     const bool positives = c.Has(Col::Positive) || (c.Has(Col::PPos) && c.Has(Col::Length));
-    if (m_absent.bPositives || !positives) MarkFieldAbsent(*entry, kAbsentPositives);
-    if (m_absent.bGaps || !gaps) MarkFieldAbsent(*entry, kAbsentGaps);
-    if (m_absent.bIdentities || !identities) MarkFieldAbsent(*entry, kAbsentIdentities);
-    if (!FramesKnown()) MarkFieldAbsent(*entry, kAbsentFrames);
+    if (m_absent.bPositives || !positives) Absent(kAbsentPositives);
+    if (m_absent.bGaps || !gaps) Absent(kAbsentGaps);
+    if (m_absent.bIdentities || !identities) Absent(kAbsentIdentities);
+    if (!FramesKnown()) Absent(kAbsentFrames);
+    SetResultInfo(*entry, kAbsent, absent);
     return entry;
   }
 
