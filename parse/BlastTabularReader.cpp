@@ -509,7 +509,8 @@ class CBlastTabularReader : public CResultReader {
         m_nRound = m_strProgram == "psiblast" ? 1 : 0;
         StartResult();
         SetQueryName(*m_pCurrent, query);
-      } else if (subject != m_strSubjectKey && m_seenSubjects.count(std::string(subject))) {
+      } else if (RoundsPossible() && subject != m_strSubjectKey &&
+                 m_seenSubjects.count(std::string(subject))) {
         // A subject met before comes again: PSI-BLAST's next round of this query.
         NextTabularRound();
       }
@@ -529,6 +530,9 @@ class CBlastTabularReader : public CResultReader {
     FillElement(*element);
     entry.m_Hits.m_HitList.back()->m_ElementList.push_back(std::move(element));
   }
+
+  // Only PSI-BLAST, or a program not named, repeats a query's lines in rounds.
+  bool RoundsPossible() const { return m_strProgram.empty() || m_strProgram == "psiblast"; }
 
   void NextTabularRound() {
     const int round = std::max(m_nRound, 1) + 1;
