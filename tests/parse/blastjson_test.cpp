@@ -5,6 +5,7 @@
 
 #include "model/ResultInfo.h"
 #include "parse/BlastJsonReader.h"
+#include "parse/BlastPlusNames.h"
 #include "parse/MachineReports.h"
 #include "support/EntryDump.h"
 
@@ -232,6 +233,43 @@ TEST(BlastJsonReader, AStopRequestEndsAtAResultBoundary) {
   EXPECT_EQ(reader->ReadNext(first), 1);
   stop = 1;
   EXPECT_EQ(reader->ReadNext(second), 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct NameCase {
+  const char* id;
+  const char* title;
+  const char* name;    // query: the "Query=" line; hit: the name shown
+  const char* linkId;  // hit only
+  const char* description;
+};
+
+TEST(BlastPlusNames, NamesAsTheTextShowsThem) {
+  const NameCase queries[] = {
+      {"Query_1", "query_p1 family 0", "query_p1 family 0", "", ""},
+      {"lcl|Query_12", "q12 def", "q12 def", "", ""},
+      {"Query_1", "", "Query_1", "", ""},
+      {"sp|P1|N", "a protein", "sp|P1|N a protein", "", ""},
+      {"Query_x", "t", "Query_x t", "", ""},
+  };
+  for (const NameCase& c : queries) EXPECT_EQ(QueryNameOfIdAndTitle(c.id, c.title), c.name);
+  const NameCase hits[] = {
+      {"sp|P00000|FAM0_M0", "family 0", "P00000", "P00000", "family 0"},
+      {"gb|AB30001.1|", "gene, cds", "AB30001.1", "AB30001.1", "gene, cds"},
+      {"gi|123|gb|AB1.2|", "t", "AB1.2", "123", "t"},
+      {"gnl|BL_ORD_ID|7", "seq7 the rest of it", "seq7", "seq7", "the rest of it"},
+      {"P00000", "", "P00000", "P00000", ""},
+  };
+  for (const NameCase& c : hits) {
+    CBlastSearchHit hit;
+    SetHitNames(hit, c.id, c.title);
+    EXPECT_EQ(hit.m_strName, c.name) << c.id;
+    EXPECT_EQ(hit.m_strID, c.linkId) << c.id;
+    EXPECT_EQ(hit.m_strDescription, c.description) << c.id;
+  }
 }
 
 }  // namespace

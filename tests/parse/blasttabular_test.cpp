@@ -244,6 +244,37 @@ TEST(BlastTabularReader, RefusesDamagedLinesNamingTheLine) {
   }
 }
 
+struct ValueCase {
+  const char* name;
+  ReportLayout layout;
+  const char* columns;
+  const char* bytes;
+  const char* hit;  // the dump's hit line
+};
+
+TEST(BlastTabularReader, ValuesAsWrittenQuotedOrNotGiven) {
+  const ValueCase cases[] = {
+      {"quoted title", ReportLayout::Csv, "qseqid sseqid stitle slen", "q,P1,\"a, \"\"b\"\"\",12\n",
+       "hit id=P1 name=P1 length=12 type=1 desc=a, \"b\""},
+      {"unquoted title with commas", ReportLayout::Csv, "qseqid sseqid stitle slen",
+       "q,P1,a, b, c,12\n", "hit id=P1 name=P1 length=12 type=1 desc=a, b, c"},
+      {"other delimiter", ReportLayout::Tabular, "delim=@ qseqid sseqid stitle", "q@gb|X1.1|@t t\n",
+       "hit id=X1.1 name=X1.1 length=0 type=1 desc=t t"},
+      {"N/A length", ReportLayout::Tabular, "qseqid sseqid slen", "q\tP1\tN/A\r\n",
+       "hit id=P1 name=P1 length=0 type=1 desc="},
+  };
+  for (const ValueCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    CResultReadOptions options;
+    options.strTabularColumns = c.columns;
+    const ReadOutcome read = ReadAllResults(Tabular(c.layout), c.bytes, options);
+    ASSERT_EQ(read.results.size(), 1u) << read.strError;
+    const std::string dump = DumpEntry(*read.results[0]);
+    const std::size_t at = dump.find("hit ");
+    EXPECT_EQ(dump.substr(at, dump.find('\n', at) - at), c.hit);
+  }
+}
+
 struct CountCase {
   const char* percent;
   int length;
