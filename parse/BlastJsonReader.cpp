@@ -141,9 +141,11 @@ class CBlastJsonReader : public CResultReader {
         m_nOffset += m_nPos;
         m_nPos = 0;
       }
-      const std::size_t old = m_strBuf.size();
-      m_strBuf.resize(old + kChunk);
-      const std::size_t got = m_source.Read(m_strBuf.data() + old, kChunk);
+      // Pieces grow from 64 KiB to 1 MiB: small reports stay cheap.
+      const std::size_t old = m_strBuf.size(), piece = m_nChunk;
+      m_nChunk = std::min(m_nChunk * 2, kChunk);
+      m_strBuf.resize(old + piece);
+      const std::size_t got = m_source.Read(m_strBuf.data() + old, piece);
       m_strBuf.resize(old + got);
       if (got == 0) m_bEof = true;
     }
@@ -527,8 +529,9 @@ class CBlastJsonReader : public CResultReader {
   std::size_t m_nPos = 0;
   std::uint64_t m_nOffset = 0;  // the file's offset of m_strBuf[0]
   bool m_bEof = false;
-  bool m_bInList = false;       // the head "{"BlastOutput2": [" was read
-  bool m_bAfterReport = false;  // a report was read; a ',' or ']' comes next
+  std::size_t m_nChunk = kChunk / 16;  // the next piece to read
+  bool m_bInList = false;              // the head "{"BlastOutput2": [" was read
+  bool m_bAfterReport = false;         // a report was read; a ',' or ']' comes next
   bool m_bDone = false;
 
   simdjson::dom::parser m_parser;

@@ -275,9 +275,11 @@ class CBlastTabularReader : public CResultReader {
         m_strBuf.erase(0, m_nPos);
         m_nPos = 0;
       }
-      const std::size_t old = m_strBuf.size();
-      m_strBuf.resize(old + kChunk);
-      const std::size_t got = m_source.Read(m_strBuf.data() + old, kChunk);
+      // Pieces grow from 64 KiB to 1 MiB: small reports stay cheap.
+      const std::size_t old = m_strBuf.size(), piece = m_nChunk;
+      m_nChunk = std::min(m_nChunk * 2, kChunk);
+      m_strBuf.resize(old + piece);
+      const std::size_t got = m_source.Read(m_strBuf.data() + old, piece);
       m_strBuf.resize(old + got);
       if (got == 0) m_bEof = true;
     }
@@ -683,14 +685,14 @@ class CBlastTabularReader : public CResultReader {
     int queryFrame = 0, subjectFrame = 0;
     if (m_columns.Has(Col::Frames) && !NotGiven(Field(Col::Frames))) {
       const std::string_view frames = Field(Col::Frames);
-      const std::size_t slash = frames.find('/');
-      const auto a = std::from_chars(frames.data(), frames.data() + frames.size(), queryFrame);
-      const auto b = slash == std::string_view::npos
-                         ? std::from_chars_result{nullptr, std::errc::invalid_argument}
-                         : std::from_chars(frames.data() + slash + 1, frames.data() + frames.size(),
-                                           subjectFrame);
+      const std::size_t slash = std::min(frames.find('/'), frames.size());
+      const char* end = frames.data() + frames.size();
+      const auto a = std::from_chars(frames.data(), frames.data() + slash, queryFrame);
+      const auto b = slash < frames.size()
+                         ? std::from_chars(frames.data() + slash + 1, end, subjectFrame)
+                         : std::from_chars_result{end, std::errc::invalid_argument};
       if (a.ec != std::errc() || a.ptr != frames.data() + slash || b.ec != std::errc() ||
-          b.ptr != frames.data() + frames.size())
+          b.ptr != end)
         Fail("the frames value '" + std::string(frames.substr(0, 40)) + "' is not two frames");
     }
     if (auto frame = OptionalInt(Col::QFrame)) queryFrame = *frame;
@@ -750,6 +752,7 @@ class CBlastTabularReader : public CResultReader {
   std::size_t m_nScanned = 0;  // bytes after m_nPos known to hold no line end
   std::uint64_t m_nLine = 0;   // lines read
   bool m_bEof = false;
+  std::size_t m_nChunk = kChunk / 16;  // the next piece to read
   bool m_bEnd = false;
   std::string m_strCutOff;  // why the report looks cut off; empty when it does not
 

@@ -234,6 +234,8 @@ TEST(BlastTabularReader, RefusesDamagedLinesNamingTheLine) {
        "not commented tabular output"},
       {"bad frames", ReportLayout::Tabular, "qseqid sseqid frames", "q\ts\t1-1\n",
        "the frames value '1-1'"},
+      {"one frame", ReportLayout::Tabular, "qseqid sseqid frames", "q\ts\t1\n",
+       "the frames value '1'"},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.name);
