@@ -197,7 +197,8 @@ std::optional<int> CountOfPercent(std::string_view percent, double value, int le
   const std::size_t point = percent.find('.');
   const std::size_t decimals = point == std::string_view::npos ? 0 : percent.size() - point - 1;
   static constexpr double kUnit[] = {1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
-  if (decimals >= std::size(kUnit)) return std::nullopt;
+  if (decimals >= std::size(kUnit) || !(value >= 0 && value <= 100) || length < 0)
+    return std::nullopt;
   const double slack = 0.5 * kUnit[decimals] * length / 100.0;
   const double count = value * length / 100.0;
   const double nearest = std::round(count);

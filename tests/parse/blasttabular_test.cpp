@@ -287,6 +287,7 @@ TEST(BlastTabularReader, IdentitiesComeFromPercentOnlyWhenThePrintedDigitsFixThe
   const CountCase cases[] = {
       {"81.646", 158, 129}, {"100.000", 672, 672}, {"33.3", 9, 3},          {"33", 90, 30},
       {"33", 100, -1},      {"33", 1000, -1},      {"81.646", 1000000, -1}, {"81.600", 158, -1},
+      {"2.8e106", 10, -1},  {"-50.0", 2, -1},
   };
   for (const CountCase& c : cases) {
     SCOPED_TRACE(std::string(c.percent) + " of " + std::to_string(c.length));
