@@ -40,6 +40,13 @@ for target in "${targets[@]}"; do
     cp -n tests/data/blastplus/*.txt tests/data/blastplus/*.html "$work/seeds/blastplus/"
     seeds="$work/seeds/reports $work/seeds/blastplus"
   fi
+  # The BLAST+ machine layouts: their own markers, seeded with the reports BLAST+ made.
+  case $target in
+    blastjson) dict=(-dict=fuzz/blastjson.dict); seeds="$work/seeds/$target"; mkdir -p "$seeds"
+      cp -n tests/data/blastplus/*.json "$seeds/" ;;
+    blasttabular) dict=(-dict=fuzz/blasttabular.dict); seeds="$work/seeds/$target"; mkdir -p "$seeds"
+      cp -n tests/data/blastplus/*.tsv tests/data/blastplus/*.tab7 tests/data/blastplus/*.csv "$seeds/" ;;
+  esac
   mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
   echo "== $target: $seconds s"
   set +e

@@ -62,6 +62,14 @@ struct CResultReadOptions {
   // The most bytes that a reader needing the whole report at once (the older
   // layouts) may hold; more is a CReportError saying so.
   std::uint64_t nMaxWholeReport = std::uint64_t{1} << 30;
+  // Tabular and CSV reports without comment lines do not say what they hold:
+  // the column specifiers that were given to BLAST+'s -outfmt after the
+  // number ("qseqid sseqid evalue bitscore", "std qlen", "delim=@ std"); empty
+  // for the default twelve columns. An unknown specifier is a CReportError.
+  std::string strTabularColumns;
+  // The program that wrote such a report (blastn, blastp, ...), which decides
+  // molecule types and what frames mean; empty when not known.
+  std::string strTabularProgram;
 };
 
 // Reads the results of one report, one query (or one PSI-BLAST round) at a

@@ -49,3 +49,7 @@ blastp -query prot_queries.fa -db "$work/protdb" -evalue 1e-3 -num_alignments 0 
 tblastx -query nucl_queries.fa -db "$work/nucldb" -evalue 1e-3 -outfmt \
   "6 qseqid sseqid evalue bitscore score length nident positive gaps frames qstart qend sstart send sseq qseq" \
   -out tblastx_columns.tsv
+# CSV whose subject titles hold the delimiter: BLAST+ writes them unquoted.
+blastn -task blastn -query nucl_queries.fa -db "$work/nucldb" -evalue 1e-3 -max_target_seqs 20 -outfmt \
+  "10 qaccver saccver stitle evalue bitscore score nident length qlen slen sstrand qstart qend sstart send" \
+  -out blastn_titles.csv

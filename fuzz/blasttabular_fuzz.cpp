@@ -1,0 +1,6 @@
+#include "fuzz/MachineFuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzBlastTabular(data, size);
+  return 0;
+}
