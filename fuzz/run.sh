@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}; shift || true
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record blastplus_text)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record blastplus_text blastjson blasttabular)
 corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
 bash tools/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARCH_SANITIZE=ON \
