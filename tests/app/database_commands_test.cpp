@@ -140,7 +140,7 @@ TEST(DatabaseImport, RefusesWhatHoldsNoResultAndStoresTheRest) {
     SCOPED_TRACE(c.name);
     const fs::path path = scratch.Path() / c.name;
     if (c.create) WriteFile(path, c.content);
-    CCommandRun run = RunOnDatabase(dir, {"import", path.string(), good});
+    CCommandRun run = RunOnDatabase(dir, {"import", "--allow-duplicates", path.string(), good});
     EXPECT_EQ(run.m_nStatus, 1);
     EXPECT_NE(run.m_strErr.find(path.string() + ": "), std::string::npos) << run.m_strErr;
     EXPECT_NE(run.m_strErr.find(c.said), std::string::npos) << run.m_strErr;
