@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -135,7 +136,11 @@ TEST(ImportCommand, CtrlCStopsAfterTheCurrentResultKeepingWhatWasReported) {
   ASSERT_GT(pid, 0);
   // Once the first results are reported.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (Lines(ReadWholeFile(out)) < 3 && std::chrono::steady_clock::now() < deadline) {
+  const auto lines = [&] {
+    const std::string text = ReadWholeFile(out);
+    return std::count(text.begin(), text.end(), '\n');
+  };
+  while (lines() < 3 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ::kill(pid, SIGINT);
