@@ -4,6 +4,7 @@
 #include "parse/BlastPlusTextReader.h"
 #include "parse/BlastTabularReader.h"
 #include "parse/BlastXmlReader.h"
+#include "parse/WholeReportReader.h"
 
 std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSource& source,
                                                 const CResultReadOptions& options) {
@@ -22,7 +23,12 @@ std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSour
     case ReportLayout::CommentedTabular:
     case ReportLayout::Csv:
       return MakeBlastTabularReader(source, options, layout);
-    default:
-      return nullptr;  // the older layouts: wrapped by their owner
+    case ReportLayout::QBlast:
+    case ReportLayout::Classic:
+      return std::make_unique<CWholeReportReader>(layout, source, options);
+    case ReportLayout::Unknown:
+    case ReportLayout::QueryAnchored:
+      return nullptr;  // no reader: the caller refuses the report by its layout's name
   }
+  return nullptr;
 }

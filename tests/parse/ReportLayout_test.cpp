@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <string>
 
 #include "support/Corpus.h"
@@ -62,6 +64,97 @@ TEST(ReportLayout, BytesAfterATerminatorStillCount) {
   EXPECT_EQ(RecogniseReportLayout(page), ReportLayout::QBlast);
 }
 
+// BLAST+'s layouts by their opening, and look-alikes that are none of them.
+TEST(ReportLayout, BlastPlusOpenings) {
+  struct {
+    const char* name;
+    std::string page;
+    ReportLayout layout;
+  } const cases[] = {
+      {"XML after declaration and document type",
+       "<?xml version=\"1.0\"?>\n<!DOCTYPE BlastOutput PUBLIC \"x\" \"y\">\n<BlastOutput>\n",
+       ReportLayout::BlastXml},
+      {"XML with a comment and a byte-order mark", "\xEF\xBB\xBF<!-- c > d -->\r\n<BlastOutput >",
+       ReportLayout::BlastXml},
+      {"XML2 root with attributes", "<?xml version=\"1.0\"?>\n<BlastXML2\n  xmlns=\"x\">",
+       ReportLayout::BlastXml2},
+      {"another XML root", "<?xml version=\"1.0\"?>\n<BlastOutputs>", ReportLayout::Unknown},
+      {"XML root cut after its name", "<?xml version=\"1.0\"?>\n<BlastOutput",
+       ReportLayout::Unknown},
+      {"XML declaration never closed", "<?xml version=\"1.0\"\n<BlastOutput>",
+       ReportLayout::Unknown},
+      {"JSON", "  {\n\"BlastOutput2\": [\n", ReportLayout::BlastJson},
+      {"JSON with another first key", "{\"report\": {\"BlastOutput2\": 1}}", ReportLayout::Unknown},
+      {"commented tabular", "# BLASTN 2.12.0+\n# Query: q1\n# Database: d\n",
+       ReportLayout::CommentedTabular},
+      {"commented tabular, PSI-BLAST rounds",
+       "# PSIBLAST 2.12.0+\r\n# Iteration: 1\r\n# Fields: a\r\n", ReportLayout::CommentedTabular},
+      {"comment lines without query or fields", "# BLASTP 2.12.0+\n# Database: d\n",
+       ReportLayout::Unknown},
+      {"pairwise text", "BLASTP 2.12.0+\n\n\nReference: x\n", ReportLayout::BlastPlusText},
+      {"pairwise text with a date", "BLASTX 2.2.22+ [Jan-01-2010]\n", ReportLayout::BlastPlusText},
+      {"pairwise text known by its rows",
+       "Query= q\n\n>x d\nLength=9\n\nQuery  1    MKV  3\n            MKV\nSbjct  1    MKV  3\n",
+       ReportLayout::BlastPlusText},
+      {"pairwise HTML", "<HTML>\n<PRE>\n\n<b>BLASTP 2.12.0+</b>\n", ReportLayout::BlastPlusHtml},
+      {"program line cut off", "BLASTP 2.12.0+", ReportLayout::Unknown},
+      {"older program line stays older",
+       "BLASTP 2.0.10 [Aug-26-1999]\n\nQuery= q\n\n>gi|1| d\n\nQuery: 1 MKV 3\n",
+       ReportLayout::QBlast},
+      {"version without digits", "BLASTP X+\nQuery= q\n>x d\n", ReportLayout::QBlast},
+      {"default tabular columns", "q1\ts1\t81.6\t158\t26\t1\t5\t159\t2\t159\t1.07e-91\t254\n",
+       ReportLayout::Tabular},
+      {"tabular with PSI-BLAST's convergence lines",
+       "q\ts\t1\t2\t3\t4\t5\t6\t7\t8\t1e-5\t9\n\nSearch has CONVERGED!\n"
+       "q\ts\t1\t2\t3\t4\t5\t6\t7\t8\t0.0\t9\n",
+       ReportLayout::Tabular},
+      {"tabular of the user's columns",
+       "q\tgb|A1|\t5.2e-145\t204\t1/1\nq\tgb|A2|\t1e-5\t20\t-1/2\n", ReportLayout::Tabular},
+      {"tabular with a last line cut off", "q\ts\t1e-5\t20\nq\ts\t1e", ReportLayout::Tabular},
+      {"tab lines of unequal width", "q\ts\t1e-5\t20\nq\ts\t1e-5\n", ReportLayout::Unknown},
+      {"two columns are too few", "q\t1\nr\t2\n", ReportLayout::Unknown},
+      {"tab lines without numbers", "a\tb\tc\nd\te\tf\n", ReportLayout::Unknown},
+      {"tab line with a control byte", std::string("q\ts\x01\t1\t2\n"), ReportLayout::Unknown},
+      {"first field empty", "\ts\t1\t2\n", ReportLayout::Unknown},
+      {"CSV", "q1,s1,81.6,158,26,1,5,159,2,159,1.07e-91,254\r\n", ReportLayout::Csv},
+      {"CSV with a word among the numbers", "q1,s1,81.6,158,26,1,x,159,2,159,1.07e-91,254\n",
+       ReportLayout::Unknown},
+      {"CSV of eleven columns", "q1,s1,81.6,158,26,1,5,159,2,159,1.07e-91\n",
+       ReportLayout::Unknown},
+      {"blank page", "\n\n  \n", ReportLayout::Unknown},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RecogniseReportLayout(c.page), c.layout);
+  }
+}
+
+// Every BLAST+ report in the test data, by its extension; cut anywhere, a
+// report is its own layout or unknown, never another one.
+TEST(ReportLayout, BlastPlusFiles) {
+  const std::map<std::string, ReportLayout> byExtension = {
+      {".txt", ReportLayout::BlastPlusText},     {".html", ReportLayout::BlastPlusHtml},
+      {".xml", ReportLayout::BlastXml},          {".xml2", ReportLayout::BlastXml2},
+      {".json", ReportLayout::BlastJson},        {".tsv", ReportLayout::Tabular},
+      {".tab7", ReportLayout::CommentedTabular}, {".csv", ReportLayout::Csv}};
+  const std::filesystem::path folder =
+      std::filesystem::path(BLASTSEARCH_SOURCE_DIR) / "tests/data/blastplus";
+  int files = 0;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    const auto found = byExtension.find(item.path().extension().string());
+    if (found == byExtension.end()) continue;
+    SCOPED_TRACE(item.path().string());
+    const std::string page = ReadWholeFile(item.path());
+    EXPECT_EQ(RecogniseReportLayout(page), found->second);
+    ++files;
+    for (std::size_t cut = 0; cut < page.size(); cut += 331) {
+      const ReportLayout layout = RecogniseReportLayout(std::string_view(page).substr(0, cut));
+      EXPECT_TRUE(layout == found->second || layout == ReportLayout::Unknown) << cut;
+    }
+  }
+  EXPECT_GE(files, 7 * 8);
+}
+
 // Plain-text reports (legacy and BLAST+) open hits with '>' and the
 // identifier; NCBI's HTML pages, classic and QBlast alike, open them with
 // "<a name" anchors.
@@ -71,7 +164,7 @@ TEST(ReportLayout, CorpusFiles) {
     const char* folder;
     ReportLayout layout;
   } const folders[] = {{"text", ReportLayout::QBlast},
-                       {"blastplus-text", ReportLayout::QBlast},
+                       {"blastplus-text", ReportLayout::BlastPlusText},
                        {"html-classic", ReportLayout::Classic},
                        {"html-qblast", ReportLayout::Classic}};
   int files = 0;

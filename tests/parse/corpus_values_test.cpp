@@ -540,29 +540,20 @@ TEST(CorpusAppend, SecondParseAppendsAfterTheFirst) {
 }
 
 // The layout each corpus file really has, decided by looking at it: the
-// legacy and BLAST+ plain-text reports have '>' definition lines (QBlast
-// reader); classic web pages open hits with "<a name" anchors (classic
-// reader), and so do the QBlast service's HTML pages, whose definition lines
-// are "><a name = ...>" followed by a link: their anchors and links carry the
-// identifier and name, so the classic reader is the one that reads them
-// right. Pages without hits go by their query line ("<b>Query=</b>" is the
-// classic page's markup).
+// legacy plain-text reports have '>' definition lines (QBlast reader), the
+// BLAST+ ones are BLAST+ text; classic web pages open hits with "<a name"
+// anchors (classic reader), and so do the QBlast service's HTML pages, whose
+// definition lines are "><a name = ...>" followed by a link: their anchors
+// and links carry the identifier and name, so the classic reader is the one
+// that reads them right. Pages without hits go by their query line
+// ("<b>Query=</b>" is the classic page's markup).
 ReportLayout ExpectedLayout(const std::string& folder) {
   if (folder == "html-classic" || folder == "html-qblast") return ReportLayout::Classic;
-  return ReportLayout::QBlast;  // text, blastplus-text
+  if (folder == "blastplus-text") return ReportLayout::BlastPlusText;
+  return ReportLayout::QBlast;  // text
 }
 
-const char* LayoutName(ReportLayout layout) {
-  switch (layout) {
-    case ReportLayout::QBlast:
-      return "QBlast";
-    case ReportLayout::Classic:
-      return "Classic";
-    case ReportLayout::Unknown:
-      break;
-  }
-  return "Unknown";
-}
+const char* LayoutName(ReportLayout layout) { return ReportLayoutName(layout); }
 
 TEST(CorpusLayout, EveryFileIsRecognisedAsItsLayout) {
   SKIP_WITHOUT_CORPUS();

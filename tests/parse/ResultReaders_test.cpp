@@ -1,0 +1,139 @@
+// The reader factory, and the older layouts read whole through it.
+
+#include "parse/ResultReaders.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
+#include "parse/ParseHelpers.h"
+#include "parse/ReportName.h"
+#include "support/Corpus.h"
+
+namespace {
+
+// A source that hands out at most `piece` bytes a call, as a pipe does.
+class CDripSource : public CReportSource {
+ public:
+  CDripSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_nPiece(piece) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    CViewReportSource view(m_bytes.substr(0, std::min({size, m_nPiece, m_bytes.size()})), m_name);
+    const std::size_t got = view.Read(buffer, size);
+    m_bytes.remove_prefix(got);
+    return got;
+  }
+  const std::string& GetName() const override { return m_name; }
+
+ private:
+  std::string_view m_bytes;
+  std::size_t m_nPiece;
+  std::string m_name = "drip";
+};
+
+constexpr const char* kPlainReport =
+    "BLASTP 2.0.10 [Aug-26-1999]\n\nQuery= q1 tiny\n         (12 letters)\n\n"
+    "Sequences producing significant alignments:\n\n"
+    ">gi|111|sp|P1|ONE FIRST\n           Length = 40\n\n"
+    " Score = 45.8 bits (107), Expect = 2e-05\n Identities = 10/12 (83%)\n\n"
+    "Query: 1  MAATKQGGGDDG 12\n          MA TKQGGGD G\nSbjct: 5  MAQTKQGGGDAG 16\n";
+
+// Layouts without a reader give none; the older ones give one result, then
+// nothing more.
+TEST(ResultReaders, FactoryByLayout) {
+  struct {
+    ReportLayout layout;
+    bool reader;
+  } const cases[] = {{ReportLayout::Unknown, false},
+                     {ReportLayout::QueryAnchored, false},
+                     {ReportLayout::QBlast, true},
+                     {ReportLayout::Classic, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ReportLayoutName(c.layout));
+    CViewReportSource source(kPlainReport, "page");
+    const CResultReadOptions options;
+    auto reader = MakeResultReader(c.layout, source, options);
+    ASSERT_EQ(reader != nullptr, c.reader);
+    if (!reader) continue;
+    CBlastSearchEntry entry;
+    EXPECT_EQ(reader->ReadNext(entry), 1);
+    EXPECT_EQ(GetResultInfo(entry, result_info::kLayout), ReportLayoutName(c.layout));
+    CBlastSearchEntry after;
+    EXPECT_EQ(reader->ReadNext(after), 0);
+  }
+}
+
+TEST(ResultReaders, WholeReportLimits) {
+  struct {
+    const char* name;
+    std::uint64_t limit;
+    std::size_t piece;
+    bool fits;
+  } const cases[] = {{"exactly the limit", std::string(kPlainReport).size(), 7, true},
+                     {"one byte over", std::string(kPlainReport).size() - 1, 3, false},
+                     {"far over, read whole at once", 10, 1 << 20, false},
+                     {"no limit reached, one byte a read", 1 << 20, 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDripSource source(kPlainReport, c.piece);
+    CResultReadOptions options;
+    options.nMaxWholeReport = c.limit;
+    auto reader = MakeResultReader(ReportLayout::QBlast, source, options);
+    CBlastSearchEntry entry;
+    if (c.fits) {
+      ASSERT_EQ(reader->ReadNext(entry), 1);
+      EXPECT_EQ(entry.m_Mol.m_strName, "q1 tiny");
+      ASSERT_EQ(entry.m_Hits.m_HitList.size(), 1u);
+      EXPECT_EQ(entry.m_Mol.m_nLength, 12);
+    } else {
+      EXPECT_THROW(reader->ReadNext(entry), CReportError);
+    }
+  }
+}
+
+// A stop asked for before the parse keeps the query and reads no hits; the
+// result is still given.
+TEST(ResultReaders, StopBeforeTheParseKeepsTheQuery) {
+  CViewReportSource source(kPlainReport, "page");
+  volatile int stop = 1;
+  CResultReadOptions options;
+  options.pStop = &stop;
+  auto reader = MakeResultReader(ReportLayout::QBlast, source, options);
+  CBlastSearchEntry entry;
+  ASSERT_EQ(reader->ReadNext(entry), 1);
+  EXPECT_TRUE(entry.m_Hits.m_HitList.empty());
+  EXPECT_EQ(entry.m_Mol.m_strName, "q1 tiny");
+}
+
+// Through the factory every corpus report gives what its analyser gives
+// when it reads the report straight from memory.
+TEST(ResultReaders, CorpusReportsReadAsTheirAnalyserReadsThem) {
+  SKIP_WITHOUT_CORPUS();
+  int files = 0;
+  for (const std::string folder : {"text", "html-classic", "html-qblast"}) {
+    const ReportLayout layout = folder == "text" ? ReportLayout::QBlast : ReportLayout::Classic;
+    for (const auto& path : CorpusFiles(folder)) {
+      SCOPED_TRACE(path.string());
+      const std::string text = ReadWholeFile(path);
+      CDripSource source(text, 4093);
+      auto reader = MakeResultReader(layout, source, CResultReadOptions());
+      CBlastSearchEntry entry;
+      ASSERT_EQ(reader->ReadNext(entry), 1);
+      SetResultInfo(entry, result_info::kLayout, "");
+      CBlastSearchEntry direct;
+      CMemFile file(text);
+      if (layout == ReportLayout::Classic) {
+        CNCBIAnalyser(&direct).ReadRequest(&file);
+      } else {
+        CNCBIAnalyserQ(&direct).ReadRequest(&file);
+      }
+      if (direct.m_Mol.m_strName.empty()) direct.m_Mol.m_strName = QueryNameOfReport(text);
+      EXPECT_EQ(DumpEntry(entry), DumpEntry(direct));
+      ++files;
+    }
+  }
+  EXPECT_GT(files, 70);
+}
+
+}  // namespace
