@@ -9,10 +9,8 @@
 #include "host/db/DBFunctions.h"
 #include "model/ResultInfo.h"
 #include "model/TransferFile.h"
-#include "parse/NCBIAnalyser.h"
-#include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportLayout.h"
-#include "parse/ReportName.h"
+#include "parse/ResultReaders.h"
 #include "platform/File.h"
 #include "platform/InputFile.h"
 #include "platform/TickCount.h"
@@ -32,20 +30,17 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
 }
 
 // Reads `page`, the bytes of the page at `path`, into `entry` with the
-// reader that its layout (`classic` or not) calls for, as `blastsearch
-// parse` does, and takes the query's name from the report's query line when
-// the reader left it empty. Exceptions of the readers pass out.
+// reader that its layout (`classic` or not) calls for, as the file import
+// does (the query named from the report's query line when the parser left
+// it unnamed). Exceptions of the readers pass out.
 void ReadPage(const std::string& path, std::string_view page, bool classic,
               CBlastSearchEntry& entry) {
-  CByteViewFile bytes(page, path);
-  if (classic) {
-    CNCBIAnalyser analyser(&entry);
-    analyser.ReadRequest(&bytes);
-  } else {
-    CNCBIAnalyserQ analyser(&entry);
-    analyser.ReadRequest(&bytes);
+  CViewReportSource source(page, path);
+  const std::unique_ptr<CResultReader> reader = MakeResultReader(
+      classic ? ReportLayout::Classic : ReportLayout::QBlast, source, CResultReadOptions{});
+  if (reader == nullptr || reader->ReadNext(entry) != 1) {
+    throw CReportError(path + ": the page could not be read");
   }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
 }
 
 // Reads the page and stores `object` made of it, with the messages of the
@@ -56,7 +51,9 @@ int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::s
   int added = 0;
   try {
     ReadPage(path, page, classic, object.Entry());
-    SetResultInfo(object.Entry(), result_info::kDigest, DigestOfResult(object.Entry()));
+    const std::string digest =
+        DigestOfResult(object.Entry(), DigestOfReportHead(page.substr(0, kReportHeadSize)));
+    SetResultInfo(object.Entry(), result_info::kDigest, digest);
     object.m_name = NameOfImportedResult(object.Entry(), path);
     object.m_creationTime = GetOrvCurrentTime();
     added = table.AddNewObject(&object, subbase, subbaseOut, 1);
@@ -133,7 +130,7 @@ int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std:
     // reads transfer files.
     LoadTransferFile(file, object->Entry());
   }
-  SetResultInfo(object->Entry(), result_info::kDigest, DigestOfResult(object->Entry()));
+  SetResultInfo(object->Entry(), result_info::kDigest, DigestOfResult(object->Entry(), {}));
   object->m_name = NameOfImportedResult(object->Entry(), transferPath);
   object->m_creationTime = GetOrvCurrentTime();
   const int added = AddNewObject(object.get(), subbase, subbaseOut, 1);

@@ -18,9 +18,6 @@
 #include "host/db/DBStorage.h"
 #include "model/ResultInfo.h"
 #include "model/TransferFile.h"
-#include "parse/NCBIAnalyser.h"
-#include "parse/NCBIAnalyserQ.h"
-#include "parse/ReportName.h"
 #include "parse/ResultReaders.h"
 #include "platform/File.h"
 #include "platform/TickCount.h"
@@ -28,10 +25,7 @@
 
 namespace {
 
-// The first look at a file: enough to recognise every layout, and all that
-// is read of a file that holds no report (an endless device included).
-constexpr std::size_t kLookSize = std::size_t{1} << 20;
-constexpr std::size_t kReadSize = std::size_t{1} << 16;
+constexpr std::size_t kLookSize = kReportHeadSize;
 
 // Raised by the source when a stop was asked for while it waited for input.
 struct CStopRequested {};
@@ -121,54 +115,6 @@ class CFileReportSource : public CReportSource {
   std::size_t m_nLookGiven = 0;
 };
 
-// The older layouts without a reader of their own in the factory: the whole
-// report (up to the options' limit) read by the page analysers, one result.
-class COlderReportReader : public CResultReader {
- public:
-  COlderReportReader(ReportLayout layout, CReportSource& source, const CResultReadOptions& options)
-      : m_layout(layout), m_source(source), m_options(options) {}
-
-  int ReadNext(CBlastSearchEntry& entry) override {
-    if (m_bDone) return 0;
-    m_bDone = true;
-    std::string page;
-    std::string piece(kReadSize, '\0');
-    for (std::size_t got; (got = m_source.Read(piece.data(), piece.size())) != 0;) {
-      if (page.size() + got > m_options.nMaxWholeReport) {
-        throw CReportError("the report is larger than the " +
-                           std::to_string(m_options.nMaxWholeReport >> 20) +
-                           " MiB that its layout is read in at once");
-      }
-      page.append(piece.data(), got);
-    }
-    CByteViewFile bytes(page, m_source.GetName());
-    if (m_layout == ReportLayout::Classic) {
-      CNCBIAnalyser analyser(&entry);
-      analyser.ReadRequest(&bytes);
-    } else {
-      CNCBIAnalyserQ analyser(&entry);
-      analyser.ReadRequest(&bytes);
-    }
-    if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
-    return 1;
-  }
-
- private:
-  ReportLayout m_layout;
-  CReportSource& m_source;
-  CResultReadOptions m_options;
-  bool m_bDone = false;
-};
-
-std::unique_ptr<CResultReader> MakeReader(ReportLayout layout, CReportSource& source,
-                                          const CResultReadOptions& options) {
-  std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, options);
-  if (reader == nullptr && (layout == ReportLayout::QBlast || layout == ReportLayout::Classic)) {
-    reader = std::make_unique<COlderReportReader>(layout, source, options);
-  }
-  return reader;
-}
-
 std::string ProvisionalName() {
   char name[32];
   std::snprintf(name, sizeof name, "Ticks-%08X", static_cast<unsigned>(GetTickCount()));
@@ -204,9 +150,10 @@ const CObjInfo* FindStoredResult(const std::string& digest) {
 // Stores the result in `object` (read from `path`) unless it is stored
 // already; counts it in `outcome`. False when it could not be stored.
 bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std::string& path,
-                 const CReportImportOptions& options, CReportImportOutcome& outcome) {
+                 std::string_view reportDigest, const CReportImportOptions& options,
+                 CReportImportOutcome& outcome) {
   CBlastSearchEntry& entry = object.Entry();
-  const std::string digest = DigestOfResult(entry);
+  const std::string digest = DigestOfResult(entry, reportDigest);
   if (!options.m_bAllowDuplicates) {
     if (const CObjInfo* stored = FindStoredResult(digest); stored != nullptr) {
       if (outcome.m_nSkipped++ == 0) outcome.m_strDuplicateOf = stored->m_name;
@@ -228,6 +175,15 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
   return true;
 }
 
+// True for a result of the older layouts that holds nothing a report gives:
+// no hit and no query length. Their recognition needs no more than a query
+// line, which any text may hold ("Query=" in a script); a real report of
+// theirs always gives the query's length, hits or not.
+bool IsEmptyOlderReport(ReportLayout layout, const CBlastSearchEntry& entry) {
+  return (layout == ReportLayout::QBlast || layout == ReportLayout::Classic) &&
+         entry.m_Hits.m_HitList.empty() && entry.m_Mol.m_nLength <= 0;
+}
+
 // Reads and stores the results of the recognised report.
 void ImportResults(CBlastSearchTable& table, CFileReportSource& source, ReportLayout layout,
                    const std::string& path, const CReportImportOptions& options,
@@ -235,7 +191,8 @@ void ImportResults(CBlastSearchTable& table, CFileReportSource& source, ReportLa
   CResultReadOptions readOptions;
   readOptions.bEveryRound = options.m_bEveryRound;
   readOptions.pStop = options.m_pStop;
-  std::unique_ptr<CResultReader> reader = MakeReader(layout, source, readOptions);
+  const std::string reportDigest = DigestOfReportHead(source.GetLook());
+  std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, readOptions);
   if (reader == nullptr) {
     outcome.m_strReason = outcome.m_strLayout + " reports are not read by blastsearch";
     return;
@@ -255,7 +212,14 @@ void ImportResults(CBlastSearchTable& table, CFileReportSource& source, ReportLa
                             NameOfImportedResult(object->Entry(), path) + "\" is not stored";
       return;
     }
-    if (!StoreResult(table, *object, path, options, outcome)) {
+    if (IsEmptyOlderReport(layout, object->Entry())) {
+      outcome.m_status = CReportImportOutcome::kRefused;
+      outcome.m_strLayout.clear();
+      outcome.m_strReason =
+          "no BLAST report that blastsearch recognises (a query line without a report)";
+      return;
+    }
+    if (!StoreResult(table, *object, path, reportDigest, options, outcome)) {
       outcome.m_status = CReportImportOutcome::kFailed;
       return;
     }
@@ -287,7 +251,7 @@ void ImportTransfer(CBlastSearchTable& table, const std::string& path,
       return;
     }
   }
-  outcome.m_status = StoreResult(table, *object, path, options, outcome)
+  outcome.m_status = StoreResult(table, *object, path, {}, options, outcome)
                          ? CReportImportOutcome::kStored
                          : CReportImportOutcome::kFailed;
 }
@@ -306,14 +270,28 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 }  // namespace
 
-std::string DigestOfResult(CBlastSearchEntry& entry) {
+std::string DigestOfReportHead(std::string_view head) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(head.data(), head.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
+    throw CMemoryException("the report's digest could not be made");
+  }
+  return std::string(reinterpret_cast<const char*>(digest), length);
+}
+
+std::string DigestOfResult(CBlastSearchEntry& entry, std::string_view reportDigest) {
   SetResultInfo(entry, result_info::kDigest, "");
   CMemFile bytes;
   StoreTransferFile(entry, bytes);
   const std::string& data = bytes.Data();
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
-  if (EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
+  const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(),
+                                                                   EVP_MD_CTX_free);
+  if (context == nullptr || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1 ||
+      EVP_DigestUpdate(context.get(), reportDigest.data(), reportDigest.size()) != 1 ||
+      EVP_DigestUpdate(context.get(), data.data(), data.size()) != 1 ||
+      EVP_DigestFinal_ex(context.get(), digest, &length) != 1) {
     throw CMemoryException("the result's digest could not be made");
   }
   static const char kHex[] = "0123456789abcdef";

@@ -13,6 +13,9 @@ class CBlastSearchTable;
 // The storage's lookup key of a stored result is this prefix and the digest
 // kept in the result's info text (result_info::kDigest).
 inline constexpr std::string_view kResultDigestKey = "result-digest:";
+// The first look at a file, which recognises its layout (and all that is
+// read of a file that holds no report), and the head its digest is made of.
+inline constexpr std::size_t kReportHeadSize = std::size_t{1} << 20;
 
 // What an import of report files is asked to do.
 struct CReportImportOptions {
@@ -76,8 +79,16 @@ std::string DescribeImportOutcome(const std::string& path, const CReportImportOu
 // "Ticks-%08X" made of the tick count.
 std::string NameOfImportedResult(const CBlastSearchEntry& entry, const std::string& path);
 
-// The digest of `entry`'s result: 64 lower-case hexadecimal digits of
-// SHA-256 over its archive form, made after a digest kept in its info text
-// is removed (so a result's digest does not change when it is stored and
-// handed on). Throws as storing the archive form does.
-std::string DigestOfResult(CBlastSearchEntry& entry);
+// The digest of the report a result comes from: SHA-256 of `head`, the
+// report's first bytes (the first look of at most 1 MiB), as raw bytes.
+std::string DigestOfReportHead(std::string_view head);
+
+// The digest of `entry` read from the report whose head digest is
+// `reportDigest` (empty for a transfer file, which is the result itself):
+// 64 lower-case hexadecimal digits of SHA-256 over that digest and the
+// result's archive form, made after a digest kept in its info text is
+// removed (so a result's digest does not change when it is stored and
+// handed on). The same result of the same report gives the same digest;
+// equal results of two reports (two searches of one query that found
+// nothing) do not. Throws as storing the archive form does.
+std::string DigestOfResult(CBlastSearchEntry& entry, std::string_view reportDigest);

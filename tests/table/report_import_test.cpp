@@ -22,6 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Skips the test while the layout's reader is not there yet.
+#define SKIP_UNREAD(outcome)                                                          \
+  if ((outcome).m_strReason.find("not read by blastsearch yet") != std::string::npos) \
+  GTEST_SKIP() << (outcome).m_strReason
+
 const fs::path kBlastPlus = fs::path(BLASTSEARCH_SOURCE_DIR) / "tests" / "data" / "blastplus";
 
 class ReportImportTest : public ::testing::Test {
@@ -34,12 +39,6 @@ class ReportImportTest : public ::testing::Test {
     return m_db.Dir() / name;
   }
   std::size_t Stored() { return blastSearch().getobjlist(1).GetCount(); }
-  // Skips the test while the layout's reader is not there yet.
-  void SkipUnread(const CReportImportOutcome& outcome) {
-    if (outcome.m_strReason.find("not read by blastsearch yet") != std::string::npos) {
-      GTEST_SKIP() << outcome.m_strReason;
-    }
-  }
 
   CScriptedUserInteraction m_ui;
   CTempDatabase m_db;
@@ -55,6 +54,7 @@ TEST_F(ReportImportTest, FilesWithoutAReportAreRefusedAndNothingIsStored) {
   const std::vector<Case> cases = {
       {"script.sh", "#!/bin/sh\necho Query= nothing\nexit 0\n", nullptr, "no BLAST report"},
       {"empty.txt", "", nullptr, "no BLAST report"},
+      {"query.html", "<html><b>Query=</b> x</html>", nullptr, "a query line without a report"},
       {"line.txt", "one line of text", nullptr, "no BLAST report"},
       {"zero", "", "/dev/zero", "no BLAST report that blastsearch recognises in its first 1 MiB"},
       {"random", "", "/dev/urandom", "in its first 1 MiB"},
@@ -89,7 +89,7 @@ TEST_F(ReportImportTest, EachQueryBecomesAResultNamedAfterIt) {
     };
     const std::size_t before = Stored();
     const CReportImportOutcome outcome = Import(kBlastPlus / name, options);
-    SkipUnread(outcome);
+    SKIP_UNREAD(outcome);
     ASSERT_EQ(outcome.m_status, CReportImportOutcome::kStored) << outcome.m_strReason;
     EXPECT_GE(outcome.m_nStored, 2u);
     EXPECT_EQ(calls, outcome.m_nStored);
@@ -145,13 +145,19 @@ TEST_F(ReportImportTest, ResultsStoredAlreadyAreSkippedUnlessAllowed) {
 TEST_F(ReportImportTest, TheDigestFollowsTheResultNotItsStoredKey) {
   CBlastSearchEntry entry;
   entry.m_Mol.m_strName = "query one";
-  const std::string digest = DigestOfResult(entry);
+  const std::string report = DigestOfReportHead("BLASTN 2.0.11\nQuery= query one\n");
+  EXPECT_EQ(report.size(), 32u);
+  const std::string digest = DigestOfResult(entry, report);
   EXPECT_EQ(digest.size(), 64u);
+  EXPECT_EQ(digest.find_first_not_of("0123456789abcdef"), std::string::npos);
   SetResultInfo(entry, result_info::kDigest, digest);
-  EXPECT_EQ(DigestOfResult(entry), digest) << "a kept digest does not change it";
+  EXPECT_EQ(DigestOfResult(entry, report), digest) << "a kept digest does not change it";
   EXPECT_TRUE(GetResultInfo(entry, result_info::kDigest).empty());
+  // The same result of another report, another result of the same report.
+  EXPECT_NE(DigestOfResult(entry, DigestOfReportHead("BLASTX 2.0.11\nQuery= query one\n")), digest);
+  EXPECT_NE(DigestOfResult(entry, {}), digest);
   entry.m_Mol.m_strName = "query two";
-  EXPECT_NE(DigestOfResult(entry), digest);
+  EXPECT_NE(DigestOfResult(entry, report), digest);
 
   CBlastSearchObject object;
   EXPECT_TRUE(object.GetObjectKeys().empty());
@@ -167,7 +173,7 @@ TEST_F(ReportImportTest, AStopAskedForEndsTheFileAfterTheResultBeingStored) {
   options.m_pStop = &stop;
   options.m_progress = [&](std::size_t, std::uint64_t, std::uint64_t) { stop = 1; };
   const CReportImportOutcome outcome = Import(report, options);
-  SkipUnread(outcome);
+  SKIP_UNREAD(outcome);
   EXPECT_EQ(outcome.m_status, CReportImportOutcome::kStopped);
   EXPECT_EQ(outcome.m_nStored, 1u);
   EXPECT_EQ(Stored(), 1u);
@@ -180,7 +186,7 @@ TEST_F(ReportImportTest, ACutOffReportKeepsWhatCameBeforeAndStoresNoHalfResult) 
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   const fs::path cut = Write("cut.xml", bytes.substr(0, bytes.size() * 2 / 3));
   const CReportImportOutcome outcome = Import(cut);
-  SkipUnread(outcome);
+  SKIP_UNREAD(outcome);
   EXPECT_EQ(outcome.m_status, CReportImportOutcome::kFailed);
   EXPECT_FALSE(outcome.m_strReason.empty());
   EXPECT_EQ(Stored(), outcome.m_nStored);
