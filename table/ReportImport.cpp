@@ -133,18 +133,17 @@ std::string NameOfImportedResult(const CBlastSearchEntry& entry, const std::stri
 
 namespace {
 
-// The stored object whose result has `digest`, or null.
-const CObjInfo* FindStoredResult(const std::string& digest) {
+// The name of a stored object whose result has `digest`; empty when none
+// (found by the storage's index of keys; no list or record is loaded).
+std::string FindStoredResult(const std::string& digest) {
   CDBStorage* storage = engine().Storage(1);
-  if (storage == nullptr) return nullptr;
+  if (storage == nullptr) return {};
   const int table = blastSearch().objtable();
   for (unsigned long id : storage->ObjectsWithKey(table, std::string(kResultDigestKey) + digest)) {
     CStoredObject row;
-    if (storage->FindObjectById(table, id, &row)) {
-      return FindObject(CBlastSearchObject::objtype(), 1, row.m_name);
-    }
+    if (storage->FindObjectById(table, id, &row)) return row.m_name;
   }
-  return nullptr;
+  return {};
 }
 
 // Stores the result in `object` (read from `path`) unless it is stored
@@ -155,8 +154,8 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
   CBlastSearchEntry& entry = object.Entry();
   const std::string digest = DigestOfResult(entry, reportDigest);
   if (!options.m_bAllowDuplicates) {
-    if (const CObjInfo* stored = FindStoredResult(digest); stored != nullptr) {
-      if (outcome.m_nSkipped++ == 0) outcome.m_strDuplicateOf = stored->m_name;
+    if (std::string stored = FindStoredResult(digest); !stored.empty()) {
+      if (outcome.m_nSkipped++ == 0) outcome.m_strDuplicateOf = std::move(stored);
       return true;
     }
   }
