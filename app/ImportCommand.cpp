@@ -3,115 +3,74 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <chrono>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
+#include "app/Commands.h"
+#include "app/InterruptCatcher.h"
 #include "app/ProgressBar.h"
-#include "host/db/ObjInfo.h"
-#include "model/TransferFile.h"
-#include "parse/ReportLayout.h"
-#include "platform/Exception.h"
-#include "platform/InputFile.h"
 #include "table/BlastSearchTable.h"
+#include "table/ReportImport.h"
 
 namespace {
 
-enum class CFileKind { Unreadable, Transfer, Report, ClassicReport, Other };
-
-// What the first look at `path` says it holds, its bytes read into `input`
-// (reused from file to file); Unreadable with a failure line when it cannot
-// be read.
-CFileKind LookAt(const std::string& path, CInputFile& input, CCommandMessages& messages) {
-  try {
-    ReadWholeFile(path, input);
-    if (IsTransferFileData(input.View())) return CFileKind::Transfer;
-    switch (RecogniseReportLayout(input.View())) {
-      case ReportLayout::QBlast:
-        return CFileKind::Report;
-      case ReportLayout::Classic:
-        return CFileKind::ClassicReport;
-      default:
-        break;
-    }
-    return CFileKind::Other;
-  } catch (const CException& e) {
-    // The line starts with the file's name already.
-    std::string reason = e.what();
-    if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
-    messages.Fail("cannot read: " + reason);
-    return CFileKind::Unreadable;
+// Bytes for a person: "35 MiB", "1.5 GiB", "812 KiB".
+std::string ByteText(std::uint64_t bytes) {
+  char text[32];
+  if (bytes >= (std::uint64_t{1} << 30)) {
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1 << 30));
+  } else if (bytes >= (std::uint64_t{1} << 20)) {
+    std::snprintf(text, sizeof text, "%llu MiB", static_cast<unsigned long long>(bytes >> 20));
+  } else {
+    std::snprintf(text, sizeof text, "%llu KiB", static_cast<unsigned long long>(bytes >> 10));
   }
+  return text;
 }
 
-// Stores a transfer file; the table is quiet on success, so the line of a
-// stored result is written here in the words of the page import.
-bool ImportTransferFile(const std::string& path, const std::string& subbase,
-                        CCommandMessages& messages) {
-  std::string subbaseOut;
-  CObjInfo* info = nullptr;
-  int stored = 0;
-  try {
-    stored = blastSearch().CreateNewLocalObject(path, subbase, subbaseOut, info);
-  } catch (const CException& e) {
-    messages.Fail(std::string("damaged transfer file: ") + e.what());
-    return false;
+// The progress of one file on a terminal: results stored and bytes read,
+// drawn at most ten times a second.
+class CFileProgress {
+ public:
+  CFileProgress(CProgressBar& bar, std::string name) : m_bar(bar), m_strName(std::move(name)) {}
+  void operator()(std::size_t results, std::uint64_t bytes, std::uint64_t length) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_last < std::chrono::milliseconds(100)) return;
+    m_last = now;
+    const std::size_t permille = length == 0 ? 0 : static_cast<std::size_t>(bytes * 1000 / length);
+    std::string label = m_strName + ": " + std::to_string(results) + " results, " + ByteText(bytes);
+    if (length != 0) label += " of " + ByteText(length);
+    m_bar.Step(permille, label);
   }
-  if (stored == 1 && info != nullptr) {
-    messages.Inform("The item \"" + info->m_name + "\"\nhas been added to the database");
-  }
-  return stored == 1;
-}
 
-// Stores a report through the table's page import, handing over the bytes
-// and the layout found already (the page import's own file dialog would
-// answer with `path`); the table writes the line itself.
-bool ImportReport(const std::string& path, const CInputFile& input, bool classic,
-                  const std::string& subbase) {
-  std::string subbaseOut;
-  CObjInfo* info = nullptr;
-  return blastSearch().ImportPage(path, input.View(), classic, subbase, subbaseOut, info) == 1;
-}
-
-bool ImportFile(const std::string& path, CInputFile& input, const std::string& subbase,
-                CCommandMessages& messages) {
-  const CFileKind kind = LookAt(path, input, messages);
-  switch (kind) {
-    case CFileKind::Transfer:
-      return ImportTransferFile(path, subbase, messages);
-    case CFileKind::Report:
-    case CFileKind::ClassicReport:
-      return ImportReport(path, input, kind == CFileKind::ClassicReport, subbase);
-    case CFileKind::Other:
-      messages.Fail("no BLAST report that blastsearch recognises; nothing stored");
-      return false;
-    case CFileKind::Unreadable:
-      break;
-  }
-  return false;
-}
+ private:
+  CProgressBar& m_bar;
+  std::string m_strName;
+  std::chrono::steady_clock::time_point m_last{};
+};
 
 }  // namespace
-
-bool ImportOneFile(const std::string& path, const std::string& subbase,
-                   CCommandMessages& messages) {
-  CInputFile input;
-  return ImportFile(path, input, subbase, messages);
-}
 
 void AddImportCommand(CLI::App& app, CCommandContext& context) {
   auto options = std::make_shared<CImportOptions>();
   CLI::App* command = app.add_subcommand(
       "import",
-      "Store BLAST reports (NCBI pages, plain-text reports) and transfer files as results.\n"
-      "One line per file. Exit status: 0 every file stored, 1 otherwise, 2 usage error.");
+      "Store the results of BLAST reports (every layout blastsearch reads) and transfer files,\n"
+      "one result per query, named after the query. One line per file. Exit status: 0 every\n"
+      "file read to its end, 1 otherwise, 2 usage error, 130 stopped by Ctrl-C.");
   command->add_option("FILE", options->m_files, "reports and transfer files to store")->required();
   command
       ->add_option("--subbase", options->m_strSubbase,
                    "subbase the new results join (created when missing)")
       ->capture_default_str();
+  command->add_flag("--every-round", options->m_bEveryRound,
+                    "PSI-BLAST: store every round of each query, not only the last");
+  command->add_flag("--allow-duplicates", options->m_bAllowDuplicates,
+                    "store results that are stored already once more");
   command->fallthrough();
   command->callback([options, &context] {
-    options->m_bProgress = ::isatty(STDERR_FILENO) != 0 && options->m_files.size() > 1;
+    options->m_bProgress = ::isatty(STDERR_FILENO) != 0;
     context.m_run = [options, &context] { return RunImport(*options, context); };
   });
 }
@@ -119,28 +78,55 @@ void AddImportCommand(CLI::App& app, CCommandContext& context) {
 int RunImport(const CImportOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
   CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
+  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+  CInterruptCatcher catcher;
   std::optional<CProgressBar> bar;
   if (options.m_bProgress) {
-    bar.emplace(context.m_err, options.m_files.size());
+    bar.emplace(context.m_err, 1000);
+    bar->ShowCount(false);
     messages.SetProgressBar(&*bar);
   }
-  std::size_t stored = 0;
-  CInputFile input;  // one buffer for every file
-  for (std::size_t i = 0; i < options.m_files.size(); ++i) {
-    const std::string& path = options.m_files[i];
-    if (bar) bar->Step(i, path);
-    messages.SetPrefix(path);
-    try {
-      if (ImportFile(path, input, options.m_strSubbase, messages)) ++stored;
-    } catch (const std::exception& e) {
-      messages.Fail(e.what());
+  CReportImportOptions importOptions;
+  importOptions.m_strSubbase = options.m_strSubbase;
+  importOptions.m_bEveryRound = options.m_bEveryRound;
+  importOptions.m_bAllowDuplicates = options.m_bAllowDuplicates;
+  importOptions.m_pStop = catcher.StopFlag();
+  bool failed = false;
+  bool stopped = false;
+  for (const std::string& path : options.m_files) {
+    if (catcher.Interrupted()) {
+      messages.Fail("stopped before " + path + "; nothing of it stored");
+      stopped = true;
+      break;
     }
+    // Messages of the host (a store that failed) name the file.
+    messages.SetPrefix(path);
+    if (bar) {
+      importOptions.m_progress =
+          CFileProgress(*bar, std::filesystem::path(path).filename().string());
+    }
+    const CReportImportOutcome outcome = ImportReportFile(blastSearch(), path, importOptions);
+    messages.SetPrefix("");
+    const std::string line = DescribeImportOutcome(path, outcome, true);
+    switch (outcome.m_status) {
+      case CReportImportOutcome::kStored:
+        messages.Inform(line);
+        break;
+      case CReportImportOutcome::kStopped:
+        messages.Fail(line);
+        stopped = true;
+        break;
+      case CReportImportOutcome::kRefused:
+      case CReportImportOutcome::kFailed:
+        messages.Fail(line);
+        failed = true;
+        break;
+    }
+    if (stopped) break;
   }
-  if (bar) bar->Step(options.m_files.size(), "");
   messages.SetProgressBar(nullptr);
   bar.reset();
-  messages.SetPrefix("");
   const bool flushed = FlushOutput(context.m_out, messages);
-  return stored == options.m_files.size() && flushed ? 0 : 1;
+  if (stopped) return kExitInterrupted;
+  return !failed && flushed ? kExitOk : kExitFailed;
 }

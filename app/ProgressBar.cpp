@@ -10,11 +10,11 @@ constexpr std::size_t kMaxLabel = 40;
 }  // namespace
 
 std::string CProgressBar::Text(std::size_t done, std::size_t total, std::size_t width,
-                               const std::string& label) {
+                               const std::string& label, bool showCount) {
   if (done > total) done = total;
   const std::size_t filled = total == 0 ? width : done * width / total;
-  std::string text = "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " +
-                     std::to_string(done) + "/" + std::to_string(total);
+  std::string text = "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "]";
+  if (showCount) text += " " + std::to_string(done) + "/" + std::to_string(total);
   if (!label.empty()) {
     text += ' ';
     text += label.size() <= kMaxLabel ? label : "..." + label.substr(label.size() - kMaxLabel + 3);
@@ -35,6 +35,6 @@ void CProgressBar::Clear() {
 }
 
 void CProgressBar::Draw() {
-  m_stream << "\r\033[K" << Text(m_nDone, m_nTotal, m_nWidth, m_strLabel) << std::flush;
+  m_stream << "\r\033[K" << Text(m_nDone, m_nTotal, m_nWidth, m_strLabel, m_bShowCount) << std::flush;
   m_bDrawn = true;
 }

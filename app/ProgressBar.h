@@ -23,10 +23,13 @@ class CProgressBar {
   void Clear();
   // Draws the bar again as it was.
   void Draw();
+  // Whether the bar shows "done/total" after it (it does unless told; a bar
+  // over bytes says more in its label).
+  void ShowCount(bool show) { m_bShowCount = show; }
 
   // The bar's text for `done` of `total` steps (without the line's return).
   static std::string Text(std::size_t done, std::size_t total, std::size_t width,
-                          const std::string& label);
+                          const std::string& label, bool showCount = true);
 
  private:
   std::ostream& m_stream;
@@ -35,4 +38,5 @@ class CProgressBar {
   std::size_t m_nDone = 0;
   std::string m_strLabel;
   bool m_bDrawn = false;
+  bool m_bShowCount = true;
 };

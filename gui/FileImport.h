@@ -18,10 +18,11 @@ struct CFileImportResult {
 // Imports `paths` into `subbase` of database `dbId`, one file at a time:
 // archives of `table` (its archive file type) whole through
 // ReadObjectsFromArchive, its object files through ImportObject, and reports
-// and transfer files as the command line's import stores them (the table's
-// page import with its file question answered by the path). The table's
-// messages are collected instead of shown. With more than one file a
-// progress window over `parent` shows the file being read and can stop the
-// import between files. Never throws.
+// and transfer files as the command line's import stores them (one result
+// per query, named after it; files without a report that is read refused;
+// results stored already skipped and said). The messages are collected
+// instead of shown. A progress window over `parent` (for several files, or
+// one that takes a while) can stop the import after the result being
+// stored. Never throws.
 CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std::string& subbase,
                                        const std::vector<std::string>& paths, QWidget* parent);

@@ -7,16 +7,16 @@
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBFunctions.h"
+#include "model/ResultInfo.h"
 #include "model/TransferFile.h"
-#include "parse/NCBIAnalyser.h"
-#include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportLayout.h"
-#include "parse/ReportName.h"
+#include "parse/ResultReaders.h"
 #include "platform/File.h"
 #include "platform/InputFile.h"
 #include "platform/TickCount.h"
 #include "platform/UserInteraction.h"
 #include "table/BlastSearchTable.h"
+#include "table/ReportImport.h"
 
 namespace {
 
@@ -30,20 +30,17 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
 }
 
 // Reads `page`, the bytes of the page at `path`, into `entry` with the
-// reader that its layout (`classic` or not) calls for, as `blastsearch
-// parse` does, and takes the query's name from the report's query line when
-// the reader left it empty. Exceptions of the readers pass out.
+// reader that its layout (`classic` or not) calls for, as the file import
+// does (the query named from the report's query line when the parser left
+// it unnamed). Exceptions of the readers pass out.
 void ReadPage(const std::string& path, std::string_view page, bool classic,
               CBlastSearchEntry& entry) {
-  CByteViewFile bytes(page, path);
-  if (classic) {
-    CNCBIAnalyser analyser(&entry);
-    analyser.ReadRequest(&bytes);
-  } else {
-    CNCBIAnalyserQ analyser(&entry);
-    analyser.ReadRequest(&bytes);
+  CViewReportSource source(page, path);
+  const std::unique_ptr<CResultReader> reader = MakeResultReader(
+      classic ? ReportLayout::Classic : ReportLayout::QBlast, source, CResultReadOptions{});
+  if (reader == nullptr || reader->ReadNext(entry) != 1) {
+    throw CReportError(path + ": the page could not be read");
   }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = QueryNameOfReport(page);
 }
 
 // Reads the page and stores `object` made of it, with the messages of the
@@ -54,6 +51,10 @@ int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::s
   int added = 0;
   try {
     ReadPage(path, page, classic, object.Entry());
+    const std::string digest =
+        DigestOfResult(object.Entry(), DigestOfReportHead(page.substr(0, kReportHeadSize)));
+    SetResultInfo(object.Entry(), result_info::kDigest, digest);
+    object.m_name = NameOfImportedResult(object.Entry(), path);
     object.m_creationTime = GetOrvCurrentTime();
     added = table.AddNewObject(&object, subbase, subbaseOut, 1);
     if (added == 1) {
@@ -72,7 +73,6 @@ int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::s
 
 int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
                                             CObjInfo*& info) {
-  std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
   FileDialogRequest request;
   request.bOpen = true;
   request.strDefExt = "htm";
@@ -80,20 +80,34 @@ int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::str
   request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   std::string path;
   if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
-  CFile file;
-  if (!file.Open(path, CFile::modeRead)) {
-    OrvMessageBox("Data File can't be opened", MB_ICONSTOP, 0);
-    return 0;
+  {
+    CFile file;
+    if (!file.Open(path, CFile::modeRead)) {
+      OrvMessageBox("Data File can't be opened", MB_ICONSTOP, 0);
+      return 0;
+    }
   }
-  CInputFile input;
-  try {
-    ReadWholeFile(path, input);
-  } catch (...) {
-    OrvMessageBox("Can't read Data File\nWrong format", MB_ICONSTOP, 0);
-    return 0;
+  // Every result of the report, one object per query; a file that holds no
+  // report that is read stores nothing.
+  CReportImportOptions options;
+  options.m_strSubbase = subbase;
+  const CReportImportOutcome outcome = ImportReportFile(*this, path, options);
+  subbaseOut = subbase;
+  if (outcome.m_nStored > 0) info = FindObject(s_nObjType, 1, outcome.m_names.front());
+  const std::string line = DescribeImportOutcome(path, outcome, false);
+  if (outcome.m_status == CReportImportOutcome::kStored && outcome.m_nStored == 1 &&
+      outcome.m_nSkipped == 0) {
+    const std::string text =
+        "The item \"" + outcome.m_names.front() + "\"\nhas been added to the database";
+    OrvMessageBox(text.c_str(), MB_ICONINFORMATION, 0);
+  } else if (outcome.m_status == CReportImportOutcome::kStored) {
+    OrvMessageBox(line.c_str(), MB_ICONINFORMATION, 0);
+  } else if (outcome.m_status == CReportImportOutcome::kRefused) {
+    OrvMessageBox(("Can't read Data File\nWrong format\n\n" + line).c_str(), MB_ICONSTOP, 0);
+  } else {
+    OrvMessageBox(line.c_str(), MB_ICONSTOP, 0);
   }
-  const bool classic = RecogniseReportLayout(input.View()) == ReportLayout::Classic;
-  return StorePage(*this, *object, path, input.View(), classic, subbase, subbaseOut, info);
+  return outcome.m_nStored > 0 ? 1 : 0;
 }
 
 int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page, bool classic,
@@ -116,6 +130,8 @@ int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std:
     // reads transfer files.
     LoadTransferFile(file, object->Entry());
   }
+  SetResultInfo(object->Entry(), result_info::kDigest, DigestOfResult(object->Entry(), {}));
+  object->m_name = NameOfImportedResult(object->Entry(), transferPath);
   object->m_creationTime = GetOrvCurrentTime();
   const int added = AddNewObject(object.get(), subbase, subbaseOut, 1);
   if (added == 1) info = FindObject(s_nObjType, 1, object->m_name);

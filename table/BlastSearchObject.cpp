@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "model/ResultInfo.h"
+#include "table/ReportImport.h"
+
 CBlastSearchObject::CBlastSearchObject()
     : m_resultValue(m_valueContainer, kResultField, "", nullptr, 0) {}
 
@@ -16,4 +19,10 @@ CDBObjectBase* CBlastSearchObject::Clone() const {
 
 int CBlastSearchObject::ReadObject(COrvTextFile& file, int a, int b) {
   return CDBObjectBase::ReadObject(file, a, b);
+}
+
+std::vector<std::string> CBlastSearchObject::GetObjectKeys() const {
+  const std::string digest = GetResultInfo(Entry(), result_info::kDigest);
+  if (digest.empty()) return {};
+  return {std::string(kResultDigestKey) + digest};
 }

@@ -24,6 +24,10 @@ class CBlastSearchObject : public CDBObjectImpl<15> {
   // CDBObjectBase::ReadObject, result unchanged; exceptions pass out.
   int ReadObject(COrvTextFile& file, int a, int b) override;
 
+  // The storage's lookup key of the result's digest (kResultDigestKey and
+  // the digest its import kept in its info text); none without one.
+  std::vector<std::string> GetObjectKeys() const override;
+
   // The result tree of the object.
   CBlastSearchEntry& Entry() { return m_resultValue.m_entry; }
   const CBlastSearchEntry& Entry() const { return m_resultValue.m_entry; }

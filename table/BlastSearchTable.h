@@ -69,22 +69,25 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   int InitializeTableData() override;
 
   // ---- import and creation ----
-  // Asks for an NCBI page (file dialog), reads it with the reader its
-  // layout calls for, and stores it as a new object of `subbase` in
-  // database 1, with the messages of the import. 1 stored (info: its list
-  // record), else 0 (info unchanged).
+  // Asks for a report (file dialog) and stores each of its results as a new
+  // object of `subbase` in database 1, named after its query, as
+  // ImportReportFile does; says what was stored or why nothing was (a file
+  // without a report that is read stores nothing). 1 when something was
+  // stored (info: the first one's list record), else 0 (info unchanged).
   int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
                            CObjInfo*& info) override;
   // The page import without its file dialog, for a caller that has read the
   // NCBI page at `path` (which names it in messages) into `page` (kept until
   // the call returns) and recognised its layout: reads it with the classic
   // reader when `classic` (the layout is Classic), else with the QBlast
-  // reader, and stores it as the dialog's import does, with the same
-  // messages and result.
+  // reader, and stores it as one object named after its query (or the
+  // file) with its digest, whether stored before or not, with the messages
+  // of the import: 1 stored (info: its list record), else 0.
   int ImportPage(const std::string& path, std::string_view page, bool classic,
                  const std::string& subbase, std::string& subbaseOut, CObjInfo*& info);
-  // Stores the result of the transfer file `transferPath` as a new object,
-  // without dialog or success message: 1 stored, 0 otherwise. A damaged
+  // Stores the result of the transfer file `transferPath` as a new object
+  // named after its query (or the file), without dialog or success message:
+  // 1 stored, 0 otherwise. A damaged
   // transfer file raises its exception (CKaArchiveException) to the caller.
   int CreateNewLocalObject(std::string transferPath, const std::string& subbase,
                            std::string& subbaseOut, CObjInfo*& info);

@@ -107,6 +107,20 @@ CObjInfo* FindObject(int objType, int dbId, const std::string& name) {
   }
 }
 
+std::string CutObjectName(std::string name, std::size_t limit) {
+  for (char& c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+  if (name.size() > limit) {
+    std::size_t end = limit;
+    // Back to the start of a character: continuation bytes are 10xxxxxx.
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    name.resize(end);
+  }
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
 int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name, unsigned long& recordId,
                           int /*mode*/, int dbId, const char* /*text*/, int /*flag*/) {
   CDBStorage* storage = engine().Storage(dbId);
@@ -116,7 +130,14 @@ int GetSaveObjIdFromTable(int table, CObject* /*list*/, std::string& name, unsig
     // transaction, so a new object costs one write transaction.
     const unsigned long id =
         std::max(storage->PeekRecordId(table), LastPendingRecordId(dbId, table) + 1);
-    name = MakeUniqueObjectName(table, dbId, name, id);
+    std::string wanted = CutObjectName(name, kMaxObjectName);
+    std::string unique = MakeUniqueObjectName(table, dbId, wanted, id);
+    // Room for the number: each pass cuts by what the number added.
+    for (int pass = 0; unique.size() > kMaxObjectName && pass < 4 && !wanted.empty(); ++pass) {
+      wanted = CutObjectName(wanted, kMaxObjectName - (unique.size() - wanted.size()));
+      unique = MakeUniqueObjectName(table, dbId, wanted, id);
+    }
+    name = unique;
     AddPendingRecordId(dbId, table, id);
     recordId = id;
     return 1;

@@ -17,9 +17,16 @@ class CComboBox;
 // `dbId` (the list record, owned by the table's list), or null.
 CObjInfo* FindObject(int objType, int dbId, const std::string& name);
 
+// `name` as an object may carry it: control characters become blanks, and a
+// name longer than `limit` bytes is cut (never inside a UTF-8 character),
+// trailing blanks dropped.
+std::string CutObjectName(std::string name, std::size_t limit);
+
 // Hands out a new record identifier of `table` in database `dbId` into
 // `recordId` (never handed out before, also not to another process) and
-// makes `name` unique in the table ("name_2", "name_3"...). `list`, `mode`,
+// makes `name` fit and unique in the table: cut by CutObjectName so that it
+// stays within kMaxObjectName with its number, then "name_2", "name_3"...
+// when taken. `list`, `mode`,
 // `text` and `flag` are unused. 1; 0 when the database is not open (outputs
 // unchanged).
 int GetSaveObjIdFromTable(int table, CObject* list, std::string& name, unsigned long& recordId,

@@ -63,6 +63,10 @@ class CDBObjectBase : public CDBObject {
   // was read before stays in the object.
   virtual int ReadObject(COrvTextFile& file, int a, int b);
 
+  // The keys by which the database finds this object again (its lookup
+  // keys, stored with it and replaced whenever it is stored); none here.
+  virtual std::vector<std::string> GetObjectKeys() const { return {}; }
+
   // Writes the object's record at `file`'s position: the common fields, each
   // registered value's WriteValue, and the record's end mark. Throws
   // CFileException when a write fails.

@@ -87,6 +87,14 @@ class CDBStorage {
   // identifier is not handed out again. False when there was none.
   virtual bool DeleteObject(int table, unsigned long recordId) = 0;
 
+  // ---- lookup keys of objects (what an object is, for finding it again) ----
+  // Replaces the keys of the object `recordId` with `keys` (none: removes
+  // them). The keys go with the object: DeleteObject removes them.
+  virtual void SetObjectKeys(int table, unsigned long recordId,
+                             const std::vector<std::string>& keys) = 0;
+  // The identifiers of `table`'s objects that have the key `key`, ascending.
+  virtual std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) = 0;
+
   // ---- subbases of a table's objects ----
   virtual std::vector<CStoredSubbase> Subbases(int table) = 0;
   // The identifier of the subbase `name` (exact), or 0.

@@ -94,6 +94,8 @@ CObjInfo StoreObjectInTransaction(CDBTableBase& table, CDBStorage& storage, int 
   info.m_objId = id;
   storage.PutObject(tableId, StoredOfInfo(info), RecordOfObject(table, object));
   if (existing) storage.ClearFieldValues(tableId, id);  // a new object has none
+  const std::vector<std::string> keys = object.GetObjectKeys();
+  if (existing || !keys.empty()) storage.SetObjectKeys(tableId, id, keys);
   if (!object.m_udfValues.empty()) {
     const std::vector<CUDFieldDef> defs = storage.UDFieldDefs();
     for (const CUDFieldValue& entry : object.m_udfValues) {

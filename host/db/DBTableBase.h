@@ -29,6 +29,8 @@ inline constexpr int NOF_SBCHANGES = 20;
 inline constexpr const char* kMainSubbase = "MAIN";
 // Subbase names are cut to this length.
 inline constexpr std::size_t kMaxSubbaseName = 250;
+// The longest object name, in bytes; GetSaveObjIdFromTable cuts longer ones.
+inline constexpr std::size_t kMaxObjectName = 250;
 
 // Base of every table of the object database. A table is registered with the
 // engine under its object table identifier and works on the databases the

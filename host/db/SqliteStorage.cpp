@@ -35,6 +35,15 @@ CREATE TABLE IF NOT EXISTS udfdefs(
 CREATE TABLE IF NOT EXISTS creators(login TEXT PRIMARY KEY, record TEXT NOT NULL);
 )sql";
 
+// Added after the first databases were made: created when an open database
+// lacks it (older programs ignore it; its rows name objects that may be gone).
+constexpr const char* kObjectKeysSchema = R"sql(
+CREATE TABLE IF NOT EXISTS objectkeys(
+  tbl INTEGER NOT NULL, key TEXT NOT NULL, id INTEGER NOT NULL,
+  PRIMARY KEY(tbl, key, id)) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS objectkeys_obj ON objectkeys(tbl, id);
+)sql";
+
 std::int64_t RecordKey(int table, unsigned long recordId) {
   return (static_cast<std::int64_t>(table) << 32) | static_cast<std::int64_t>(recordId);
 }
@@ -78,6 +87,9 @@ class CSqliteStorage : public CDBStorage {
   void PutObject(int table, const CStoredObject& row, std::string_view record) override;
   void RenameObject(int table, unsigned long recordId, std::string_view name) override;
   bool DeleteObject(int table, unsigned long recordId) override;
+  void SetObjectKeys(int table, unsigned long recordId,
+                     const std::vector<std::string>& keys) override;
+  std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) override;
 
   std::vector<CStoredSubbase> Subbases(int table) override;
   unsigned long FindSubbase(int table, std::string_view name) override;
@@ -180,6 +192,11 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
       m_db.Exec(("PRAGMA user_version = " + std::to_string(kDatabaseSchemaVersion)).c_str());
       made = true;
     }
+    transaction.Commit();
+  }
+  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'objectkeys'") == 0) {
+    CDBWriteTransaction transaction(*this);
+    m_db.Exec(kObjectKeysSchema);
     transaction.Commit();
   }
   m_db.Exec("PRAGMA journal_mode = WAL");
@@ -298,6 +315,28 @@ std::vector<std::string> CSqliteStorage::NamesWithPrefix(int table, std::string_
   return names;
 }
 
+void CSqliteStorage::SetObjectKeys(int table, unsigned long recordId,
+                                   const std::vector<std::string>& keys) {
+  Changing([&] {
+    const auto id = static_cast<std::int64_t>(recordId);
+    CSqliteStmt del(m_db, "DELETE FROM objectkeys WHERE tbl = ? AND id = ?");
+    del.Bind(1, table).Bind(2, id).Run();
+    for (const std::string& key : keys) {
+      CSqliteStmt put(m_db, "INSERT OR IGNORE INTO objectkeys(tbl, key, id) VALUES(?, ?, ?)");
+      put.Bind(1, table).Bind(2, key).Bind(3, id).Run();
+    }
+    return 0;
+  });
+}
+
+std::vector<unsigned long> CSqliteStorage::ObjectsWithKey(int table, std::string_view key) {
+  std::vector<unsigned long> ids;
+  CSqliteStmt stmt(m_db, "SELECT id FROM objectkeys WHERE tbl = ? AND key = ? ORDER BY id");
+  stmt.Bind(1, table).Bind(2, key);
+  while (stmt.Step()) ids.push_back(static_cast<unsigned long>(stmt.Int(0)));
+  return ids;
+}
+
 bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {
   CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
   if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
@@ -349,6 +388,8 @@ bool CSqliteStorage::DeleteObject(int table, unsigned long recordId) {
     mem.Bind(1, id).Bind(2, table).Run();
     CSqliteStmt values(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
     values.Bind(1, table).Bind(2, id).Run();
+    CSqliteStmt keys(m_db, "DELETE FROM objectkeys WHERE tbl = ? AND id = ?");
+    keys.Bind(1, table).Bind(2, id).Run();
     if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });

@@ -27,16 +27,30 @@ inline CCommandRun RunOnDatabase(const std::string& dir, std::vector<std::string
   return RunCommand(args);
 }
 
-// The file and stored name of every line of import output that reports a
-// stored result ("FILE: The item "NAME" has been added to the database").
+// The file and stored name of every result that import output reports
+// stored: "FILE: The item "NAME" has been added to the database" for a file
+// of one result, "N results from FILE: "A", "B"...; ..." for others (names
+// without '"'; at most the ten listed).
 inline std::vector<std::pair<std::string, std::string>> StoredByImport(const std::string& out) {
   static const std::regex line(R"re((.*): The item "(.*)" has been added to the database)re");
+  static const std::regex many(
+      R"re((?:blastsearch: )?\d+ results? from (.*?): ((?:"[^"]*"(?:, )?)+).*)re");
+  static const std::regex name(R"re("([^"]*)")re");
   std::vector<std::pair<std::string, std::string>> stored;
   std::istringstream lines(out);
   std::string text;
   std::smatch match;
   while (std::getline(lines, text)) {
-    if (std::regex_match(text, match, line)) stored.emplace_back(match[1], match[2]);
+    if (std::regex_match(text, match, line)) {
+      stored.emplace_back(match[1], match[2]);
+    } else if (std::regex_match(text, match, many)) {
+      const std::string file = match[1];
+      const std::string names = match[2];
+      for (auto it = std::sregex_iterator(names.begin(), names.end(), name);
+           it != std::sregex_iterator(); ++it) {
+        stored.emplace_back(file, (*it)[1]);
+      }
+    }
   }
   return stored;
 }

@@ -385,6 +385,40 @@ TEST_F(DatabaseWindowTest, DroppedReportsAndArchivesAreImportedAndFailuresNamed)
   EXPECT_EQ(Shown().size(), 4u);
 }
 
+// What holds no report is refused as the command line refuses it, and
+// nothing of it is stored; a report stored already is said, not stored.
+TEST_F(DatabaseWindowTest, DroppedFilesWithoutAReportAreRefusedAndNothingStored) {
+  CTempDir dir("dbwin");
+  struct Case {
+    const char* name;
+    const char* bytes;
+  };
+  const std::vector<Case> cases = {
+      {"run.sh", "#!/bin/sh\necho hello\n"}, {"one.txt", "one line"}, {"empty.htm", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = (dir.Path() / c.name).string();
+    std::ofstream(path, std::ios::binary) << c.bytes;
+    const std::size_t before = m_ui.Messages().size();
+    Drop({QString::fromStdString(path)});
+    EXPECT_TRUE(Shown().empty());
+    ASSERT_EQ(m_ui.Messages().size(), before + 1);
+    const std::string& text = m_ui.Messages().back().strText;
+    EXPECT_NE(text.find(std::string(c.name) + ": no BLAST report"), std::string::npos) << text;
+    EXPECT_EQ(m_ui.Messages().back().nStyle, static_cast<unsigned>(MB_ICONEXCLAMATION));
+  }
+  EXPECT_EQ(blastSearch().getobjlist(1).GetCount(), 0u);
+
+  if (CorpusDir().empty()) return;
+  const QString page = QString::fromStdString(CorpusFiles("html-qblast").front().string());
+  Drop({page});
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].rfind("Ticks-", 0), std::string::npos) << "named after its query";
+  Drop({page});
+  EXPECT_EQ(Shown().size(), 1u);
+  EXPECT_NE(m_ui.Messages().back().strText.find("stored already"), std::string::npos);
+}
+
 TEST_F(DatabaseWindowTest, FilesNamedOnTheCommandLineAreStoredAndASingleNewResultOpened) {
   Store("alpha", 5);
   Store("beta", 50);

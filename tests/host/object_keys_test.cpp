@@ -1,0 +1,75 @@
+// The storage's lookup keys of objects: replaced when the object is stored
+// again, gone with the object, and their table added to older databases.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <functional>
+
+#include "host/db/DBStorage.h"
+#include "host/db/SqliteStorage.h"
+#include "support/TempDatabase.h"
+
+namespace {
+
+using Ids = std::vector<unsigned long>;
+
+CStoredObject Row(unsigned long id, const std::string& name) {
+  CStoredObject row;
+  row.m_recordId = id;
+  row.m_name = name;
+  row.m_objType = 15;
+  return row;
+}
+
+TEST(ObjectKeys, KeysFollowTheirObjects) {
+  CTempDir dir("objkeys");
+  auto storage = OpenSqliteStorage((dir.Path() / "keys.db").string());
+  storage->PutObject(201, Row(1, "one"), "r1");
+  storage->PutObject(201, Row(2, "two"), "r2");
+  storage->SetObjectKeys(201, 1, {"a", "b"});
+  storage->SetObjectKeys(201, 2, {"b"});
+  storage->SetObjectKeys(202, 1, {"a"});  // another table's object 1
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    Ids a, b, c;
+  };
+  const std::vector<Step> steps = {
+      {"as set", [] {}, {1}, {1, 2}, {}},
+      {"replaced",
+       [&] {
+         storage->SetObjectKeys(201, 1, {"c", "c"});
+       },
+       {},
+       {2},
+       {1}},
+      {"removed", [&] { storage->SetObjectKeys(201, 2, {}); }, {}, {}, {1}},
+      {"object deleted", [&] { storage->DeleteObject(201, 1); }, {}, {}, {}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    EXPECT_EQ(storage->ObjectsWithKey(201, "a"), step.a);
+    EXPECT_EQ(storage->ObjectsWithKey(201, "b"), step.b);
+    EXPECT_EQ(storage->ObjectsWithKey(201, "c"), step.c);
+  }
+  EXPECT_EQ(storage->ObjectsWithKey(202, "a"), Ids{1});
+}
+
+TEST(ObjectKeys, ADatabaseMadeBeforeKeysGetsTheirTableWhenOpened) {
+  CTempDir dir("objkeys_old");
+  const std::string path = (dir.Path() / "old.db").string();
+  OpenSqliteStorage(path).reset();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "DROP TABLE objectkeys", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  auto storage = OpenSqliteStorage(path);
+  storage->PutObject(201, Row(1, "one"), "r1");
+  storage->SetObjectKeys(201, 1, {"k"});
+  EXPECT_EQ(storage->ObjectsWithKey(201, "k"), Ids{1});
+  EXPECT_EQ(storage->IntegrityCheck(), "ok");
+}
+
+}  // namespace
