@@ -36,8 +36,10 @@ std::size_t FindQueryLine(std::string_view report) {
   return std::string_view::npos;
 }
 
-// The visible text of `line`: tags removed, blanks folded, trimmed; no more
-// than `limit` characters are looked at once the text holds that many.
+// The visible text of `line`: tags removed, blanks and control characters
+// (NCBI separates the definitions of merged entries with Ctrl-A) folded into
+// one blank, trimmed; no more than `limit` characters are looked at once the
+// text holds that many.
 std::string VisibleText(std::string_view line, std::size_t limit) {
   std::string text;
   bool inTag = false;
@@ -45,7 +47,8 @@ std::string VisibleText(std::string_view line, std::size_t limit) {
     if (text.size() > limit) break;
     if (c == '<') inTag = true;
     if (!inTag) {
-      if (std::isspace(static_cast<unsigned char>(c)) == 0)
+      const auto u = static_cast<unsigned char>(c);
+      if (std::isspace(u) == 0 && u >= 0x20 && u != 0x7f)
         text += c;
       else if (!text.empty() && text.back() != ' ')
         text += ' ';

@@ -18,14 +18,24 @@ int RoundOfLine(std::string_view line) {
   return std::max(CleanNumber(line.substr(0, line.find(' '))), 0);
 }
 
-// True for a line that opens a query's report (HTML tags before it aside).
-bool IsQueryLine(std::string_view line) {
-  while (!line.empty() && line.front() == '<') {
+// `line` without the blanks and HTML tags that open it.
+std::string_view WithoutOpening(std::string_view line) {
+  for (;;) {
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    if (line.empty() || line.front() != '<') return line;
     const std::size_t close = line.find('>');
-    if (close == std::string_view::npos) return false;
+    if (close == std::string_view::npos) return line;
     line.remove_prefix(close + 1);
   }
-  return line.starts_with("Query=");
+}
+
+// True for a line that opens a query's report.
+bool IsQueryLine(std::string_view line) { return WithoutOpening(line).starts_with("Query="); }
+
+// True for the first line of a report's closing statistics, which follow
+// the last round.
+bool IsStatisticsLine(std::string_view line) {
+  return WithoutOpening(line).starts_with("Database:");
 }
 
 }  // namespace
@@ -33,19 +43,23 @@ bool IsQueryLine(std::string_view line) {
 std::vector<CReportRound> FindReportRounds(std::string_view report) {
   std::vector<CReportRound> rounds;
   if (report.find(kRoundLine) == std::string_view::npos) return rounds;
-  bool open = false;  // the last round found still runs
+  bool open = false;           // the last round's text still runs
+  std::size_t queryFirst = 0;  // the first round of the current query
   for (std::size_t at = 0; at < report.size();) {
     std::size_t end = report.find_first_of("\r\n", at);
     if (end == std::string_view::npos) end = report.size();
     const std::string_view line = report.substr(at, end - at);
     const int number = RoundOfLine(line);
-    if (number > 0 || IsQueryLine(line)) {
-      if (open) {
-        rounds.back().nEnd = at;
-        rounds.back().bLastOfQuery = number == 0;
-      }
-      open = number > 0;
-      if (open) rounds.push_back({number, at, report.size(), true});
+    const bool query = number == 0 && IsQueryLine(line);
+    if (open && (number > 0 || query || IsStatisticsLine(line))) {
+      rounds.back().nEnd = at;
+      open = false;
+    }
+    if (query) queryFirst = rounds.size();
+    if (number > 0) {
+      if (rounds.size() > queryFirst) rounds.back().bLastOfQuery = false;
+      rounds.push_back({number, at, report.size(), true});
+      open = true;
     }
     at = end + 1;
   }

@@ -7,8 +7,9 @@
 
 // The rounds of a PSI-BLAST report: each "Results from round N" line opens
 // the round's summary and alignments, which run to the next round's line,
-// the next query's "Query=" line or the report's end. The report's other
-// text (query, database, statistics) belongs to no round.
+// the next query's "Query=" line, the closing statistics ("Database: ...")
+// or the report's end. The report's other text (query, database,
+// statistics) belongs to no round.
 
 // One round: its number and the offsets of its text, [nBegin, nEnd).
 struct CReportRound {
