@@ -46,8 +46,8 @@ class CVisibleLine {
 
  private:
   std::array<char, 256> m_text{};
-  std::array<char, 32> m_tail{};
-  std::array<char, 32> m_end{};
+  std::array<char, 64> m_tail{};
+  std::array<char, 64> m_end{};
   std::size_t m_nSize = 0;
   std::size_t m_nEnd = 0;
 };
