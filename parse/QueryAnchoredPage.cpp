@@ -122,8 +122,7 @@ void ForEachLinePair(std::string_view page, Visit visit) {
   std::string_view line;
   bool first = true;
   while (at <= page.size()) {
-    std::size_t end = page.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) end = page.size();
+    const std::size_t end = LineBreakAt(page, at);
     const std::string_view next = page.substr(at, end - at);
     if (!first && !visit(line, next)) return;
     first = false;

@@ -46,8 +46,7 @@ std::vector<CReportRound> FindReportRounds(std::string_view report) {
   bool open = false;           // the last round's text still runs
   std::size_t queryFirst = 0;  // the first round of the current query
   for (std::size_t at = 0; at < report.size();) {
-    std::size_t end = report.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) end = report.size();
+    const std::size_t end = LineBreakAt(report, at);
     const std::string_view line = report.substr(at, end - at);
     const int number = RoundOfLine(line);
     const bool query = number == 0 && IsQueryLine(line);

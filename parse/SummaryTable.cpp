@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::string_view kHeader = "Sequences producing significant alignments:";
 
+// ParseSummaryRow on a line already made visible, with its first "#N" link
+// target.
+bool ParseVisibleRow(const std::string& visible, std::string_view target, bool bCountColumn,
+                     CSummaryRow& row);
+
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -127,8 +132,7 @@ std::string_view Trimmed(std::string_view text) {
 // The line that begins at `at` (without its line break) and where the next
 // line begins.
 std::string_view LineAt(std::string_view text, std::size_t at, std::size_t& next) {
-  std::size_t end = text.find_first_of("\r\n", at);
-  if (end == std::string_view::npos) end = text.size();
+  const std::size_t end = LineBreakAt(text, at);
   next = end;
   if (next < text.size() && text[next] == '\r') ++next;
   if (next < text.size() && text[next] == '\n') ++next;
@@ -179,7 +183,7 @@ std::size_t ReadTable(std::string_view text, std::size_t header, std::vector<CSu
     const std::string_view line = LineAt(text, at, next);
     VisibleLine(line, visible, target);
     if (!Trimmed(visible).empty() && !IsSubsectionTitle(visible)) {
-      if (!ParseSummaryRow(line, countColumn, row)) return at;
+      if (!ParseVisibleRow(visible, target, countColumn, row)) return at;
       rows.push_back(std::move(row));
     }
     at = next;
@@ -215,6 +219,13 @@ bool ParseSummaryRow(std::string_view line, bool bCountColumn, CSummaryRow& row)
   std::string visible;
   std::string_view target;
   VisibleLine(line, visible, target);
+  return ParseVisibleRow(visible, target, bCountColumn, row);
+}
+
+namespace {
+
+bool ParseVisibleRow(const std::string& visible, std::string_view target, bool bCountColumn,
+                     CSummaryRow& row) {
   const std::vector<CWord> words = Words(visible);
   const std::size_t numbers = bCountColumn ? 3 : 2;
   if (words.size() < numbers + 1) return false;
@@ -239,6 +250,8 @@ bool ParseSummaryRow(std::string_view line, bool bCountColumn, CSummaryRow& row)
   row.dExpect = ToExpect(std::string(word(expect)));
   return true;
 }
+
+}  // namespace
 
 int ReadSummaryTables(std::string_view text, std::size_t from, CBlastSearchEntry& entry,
                       int nHitType, const CParseControl& control, bool bAnchored) {
