@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -40,6 +41,20 @@ TEST(QueryAnchoredPage, RecognisedInExactlyTheAnchoredCorpusFiles) {
   }
   EXPECT_EQ(files, 53u + 17u + 5u + 21u);
   EXPECT_EQ(found, anchored.size());
+}
+
+// BLAST+ writes pairwise alignments in every one of its layouts here.
+TEST(QueryAnchoredPage, NoBlastPlusReportIsAnchored) {
+  const std::filesystem::path folder =
+      std::filesystem::path(BLASTSEARCH_SOURCE_DIR) / "tests/data/blastplus";
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".fa" || ext == ".sh" || ext == ".py") continue;
+    EXPECT_FALSE(IsQueryAnchoredPage(ReadWholeFile(entry.path()))) << entry.path().filename();
+    ++files;
+  }
+  EXPECT_GE(files, 50u);
 }
 
 TEST(QueryAnchoredPage, RowShapes) {
