@@ -8,10 +8,14 @@
 #include <string_view>
 
 #include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
 #include "parse/MarkerCache.h"
+#include "parse/QueryAnchoredPage.h"
+#include "parse/ReportRounds.h"
 #include "parse/ReportWalk.h"
 #include "parse/ResponseText.h"
 #include "parse/ScanText.h"
+#include "parse/SummaryTable.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 
@@ -97,8 +101,30 @@ int CQBlastReportWalk::Run() {
   ReadQueryLength();
   if (!m_markers.FindString(&m_pCursor, m_ids.summary, 0)) {
     // A report made without one-line descriptions has no summary header:
-    // its hits are read from the first definition line on.
-    if (m_markers.Find(m_pCursor, m_ids.definition) == nullptr) return 0;
+    // its hits are read from the first definition line on, or from its rows
+    // laid out against the query.
+    if (m_markers.Find(m_pCursor, m_ids.definition) == nullptr) {
+      const std::string_view text(m_pText,
+                                  static_cast<std::size_t>(m_markers.TextEnd(m_pText) - m_pText));
+      if (!IsQueryAnchoredPage(text)) return 0;
+      m_control.StoreProgress(0);
+      ReadQueryAnchoredHits(text, m_entry, m_nHitType, m_control);
+      return 1;
+    }
+  }
+  // A report without alignments: its hits are its description lines.
+  if (m_markers.Find(m_pCursor, m_ids.definition) == nullptr) {
+    const std::string_view text(m_pText,
+                                static_cast<std::size_t>(m_markers.TextEnd(m_pCursor) - m_pText));
+    const auto from = static_cast<std::size_t>(m_pCursor - m_pText);
+    m_control.StoreProgress(0);
+    // Alignments laid out against the query give no pairwise alignments.
+    if (IsQueryAnchoredPage(text)) {
+      ReadQueryAnchoredHits(text, m_entry, m_nHitType, m_control);
+    } else if (ReadSummaryTables(text, from, m_entry, m_nHitType, m_control) > 0) {
+      MarkSummaryOnly(m_entry);
+    }
+    return 1;
   }
   int nHits = 0;
   for (;;) {
@@ -297,8 +323,19 @@ int CNCBIAnalyserQ::AnalyseBuffer() {
   if (m_pBuffer == nullptr || m_pEntry == nullptr) return 0;
   const CParseControl control(m_pProgress, m_pStop);
   try {
-    CQBlastReportWalk walk(m_pBuffer, *m_pEntry, control, m_nQueryType, m_nHitType);
-    return walk.Run();
+    // A PSI-BLAST report is read without the rounds not chosen.
+    char* text = m_pBuffer;
+    std::string kept;
+    int round = 0;
+    const std::string_view whole(m_pBuffer);
+    if (!FindReportRounds(whole).empty()) {
+      kept = KeepReportRound(whole, m_nRound, round);
+      text = kept.data();
+    }
+    CQBlastReportWalk walk(text, *m_pEntry, control, m_nQueryType, m_nHitType);
+    const int result = walk.Run();
+    if (round > 0) SetResultInfo(*m_pEntry, result_info::kRound, std::to_string(round));
+    return result;
   } catch (const std::bad_alloc&) {
     throw CMemoryException("out of memory while parsing the report");
   }

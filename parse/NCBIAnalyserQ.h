@@ -24,6 +24,15 @@ class CNCBIAnalyserQ : public CNCBIAnalyserBase {
   // error text (GetError) and nothing is shown.
   int CheckReady(CFile* pResponse) override;
 
+  // The PSI-BLAST round that the report parser reads from a report with
+  // rounds ("Results from round N"): kLastRound (the default) reads the
+  // last round of each query, N > 0 round N. The round read is kept in the
+  // entry's info (result_info::kRound); a report without round N gives no
+  // hits. To read every round, read the report once per round, 1 to
+  // CountReportRounds (parse/ReportRounds.h), each into its own entry.
+  void SetRound(int nRound) { m_nRound = nRound; }
+  int GetRound() const { return m_nRound; }
+
  protected:
   // Parses the report in m_pBuffer (the classic BLAST text layout, whatever
   // HTML surrounds it) and appends its hits to the entry. Returns 0 when the
@@ -31,5 +40,11 @@ class CNCBIAnalyserQ : public CNCBIAnalyserBase {
   // the query molecule is set up then), else 1, also after a stop request.
   // Time is linear in the text's length. Allocation failures arrive as
   // CMemoryException; hits appended before stay in the entry.
+  // A report that lists its hits in the summary table but prints no
+  // alignments gives one hit per description line (see
+  // parse/SummaryTable.h), the fields it lacks marked absent.
   int AnalyseBuffer() override;
+
+ private:
+  int m_nRound = 0;  // kLastRound
 };

@@ -7,9 +7,11 @@
 
 #include "model/BlastSearchEntry.h"
 #include "parse/MarkerCache.h"
+#include "parse/QueryAnchoredPage.h"
 #include "parse/ReportWalk.h"
 #include "parse/ResponseText.h"
 #include "parse/ScanText.h"
+#include "parse/SummaryTable.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
@@ -137,6 +139,7 @@ void CReadSampleData::ReadBuffer() {
     m_pCursor += query - m_pCursor;
   }
 
+  if (m_pCursor != nullptr && ReadHitsWithoutAlignments(markers, control)) return;
   int nHits = 0;
   for (;;) {
     control.StoreProgress(nHits);
@@ -162,6 +165,24 @@ void CReadSampleData::ReadBuffer() {
     if (markers.Find(m_pCursor, "<a name", Match::TagFolded) == nullptr) break;
     ++nHits;
   }
+}
+
+bool CReadSampleData::ReadHitsWithoutAlignments(CMarkerCache& markers,
+                                                const CParseControl& control) {
+  const std::string_view page(m_pBuffer,
+                              static_cast<std::size_t>(markers.TextEnd(m_pBuffer) - m_pBuffer));
+  control.StoreProgress(0);
+  // Alignments laid out against the query: their database rows carry
+  // anchors and links but no scores or pairwise rows.
+  if (IsQueryAnchoredPage(page)) {
+    ReadQueryAnchoredHits(page, *m_pEntry, m_nHitType, control);
+    return true;
+  }
+  // A page made without alignments: only its description lines.
+  if (markers.Find(m_pCursor, "<a name", Match::TagFolded) != nullptr) return false;
+  const auto from = static_cast<std::size_t>(m_pCursor - m_pBuffer);
+  if (ReadSummaryTables(page, from, *m_pEntry, m_nHitType, control) > 0) MarkSummaryOnly(*m_pEntry);
+  return true;
 }
 
 void CReadSampleData::ReadElements(CBlastSearchHit& hit) {

@@ -7,6 +7,7 @@ class CBlastSearchHit;
 class CBlastSearchHitElement;
 class CFile;
 class CMarkerCache;
+class CParseControl;
 
 // Reader of BLAST reports in the HTML layout of NCBI's classic web pages
 // ("<b>Query=</b>", hits opened by "<a name" anchors and links): fills a
@@ -58,6 +59,10 @@ class CReadSampleData {
   // Moves the cursor past blanks; 1 if it then stands on a character with a
   // code from 33 to 127.
   int SkipSpace();
+  // Reads the hits of a page whose hits have no pairwise alignments: a
+  // query-anchored page, or a page of description lines only. False when
+  // the page has pairwise hits (nothing is read then).
+  bool ReadHitsWithoutAlignments(CMarkerCache& markers, const CParseControl& control);
   // Reads the alignments of one hit, as long as another "Score = " follows
   // before the next hit's anchor.
   void ReadElements(CBlastSearchHit& hit);

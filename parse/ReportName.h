@@ -4,6 +4,8 @@
 #include <string_view>
 
 // The query's definition line of a report: the text after the first "Query="
-// (HTML tags removed, blanks folded, at most 256 characters), up to the end
-// of its line; empty when the report has none.
+// (HTML tags removed, blanks and control characters folded into one blank) and its wrapped continuation lines up to
+// the length statement ("(N letters)" or a "Length=" line) or a blank line,
+// joined with one blank, at most 256 characters; empty when the report has
+// none.
 std::string QueryNameOfReport(std::string_view report);

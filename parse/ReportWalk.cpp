@@ -385,3 +385,8 @@ std::size_t LeadingNumberLength(std::string_view value) {
   while (at < value.size() && IsDigit(value[at])) ++at;
   return at == digits ? 0 : at;
 }
+
+std::size_t LineBreakAt(std::string_view text, std::size_t from) {
+  while (from < text.size() && text[from] != '\n' && text[from] != '\r') ++from;
+  return std::min(from, text.size());
+}

@@ -110,3 +110,7 @@ void SplitDefinition(std::string_view line, std::string& name, std::string& id,
 // digits), 0 when no digit begins it. Early BLAST versions glue a row's start
 // number to its residues; the number ends at its first non-digit.
 std::size_t LeadingNumberLength(std::string_view value);
+
+// The first line break ('\n' or '\r') in `text` at or after `from`, or the
+// text's size when none follows.
+std::size_t LineBreakAt(std::string_view text, std::size_t from);

@@ -246,7 +246,10 @@ TEST(DatabaseCommands, ListShowsTheTableColumns) {
   const Json& item = list[0];
   EXPECT_EQ(item["uid"], 1);
   EXPECT_EQ(item["hits"], 4);
-  EXPECT_EQ(item["query_name"], "gi|1348916|gb|G26684|G26684 human STS");
+  // The query's definition wraps onto a second line, joined with one blank.
+  EXPECT_EQ(item["query_name"],
+            "gi|1348916|gb|G26684|G26684 human STS STS_D11570. gi|1375195|gb|G26945|G26945 human "
+            "STS SHGC-32699.");
   EXPECT_TRUE(std::regex_match(item["created"].get<std::string>(),
                                std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
   std::vector<std::string> keys;

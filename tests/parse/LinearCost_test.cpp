@@ -29,6 +29,9 @@ const std::string kQBlastHead =
 const std::string kClassicHead =
     "<b>Query=</b> q\n         (5 letters)\n\n<a name = 1></a><a href=x>n</a> d\n"
     "          Length = 5\n\n";
+const std::string kSummaryHead =
+    "Query= q\n         (5 letters)\n\nSequences producing significant alignments:\n\n";
+const std::string kFooter = "\n  Database: x\n";
 const std::string kScoreLine = " Score = 1 bits (1), Expect = 1\n\n";
 // An alignment whose identities line announces two thousand million columns.
 const std::string kHugeCount =
@@ -56,6 +59,21 @@ TEST(LinearCost, HostileInputsParseInLinearTimeAndBoundedMemory) {
                 "\n Length = 5\n\n" + kScoreLine)},
       {"rows without a line break", ReportReader::QBlast,
        Repeated(kQBlastHead + kScoreLine, "Query: 1 A 1 Sbjct: 1 A 1 ", 4096 * kKilobyte)},
+      {"a summary table of many lines", ReportReader::QBlast,
+       Repeated(kSummaryHead, "gi|1|a d   50  1e-10\n", 4096 * kKilobyte, kFooter)},
+      {"many summary tables, one complete", ReportReader::QBlast,
+       Repeated(kSummaryHead + "gi|1|a d   50  1e-10\n" + kFooter,
+                "Sequences producing significant alignments:\ngi|1|a d   50  1e-10\n",
+                4096 * kKilobyte)},
+      {"many rounds, the last with a summary", ReportReader::QBlast,
+       Repeated("Query= q\n", "Results from round 1\nx\n", 4096 * kKilobyte,
+                "Results from round 2\n" + kSummaryHead + "gi|1|a d   50  1e-10\n" + kFooter)},
+      {"many database rows laid out against the query", ReportReader::Classic,
+       Repeated("<b>Query=</b> q\n\nQUERY 1 ACGT 4\n",
+                "<a name = 1></a><a href=x>P1</a> 1 ACGT 4\n", 4096 * kKilobyte)},
+      {"anchored rows with many tags", ReportReader::QBlast,
+       Repeated("Query= q\n\nQUERY 1 ACGT 4\n1 1 A 4\n", "2 1 " + std::string(4000, '<') + " 4\n",
+                4096 * kKilobyte)},
   };
   CParseWatchdog watchdog(std::chrono::seconds(3));
   for (const auto& c : cases) {

@@ -180,8 +180,12 @@ TEST(QBlastReport, MendedFaults) {
     std::string text;
     std::string dump;
   } const cases[] = {
-      {"a summary without definition lines makes no hit",
-       kHead + "\n  Database: nr\n  Number of letters in database: 12\n", ""},
+      {"a summary without definition lines gives its description lines as hits",
+       kHead + "\n  Database: nr\n  Number of letters in database: 12\n",
+       "hit id=111 name=gi|111|ref|X1| length=0 type=1 desc=first hit\n"
+       "  element bits=40 score=0 expect=1e-05 ident=0 pos=0 gaps=0 align=0 frame=0\n"
+       "    query 0-0 length=0 minus=0 extra=0 \n"
+       "    sbjct 0-0 length=0 minus=0 extra=0 \n"},
       {"wrapped definition lines are joined with one blank, up to the length line",
        kHead +
            ">gi|7|sp|P1|NAME long description   \n            continued here\n"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
 #include "parse/ReportLayout.h"
 #include "support/Corpus.h"
 #include "support/EntryDump.h"
@@ -67,6 +68,11 @@ struct ReportX {
   // The progress counter afterwards when it is not the usual one less than
   // the hit count (0 without hits); it starts at -1.
   std::optional<int> progress = std::nullopt;
+  // The PSI-BLAST round read ("" for a report without rounds).
+  const char* round = "";
+  // Hits read without pairwise alignments: the alignments, lengths, rows and
+  // counts are marked absent.
+  bool withoutAlignments = false;
 };
 
 std::ostream& operator<<(std::ostream& out, const ReportX& report) {
@@ -260,12 +266,70 @@ const ReportX kTextNoSummary{
          "[Homo sapiens]", 554, 1, {}},
     }};
 
-// A summary of ten hits but no hit blocks (descriptions only): no hits. Read
-// literally, the walk would make a hit without a definition line, whose
-// "description" is the rest of the summary header; a report without hit
-// blocks has no hit to make.
+// A hit of a summary line: bit score and expect, nothing else.
+#define SUMMARY(bits, expect) \
+  ElementX { bits, 0, expect, 0, 0, 0, 0, 0, 0, 0, {0, 0, "", ""}, {0, 0, "", ""}, 0 }
+
+// Descriptions without alignments: a hit per summary line, its description
+// as printed (cut with "..." where the report cut it), one element with the
+// bit score and the expect value.
 const ReportX kTextDescriptionsOnly{
-    "text/text_2010L_blastn_002.txt", ReportReader::QBlast, 434, 0, {}};
+    "text/text_2010L_blastn_002.txt", ReportReader::QBlast, 434, 19,
+    {
+        {0, "gi|1348400|gb|G26168|G26168", "1348400", "human STS EST47274. >gi|1375380|gb|...", 0,
+         1, {{0, SUMMARY(718, 0.0)}}},
+        {1, "gi|6121436|gb|G56117.1|G56117", "6121436", "SHGC-101583 Human Homo sapiens ST...", 0,
+         1, {{0, SUMMARY(34, 0.65)}}},
+        {4, "gi|605557|gb|L31312|HUMUT937B", "605557", "Human STS UT937, 3' primer bind.", 0, 1,
+         {{0, SUMMARY(34, 0.65)}}},
+        {18, "gi|6123581|gb|G58262.1|G58262", "6123581", "SHGC-104352 Human Homo sapiens ST...", 0,
+         1, {{0, SUMMARY(32, 2.6)}}},
+    },
+    std::nullopt, "", true};
+
+// Alignments laid out against the query in a plain-text report: the hits of
+// its summary lines ("e-89" read as 1e-89).
+const ReportX kTextQueryAnchored{
+    "text/text_2010L_blastn_004.txt", ReportReader::QBlast, 183, 6,
+    {
+        {0, "gi|859351|gb|G06106|G06106", "859351", "human STS WI-6344.", 0, 1,
+         {{0, SUMMARY(327, 1e-89)}}},
+        {2, "gi|6126285|gb|G60966.1|G60966", "6126285", "SHGC-84377 Human Homo sapiens STS...", 0,
+         1, {{0, SUMMARY(30, 4.1)}}},
+        {5, "gi|860526|gb|G07281|G07281", "860526", "human STS WI-9430.", 0, 1,
+         {{0, SUMMARY(30, 4.1)}}},
+    },
+    std::nullopt, "", true};
+
+// PSI-BLAST, three rounds: only the last is read, the hits of round 3 after
+// "CONVERGED!" (23 hits, where all rounds together made 61).
+const ReportX kTextLastRound{
+    "text/text_2010L_phiblast_002.txt", ReportReader::QBlast, 369, 23,
+    {
+        {0, "gi|126342|sp|P17215|LIVJ_SALTY", "126342",
+         "LEU/ILE/VAL/THR-BINDING PROTEIN PRECURSOR (LIVT-BP)", 367, 1,
+         {{0, {580, 1478, 1e-165, 280, 316, 2, 367, 0, 0, 0,
+               {3, 369, "RKAKTIIAGI", "GSSTVAK", "TYAAVQSLATAMTRSASHRPLDLVKDLKANGADTVIGPLKWDEKGDLKGF"},
+               {1, 365, "MKGKTLLAGC", "GTATDAK", "TYAALQSLQAGLNHSD--DPAEIAKYLKGATVDTVMGPLSWDEKGDLKGF"},
+               367}}}},
+        {22, "gi|127971|sp||NCPR_SALTR_1", "127971",
+         "[Segment 1 of 3] NADPH-CYTOCHROME P450 REDUCTASE (CPR)", 426, 1, {}},
+    },
+    std::nullopt, "3"};
+
+// The last round has descriptions but no alignments: its four hits, the
+// "found again" subsection's, from the summary lines of round 2.
+const ReportX kTextLastRoundWithoutAlignments{
+    "text/text_2208L_psiblast_001.txt", ReportReader::QBlast, 613, 4,
+    {
+        {0, "gi|16130963|ref|NP_417539.1|", "16130963", "RNA polymerase sigma(70) [Escherich...", 0,
+         1, {{0, SUMMARY(1016, 0.0)}}},
+        {1, "gi|16130648|ref|NP_417221.1|", "16130648", "sigma S factor [Escherichia coli K12]", 0,
+         1, {{0, SUMMARY(358, 1e-100)}}},
+        {3, "gi|33347603|ref|NP_416432.2|", "33347603", "sigma factor 28 [Escherichia coli K12]", 0,
+         1, {{0, SUMMARY(237, 2e-63)}}},
+    },
+    std::nullopt, "2", true};
 
 // Three reports of three queries in one file: the first query's length, and
 // the hits of all three in one entry.
@@ -411,29 +475,45 @@ const ReportX kClassicTranslated{
          "HYPOTHETICAL 68.1 KD PROTEIN IN BIO3-FRE4 INTERGENIC REGION", 580, 1, {}},
     }};
 
-// A query-anchored multiple alignment: fifteen anchors, no "Length = ", no
-// scores, no "Query: " rows. Every anchor makes a hit with one element that
-// keeps every default.
-const ElementX kEmptyElement{0, 0, 0.0, 0, 0, 0, 0, 0, 0, 0, {0, 0, "", ""}, {0, 0, "", ""}, 0};
+// A query-anchored multiple alignment: the rows against the query carry no
+// scores and no pairwise rows, so the hits are those of the summary lines,
+// the identifier the gi number of the score's link "#N".
 const ReportX kClassicMultipleAlignment{
     "html-classic/bt023.html", ReportReader::Classic, 250, 15,
     {
-        {0, "P15394", "132349", nullptr, 0, 1, {{0, kEmptyElement}}},
-        {1, "P39713", "731294", nullptr, 0, 1, {{0, kEmptyElement}}},
-        {2, "Q05152", "5921693", nullptr, 0, 1, {{0, kEmptyElement}}},
-        {3, "P08392", "124141", nullptr, 0, 1, {}},
-        {4, "P33438", "462182", nullptr, 0, 1, {}},
-        {5, "P55268", "1708851", nullptr, 0, 1, {}},
-        {6, "Q59567", "6226905", nullptr, 0, 1, {}},
-        {7, "P46466", "1172635", nullptr, 0, 1, {}},
-        {8, "P06422", "137670", nullptr, 0, 1, {}},
-        {9, "P02256", "121952", nullptr, 0, 1, {}},
-        {10, "Q24704", "2495137", nullptr, 0, 1, {}},
-        {11, "Q01989", "547963", nullptr, 0, 1, {}},
-        {12, "P19922", "123932", nullptr, 0, 1, {}},
-        {13, "P51592", "3915729", nullptr, 0, 1, {}},
-        {14, "Q61085", "6093970", nullptr, 0, 1, {{0, kEmptyElement}}},
-    }};
+        {0, "sp|P15394|REPA_AGRTU", "132349", "REPLICATING PROTEIN", 0, 1,
+         {{0, SUMMARY(514, 1e-146)}}},
+        {1, "sp|P19922|HYIN_BRAJA", "123932", "INDOLEACETAMIDE HYDROLASE (IAH) (INDOL...", 0, 1,
+         {{0, SUMMARY(34, 0.29)}}},
+        {5, "sp|P51592|HYDP_DROME", "3915729", "HYPERPLASTIC DISCS PROTEIN (HYD PROTEIN)", 0, 1,
+         {{0, SUMMARY(31, 3.3)}}},
+        {14, "sp|Q01989|MYS9_DROME", "547963", "MYOSIN HEAVY CHAIN 95F (95F MHC)", 0, 1,
+         {{0, SUMMARY(29, 9.8)}}},
+    },
+    std::nullopt, "", true};
+
+// The same layout without summary lines: a hit per database sequence of the
+// rows, named by its link and identified by its anchor, nothing more.
+const ReportX kClassicQueryAnchoredRowsOnly{
+    "html-classic/bt038.html", ReportReader::Classic, 272, 9,
+    {
+        {0, "P04846", "128372", "", 0, 0, {}},
+        {6, "P54594", "1724004", "", 0, 0, {}},
+        // First seen below a row of marks, in a later block.
+        {7, "P51887", "1706875", "", 0, 0, {}},
+        {8, "P42499", "1172496", "", 0, 0, {}},
+    },
+    std::nullopt, "", true};
+
+// A classic page made without alignments: its summary lines.
+const ReportX kClassicDescriptionsOnly{
+    "html-classic/bt022.html", ReportReader::Classic, 166, 6,
+    {
+        {0, "sp|P16153|UTXA_CLODI", "1718062", "UTXA PROTEIN", 0, 1, {{0, SUMMARY(332, 2e-91)}}},
+        {5, "sp|Q57881|Y439_METJA", "2496246", "HYPOTHETICAL ATP-BINDING PROTEIN MJ0439", 0, 1,
+         {{0, SUMMARY(29, 7.8)}}},
+    },
+    std::nullopt, "", true};
 
 // A QBlast page through the classic reader, the reader its layout calls for:
 // the anchors give identifiers, the link texts names; the extra anchors of
@@ -470,6 +550,11 @@ TEST_P(CorpusValues, MatchHandWorkedValues) {
   EXPECT_EQ(entry.m_Mol.m_nWord2, 0);
 
   ASSERT_EQ(entry.m_Hits.m_HitList.size(), want.hitCount);
+  EXPECT_EQ(GetResultInfo(entry, result_info::kRound), want.round);
+  for (std::string_view field : {result_info::kAbsentAlignments, result_info::kAbsentHitLength,
+                                 result_info::kAbsentRows, result_info::kAbsentRawScore}) {
+    EXPECT_EQ(IsFieldAbsent(entry, field), want.withoutAlignments) << field;
+  }
   // Progress is stored before each hit and not after the last one.
   EXPECT_EQ(progress,
             want.progress.value_or(want.hitCount == 0 ? 0 : static_cast<int>(want.hitCount) - 1));
@@ -495,17 +580,18 @@ TEST_P(CorpusValues, MatchHandWorkedValues) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Reports, CorpusValues,
-                         ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn,
-                                           kTextTblastx, kTextNoSummary, kTextDescriptionsOnly,
-                                           kTextThreeQueries, kQBlastPage, kQBlastProteinPage,
-                                           kQBlastNucleotidePage, kQBlastLongPage, kClassicProtein,
-                                           kClassicNoHits, kClassicParenthesisedName,
-                                           kClassicNucleotide, kClassicTranslated,
-                                           kClassicMultipleAlignment, kClassicOnQBlastPage),
-                         [](const ::testing::TestParamInfo<ReportX>& tested) {
-                           return TestName(tested.param.reader, tested.param.file);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Reports, CorpusValues,
+    ::testing::Values(kTextBlastn, kTextBlastp, kTextBlastx, kTextTblastn, kTextTblastx,
+                      kTextNoSummary, kTextDescriptionsOnly, kTextQueryAnchored, kTextLastRound,
+                      kTextLastRoundWithoutAlignments, kTextThreeQueries, kQBlastPage,
+                      kQBlastProteinPage, kQBlastNucleotidePage, kQBlastLongPage, kClassicProtein,
+                      kClassicNoHits, kClassicParenthesisedName, kClassicNucleotide,
+                      kClassicTranslated, kClassicMultipleAlignment, kClassicQueryAnchoredRowsOnly,
+                      kClassicDescriptionsOnly, kClassicOnQBlastPage),
+    [](const ::testing::TestParamInfo<ReportX>& tested) {
+      return TestName(tested.param.reader, tested.param.file);
+    });
 
 // Object types reach the query (type 2 also sets the second type word) and
 // every hit, through both readers.
