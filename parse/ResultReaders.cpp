@@ -25,9 +25,9 @@ std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSour
       return MakeBlastTabularReader(source, options, layout);
     case ReportLayout::QBlast:
     case ReportLayout::Classic:
+    case ReportLayout::QueryAnchored:
       return std::make_unique<CWholeReportReader>(layout, source, options);
     case ReportLayout::Unknown:
-    case ReportLayout::QueryAnchored:
       return nullptr;  // no reader: the caller refuses the report by its layout's name
   }
   return nullptr;

@@ -9,6 +9,7 @@
 #include "parse/NCBIAnalyser.h"
 #include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportName.h"
+#include "parse/ReportRounds.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
@@ -106,43 +107,84 @@ std::string SizeText(std::uint64_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
+// True when the page's opening is HTML markup: the classic reader reads it.
+bool IsMarkup(std::string_view opening) {
+  for (std::size_t at = opening.find('<'); at != std::string_view::npos;
+       at = opening.find('<', at + 1)) {
+    for (std::string_view tag : {"<html", "<pre", "<b>query="}) {
+      const std::string_view here = opening.substr(at, tag.size());
+      if (here.size() == tag.size() &&
+          std::equal(here.begin(), here.end(), tag.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? a + ('a' - 'A') : a) == b;
+          })) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 CWholeReportReader::CWholeReportReader(ReportLayout layout, CReportSource& source,
                                        const CResultReadOptions& options)
     : m_layout(layout), m_source(source), m_options(options) {}
 
+CWholeReportReader::~CWholeReportReader() = default;
+
 int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
   if (m_bDone) return 0;
-  m_bDone = true;
-  CPieceFile file(m_source.GetName());
-  while (file.Fill(m_source, kPiece) != 0) {
-    if (file.GetLength() > m_options.nMaxWholeReport) {
-      throw CReportError("the report is larger than " + SizeText(m_options.nMaxWholeReport) +
-                         ", the most that its layout (" + ReportLayoutName(m_layout) +
-                         ") may hold in memory");
-    }
-  }
-  const std::string queryName = QueryNameOfReport(file.Opening());
+  if (m_pFile == nullptr) ReadWhole();
+  const bool classic =
+      m_layout == ReportLayout::Classic || (m_layout == ReportLayout::QueryAnchored && m_bMarkup);
   // The parsers take a plain flag, which they only read.
   int* stop = const_cast<int*>(m_options.pStop);
   CMessageCounter messages;
   int result = 0;
-  if (m_layout == ReportLayout::Classic) {
+  if (classic) {
     CNCBIAnalyser analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
-    result = analyser.ReadRequest(&file);
+    result = analyser.ReadRequest(m_pFile.get());
+    m_bDone = true;
+  } else if (m_nRounds > 0) {
+    // Every round of a PSI-BLAST report as its own result, from the text kept whole.
+    CByteViewFile round(m_strWhole, m_source.GetName());
+    CNCBIAnalyserQ analyser(&entry);
+    analyser.Init(m_options.pProgress, stop);
+    analyser.SetRound(++m_nRound);
+    result = analyser.ReadRequest(&round);
+    m_bDone = m_nRound >= m_nRounds;
   } else {
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
-    result = analyser.ReadRequest(&file);
+    result = analyser.ReadRequest(m_pFile.get());
+    m_bDone = true;
   }
   if (result == 0 || messages.m_nMessages != 0) {
     throw CReportError(messages.m_strFirst.empty()
                            ? "the report could not be read"
                            : "the report could not be read: " + messages.m_strFirst);
   }
-  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = queryName;
+  if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = m_strQueryName;
   SetResultInfo(entry, result_info::kLayout, ReportLayoutName(m_layout));
   return 1;
+}
+
+void CWholeReportReader::ReadWhole() {
+  auto file = std::make_unique<CPieceFile>(m_source.GetName());
+  while (file->Fill(m_source, kPiece) != 0) {
+    if (file->GetLength() > m_options.nMaxWholeReport) {
+      throw CReportError("the report is larger than " + SizeText(m_options.nMaxWholeReport) +
+                         ", the most that its layout (" + ReportLayoutName(m_layout) +
+                         ") may hold in memory");
+    }
+  }
+  m_strQueryName = QueryNameOfReport(file->Opening());
+  m_bMarkup = IsMarkup(file->Opening());
+  if (m_options.bEveryRound && m_layout == ReportLayout::QBlast) {
+    m_strWhole.resize(file->GetLength());
+    m_strWhole.resize(file->Read(m_strWhole.data(), m_strWhole.size()));
+    m_nRounds = CountReportRounds(m_strWhole);
+  }
+  m_pFile = std::move(file);
 }

@@ -1,15 +1,21 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
 
+class CFile;
+
 // The reader of the older layouts (QBlast: plain-text report bodies read by
 // CNCBIAnalyserQ; Classic: web pages read by CNCBIAnalyser), which parse a
-// report whole: the first ReadNext reads the whole source (at most
+// report whole, and of the query-anchored pages they also read (a web
+// page with the classic reader, plain text with the QBlast one): the first
+// ReadNext reads the whole source (at most
 // options.nMaxWholeReport bytes) and gives its one result, with the info
-// key "layout" set and the query named from the report's query line when
+// key "layout" set (with every round asked for, a PSI-BLAST report gives
+// one result per round) and the query named from the report's query line when
 // the parser left it unnamed; every later call returns 0. The memory of the
 // bytes is given back as the parser copies them, so a report is held about
 // once. A stop asked for while the report is parsed keeps the hits parsed
@@ -19,11 +25,22 @@
 class CWholeReportReader : public CResultReader {
  public:
   CWholeReportReader(ReportLayout layout, CReportSource& source, const CResultReadOptions& options);
+  ~CWholeReportReader() override;
   int ReadNext(CBlastSearchEntry& entry) override;
 
  private:
+  // Reads the whole source into m_pFile; for every round of a PSI-BLAST
+  // report also into m_strWhole, counting its rounds.
+  void ReadWhole();
+
   ReportLayout m_layout;
   CReportSource& m_source;
   CResultReadOptions m_options;
+  std::unique_ptr<CFile> m_pFile;  // the report's bytes, read once
+  std::string m_strWhole;          // the whole text, kept only to read round after round
+  std::string m_strQueryName;      // from the report's query line
+  bool m_bMarkup = false;          // the report is a web page
+  int m_nRounds = 0;               // every round asked for: how many the report has
+  int m_nRound = 0;                // the last round read
   bool m_bDone = false;
 };
