@@ -558,7 +558,7 @@ const char* LayoutName(ReportLayout layout) {
       return "QBlast";
     case ReportLayout::Classic:
       return "Classic";
-    case ReportLayout::Unknown:
+    default:
       break;
   }
   return "Unknown";
