@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -274,8 +275,9 @@ void CompareWithXml(const Case& c, const CResultReadOptions& options) {
 
 TEST_P(ResultReaders, GiveTheXmlResults) { CompareWithXml(GetParam(), {}); }
 
-TEST_P(ResultReaders, GiveTheXmlResultsOfEveryRound) {
-  if (GetParam().program != "psiblast") GTEST_SKIP() << "one round only";
+class EveryRound : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EveryRound, GivesTheXmlResultsOfEveryRound) {
   CResultReadOptions options;
   options.bEveryRound = true;
   CompareWithXml(GetParam(), options);
@@ -285,5 +287,137 @@ INSTANTIATE_TEST_SUITE_P(AllLayouts, ResultReaders, ::testing::ValuesIn(AllCases
                          [](const auto& param) {
                            return param.param.program + "_" + param.param.format->ext;
                          });
+
+std::vector<Case> RoundCases() {
+  std::vector<Case> cases = AllCases();
+  std::erase_if(cases, [](const Case& c) { return c.program != "psiblast"; });
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayouts, EveryRound, ::testing::ValuesIn(RoundCases()),
+                         [](const auto& param) { return std::string(param.param.format->ext); });
+
+}  // namespace
+
+namespace {
+
+std::string Dump(const CBlastSearchEntry& entry) {
+  return DumpEntry(entry) + entry.m_Hits.m_strInfo;
+}
+
+TEST_P(ResultReaders, ReadTheSameInPiecesOfAnySize) {
+  const Case& c = GetParam();
+  const std::string bytes = ReadWholeFile(ReportPath(c.program + "." + c.format->ext));
+  Results whole;
+  try {
+    whole = ReadBytes(bytes, c.format->make);
+  } catch (const CReportError& error) {
+    if (std::string(error.what()).find("is not read yet") != std::string::npos)
+      GTEST_SKIP() << c.format->ext << " is not read yet";
+    throw;
+  }
+  for (std::size_t step : {std::size_t{1}, std::size_t{7}, std::size_t{4093}}) {
+    CTrickleSource source(bytes, step);
+    const Results pieces = ReadAll(source, c.format->make);
+    ASSERT_EQ(pieces.size(), whole.size()) << "pieces of " << step;
+    for (std::size_t i = 0; i < whole.size(); ++i)
+      EXPECT_EQ(Dump(*pieces[i]), Dump(*whole[i])) << "pieces of " << step;
+  }
+}
+
+std::string ResultKey(const CBlastSearchEntry& entry) {
+  return GetResultInfo(entry, result_info::kQueryNumber) + "/" +
+         GetResultInfo(entry, result_info::kRound);
+}
+
+// A report cut anywhere gives the whole results before the cut unchanged,
+// then the one being read marked partial, or an error; never a fault.
+TEST(XmlReaders, ReadEveryCutOffReport) {
+  for (const char* program : kPrograms) {
+    for (bool xml2 : {false, true}) {
+      const std::string name = std::string(program) + (xml2 ? ".xml2" : ".xml");
+      SCOPED_TRACE(name);
+      const std::string bytes = ReadWholeFile(ReportPath(name));
+      // Every round of the whole report, by query and round.
+      CResultReadOptions everyRound;
+      everyRound.bEveryRound = true;
+      std::map<std::string, std::string> whole;
+      for (const auto& entry : ReadBytes(bytes, XmlReader(xml2), everyRound))
+        whole[ResultKey(*entry)] = Dump(*entry);
+      for (int percent = 0; percent < 100; ++percent) {
+        const std::string_view cut =
+            std::string_view(bytes).substr(0, bytes.size() * percent / 100);
+        Results got;
+        bool failed = false;
+        CViewReportSource source(cut, name);
+        std::unique_ptr<CResultReader> reader = XmlReader(xml2)(source, {});
+        try {
+          for (;;) {
+            auto entry = std::make_unique<CBlastSearchEntry>();
+            if (reader->ReadNext(*entry) == 0) break;
+            got.push_back(std::move(entry));
+          }
+        } catch (const CReportError&) {
+          failed = true;
+        }
+        ASSERT_TRUE(failed || !got.empty()) << percent << "%: a cut report read as whole";
+        ASSERT_LE(got.size(), whole.size() + 1) << percent << "%";
+        if (!failed) {
+          EXPECT_NE(GetResultInfo(*got.back(), result_info::kPartial), "") << percent << "%";
+        }
+        for (std::size_t i = 0; i + (failed ? 0 : 1) < got.size(); ++i)
+          EXPECT_EQ(Dump(*got[i]), whole[ResultKey(*got[i])]) << percent << "%";
+      }
+    }
+  }
+}
+
+std::string Nested(int depth, const std::string& inner) {
+  std::string open, close;
+  for (int i = 0; i < depth; ++i) {
+    open += "<Parameters>";
+    close += "</Parameters>";
+  }
+  return "<BlastOutput>" + open + inner + close + "</BlastOutput>";
+}
+
+std::string ErrorOfXml(const std::string& bytes) {
+  try {
+    ReadBytes(bytes, XmlReader(false));
+  } catch (const CReportError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(XmlReaders, BoundNestingTextAndMarkup) {
+  const std::string longRow(std::size_t{65} << 20, 'A');
+  struct Bound {
+    const char* what;
+    std::string bytes;
+    const char* message;  // empty: read without error
+  };
+  const Bound cases[] = {
+      {"nesting at the bound", Nested(63, ""), ""},
+      {"nesting beyond it", Nested(64, ""), "nested more than 64 deep"},
+      {"very deep nesting", Nested(100000, ""), "nested more than 64 deep"},
+      {"a row longer than any sequence",
+       "<BlastOutput><Iteration><Iteration_hits><Hit><Hit_hsps><Hsp><Hsp_qseq>" + longRow +
+           "</Hsp_qseq></Hsp></Hit_hsps></Hit></Iteration_hits></Iteration></BlastOutput>",
+       "longer than 64 MiB"},
+      {"a long text not kept",
+       "<BlastOutput><Hsp_midline>" + longRow + "</Hsp_midline></BlastOutput>", ""},
+      {"an attribute longer than any markup",
+       "<BlastOutput><Parameters a=\"" + longRow + longRow + "\"/></BlastOutput>", "too long"},
+  };
+  for (const Bound& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string error = ErrorOfXml(c.bytes);
+    if (*c.message == '\0')
+      EXPECT_EQ(error, "");
+    else
+      EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+}
 
 }  // namespace
