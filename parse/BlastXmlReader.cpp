@@ -414,9 +414,10 @@ void XMLCALL CBlastXmlReader::OnText(void* self, const XML_Char* text, int lengt
 
 void XMLCALL CBlastXmlReader::OnDoctype(void* self, const XML_Char*, const XML_Char*,
                                         const XML_Char*, int hasInternalSubset) {
-  if (hasInternalSubset)
-    static_cast<CBlastXmlReader*>(self)->Fail(
-        "the document type declares markup of its own, which no BLAST report does");
+  if (!hasInternalSubset) return;
+  Guarded(self, [](CBlastXmlReader& reader) {
+    reader.Fail("the document type declares markup of its own, which no BLAST report does");
+  });
 }
 
 void CBlastXmlReader::Fail(const std::string& message) {
@@ -815,6 +816,10 @@ void CBlastXmlReader::ThrowParseError() {
     return;
   }
   const XML_Error code = XML_GetErrorCode(m_parser);
+  if (code == XML_ERROR_NO_MEMORY) {
+    m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
+    std::rethrow_exception(m_pException);
+  }
   // Bytes that stop before the document closes: the report was cut off.
   const bool cut =
       m_bSourceDone && (code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
@@ -878,6 +883,8 @@ int CBlastXmlReader::ReadNext(CBlastSearchEntry& entry) {
   if (m_options.pStop && *m_options.pStop) return 0;
   Pump();
   if (m_ready.empty()) {
+    // The error that ended the report, again on every later call.
+    if (m_pException) std::rethrow_exception(m_pException);
     if (!m_strFailure.empty()) throw CReportError(m_strFailure);
     return 0;
   }

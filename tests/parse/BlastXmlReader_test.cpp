@@ -288,3 +288,57 @@ TEST(BlastXmlReader, ReportsACutBetweenResultsAfterTheResultsBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+// The offset just past the `count`-th `needle` after the second result's
+// start (moved by `shift`).
+std::size_t InSecondResult(const std::string& bytes, const std::string& needle, int count,
+                           std::ptrdiff_t shift) {
+  std::size_t at = bytes.find("<Iteration>", bytes.find("<Iteration>") + 1);
+  for (int i = 0; i < count; ++i) at = bytes.find(needle, at) + needle.size();
+  return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + shift);
+}
+
+TEST(BlastXmlReader, GivesTheResultCutOffWithItsWholeHits) {
+  struct Cut {
+    const char* what;
+    const char* needle;
+    int count;
+    std::ptrdiff_t shift;
+    std::size_t hits;  // of the second result, marked partial
+  };
+  const Cut cuts[] = {
+      {"in its query definition", "<Iteration_query-def>", 1, 5, 0},
+      {"in the first pair's score", "<Hsp_score>", 1, 1, 0},
+      {"in the third hit's row", "<Hsp_qseq>", 3, 40, 2},
+      {"in a tag", "<Hsp_hseq>", 3, -4, 2},
+      {"in an entity", "&amp;", 0, 0, 0},
+      {"after the third hit's pair", "</Hsp>", 3, 0, 3},
+      {"after the third hit", "</Hit>", 3, 0, 3},
+  };
+  const std::string bytes = Report("blastp.xml");
+  for (const Cut& c : cuts) {
+    SCOPED_TRACE(c.what);
+    const std::size_t at =
+        c.count == 0 ? bytes.find(c.needle) + 3 : InSecondResult(bytes, c.needle, c.count, c.shift);
+    const std::string_view cut = std::string_view(bytes).substr(0, at);
+    if (c.count == 0) {  // before the first result: nothing to give but the error
+      EXPECT_NE(ErrorOf(cut, false).find("ends before its end after 0 queries"), std::string::npos)
+          << ErrorOf(cut, false);
+      continue;
+    }
+    const Results results = Read(cut, false);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(GetResultInfo(*results[0], result_info::kPartial), "");
+    EXPECT_NE(GetResultInfo(*results[1], result_info::kPartial), "");
+    EXPECT_EQ(results[1]->m_Hits.m_HitList.size(), c.hits);
+    for (const auto& hit : results[1]->m_Hits.m_HitList) {
+      EXPECT_FALSE(hit->m_strName.empty());
+      for (const auto& pair : hit->m_ElementList)
+        EXPECT_EQ(pair->m_Subject.m_strSeq.size(), static_cast<std::size_t>(pair->m_nAlignLength));
+    }
+  }
+}
+
+}  // namespace
