@@ -49,3 +49,13 @@ blastp -query prot_queries.fa -db "$work/protdb" -evalue 1e-3 -num_alignments 0 
 tblastx -query nucl_queries.fa -db "$work/nucldb" -evalue 1e-3 -outfmt \
   "6 qseqid sseqid evalue bitscore score length nident positive gaps frames qstart qend sstart send sseq qseq" \
   -out tblastx_columns.tsv
+# Identifiers as BLAST+ gives them when it does not parse them from the
+# database (hits numbered gnl|BL_ORD_ID|n), searched with queries whose
+# identifiers it does parse (-parse_deflines).
+makeblastdb -in "$work/prot_db.fa" -dbtype prot -out "$work/protdb_plain" \
+  -title "generated proteins, identifiers not parsed" >/dev/null
+for fmt in 0 5 16; do
+  case $fmt in 0) out=blastp_plainids.txt ;; 5) out=blastp_plainids.xml ;; 16) out=blastp_plainids.xml2 ;; esac
+  blastp -query prot_queries.fa -db "$work/protdb_plain" -parse_deflines -evalue 1e-3 \
+    -max_target_seqs 5 -outfmt $fmt -out "$out"
+done
