@@ -245,13 +245,23 @@ std::string FirstWord(std::string_view text) {
   return std::string(text.substr(0, text.find_first_of(" \t\r\n")));
 }
 
+bool IsNumber(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
 // True for the identifiers BLAST+ gives queries it did not parse an id from
-// ("Query_3", "lcl|Query_3").
+// ("Query_3", "lcl|Query_3"; "lcl|3" and "lcl|3_0" in its early versions).
 bool IsGeneratedQueryId(std::string_view id) {
-  if (id.starts_with("lcl|")) id.remove_prefix(4);
-  if (!id.starts_with("Query_") || id.size() == 6) return false;
-  return std::all_of(id.begin() + 6, id.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  if (id.starts_with("lcl|")) {
+    id.remove_prefix(4);
+    const std::size_t underscore = id.find('_');
+    if (IsNumber(id.substr(0, underscore)) &&
+        (underscore == std::string_view::npos || IsNumber(id.substr(underscore + 1))))
+      return true;
+  }
+  return id.starts_with("Query_") && IsNumber(id.substr(6));
 }
 
 // The hit's name as the pairwise text shows it: the accession of its first

@@ -340,3 +340,39 @@ TEST(BlastXmlReader, GivesTheResultCutOffWithItsWholeHits) {
 }
 
 }  // namespace
+
+namespace {
+
+// The query line is the definition alone where BLAST+ made the identifier up,
+// as its early versions did too ("lcl|1"); a parsed identifier leads it.
+TEST(BlastXmlReader, LeadsTheQueryLineWithParsedIdentifiersOnly) {
+  const std::string definition =
+      "query_p1 family 0 variant, a query whose definition is long enough to be wrapped over two "
+      "lines by BLAST+";
+  struct Case {
+    const char* id;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"Query_1", definition},
+      {"lcl|Query_1", definition},
+      {"lcl|1", definition},
+      {"lcl|1_0", definition},
+      {"lcl|q1", "lcl|q1 " + definition},
+      {"Query_x", "Query_x " + definition},
+      {"lcl|1_", "lcl|1_ " + definition},
+  };
+  const std::string real = Report("blastp.xml");
+  const std::string field = "<Iteration_query-ID>Query_1<";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    std::string bytes = real;
+    bytes.replace(bytes.find(field), field.size(),
+                  std::string("<Iteration_query-ID>") + c.id + "<");
+    const Results results = Read(bytes, false);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0]->m_Mol.m_strName, c.name);
+  }
+}
+
+}  // namespace
