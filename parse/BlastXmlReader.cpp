@@ -304,6 +304,11 @@ class CBlastXmlReader final : public CResultReader {
   // Feeds expat until a result is ready or the report ends.
   void Pump();
   void FeedChunk();
+  void CreateParser();
+  // Old blastall wrote one whole document per query, one after the other:
+  // when the bytes after a document's end open another, a new parser takes
+  // them (fed by the next FeedChunk). False when they do not.
+  bool StartNextDocument();
   void HandleStatus(XML_Status status, bool final);
   void FinishAtEnd();
   void ThrowParseError();
@@ -332,6 +337,8 @@ class CBlastXmlReader final : public CResultReader {
   CParserBudget m_budget;
   XML_Parser m_parser = nullptr;
   std::vector<char> m_chunk;
+  std::string m_strRestart;     // the bytes that open the next document
+  std::string m_strRestartFed;  // those bytes while the new parser reads them
   bool m_bSuspended = false;
   bool m_bSourceDone = false;
   bool m_bFinished = false;
@@ -372,6 +379,11 @@ CBlastXmlReader::CBlastXmlReader(CReportSource& source, const CResultReadOptions
       m_tags(xml2 ? Xml2Tags() : XmlTags()),
       m_chunk(kChunkSize) {
   CBudgetScope scope(m_budget);
+  CreateParser();
+  m_stack.reserve(kMaxDepth);
+}
+
+void CBlastXmlReader::CreateParser() {
   m_parser = XML_ParserCreate_MM(nullptr, &kCountedMemory, nullptr);
   if (!m_parser) throw CMemoryException("out of memory creating the XML parser");
   // Nothing outside the report is ever read: no external DTD, no parameter
@@ -381,7 +393,27 @@ CBlastXmlReader::CBlastXmlReader(CReportSource& source, const CResultReadOptions
   XML_SetElementHandler(m_parser, OnStart, OnEnd);
   XML_SetCharacterDataHandler(m_parser, OnText);
   XML_SetStartDoctypeDeclHandler(m_parser, OnDoctype);
-  m_stack.reserve(kMaxDepth);
+}
+
+bool CBlastXmlReader::StartNextDocument() {
+  if (m_bXml2 || !m_bRootSeen || !m_stack.empty()) return false;
+  int offset = 0, size = 0;
+  const char* context = XML_GetInputContext(m_parser, &offset, &size);
+  if (!context || offset < 0 || offset > size) return false;
+  const std::string_view rest(context + offset, static_cast<std::size_t>(size - offset));
+  if (!rest.starts_with("<?xml") && !rest.starts_with("<!DOCTYPE BlastOutput") &&
+      !rest.starts_with("<BlastOutput"))
+    return false;
+  // The rest of the bytes given to this parser open the next document; the
+  // next feed gives them to a parser of its own.
+  m_strRestart.assign(rest);
+  XML_ParserFree(m_parser);
+  m_parser = nullptr;
+  CreateParser();
+  m_bRootSeen = false;
+  m_bNewReport = true;
+  m_bFinished = false;
+  return true;
 }
 
 CBlastXmlReader::~CBlastXmlReader() {
@@ -830,6 +862,7 @@ void CBlastXmlReader::ThrowParseError() {
     m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
     std::rethrow_exception(m_pException);
   }
+  if (StartNextDocument()) return;
   // Bytes that stop before the document closes: the report was cut off.
   const bool cut =
       m_bSourceDone && (code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
@@ -877,6 +910,15 @@ void CBlastXmlReader::FeedChunk() {
   CBudgetScope scope(m_budget);
   if (m_bSuspended) {
     HandleStatus(XML_ResumeParser(m_parser), m_bSourceDone);
+    return;
+  }
+  if (!m_strRestart.empty()) {
+    // Kept alive until the next feed: a suspended parse resumes in it.
+    m_strRestartFed.swap(m_strRestart);
+    m_strRestart.clear();
+    HandleStatus(XML_Parse(m_parser, m_strRestartFed.data(),
+                           static_cast<int>(m_strRestartFed.size()), m_bSourceDone),
+                 m_bSourceDone);
     return;
   }
   const std::size_t count = m_source.Read(m_chunk.data(), m_chunk.size());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -373,6 +374,58 @@ TEST(BlastXmlReader, LeadsTheQueryLineWithParsedIdentifiersOnly) {
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0]->m_Mol.m_strName, c.name);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Hands out at most `step` bytes a call.
+class CPieceSource : public CReportSource {
+ public:
+  CPieceSource(std::string_view bytes, std::size_t step) : m_bytes(bytes), m_nStep(step) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t count = std::min({size, m_nStep, m_bytes.size()});
+    std::copy_n(m_bytes.data(), count, buffer);
+    m_bytes.remove_prefix(count);
+    return count;
+  }
+  const std::string& GetName() const override { return m_strName; }
+
+ private:
+  std::string_view m_bytes;
+  std::size_t m_nStep;
+  std::string m_strName = "pieces";
+};
+
+// Whole documents one after the other, as old blastall wrote one per query,
+// read as one report whatever pieces the bytes come in.
+TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
+  const std::string blastp = Report("blastp.xml"), blastn = Report("blastn.xml");
+  const Results alone = Read(blastp, false), after = Read(blastn, false);
+  const std::string both = blastp + blastn;
+  for (std::size_t step : {std::size_t{1}, std::size_t{7}, std::size_t{4093}, both.size()}) {
+    SCOPED_TRACE(step);
+    CPieceSource source(both, step);
+    std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, {}, false);
+    Results results;
+    for (;;) {
+      auto entry = std::make_unique<CBlastSearchEntry>();
+      if (reader->ReadNext(*entry) == 0) break;
+      results.push_back(std::move(entry));
+    }
+    ASSERT_EQ(results.size(), alone.size() + after.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      const CBlastSearchEntry& want = i < alone.size() ? *alone[i] : *after[i - alone.size()];
+      EXPECT_EQ(DumpEntry(*results[i]), DumpEntry(want));
+      EXPECT_EQ(GetResultInfo(*results[i], result_info::kProgram),
+                GetResultInfo(want, result_info::kProgram));
+      EXPECT_EQ(GetResultInfo(*results[i], result_info::kQueryNumber), std::to_string(i + 1));
+    }
+  }
+  // What follows a document and opens none is damage.
+  EXPECT_NE(ErrorOf(blastp + "<Hit/>", false).find("junk after document element"),
+            std::string::npos);
 }
 
 }  // namespace
