@@ -34,6 +34,9 @@ for report in tests/data/blastplus/*.xml tests/data/blastplus/*.xml2; do
   mode='\000'; [ "${report##*.}" = xml2 ] && mode='\001'
   { printf "$mode"; cat "$report"; } >"$work/seeds/blastxml/$(basename "$report")"
 done
+# Documents one after the other, as old blastall wrote them.
+{ printf '\000'; cat tests/data/blastplus/blastp.xml tests/data/blastplus/blastn.xml; } \
+  >"$work/seeds/blastxml/concatenated.xml"
 
 for target in "${targets[@]}"; do
   seeds="$work/seeds/reports"; [ "$target" = archive ] && seeds="$work/seeds/archives"
