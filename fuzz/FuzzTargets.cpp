@@ -1,12 +1,15 @@
 #include "fuzz/FuzzTargets.h"
 
-#include <string>
-
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "host/OrvTextFile.h"
 #include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
 #include "model/TransferFile.h"
+#include "parse/BlastXmlReader.h"
 #include "parse/NCBIAnalyser.h"
 #include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportLayout.h"
@@ -119,4 +122,49 @@ std::string ObjectRecordOfTransferFile(const std::string& transfer) {
   CFile file(transfer, CFile::modeRead);
   LoadTransferFile(file, object.Entry());
   return RecordOf(object);
+}
+
+namespace {
+
+// Hands out the bytes in pieces of a fixed size.
+class CPieceSource : public CReportSource {
+ public:
+  CPieceSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_nPiece(piece) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
+    std::copy_n(m_bytes.data(), count, buffer);
+    m_bytes.remove_prefix(count);
+    return count;
+  }
+  const std::string& GetName() const override { return m_strName; }
+
+ private:
+  std::string_view m_bytes;
+  std::size_t m_nPiece;
+  std::string m_strName = "fuzz";
+};
+
+}  // namespace
+
+void FuzzBlastXml(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  const unsigned mode = data[0];
+  CResultReadOptions options;
+  options.bEveryRound = (mode & 2) != 0;
+  const std::size_t piece = (mode >> 2) == 0 ? std::size_t{1} << 20 : (mode >> 2);
+  CPieceSource source(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), piece);
+  try {
+    std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, options, (mode & 1) != 0);
+    for (int results = 0;; ++results) {
+      CBlastSearchEntry entry;
+      if (reader->ReadNext(entry) == 0) break;
+      for (const auto& hit : entry.m_Hits.m_HitList)
+        for (const auto& element : hit->m_ElementList)
+          if (element->m_Query.m_nLength != static_cast<int>(element->m_Query.m_strSeq.size()))
+            __builtin_trap();
+      // More results than bytes would mean a loop that reads nothing.
+      if (static_cast<std::size_t>(results) > size) __builtin_trap();
+    }
+  } catch (const CReportError&) {
+  }
 }

@@ -20,6 +20,12 @@ void FuzzTransferFile(const std::uint8_t* data, std::size_t size);
 // back and writes again to the same bytes.
 void FuzzObjectRecord(const std::uint8_t* data, std::size_t size);
 
+// Reads the bytes after the first as a BLAST+ XML report (XML2 when the
+// first byte's lowest bit is set, every PSI-BLAST round when its next bit
+// is), pulled from the source in pieces whose size the first byte also
+// chooses; every result read must hold rows as long as it says.
+void FuzzBlastXml(const std::uint8_t* data, std::size_t size);
+
 // The stored record of a BLAST search object holding the result of the
 // transfer file `transfer` (seeds for the record fuzzer). Throws when the
 // transfer file cannot be read.

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}; shift || true
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record blastplus_text blastjson blasttabular)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(qblast classic archive record blastplus_text blastjson blasttabular blastxml)
 corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
 bash tools/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DBLASTSEARCH_FUZZ=ON -DBLASTSEARCH_SANITIZE=ON \
@@ -28,9 +28,20 @@ done
 ./build-fuzz/fuzz/make_record_seeds "$work/seeds/records" "$work"/seeds/archives/*.bqt \
   >/dev/null 2>&1 || true
 
+# The BLAST+ XML reports, each behind the mode byte that reads it (0: XML, 1: XML2).
+mkdir -p "$work/seeds/blastxml"
+for report in tests/data/blastplus/*.xml tests/data/blastplus/*.xml2; do
+  mode='\000'; [ "${report##*.}" = xml2 ] && mode='\001'
+  { printf "$mode"; cat "$report"; } >"$work/seeds/blastxml/$(basename "$report")"
+done
+# Documents one after the other, as old blastall wrote them.
+{ printf '\000'; cat tests/data/blastplus/blastp.xml tests/data/blastplus/blastn.xml; } \
+  >"$work/seeds/blastxml/concatenated.xml"
+
 for target in "${targets[@]}"; do
   seeds="$work/seeds/reports"; [ "$target" = archive ] && seeds="$work/seeds/archives"
   [ "$target" = record ] && seeds="$work/seeds/records"
+  [ "$target" = blastxml ] && seeds="$work/seeds/blastxml"
   # The readers' markers as a dictionary for the report targets.
   dict=(-dict=fuzz/readers.dict); { [ "$target" = archive ] || [ "$target" = record ]; } && dict=()
   # BLAST+ text: its own markers, and the BLAST+ reports of tests/data as further seeds.
@@ -47,6 +58,7 @@ for target in "${targets[@]}"; do
     blasttabular) dict=(-dict=fuzz/blasttabular.dict); seeds="$work/seeds/$target"; mkdir -p "$seeds"
       cp -n tests/data/blastplus/*.tsv tests/data/blastplus/*.tab7 tests/data/blastplus/*.csv "$seeds/" ;;
   esac
+  [ "$target" = blastxml ] && dict=(-dict=fuzz/blastxml.dict)
   mkdir -p "$work/$target" "$work/artifacts/$target" "tests/fuzz/crashers/$target"
   echo "== $target: $seconds s"
   set +e

@@ -1,7 +1,956 @@
 #include "parse/BlastXmlReader.h"
 
+#include <expat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/BlastSearchEntry.h"
+#include "model/ResultInfo.h"
+
+namespace {
+
+constexpr std::size_t kChunkSize = std::size_t{256} << 10;
+// Deeper nesting than this is no BLAST report.
+constexpr int kMaxDepth = 64;
+// The longest text one element may hold (a row of the longest sequence).
+constexpr std::size_t kMaxElementText = std::size_t{64} << 20;
+// What expat itself may allocate: its buffer holds one chunk plus the markup
+// token being read, and BLAST reports have no long tokens.
+constexpr std::size_t kMaxParserMemory = std::size_t{96} << 20;
+
+// ---- expat's memory, counted per parser ----------------------------------
+
+// The bytes a parser's allocations hold; one per reader.
+struct CParserBudget {
+  std::size_t nUsed = 0;
+  bool bExceeded = false;
+};
+
+// The budget charged by allocations made on this thread while a reader calls
+// into expat (set around each call).
+thread_local CParserBudget* t_pBudget = nullptr;
+
+// Each block starts with its size and budget, so that a free or realloc
+// charges the budget that paid for it.
+struct alignas(std::max_align_t) CBlockHeader {
+  std::size_t nSize;
+  CParserBudget* pBudget;
+};
+
+void* AllocateCounted(std::size_t size) {
+  CParserBudget* budget = t_pBudget;
+  if (budget && budget->nUsed + size > kMaxParserMemory) {
+    budget->bExceeded = true;
+    return nullptr;
+  }
+  auto* header = static_cast<CBlockHeader*>(std::malloc(sizeof(CBlockHeader) + size));
+  if (!header) return nullptr;
+  header->nSize = size;
+  header->pBudget = budget;
+  if (budget) budget->nUsed += size;
+  return header + 1;
+}
+
+void FreeCounted(void* block) {
+  if (!block) return;
+  CBlockHeader* header = static_cast<CBlockHeader*>(block) - 1;
+  if (header->pBudget) header->pBudget->nUsed -= header->nSize;
+  std::free(header);
+}
+
+void* ReallocateCounted(void* block, std::size_t size) {
+  if (!block) return AllocateCounted(size);
+  CBlockHeader* header = static_cast<CBlockHeader*>(block) - 1;
+  CParserBudget* budget = header->pBudget;
+  const std::size_t old = header->nSize;
+  if (budget && size > old && budget->nUsed + (size - old) > kMaxParserMemory) {
+    budget->bExceeded = true;
+    return nullptr;
+  }
+  auto* grown = static_cast<CBlockHeader*>(std::realloc(header, sizeof(CBlockHeader) + size));
+  if (!grown) return nullptr;
+  grown->nSize = size;
+  if (budget) budget->nUsed = budget->nUsed - old + size;
+  return grown + 1;
+}
+
+const XML_Memory_Handling_Suite kCountedMemory = {AllocateCounted, ReallocateCounted, FreeCounted};
+
+// Charges the reader's budget for the expat calls made in its scope.
+class CBudgetScope {
+ public:
+  explicit CBudgetScope(CParserBudget& budget) : m_pSaved(t_pBudget) { t_pBudget = &budget; }
+  ~CBudgetScope() { t_pBudget = m_pSaved; }
+  CBudgetScope(const CBudgetScope&) = delete;
+  CBudgetScope& operator=(const CBudgetScope&) = delete;
+
+ private:
+  CParserBudget* m_pSaved;
+};
+
+// ---- the elements read -----------------------------------------------------
+
+// What an element means to the reader: a container it follows or a value it
+// keeps.
+enum class Tag {
+  Other,
+  // containers
+  Report,  // XML2: one query's report (a new query begins)
+  Result,  // Iteration (XML) or Search (XML2)
+  Hit,
+  HitDescr,
+  Hsp,
+  // values of the report
+  Program,
+  Version,
+  Database,
+  // values of the result
+  QueryId,
+  QueryDef,
+  QueryLen,
+  // values of the hit
+  HitId,
+  HitDef,
+  HitAccession,
+  HitLen,
+  // values of the segment pair
+  BitScore,
+  Score,
+  Evalue,
+  QueryFrom,
+  QueryTo,
+  HitFrom,
+  HitTo,
+  QueryFrame,
+  HitFrame,
+  QueryStrand,
+  HitStrand,
+  Identity,
+  Positive,
+  Gaps,
+  AlignLen,
+  QuerySeq,
+  HitSeq,
+};
+
+using TagTable = std::unordered_map<std::string_view, Tag>;
+
+const TagTable& XmlTags() {
+  static const TagTable table = {
+      {"BlastOutput_program", Tag::Program},
+      {"BlastOutput_version", Tag::Version},
+      {"BlastOutput_db", Tag::Database},
+      {"Iteration", Tag::Result},
+      {"Iteration_query-ID", Tag::QueryId},
+      {"Iteration_query-def", Tag::QueryDef},
+      {"Iteration_query-len", Tag::QueryLen},
+      {"Hit", Tag::Hit},
+      {"Hit_id", Tag::HitId},
+      {"Hit_def", Tag::HitDef},
+      {"Hit_accession", Tag::HitAccession},
+      {"Hit_len", Tag::HitLen},
+      {"Hsp", Tag::Hsp},
+      {"Hsp_bit-score", Tag::BitScore},
+      {"Hsp_score", Tag::Score},
+      {"Hsp_evalue", Tag::Evalue},
+      {"Hsp_query-from", Tag::QueryFrom},
+      {"Hsp_query-to", Tag::QueryTo},
+      {"Hsp_hit-from", Tag::HitFrom},
+      {"Hsp_hit-to", Tag::HitTo},
+      {"Hsp_query-frame", Tag::QueryFrame},
+      {"Hsp_hit-frame", Tag::HitFrame},
+      {"Hsp_identity", Tag::Identity},
+      {"Hsp_positive", Tag::Positive},
+      {"Hsp_gaps", Tag::Gaps},
+      {"Hsp_align-len", Tag::AlignLen},
+      {"Hsp_qseq", Tag::QuerySeq},
+      {"Hsp_hseq", Tag::HitSeq},
+  };
+  return table;
+}
+
+const TagTable& Xml2Tags() {
+  static const TagTable table = {
+      {"Report", Tag::Report},
+      {"program", Tag::Program},
+      {"version", Tag::Version},
+      {"db", Tag::Database},
+      {"Search", Tag::Result},
+      {"query-id", Tag::QueryId},
+      {"query-title", Tag::QueryDef},
+      {"query-len", Tag::QueryLen},
+      {"Hit", Tag::Hit},
+      {"HitDescr", Tag::HitDescr},
+      {"id", Tag::HitId},
+      {"title", Tag::HitDef},
+      {"accession", Tag::HitAccession},
+      {"len", Tag::HitLen},
+      {"Hsp", Tag::Hsp},
+      {"bit-score", Tag::BitScore},
+      {"score", Tag::Score},
+      {"evalue", Tag::Evalue},
+      {"query-from", Tag::QueryFrom},
+      {"query-to", Tag::QueryTo},
+      {"hit-from", Tag::HitFrom},
+      {"hit-to", Tag::HitTo},
+      {"query-frame", Tag::QueryFrame},
+      {"hit-frame", Tag::HitFrame},
+      {"query-strand", Tag::QueryStrand},
+      {"hit-strand", Tag::HitStrand},
+      {"identity", Tag::Identity},
+      {"positive", Tag::Positive},
+      {"gaps", Tag::Gaps},
+      {"align-len", Tag::AlignLen},
+      {"qseq", Tag::QuerySeq},
+      {"hseq", Tag::HitSeq},
+  };
+  return table;
+}
+
+bool IsContainer(Tag tag) {
+  return tag == Tag::Report || tag == Tag::Result || tag == Tag::Hit || tag == Tag::HitDescr ||
+         tag == Tag::Hsp;
+}
+
+// A segment pair as read, before it becomes a hit element.
+struct CHspDraft {
+  CBlastSearchHitElement element;
+  int nQueryFrom = 0, nQueryTo = 0, nHitFrom = 0, nHitTo = 0;
+  int nQueryFrame = 0, nHitFrame = 0;
+  int nQueryStrand = 0, nHitStrand = 0;  // 1 plus, -1 minus, 0 not given
+  bool bPositives = false;
+};
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::string FirstWord(std::string_view text) {
+  text = Trimmed(text);
+  return std::string(text.substr(0, text.find_first_of(" \t\r\n")));
+}
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
+// True for the identifiers BLAST+ gives queries it did not parse an id from
+// ("Query_3", "lcl|Query_3"; "lcl|3" and "lcl|3_0" in its early versions).
+bool IsGeneratedQueryId(std::string_view id) {
+  if (id.starts_with("lcl|")) {
+    id.remove_prefix(4);
+    const std::size_t underscore = id.find('_');
+    if (IsNumber(id.substr(0, underscore)) &&
+        (underscore == std::string_view::npos || IsNumber(id.substr(underscore + 1))))
+      return true;
+  }
+  return id.starts_with("Query_") && IsNumber(id.substr(6));
+}
+
+// The hit's name as the pairwise text shows it: the accession of its first
+// database field (a "gi|n|" prefix set aside); for an id that BLAST+ made up
+// itself, the first word of the definition line.
+std::string ShownNameOfSeqId(std::string_view id) {
+  if (id.starts_with("gi|")) {
+    const std::size_t bar = id.find('|', 3);
+    if (bar != std::string_view::npos && bar + 1 < id.size()) id.remove_prefix(bar + 1);
+  }
+  return AccessionOfSeqId(id);
+}
+
+void SortPair(int& start, int& end, bool minus) {
+  if ((start > end) != minus) std::swap(start, end);
+}
+
+class CBlastXmlReader final : public CResultReader {
+ public:
+  CBlastXmlReader(CReportSource& source, const CResultReadOptions& options, bool xml2);
+  ~CBlastXmlReader() override;
+  int ReadNext(CBlastSearchEntry& entry) override;
+
+ private:
+  // expat's callbacks, forwarded to the members below.
+  static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes);
+  static void XMLCALL OnEnd(void* self, const XML_Char* name);
+  static void XMLCALL OnText(void* self, const XML_Char* text, int length);
+  static void XMLCALL OnDoctype(void* self, const XML_Char* name, const XML_Char* systemId,
+                                const XML_Char* publicId, int hasInternalSubset);
+  template <class TAction>
+  static void Guarded(void* self, TAction&& action);
+
+  void StartElement(std::string_view name);
+  void EndElement();
+  void AppendText(std::string_view text);
+  // Stops the parse with `message` (the position is added).
+  void Fail(const std::string& message);
+
+  // Feeds expat until a result is ready or the report ends.
+  void Pump();
+  void FeedChunk();
+  void CreateParser();
+  // Old blastall wrote one whole document per query, one after the other:
+  // when the bytes after a document's end open another, a new parser takes
+  // them (fed by the next FeedChunk). False when they do not.
+  bool StartNextDocument();
+  void HandleStatus(XML_Status status, bool final);
+  void FinishAtEnd();
+  void ThrowParseError();
+  std::string Where() const;
+
+  void BeginResult();
+  void EndResult();
+  void EndHsp();
+  // Sets the hit's name and link identifier from its id (and definition).
+  void NameHit();
+  void StoreValue(Tag tag, std::string_view text);
+  // The number in `text`; a text that is not one fails the parse.
+  int ParseInt(std::string_view text);
+  double ParseDouble(std::string_view text);
+  void FinishQuery(CBlastSearchEntry& entry);
+  // Hands a finished result to the queue, keeping back a PSI-BLAST round
+  // until it is known to be its query's last (unless every round is asked
+  // for).
+  void Complete(std::unique_ptr<CBlastSearchEntry> result);
+  void FlushHeld();
+
+  CReportSource& m_source;
+  CResultReadOptions m_options;
+  bool m_bXml2;
+  const TagTable& m_tags;
+  CParserBudget m_budget;
+  XML_Parser m_parser = nullptr;
+  std::vector<char> m_chunk;
+  std::string m_strRestart;     // the bytes that open the next document
+  std::string m_strRestartFed;  // those bytes while the new parser reads them
+  bool m_bSuspended = false;
+  bool m_bSourceDone = false;
+  bool m_bFinished = false;
+  std::string m_strFailure;         // why the parse stopped
+  std::exception_ptr m_pException;  // what a callback threw
+
+  // Element stack: the meaning of each open element.
+  std::vector<Tag> m_stack;
+  bool m_bRootSeen = false;
+  bool m_bCapture = false;  // the open element's text is kept
+  std::string m_strText;
+
+  // The report's values.
+  std::string m_strProgram, m_strVersion, m_strDatabase;
+  int m_nQueryType = 1, m_nHitType = 1;
+  int m_nQueryNumber = 0;
+  int m_nRound = 0;
+  std::string m_strLastQueryKey;
+  bool m_bNewReport = false;
+
+  // The result being read.
+  std::unique_ptr<CBlastSearchEntry> m_pResult;
+  std::string m_strQueryId, m_strQueryDef;
+  std::unique_ptr<CBlastSearchHit> m_pHit;
+  std::string m_strHitId, m_strHitAccession;
+  int m_nHitDescr = 0;
+  std::unique_ptr<CHspDraft> m_pHsp;
+
+  std::unique_ptr<CBlastSearchEntry> m_pHeld;
+  std::deque<std::unique_ptr<CBlastSearchEntry>> m_ready;
+};
+
+CBlastXmlReader::CBlastXmlReader(CReportSource& source, const CResultReadOptions& options,
+                                 bool xml2)
+    : m_source(source),
+      m_options(options),
+      m_bXml2(xml2),
+      m_tags(xml2 ? Xml2Tags() : XmlTags()),
+      m_chunk(kChunkSize) {
+  CBudgetScope scope(m_budget);
+  CreateParser();
+  m_stack.reserve(kMaxDepth);
+}
+
+void CBlastXmlReader::CreateParser() {
+  m_parser = XML_ParserCreate_MM(nullptr, &kCountedMemory, nullptr);
+  if (!m_parser) throw CMemoryException("out of memory creating the XML parser");
+  // Nothing outside the report is ever read: no external DTD, no parameter
+  // entities; a document type with declarations of its own is refused.
+  XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+  XML_SetUserData(m_parser, this);
+  XML_SetElementHandler(m_parser, OnStart, OnEnd);
+  XML_SetCharacterDataHandler(m_parser, OnText);
+  XML_SetStartDoctypeDeclHandler(m_parser, OnDoctype);
+}
+
+bool CBlastXmlReader::StartNextDocument() {
+  if (m_bXml2 || !m_bRootSeen || !m_stack.empty()) return false;
+  int offset = 0, size = 0;
+  const char* context = XML_GetInputContext(m_parser, &offset, &size);
+  if (!context || offset < 0 || offset > size) return false;
+  const std::string_view rest(context + offset, static_cast<std::size_t>(size - offset));
+  if (!rest.starts_with("<?xml") && !rest.starts_with("<!DOCTYPE BlastOutput") &&
+      !rest.starts_with("<BlastOutput"))
+    return false;
+  // The rest of the bytes given to this parser open the next document; the
+  // next feed gives them to a parser of its own.
+  m_strRestart.assign(rest);
+  XML_ParserFree(m_parser);
+  m_parser = nullptr;
+  CreateParser();
+  m_bRootSeen = false;
+  m_bNewReport = true;
+  m_bFinished = false;
+  return true;
+}
+
+CBlastXmlReader::~CBlastXmlReader() {
+  CBudgetScope scope(m_budget);
+  XML_ParserFree(m_parser);
+}
+
+template <class TAction>
+void CBlastXmlReader::Guarded(void* self, TAction&& action) {
+  auto* reader = static_cast<CBlastXmlReader*>(self);
+  if (reader->m_pException || !reader->m_strFailure.empty()) return;
+  // No exception may cross expat: it is kept and thrown once the parse
+  // returns.
+  try {
+    action(*reader);
+  } catch (const std::bad_alloc&) {
+    reader->m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
+    XML_StopParser(reader->m_parser, XML_FALSE);
+  } catch (...) {
+    reader->m_pException = std::current_exception();
+    XML_StopParser(reader->m_parser, XML_FALSE);
+  }
+}
+
+void XMLCALL CBlastXmlReader::OnStart(void* self, const XML_Char* name, const XML_Char**) {
+  Guarded(self, [name](CBlastXmlReader& reader) { reader.StartElement(name); });
+}
+
+void XMLCALL CBlastXmlReader::OnEnd(void* self, const XML_Char*) {
+  Guarded(self, [](CBlastXmlReader& reader) { reader.EndElement(); });
+}
+
+void XMLCALL CBlastXmlReader::OnText(void* self, const XML_Char* text, int length) {
+  auto* reader = static_cast<CBlastXmlReader*>(self);
+  if (!reader->m_bCapture) return;
+  Guarded(self, [text, length](CBlastXmlReader& r) {
+    r.AppendText(std::string_view(text, static_cast<std::size_t>(length)));
+  });
+}
+
+void XMLCALL CBlastXmlReader::OnDoctype(void* self, const XML_Char*, const XML_Char*,
+                                        const XML_Char*, int hasInternalSubset) {
+  if (!hasInternalSubset) return;
+  Guarded(self, [](CBlastXmlReader& reader) {
+    reader.Fail("the document type declares markup of its own, which no BLAST report does");
+  });
+}
+
+void CBlastXmlReader::Fail(const std::string& message) {
+  if (m_strFailure.empty()) m_strFailure = message + Where();
+  XML_StopParser(m_parser, XML_FALSE);
+}
+
+std::string CBlastXmlReader::Where() const {
+  return " (line " + std::to_string(XML_GetCurrentLineNumber(m_parser)) + ", column " +
+         std::to_string(XML_GetCurrentColumnNumber(m_parser) + 1) + ")";
+}
+
+void CBlastXmlReader::StartElement(std::string_view name) {
+  if (!m_strFailure.empty()) return;
+  if (static_cast<int>(m_stack.size()) >= kMaxDepth) {
+    Fail("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+    return;
+  }
+  if (!m_bRootSeen) {
+    m_bRootSeen = true;
+    const bool known =
+        m_bXml2 ? (name == "BlastXML2" || name == "BlastOutput2") : name == "BlastOutput";
+    if (!known) {
+      Fail("the document is <" + std::string(name) + ">, not " +
+           (m_bXml2 ? "BLAST+ XML2 (<BlastXML2>)" : "BLAST+ XML (<BlastOutput>)"));
+      return;
+    }
+  }
+  const auto found = m_tags.find(name);
+  Tag tag = found == m_tags.end() ? Tag::Other : found->second;
+  // A value counts only inside the container it belongs to.
+  const bool inHsp = m_pHsp != nullptr;
+  if (tag >= Tag::QueryId && tag <= Tag::QueryLen && (!m_pResult || m_pHit)) tag = Tag::Other;
+  if (tag >= Tag::HitId && tag <= Tag::HitLen && (!m_pHit || inHsp)) tag = Tag::Other;
+  if (m_bXml2 && (tag == Tag::HitId || tag == Tag::HitDef || tag == Tag::HitAccession) &&
+      (m_stack.empty() || m_stack.back() != Tag::HitDescr || m_nHitDescr != 1))
+    tag = Tag::Other;
+  if (tag >= Tag::BitScore && !inHsp) tag = Tag::Other;
+  if (tag >= Tag::Program && tag <= Tag::Database && m_pResult) tag = Tag::Other;
+  m_stack.push_back(tag);
+  m_strText.clear();
+  m_bCapture = !IsContainer(tag) && tag != Tag::Other;
+  switch (tag) {
+    case Tag::Report:
+      m_bNewReport = true;
+      break;
+    case Tag::Result:
+      if (m_pResult) {
+        Fail("a result opens inside another");
+        return;
+      }
+      BeginResult();
+      break;
+    case Tag::Hit:
+      if (!m_pResult || m_pHit) {
+        m_stack.back() = Tag::Other;
+        break;
+      }
+      m_pHit = std::make_unique<CBlastSearchHit>();
+      m_pHit->m_nMolType = m_nHitType;
+      m_strHitId.clear();
+      m_strHitAccession.clear();
+      m_nHitDescr = 0;
+      break;
+    case Tag::HitDescr:
+      if (m_pHit) ++m_nHitDescr;
+      break;
+    case Tag::Hsp:
+      if (!m_pHit || m_pHsp) {
+        m_stack.back() = Tag::Other;
+        break;
+      }
+      m_pHsp = std::make_unique<CHspDraft>();
+      break;
+    default:
+      break;
+  }
+}
+
+void CBlastXmlReader::AppendText(std::string_view text) {
+  if (m_strText.size() + text.size() > kMaxElementText) {
+    m_bCapture = false;
+    Fail("an element's text is longer than " + std::to_string(kMaxElementText >> 20) + " MiB");
+    return;
+  }
+  m_strText.append(text);
+}
+
+void CBlastXmlReader::EndElement() {
+  if (!m_strFailure.empty() || m_stack.empty()) return;
+  const Tag tag = m_stack.back();
+  m_stack.pop_back();
+  m_bCapture = false;
+  switch (tag) {
+    case Tag::Other:
+    case Tag::Report:
+    case Tag::HitDescr:
+      break;
+    case Tag::Result:
+      EndResult();
+      break;
+    case Tag::Hit:
+      if (!m_pHit->m_ElementList.empty() || !m_strHitId.empty()) {
+        NameHit();
+        m_pResult->m_Hits.m_HitList.push_back(std::move(m_pHit));
+      }
+      m_pHit.reset();
+      break;
+    case Tag::Hsp:
+      EndHsp();
+      break;
+    default:
+      StoreValue(tag, m_strText);
+      break;
+  }
+  m_strText.clear();
+}
+
+void CBlastXmlReader::NameHit() {
+  CBlastSearchHit& hit = *m_pHit;
+  // An id that BLAST+ numbered itself: the definition line holds the
+  // sequence's own name first, as the pairwise text shows it.
+  const bool numbered = m_strHitId.starts_with("gnl|BL_ORD_ID|") && !hit.m_strDescription.empty();
+  if (numbered) {
+    const std::string_view line = hit.m_strDescription;
+    const std::size_t space = line.find(' ');
+    hit.m_strName = std::string(line.substr(0, space));
+    hit.m_strDescription =
+        space == std::string_view::npos ? std::string() : std::string(Trimmed(line.substr(space)));
+  } else {
+    hit.m_strName = ShownNameOfSeqId(m_strHitId);
+  }
+  hit.m_strID = AccessionOfSeqId(numbered || m_strHitId.empty() ? hit.m_strName : m_strHitId);
+  if (hit.m_strID.empty()) hit.m_strID = m_strHitAccession;
+}
+
+void CBlastXmlReader::BeginResult() {
+  m_pResult = std::make_unique<CBlastSearchEntry>();
+  m_strQueryId.clear();
+  m_strQueryDef.clear();
+  int queryType = 1, hitType = 1;
+  if (MoleculeTypesOfProgram(m_strProgram, queryType, hitType)) {
+    m_nQueryType = queryType;
+    m_nHitType = hitType;
+  }
+}
+
+int CBlastXmlReader::ParseInt(std::string_view text) {
+  const std::string_view value = Trimmed(text);
+  int number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+    Fail("\"" + std::string(value.substr(0, 40)) + "\" is not a whole number");
+    return 0;
+  }
+  return number;
+}
+
+double CBlastXmlReader::ParseDouble(std::string_view text) {
+  std::string_view value = Trimmed(text);
+  if (!value.empty() && value.front() == '+') value.remove_prefix(1);
+  double number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  // A value too small for a double is 0, as the report means it.
+  const bool underflow =
+      error == std::errc::result_out_of_range && end == value.data() + value.size();
+  if (value.empty() || (error != std::errc() && !underflow) || end != value.data() + value.size()) {
+    Fail("\"" + std::string(value.substr(0, 40)) + "\" is not a number");
+    return 0.0;
+  }
+  return underflow ? 0.0 : number;
+}
+
+void CBlastXmlReader::StoreValue(Tag tag, std::string_view text) {
+  CHspDraft* hsp = m_pHsp.get();
+  auto upper = [](std::string_view row) {
+    std::string out(row);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+  };
+  auto strand = [](std::string_view value) {
+    value = Trimmed(value);
+    return value == "Minus" ? -1 : value == "Plus" ? 1 : 0;
+  };
+  switch (tag) {
+    case Tag::Program: {
+      m_strProgram = std::string(Trimmed(text));
+      for (char& c : m_strProgram)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      break;
+    }
+    case Tag::Version:
+      m_strVersion = std::string(Trimmed(text));
+      break;
+    case Tag::Database:
+      m_strDatabase = std::string(Trimmed(text));
+      break;
+    case Tag::QueryId:
+      m_strQueryId = std::string(Trimmed(text));
+      break;
+    case Tag::QueryDef:
+      m_strQueryDef = std::string(Trimmed(text));
+      break;
+    case Tag::QueryLen:
+      m_pResult->m_Mol.m_nLength = ParseInt(text);
+      break;
+    case Tag::HitId:
+      m_strHitId = std::string(Trimmed(text));
+      break;
+    case Tag::HitDef:
+      m_pHit->m_strDescription = std::string(Trimmed(text));
+      break;
+    case Tag::HitAccession:
+      m_strHitAccession = std::string(Trimmed(text));
+      break;
+    case Tag::HitLen:
+      m_pHit->m_nLength = ParseInt(text);
+      break;
+    case Tag::BitScore:
+      hsp->element.m_dBitScore = ParseDouble(text);
+      break;
+    case Tag::Score:
+      hsp->element.m_nScore = ParseInt(text);
+      break;
+    case Tag::Evalue:
+      hsp->element.m_dExpect = ParseDouble(text);
+      break;
+    case Tag::QueryFrom:
+      hsp->nQueryFrom = ParseInt(text);
+      break;
+    case Tag::QueryTo:
+      hsp->nQueryTo = ParseInt(text);
+      break;
+    case Tag::HitFrom:
+      hsp->nHitFrom = ParseInt(text);
+      break;
+    case Tag::HitTo:
+      hsp->nHitTo = ParseInt(text);
+      break;
+    case Tag::QueryFrame:
+      hsp->nQueryFrame = ParseInt(text);
+      break;
+    case Tag::HitFrame:
+      hsp->nHitFrame = ParseInt(text);
+      break;
+    case Tag::QueryStrand:
+      hsp->nQueryStrand = strand(text);
+      break;
+    case Tag::HitStrand:
+      hsp->nHitStrand = strand(text);
+      break;
+    case Tag::Identity:
+      hsp->element.m_nIdentities = ParseInt(text);
+      break;
+    case Tag::Positive:
+      hsp->element.m_nPositives = ParseInt(text);
+      hsp->bPositives = true;
+      break;
+    case Tag::Gaps:
+      hsp->element.m_nGaps = ParseInt(text);
+      break;
+    case Tag::AlignLen:
+      hsp->element.m_nAlignLength = ParseInt(text);
+      break;
+    case Tag::QuerySeq:
+      hsp->element.m_Query.m_strSeq = upper(Trimmed(text));
+      break;
+    case Tag::HitSeq:
+      hsp->element.m_Subject.m_strSeq = upper(Trimmed(text));
+      break;
+    default:
+      break;
+  }
+}
+
+void CBlastXmlReader::EndHsp() {
+  CHspDraft& hsp = *m_pHsp;
+  CBlastSearchHitElement& element = hsp.element;
+  const bool translatedQuery = m_strProgram == "blastx" || m_strProgram == "tblastx";
+  const bool translatedHit = m_strProgram == "tblastn" || m_strProgram == "tblastx";
+  const bool nucleotide = m_nQueryType != 2 && m_nHitType != 2 && !translatedQuery;
+  // The strand of each side: from the frame of a translated side, from the
+  // strand or frame of a nucleotide search, else from the numbering.
+  auto minusOf = [&](int frame, int strand, int from, int to, bool translated) {
+    if (translated) return frame < 0;
+    if (strand != 0) return strand < 0;
+    if (nucleotide && frame != 0) return frame < 0;
+    return from > to;
+  };
+  const bool queryMinus =
+      minusOf(hsp.nQueryFrame, hsp.nQueryStrand, hsp.nQueryFrom, hsp.nQueryTo, translatedQuery);
+  const bool hitMinus =
+      minusOf(hsp.nHitFrame, hsp.nHitStrand, hsp.nHitFrom, hsp.nHitTo, translatedHit);
+  // Rows on the minus strand are numbered downwards, as the pairwise text
+  // shows them.
+  element.m_Query.m_nStart = hsp.nQueryFrom;
+  element.m_Query.m_nEnd = hsp.nQueryTo;
+  SortPair(element.m_Query.m_nStart, element.m_Query.m_nEnd, queryMinus);
+  element.m_Subject.m_nStart = hsp.nHitFrom;
+  element.m_Subject.m_nEnd = hsp.nHitTo;
+  SortPair(element.m_Subject.m_nStart, element.m_Subject.m_nEnd, hitMinus);
+  element.m_Query.m_bMinusStrand = queryMinus ? 1 : 0;
+  element.m_Subject.m_bMinusStrand = hitMinus ? 1 : 0;
+  if (translatedQuery) {
+    element.m_nFrame = hsp.nQueryFrame;
+    if (translatedHit) SetSubjectFrame(element, hsp.nHitFrame);
+  } else if (translatedHit) {
+    element.m_nFrame = hsp.nHitFrame;
+  }
+  // XML2 leaves out the positives of nucleotide searches: every identity is
+  // one.
+  if (nucleotide && !hsp.bPositives) element.m_nPositives = element.m_nIdentities;
+  const int columns = static_cast<int>(element.m_Query.m_strSeq.size());
+  element.m_Query.m_nLength = columns;
+  element.m_Subject.m_nLength = columns;
+  m_pHit->m_ElementList.push_back(std::make_unique<CBlastSearchHitElement>(std::move(hsp.element)));
+  m_pHsp.reset();
+}
+
+void CBlastXmlReader::FinishQuery(CBlastSearchEntry& entry) {
+  // The query line as the pairwise text shows it: a parsed identifier, then
+  // the definition.
+  std::string name = m_strQueryDef;
+  if (!m_strQueryId.empty() && !IsGeneratedQueryId(m_strQueryId))
+    name = m_strQueryDef.empty() ? m_strQueryId : m_strQueryId + " " + m_strQueryDef;
+  entry.m_Mol.m_strName = name;
+  entry.m_Mol.m_strID = FirstWord(name);
+  entry.m_Mol.m_nType = m_nQueryType;
+  // A new query: a new report (XML2), else another query identifier.
+  const std::string key = m_strQueryId + '\n' + m_strQueryDef;
+  if (m_bNewReport || m_nQueryNumber == 0 || (!m_bXml2 && key != m_strLastQueryKey)) {
+    ++m_nQueryNumber;
+    m_nRound = 0;
+  }
+  m_bNewReport = false;
+  m_strLastQueryKey = key;
+  ++m_nRound;
+  SetResultInfo(entry, result_info::kLayout,
+                ReportLayoutName(m_bXml2 ? ReportLayout::BlastXml2 : ReportLayout::BlastXml));
+  SetResultInfo(entry, result_info::kProgram, m_strProgram);
+  SetResultInfo(entry, result_info::kVersion, m_strVersion);
+  SetResultInfo(entry, result_info::kDatabase, m_strDatabase);
+  SetResultInfo(entry, result_info::kQueryNumber, std::to_string(m_nQueryNumber));
+  if (m_strProgram == "psiblast")
+    SetResultInfo(entry, result_info::kRound, std::to_string(m_nRound));
+}
+
+void CBlastXmlReader::EndResult() {
+  FinishQuery(*m_pResult);
+  Complete(std::move(m_pResult));
+}
+
+void CBlastXmlReader::Complete(std::unique_ptr<CBlastSearchEntry> result) {
+  if (m_pHeld && GetResultInfo(*m_pHeld, result_info::kQueryNumber) !=
+                     GetResultInfo(*result, result_info::kQueryNumber))
+    FlushHeld();
+  const bool hold = !m_options.bEveryRound && m_strProgram == "psiblast";
+  if (hold && GetResultInfo(*result, result_info::kPartial).empty()) {
+    m_pHeld = std::move(result);  // an earlier round of the same query is dropped
+  } else {
+    FlushHeld();
+    m_ready.push_back(std::move(result));
+  }
+  if (!m_ready.empty() && m_parser) XML_StopParser(m_parser, XML_TRUE);
+}
+
+void CBlastXmlReader::FlushHeld() {
+  if (m_pHeld) m_ready.push_back(std::move(m_pHeld));
+}
+
+void CBlastXmlReader::HandleStatus(XML_Status status, bool final) {
+  if (status == XML_STATUS_SUSPENDED) {
+    m_bSuspended = true;
+    return;
+  }
+  m_bSuspended = false;
+  if (status == XML_STATUS_ERROR) {
+    ThrowParseError();
+    return;
+  }
+  if (final) {
+    FlushHeld();
+    m_bFinished = true;
+  }
+}
+
+void CBlastXmlReader::ThrowParseError() {
+  m_bFinished = true;
+  if (m_pException) std::rethrow_exception(m_pException);
+  if (m_strFailure.empty() && m_budget.bExceeded)
+    m_strFailure = "a piece of markup is too long to be part of a BLAST report" + Where();
+  if (!m_strFailure.empty()) {
+    // The rounds kept back are complete: they are handed out first.
+    FlushHeld();
+    if (m_ready.empty()) throw CReportError(m_strFailure);
+    return;
+  }
+  const XML_Error code = XML_GetErrorCode(m_parser);
+  if (code == XML_ERROR_NO_MEMORY) {
+    m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
+    std::rethrow_exception(m_pException);
+  }
+  if (StartNextDocument()) return;
+  // Bytes that stop before the document closes: the report was cut off.
+  const bool cut =
+      m_bSourceDone && (code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
+                        code == XML_ERROR_PARTIAL_CHAR || code == XML_ERROR_UNCLOSED_CDATA_SECTION);
+  if (cut && m_pResult) {
+    FinishAtEnd();
+    return;
+  }
+  std::string message = std::string(m_bXml2 ? "BLAST+ XML2" : "BLAST+ XML") +
+                        " is damaged: " + XML_ErrorString(code) + Where();
+  if (cut) {
+    message = m_bRootSeen
+                  ? "the report ends before its end after " + std::to_string(m_nQueryNumber) +
+                        " quer" + (m_nQueryNumber == 1 ? "y" : "ies") + Where()
+                  : "the report holds no XML element";
+  }
+  m_strFailure = message;
+  FlushHeld();
+  if (m_ready.empty()) throw CReportError(message);
+}
+
+void CBlastXmlReader::FinishAtEnd() {
+  // The result being read when the bytes ran out: what was complete of it.
+  std::string missing = "the report ends inside this result";
+  if (m_pHsp) missing += ", in a segment pair (left out)";
+  if (m_pHit) {
+    if (!m_pHit->m_ElementList.empty()) {
+      NameHit();
+      m_pResult->m_Hits.m_HitList.push_back(std::move(m_pHit));
+      missing += "; its last hit may lack segment pairs";
+    } else {
+      missing += "; a hit without a whole segment pair is left out";
+    }
+  }
+  m_pHsp.reset();
+  m_pHit.reset();
+  FinishQuery(*m_pResult);
+  SetResultInfo(*m_pResult, result_info::kPartial, missing);
+  FlushHeld();
+  m_ready.push_back(std::move(m_pResult));
+  m_bFinished = true;
+}
+
+void CBlastXmlReader::FeedChunk() {
+  CBudgetScope scope(m_budget);
+  if (m_bSuspended) {
+    HandleStatus(XML_ResumeParser(m_parser), m_bSourceDone);
+    return;
+  }
+  if (!m_strRestart.empty()) {
+    // Kept alive until the next feed: a suspended parse resumes in it.
+    m_strRestartFed.swap(m_strRestart);
+    m_strRestart.clear();
+    HandleStatus(XML_Parse(m_parser, m_strRestartFed.data(),
+                           static_cast<int>(m_strRestartFed.size()), m_bSourceDone),
+                 m_bSourceDone);
+    return;
+  }
+  const std::size_t count = m_source.Read(m_chunk.data(), m_chunk.size());
+  m_bSourceDone = count == 0;
+  HandleStatus(XML_Parse(m_parser, m_chunk.data(), static_cast<int>(count), m_bSourceDone),
+               m_bSourceDone);
+}
+
+void CBlastXmlReader::Pump() {
+  while (m_ready.empty() && !m_bFinished) FeedChunk();
+}
+
+int CBlastXmlReader::ReadNext(CBlastSearchEntry& entry) {
+  if (m_options.pStop && *m_options.pStop) return 0;
+  Pump();
+  if (m_ready.empty()) {
+    // The error that ended the report, again on every later call.
+    if (m_pException) std::rethrow_exception(m_pException);
+    if (!m_strFailure.empty()) throw CReportError(m_strFailure);
+    return 0;
+  }
+  std::unique_ptr<CBlastSearchEntry> result = std::move(m_ready.front());
+  m_ready.pop_front();
+  entry.m_Mol = result->m_Mol;
+  entry.m_Hits.m_strInfo.swap(result->m_Hits.m_strInfo);
+  entry.m_Hits.m_HitList.splice(entry.m_Hits.m_HitList.end(), result->m_Hits.m_HitList);
+  return 1;
+}
+
+}  // namespace
+
 std::unique_ptr<CResultReader> MakeBlastXmlReader(CReportSource& source,
                                                   const CResultReadOptions& options, bool xml2) {
-  (void)source, (void)options, (void)xml2;
-  throw CReportError("BLAST+ XML is not read yet");
+  return std::make_unique<CBlastXmlReader>(source, options, xml2);
 }

@@ -28,6 +28,7 @@ TEST(FuzzFindings, ReplayWithoutFault) {
   Replay("classic", FuzzClassicPage);
   Replay("archive", FuzzTransferFile);
   Replay("record", FuzzObjectRecord);
+  Replay("blastxml", FuzzBlastXml);
 }
 
 // The fuzz bodies themselves stay sound on the real reports.

@@ -53,3 +53,13 @@ tblastx -query nucl_queries.fa -db "$work/nucldb" -evalue 1e-3 -outfmt \
 blastn -task blastn -query nucl_queries.fa -db "$work/nucldb" -evalue 1e-3 -max_target_seqs 20 -outfmt \
   "10 qaccver saccver stitle evalue bitscore score nident length qlen slen sstrand qstart qend sstart send" \
   -out blastn_titles.csv
+# Identifiers as BLAST+ gives them when it does not parse them from the
+# database (hits numbered gnl|BL_ORD_ID|n), searched with queries whose
+# identifiers it does parse (-parse_deflines).
+makeblastdb -in "$work/prot_db.fa" -dbtype prot -out "$work/protdb_plain" \
+  -title "generated proteins, identifiers not parsed" >/dev/null
+for fmt in 0 5 16; do
+  case $fmt in 0) out=blastp_plainids.txt ;; 5) out=blastp_plainids.xml ;; 16) out=blastp_plainids.xml2 ;; esac
+  blastp -query prot_queries.fa -db "$work/protdb_plain" -parse_deflines -evalue 1e-3 \
+    -max_target_seqs 5 -outfmt $fmt -out "$out"
+done
