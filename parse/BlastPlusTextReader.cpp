@@ -745,10 +745,18 @@ class CBlastPlusTextReader : public CResultReader {
     const std::size_t slash = rest.find('/');
     if (!ToInt(Trim(rest.substr(0, slash)), m_pElement->m_nFrame))
       Fail("the frame is not a number");
+    // A negative frame is read off the minus strand, as the other layouts say
+    // of it: the query's for blastx and tblastx, the subject's for tblastn.
+    const bool minus = m_pElement->m_nFrame < 0;
+    if (m_strProgram == "tblastn" && slash == std::string_view::npos)
+      m_pElement->m_Subject.m_bMinusStrand = minus;
+    else
+      m_pElement->m_Query.m_bMinusStrand = minus;
     if (slash == std::string_view::npos) return;
     int subjectFrame = 0;
     if (!ToInt(Trim(rest.substr(slash + 1)), subjectFrame)) Fail("the frame is not a number");
     SetSubjectFrame(*m_pElement, subjectFrame);
+    m_pElement->m_Subject.m_bMinusStrand = subjectFrame < 0;
   }
 
   // "Query  5    FFFRLD...  64" or "Sbjct  2    FFMLLD...  61".

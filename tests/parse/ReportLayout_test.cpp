@@ -1,5 +1,6 @@
 // Recognising which reader a saved report needs.
 
+#include "parse/QueryAnchoredPage.h"
 #include "parse/ReportLayout.h"
 
 #include <gtest/gtest.h>
@@ -146,11 +147,16 @@ TEST(ReportLayout, BlastPlusFiles) {
     if (found == byExtension.end()) continue;
     SCOPED_TRACE(item.path().string());
     const std::string page = ReadWholeFile(item.path());
-    EXPECT_EQ(RecogniseReportLayout(page), found->second);
+    // Its subject titles hold commas that BLAST+ leaves unquoted, so its lines
+    // differ in field count: it is read only when the reader is named.
+    const ReportLayout expected = item.path().filename() == "blastn_titles.csv"
+                                      ? ReportLayout::Unknown
+                                      : found->second;
+    EXPECT_EQ(RecogniseReportLayout(page), expected);
     ++files;
     for (std::size_t cut = 0; cut < page.size(); cut += 331) {
       const ReportLayout layout = RecogniseReportLayout(std::string_view(page).substr(0, cut));
-      EXPECT_TRUE(layout == found->second || layout == ReportLayout::Unknown) << cut;
+      EXPECT_TRUE(layout == expected || layout == ReportLayout::Unknown) << cut;
     }
   }
   EXPECT_GE(files, 7 * 8);
@@ -205,12 +211,16 @@ TEST(ReportLayout, CorpusFiles) {
     for (const auto& path : CorpusFiles(folder.folder)) {
       SCOPED_TRACE(path.string());
       const std::string page = ReadWholeFile(path);
-      EXPECT_EQ(RecogniseReportLayout(page), folder.layout);
+      // Reports laid out against the query are named so, in either folder.
+      const ReportLayout expected =
+          IsQueryAnchoredPage(page) ? ReportLayout::QueryAnchored : folder.layout;
+      EXPECT_EQ(RecogniseReportLayout(page), expected);
       ++files;
       // A page cut anywhere never crashes and never looks like the other layout.
       for (std::size_t cut = 0; cut < page.size(); cut += 997) {
         const ReportLayout layout = RecogniseReportLayout(std::string_view(page).substr(0, cut));
-        EXPECT_TRUE(layout == folder.layout || layout == ReportLayout::Unknown ||
+        EXPECT_TRUE(layout == expected || layout == folder.layout ||
+                    layout == ReportLayout::Unknown ||
                     (folder.layout == ReportLayout::Classic && layout == ReportLayout::QBlast))
             << cut;
       }

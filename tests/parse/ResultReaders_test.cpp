@@ -46,7 +46,7 @@ TEST(ResultReaders, FactoryByLayout) {
     ReportLayout layout;
     bool reader;
   } const cases[] = {{ReportLayout::Unknown, false},
-                     {ReportLayout::QueryAnchored, false},
+                     {ReportLayout::QueryAnchored, true},
                      {ReportLayout::QBlast, true},
                      {ReportLayout::Classic, true}};
   for (const auto& c : cases) {
