@@ -30,14 +30,14 @@ std::unique_ptr<CBlastSearchObject> MakeProvisionalObject() {
 }
 
 // Reads `page`, the bytes of the page at `path`, into `entry` with the
-// reader that its layout (`classic` or not) calls for, as the file import
+// reader that its layout calls for, as the file import
 // does (the query named from the report's query line when the parser left
 // it unnamed). Exceptions of the readers pass out.
-void ReadPage(const std::string& path, std::string_view page, bool classic,
+void ReadPage(const std::string& path, std::string_view page, ReportLayout layout,
               CBlastSearchEntry& entry) {
   CViewReportSource source(page, path);
-  const std::unique_ptr<CResultReader> reader = MakeResultReader(
-      classic ? ReportLayout::Classic : ReportLayout::QBlast, source, CResultReadOptions{});
+  const std::unique_ptr<CResultReader> reader =
+      MakeResultReader(layout, source, CResultReadOptions{});
   if (reader == nullptr || reader->ReadNext(entry) != 1) {
     throw CReportError(path + ": the page could not be read");
   }
@@ -46,11 +46,11 @@ void ReadPage(const std::string& path, std::string_view page, bool classic,
 // Reads the page and stores `object` made of it, with the messages of the
 // page import: 1 stored (info: its list record), else 0.
 int StorePage(CBlastSearchTable& table, CBlastSearchObject& object, const std::string& path,
-              std::string_view page, bool classic, const std::string& subbase,
+              std::string_view page, ReportLayout layout, const std::string& subbase,
               std::string& subbaseOut, CObjInfo*& info) {
   int added = 0;
   try {
-    ReadPage(path, page, classic, object.Entry());
+    ReadPage(path, page, layout, object.Entry());
     const std::string digest =
         DigestOfResult(object.Entry(), DigestOfReportHead(page.substr(0, kReportHeadSize)));
     SetResultInfo(object.Entry(), result_info::kDigest, digest);
@@ -110,11 +110,11 @@ int CBlastSearchTable::CreateNewLocalObject(const std::string& subbase, std::str
   return outcome.m_nStored > 0 ? 1 : 0;
 }
 
-int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page, bool classic,
-                                  const std::string& subbase, std::string& subbaseOut,
-                                  CObjInfo*& info) {
+int CBlastSearchTable::ImportPage(const std::string& path, std::string_view page,
+                                  ReportLayout layout, const std::string& subbase,
+                                  std::string& subbaseOut, CObjInfo*& info) {
   std::unique_ptr<CBlastSearchObject> object = MakeProvisionalObject();
-  return StorePage(*this, *object, path, page, classic, subbase, subbaseOut, info);
+  return StorePage(*this, *object, path, page, layout, subbase, subbaseOut, info);
 }
 
 int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std::string& subbase,

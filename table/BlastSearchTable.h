@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "parse/ReportLayout.h"
 #include "table/BlastSearchObject.h"
 #include "table/DBTable.h"
 
@@ -78,12 +79,11 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
                            CObjInfo*& info) override;
   // The page import without its file dialog, for a caller that has read the
   // NCBI page at `path` (which names it in messages) into `page` (kept until
-  // the call returns) and recognised its layout: reads it with the classic
-  // reader when `classic` (the layout is Classic), else with the QBlast
-  // reader, and stores it as one object named after its query (or the
+  // the call returns) and recognised its `layout`: reads its first result
+  // with that layout's reader, and stores it as one object named after its query (or the
   // file) with its digest, whether stored before or not, with the messages
   // of the import: 1 stored (info: its list record), else 0.
-  int ImportPage(const std::string& path, std::string_view page, bool classic,
+  int ImportPage(const std::string& path, std::string_view page, ReportLayout layout,
                  const std::string& subbase, std::string& subbaseOut, CObjInfo*& info);
   // Stores the result of the transfer file `transferPath` as a new object
   // named after its query (or the file), without dialog or success message:

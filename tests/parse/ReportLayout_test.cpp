@@ -1,6 +1,5 @@
 // Recognising which reader a saved report needs.
 
-#include "parse/QueryAnchoredPage.h"
 #include "parse/ReportLayout.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "parse/QueryAnchoredPage.h"
 #include "support/Corpus.h"
 
 namespace {
@@ -149,9 +149,8 @@ TEST(ReportLayout, BlastPlusFiles) {
     const std::string page = ReadWholeFile(item.path());
     // Its subject titles hold commas that BLAST+ leaves unquoted, so its lines
     // differ in field count: it is read only when the reader is named.
-    const ReportLayout expected = item.path().filename() == "blastn_titles.csv"
-                                      ? ReportLayout::Unknown
-                                      : found->second;
+    const ReportLayout expected =
+        item.path().filename() == "blastn_titles.csv" ? ReportLayout::Unknown : found->second;
     EXPECT_EQ(RecogniseReportLayout(page), expected);
     ++files;
     for (std::size_t cut = 0; cut < page.size(); cut += 331) {

@@ -249,8 +249,10 @@ TEST_F(TableTest, EveryCorpusReportImportsAsParseReadsIt) {
       const std::string page = ReadWholeFile(path);
       CObjInfo* info = nullptr;
       std::string out;
-      const bool classic = RecogniseReportLayout(page) == ReportLayout::Classic;
-      ASSERT_EQ(m_table.ImportPage(path.string(), page, classic, "MAIN", out, info), 1) << path;
+      ASSERT_EQ(
+          m_table.ImportPage(path.string(), page, RecogniseReportLayout(page), "MAIN", out, info),
+          1)
+          << path;
       ASSERT_NE(info, nullptr);
       EXPECT_NE(info->m_name, m_info->m_name);
       EXPECT_EQ(LastMessage()->strText, "The item \"" + info->m_name + kAdded);
