@@ -4,8 +4,10 @@
 // object a line "object <length> <crc32, 8 hex digits>", the object's record
 // of that many bytes, and "\n".
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -19,41 +21,28 @@
 #include "host/db/SMDlg.h"
 #include "platform/File.h"
 #include "platform/InputFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
 constexpr std::string_view kObjectHead = "object ";
 
-// Writes `bytes` to `path` through a temporary file that replaces it only
-// when complete. Throws CFileException.
-class CReplacingFile {
+// Writes `bytes` to `path` through a new file that replaces it only when
+// complete (or straight into a device or FIFO). Throws CFileException naming
+// `path`.
+class CArchiveOutput {
  public:
-  explicit CReplacingFile(std::string path)
-      : m_strPath(std::move(path)),
-        m_file(m_strPath + ".tmp", CFile::modeWrite | CFile::modeCreate) {}
-  ~CReplacingFile() {
-    if (!m_bDone) {
-      m_file.Close();
-      std::error_code error;
-      std::filesystem::remove(m_strPath + ".tmp", error);
+  explicit CArchiveOutput(const std::string& path) {
+    if (!m_file.Create(path)) {
+      throw CFileException(path, std::string("cannot create: ") + std::strerror(errno));
     }
   }
-  CReplacingFile(const CReplacingFile&) = delete;
-  CReplacingFile& operator=(const CReplacingFile&) = delete;
 
   void Write(std::string_view bytes) { m_file.Write(bytes.data(), bytes.size()); }
-  void Finish() {
-    m_file.Close();
-    std::error_code error;
-    std::filesystem::rename(m_strPath + ".tmp", m_strPath, error);
-    if (error) throw CFileException(m_strPath, "cannot replace the file: " + error.message());
-    m_bDone = true;
-  }
+  void Finish() { m_file.Commit(); }
 
  private:
-  std::string m_strPath;
-  CFile m_file;
-  bool m_bDone = false;
+  CReplacingFile m_file;
 };
 
 std::string ObjectHead(std::string_view record) {
@@ -119,7 +108,7 @@ int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>& names,
     return 0;
   }
   try {
-    CReplacingFile out(spec.GetPath());
+    CArchiveOutput out(spec.GetPath());
     out.Write(arcsign() + "\n");
     std::size_t done = 0;
     for (const std::string& name : chosen) {
@@ -227,7 +216,7 @@ int CDBTableBase::ExportObject(int dbId, const std::string& path, const CObjInfo
       ReportDBFailure("The item \"" + info->m_name + "\" is not in the database");
       return 0;
     }
-    CReplacingFile out(path);
+    CArchiveOutput out(path);
     out.Write(record);
     out.Finish();
     return 1;
