@@ -54,7 +54,8 @@ int RunWithDatabase(const AnnotateOptions& options, CCommandContext& context,
 
 CObjInfo* RequireObject(const std::string& ref, std::ostream& err) {
   CObjInfo* info = LookUpStoredObject(ref);
-  if (info == nullptr) err << "blastsearch: no stored result named \"" << PrintableText(ref) << "\"\n";
+  if (info == nullptr)
+    err << "blastsearch: no stored result named \"" << PrintableText(ref) << "\"\n";
   return info;
 }
 
@@ -146,7 +147,8 @@ bool ReadCommentLines(const AnnotateOptions& o, std::vector<std::string>& lines,
   }
   // A comment is text: a NUL byte would cut it short where it is stored.
   if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
-    err << "blastsearch: " << (o.strFile.empty() ? std::string("the comment") : PrintableText(o.strFile))
+    err << "blastsearch: "
+        << (o.strFile.empty() ? std::string("the comment") : PrintableText(o.strFile))
         << ": holds a NUL byte at byte " << nul << "; a comment must be text, nothing was stored\n";
     return false;
   }
@@ -297,8 +299,8 @@ int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   }
   CObjInfo* info = RequireObject(o.strObject, err);
   if (info == nullptr) return kExitFailed;
-  const int stored = blastSearch().ChangeStoredObject(
-      1, info->m_objId, info->m_name, [&](CDBObjectBase& object) {
+  const int stored =
+      blastSearch().ChangeStoredObject(1, info->m_objId, info->m_name, [&](CDBObjectBase& object) {
         ApplyCreator(o, o.bOriginal ? object.m_originalAuthor : object.m_creator);
         return EObjectChange::kStore;
       });

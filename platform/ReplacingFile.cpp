@@ -98,11 +98,7 @@ bool CReplacingFile::Create(const std::string& target) {
   }
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) {
-    if (S_ISDIR(st.st_mode)) {
-      errno = EISDIR;
-      return false;
-    }
+  if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
     // A device, FIFO or socket takes the bytes as they come: replacing it
     // would put a regular file where the node was.
     if (!Open(target, modeWrite)) return false;

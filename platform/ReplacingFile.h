@@ -27,7 +27,7 @@ class CReplacingFile : public CFile {
   // link names, so that the link stays), with the permissions of the target
   // where one exists; or opens a target that is not a regular file for
   // writing directly. False, with errno set, when it cannot be created (a
-  // folder: EISDIR). Throws CFileException naming the target when it is a
+  // folder as target fails at Commit). Throws CFileException naming the target when it is a
   // protected file.
   bool Create(const std::string& target);
 

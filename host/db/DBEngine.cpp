@@ -7,8 +7,8 @@
 #include "host/db/DBTableStore.h"
 #include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
-#include "platform/ReplacingFile.h"
 #include "platform/RegistrationLog.h"
+#include "platform/ReplacingFile.h"
 
 CDBEngine& engine() {
   static CDBEngine theEngine;

@@ -449,8 +449,9 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     return 0;
   }
   if (check_string_value(name) == 0) {
-    ReportDBFailure("An item's name can't be longer than 250 characters or hold a line end or "
-                    "another control character");
+    ReportDBFailure(
+        "An item's name can't be longer than 250 characters or hold a line end or "
+        "another control character");
     return 0;
   }
   const unsigned long id = info->m_objId;
@@ -525,8 +526,7 @@ int CDBTableBase::ChangeStoredObject(int dbId, unsigned long recordId, const std
     object->m_creationTime = row.m_creationTime;
     const EObjectChange verdict = change(*object);
     if (verdict != EObjectChange::kStore) return verdict == EObjectChange::kUnchanged ? 1 : 0;
-    CObjInfo info =
-        StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, 0);
+    CObjInfo info = StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, 0);
     transaction.Commit();
     NoteStored(dbId, info);
     ++m_objChanges;

@@ -45,8 +45,10 @@ class CSqliteStmt {
 // An open SQLite connection with a cache of prepared statements.
 class CSqliteDb {
  public:
-  // Opens `path` with SQLite's open `flags`; throws CDBException.
-  CSqliteDb(const std::string& path, int flags);
+  // Opens `path` with SQLite's open `flags`; throws CDBException. A
+  // non-empty `uri` (a "file:" URI of the same file with parameters) is what
+  // is opened, `path` naming it in messages.
+  CSqliteDb(const std::string& path, int flags, const std::string& uri = {});
   CSqliteDb(const CSqliteDb&) = delete;
   CSqliteDb& operator=(const CSqliteDb&) = delete;
   ~CSqliteDb();

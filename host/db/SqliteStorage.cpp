@@ -1,5 +1,7 @@
 #include "host/db/SqliteStorage.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -47,6 +49,11 @@ class CSqliteStorage : public CDBStorage {
 
   void BeginWrite() override {
     if (m_bInTransaction) throw CDBException(GetPath() + ": a change is already under way");
+    if (m_bReadOnly) {
+      throw CDBException(GetPath() +
+                         ": the database is read-only (its file or folder cannot be written); "
+                         "nothing was changed");
+    }
     m_db.Exec("BEGIN IMMEDIATE");
     m_bInTransaction = true;
   }
@@ -121,8 +128,10 @@ class CSqliteStorage : public CDBStorage {
   void CheckSubbase(int table, unsigned long subbase);
   static void FillRow(const CSqliteStmt& stmt, CStoredObject& row);
 
-  CSqliteDb m_db;
+  std::unique_ptr<CSqliteDb> m_pDb;
+  CSqliteDb& m_db;
   bool m_bInTransaction = false;
+  bool m_bReadOnly = false;
 };
 
 void PrepareFile(const std::string& path, bool& exists) {
@@ -136,14 +145,59 @@ void PrepareFile(const std::string& path, bool& exists) {
   }
 }
 
+// True when the database file `path` exists but it or its folder (where the
+// journal files go) cannot be written: the database is then opened for
+// reading only.
+bool IsReadOnlyFile(const std::string& path) {
+  const std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  return ::access(path.c_str(), W_OK) != 0 || ::access(dir.empty() ? "." : dir.c_str(), W_OK) != 0;
+}
+
 int OpenFlags(const std::string& path) {
   bool exists = false;
   PrepareFile(path, exists);
+  if (exists && IsReadOnlyFile(path)) return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
   return SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
 }
 
+// `path` as a "file:" URI that opens it immutable: for a database that no
+// one can write (its folder is read-only) and that has no write-ahead
+// journal left, so that every committed change is in the file itself.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (char c : std::filesystem::absolute(path).string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      static const char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// The connection to `path`. A database that can only be read, whose journal
+// files cannot be made beside it, is read as an immutable file when no
+// write-ahead journal holds changes yet to be copied into it.
+std::unique_ptr<CSqliteDb> OpenConnection(const std::string& path) {
+  const int flags = OpenFlags(path);
+  auto db = std::make_unique<CSqliteDb>(path, flags);
+  if ((flags & SQLITE_OPEN_READONLY) == 0) return db;
+  if (sqlite3_exec(db->Handle(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+      SQLITE_OK) {
+    return db;
+  }
+  std::error_code error;
+  const std::uintmax_t journal = std::filesystem::file_size(path + "-wal", error);
+  if (!error && journal > 0) return db;  // its failure is reported as it is
+  return std::make_unique<CSqliteDb>(path, flags, ImmutableUri(path));
+}
+
 CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyTimeoutMs)
-    : m_db(path, OpenFlags(path)) {
+    : m_pDb(OpenConnection(path)), m_db(*m_pDb) {
+  m_bReadOnly = sqlite3_db_readonly(m_db.Handle(), "main") == 1;
   sqlite3_busy_timeout(m_db.Handle(), busyTimeoutMs);
   std::int64_t appId = 0;
   std::int64_t version = 0;
@@ -170,6 +224,11 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   if (appId == 0 && tables != 0) {
     throw CDBException(path +
                        ": not an object database of blastsearch (an unknown SQLite database)");
+  }
+  if (m_bReadOnly) {
+    if (appId == 0) throw CDBException(path + ": the database is read-only and not yet made");
+    if (created != nullptr) *created = false;
+    return;
   }
   bool made = false;
   if (appId == 0) {
