@@ -242,7 +242,10 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
     transaction.Commit();
   }
   m_db.Exec("PRAGMA journal_mode = WAL");
-  m_db.Exec("PRAGMA synchronous = NORMAL");
+  // A change reported done survives a power cut, not only a killed process:
+  // in write-ahead mode FULL syncs the journal at every commit (NORMAL would
+  // leave the last commits to the next checkpoint).
+  m_db.Exec("PRAGMA synchronous = FULL");
   if (created != nullptr) *created = made;
 }
 

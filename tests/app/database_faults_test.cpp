@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -353,6 +354,81 @@ TEST(DatabaseDamage, ADamagedDatabaseIsNeverReportedEmpty) {
     EXPECT_EQ(run.m_nStatus, 1) << run.m_strOut;
     EXPECT_NE(run.m_strErr.find("damaged"), std::string::npos) << run.m_strErr;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A database in a folder that cannot be written is read by the reading
+// commands; changes are refused saying read-only. Run as another user when
+// the tests run as root (who may write anything).
+TEST(DatabaseReadOnly, ReadingWorksAndChangesSayReadOnly) {
+  SKIP_WITHOUT_CORPUS();
+  std::vector<std::string> as;
+  if (::geteuid() == 0) {
+    if (!fs::exists("/usr/sbin/runuser") && !fs::exists("/sbin/runuser")) {
+      GTEST_SKIP() << "runs as root without runuser";
+    }
+    as = {"runuser", "-u", "nobody", "--"};
+  }
+  CTempDir scratch("dbreadonly");
+  const fs::path dir = scratch.Path() / "db";
+  ImportThree(dir.string());
+  fs::permissions(scratch.Path(),
+                  fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    fs::permissions(entry.path(),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+  }
+  fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  struct Case {
+    std::string command;
+    int status;
+    const char* said;  // in the output, or in the message of a refusal
+  };
+  const std::vector<Case> cases = {
+      {"list", 0, "Name"},
+      {"show 1 --summary", 0, "hits="},
+      {"export 2 --format tsv", 0, "\t"},
+      {"rename 1 other", 1, "read-only"},
+      {"keyword add 1 k", 1, "read-only"},
+      {"rm 1", 1, "read-only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    std::string line;
+    for (const std::string& word : as) line += word + " ";
+    line += kProgram.string() + " --db " + dir.string() + " " + c.command + " 2>&1";
+    FILE* pipe = ::popen(line.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << out;
+    EXPECT_NE(out.find(c.said), std::string::npos) << out;
+  }
+  fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+  }
+  EXPECT_EQ(Listed(dir.string()).size(), 3u);
+}
+
+// A damaged initial archive of a new database is reported, not passed over.
+TEST(DatabaseDamage, ADamagedInitialArchiveIsReported) {
+  CTempDir scratch("dbseed");
+  const fs::path dir = scratch.Path() / "db";
+  fs::create_directories(dir);
+  std::ofstream(dir / "DBInit.ba6") << "not an archive\n";
+  CCommandRun run = RunOnDatabase(dir.string(), {"list"});
+  EXPECT_EQ(run.m_nStatus, 1);
+  EXPECT_NE(run.m_strErr.find("DBInit.ba6: the initial archive can't be read"), std::string::npos)
+      << run.m_strErr;
 }
 
 }  // namespace
