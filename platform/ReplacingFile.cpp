@@ -47,6 +47,11 @@ std::map<std::string, std::string>& ProtectedFiles() {
   return files;
 }
 
+std::map<std::string, std::string (*)(const std::string&)>& Guards() {
+  static std::map<std::string, std::string (*)(const std::string&)> guards;
+  return guards;
+}
+
 std::mutex& ProtectedFilesLock() {
   static std::mutex lock;
   return lock;
@@ -57,6 +62,11 @@ std::mutex& ProtectedFilesLock() {
 void ProtectFromReplacing(const std::string& path, const std::string& what) {
   std::lock_guard<std::mutex> hold(ProtectedFilesLock());
   ProtectedFiles()[path] = what;
+}
+
+void AddReplacingGuard(const std::string& name, std::string (*guard)(const std::string& path)) {
+  std::lock_guard<std::mutex> hold(ProtectedFilesLock());
+  Guards()[name] = guard;
 }
 
 void StopProtecting(const std::string& path) {
@@ -74,6 +84,10 @@ std::string ProtectedFileKind(const std::string& path) {
         st.st_ino == target.st_ino) {
       return what;
     }
+  }
+  if (!S_ISREG(target.st_mode)) return {};
+  for (const auto& [name, guard] : Guards()) {
+    if (std::string what = guard(path); !what.empty()) return what;
   }
   return {};
 }

@@ -56,6 +56,11 @@ class CReplacingFile : public CFile {
 // they do.
 void ProtectFromReplacing(const std::string& path, const std::string& what);
 void StopProtecting(const std::string& path);
-// The description of the protected file that `path` is, or empty when it is
-// none of them (or does not exist).
+// Adds a test of targets that no CReplacingFile may write over whatever
+// process opened them (files of a kind, known by their content): `guard`
+// answers what the file at a path is ("an object database of blastsearch"),
+// or empty. Guards live as long as the program; one is kept per `name`.
+void AddReplacingGuard(const std::string& name, std::string (*guard)(const std::string& path));
+// The description of the protected file that `path` is (protected by path or
+// by a guard), or empty when it is none of them (or does not exist).
 std::string ProtectedFileKind(const std::string& path);

@@ -54,15 +54,33 @@ std::string ObjectHead(std::string_view record) {
 
 // Reads every object of the archive `path` of `table` into `list`; throws
 // CDBException saying where the archive is damaged.
-void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
-  CInputFile input;
-  ReadWholeFile(path, input);
-  const std::string_view data = input.View();
+// The largest archive read: its objects are held in memory at once.
+constexpr std::uint64_t kMaxArchiveBytes = std::uint64_t{1} << 30;
+
+// Reads the archive `path` into `input`: its first line before anything
+// else, so that a file of another kind (or a device that never ends) is
+// refused at once, then the rest up to kMaxArchiveBytes. Throws naming the
+// file.
+void ReadArchiveBytes(CDBTableBase& table, const std::string& path, CInputFile& input) {
+  if (!input.Open(path)) throw CFileException(path, std::strerror(errno));
   const std::string signature = table.arcsign() + "\n";
-  if (data.substr(0, signature.size()) != signature) {
+  CInputFile::ReadState state = input.Read(signature.size(), nullptr);
+  if (input.View().substr(0, signature.size()) != signature) {
     throw CDBException(path + ": not an archive of " + table.DescribeObjType(1, 0) +
                        " (it does not begin with \"" + table.arcsign() + "\")");
   }
+  if (state == CInputFile::readFull) state = input.Read(kMaxArchiveBytes + 1, nullptr);
+  if (state != CInputFile::readEnded) {
+    throw CDBException(path + ": larger than " + std::to_string(kMaxArchiveBytes >> 30) +
+                       " GiB; not read as an archive");
+  }
+}
+
+void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
+  CInputFile input;
+  ReadArchiveBytes(table, path, input);
+  const std::string_view data = input.View();
+  const std::string signature = table.arcsign() + "\n";
   std::size_t pos = signature.size();
   for (int number = 1; pos < data.size(); ++number) {
     const std::string where =

@@ -1,6 +1,9 @@
 #include "host/db/DBTableBase.h"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <ctime>
@@ -611,6 +614,25 @@ bool CDBTableBase::Restore(int dbId, CSMDlg*) {
   }
 }
 
+namespace {
+
+// True for the new file of a comment (".N.cmt.tmp-PID-ATTEMPT") whose writer
+// is no longer running: a process killed while writing left it behind.
+bool IsLeftOverNewFile(const std::string& name) {
+  const std::size_t mark = name.rfind(".tmp-");
+  if (name.empty() || name[0] != '.' || mark == std::string::npos) return false;
+  long pid = 0;
+  const char* begin = name.data() + mark + 5;
+  const char* end = name.data() + name.size();
+  auto [next, failure] = std::from_chars(begin, end, pid);
+  if (failure != std::errc() || next == begin || next == end || *next != '-' || pid <= 0) {
+    return false;
+  }
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace
+
 bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& removed, int, int) {
   const std::string dir = engine().DatabaseDir(dbId);
   if (dir.empty()) return false;
@@ -619,6 +641,13 @@ bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& rem
   const CObjInfoList& list = getobjlist(dbId);
   for (const auto& entry : std::filesystem::directory_iterator(comments, error)) {
     const std::string stem = entry.path().stem().string();
+    if (IsLeftOverNewFile(entry.path().filename().string())) {
+      std::error_code removeError;
+      if (std::filesystem::remove(entry.path(), removeError)) {
+        removed.push_back(entry.path().string());
+      }
+      continue;
+    }
     unsigned long id = 0;
     try {
       id = std::stoul(stem);

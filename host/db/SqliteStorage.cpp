@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <system_error>
 
 #include "host/db/DBException.h"
 #include "host/db/Sqlite.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -653,6 +656,30 @@ void CSqliteStorage::RestoreFrom(const std::string& path) {
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot restore " + path);
 }
+
+// "an object database of blastsearch" when `path` is one (its header says
+// so), or the write-ahead journal or shared memory file of one; else empty.
+std::string DatabaseFileKind(const std::string& path) {
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::size_t length = std::strlen(suffix);
+    if (path.size() > length && path.compare(path.size() - length, length, suffix) == 0 &&
+        !DatabaseFileKind(path.substr(0, path.size() - length)).empty()) {
+      return "a journal file of an object database of blastsearch";
+    }
+  }
+  char header[72] = {};
+  std::ifstream file(path, std::ios::binary);
+  if (!file.read(header, sizeof header)) return {};
+  const auto byte = [&](int i) {
+    return static_cast<std::int64_t>(static_cast<unsigned char>(header[i]));
+  };
+  const std::int64_t appId = (byte(68) << 24) | (byte(69) << 16) | (byte(70) << 8) | byte(71);
+  if (std::memcmp(header, "SQLite format 3", 16) != 0 || appId != kApplicationId) return {};
+  return "an object database of blastsearch";
+}
+
+// Outputs of every command refuse to write over a database, open or not.
+const bool g_guarded = (AddReplacingGuard("object database", DatabaseFileKind), true);
 
 }  // namespace
 

@@ -195,7 +195,9 @@ TEST(DatabaseRefusals, BadInputIsRefusedAndChangesNothing) {
   const fs::path huge = scratch.Path() / "huge.txt";
   std::ofstream(huge).close();
   fs::resize_file(huge, (std::size_t{8} << 20) + 1);
-  const std::string before = ReadAll(fs::path(dir) / "quillon.db");
+  const fs::path sparse = scratch.Path() / "sparse.ba6";
+  std::ofstream(sparse).close();
+  fs::resize_file(sparse, std::size_t{1} << 30);
 
   struct Case {
     std::vector<std::string> args;
@@ -218,6 +220,8 @@ TEST(DatabaseRefusals, BadInputIsRefusedAndChangesNothing) {
       {{"subbase", "delete-contents", "main"}, 1},
       {{"subbase", "delete-contents", "MAIN"}, 1},
       {{"search", "--name", "x", "--into", ""}, 2},
+      {{"archive", "import", "/dev/zero"}, 1},
+      {{"archive", "import", sparse.string()}, 1},
   };
   for (const Case& c : cases) {
     std::string what;
@@ -289,6 +293,15 @@ TEST(DatabaseOutputs, TargetsAreWrittenAsWhatTheyAre) {
     EXPECT_EQ(run.m_nStatus, c.status) << run.m_strErr;
     EXPECT_EQ(Listed(dir.string()).size(), 3u);
   }
+  // Saving a parsed report over a database that no command has open.
+  const std::string report = (CorpusDir() / "text" / "text_2010L_blastn_001.txt").string();
+  for (const fs::path& target : {database, dbLink, fs::path(database.string() + "-wal")}) {
+    if (!fs::exists(target)) continue;
+    CCommandRun parse = RunCommand({"parse", report, "--save", target.string()});
+    EXPECT_NE(parse.m_nStatus, 0);
+    EXPECT_NE(parse.m_strErr.find("object database"), std::string::npos) << parse.m_strErr;
+  }
+  EXPECT_EQ(Listed(dir.string()).size(), 3u);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_NE(ReadAll(kept).find('{'), std::string::npos);
