@@ -173,14 +173,18 @@ int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec& spec, const std::st
   try {
     CDBWriteTransaction transaction(*storage);
     const unsigned long subbaseId = SubbaseForStoring(*this, *storage, subbase);
+    // Identifiers below this one were handed out before (some to results
+    // deleted since): a UID someone kept must never come to name another
+    // result, so only identifiers never handed out are kept.
+    const unsigned long firstFree = storage->PeekRecordId(objtable());
     std::size_t done = 0;
     for (const auto& object : objects) {
       if (progress != nullptr) {
         progress->SetMessage(object->m_name);
         progress->SetProgress(done++, objects.size());
       }
-      StoreObjectInTransaction(*this, *storage, dbId, *object, object->m_recordId, false,
-                               subbaseId);
+      const unsigned long wanted = object->m_recordId >= firstFree ? object->m_recordId : 0;
+      StoreObjectInTransaction(*this, *storage, dbId, *object, wanted, false, subbaseId);
     }
     transaction.Commit();
   } catch (const std::exception& e) {

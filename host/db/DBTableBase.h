@@ -144,7 +144,8 @@ class CDBTableBase {
   // database `dbId` and `subbase`, in one transaction: 1; 0 with a message
   // when the file cannot be opened or is damaged (saying which object and at
   // which byte), and then nothing of the archive is stored. Record
-  // identifiers of the archive are kept where they are free; names another
+  // identifiers of the archive are kept where they were never handed out
+  // (a deleted result's UID is not given to another); names another
   // object has are made unique.
   virtual int ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase, int dbId,
                                      CSMDlg* progress, int flag);

@@ -12,6 +12,11 @@ bool UsableSubbaseName(const std::string& name) {
     ReportDBFailure("\"" + name + "\" can't be the name of a subbase");
     return false;
   }
+  // Lists show one subbase a line: no line ends or other control characters.
+  if (check_string_value(name) == 0) {
+    ReportDBFailure("A subbase's name can't hold a line end or another control character");
+    return false;
+  }
   return true;
 }
 

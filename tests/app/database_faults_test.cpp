@@ -445,3 +445,57 @@ TEST(DatabaseDamage, ADamagedInitialArchiveIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// check: a sound database passes; a damaged record is named; a damaged file
+// fails.
+TEST(DatabaseCheck, SoundPassesAndDamageIsNamed) {
+  SKIP_WITHOUT_CORPUS();
+  CTempDir scratch("dbcheck");
+  const std::string dir = (scratch.Path() / "db").string();
+  ImportThree(dir);
+  CCommandRun sound = RunOnDatabase(dir, {"check"});
+  EXPECT_EQ(sound.m_nStatus, 0) << sound.m_strErr;
+  EXPECT_EQ(sound.m_strOut, "The database is sound: 3 results checked\n");
+  std::string name;
+  {
+    auto storage = OpenSqliteStorage((fs::path(dir) / kDatabaseFileName).string());
+    CStoredObject row;
+    ASSERT_TRUE(storage->FindObjectById(kTable, 2, &row));
+    name = row.m_name;
+    storage->PutObject(kTable, row, "@1:not a record\n");
+  }
+  CCommandRun damaged = RunOnDatabase(dir, {"check"});
+  EXPECT_EQ(damaged.m_nStatus, 1);
+  EXPECT_NE(damaged.m_strErr.find("\"" + name + "\" (UID 2) is missing or damaged"),
+            std::string::npos)
+      << damaged.m_strErr;
+  EXPECT_EQ(damaged.m_strOut, "");
+}
+
+}  // namespace
+
+namespace {
+
+// An archive imported after a result was deleted never gives its UID to
+// another result.
+TEST(DatabaseArchiveUids, ADeletedResultsUidIsNotHandedOutAgain) {
+  SKIP_WITHOUT_CORPUS();
+  CTempDir scratch("dbuidreuse");
+  const std::string dir = (scratch.Path() / "db").string();
+  ImportThree(dir);
+  const std::string archive = (scratch.Path() / "all.ba6").string();
+  ASSERT_EQ(RunOnDatabase(dir, {"archive", "export", archive}).m_nStatus, 0);
+  ASSERT_EQ(RunOnDatabase(dir, {"rm", "3"}).m_nStatus, 0);
+  ASSERT_EQ(RunOnDatabase(dir, {"archive", "import", archive}).m_nStatus, 0);
+  const Json list = Listed(dir);
+  EXPECT_EQ(list.size(), 5u);
+  EXPECT_FALSE(HasUid(list, 3));
+  // Into an empty database the archive's UIDs are kept.
+  const std::string fresh = (scratch.Path() / "fresh").string();
+  ASSERT_EQ(RunOnDatabase(fresh, {"archive", "import", archive}).m_nStatus, 0);
+  for (unsigned long uid : {1UL, 2UL, 3UL}) EXPECT_TRUE(HasUid(Listed(fresh), uid)) << uid;
+}
+
+}  // namespace
