@@ -34,6 +34,8 @@ class CSqliteStmt {
   bool RunUnlessDuplicate();
 
   std::int64_t Int(int column) const { return sqlite3_column_int64(m_pStmt, column); }
+  // True when the column holds NULL.
+  bool IsNull(int column) const { return sqlite3_column_type(m_pStmt, column) == SQLITE_NULL; }
   // Text or blob of a column; valid until the next Step.
   std::string_view Text(int column) const;
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "host/db/DBException.h"
+#include "host/db/DBRecordText.h"
 #include "host/db/Sqlite.h"
 #include "platform/ReplacingFile.h"
 
@@ -22,7 +23,7 @@ CREATE TABLE IF NOT EXISTS objects(
   tbl INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL,
   created INTEGER NOT NULL, tnum INTEGER NOT NULL, ttext TEXT NOT NULL, author TEXT NOT NULL,
   PRIMARY KEY(tbl, id), UNIQUE(tbl, name)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS records(key INTEGER PRIMARY KEY, data BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS records(key INTEGER PRIMARY KEY, data BLOB NOT NULL, crc INTEGER);
 CREATE TABLE IF NOT EXISTS counters(tbl INTEGER PRIMARY KEY, next_id INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS subbases(
   id INTEGER PRIMARY KEY, tbl INTEGER NOT NULL, name TEXT NOT NULL, UNIQUE(tbl, name));
@@ -129,12 +130,19 @@ class CSqliteStorage : public CDBStorage {
     return result;
   }
   void CheckSubbase(int table, unsigned long subbase);
+  // True when the records table has its checksum column; AddRecordChecksums
+  // adds it to a database made before it existed (records stored earlier
+  // keep no checksum; the programs that made them read the column's
+  // database as before).
+  bool HasRecordChecksums();
+  void AddRecordChecksums();
   static void FillRow(const CSqliteStmt& stmt, CStoredObject& row);
 
   std::unique_ptr<CSqliteDb> m_pDb;
   CSqliteDb& m_db;
   bool m_bInTransaction = false;
   bool m_bReadOnly = false;
+  bool m_bRecordCrc = false;  // the records carry their checksum column
 };
 
 void PrepareFile(const std::string& path, bool& exists) {
@@ -230,6 +238,7 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   }
   if (m_bReadOnly) {
     if (appId == 0) throw CDBException(path + ": the database is read-only and not yet made");
+    m_bRecordCrc = HasRecordChecksums();
     if (created != nullptr) *created = false;
     return;
   }
@@ -244,12 +253,26 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
     }
     transaction.Commit();
   }
+  AddRecordChecksums();
   m_db.Exec("PRAGMA journal_mode = WAL");
   // A change reported done survives a power cut, not only a killed process:
   // in write-ahead mode FULL syncs the journal at every commit (NORMAL would
   // leave the last commits to the next checkpoint).
   m_db.Exec("PRAGMA synchronous = FULL");
   if (created != nullptr) *created = made;
+}
+
+bool CSqliteStorage::HasRecordChecksums() {
+  return m_db.QueryInt("SELECT count(*) FROM pragma_table_info('records') WHERE name = 'crc'") != 0;
+}
+
+void CSqliteStorage::AddRecordChecksums() {
+  m_bRecordCrc = HasRecordChecksums();
+  if (m_bRecordCrc) return;
+  CDBWriteTransaction transaction(*this);
+  if (!HasRecordChecksums()) m_db.Exec("ALTER TABLE records ADD COLUMN crc INTEGER");
+  transaction.Commit();
+  m_bRecordCrc = true;
 }
 
 unsigned long CSqliteStorage::PeekRecordId(int table) {
@@ -364,9 +387,21 @@ std::vector<std::string> CSqliteStorage::NamesWithPrefix(int table, std::string_
 }
 
 bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {
-  CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
+  if (!m_bRecordCrc) {
+    CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
+    if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
+    record.assign(stmt.Text(0));
+    return true;
+  }
+  CSqliteStmt stmt(m_db, "SELECT data, crc FROM records WHERE key = ?");
   if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
   record.assign(stmt.Text(0));
+  // A record stored by a version that kept no checksum has none to check;
+  // one whose bytes changed reads as empty, which no reader takes for a
+  // record: it is named damaged, never shown changed.
+  if (!stmt.IsNull(1) && static_cast<std::uint32_t>(stmt.Int(1)) != RecordCrc32(record)) {
+    record.clear();
+  }
   return true;
 }
 
@@ -386,8 +421,14 @@ void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_
     if (!put.RunUnlessDuplicate()) {
       throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
     }
-    CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
-    data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
+    if (m_bRecordCrc) {
+      CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data, crc) VALUES(?, ?, ?)");
+      data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record);
+      data.Bind(3, static_cast<std::int64_t>(RecordCrc32(record))).Run();
+    } else {
+      CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
+      data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
+    }
     return 0;
   });
 }

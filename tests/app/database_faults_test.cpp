@@ -499,3 +499,30 @@ TEST(DatabaseArchiveUids, ADeletedResultsUidIsNotHandedOutAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// One byte changed in a stored record, inside the file: the result is
+// reported damaged by show and check, never shown changed.
+TEST(DatabaseCheck, AChangedByteOfARecordIsCaughtByItsChecksum) {
+  SKIP_WITHOUT_CORPUS();
+  CTempDir scratch("dbflip");
+  const std::string dir = (scratch.Path() / "db").string();
+  ImportThree(dir);
+  const fs::path file = fs::path(dir) / kDatabaseFileName;
+  std::string bytes = ReadAll(file);
+  const std::size_t at = bytes.find("gi|720683|gb|G03725|G03725");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 3] = '8';
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"show", "1", "--json"}, std::vector<std::string>{"check"}}) {
+    CCommandRun run = RunOnDatabase(dir, args);
+    EXPECT_EQ(run.m_nStatus, 1) << args[0];
+    EXPECT_NE(run.m_strErr.find("damaged"), std::string::npos) << run.m_strErr;
+    EXPECT_EQ(run.m_strOut.find("gi|820683"), std::string::npos);
+  }
+  EXPECT_EQ(RunOnDatabase(dir, {"show", "2", "--summary"}).m_nStatus, 0);
+}
+
+}  // namespace
