@@ -276,6 +276,7 @@ int RunList(const CListOptions& options, CCommandContext& context) {
   if (!database.Open(context.m_strDb, messages)) return 1;
   std::vector<CObjInfo*> infos;
   if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
+  if (messages.Failed()) return 1;  // a list that could not be read is no empty list
   WriteObjectList(infos, options.m_bJson, context.m_out);
   return CommandStatus(FlushOutput(context.m_out, messages), messages);
 }
@@ -287,9 +288,10 @@ int RunSummary(const CListOptions& options, CCommandContext& context) {
   COrvTextFile file(COrvFileSpec("summary"));
   file.OpenMemoryOutput();
   if (blastSearch().WriteObjectSummary(options.m_strSubbase, 1, file) == 0) {
-    messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
+    if (!messages.Failed()) messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
     return 1;
   }
+  if (messages.Failed()) return 1;
   context.m_out << PrintableSummary(file.MemoryData());
   return CommandStatus(FlushOutput(context.m_out, messages), messages);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/PrintableText.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
@@ -64,7 +65,7 @@ void ListSubbases(std::ostream& out) {
   for (const auto& subbase : table.getsblist(1)) {
     std::vector<std::string> names;
     table.SubbaseObjectNames(1, subbase->m_name, names);
-    out << subbase->m_name << '\t' << names.size() << '\n';
+    out << PrintableText(subbase->m_name) << '\t' << names.size() << '\n';
   }
 }
 

@@ -366,6 +366,7 @@ TEST(DatabaseDamage, ADamagedDatabaseIsNeverReportedEmpty) {
     CCommandRun run = RunOnDatabase(dir, args);
     EXPECT_EQ(run.m_nStatus, 1) << run.m_strOut;
     EXPECT_NE(run.m_strErr.find("damaged"), std::string::npos) << run.m_strErr;
+    EXPECT_EQ(run.m_strOut, "");
   }
 }
 
