@@ -1,6 +1,9 @@
 #include "app/AnnotateCommands.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -10,6 +13,7 @@
 
 #include "app/CommandContext.h"
 #include "app/Commands.h"
+#include "app/PrintableText.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
@@ -49,12 +53,9 @@ int RunWithDatabase(const AnnotateOptions& options, CCommandContext& context,
 }
 
 CObjInfo* RequireObject(const std::string& ref, std::ostream& err) {
-  CObjInfo* info = FindObject(blastSearch().tableobjtype(), 1, ref);
-  if (info == nullptr && !ref.empty() && ref.size() <= 18 &&
-      ref.find_first_not_of("0123456789") == std::string::npos) {
-    info = blastSearch().getobjlist(1).FindById(std::stoul(ref));
-  }
-  if (info == nullptr) err << "blastsearch: no stored result named \"" << ref << "\"\n";
+  CObjInfo* info = LookUpStoredObject(ref);
+  if (info == nullptr)
+    err << "blastsearch: no stored result named \"" << PrintableText(ref) << "\"\n";
   return info;
 }
 
@@ -110,18 +111,46 @@ int KeywordList(const AnnotateOptions& o, std::ostream& out, std::ostream& err) 
 
 // ---- comments ----
 
+// The largest comment file read: a comment is a note, not a data set.
+constexpr std::size_t kMaxCommentBytes = std::size_t{8} << 20;
+
+// Reads the comment file `path` into `text` (at most kMaxCommentBytes);
+// false with a line on `err` naming the file and what was wrong.
+bool ReadCommentFile(const std::string& path, std::string& text, std::ostream& err) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file.is_open()) {
+    err << "blastsearch: " << PrintableText(path) << ": cannot read the comment file\n";
+    return false;
+  }
+  text.resize(kMaxCommentBytes + 1);
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (file.bad()) {
+    err << "blastsearch: " << PrintableText(path) << ": the comment file cannot be read\n";
+    return false;
+  }
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  if (text.size() > kMaxCommentBytes) {
+    err << "blastsearch: " << PrintableText(path) << ": the comment is longer than "
+        << (kMaxCommentBytes >> 20) << " MiB; nothing was stored\n";
+    return false;
+  }
+  return true;
+}
+
 bool ReadCommentLines(const AnnotateOptions& o, std::vector<std::string>& lines,
                       std::ostream& err) {
   std::string text;
   if (!o.strFile.empty()) {
-    std::ifstream file(o.strFile, std::ios::binary);
-    if (file) text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.is_open() || file.bad()) {
-      err << "blastsearch: cannot read the comment file " << o.strFile << '\n';
-      return false;
-    }
+    if (!ReadCommentFile(o.strFile, text, err)) return false;
   } else {
     for (std::size_t i = 0; i < o.values.size(); ++i) text += (i ? " " : "") + o.values[i];
+  }
+  // A comment is text: a NUL byte would cut it short where it is stored.
+  if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
+    err << "blastsearch: "
+        << (o.strFile.empty() ? std::string("the comment") : PrintableText(o.strFile))
+        << ": holds a NUL byte at byte " << nul << "; a comment must be text, nothing was stored\n";
+    return false;
   }
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
@@ -188,15 +217,32 @@ int FieldDefine(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   return kExitOk;
 }
 
+// True when `text` is a decimal number as people write one: an optional sign,
+// digits with an optional decimal point, an optional exponent; nothing around
+// it (no blanks), no "nan", "inf" or hexadecimal forms, and finite.
 bool IsNumber(const std::string& text) {
-  if (text.empty()) return false;
-  std::size_t used = 0;
-  try {
-    (void)std::stod(text, &used);
-  } catch (const std::exception&) {
-    return false;
+  std::size_t at = 0;
+  auto digits = [&] {
+    const std::size_t start = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+    return at - start;
+  };
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  std::size_t mantissa = digits();
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    mantissa += digits();
   }
-  return used == text.size();
+  if (mantissa == 0) return false;
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    if (digits() == 0) return false;
+  }
+  if (at != text.size()) return false;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), nullptr);
+  return errno != ERANGE && std::isfinite(value);
 }
 
 int FieldChange(const AnnotateOptions& o, std::ostream&, std::ostream& err, bool set) {
@@ -253,11 +299,12 @@ int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   }
   CObjInfo* info = RequireObject(o.strObject, err);
   if (info == nullptr) return kExitFailed;
-  auto object = LoadObject(info, err);
-  if (!object) return kExitFailed;
-  ApplyCreator(o, o.bOriginal ? object->m_originalAuthor : object->m_creator);
-  return blastSearch().InsertObjectData(info->m_objId, object.get(), 1) != 0 ? kExitOk
-                                                                             : kExitFailed;
+  const int stored =
+      blastSearch().ChangeStoredObject(1, info->m_objId, info->m_name, [&](CDBObjectBase& object) {
+        ApplyCreator(o, o.bOriginal ? object.m_originalAuthor : object.m_creator);
+        return EObjectChange::kStore;
+      });
+  return stored != 0 ? kExitOk : kExitFailed;
 }
 
 // Makes choosing `command` run `body`.

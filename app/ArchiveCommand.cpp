@@ -28,13 +28,14 @@ bool Export(const CArchiveOptions& options, CCommandMessages& messages) {
 
 bool Import(const CArchiveOptions& options, CCommandMessages& messages) {
   CBlastSearchTable& table = blastSearch();
-  const std::size_t before = table.getobjlist(1).GetCount();
+  // Counted from this run's own stores: other processes may store at once.
+  const int before = table.m_objChanges;
   const COrvFileSpec spec(options.m_strFile, table.arcftype());
   if (table.ReadObjectsFromArchive(spec, options.m_strSubbase, 1, nullptr, 0) == 0) {
     if (!messages.Failed()) messages.Fail(options.m_strFile + ": nothing was stored");
     return false;
   }
-  const std::size_t stored = table.getobjlist(1).GetCount() - before;
+  const auto stored = static_cast<std::size_t>(table.m_objChanges - before);
   messages.Inform(options.m_strFile + ": " + std::to_string(stored) + " " +
                   table.DescribeObjType(stored != 1 ? 1 : 0, 0) + " stored");
   return true;

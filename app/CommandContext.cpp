@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/PrintableText.h"
 #include "app/ProgressBar.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
@@ -53,7 +54,11 @@ void CCommandMessages::Fail(const std::string& text) {
 void CCommandMessages::Write(std::ostream& stream, const std::string& text, const char* kind) {
   std::string line = kind;
   if (!m_strPrefix.empty()) line += m_strPrefix + ": ";
-  for (char c : text) line += (c == '\n' || c == '\r') ? ' ' : c;
+  std::string folded;
+  for (char c : text) folded += (c == '\n' || c == '\r') ? ' ' : c;
+  // Names in messages come from reports and users: no escape sequence of
+  // theirs reaches the terminal.
+  line += PrintableText(folded);
   line += '\n';
   if (m_pBar != nullptr) m_pBar->Clear();
   // Each line leaves at once, so that what was reported is on its way even
@@ -82,12 +87,21 @@ bool CCommandDatabase::Open(const std::string& asked, CCommandMessages& messages
   return true;
 }
 
-CObjInfo* FindStoredObject(const std::string& nameOrUid, CCommandMessages& messages) {
-  if (CObjInfo* info = FindObject(CBlastSearchObject::objtype(), 1, nameOrUid)) return info;
+CObjInfo* LookUpStoredObject(const std::string& nameOrUid) {
   if (unsigned long id = RecordIdOf(nameOrUid); id != 0) {
     if (CObjInfo* info = blastSearch().getobjlist(1).FindById(id)) return info;
   }
-  messages.Fail("no stored result named \"" + nameOrUid + "\"" +
+  if (CObjInfo* info = FindObject(CBlastSearchObject::objtype(), 1, nameOrUid)) return info;
+  const std::string prefix = kNamePrefix;
+  if (nameOrUid.compare(0, prefix.size(), prefix) == 0) {
+    return FindObject(CBlastSearchObject::objtype(), 1, nameOrUid.substr(prefix.size()));
+  }
+  return nullptr;
+}
+
+CObjInfo* FindStoredObject(const std::string& nameOrUid, CCommandMessages& messages) {
+  if (CObjInfo* info = LookUpStoredObject(nameOrUid)) return info;
+  messages.Fail("no stored result named \"" + PrintableText(nameOrUid) + "\"" +
                 (RecordIdOf(nameOrUid) != 0 ? " or with that UID" : ""));
   return nullptr;
 }

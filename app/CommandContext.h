@@ -87,11 +87,20 @@ class CCommandDatabase {
   bool m_bOpen = false;
 };
 
-// The record of the stored object `nameOrUid`: the object of that exact name,
-// else, when it is a number, the object of that record identifier; null with
-// a failure line naming what was looked for otherwise. Owned by the table's
-// list.
+// How a command's argument names a stored result: an argument of digits
+// only is the UID of a stored result when one has that UID (a UID wins over a
+// name that is the same number); otherwise the result of that exact name; a
+// result whose name is taken by that rule (a name that is the number of
+// another result's UID) is reached as "name:NAME". Null when none matches.
+// Owned by the table's list.
+CObjInfo* LookUpStoredObject(const std::string& nameOrUid);
+
+// LookUpStoredObject, with a failure line naming what was looked for when
+// nothing matches.
 CObjInfo* FindStoredObject(const std::string& nameOrUid, CCommandMessages& messages);
+
+// The prefix of an argument that names a stored result by its name alone.
+inline constexpr const char* kNamePrefix = "name:";
 
 // The exit status of a command that showed `messages` and answered `ok`:
 // 0 when it succeeded and showed no failure, else 1.

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/ArchiveCommand.h"
+#include "app/CheckCommand.h"
 #include "app/ImportCommand.h"
 #include "app/ListCommand.h"
 #include "app/ObjectCommands.h"
@@ -22,4 +23,5 @@ void AddDatabaseCommands(CLI::App& app, CCommandContext& context) {
   AddObjectCommands(app, context);
   AddSubbaseCommands(app, context);
   AddArchiveCommands(app, context);
+  AddCheckCommand(app, context);
 }

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "app/PrintableText.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
@@ -48,12 +49,30 @@ std::vector<CColumn> ListColumns() {
   return columns;
 }
 
+// True when `text` is plain printable ASCII, which a terminal shows as it is.
+bool IsPlainText(const std::string& text) {
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x7F) return false;
+  }
+  return true;
+}
+
+// `text` as it may reach a terminal: itself, or `scratch` filled with its
+// printable form (control characters escaped, so that a name with a line end
+// or an escape sequence keeps to its row and leaves the terminal alone).
+const std::string& Printable(const std::string& text, std::string& scratch) {
+  if (IsPlainText(text)) return text;
+  scratch = PrintableText(text);
+  return scratch;
+}
+
 // The value of `column` for `info`: the list record's own name, or `scratch`
 // filled with the value (reused from row to row, so that no row allocates).
 const std::string& ValueOf(const CColumn& column, const CObjInfo& info, std::string& scratch) {
   switch (column.m_kind) {
     case CColumnKind::Name:
-      return info.m_name;
+      return Printable(info.m_name, scratch);
     case CColumnKind::Created:
       scratch.clear();
       AppendIsoTime(info.m_creationTime, scratch);
@@ -63,7 +82,24 @@ const std::string& ValueOf(const CColumn& column, const CObjInfo& info, std::str
   }
   scratch.clear();
   if (column.m_bKnown) blastSearch().GetFieldValue(1, &info, &column.m_def, scratch);
+  if (!IsPlainText(scratch)) scratch = PrintableText(scratch);
   return scratch;
+}
+
+// The summary's text with the control characters of its values escaped; its
+// own tabs and line ends stay.
+std::string PrintableSummary(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find_first_of("\t\n", start), text.size());
+    out += PrintableText(std::string_view(text).substr(start, end - start));
+    if (end == text.size()) break;
+    out += text[end];
+    start = end + 1;
+  }
+  return out;
 }
 
 // Columns are padded to the widest value among the first rows (a list of
@@ -71,6 +107,9 @@ const std::string& ValueOf(const CColumn& column, const CObjInfo& info, std::str
 // blanks apart; a wider value later on only shifts its own line. The last
 // column is not padded, so long query names do not widen every line.
 constexpr std::size_t kRowsMeasured = 1000;
+// No column is padded wider than this: a longer value only shifts its own
+// line (a name of 100 KB does not pad every row to 100 KB).
+constexpr std::size_t kWidestPadding = 80;
 // Lines are gathered up to this many bytes before they are written.
 constexpr std::size_t kOutputChunk = 64 * 1024;
 
@@ -92,7 +131,7 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   for (std::size_t row = 0; row < measured; ++row) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
       early.push_back(ValueOf(columns[c], *infos[row], value));
-      widths[c] = std::max(widths[c], early.back().size());
+      widths[c] = std::max(widths[c], std::min(early.back().size(), kWidestPadding));
     }
   }
   // Rows are put together in place in one buffer: each cell copied, then
@@ -237,6 +276,7 @@ int RunList(const CListOptions& options, CCommandContext& context) {
   if (!database.Open(context.m_strDb, messages)) return 1;
   std::vector<CObjInfo*> infos;
   if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
+  if (messages.Failed()) return 1;  // a list that could not be read is no empty list
   WriteObjectList(infos, options.m_bJson, context.m_out);
   return CommandStatus(FlushOutput(context.m_out, messages), messages);
 }
@@ -248,9 +288,10 @@ int RunSummary(const CListOptions& options, CCommandContext& context) {
   COrvTextFile file(COrvFileSpec("summary"));
   file.OpenMemoryOutput();
   if (blastSearch().WriteObjectSummary(options.m_strSubbase, 1, file) == 0) {
-    messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
+    if (!messages.Failed()) messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
     return 1;
   }
-  context.m_out << file.MemoryData();
+  if (messages.Failed()) return 1;
+  context.m_out << PrintableSummary(file.MemoryData());
   return CommandStatus(FlushOutput(context.m_out, messages), messages);
 }

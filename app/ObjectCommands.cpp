@@ -65,8 +65,10 @@ int RunRemove(const CObjectOptions& options, CCommandContext& context) {
         all = false;
         continue;
       }
-      std::string name = info->m_name;  // the record goes with the object
-      if (blastSearch().DeleteObject(name, 1, 0) == 1) {
+      // The result found is the one deleted, even when another process
+      // renames it or gives its name to another meanwhile.
+      const std::string name = info->m_name;  // the record goes with the object
+      if (blastSearch().DeleteObjectById(info->m_objId, 1) == 1) {
         messages.Inform("The item \"" + name + "\" has been deleted");
       } else {
         if (!messages.Failed()) messages.Fail("the item \"" + name + "\" could not be deleted");

@@ -1,54 +1,92 @@
 #include "app/OutputFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <ostream>
+#include <vector>
 
 #include "app/CommandContext.h"
+
+// A stream buffer over the file being written; the first failed write is
+// kept (the stream goes bad) and reported at Commit.
+class COutputFile::CFileBuffer : public std::streambuf {
+ public:
+  explicit CFileBuffer(CFile& file) : m_file(file), m_buffer(1 << 16) {
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+  }
+
+  // The reason of the first failed write, or empty.
+  const std::string& Failure() const { return m_strFailure; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  bool Drain() {
+    if (!m_strFailure.empty()) return false;
+    const std::size_t count = static_cast<std::size_t>(pptr() - pbase());
+    try {
+      if (count != 0) m_file.Write(pbase(), count);
+    } catch (const CFileException& e) {
+      m_strFailure = e.what();
+      return false;
+    }
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    return true;
+  }
+
+  CFile& m_file;
+  std::vector<char> m_buffer;
+  std::string m_strFailure;
+};
 
 COutputFile::COutputFile(const std::string& path, std::ostream& standardOutput)
     : m_strPath(path), m_standardOutput(standardOutput), m_bToFile(!path.empty() && path != "-") {}
 
-COutputFile::~COutputFile() {
-  if (m_strTemporary.empty()) return;
-  m_file.close();
-  std::error_code error;
-  std::filesystem::remove(m_strTemporary, error);
-}
+COutputFile::~COutputFile() = default;
 
 bool COutputFile::Open(CCommandMessages& messages) {
   if (!m_bToFile) return true;
-  m_strTemporary = m_strPath + ".tmp-" + std::to_string(::getpid());
-  m_file.open(m_strTemporary, std::ios::binary | std::ios::trunc);
-  if (m_file) return true;
-  messages.Fail(m_strPath + ": cannot create: " + std::strerror(errno));
-  m_strTemporary.clear();
-  return false;
+  try {
+    if (!m_file.Create(m_strPath)) {
+      messages.Fail(m_strPath + ": cannot create: " + std::strerror(errno));
+      return false;
+    }
+  } catch (const CFileException& e) {
+    messages.Fail(e.what());
+    return false;
+  }
+  m_pBuffer = std::make_unique<CFileBuffer>(m_file);
+  m_pStream = std::make_unique<std::ostream>(m_pBuffer.get());
+  return true;
 }
 
-std::ostream& COutputFile::Stream() { return m_bToFile ? m_file : m_standardOutput; }
+std::ostream& COutputFile::Stream() {
+  return m_bToFile && m_pStream ? *m_pStream : m_standardOutput;
+}
 
 bool COutputFile::Commit(CCommandMessages& messages) {
   if (!m_bToFile) return FlushOutput(m_standardOutput, messages);
-  m_file.flush();
-  const bool written = static_cast<bool>(m_file);
-  m_file.close();
-  if (!written || m_file.fail()) {
-    messages.Fail(m_strPath + ": the write failed; the file is left as it was");
+  m_pStream->flush();
+  if (!*m_pStream) {
+    const std::string reason = m_pBuffer->Failure();
+    messages.Fail((reason.empty() ? m_strPath + ": the write failed" : reason) +
+                  "; the file is left as it was");
     return false;
   }
-  // The bytes reach the disk before the name points at them.
-  const int fd = ::open(m_strTemporary.c_str(), O_RDONLY);
-  const bool synced = fd >= 0 && ::fsync(fd) == 0;
-  if (fd >= 0) ::close(fd);
-  if (!synced || std::rename(m_strTemporary.c_str(), m_strPath.c_str()) != 0) {
-    messages.Fail(m_strPath + ": cannot write: " + std::strerror(errno));
+  try {
+    m_file.Commit();
+  } catch (const CFileException& e) {
+    messages.Fail(e.what());
     return false;
   }
-  m_strTemporary.clear();
   return true;
 }

@@ -1,15 +1,20 @@
 #pragma once
 
-#include <fstream>
 #include <iosfwd>
+#include <memory>
+#include <streambuf>
 #include <string>
+
+#include "platform/ReplacingFile.h"
 
 class CCommandMessages;
 
 // Where a command writes its result: standard output, or a file that is
-// replaced whole only when everything was written (the text goes to a
-// temporary file beside it, renamed over it at Commit). Not copyable; a
-// temporary file left uncommitted is removed at destruction.
+// replaced whole only when everything was written (CReplacingFile: a new file
+// beside it, renamed over it at Commit; a device, FIFO or "-" written
+// directly; a symbolic link kept; the target's mode kept; the database's own
+// file and other protected files refused). Not copyable; a new file left
+// uncommitted is removed at destruction.
 class COutputFile {
  public:
   // Writes to `path`, or to `standardOutput` when `path` is empty or "-".
@@ -18,8 +23,8 @@ class COutputFile {
   COutputFile& operator=(const COutputFile&) = delete;
   ~COutputFile();
 
-  // Creates the temporary file: true; false with a failure line naming the
-  // file. Always true for standard output.
+  // Creates the new file: true; false with a failure line naming the file
+  // and what was wrong. Always true for standard output.
   bool Open(CCommandMessages& messages);
   // The stream to write to; valid after a successful Open.
   std::ostream& Stream();
@@ -28,9 +33,12 @@ class COutputFile {
   bool Commit(CCommandMessages& messages);
 
  private:
+  class CFileBuffer;
+
   std::string m_strPath;
-  std::string m_strTemporary;
   std::ostream& m_standardOutput;
-  std::ofstream m_file;
+  CReplacingFile m_file;
+  std::unique_ptr<CFileBuffer> m_pBuffer;
+  std::unique_ptr<std::ostream> m_pStream;
   bool m_bToFile = false;
 };

@@ -158,6 +158,10 @@ int RunSearch(const SearchOptions& options, CCommandContext& context) {
   CSearchMessages messages(err, err, options);
   CCommandDatabase database;
   if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+  if (options.bIntoGiven && options.strInto.empty()) {
+    err << "blastsearch: --into needs the name of a subbase\n";
+    return kExitUsage;
+  }
 
   MakeSearchFilters();
   FillAttribFilter(options);
@@ -175,7 +179,8 @@ int RunSearch(const SearchOptions& options, CCommandContext& context) {
   }
   if (!found.empty() || options.bJson) WriteObjectList(found, options.bJson, context.m_out);
   if (!FlushOutput(context.m_out, messages)) return kExitFailed;
-  return StatusOf(run.m_outcome);
+  // A database that could not be read is never reported as empty.
+  return messages.Failed() ? kExitFailed : StatusOf(run.m_outcome);
 }
 
 void AddSearchCommand(CLI::App& app, CCommandContext& context) {

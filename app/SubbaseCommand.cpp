@@ -4,6 +4,8 @@
 #include <memory>
 #include <ostream>
 
+#include "app/PrintableText.h"
+#include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
@@ -33,15 +35,29 @@ constexpr CAction kActions[] = {
     {"remove", "Take results out of a subbase; they stay in the database.", true, false, true},
 };
 
-// The names of the results given by name or UID; false when one is missing.
-bool NamesOf(const std::vector<std::string>& wanted, std::vector<std::string>& names,
-             CCommandMessages& messages) {
+// The UIDs of the results given by name or UID; false when one is missing.
+bool IdsOf(const std::vector<std::string>& wanted, std::vector<unsigned long>& ids,
+           CCommandMessages& messages) {
   for (const std::string& item : wanted) {
     const CObjInfo* info = FindStoredObject(item, messages);
     if (info == nullptr) return false;
-    names.push_back(info->m_name);
+    ids.push_back(info->m_objId);
   }
   return true;
+}
+
+// Refuses to delete every result through the subbase standing for the whole
+// table unless --yes says it is meant.
+bool MayDeleteContents(const CSubbaseOptions& options, CCommandMessages& messages) {
+  if (options.m_strName.empty()) {
+    messages.Fail("a subbase name can't be empty");
+    return false;
+  }
+  if (!IsMainSubbase(options.m_strName) || options.m_bYes) return true;
+  messages.Fail("\"" + options.m_strName +
+                "\" stands for the whole database: deleting its contents deletes every "
+                "stored result; add --yes if that is meant");
+  return false;
 }
 
 void ListSubbases(std::ostream& out) {
@@ -49,7 +65,7 @@ void ListSubbases(std::ostream& out) {
   for (const auto& subbase : table.getsblist(1)) {
     std::vector<std::string> names;
     table.SubbaseObjectNames(1, subbase->m_name, names);
-    out << subbase->m_name << '\t' << names.size() << '\n';
+    out << PrintableText(subbase->m_name) << '\t' << names.size() << '\n';
   }
 }
 
@@ -58,11 +74,11 @@ bool Change(const CSubbaseOptions& options, CCommandMessages& messages) {
   CBlastSearchTable& table = blastSearch();
   const std::string& action = options.m_strAction;
   const std::string& name = options.m_strName;
-  std::vector<std::string> objects;
-  if (!NamesOf(options.m_objects, objects, messages)) return false;
+  std::vector<unsigned long> objects;
+  if (!IdsOf(options.m_objects, objects, messages)) return false;
   std::string done;
   if (action == "new") {
-    if (table.NewSubbase(1, name, objects, options.m_bReplace ? 1 : 0) == 0) return false;
+    if (table.NewSubbaseOfIds(1, name, objects, options.m_bReplace ? 1 : 0) == 0) return false;
     done = "has been made holding " + Results(objects.size());
   } else if (action == "rename") {
     if (table.RenameSubbase(1, name, options.m_strNewName) == 0) return false;
@@ -74,13 +90,15 @@ bool Change(const CSubbaseOptions& options, CCommandMessages& messages) {
     if (table.ClearSubbase(1, name) == 0) return false;
     done = "has been emptied";
   } else if (action == "delete-contents") {
-    if (table.DeleteSubbaseContents(1, name) == 0) return false;
+    if (!MayDeleteContents(options, messages) || table.DeleteSubbaseContents(1, name) == 0) {
+      return false;
+    }
     done = "has had its results deleted";
   } else if (action == "add") {
-    if (table.IncludeInSubbase(1, name, objects) == 0) return false;
+    if (table.IncludeIdsInSubbase(1, name, objects) == 0) return false;
     done = "has been given " + Results(objects.size());
   } else {
-    if (table.ExcludeFromSubbase(1, name, objects) == 0) return false;
+    if (table.ExcludeIdsFromSubbase(1, name, objects) == 0) return false;
     done = "no longer holds the results given";
   }
   messages.Inform("The subbase \"" + name + "\" " + done);
@@ -106,6 +124,10 @@ void AddSubbaseCommands(CLI::App& app, CCommandContext& context) {
     }
     if (std::string(action.m_pName) == "new") {
       command->add_flag("--replace", options->m_bReplace, "refill a subbase that exists");
+    }
+    if (std::string(action.m_pName) == "delete-contents") {
+      command->add_flag("--yes", options->m_bYes,
+                        "needed to delete every result through MAIN, the whole database");
     }
     command->fallthrough();
     command->callback([options, &context] {

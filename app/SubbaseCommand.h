@@ -17,6 +17,7 @@ struct CSubbaseOptions {
   std::string m_strNewName;            // rename: its new name
   std::vector<std::string> m_objects;  // results (names or UIDs) for new, add, remove
   bool m_bReplace = false;             // new: refill a subbase that exists
+  bool m_bYes = false;                 // delete-contents: MAIN (every result) is meant
 };
 
 // Adds `subbase` and its commands to `app`; choosing one sets context.m_run.

@@ -52,6 +52,12 @@ bool CFile::Open(const std::string& path, unsigned flags) {
   return true;
 }
 
+void CFile::AttachHandle(int fd, const std::string& path) {
+  Close();
+  m_fd = fd;
+  m_strPath = path;
+}
+
 void CFile::Close() {
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;

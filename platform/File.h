@@ -72,6 +72,9 @@ class CFile {
 
  protected:
   [[noreturn]] void ThrowError(const std::string& reason) const;
+  // Makes the open descriptor `fd` (owned from now on) this file's, named
+  // `path` in messages; the file open before is closed.
+  void AttachHandle(int fd, const std::string& path);
 
   std::string m_strPath;
 

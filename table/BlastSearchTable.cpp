@@ -1,16 +1,19 @@
 #include "table/BlastSearchTable.h"
 
 #include <charconv>
+#include <filesystem>
 #include <new>
 
 #include "host/FileTypesTable.h"
 #include "host/OrvFileSpec.h"
+#include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/OrvSaveLoadData.h"
 #include "platform/ImageList.h"
 #include "platform/ModuleResources.h"
+#include "platform/UserInteraction.h"
 #include "table/BlastSearchFileTypes.h"
 #include "table/SearchHook.h"
 
@@ -163,7 +166,17 @@ int CBlastSearchTable::InitializeTableData() {
   if (MAINDIR.IsSpecSet() == 0) return 0;
   COrvFileSpec spec(MAINDIR, "DBInit", 101);
   CDBObjectList list;
-  if (ExtractObjectsFromArchive(spec, list) == 0) return 0;
+  if (ExtractObjectsFromArchive(spec, list) == 0) {
+    // No initial archive is no news; one that cannot be read is.
+    std::error_code error;
+    if (std::filesystem::exists(spec.GetPath(), error)) {
+      const std::string text =
+          spec.GetPath() + ": the initial archive can't be read (damaged or not an archive of " +
+          DescribeObjType(1, 0) + "); the new database starts without its results";
+      OrvMessageBox(text.c_str(), MB_ICONSTOP, 0);
+    }
+    return 0;
+  }
   bool all = true;
   for (auto& object : list) {
     object->m_creationTime = GetOrvCurrentTime();

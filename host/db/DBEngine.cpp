@@ -8,6 +8,7 @@
 #include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
 #include "platform/RegistrationLog.h"
+#include "platform/ReplacingFile.h"
 
 CDBEngine& engine() {
   static CDBEngine theEngine;
@@ -70,6 +71,10 @@ void CDBEngine::OpenDatabase(const std::string& dir, int dbId) {
   std::unique_ptr<CDBStorage> storage = OpenSqliteStorage(path, &created);
   CloseDatabase(dbId);
   m_databases[dbId] = CDatabase{dir, std::move(storage)};
+  // No output of this process writes over the database (by any name).
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    ProtectFromReplacing(path + suffix, "the database's own file");
+  }
   if (dbId == 1) MAINDIR.SetDir(dir);
   if (!created) return;
   for (CDBTableBase* table : get_tables()) {
@@ -84,7 +89,9 @@ void CDBEngine::CloseDatabase(int dbId) {
   auto it = m_databases.find(dbId);
   if (it == m_databases.end()) return;
   for (const auto& [id, table] : m_tables) table->ForgetDatabase(dbId);
+  const std::string path = it->second.m_pStorage->GetPath();
   m_databases.erase(it);
+  for (const char* suffix : {"", "-wal", "-shm"}) StopProtecting(path + suffix);
 }
 
 CDBStorage* CDBEngine::Storage(int dbId) const {

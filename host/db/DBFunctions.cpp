@@ -179,7 +179,7 @@ bool GetObjSubset(int table, const std::string& subbase, int dbId, std::vector<C
     return true;
   }
   try {
-    const unsigned long id = storage->FindSubbase(table, subbase);
+    const unsigned long id = storage->FindSubbase(table, SubbaseNameOf(subbase));
     if (id == 0) return false;
     for (unsigned long member : storage->SubbaseMembers(table, id)) {
       if (CObjInfo* info = list.FindById(member); info != nullptr) subset.push_back(info);

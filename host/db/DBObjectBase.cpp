@@ -10,6 +10,7 @@
 #include "host/db/DBException.h"
 #include "host/db/DBRecordText.h"
 #include "host/db/ObjInfo.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -240,22 +241,17 @@ int CDBObjectBase::InsertComment(int dbId) {
   }
   std::filesystem::create_directories(path.parent_path(), error);
   if (error) return 0;
-  const std::filesystem::path temporary = path.string() + ".tmp";
+  // A new file of its own beside the comment file, put in its place whole:
+  // two writers at once leave one comment or the other, never a mix.
   try {
-    COrvTextFile file{COrvFileSpec(temporary.string())};
-    if (!file.OpenOutput(0)) return 0;
+    CReplacingFile file;
+    if (!file.Create(path.string())) return 0;
     for (const std::string& line : m_comments) {
-      file.WriteString(line.c_str());
-      file.WriteString("\n");
+      file.Write(line.data(), line.size());
+      file.Write("\n", 1);
     }
-    file.Close();
+    file.Commit();
   } catch (const CException&) {
-    std::filesystem::remove(temporary, error);
-    return 0;
-  }
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
     return 0;
   }
   return 1;

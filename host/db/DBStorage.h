@@ -76,7 +76,9 @@ class CDBStorage {
   virtual bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) = 0;
   // Names of `table`'s objects that begin with `prefix`, in name order.
   virtual std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) = 0;
-  // The stored record of an object; false when there is none.
+  // The stored record of an object; false when there is none. A record whose
+  // bytes differ from those stored (its checksum) is given empty, as a
+  // damaged record that no reader accepts.
   virtual bool ReadRecord(int table, unsigned long recordId, std::string& record) = 0;
   // Stores an object's list columns and record, replacing an object of the
   // same identifier. Throws when another object of the table has the name.

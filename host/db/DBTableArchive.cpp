@@ -4,8 +4,10 @@
 // object a line "object <length> <crc32, 8 hex digits>", the object's record
 // of that many bytes, and "\n".
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -19,41 +21,28 @@
 #include "host/db/SMDlg.h"
 #include "platform/File.h"
 #include "platform/InputFile.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
 constexpr std::string_view kObjectHead = "object ";
 
-// Writes `bytes` to `path` through a temporary file that replaces it only
-// when complete. Throws CFileException.
-class CReplacingFile {
+// Writes `bytes` to `path` through a new file that replaces it only when
+// complete (or straight into a device or FIFO). Throws CFileException naming
+// `path`.
+class CArchiveOutput {
  public:
-  explicit CReplacingFile(std::string path)
-      : m_strPath(std::move(path)),
-        m_file(m_strPath + ".tmp", CFile::modeWrite | CFile::modeCreate) {}
-  ~CReplacingFile() {
-    if (!m_bDone) {
-      m_file.Close();
-      std::error_code error;
-      std::filesystem::remove(m_strPath + ".tmp", error);
+  explicit CArchiveOutput(const std::string& path) {
+    if (!m_file.Create(path)) {
+      throw CFileException(path, std::string("cannot create: ") + std::strerror(errno));
     }
   }
-  CReplacingFile(const CReplacingFile&) = delete;
-  CReplacingFile& operator=(const CReplacingFile&) = delete;
 
   void Write(std::string_view bytes) { m_file.Write(bytes.data(), bytes.size()); }
-  void Finish() {
-    m_file.Close();
-    std::error_code error;
-    std::filesystem::rename(m_strPath + ".tmp", m_strPath, error);
-    if (error) throw CFileException(m_strPath, "cannot replace the file: " + error.message());
-    m_bDone = true;
-  }
+  void Finish() { m_file.Commit(); }
 
  private:
-  std::string m_strPath;
-  CFile m_file;
-  bool m_bDone = false;
+  CReplacingFile m_file;
 };
 
 std::string ObjectHead(std::string_view record) {
@@ -65,15 +54,33 @@ std::string ObjectHead(std::string_view record) {
 
 // Reads every object of the archive `path` of `table` into `list`; throws
 // CDBException saying where the archive is damaged.
-void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
-  CInputFile input;
-  ReadWholeFile(path, input);
-  const std::string_view data = input.View();
+// The largest archive read: its objects are held in memory at once.
+constexpr std::uint64_t kMaxArchiveBytes = std::uint64_t{1} << 30;
+
+// Reads the archive `path` into `input`: its first line before anything
+// else, so that a file of another kind (or a device that never ends) is
+// refused at once, then the rest up to kMaxArchiveBytes. Throws naming the
+// file.
+void ReadArchiveBytes(CDBTableBase& table, const std::string& path, CInputFile& input) {
+  if (!input.Open(path)) throw CFileException(path, std::strerror(errno));
   const std::string signature = table.arcsign() + "\n";
-  if (data.substr(0, signature.size()) != signature) {
+  CInputFile::ReadState state = input.Read(signature.size(), nullptr);
+  if (input.View().substr(0, signature.size()) != signature) {
     throw CDBException(path + ": not an archive of " + table.DescribeObjType(1, 0) +
                        " (it does not begin with \"" + table.arcsign() + "\")");
   }
+  if (state == CInputFile::readFull) state = input.Read(kMaxArchiveBytes + 1, nullptr);
+  if (state != CInputFile::readEnded) {
+    throw CDBException(path + ": larger than " + std::to_string(kMaxArchiveBytes >> 30) +
+                       " GiB; not read as an archive");
+  }
+}
+
+void ReadArchive(CDBTableBase& table, const std::string& path, CDBObjectList& list) {
+  CInputFile input;
+  ReadArchiveBytes(table, path, input);
+  const std::string_view data = input.View();
+  const std::string signature = table.arcsign() + "\n";
   std::size_t pos = signature.size();
   for (int number = 1; pos < data.size(); ++number) {
     const std::string where =
@@ -119,7 +126,7 @@ int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>& names,
     return 0;
   }
   try {
-    CReplacingFile out(spec.GetPath());
+    CArchiveOutput out(spec.GetPath());
     out.Write(arcsign() + "\n");
     std::size_t done = 0;
     for (const std::string& name : chosen) {
@@ -166,14 +173,18 @@ int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec& spec, const std::st
   try {
     CDBWriteTransaction transaction(*storage);
     const unsigned long subbaseId = SubbaseForStoring(*this, *storage, subbase);
+    // Identifiers below this one were handed out before (some to results
+    // deleted since): a UID someone kept must never come to name another
+    // result, so only identifiers never handed out are kept.
+    const unsigned long firstFree = storage->PeekRecordId(objtable());
     std::size_t done = 0;
     for (const auto& object : objects) {
       if (progress != nullptr) {
         progress->SetMessage(object->m_name);
         progress->SetProgress(done++, objects.size());
       }
-      StoreObjectInTransaction(*this, *storage, dbId, *object, object->m_recordId, false,
-                               subbaseId);
+      const unsigned long wanted = object->m_recordId >= firstFree ? object->m_recordId : 0;
+      StoreObjectInTransaction(*this, *storage, dbId, *object, wanted, false, subbaseId);
     }
     transaction.Commit();
   } catch (const std::exception& e) {
@@ -227,7 +238,7 @@ int CDBTableBase::ExportObject(int dbId, const std::string& path, const CObjInfo
       ReportDBFailure("The item \"" + info->m_name + "\" is not in the database");
       return 0;
     }
-    CReplacingFile out(path);
+    CArchiveOutput out(path);
     out.Write(record);
     out.Finish();
     return 1;

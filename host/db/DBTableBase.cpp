@@ -1,11 +1,15 @@
 #include "host/db/DBTableBase.h"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <system_error>
 
 #include "host/OrvMessageBox.h"
@@ -66,7 +70,7 @@ void ReportDBFailure(const std::string& text) { OrvMessageBox(text.c_str(), MB_I
 
 unsigned long SubbaseForStoring(CDBTableBase& table, CDBStorage& storage, const std::string& name) {
   if (IsMainSubbase(name)) return 0;
-  const std::string cut = name.substr(0, kMaxSubbaseName);
+  const std::string cut = SubbaseNameOf(name);
   unsigned long id = storage.FindSubbase(table.objtable(), cut);
   return id != 0 ? id : storage.CreateSubbase(table.objtable(), cut);
 }
@@ -115,6 +119,14 @@ void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId) {
   COrvFileSpec spec = table.MakeCommentFileName(recordId, dbId);
   std::error_code error;
   if (spec.IsSpecSet()) std::filesystem::remove(spec.GetPath(), error);
+}
+
+std::string SubbaseNameOf(const std::string& name) {
+  if (name.size() <= kMaxSubbaseName) return name;
+  std::size_t end = kMaxSubbaseName;
+  // Back to the first byte of the character the cut falls in.
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+  return name.substr(0, end);
 }
 
 // ---- the table base ----
@@ -308,13 +320,25 @@ int CDBTableBase::DeleteObject(std::string& name, int dbId, int /*flag*/) {
   try {
     CStoredObject row;
     if (!storage->FindObjectByName(objtable(), name, &row)) return 0;
-    if (!storage->DeleteObject(objtable(), row.m_recordId)) return 0;
-    RemoveCommentFile(*this, row.m_recordId, dbId);
-    NoteDeleted(dbId, row.m_recordId);
+    return DeleteObjectById(row.m_recordId, dbId);
+  } catch (const std::exception& e) {
+    ReportDBFailure("The item \"" + name + "\" can't be deleted:\n" + e.what());
+    return 0;
+  }
+}
+
+int CDBTableBase::DeleteObjectById(unsigned long recordId, int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || recordId == 0) return 0;
+  try {
+    if (!storage->DeleteObject(objtable(), recordId)) return 0;
+    RemoveCommentFile(*this, recordId, dbId);
+    NoteDeleted(dbId, recordId);
     ++m_objChanges;
     return 1;
   } catch (const std::exception& e) {
-    ReportDBFailure("The item \"" + name + "\" can't be deleted:\n" + e.what());
+    ReportDBFailure("The item with UID " + std::to_string(recordId) + " can't be deleted:\n" +
+                    e.what());
     return 0;
   }
 }
@@ -429,6 +453,12 @@ int CDBTableBase::RenameObj(int dbId, CObjInfo* info, const std::string& name, i
     ReportDBFailure("An item's name can't be empty");
     return 0;
   }
+  if (check_string_value(name) == 0) {
+    ReportDBFailure(
+        "An item's name can't be longer than 250 characters or hold a line end or "
+        "another control character");
+    return 0;
+  }
   const unsigned long id = info->m_objId;
   const std::string oldName = info->m_name;
   if (name == oldName) return 1;
@@ -480,19 +510,53 @@ int CDBTableBase::ChangeObjectName(CDBObjectBase* object, std::string& oldName,
   return 1;
 }
 
-int CDBTableBase::InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int /*flag*/) {
-  if (info == nullptr) return 0;
-  std::unique_ptr<CDBObjectBase> object(GetObjectData(info->m_objId, info->m_name.c_str(), dbId));
-  if (object == nullptr) {
-    ReportDBFailure("The item \"" + info->m_name + "\" can't be read from the database");
+int CDBTableBase::ChangeStoredObject(int dbId, unsigned long recordId, const std::string& name,
+                                     const std::function<EObjectChange(CDBObjectBase&)>& change) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || recordId == 0) return 0;
+  try {
+    // The record is read under the write lock: what is stored is what was
+    // read plus this change, never a copy another process replaced meanwhile.
+    CDBWriteTransaction transaction(*storage);
+    CStoredObject row;
+    std::string record;
+    if (!storage->FindObjectById(objtable(), recordId, &row) ||
+        !storage->ReadRecord(objtable(), recordId, record)) {
+      throw CDBRefusal("The item \"" + name + "\" is no longer in the database");
+    }
+    std::unique_ptr<CDBObjectBase> object(ObjectOfRecord(*this, record));
+    if (object == nullptr) throw CDBRefusal("The record of \"" + name + "\" is damaged");
+    object->m_name = row.m_name;
+    object->m_recordId = row.m_recordId;
+    object->m_creationTime = row.m_creationTime;
+    const EObjectChange verdict = change(*object);
+    if (verdict != EObjectChange::kStore) return verdict == EObjectChange::kUnchanged ? 1 : 0;
+    CObjInfo info = StoreObjectInTransaction(*this, *storage, dbId, *object, recordId, true, 0);
+    transaction.Commit();
+    NoteStored(dbId, info);
+    ++m_objChanges;
+    return 1;
+  } catch (const CDBRefusal& refusal) {
+    ReportDBFailure(refusal.what());
+    return 0;
+  } catch (const std::exception& e) {
+    ReportDBFailure("The item \"" + name + "\" can't be changed:\n" + e.what());
     return 0;
   }
-  if (field.m_fieldId == kFieldKeyword) {
-    auto& keywords = object->m_keywords;
-    if (std::find(keywords.begin(), keywords.end(), field.m_strValue) != keywords.end()) return 1;
-    keywords.push_back(field.m_strValue);
-  } else {
-    auto& entries = object->m_udfValues;
+}
+
+int CDBTableBase::InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int /*flag*/) {
+  if (info == nullptr) return 0;
+  return ChangeStoredObject(dbId, info->m_objId, info->m_name, [&](CDBObjectBase& object) {
+    if (field.m_fieldId == kFieldKeyword) {
+      auto& keywords = object.m_keywords;
+      if (std::find(keywords.begin(), keywords.end(), field.m_strValue) != keywords.end()) {
+        return EObjectChange::kUnchanged;
+      }
+      keywords.push_back(field.m_strValue);
+      return EObjectChange::kStore;
+    }
+    auto& entries = object.m_udfValues;
     auto it = std::find_if(entries.begin(), entries.end(),
                            [&](const CUDFieldValue& e) { return e.m_strName == field.m_strName; });
     if (it == entries.end()) {
@@ -500,37 +564,31 @@ int CDBTableBase::InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int /
       it = std::prev(entries.end());
     }
     it->m_values.push_back(field.m_strValue);
-  }
-  std::string none;
-  return InsertObject(object->m_recordId, object.get(), 2, none, dbId);
+    return EObjectChange::kStore;
+  });
 }
 
 int CDBTableBase::DeleteDBValue(int dbId, CObjInfo* info, CDBField& field) {
   if (info == nullptr) return 0;
-  std::unique_ptr<CDBObjectBase> object(GetObjectData(info->m_objId, info->m_name.c_str(), dbId));
-  if (object == nullptr) {
-    ReportDBFailure("The item \"" + info->m_name + "\" can't be read from the database");
-    return 0;
-  }
-  bool removed = false;
-  if (field.m_fieldId == kFieldKeyword) {
-    auto& keywords = object->m_keywords;
-    auto end = std::remove(keywords.begin(), keywords.end(), field.m_strValue);
-    removed = end != keywords.end();
-    keywords.erase(end, keywords.end());
-  } else {
-    for (auto it = object->m_udfValues.begin(); it != object->m_udfValues.end(); ++it) {
-      if (it->m_strName != field.m_strName) continue;
-      auto end = std::remove(it->m_values.begin(), it->m_values.end(), field.m_strValue);
-      removed = end != it->m_values.end();
-      it->m_values.erase(end, it->m_values.end());
-      if (it->m_values.empty()) object->m_udfValues.erase(it);
-      break;
+  return ChangeStoredObject(dbId, info->m_objId, info->m_name, [&](CDBObjectBase& object) {
+    bool removed = false;
+    if (field.m_fieldId == kFieldKeyword) {
+      auto& keywords = object.m_keywords;
+      auto end = std::remove(keywords.begin(), keywords.end(), field.m_strValue);
+      removed = end != keywords.end();
+      keywords.erase(end, keywords.end());
+    } else {
+      for (auto it = object.m_udfValues.begin(); it != object.m_udfValues.end(); ++it) {
+        if (it->m_strName != field.m_strName) continue;
+        auto end = std::remove(it->m_values.begin(), it->m_values.end(), field.m_strValue);
+        removed = end != it->m_values.end();
+        it->m_values.erase(end, it->m_values.end());
+        if (it->m_values.empty()) object.m_udfValues.erase(it);
+        break;
+      }
     }
-  }
-  if (!removed) return 0;
-  std::string none;
-  return InsertObject(object->m_recordId, object.get(), 2, none, dbId);
+    return removed ? EObjectChange::kStore : EObjectChange::kRefuse;
+  });
 }
 
 bool CDBTableBase::Backup(int dbId, CSMDlg*) {
@@ -558,6 +616,25 @@ bool CDBTableBase::Restore(int dbId, CSMDlg*) {
   }
 }
 
+namespace {
+
+// True for the new file of a comment (".N.cmt.tmp-PID-ATTEMPT") whose writer
+// is no longer running: a process killed while writing left it behind.
+bool IsLeftOverNewFile(const std::string& name) {
+  const std::size_t mark = name.rfind(".tmp-");
+  if (name.empty() || name[0] != '.' || mark == std::string::npos) return false;
+  long pid = 0;
+  const char* begin = name.data() + mark + 5;
+  const char* end = name.data() + name.size();
+  auto [next, failure] = std::from_chars(begin, end, pid);
+  if (failure != std::errc() || next == begin || next == end || *next != '-' || pid <= 0) {
+    return false;
+  }
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace
+
 bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& removed, int, int) {
   const std::string dir = engine().DatabaseDir(dbId);
   if (dir.empty()) return false;
@@ -566,6 +643,13 @@ bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& rem
   const CObjInfoList& list = getobjlist(dbId);
   for (const auto& entry : std::filesystem::directory_iterator(comments, error)) {
     const std::string stem = entry.path().stem().string();
+    if (IsLeftOverNewFile(entry.path().filename().string())) {
+      std::error_code removeError;
+      if (std::filesystem::remove(entry.path(), removeError)) {
+        removed.push_back(entry.path().string());
+      }
+      continue;
+    }
     unsigned long id = 0;
     try {
       id = std::stoul(stem);
@@ -623,9 +707,17 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
     lists.m_subbases.Merge(std::move(subbases));
     lists.m_nVersion = version;
     lists.m_bLoaded = true;
-  } catch (const std::exception&) {
-    // the lists keep what they held; the next call tries again
+    lists.m_bFailureShown = false;
+  } catch (const std::exception& e) {
+    // The lists keep what they held and the next call tries again; the
+    // failure is shown once, so that an unreadable database never passes
+    // for an empty one.
     lists.m_bLoaded = false;
+    if (!lists.m_bFailureShown) {
+      lists.m_bFailureShown = true;
+      ReportDBFailure(storage->GetPath() + ": the list of " + DescribeObjType(1, 0) +
+                      " can't be read; the database may be damaged:\n" + e.what());
+    }
   }
 }
 

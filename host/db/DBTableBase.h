@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,10 +28,20 @@ inline constexpr int NOF_SBCHANGES = 20;
 
 // The subbase name that stands for the whole table.
 inline constexpr const char* kMainSubbase = "MAIN";
-// Subbase names are cut to this length.
+// Subbase names are cut to this length in bytes (never inside a UTF-8
+// character).
 inline constexpr std::size_t kMaxSubbaseName = 250;
 // The longest object name, in bytes; GetSaveObjIdFromTable cuts longer ones.
 inline constexpr std::size_t kMaxObjectName = 250;
+
+// `name` as subbases are made and looked up under: cut to kMaxSubbaseName
+// bytes, at the start of a UTF-8 character.
+std::string SubbaseNameOf(const std::string& name);
+
+// What a change of a stored object (CDBTableBase::ChangeStoredObject) asks
+// for once it has seen the object: store it, leave it as it was because it
+// already is as wanted, or refuse (the change says why, or stays quiet).
+enum class EObjectChange { kStore, kUnchanged, kRefuse };
 
 // Base of every table of the object database. A table is registered with the
 // engine under its object table identifier and works on the databases the
@@ -135,7 +146,8 @@ class CDBTableBase {
   // database `dbId` and `subbase`, in one transaction: 1; 0 with a message
   // when the file cannot be opened or is damaged (saying which object and at
   // which byte), and then nothing of the archive is stored. Record
-  // identifiers of the archive are kept where they are free; names another
+  // identifiers of the archive are kept where they were never handed out
+  // (a deleted result's UID is not given to another); names another
   // object has are made unique.
   virtual int ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase, int dbId,
                                      CSMDlg* progress, int flag);
@@ -202,6 +214,19 @@ class CDBTableBase {
   // record in one transaction: 1, 0 with a message.
   virtual int InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int flag);
   virtual int DeleteDBValue(int dbId, CObjInfo* info, CDBField& field);
+
+  // Reads the stored object `recordId` (named `name` in messages), lets
+  // `change` alter it and stores it again, all in one write transaction, so
+  // that a change another process makes meanwhile is neither lost nor undone,
+  // and an object deleted meanwhile is not stored again. 1 when stored or
+  // when `change` answers kUnchanged; 0 when it answers kRefuse (quiet: the
+  // change tells the reason); 0 with a message when the object is gone, its
+  // record is damaged or the store fails.
+  int ChangeStoredObject(int dbId, unsigned long recordId, const std::string& name,
+                         const std::function<EObjectChange(CDBObjectBase&)>& change);
+  // Deletes the object `recordId` as DeleteObject deletes by name: 1; 0 quiet
+  // when there is none, 0 with a message when the delete failed.
+  int DeleteObjectById(unsigned long recordId, int dbId);
   virtual int HasViewer() const = 0;
   // Copies database `dbId` to "<file>.bak" (online, consistent) / puts that
   // copy back: true on success, false with a message.
@@ -243,10 +268,15 @@ class CDBTableBase {
   // every object), in list order; false when the subbase does not exist.
   bool SubbaseObjectNames(int dbId, const std::string& subbase, std::vector<std::string>& names);
   // Creates (or, with `replace`, empties and refills) the subbase `name`
-  // (cut to 250 characters) with the objects `names` that exist: 1; 0 with a
-  // message when the name is empty, "MAIN", or taken and `replace` is 0.
+  // (cut as SubbaseNameOf cuts) with the objects `names` that exist: 1; 0 with
+  // a message when the name is empty, "MAIN", or taken and `replace` is 0.
   int NewSubbase(int dbId, const std::string& name, const std::vector<std::string>& names,
                  int replace);
+  // As NewSubbase, with the objects given by record identifier; every one
+  // must still exist when the subbase is made (checked in its transaction),
+  // else nothing is made and 0 comes with a message naming the missing one.
+  int NewSubbaseOfIds(int dbId, const std::string& name, const std::vector<unsigned long>& ids,
+                      int replace);
   // Renames a subbase: 1, 0 with a message when it is missing or the new
   // name is taken, empty or "MAIN".
   int RenameSubbase(int dbId, const std::string& name, const std::string& newName);
@@ -260,6 +290,12 @@ class CDBTableBase {
   // Adds objects to / removes objects from a subbase: 1, 0 with a message.
   int IncludeInSubbase(int dbId, const std::string& name, const std::vector<std::string>& names);
   int ExcludeFromSubbase(int dbId, const std::string& name, const std::vector<std::string>& names);
+  // The same with objects given by record identifier: every one must exist
+  // (checked in the change's transaction), else nothing changes and 0 comes
+  // with a message.
+  int IncludeIdsInSubbase(int dbId, const std::string& name, const std::vector<unsigned long>& ids);
+  int ExcludeIdsFromSubbase(int dbId, const std::string& name,
+                            const std::vector<unsigned long>& ids);
 
   // The change counters of the incremental saving.
   int m_objChanges = 0;
@@ -287,6 +323,7 @@ class CDBTableBase {
     CObjInfoList m_subbases;
     std::uint64_t m_nVersion = 0;
     bool m_bLoaded = false;
+    bool m_bFailureShown = false;  // a failed reading was shown since the last success
   };
   CLists& ListsOf(int dbId);
   void Refresh(int dbId, CLists& lists, bool force);

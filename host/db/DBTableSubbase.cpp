@@ -12,6 +12,11 @@ bool UsableSubbaseName(const std::string& name) {
     ReportDBFailure("\"" + name + "\" can't be the name of a subbase");
     return false;
   }
+  // Lists show one subbase a line: no line ends or other control characters.
+  if (check_string_value(name) == 0) {
+    ReportDBFailure("A subbase's name can't hold a line end or another control character");
+    return false;
+  }
   return true;
 }
 
@@ -25,25 +30,59 @@ bool CDBTableBase::SubbaseObjectNames(int dbId, const std::string& subbase,
   return true;
 }
 
+namespace {
+
+// The record identifiers of the objects `names` of `table` that exist.
+std::vector<unsigned long> IdsOfNames(CDBStorage& storage, int table,
+                                      const std::vector<std::string>& names) {
+  std::vector<unsigned long> ids;
+  CStoredObject row;
+  for (const std::string& member : names) {
+    if (storage.FindObjectByName(table, member, &row)) ids.push_back(row.m_recordId);
+  }
+  return ids;
+}
+
+// Refuses the change unless every object `ids` of `table` exists.
+void RequireObjects(CDBStorage& storage, int table, const std::vector<unsigned long>& ids) {
+  for (unsigned long id : ids) {
+    if (!storage.FindObjectById(table, id, nullptr)) {
+      throw CDBRefusal("The item with UID " + std::to_string(id) + " is no longer in the database");
+    }
+  }
+}
+
+}  // namespace
+
 int CDBTableBase::NewSubbase(int dbId, const std::string& name,
                              const std::vector<std::string>& names, int replace) {
   CDBStorage* storage = StorageOf(dbId);
-  const std::string cut = name.substr(0, kMaxSubbaseName);
+  if (storage == nullptr) return 0;
+  std::vector<unsigned long> ids;
+  try {
+    ids = IdsOfNames(*storage, objtable(), names);
+  } catch (const std::exception& e) {
+    ReportDBFailure("The subbase \"" + name + "\" can't be made:\n" + e.what());
+    return 0;
+  }
+  return NewSubbaseOfIds(dbId, name, ids, replace);
+}
+
+int CDBTableBase::NewSubbaseOfIds(int dbId, const std::string& name,
+                                  const std::vector<unsigned long>& ids, int replace) {
+  CDBStorage* storage = StorageOf(dbId);
+  const std::string cut = SubbaseNameOf(name);
   if (storage == nullptr || !UsableSubbaseName(cut)) return 0;
   try {
     CDBWriteTransaction transaction(*storage);
+    RequireObjects(*storage, objtable(), ids);
     unsigned long id = storage->FindSubbase(objtable(), cut);
     if (id != 0 && replace == 0) throw CDBRefusal("A subbase named \"" + cut + "\" already exists");
     if (id != 0)
       storage->ClearSubbase(objtable(), id);
     else
       id = storage->CreateSubbase(objtable(), cut);
-    CStoredObject row;
-    for (const std::string& member : names) {
-      if (storage->FindObjectByName(objtable(), member, &row)) {
-        storage->AddToSubbase(objtable(), id, row.m_recordId);
-      }
-    }
+    for (unsigned long member : ids) storage->AddToSubbase(objtable(), id, member);
     transaction.Commit();
   } catch (const CDBRefusal& refusal) {
     ReportDBFailure(refusal.what());
@@ -67,7 +106,7 @@ int ChangeSubbase(CDBStorage* storage, int table, const std::string& name, const
   if (storage == nullptr) return 0;
   try {
     CDBWriteTransaction transaction(*storage);
-    const unsigned long id = storage->FindSubbase(table, name);
+    const unsigned long id = storage->FindSubbase(table, SubbaseNameOf(name));
     if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
     change(*storage, id);
     transaction.Commit();
@@ -84,7 +123,7 @@ int ChangeSubbase(CDBStorage* storage, int table, const std::string& name, const
 }  // namespace
 
 int CDBTableBase::RenameSubbase(int dbId, const std::string& name, const std::string& newName) {
-  const std::string cut = newName.substr(0, kMaxSubbaseName);
+  const std::string cut = SubbaseNameOf(newName);
   if (!UsableSubbaseName(cut)) return 0;
   const int table = objtable();
   int done = ChangeSubbase(StorageOf(dbId), table, name, "renamed",
@@ -139,7 +178,7 @@ int CDBTableBase::DeleteSubbaseContents(int dbId, const std::string& name) {
       storage->ForEachObject(table,
                              [&](const CStoredObject& row) { deleted.push_back(row.m_recordId); });
     } else {
-      const unsigned long id = storage->FindSubbase(table, name);
+      const unsigned long id = storage->FindSubbase(table, SubbaseNameOf(name));
       if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
       deleted = storage->SubbaseMembers(table, id);
     }
@@ -186,6 +225,30 @@ int CDBTableBase::ExcludeFromSubbase(int dbId, const std::string& name,
                            if (storage.FindObjectByName(table, member, &row)) {
                              storage.RemoveFromSubbase(table, id, row.m_recordId);
                            }
+                         }
+                         return 1;
+                       });
+}
+
+int CDBTableBase::IncludeIdsInSubbase(int dbId, const std::string& name,
+                                      const std::vector<unsigned long>& ids) {
+  const int table = objtable();
+  return ChangeSubbase(StorageOf(dbId), table, name, "changed",
+                       [&](CDBStorage& storage, unsigned long id) {
+                         RequireObjects(storage, table, ids);
+                         for (unsigned long member : ids) storage.AddToSubbase(table, id, member);
+                         return 1;
+                       });
+}
+
+int CDBTableBase::ExcludeIdsFromSubbase(int dbId, const std::string& name,
+                                        const std::vector<unsigned long>& ids) {
+  const int table = objtable();
+  return ChangeSubbase(StorageOf(dbId), table, name, "changed",
+                       [&](CDBStorage& storage, unsigned long id) {
+                         RequireObjects(storage, table, ids);
+                         for (unsigned long member : ids) {
+                           storage.RemoveFromSubbase(table, id, member);
                          }
                          return 1;
                        });

@@ -2,8 +2,9 @@
 
 #include "host/db/DBException.h"
 
-CSqliteDb::CSqliteDb(const std::string& path, int flags) : m_strPath(path) {
-  int rc = sqlite3_open_v2(path.c_str(), &m_pDb, flags, nullptr);
+CSqliteDb::CSqliteDb(const std::string& path, int flags, const std::string& uri) : m_strPath(path) {
+  int rc = uri.empty() ? sqlite3_open_v2(path.c_str(), &m_pDb, flags, nullptr)
+                       : sqlite3_open_v2(uri.c_str(), &m_pDb, flags | SQLITE_OPEN_URI, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = m_pDb != nullptr ? sqlite3_errmsg(m_pDb) : sqlite3_errstr(rc);
     sqlite3_close_v2(m_pDb);
@@ -18,9 +19,35 @@ CSqliteDb::~CSqliteDb() {
   sqlite3_close_v2(m_pDb);
 }
 
+namespace {
+
+// What a failure of the storage means to the person reading the message, in
+// front of the storage's own words; empty when those say it well enough.
+const char* PlainCause(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return "the database is damaged";
+    case SQLITE_READONLY:
+      return "the database is read-only (its file or folder cannot be written)";
+    case SQLITE_FULL:
+      return "the disk is full";
+    case SQLITE_IOERR:
+      return "the disk reported an error";
+    case SQLITE_CANTOPEN:
+      return "the database file cannot be opened";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
 void CSqliteDb::Fail(int rc, const std::string& what) const {
   std::string message = sqlite3_errmsg(m_pDb);
   if (message.empty() || message == "not an error") message = sqlite3_errstr(rc);
+  const std::string cause = PlainCause(rc);
+  if (!cause.empty()) message = cause + " (" + message + ")";
   throw CDBException(m_strPath + ": " + what + ": " + message);
 }
 

@@ -34,6 +34,8 @@ class CSqliteStmt {
   bool RunUnlessDuplicate();
 
   std::int64_t Int(int column) const { return sqlite3_column_int64(m_pStmt, column); }
+  // True when the column holds NULL.
+  bool IsNull(int column) const { return sqlite3_column_type(m_pStmt, column) == SQLITE_NULL; }
   // Text or blob of a column; valid until the next Step.
   std::string_view Text(int column) const;
 
@@ -45,8 +47,10 @@ class CSqliteStmt {
 // An open SQLite connection with a cache of prepared statements.
 class CSqliteDb {
  public:
-  // Opens `path` with SQLite's open `flags`; throws CDBException.
-  CSqliteDb(const std::string& path, int flags);
+  // Opens `path` with SQLite's open `flags`; throws CDBException. A
+  // non-empty `uri` (a "file:" URI of the same file with parameters) is what
+  // is opened, `path` naming it in messages.
+  CSqliteDb(const std::string& path, int flags, const std::string& uri = {});
   CSqliteDb(const CSqliteDb&) = delete;
   CSqliteDb& operator=(const CSqliteDb&) = delete;
   ~CSqliteDb();

@@ -1,11 +1,17 @@
 #include "host/db/SqliteStorage.h"
 
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <system_error>
 
 #include "host/db/DBException.h"
+#include "host/db/DBRecordText.h"
 #include "host/db/Sqlite.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -17,7 +23,7 @@ CREATE TABLE IF NOT EXISTS objects(
   tbl INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL,
   created INTEGER NOT NULL, tnum INTEGER NOT NULL, ttext TEXT NOT NULL, author TEXT NOT NULL,
   PRIMARY KEY(tbl, id), UNIQUE(tbl, name)) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS records(key INTEGER PRIMARY KEY, data BLOB NOT NULL);
+CREATE TABLE IF NOT EXISTS records(key INTEGER PRIMARY KEY, data BLOB NOT NULL, crc INTEGER);
 CREATE TABLE IF NOT EXISTS counters(tbl INTEGER PRIMARY KEY, next_id INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS subbases(
   id INTEGER PRIMARY KEY, tbl INTEGER NOT NULL, name TEXT NOT NULL, UNIQUE(tbl, name));
@@ -56,6 +62,11 @@ class CSqliteStorage : public CDBStorage {
 
   void BeginWrite() override {
     if (m_bInTransaction) throw CDBException(GetPath() + ": a change is already under way");
+    if (m_bReadOnly) {
+      throw CDBException(GetPath() +
+                         ": the database is read-only (its file or folder cannot be written); "
+                         "nothing was changed");
+    }
     m_db.Exec("BEGIN IMMEDIATE");
     m_bInTransaction = true;
   }
@@ -131,10 +142,19 @@ class CSqliteStorage : public CDBStorage {
     return result;
   }
   void CheckSubbase(int table, unsigned long subbase);
+  // True when the records table has its checksum column; AddRecordChecksums
+  // adds it to a database made before it existed (records stored earlier
+  // keep no checksum; the programs that made them read the column's
+  // database as before).
+  bool HasRecordChecksums();
+  void AddRecordChecksums();
   static void FillRow(const CSqliteStmt& stmt, CStoredObject& row);
 
-  CSqliteDb m_db;
+  std::unique_ptr<CSqliteDb> m_pDb;
+  CSqliteDb& m_db;
   bool m_bInTransaction = false;
+  bool m_bReadOnly = false;
+  bool m_bRecordCrc = false;  // the records carry their checksum column
 };
 
 void PrepareFile(const std::string& path, bool& exists) {
@@ -148,14 +168,59 @@ void PrepareFile(const std::string& path, bool& exists) {
   }
 }
 
+// True when the database file `path` exists but it or its folder (where the
+// journal files go) cannot be written: the database is then opened for
+// reading only.
+bool IsReadOnlyFile(const std::string& path) {
+  const std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  return ::access(path.c_str(), W_OK) != 0 || ::access(dir.empty() ? "." : dir.c_str(), W_OK) != 0;
+}
+
 int OpenFlags(const std::string& path) {
   bool exists = false;
   PrepareFile(path, exists);
+  if (exists && IsReadOnlyFile(path)) return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
   return SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX;
 }
 
+// `path` as a "file:" URI that opens it immutable: for a database that no
+// one can write (its folder is read-only) and that has no write-ahead
+// journal left, so that every committed change is in the file itself.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (char c : std::filesystem::absolute(path).string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      static const char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// The connection to `path`. A database that can only be read, whose journal
+// files cannot be made beside it, is read as an immutable file when no
+// write-ahead journal holds changes yet to be copied into it.
+std::unique_ptr<CSqliteDb> OpenConnection(const std::string& path) {
+  const int flags = OpenFlags(path);
+  auto db = std::make_unique<CSqliteDb>(path, flags);
+  if ((flags & SQLITE_OPEN_READONLY) == 0) return db;
+  if (sqlite3_exec(db->Handle(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+      SQLITE_OK) {
+    return db;
+  }
+  std::error_code error;
+  const std::uintmax_t journal = std::filesystem::file_size(path + "-wal", error);
+  if (!error && journal > 0) return db;  // its failure is reported as it is
+  return std::make_unique<CSqliteDb>(path, flags, ImmutableUri(path));
+}
+
 CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyTimeoutMs)
-    : m_db(path, OpenFlags(path)) {
+    : m_pDb(OpenConnection(path)), m_db(*m_pDb) {
+  m_bReadOnly = sqlite3_db_readonly(m_db.Handle(), "main") == 1;
   sqlite3_busy_timeout(m_db.Handle(), busyTimeoutMs);
   std::int64_t appId = 0;
   std::int64_t version = 0;
@@ -183,6 +248,12 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
     throw CDBException(path +
                        ": not an object database of blastsearch (an unknown SQLite database)");
   }
+  if (m_bReadOnly) {
+    if (appId == 0) throw CDBException(path + ": the database is read-only and not yet made");
+    m_bRecordCrc = HasRecordChecksums();
+    if (created != nullptr) *created = false;
+    return;
+  }
   bool made = false;
   if (appId == 0) {
     CDBWriteTransaction transaction(*this);
@@ -199,9 +270,26 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
     m_db.Exec(kObjectKeysSchema);
     transaction.Commit();
   }
+  AddRecordChecksums();
   m_db.Exec("PRAGMA journal_mode = WAL");
-  m_db.Exec("PRAGMA synchronous = NORMAL");
+  // A change reported done survives a power cut, not only a killed process:
+  // in write-ahead mode FULL syncs the journal at every commit (NORMAL would
+  // leave the last commits to the next checkpoint).
+  m_db.Exec("PRAGMA synchronous = FULL");
   if (created != nullptr) *created = made;
+}
+
+bool CSqliteStorage::HasRecordChecksums() {
+  return m_db.QueryInt("SELECT count(*) FROM pragma_table_info('records') WHERE name = 'crc'") != 0;
+}
+
+void CSqliteStorage::AddRecordChecksums() {
+  m_bRecordCrc = HasRecordChecksums();
+  if (m_bRecordCrc) return;
+  CDBWriteTransaction transaction(*this);
+  if (!HasRecordChecksums()) m_db.Exec("ALTER TABLE records ADD COLUMN crc INTEGER");
+  transaction.Commit();
+  m_bRecordCrc = true;
 }
 
 unsigned long CSqliteStorage::PeekRecordId(int table) {
@@ -338,9 +426,21 @@ std::vector<unsigned long> CSqliteStorage::ObjectsWithKey(int table, std::string
 }
 
 bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {
-  CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
+  if (!m_bRecordCrc) {
+    CSqliteStmt stmt(m_db, "SELECT data FROM records WHERE key = ?");
+    if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
+    record.assign(stmt.Text(0));
+    return true;
+  }
+  CSqliteStmt stmt(m_db, "SELECT data, crc FROM records WHERE key = ?");
   if (!stmt.Bind(1, RecordKey(table, recordId)).Step()) return false;
   record.assign(stmt.Text(0));
+  // A record stored by a version that kept no checksum has none to check;
+  // one whose bytes changed reads as empty, which no reader takes for a
+  // record: it is named damaged, never shown changed.
+  if (!stmt.IsNull(1) && static_cast<std::uint32_t>(stmt.Int(1)) != RecordCrc32(record)) {
+    record.clear();
+  }
   return true;
 }
 
@@ -360,8 +460,14 @@ void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_
     if (!put.RunUnlessDuplicate()) {
       throw CDBException(GetPath() + ": an object named \"" + row.m_name + "\" already exists");
     }
-    CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
-    data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
+    if (m_bRecordCrc) {
+      CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data, crc) VALUES(?, ?, ?)");
+      data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record);
+      data.Bind(3, static_cast<std::int64_t>(RecordCrc32(record))).Run();
+    } else {
+      CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
+      data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
+    }
     return 0;
   });
 }
@@ -632,6 +738,30 @@ void CSqliteStorage::RestoreFrom(const std::string& path) {
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot restore " + path);
 }
+
+// "an object database of blastsearch" when `path` is one (its header says
+// so), or the write-ahead journal or shared memory file of one; else empty.
+std::string DatabaseFileKind(const std::string& path) {
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::size_t length = std::strlen(suffix);
+    if (path.size() > length && path.compare(path.size() - length, length, suffix) == 0 &&
+        !DatabaseFileKind(path.substr(0, path.size() - length)).empty()) {
+      return "a journal file of an object database of blastsearch";
+    }
+  }
+  char header[72] = {};
+  std::ifstream file(path, std::ios::binary);
+  if (!file.read(header, sizeof header)) return {};
+  const auto byte = [&](int i) {
+    return static_cast<std::int64_t>(static_cast<unsigned char>(header[i]));
+  };
+  const std::int64_t appId = (byte(68) << 24) | (byte(69) << 16) | (byte(70) << 8) | byte(71);
+  if (std::memcmp(header, "SQLite format 3", 16) != 0 || appId != kApplicationId) return {};
+  return "an object database of blastsearch";
+}
+
+// Outputs of every command refuse to write over a database, open or not.
+const bool g_guarded = (AddReplacingGuard("object database", DatabaseFileKind), true);
 
 }  // namespace
 
