@@ -252,10 +252,11 @@ TEST(DatabaseCommands, ListShowsTheTableColumns) {
   const std::string name =
       "gi|1348916|gb|G26684|G26684 human STS STS_D11570. gi|1375195|gb|G26945|G26945 human STS "
       "SHGC-32699.";
-  EXPECT_EQ(text.m_strOut.substr(0, text.m_strOut.find('\n')),
-            "Name" + std::string(name.size() - 2, ' ') +
-                "Created               UID  Hits Count  QueryName")
-      << "the name column as wide as the name, its query's";
+  EXPECT_EQ(
+      text.m_strOut.substr(0, text.m_strOut.find('\n')),
+      "Name" + std::string(80 - 4 + 2, ' ') + "Created               UID  Hits Count  QueryName")
+      << "the name column as wide as the name, its query's, up to 80 characters";
+  EXPECT_GT(name.size(), 80u);
   const Json list = Json::parse(ListJson(dir));
   ASSERT_EQ(list.size(), 1u);
   const Json& item = list[0];

@@ -476,7 +476,9 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
 
   Window().show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  const QPoint row = Window().m_pObjects->visualItemRect(Window().ObjectItem(name)).center();
+  // The name column is as wide as the query's long name: click near its start.
+  const QRect rect = Window().m_pObjects->visualItemRect(Window().ObjectItem(name));
+  const QPoint row(rect.left() + 8, rect.center().y());
   QTest::mouseClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
   QTest::mouseDClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
   Settle();
