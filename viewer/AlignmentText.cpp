@@ -8,6 +8,7 @@
 
 #include "model/BlastSearchHit.h"
 #include "model/HitLink.h"
+#include "model/ResultInfo.h"
 
 namespace {
 
@@ -96,9 +97,13 @@ bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect) {
 
 std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein) {
   std::vector<std::string> lines;
+  // "Expect(2)": the expect value of a sum of two segment pairs.
+  const int expectCount = GetExpectCount(element);
+  const std::string expect =
+      expectCount > 0 ? "Expect(" + std::to_string(expectCount) + ")" : std::string("Expect");
   lines.push_back("Score = " + FormatBitScore(element.m_dBitScore) + " bits (" +
-                  std::to_string(element.m_nScore) +
-                  "),  Expect = " + FormatExpect(element.m_dExpect));
+                  std::to_string(element.m_nScore) + "),  " + expect + " = " +
+                  FormatExpect(element.m_dExpect));
   const int length = element.m_nAlignLength > 0 ? element.m_nAlignLength
                                                 : static_cast<int>(element.m_Query.m_strSeq.size());
   std::string counts = "Identities = " + CountOf(element.m_nIdentities, length);
@@ -108,8 +113,11 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool 
   if (element.m_nGaps > 0) counts += ",  Gaps = " + CountOf(element.m_nGaps, length);
   lines.push_back(counts);
   if (element.m_nFrame != 0) {
-    lines.push_back(std::string("Frame = ") + (element.m_nFrame > 0 ? "+" : "") +
-                    std::to_string(element.m_nFrame));
+    const auto frameText = [](int frame) { return (frame > 0 ? "+" : "") + std::to_string(frame); };
+    // Both frames where the report gives two (tblastx: "+2/-1").
+    const int subjectFrame = GetSubjectFrame(element);
+    lines.push_back("Frame = " + frameText(element.m_nFrame) +
+                    (subjectFrame != 0 ? "/" + frameText(subjectFrame) : std::string()));
   } else if (!protein) {
     lines.push_back(std::string("Strand = ") + (element.m_Query.m_bMinusStrand ? "Minus" : "Plus") +
                     " / " + (element.m_Subject.m_bMinusStrand ? "Minus" : "Plus"));

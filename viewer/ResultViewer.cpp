@@ -22,6 +22,7 @@
 
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
+#include "model/ResultInfo.h"
 #include "viewer/AlignmentText.h"
 #include "viewer/HitOverview.h"
 #include "viewer/HitOverviewLayout.h"
@@ -65,10 +66,16 @@ QString BandSwatch(double bits) {
 bool IsProtein(int molType) { return molType == 2; }
 
 // Whether the result's query is a protein: its type says so, or, for a result
-// read from a report (whose types stay at their default), a query row holds
-// a letter that no nucleotide code uses.
+// read from a report (whose types stay at their default), the program named,
+// or else a query row holding a letter that no nucleotide code uses.
 bool QueryIsProtein(const CBlastSearchEntry& entry) {
   if (IsProtein(entry.GetMolType())) return true;
+  // The program says what the query is (a tblastx query is nucleotide,
+  // though its rows are translated).
+  int queryType = 0;
+  int hitType = 0;
+  if (MoleculeTypesOfProgram(GetResultInfo(entry, result_info::kProgram), queryType, hitType))
+    return IsProtein(queryType);
   int looked = 0;
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/BlastSearchHit.h"
+#include "model/ResultInfo.h"
 #include "viewer/AlignmentText.h"
 #include "viewer/HitOverviewLayout.h"
 
@@ -144,6 +145,11 @@ TEST(AlignmentText, ScoreLinesGiveCountsPercentagesAndStrandOrFrame) {
   element.m_nGaps = 0;
   EXPECT_EQ(ScoreLines(element, true)[1], "Identities = 80/120 (66%),  Positives = 90/120 (75%)");
   EXPECT_EQ(ScoreLines(element, true)[2], "Frame = -2");
+  // tblastx's two frames and a sum of segment pairs' expect value, as BLAST writes them.
+  SetSubjectFrame(element, 3);
+  SetExpectCount(element, 2);
+  EXPECT_EQ(ScoreLines(element, false)[0], "Score = 153 bits (387),  Expect(2) = 2e-37");
+  EXPECT_EQ(ScoreLines(element, false)[2], "Frame = -2/+3");
   // No alignment length and no rows: counts without percentages.
   CBlastSearchHitElement empty;
   EXPECT_EQ(ScoreLines(empty, true),

@@ -22,6 +22,7 @@
 #include "host/db/ObjInfo.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
+#include "model/ResultInfo.h"
 #include "platform/UserInteraction.h"
 #include "support/Corpus.h"
 #include "support/ReportParse.h"
@@ -122,9 +123,8 @@ TEST(ResultViewer, HitTableListsEveryHitAndSortsByNumbers) {
 // A result read from a report keeps the default molecule types; the viewer
 // then tells a protein query by its rows and names no database kind.
 TEST(ResultViewer, HeaderTellsTheQueryKindFromTheRowsWhenTypesAreDefault) {
-  for (const auto& [row, kind, unit] :
-       {std::tuple{"MKLVEFQ", "protein query", "residues"},
-        std::tuple{"ACGTNACGT", "nucleotide query", "bases"}}) {
+  for (const auto& [row, kind, unit] : {std::tuple{"MKLVEFQ", "protein query", "residues"},
+                                        std::tuple{"ACGTNACGT", "nucleotide query", "bases"}}) {
     CBlastSearchEntry entry;
     entry.m_Mol.m_nLength = 50;
     auto pair = Pair(1, 7, 30.0, 0.1);
@@ -137,6 +137,11 @@ TEST(ResultViewer, HeaderTellsTheQueryKindFromTheRowsWhenTypesAreDefault) {
     EXPECT_TRUE(viewer.Header()->text().contains(kind)) << row;
     EXPECT_TRUE(viewer.Header()->text().contains(unit)) << row;
     EXPECT_FALSE(viewer.Header()->text().contains("against")) << row;
+    // The program named by the report decides: tblastx rows are translated,
+    // its query is nucleotide.
+    SetResultInfo(entry, result_info::kProgram, "tblastx");
+    CResultViewer named(entry);
+    EXPECT_TRUE(named.Header()->text().contains("nucleotide query")) << row;
   }
 }
 
