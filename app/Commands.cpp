@@ -12,6 +12,7 @@
 #include "app/ParseCommand.h"
 #include "app/RegisterCommand.h"
 #include "app/SearchCommand.h"
+#include "app/TableOptions.h"
 #include "platform/DescriptorOutput.h"
 
 namespace {
@@ -51,6 +52,7 @@ void AddParseCommand(CLI::App& app, ParseOptions& options) {
       ->excludes(query);
   parse->add_flag("--every-round", options.bEveryRound,
                   "PSI-BLAST: every round as a result of its own, not only the last");
+  AddTableOptions(*parse, options.strColumns, options.strProgram);
   auto* json = parse->add_flag("--json", options.bJson,
                                "write each result as one JSON document on a line of its own");
   parse

@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/InterruptCatcher.h"
 #include "app/ProgressBar.h"
+#include "app/TableOptions.h"
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
@@ -66,6 +67,7 @@ void AddImportCommand(CLI::App& app, CCommandContext& context) {
       ->capture_default_str();
   command->add_flag("--every-round", options->m_bEveryRound,
                     "PSI-BLAST: store every round of each query, not only the last");
+  AddTableOptions(*command, options->m_strColumns, options->m_strProgram);
   command->add_flag("--allow-duplicates", options->m_bAllowDuplicates,
                     "store results that are stored already once more");
   command->fallthrough();
@@ -89,6 +91,8 @@ int RunImport(const CImportOptions& options, CCommandContext& context) {
   CReportImportOptions importOptions;
   importOptions.m_strSubbase = options.m_strSubbase;
   importOptions.m_bEveryRound = options.m_bEveryRound;
+  importOptions.m_strColumns = options.m_strColumns;
+  importOptions.m_strProgram = options.m_strProgram;
   importOptions.m_bAllowDuplicates = options.m_bAllowDuplicates;
   importOptions.m_pStop = catcher.StopFlag();
   bool failed = false;

@@ -15,6 +15,8 @@ struct CImportOptions {
   std::string m_strSubbase = "MAIN";  // the subbase the new results join
   bool m_bProgress = false;           // show a progress bar on standard error
   bool m_bEveryRound = false;         // PSI-BLAST: store every round
+  std::string m_strColumns;           // a table's columns as given to BLAST+'s -outfmt
+  std::string m_strProgram;           // the program that wrote a table without comment lines
   bool m_bAllowDuplicates = false;    // store results that are stored already
 };
 

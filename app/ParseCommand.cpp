@@ -328,6 +328,8 @@ int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatche
   int progress = 0;
   CResultReadOptions readOptions;
   readOptions.bEveryRound = options.bEveryRound;
+  readOptions.strTabularColumns = options.strColumns;
+  readOptions.strTabularProgram = options.strProgram;
   readOptions.pStop = catcher.StopFlag();
   readOptions.pProgress = &progress;
   readOptions.nMaxWholeReport = InputLimit(options, input) + 1;  // the source's limit comes first

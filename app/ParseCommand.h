@@ -14,12 +14,15 @@ struct ParseOptions {
   // ReaderNames(); a named reader also reads input whose layout is not
   // recognised.
   std::string strReader = "auto";
-  bool bJson = false;         // one JSON document per result instead of the readable report
-  bool bSummary = false;      // one summary line per result instead of the readable report
-  int nQuery = 0;             // when non-zero, only the results of this query (from 1)
-  std::string strQueryName;   // when set, only the first query of this name or identifier
-  bool bEveryRound = false;   // PSI-BLAST: every round as a result, not only the last
-  std::string strSave;        // when set, also write the result as a transfer file
+  bool bJson = false;        // one JSON document per result instead of the readable report
+  bool bSummary = false;     // one summary line per result instead of the readable report
+  int nQuery = 0;            // when non-zero, only the results of this query (from 1)
+  std::string strQueryName;  // when set, only the first query of this name or identifier
+  bool bEveryRound = false;
+  std::string strColumns;  // a table's columns as given to BLAST+'s -outfmt ("qseqid sseqid ...")
+  std::string strProgram;  // the program that wrote a table without comment lines   // PSI-BLAST:
+                           // every round as a result, not only the last
+  std::string strSave;     // when set, also write the result as a transfer file
   bool bSavePartial = false;  // save the result of an interrupted parse as well
   bool bProgress = false;     // show a progress line on standard error
   // The most bytes read from input that is not a file on disk (standard

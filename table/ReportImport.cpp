@@ -189,6 +189,8 @@ void ImportResults(CBlastSearchTable& table, CFileReportSource& source, ReportLa
                    CReportImportOutcome& outcome) {
   CResultReadOptions readOptions;
   readOptions.bEveryRound = options.m_bEveryRound;
+  readOptions.strTabularColumns = options.m_strColumns;
+  readOptions.strTabularProgram = options.m_strProgram;
   readOptions.pStop = options.m_pStop;
   const std::string reportDigest = DigestOfReportHead(source.GetLook());
   std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, readOptions);

@@ -21,6 +21,8 @@ inline constexpr std::size_t kReportHeadSize = std::size_t{1} << 20;
 struct CReportImportOptions {
   std::string m_strSubbase = "MAIN";  // the subbase the new results join
   bool m_bEveryRound = false;         // PSI-BLAST: every round, not only the last
+  std::string m_strColumns;           // a table's columns as given to BLAST+'s -outfmt
+  std::string m_strProgram;           // the program that wrote a table without comment lines
   bool m_bAllowDuplicates = false;    // store results that are stored already
   // Non-zero (from a signal handler or another thread): stop after the
   // result being read. May be null.
