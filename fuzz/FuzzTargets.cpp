@@ -124,27 +124,7 @@ std::string ObjectRecordOfTransferFile(const std::string& transfer) {
   return RecordOf(object);
 }
 
-namespace {
-
-// Hands out the bytes in pieces of a fixed size.
-class CPieceSource : public CReportSource {
- public:
-  CPieceSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_nPiece(piece) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
-    std::copy_n(m_bytes.data(), count, buffer);
-    m_bytes.remove_prefix(count);
-    return count;
-  }
-  const std::string& GetName() const override { return m_strName; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_nPiece;
-  std::string m_strName = "fuzz";
-};
-
-}  // namespace
+namespace {}  // namespace
 
 void FuzzBlastXml(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
@@ -152,7 +132,8 @@ void FuzzBlastXml(const std::uint8_t* data, std::size_t size) {
   CResultReadOptions options;
   options.bEveryRound = (mode & 2) != 0;
   const std::size_t piece = (mode >> 2) == 0 ? std::size_t{1} << 20 : (mode >> 2);
-  CPieceSource source(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), piece);
+  CViewReportSource source(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1),
+                           "fuzz", piece);
   try {
     std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, options, (mode & 1) != 0);
     for (int results = 0;; ++results) {

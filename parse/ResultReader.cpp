@@ -4,7 +4,7 @@
 #include <cstring>
 
 std::size_t CViewReportSource::Read(char* buffer, std::size_t size) {
-  const std::size_t count = std::min(size, m_bytes.size());
+  const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
   std::memcpy(buffer, m_bytes.data(), count);
   m_bytes.remove_prefix(count);
   return count;

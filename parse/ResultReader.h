@@ -24,17 +24,21 @@ class CReportSource {
   virtual const std::string& GetName() const = 0;
 };
 
-// A report held in memory. The bytes must outlive the source.
+// A report held in memory, handed out at most `piece` bytes a call (so that
+// tests and fuzz targets can cross every boundary a reader keeps state
+// over). The bytes must outlive the source.
 class CViewReportSource : public CReportSource {
  public:
-  CViewReportSource(std::string_view bytes, std::string name)
-      : m_bytes(bytes), m_strName(std::move(name)) {}
+  CViewReportSource(std::string_view bytes, std::string name,
+                    std::size_t piece = static_cast<std::size_t>(-1))
+      : m_bytes(bytes), m_strName(std::move(name)), m_nPiece(piece == 0 ? 1 : piece) {}
   std::size_t Read(char* buffer, std::size_t size) override;
   const std::string& GetName() const override { return m_strName; }
 
  private:
   std::string_view m_bytes;
   std::string m_strName;
+  std::size_t m_nPiece;
 };
 
 // A report that a reader cannot go on with: damaged markup, a value that is

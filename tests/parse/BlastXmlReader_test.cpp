@@ -380,24 +380,6 @@ TEST(BlastXmlReader, LeadsTheQueryLineWithParsedIdentifiersOnly) {
 
 namespace {
 
-// Hands out at most `step` bytes a call.
-class CPieceSource : public CReportSource {
- public:
-  CPieceSource(std::string_view bytes, std::size_t step) : m_bytes(bytes), m_nStep(step) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, m_nStep, m_bytes.size()});
-    std::copy_n(m_bytes.data(), count, buffer);
-    m_bytes.remove_prefix(count);
-    return count;
-  }
-  const std::string& GetName() const override { return m_strName; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_nStep;
-  std::string m_strName = "pieces";
-};
-
 // Whole documents one after the other, as old blastall wrote one per query,
 // read as one report whatever pieces the bytes come in.
 TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
@@ -406,7 +388,7 @@ TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
   const std::string both = blastp + blastn;
   for (std::size_t step : {std::size_t{1}, std::size_t{7}, std::size_t{4093}, both.size()}) {
     SCOPED_TRACE(step);
-    CPieceSource source(both, step);
+    CViewReportSource source(both, "pieces", step);
     std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, {}, false);
     Results results;
     for (;;) {

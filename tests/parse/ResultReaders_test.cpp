@@ -14,24 +14,6 @@
 
 namespace {
 
-// A source that hands out at most `piece` bytes a call, as a pipe does.
-class CDripSource : public CReportSource {
- public:
-  CDripSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_nPiece(piece) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    CViewReportSource view(m_bytes.substr(0, std::min({size, m_nPiece, m_bytes.size()})), m_name);
-    const std::size_t got = view.Read(buffer, size);
-    m_bytes.remove_prefix(got);
-    return got;
-  }
-  const std::string& GetName() const override { return m_name; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_nPiece;
-  std::string m_name = "drip";
-};
-
 constexpr const char* kPlainReport =
     "BLASTP 2.0.10 [Aug-26-1999]\n\nQuery= q1 tiny\n         (12 letters)\n\n"
     "Sequences producing significant alignments:\n\n"
@@ -76,7 +58,7 @@ TEST(ResultReaders, WholeReportLimits) {
                      {"no limit reached, one byte a read", 1 << 20, 1, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    CDripSource source(kPlainReport, c.piece);
+    CViewReportSource source(kPlainReport, "drip", c.piece);
     CResultReadOptions options;
     options.nMaxWholeReport = c.limit;
     auto reader = MakeResultReader(ReportLayout::QBlast, source, options);
@@ -116,7 +98,7 @@ TEST(ResultReaders, CorpusReportsReadAsTheirAnalyserReadsThem) {
     for (const auto& path : CorpusFiles(folder)) {
       SCOPED_TRACE(path.string());
       const std::string text = ReadWholeFile(path);
-      CDripSource source(text, 4093);
+      CViewReportSource source(text, "drip", 4093);
       auto reader = MakeResultReader(layout, source, CResultReadOptions());
       CBlastSearchEntry entry;
       ASSERT_EQ(reader->ReadNext(entry), 1);

@@ -25,24 +25,6 @@ std::string DataFile(const std::string& name) {
   return ReadWholeFile(fs::path(BLASTSEARCH_SOURCE_DIR) / "tests/data/blastplus" / name);
 }
 
-// Hands out at most `piece` bytes a call, to move chunk boundaries around.
-class CTrickleSource : public CReportSource {
- public:
-  CTrickleSource(std::string_view bytes, std::size_t piece) : m_bytes(bytes), m_nPiece(piece) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
-    std::memcpy(buffer, m_bytes.data(), count);
-    m_bytes.remove_prefix(count);
-    return count;
-  }
-  const std::string& GetName() const override { return m_strName; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_nPiece;
-  std::string m_strName = "trickle";
-};
-
 // `prefix`, then `fill` repeated up to `total` bytes, made as it is read.
 class CEndlessSource : public CReportSource {
  public:
@@ -257,7 +239,7 @@ TEST(BlastPlusText, HtmlFormReadsAsTheText) {
     for (bool every : {false, true}) {
       CReadOutcome fromText = ReadBytes(text, false, every);
       // Pieces of 7 bytes split tags and entities between reads.
-      CTrickleSource trickle(html, 7);
+      CViewReportSource trickle(html, "trickle", 7);
       CReadOutcome fromHtml = ReadAll(trickle, true, every);
       ASSERT_EQ(fromText.error + fromHtml.error, "");
       ASSERT_EQ(fromText.results.size(), fromHtml.results.size());
@@ -286,7 +268,7 @@ TEST(BlastPlusText, HtmlMarkupIsRemovedAndEntitiesDecoded) {
     SCOPED_TRACE(markup);
     std::string bytes = page;
     bytes.replace(bytes.find(words, bytes.find("<a name=P00000>")), words.size(), markup);
-    CTrickleSource source(bytes, 5);
+    CViewReportSource source(bytes, "trickle", 5);
     CReadOutcome outcome = ReadAll(source, true);
     ASSERT_EQ(outcome.error, "");
     const CBlastSearchHit& hit = *outcome.results.at(0)->m_Hits.m_HitList.front();
@@ -316,7 +298,7 @@ TEST(BlastPlusText, LineEndsAndChunkBoundariesDoNotMatter) {
     for (std::size_t piece : {1, 2, 3, 4096}) {
       SCOPED_TRACE(std::to_string(std::strlen(end)) + " byte line end, pieces of " +
                    std::to_string(piece));
-      CTrickleSource source(variant, piece);
+      CViewReportSource source(variant, "trickle", piece);
       CReadOutcome outcome = ReadAll(source, false);
       ASSERT_EQ(outcome.error, "");
       ASSERT_EQ(outcome.results.size(), reference.results.size());

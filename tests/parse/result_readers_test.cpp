@@ -90,25 +90,6 @@ std::string ReportPath(const std::string& name) {
   return std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/" + name;
 }
 
-// A source that hands out at most `step` bytes a call, to cross every
-// boundary a reader keeps state over.
-class CTrickleSource : public CReportSource {
- public:
-  CTrickleSource(std::string_view bytes, std::size_t step) : m_bytes(bytes), m_nStep(step) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, m_nStep, m_bytes.size()});
-    std::copy_n(m_bytes.data(), count, buffer);
-    m_bytes.remove_prefix(count);
-    return count;
-  }
-  const std::string& GetName() const override { return m_strName; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_nStep;
-  std::string m_strName = "trickle";
-};
-
 Results ReadAll(CReportSource& source, const MakeReader& make,
                 const CResultReadOptions& options = {}) {
   Results results;
@@ -326,7 +307,7 @@ TEST_P(ResultReaders, ReadTheSameInPiecesOfAnySize) {
     throw;
   }
   for (std::size_t step : {std::size_t{1}, std::size_t{7}, std::size_t{4093}}) {
-    CTrickleSource source(bytes, step);
+    CViewReportSource source(bytes, "trickle", step);
     const Results pieces = ReadAll(source, c.format->make);
     ASSERT_EQ(pieces.size(), whole.size()) << "pieces of " << step;
     for (std::size_t i = 0; i < whole.size(); ++i)
