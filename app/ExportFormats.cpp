@@ -150,8 +150,10 @@ bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
       std::string header = ">" + subject + ":" + std::to_string(element->m_Subject.m_nStart) + "-" +
                            std::to_string(element->m_Subject.m_nEnd);
       if (!hit->m_strDescription.empty()) header += " " + hit->m_strDescription;
+      // A header is one line of printable text: line ends, tabs and other
+      // control characters from a report become blanks.
       for (char& c : header) {
-        if (c == '\n' || c == '\r') c = ' ';
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
       }
       out << header << '\n';
       written = true;

@@ -88,6 +88,12 @@ TEST(ExportFormats, TabularAndFastaOfABuiltResult) {
   WriteEntryFasta(entry, fasta);
   EXPECT_EQ(fasta.str(), ">gi|42|ref|NP_1|:100-28 a hit described\n" + std::string(60, 'A') + "\n" +
                              std::string(10, 'A') + "GGC\n");
+  // Control characters of a report never reach a FASTA header.
+  entry.m_Hits.m_HitList.front()->m_strDescription = "a\thit\x1b]0;title\x07\r\ndescribed";
+  std::ostringstream controls;
+  WriteEntryFasta(entry, controls);
+  EXPECT_EQ(controls.str().substr(0, controls.str().find('\n')),
+            ">gi|42|ref|NP_1|:100-28 a hit ]0;title   described");
   entry.m_Mol.m_strID = "Q1";
   std::ostringstream withId;
   WriteEntryTabular(entry, withId);
