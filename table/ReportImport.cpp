@@ -329,15 +329,8 @@ CReportImportOutcome ImportReportFile(CBlastSearchTable& table, const std::strin
   } catch (const CStopRequested&) {
     outcome.m_status = CReportImportOutcome::kStopped;
   } catch (const CReportError& e) {
-    const std::string what = e.what();
-    if (outcome.m_nStored + outcome.m_nSkipped == 0 &&
-        what.find("is not read yet") != std::string::npos) {
-      outcome.m_status = CReportImportOutcome::kRefused;
-      outcome.m_strReason = outcome.m_strLayout + " reports are not read by blastsearch yet";
-    } else {
-      outcome.m_status = CReportImportOutcome::kFailed;
-      outcome.m_strReason = WithoutPath(what, path);
-    }
+    outcome.m_status = CReportImportOutcome::kFailed;
+    outcome.m_strReason = WithoutPath(e.what(), path);
   } catch (const std::exception& e) {
     outcome.m_status = outcome.m_nStored + outcome.m_nSkipped == 0 && outcome.m_strLayout.empty()
                            ? CReportImportOutcome::kRefused
