@@ -8,14 +8,6 @@
 #include "app/InterruptCatcher.h"
 #include "platform/InputFile.h"
 
-std::string SizeText(std::uint64_t bytes) {
-  for (const auto& [shift, unit] : {std::pair{30, "GiB"}, {20, "MiB"}, {10, "KiB"}}) {
-    const std::uint64_t step = std::uint64_t{1} << shift;
-    if (bytes >= step && bytes % step == 0) return std::to_string(bytes / step) + " " + unit;
-  }
-  return std::to_string(bytes) + " bytes";
-}
-
 CInputReportSource::CInputReportSource(CInputFile& input, std::uint64_t limit,
                                        CInterruptCatcher& catcher, bool stopOnInterrupt)
     : m_input(input), m_nLimit(limit), m_catcher(catcher), m_bStopOnInterrupt(stopOnInterrupt) {}

@@ -8,9 +8,6 @@
 class CInputFile;
 class CInterruptCatcher;
 
-// `bytes` for a person: whole GiB, MiB or KiB where it is one, else bytes.
-std::string SizeText(std::uint64_t bytes);
-
 // An opened input as a report source: first the bytes it holds (the first
 // look), then the rest read straight from the input, never held whole.
 // Reading more than `limit` bytes in all throws CFileException naming the

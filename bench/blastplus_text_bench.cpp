@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "BlastPlusBenchInput.h"
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastPlusTextReader.h"
 
@@ -23,20 +24,11 @@ namespace {
 
 constexpr std::size_t kTargetBytes = std::size_t{64} << 20;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path.string());
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The heading of the report, then its query blocks (from the first
 // "Query=" to the closing "  Database:" lines) over and over, then the
 // closing lines, up to about kTargetBytes.
 std::string MakeReport(const std::string& name) {
-  const std::string sample =
-      ReadFile(std::filesystem::path(BLASTSEARCH_SOURCE_DIR) / "tests/data/blastplus" / name);
+  const std::string sample = BlastPlusBenchFile(name);
   const bool html = name.ends_with(".html");
   const std::size_t first = sample.find(html ? "<b>Query=</b>" : "Query=");
   const std::size_t closing = sample.find("\n  Database:");

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "BlastPlusBenchInput.h"
 #include "ResidentMemory.h"
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastXmlReader.h"
@@ -23,23 +24,10 @@ namespace {
 constexpr std::size_t kMegabyte = 1u << 20;
 constexpr std::size_t kReportSize = 64 * kMegabyte;
 
-std::string ReadFile(const std::string& path) {
-  std::string bytes;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-    std::fclose(file);
-  }
-  if (bytes.empty()) throw std::runtime_error("cannot read " + path);
-  return bytes;
-}
-
 // The report `name` with the elements from the first `open` tag to the end
 // of the last `close` tag repeated until it holds kReportSize bytes.
 std::string Repeated(const std::string& name, const std::string& open, const std::string& close) {
-  const std::string bytes =
-      ReadFile(std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/" + name);
+  const std::string bytes = BlastPlusBenchFile(name);
   const std::size_t first = bytes.find(open);
   const std::size_t last = bytes.rfind(close) + close.size();
   const std::string body = bytes.substr(first, last - first);

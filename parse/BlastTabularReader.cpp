@@ -277,12 +277,7 @@ class CBlastTabularReader : public CResultReader {
         m_nPos = 0;
       }
       // Pieces grow from 64 KiB to 1 MiB: small reports stay cheap.
-      const std::size_t old = m_strBuf.size(), piece = m_nChunk;
-      m_nChunk = std::min(m_nChunk * 2, kChunk);
-      m_strBuf.resize(old + piece);
-      const std::size_t got = m_source.Read(m_strBuf.data() + old, piece);
-      m_strBuf.resize(old + got);
-      if (got == 0) m_bEof = true;
+      if (AppendFromSource(m_source, m_strBuf, m_nChunk, kChunk) == 0) m_bEof = true;
     }
   }
   void CheckLineLength(std::size_t length) const {

@@ -2,12 +2,31 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 std::size_t CViewReportSource::Read(char* buffer, std::size_t size) {
   const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
   std::memcpy(buffer, m_bytes.data(), count);
   m_bytes.remove_prefix(count);
   return count;
+}
+
+std::size_t AppendFromSource(CReportSource& source, std::string& buffer, std::size_t& piece,
+                             std::size_t maxPiece) {
+  const std::size_t old = buffer.size(), want = piece;
+  piece = std::min(piece * 2, maxPiece);
+  buffer.resize(old + want);
+  const std::size_t got = source.Read(buffer.data() + old, want);
+  buffer.resize(old + got);
+  return got;
+}
+
+std::string SizeText(std::uint64_t bytes) {
+  for (const auto& [shift, unit] : {std::pair{30, "GiB"}, {20, "MiB"}, {10, "KiB"}}) {
+    const std::uint64_t step = std::uint64_t{1} << shift;
+    if (bytes >= step && bytes % step == 0) return std::to_string(bytes / step) + " " + unit;
+  }
+  return std::to_string(bytes) + " bytes";
 }
 
 std::string AccessionOfSeqId(std::string_view seqId) {

@@ -112,6 +112,17 @@ class CResultReader {
   CResultReader() = default;
 };
 
+// Appends up to `piece` bytes of `source` to `buffer`, then doubles `piece`
+// up to `maxPiece` for the next call, so that small reports stay cheap and
+// large ones are read in large pieces. Returns how many bytes came; 0 only
+// at the end. Exceptions of the source pass out.
+std::size_t AppendFromSource(CReportSource& source, std::string& buffer, std::size_t& piece,
+                             std::size_t maxPiece);
+
+// `bytes` for messages: whole GiB, MiB or KiB where it is one ("1 GiB"),
+// else bytes ("1000 bytes").
+std::string SizeText(std::uint64_t bytes);
+
 // The identifier of a sequence id for hit links: the gi number where the id
 // has a "gi|" field; else the accession (with its version) of the first
 // database field ("sp|P12345.2|NAME_HUMAN" gives "P12345.2",

@@ -99,14 +99,6 @@ class CMessageCounter : public CScopedUserInteraction {
   std::string m_strFirst;
 };
 
-std::string SizeText(std::uint64_t bytes) {
-  for (const auto& [shift, unit] : {std::pair{30, "GiB"}, {20, "MiB"}, {10, "KiB"}}) {
-    const std::uint64_t step = std::uint64_t{1} << shift;
-    if (bytes >= step && bytes % step == 0) return std::to_string(bytes / step) + " " + unit;
-  }
-  return std::to_string(bytes) + " bytes";
-}
-
 // True when the page's opening is HTML markup: the classic reader reads it.
 bool IsMarkup(std::string_view opening) {
   for (std::size_t at = opening.find('<'); at != std::string_view::npos;
