@@ -116,7 +116,12 @@ int RunExport(const CExportOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
   CCommandDatabase database;
   if (!database.Open(context.m_strDb, messages)) return 1;
-  COutputFile output(options.m_strOutput, context.m_out);
+  return ExportStoredResults(options, context.m_out, context.m_err);
+}
+
+int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::ostream& err) {
+  CCommandMessages messages(out, err);
+  COutputFile output(options.m_strOutput, out);
   if (!output.Open(messages)) return 1;
   bool ok = true;
   for (const std::string& name : options.m_objects) {

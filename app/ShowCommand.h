@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -37,3 +38,9 @@ int RunShow(const CShowOptions& options, CCommandContext& context);
 // exactly one result). An output file is replaced only when every result was
 // written. 0; 1 when a result is missing or damaged or a write fails.
 int RunExport(const CExportOptions& options, CCommandContext& context);
+
+// RunExport's writing, over database 1 as it is open now (the window's
+// export): the results named in `options` (names or UIDs) in its format into
+// its output file (standard output `out` when empty), failures as lines on
+// `err`. 0; 1 as RunExport.
+int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::ostream& err);

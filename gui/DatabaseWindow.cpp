@@ -1,18 +1,29 @@
 #include "gui/DatabaseWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QCollator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUndoStack>
+#include <QVBoxLayout>
 #include <set>
+#include <unordered_map>
 
 #include "gui/HostCommands.h"
 #include "gui/ObjectIcons.h"
@@ -20,10 +31,13 @@
 #include "host/db/DBFunctions.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
+#include "host/qt/LocalTime.h"
 #include "platform/ImageList.h"
 #include "platform/Menu.h"
 #include "platform/StringTable.h"
+#include "platform/UserInteraction.h"
 #include "platform/qt/WindowResources.h"
+#include "table/ResultListFacts.h"
 
 namespace {
 
@@ -31,7 +45,30 @@ enum : int {
   kTableRole = Qt::UserRole,        // subbase tree: the table's object table identifier
   kSubbaseRole = Qt::UserRole + 1,  // subbase tree: the subbase's name
   kObjIdRole = Qt::UserRole,        // object list: the record identifier
+  kSortRole = Qt::UserRole + 2,     // object list: what a column sorts by, when not its text
+  kFilterRole = Qt::UserRole + 3,   // object list: name, query name, keywords, in lower case
 };
+
+// How often the window looks for changes made elsewhere, in milliseconds.
+constexpr int kWatchInterval = 500;
+
+// The settings' keys of the window's layout.
+constexpr const char* kGeometryKey = "databaseWindow/geometry";
+constexpr const char* kSplitterKey = "databaseWindow/splitter";
+constexpr const char* kHeaderKey = "databaseWindow/header";
+
+// Names compared as a person reads them: letter case ignored, numbers by
+// their value ("run 9" before "run 10").
+int CompareNames(const QString& left, const QString& right) {
+  static const QCollator collator = [] {
+    QCollator made;
+    made.setNumericMode(true);
+    made.setCaseSensitivity(Qt::CaseInsensitive);
+    return made;
+  }();
+  const int order = collator.compare(left, right);
+  return order != 0 ? order : QString::compare(left, right);
+}
 
 // A row of the object list; numeric columns sort by number.
 class CObjectItem : public QTreeWidgetItem {
@@ -41,6 +78,8 @@ class CObjectItem : public QTreeWidgetItem {
 
   bool operator<(const QTreeWidgetItem& other) const override {
     const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+    const QVariant key = data(column, kSortRole);
+    if (key.isValid()) return key.toLongLong() < other.data(column, kSortRole).toLongLong();
     if (column >= 0 && static_cast<std::size_t>(column) < m_numeric.size() &&
         m_numeric[static_cast<std::size_t>(column)]) {
       bool ok = false;
@@ -48,8 +87,9 @@ class CObjectItem : public QTreeWidgetItem {
       const double mine = text(column).toDouble(&ok);
       const double theirs = other.text(column).toDouble(&otherOk);
       if (ok && otherOk) return mine < theirs;
+      if (ok != otherOk) return ok;  // blanks after numbers
     }
-    return QString::localeAwareCompare(text(column), other.text(column)) < 0;
+    return CompareNames(text(column), other.text(column)) < 0;
   }
 
  private:
@@ -86,29 +126,173 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
       m_pSubbases(nullptr),
       m_pObjects(nullptr),
       m_pCount(nullptr),
+      m_pFilter(nullptr),
+      m_pUndo(nullptr),
+      m_pUndoAction(nullptr),
+      m_pRedoAction(nullptr),
       m_nDbId(dbId),
       m_pIcons(std::make_unique<CObjectIcons>(
           QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize))) {
   setWindowTitle(QStringLiteral("BLAST Results"));
   setAcceptDrops(true);
+  m_pUndo = new QUndoStack(this);
   MakeWidgets();
+  RestoreLayout();
   Refill();
   MakeMenus();
+  MakeEditMenu();
   MakeTableMenus();
   MakeToolBar();
   UpdateActions();
-  resize(960, 560);
+  m_pWatch = new QTimer(this);
+  m_pWatch->setInterval(kWatchInterval);
+  connect(m_pWatch, &QTimer::timeout, this, [this] { FollowDatabase(); });
+  m_pWatch->start();
 }
 
 CDatabaseWindow::~CDatabaseWindow() = default;
 
+// ---- layout kept between starts ----
+
+void CDatabaseWindow::RestoreLayout() {
+  QSettings settings;
+  const QByteArray geometry = settings.value(kGeometryKey).toByteArray();
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(960, 560);
+  // Never larger than the screen it opens on (a scale factor makes the
+  // same size in pixels larger), and on it.
+  if (QScreen* screen = QApplication::primaryScreen(); screen != nullptr) {
+    const QRect room = screen->availableGeometry();
+    const QSize size = this->size().boundedTo(room.size() * 9 / 10);
+    if (size != this->size()) resize(size);
+    if (!room.contains(frameGeometry().topLeft())) move(room.topLeft());
+  }
+  const QByteArray splitter = settings.value(kSplitterKey).toByteArray();
+  if (!splitter.isEmpty()) m_pSplitter->restoreState(splitter);
+}
+
+void CDatabaseWindow::SaveLayout() const {
+  QSettings settings;
+  settings.setValue(kGeometryKey, saveGeometry());
+  settings.setValue(kSplitterKey, m_pSplitter->saveState());
+  settings.setValue(kHeaderKey, m_pObjects->header()->saveState());
+}
+
+void CDatabaseWindow::closeEvent(QCloseEvent* event) {
+  SaveLayout();
+  QMainWindow::closeEvent(event);
+}
+
+// ---- following the database ----
+
+bool CDatabaseWindow::FollowDatabase() {
+  if (m_nBusy > 0 || QApplication::activeModalWidget() != nullptr ||
+      QApplication::activePopupWidget() != nullptr) {
+    return false;
+  }
+  CDBStorage* storage = engine().Storage(m_nDbId);
+  if (storage == nullptr) return false;
+  std::uint64_t version = 0;
+  try {
+    version = storage->DataVersion();
+  } catch (const std::exception&) {
+    return false;  // the lists say it when they cannot be read
+  }
+  if (version == m_nSeenVersion) return false;
+  Refill();
+  return true;
+}
+
+void CDatabaseWindow::RefreshNow() {
+  Refill();
+  ShowStatus(QStringLiteral("Listed again: %1").arg(ObjectsText()));
+}
+
+// ---- filter ----
+
+void CDatabaseWindow::SetFilter(const QString& text) {
+  if (m_pFilter->text() != text) {
+    m_pFilter->setText(text);  // its signal filters
+  } else {
+    ApplyFilter();
+  }
+}
+
+void CDatabaseWindow::ApplyFilter() {
+  const QStringList words = m_pFilter->text().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  int shown = 0;
+  const int count = m_pObjects->topLevelItemCount();
+  for (int i = 0; i < count; ++i) {
+    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
+    bool match = true;
+    if (!words.isEmpty()) {
+      const QString text = item->data(0, kFilterRole).toString();
+      for (const QString& word : words) {
+        if (!text.contains(word)) {
+          match = false;
+          break;
+        }
+      }
+    }
+    if (item->isHidden() == match) item->setHidden(!match);
+    if (match) ++shown;
+  }
+  m_pCount->setText(words.isEmpty() ? ObjectsText()
+                                    : QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText()));
+}
+
+std::vector<std::string> CDatabaseWindow::VisibleNames() const {
+  std::vector<std::string> names;
+  for (int i = 0; i < m_pObjects->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
+    if (!item->isHidden()) names.push_back(item->text(0).toStdString());
+  }
+  return names;
+}
+
+// ---- opening ----
+
+CObjInfo* CDatabaseWindow::InfoOfRow(QTreeWidgetItem* item) {
+  CDBTableBase* table = CurrentTable();
+  if (table == nullptr || item == nullptr) return nullptr;
+  CObjInfo* info = table->getobjlist(m_nDbId).FindById(item->data(0, kObjIdRole).toULongLong());
+  if (info != nullptr) return info;
+  const std::string name = item->text(0).toStdString();
+  UserInteraction().ShowMessage(
+      "\"" + name + "\" is no longer in the database: it was deleted or replaced elsewhere.",
+      MB_ICONEXCLAMATION);
+  Refill();
+  return nullptr;
+}
+
+void CDatabaseWindow::OpenRow(QTreeWidgetItem* item) {
+  CDBTableBase* table = CurrentTable();
+  CObjInfo* info = InfoOfRow(item);
+  if (table == nullptr || info == nullptr) return;
+  if (table->DefaultAction(info) == 0) {
+    ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(item->text(0)));
+  }
+}
+
 void CDatabaseWindow::MakeWidgets() {
   auto* splitter = new QSplitter(this);
+  splitter->setObjectName(QStringLiteral("splitter"));
+  m_pSplitter = splitter;
   m_pSubbases = new QTreeWidget(splitter);
   m_pSubbases->setHeaderLabel(QStringLiteral("Subbases"));
   m_pSubbases->setContextMenuPolicy(Qt::CustomContextMenu);
   m_pSubbases->setIconSize(QSize(16, 16));
-  m_pObjects = new QTreeWidget(splitter);
+  auto* right = new QWidget(splitter);
+  auto* column = new QVBoxLayout(right);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  m_pFilter = new QLineEdit(right);
+  m_pFilter->setObjectName(QStringLiteral("filter"));
+  m_pFilter->setPlaceholderText(QStringLiteral("Filter by name, query or keyword (Ctrl+L)"));
+  m_pFilter->setClearButtonEnabled(true);
+  column->addWidget(m_pFilter);
+  m_pObjects = new QTreeWidget(right);
+  column->addWidget(m_pObjects);
+  m_pObjects->setObjectName(QStringLiteral("objects"));
   m_pObjects->setRootIsDecorated(false);
   m_pObjects->setAlternatingRowColors(true);
   m_pObjects->setUniformRowHeights(true);
@@ -124,14 +308,16 @@ void CDatabaseWindow::MakeWidgets() {
   statusBar()->addPermanentWidget(m_pCount);
   connect(m_pSubbases, &QTreeWidget::itemSelectionChanged, this, [this] { OnSubbaseChosen(); });
   connect(m_pObjects, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
-  connect(m_pObjects, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-    CDBTableBase* table = CurrentTable();
-    if (table == nullptr || item == nullptr) return;
-    CObjInfo* info = table->getobjlist(m_nDbId).FindById(item->data(0, kObjIdRole).toULongLong());
-    if (info != nullptr && table->DefaultAction(info) == 0) {
-      ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(item->text(0)));
-    }
-  });
+  // A double click and Enter open (Enter opens every selected result).
+  connect(m_pObjects, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { OpenRow(item); });
+  for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* enter = new QShortcut(QKeySequence(key), m_pObjects);
+    enter->setContext(Qt::WidgetShortcut);
+    connect(enter, &QShortcut::activated, this, [this] { OnCommand(ID_DB_OPEN, false); });
+  }
+  connect(m_pFilter, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+  connect(m_pFilter, &QLineEdit::returnPressed, this, [this] { m_pObjects->setFocus(); });
   connect(m_pObjects, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { OnObjectsContextMenu(pos); });
   connect(m_pSubbases, &QWidget::customContextMenuRequested, this,
@@ -189,13 +375,46 @@ void CDatabaseWindow::FillColumns(CDBTableBase& table) {
     m_numeric.push_back(table.GetObjFieldDef(m_nDbId, name, def) == 1 &&
                         def.m_valueKind == kValueNumber && name != "Created");
   }
+  m_nCreatedColumn = 1;
+  m_nFactColumn = static_cast<int>(labels.size());
+  labels << QStringLiteral("Program") << QStringLiteral("Database")
+         << QStringLiteral("Best E value") << QStringLiteral("Best identity %");
+  m_numeric.insert(m_numeric.end(), {false, false, true, true});
+  // The sort stays on the column it was on (by its label), whatever
+  // columns come or go.
+  const QTreeWidgetItem* header = m_pObjects->headerItem();
+  const int sorted = m_pObjects->header()->sortIndicatorSection();
+  const QString sortLabel = header != nullptr && sorted >= 0 && sorted < header->columnCount()
+                                ? header->text(sorted)
+                                : QString();
+  const Qt::SortOrder order = m_pObjects->header()->sortIndicatorOrder();
+  const bool same = m_pObjects->columnCount() == labels.size() && [&] {
+    for (int i = 0; i < labels.size(); ++i) {
+      if (header->text(i) != labels[i]) return false;
+    }
+    return true;
+  }();
+  if (same) return;
   m_pObjects->setColumnCount(labels.size());
   m_pObjects->setHeaderLabels(labels);
+  if (!m_bHeaderRestored) {
+    m_bHeaderRestored = true;
+    const QByteArray state = QSettings().value(kHeaderKey).toByteArray();
+    if (!state.isEmpty() && m_pObjects->header()->restoreState(state)) return;
+    m_bSizeColumns = true;  // fitted to the first rows shown
+    return;
+  }
+  const int at = labels.indexOf(sortLabel);
+  m_pObjects->sortByColumn(at >= 0 ? at : 0, at >= 0 ? order : Qt::AscendingOrder);
 }
 
 void CDatabaseWindow::FillObjects() {
   std::set<unsigned long> selected;
   for (const CObjInfo* info : SelectedObjects()) selected.insert(info->m_objId);
+  const QTreeWidgetItem* was = m_pObjects->currentItem();
+  const qulonglong currentId = was != nullptr ? was->data(0, kObjIdRole).toULongLong() : 0;
+  QTreeWidgetItem* current = nullptr;
+  const int scrolled = m_pObjects->verticalScrollBar()->value();
   const QSignalBlocker blocker(m_pObjects);
   m_pObjects->setSortingEnabled(false);
   m_pObjects->clear();
@@ -204,6 +423,12 @@ void CDatabaseWindow::FillObjects() {
     m_pCount->clear();
     return;
   }
+  if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
+    try {
+      m_nSeenVersion = storage->DataVersion();
+    } catch (const std::exception&) {
+    }
+  }
   FillColumns(*table);
   std::vector<CObjInfo*> subset;
   GetObjSubset(table->objtable(), CurrentSubbase(), m_nDbId, subset);
@@ -211,25 +436,72 @@ void CDatabaseWindow::FillObjects() {
   for (std::size_t i = 0; i < m_columns.size(); ++i) {
     table->GetObjFieldDef(m_nDbId, m_columns[i], defs[i]);
   }
+  // What the list shows beside the list columns, read in one go from the
+  // objects' keys (objects stored before the keys were kept show blanks).
+  std::unordered_map<unsigned long, CResultListFacts> facts;
+  if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
+    try {
+      storage->ForEachObjectKey(
+          table->objtable(), kResultFactKey,
+          [&facts](unsigned long id, std::string_view key) { ReadResultFactKey(key, facts[id]); });
+    } catch (const std::exception&) {
+      facts.clear();  // the columns stay blank; the list itself is what counts
+    }
+  }
+  const CResultListFacts none;
+  const int created = m_nCreatedColumn;
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(subset.size()));
+  QList<QTreeWidgetItem*> chosen;
   for (CObjInfo* info : subset) {
-    auto* item = new CObjectItem(m_pObjects, m_numeric);
-    item->setText(0, QString::fromStdString(info->m_name));
+    auto* item = new CObjectItem(nullptr, m_numeric);
+    const QString name = QString::fromStdString(info->m_name);
+    item->setText(0, name);
     item->setIcon(0, m_pIcons->Image(table->GetObjectIconIndex(info)));
     item->setData(0, kObjIdRole, QVariant::fromValue<qulonglong>(info->m_objId));
     for (std::size_t i = 0; i < defs.size(); ++i) {
+      const int column = static_cast<int>(i) + 1;
+      if (column == created) {
+        item->setText(column, LocalTimeText(info->m_creationTime));
+        item->setData(column, kSortRole, static_cast<qlonglong>(info->m_creationTime));
+        continue;
+      }
       std::string value;
       table->GetFieldValue(m_nDbId, info, &defs[i], value);
-      const int column = static_cast<int>(i) + 1;
       item->setText(column, QString::fromStdString(value));
       if (m_numeric[i + 1]) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (selected.count(info->m_objId) != 0) item->setSelected(true);
+    const auto found = facts.find(info->m_objId);
+    const CResultListFacts& fact = found != facts.end() ? found->second : none;
+    item->setText(m_nFactColumn, QString::fromStdString(fact.m_strProgram));
+    item->setText(m_nFactColumn + 1, QString::fromStdString(fact.m_strDatabase));
+    item->setText(m_nFactColumn + 2, QString::fromStdString(fact.m_strBestExpect));
+    item->setText(m_nFactColumn + 3, QString::fromStdString(fact.m_strBestIdentity));
+    item->setTextAlignment(m_nFactColumn + 2, Qt::AlignRight | Qt::AlignVCenter);
+    item->setTextAlignment(m_nFactColumn + 3, Qt::AlignRight | Qt::AlignVCenter);
+    QString filter = name + QLatin1Char('\n') + QString::fromStdString(info->m_tableText);
+    for (const std::string& keyword : fact.m_keywords) {
+      filter += QLatin1Char('\n') + QString::fromStdString(keyword);
+    }
+    item->setData(0, kFilterRole, filter.toLower());
+    items.append(item);
+    if (selected.count(info->m_objId) != 0) chosen.append(item);
+    if (currentId != 0 && info->m_objId == currentId) current = item;
   }
+  m_pObjects->addTopLevelItems(items);
+  for (QTreeWidgetItem* item : chosen) item->setSelected(true);
+  if (current != nullptr) m_pObjects->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
   m_pObjects->setSortingEnabled(true);
-  for (int column = 0; column < m_pObjects->columnCount(); ++column) {
-    m_pObjects->resizeColumnToContents(column);
+  if (m_bSizeColumns && !items.isEmpty()) {
+    m_bSizeColumns = false;
+    const int widest = m_pObjects->fontMetrics().averageCharWidth() * 60;
+    for (int i = 0; i < m_pObjects->columnCount(); ++i) {
+      m_pObjects->resizeColumnToContents(i);
+      if (m_pObjects->columnWidth(i) > widest) m_pObjects->setColumnWidth(i, widest);
+    }
   }
-  m_pCount->setText(ObjectsText());
+  m_pObjects->verticalScrollBar()->setValue(scrolled);
+  ApplyFilter();
 }
 
 QString CDatabaseWindow::ObjectsText() const {
@@ -403,12 +675,26 @@ void CDatabaseWindow::MakeMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   QStyle* style = QApplication::style();
   AddCommandAction(file, style->standardIcon(QStyle::SP_DialogOpenButton),
-                   QStringLiteral("&Import NCBI Result Page..."), ID_DB_NEW_OBJECT, false)
+                   QStringLiteral("&Import BLAST Reports..."), ID_DB_NEW_OBJECT, false)
       ->setShortcut(QKeySequence::Open);
   AddCommandAction(file, QIcon(), QStringLiteral("Import from &Archive..."), ID_DB_IMPORT_ARCHIVE,
                    true);
   AddCommandAction(file, QIcon(), QStringLiteral("&Export Subbase into Archive..."),
                    ID_DB_EXPORT_SUBBASE, true);
+  QMenu* exportAs = file->addMenu(QStringLiteral("Export Selected &As"));
+  exportAs->setObjectName(QStringLiteral("exportAs"));
+  const std::pair<const char*, const char*> formats[] = {{"tsv", "&Tabular (TSV)..."},
+                                                         {"fasta", "&FASTA of the Hits..."},
+                                                         {"json", "&JSON..."},
+                                                         {"archive", "&Archive..."}};
+  for (const auto& [format, text] : formats) {
+    QAction* action = exportAs->addAction(QString::fromUtf8(text), this,
+                                          [this, format] { ExportSelectedAs(format); });
+    action->setData(QString::fromUtf8(format));
+  }
+  connect(exportAs, &QMenu::aboutToShow, this, [this, exportAs] {
+    for (QAction* action : exportAs->actions()) action->setEnabled(!SelectedObjects().empty());
+  });
   file->addSeparator();
   QAction* search = file->addAction(style->standardIcon(QStyle::SP_FileDialogContentsView),
                                     QStringLiteral("&Search..."), this, [this] { OnSearch(); });
@@ -420,6 +706,27 @@ void CDatabaseWindow::MakeMenus() {
   connect(file, &QMenu::hovered, this,
           [this](QAction* action) { ShowStatus(action->statusTip()); });
   connect(file, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
+}
+
+void CDatabaseWindow::MakeEditMenu() {
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  m_pUndoAction = m_pUndo->createUndoAction(this, QStringLiteral("&Undo"));
+  m_pUndoAction->setShortcut(QKeySequence::Undo);
+  m_pRedoAction = m_pUndo->createRedoAction(this, QStringLiteral("&Redo"));
+  m_pRedoAction->setShortcut(QKeySequence::Redo);
+  edit->addAction(m_pUndoAction);
+  edit->addAction(m_pRedoAction);
+  edit->addSeparator();
+  QAction* filter = edit->addAction(QStringLiteral("&Filter the List"), this, [this] {
+    m_pFilter->setFocus();
+    m_pFilter->selectAll();
+  });
+  filter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  QAction* refresh = edit->addAction(QStringLiteral("&Refresh"), this, [this] { RefreshNow(); });
+  refresh->setShortcut(QKeySequence(Qt::Key_F5));
+  refresh->setStatusTip(QStringLiteral("Lists the database again"));
+  connect(edit, &QMenu::hovered, this,
+          [this](QAction* action) { ShowStatus(action->statusTip()); });
 }
 
 void CDatabaseWindow::MakeTableMenus() {

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,8 +14,12 @@ class CObjInfo;
 class CObjectIcons;
 class QAction;
 class QLabel;
+class QLineEdit;
+class QSplitter;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUndoStack;
 
 // The host's database window over database `dbId`: on the left every table
 // the engine has, each with its subbases ("MAIN" first); on the right the
@@ -25,6 +30,13 @@ class QTreeWidgetItem;
 // command by its identifier through the table's operations. Dropping files
 // imports them. Knows tables only through the engine. Talks to the person
 // through the user-interaction service.
+//
+// The window follows the database: what another process changes shows
+// within a second (the storage's data version, looked at by a timer), the
+// selection kept. A filter box narrows the list as one types. Size,
+// splitter, sort and column widths are kept between starts (QSettings).
+// Deletes and edits made in the window can be undone (Ctrl+Z) while it is
+// open.
 class CDatabaseWindow : public QMainWindow {
  public:
   explicit CDatabaseWindow(int dbId = 1, QWidget* parent = nullptr);
@@ -48,6 +60,29 @@ class CDatabaseWindow : public QMainWindow {
   int SelectObjects(const std::vector<std::string>& names);
   // The row of the object `name` in the object list, or null.
   QTreeWidgetItem* ObjectItem(const std::string& name) const;
+  // The names of the rows the filter leaves shown, in list order.
+  std::vector<std::string> VisibleNames() const;
+
+  // ---- following the database ----
+  // Looks whether another process changed the database since the last
+  // look; when it did, lists everything again (Refill). True when it
+  // refilled. The timer calls it twice a second while no command runs.
+  bool FollowDatabase();
+  // The Refresh command (F5): reads the lists again and shows them.
+  void RefreshNow();
+
+  // ---- filter ----
+  // Shows only the objects whose name, query name or a keyword holds
+  // `text` (letter case ignored; words separated by blanks must all be
+  // found); "" shows all. Also sets the filter box.
+  void SetFilter(const QString& text);
+
+  // ---- export ----
+  // Writes the selected results into a file chosen with the file dialog in
+  // `format` ("tsv", "fasta", "json" as the command line writes them, or
+  // "archive"): 1 written, 0 cancelled or failed (a message names the file
+  // and why).
+  int ExportSelectedAs(const std::string& format);
 
   // ---- commands ----
   // Carries out the command `id` of a context menu of the subbases
@@ -79,13 +114,29 @@ class CDatabaseWindow : public QMainWindow {
   QTreeWidget* m_pSubbases;  // tables and their subbases
   QTreeWidget* m_pObjects;   // the objects of the chosen subbase
   QLabel* m_pCount;          // the status bar's count of objects
+  QLineEdit* m_pFilter;      // the filter box over the object list
+  QUndoStack* m_pUndo;       // deletes and edits of this session
+  QAction* m_pUndoAction;    // Edit > Undo (Ctrl+Z)
+  QAction* m_pRedoAction;    // Edit > Redo
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void MakeWidgets();
+  // Size and place from the settings, fitted to the screen; the splitter
+  // and the list's header as they were left.
+  void RestoreLayout();
+  void SaveLayout() const;
+  void MakeEditMenu();
+  void ApplyFilter();
+  // The list record of `item`'s object; null, after saying so and listing
+  // again, when the object is no longer in the database.
+  CObjInfo* InfoOfRow(QTreeWidgetItem* item);
+  void OpenRow(QTreeWidgetItem* item);
+
   void MakeMenus();
   // The current table's full menus in the menu bar, made again when the
   // table changes.
@@ -114,6 +165,7 @@ class CDatabaseWindow : public QMainWindow {
   int ImportNewObject();
   int ImportArchive();
   int ExportArchive(bool selectedOnly);
+  int ImportReports();
   int ExcludeSelected();
   int DeleteSelected();
   int RenameSelected();
@@ -127,8 +179,16 @@ class CDatabaseWindow : public QMainWindow {
 
   int m_nDbId;
   std::unique_ptr<CObjectIcons> m_pIcons;
-  std::vector<std::string> m_columns;      // field names of the object list after "Name"
-  std::vector<bool> m_numeric;             // per column of the list: sorts by number
+  std::vector<std::string> m_columns;  // field names of the object list after "Name"
+  std::vector<bool> m_numeric;         // per column of the list: sorts by number
+  int m_nFactColumn = 0;     // the first of the program, database, best E, best identity columns
+  int m_nCreatedColumn = 1;  // the creation time's column
+  QSplitter* m_pSplitter = nullptr;
+  QTimer* m_pWatch = nullptr;              // looks at the database's data version
+  std::uint64_t m_nSeenVersion = 0;        // the data version last shown
+  int m_nBusy = 0;                         // commands running: no refill meanwhile
+  bool m_bHeaderRestored = false;          // the list's header took the saved state (or had none)
+  bool m_bSizeColumns = false;             // the columns are fitted to the first rows filled
   std::vector<QAction*> m_commandActions;  // the menu bar's and tool bar's commands
   std::vector<QMenu*> m_tableMenus;        // the table's menus in the menu bar
   CDBTableBase* m_pMenuTable = nullptr;    // whose menus those are

@@ -6,12 +6,16 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <set>
+#include <sstream>
 
+#include "app/ShowCommand.h"
 #include "gui/DatabaseWindow.h"
 #include "gui/FileImport.h"
 #include "gui/HostCommands.h"
 #include "gui/PropertiesDialog.h"
+#include "gui/UndoCommands.h"
 #include "host/OrvFileSpec.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
@@ -70,6 +74,25 @@ std::vector<std::string> NamesNotIn(CDBTableBase& table, int dbId,
   return names;
 }
 
+// The file-dialog filter of every report layout the readers take, transfer
+// files, object files and archives.
+constexpr const char* kReportFilter =
+    "BLAST reports|*.txt;*.text;*.out;*.html;*.htm;*.xml;*.xml2;*.json;*.tsv;*.csv;*.tab;*.tab7;"
+    "*.tabular;*.blast;*.bqt;*.bso;*.ba6|All Files|*";
+
+// Counts nested calls of the window's commands: the window does not list
+// the database again while one runs.
+class CBusy {
+ public:
+  explicit CBusy(int& count) : m_count(count) { ++m_count; }
+  ~CBusy() { --m_count; }
+  CBusy(const CBusy&) = delete;
+  CBusy& operator=(const CBusy&) = delete;
+
+ private:
+  int& m_count;
+};
+
 }  // namespace
 
 bool CDatabaseWindow::IsCommandEnabled(unsigned id, bool tableMenu) const {
@@ -110,6 +133,7 @@ bool CDatabaseWindow::IsCommandEnabled(unsigned id, bool tableMenu) const {
 
 int CDatabaseWindow::OnCommand(unsigned id, bool tableMenu) {
   if (!IsCommandEnabled(id, tableMenu)) return 0;
+  const CBusy busy(m_nBusy);
   if (id >= ID_DB_SHOW_TYPE_FIRST && id <= ID_DB_SHOW_TYPE_LAST) return ShowTableOfCommand(id);
   switch (id) {
     case ID_DB_OPEN:
@@ -119,7 +143,7 @@ int CDatabaseWindow::OnCommand(unsigned id, bool tableMenu) {
     case ID_DB_NEW_SUBBASE:
       return NewSubbase();
     case ID_DB_NEW_OBJECT:
-      return ImportNewObject();
+      return ImportReports();
     case ID_DB_IMPORT_ARCHIVE:
       return ImportArchive();
     case ID_DB_EXPORT_SUBBASE:
@@ -157,14 +181,36 @@ int CDatabaseWindow::OnCommand(unsigned id, bool tableMenu) {
 
 int CDatabaseWindow::OpenSelected() {
   CDBTableBase* table = CurrentTable();
+  std::vector<QTreeWidgetItem*> rows;
+  for (QTreeWidgetItem* item : m_pObjects->selectedItems()) {
+    if (!item->isHidden()) rows.push_back(item);
+  }
+  // A row whose result is gone is said once and the list brought up to
+  // date; the rest are opened.
+  std::vector<std::pair<unsigned long, std::string>> wanted;
+  for (QTreeWidgetItem* item : rows) {
+    wanted.emplace_back(item->data(0, Qt::UserRole).toULongLong(), item->text(0).toStdString());
+  }
+  std::vector<std::string> gone;
   int opened = 0;
-  for (CObjInfo* info : SelectedObjects()) {
-    const std::string name = info->m_name;
-    if (table->OpenObject(info) != 0) {
+  for (const auto& [id, name] : wanted) {
+    CObjInfo* info = table->getobjlist(m_nDbId).FindById(id);
+    if (info == nullptr) {
+      gone.push_back(name);
+    } else if (table->OpenObject(info) != 0) {
       ++opened;
     } else {
       ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(QString::fromStdString(name)));
     }
+  }
+  if (!gone.empty()) {
+    std::string text = gone.size() == 1 ? "\"" + gone.front() + "\" is" : "These results are";
+    text += " no longer in the database: deleted or replaced elsewhere.";
+    if (gone.size() > 1) {
+      for (const std::string& name : gone) text += "\n" + name;
+    }
+    UserInteraction().ShowMessage(text, MB_ICONEXCLAMATION);
+    Refill();
   }
   return opened > 0 ? 1 : 0;
 }
@@ -173,9 +219,19 @@ int CDatabaseWindow::EditSelected() {
   CDBTableBase* table = CurrentTable();
   CObjInfo* info = SelectedObjects().front();
   const unsigned long id = info->m_objId;
+  CObjectSnapshot before;
+  const bool undoable = TakeSnapshot(*table, m_nDbId, id, before);
+  const int changes = table->m_objChanges;
   const int edited = table->EditLocalObject(info);
+  CObjectSnapshot after;
+  if (edited == 1 && undoable && table->m_objChanges != changes &&
+      TakeSnapshot(*table, m_nDbId, id, after)) {
+    m_pUndo->push(new CChangeObjectCommand(
+        QStringLiteral("Edit \"%1\"").arg(QString::fromStdString(after.m_pObject->m_name)), *table,
+        m_nDbId, id, std::move(before), std::move(after), [this] { Refill(); }));
+  }
   Refill();
-  if (CObjInfo* after = table->getobjlist(m_nDbId).FindById(id)) SelectObjects({after->m_name});
+  if (CObjInfo* stored = table->getobjlist(m_nDbId).FindById(id)) SelectObjects({stored->m_name});
   return edited;
 }
 
@@ -198,6 +254,60 @@ int CDatabaseWindow::ImportNewObject() {
   const std::string name = info != nullptr ? info->m_name : std::string();
   Refill();
   SelectObjects({name});
+  return 1;
+}
+
+int CDatabaseWindow::ImportReports() {
+  FileDialogRequest request;
+  request.bOpen = true;
+  request.strFilter = kReportFilter;
+  request.nFlags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT;
+  std::string chosen;
+  if (UserInteraction().ChooseFile(request, chosen) != IDOK) return 0;
+  QStringList paths;
+  for (const QString& path : QString::fromStdString(chosen).split('\n', Qt::SkipEmptyParts)) {
+    paths << path;
+  }
+  return ImportFiles(paths) > 0 ? 1 : 0;
+}
+
+int CDatabaseWindow::ExportSelectedAs(const std::string& format) {
+  CDBTableBase* table = CurrentTable();
+  const std::vector<CObjInfo*> infos = SelectedObjects();
+  if (table == nullptr || infos.empty()) return 0;
+  if (format == "archive") return ExportArchive(true);
+  const CBusy busy(m_nBusy);
+  const std::string extension = format == "fasta" ? "fasta" : format;
+  FileDialogRequest request;
+  request.bOpen = false;
+  request.strDefExt = extension;
+  request.strFileName =
+      FileNameOf(infos.size() == 1 ? infos.front()->m_name : CurrentSubbase()) + "." + extension;
+  request.strFilter = format == "tsv"     ? "Tabular BLAST (TSV)|*.tsv"
+                      : format == "fasta" ? "FASTA|*.fasta;*.fa"
+                                          : "JSON|*.json";
+  request.strFilter += "|All Files|*";
+  request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  std::string path;
+  if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
+  CExportOptions options;
+  options.m_strFormat = format;
+  options.m_strOutput = path;
+  for (const CObjInfo* info : infos) options.m_objects.push_back(std::to_string(info->m_objId));
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = ExportStoredResults(options, out, err);
+  if (status != 0) {
+    std::string why = err.str();
+    while (!why.empty() && why.back() == '\n') why.pop_back();
+    UserInteraction().ShowMessage("The selection could not be exported into " + path + ":\n" + why,
+                                  MB_ICONSTOP);
+    return 0;
+  }
+  ShowStatus(QStringLiteral("%1 %2 written to %3")
+                 .arg(infos.size())
+                 .arg(QString::fromStdString(table->DescribeObjType(infos.size() != 1, 0)))
+                 .arg(QString::fromStdString(path)));
   return 1;
 }
 
@@ -266,16 +376,36 @@ int CDatabaseWindow::ExcludeSelected() {
 
 int CDatabaseWindow::DeleteSelected() {
   CDBTableBase* table = CurrentTable();
+  const std::vector<CObjInfo*> infos = SelectedObjects();
   const std::vector<std::string> names = SelectedNames();
   const std::string question =
       names.size() == 1 ? "Delete \"" + names.front() + "\" from the database and all subbases?"
                         : "Delete the " + std::to_string(names.size()) + " selected " +
                               table->DescribeObjType(1, 0) + " from the database and all subbases?";
+  // One question for the whole selection; Edit > Undo brings them back.
   if (UserInteraction().ShowMessage(question, MB_ICONQUESTION) != IDYES) return 0;
+  std::vector<CObjectSnapshot> snapshots;
+  std::vector<std::string> unreadable;
+  for (CObjInfo* info : infos) {
+    CObjectSnapshot snapshot;
+    if (TakeSnapshot(*table, m_nDbId, info->m_objId, snapshot)) {
+      snapshots.push_back(std::move(snapshot));
+    } else {
+      unreadable.push_back(info->m_name);
+    }
+  }
+  // Results whose records cannot be read (damaged) are deleted without undo.
   int deleted = 0;
-  for (std::string name : names) deleted += table->DeleteObject(name, m_nDbId, 0) == 1 ? 1 : 0;
+  for (std::string name : unreadable) deleted += table->DeleteObject(name, m_nDbId, 0) == 1 ? 1 : 0;
+  if (!snapshots.empty()) {
+    const std::size_t count = snapshots.size();
+    auto* command =
+        new CDeleteObjectsCommand(*table, m_nDbId, std::move(snapshots), [this] { Refill(); });
+    m_pUndo->push(command);  // deletes
+    deleted += static_cast<int>(count) - command->Failures();
+  }
   Refill();
-  ShowStatus(QStringLiteral("%1 %2 deleted")
+  ShowStatus(QStringLiteral("%1 %2 deleted (Ctrl+Z brings them back)")
                  .arg(deleted)
                  .arg(QString::fromStdString(table->DescribeObjType(deleted != 1, 0))));
   return deleted == static_cast<int>(names.size()) ? 1 : 0;
@@ -287,8 +417,17 @@ int CDatabaseWindow::RenameSelected() {
   std::string name = info->m_name;
   if (UserInteraction().EditText("New name of \"" + name + "\":", name) != IDOK) return 0;
   if (name == info->m_name) return 0;
+  const unsigned long id = info->m_objId;
+  CObjectSnapshot before;
+  const bool undoable = TakeSnapshot(*table, m_nDbId, id, before);
   int changed = 0;
   if (table->RenameObj(m_nDbId, info, name, changed) == 0) return 0;
+  CObjectSnapshot after;
+  if (undoable && TakeSnapshot(*table, m_nDbId, id, after)) {
+    m_pUndo->push(new CChangeObjectCommand(
+        QStringLiteral("Rename \"%1\"").arg(QString::fromStdString(before.m_pObject->m_name)),
+        *table, m_nDbId, id, std::move(before), std::move(after), [this] { Refill(); }));
+  }
   Refill();
   SelectObjects({name});
   return 1;
@@ -433,6 +572,7 @@ int CDatabaseWindow::OnSearch() {
 int CDatabaseWindow::ImportFiles(const QStringList& paths) {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr || paths.isEmpty()) return 0;
+  const CBusy busy(m_nBusy);
   std::vector<std::string> files;
   for (const QString& path : paths) files.push_back(path.toStdString());
   const CFileImportResult result =

@@ -17,7 +17,13 @@ enum : unsigned {
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // Options of the file dialog.
-enum : unsigned { OFN_OVERWRITEPROMPT = 0x0002, OFN_HIDEREADONLY = 0x0004 };
+// OFN_ALLOWMULTISELECT: an open dialog may choose several files, answered as
+// their paths separated by line ends.
+enum : unsigned {
+  OFN_OVERWRITEPROMPT = 0x0002,
+  OFN_HIDEREADONLY = 0x0004,
+  OFN_ALLOWMULTISELECT = 0x0200
+};
 
 // What a file dialog asks: open or save, default extension, initial name,
 // filter list (empty for none) and options.

@@ -29,10 +29,11 @@ void AddTableSearchFilters(CSearchRun& run) {
   run.AddFilter(&KeywordSearchFilter());
 }
 
-int SearchBlastSearchTable(int dbId, const std::string&, std::string& resultSubbase) {
+int SearchBlastSearchTable(int dbId, const std::string& subbase, std::string& resultSubbase) {
   resultSubbase.clear();
   MakeSearchFilters();
   CSearchRun run(blastSearch().tableobjtype(), dbId);
+  if (!subbase.empty()) run.m_lookInSubbase = subbase;
   AddTableSearchFilters(run);
   const int result = g_runner != nullptr ? g_runner(run) : 0;
   resultSubbase = run.m_resultSubbase;

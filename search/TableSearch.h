@@ -20,7 +20,8 @@ void AddTableSearchFilters(CSearchRun& run);
 // The BLAST search table's search command (its SearchForObjects, installed
 // as the table's search handler when the library loads): makes the three
 // filters on first use, registers them with a search run of the table's
-// object type in database `dbId` and runs the dialog. `resultSubbase` gets
+// object type in database `dbId` and runs the dialog, which looks in
+// `subbase` first ("" or MAIN: every object). `resultSubbase` gets
 // the last subbase a search filled ("" if none); answers 1 when the dialog
 // ended with OK, else 0 (also when no dialog is installed). Never throws.
 int SearchBlastSearchTable(int dbId, const std::string& subbase, std::string& resultSubbase);

@@ -2,6 +2,7 @@
 // the table's own page, and the loop that stores what was edited.
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBFunctions.h"
@@ -22,6 +23,8 @@ struct CEditorPass {
   bool m_bAccepted = false;
   unsigned long m_recordNumber = 0;
   int m_nChanges = 0;
+  bool m_bAuthorSet = false;  // the person gave the author's name
+  std::string m_strAuthor;
 };
 
 // Shows the editor sheet on `object` and, when the person accepts it, lets
@@ -42,7 +45,10 @@ CEditorPass RunEditorSheet(CBlastSearchObject& object, int isNew) {
   CEditorPass pass;
   if (OrvDoModal(sheet) != IDOK) return pass;
   pass.m_bAccepted = true;
+  const std::string author = object.m_creator.m_strName;
   pass.m_nChanges |= general.UpdateObject(&object);
+  pass.m_bAuthorSet = object.m_creator.m_strName != author;
+  pass.m_strAuthor = object.m_creator.m_strName;
   pass.m_nChanges |= fields.UpdateObject(&object);
   pass.m_nChanges |= comments.UpdateObject(&object);
   pass.m_nChanges |= keywords.UpdateObject(&object);
@@ -60,10 +66,16 @@ int EditAndStore(CBlastSearchTable& table, CBlastSearchObject& object, const std
   // in `changes`, so that a later run stores it even when nothing more is
   // changed, comment included.
   int changes = 0;
+  bool authorSet = false;
+  std::string author;
   while (true) {
     const CEditorPass pass = RunEditorSheet(object, isNew);
     if (!pass.m_bAccepted) return 0;
     changes |= pass.m_nChanges;
+    if (pass.m_bAuthorSet) {
+      authorSet = true;
+      author = pass.m_strAuthor;
+    }
     if (changes == 0 && isNew == 0) return 1;
     if (pass.m_recordNumber == 0) {
       OrvMessageBox("Record Number Not Set Properly", MB_OK, 0);
@@ -71,6 +83,8 @@ int EditAndStore(CBlastSearchTable& table, CBlastSearchObject& object, const std
     }
     std::string localSubbase = subbase;
     MakeLocal(object.m_localFlags, object.m_creator);
+    // An author's name given in the editor wins over the current user's.
+    if (authorSet) object.m_creator.m_strName = author;
     if (isNew != 0) object.m_creationTime = GetOrvCurrentTime();
     if (table.InsertObject(object.m_recordId, &object, 2, localSubbase, 1) == 0) continue;
     if ((changes & kEditCommentChanged) != 0 && object.InsertComment(1) == 0) {

@@ -4,6 +4,7 @@
 
 #include "model/ResultInfo.h"
 #include "table/ReportImport.h"
+#include "table/ResultListFacts.h"
 
 CBlastSearchObject::CBlastSearchObject()
     : m_resultValue(m_valueContainer, kResultField, "", nullptr, 0) {}
@@ -22,7 +23,8 @@ int CBlastSearchObject::ReadObject(COrvTextFile& file, int a, int b) {
 }
 
 std::vector<std::string> CBlastSearchObject::GetObjectKeys() const {
+  std::vector<std::string> keys = MakeResultFactKeys(Entry(), m_keywords);
   const std::string digest = GetResultInfo(Entry(), result_info::kDigest);
-  if (digest.empty()) return {};
-  return {std::string(kResultDigestKey) + digest};
+  if (!digest.empty()) keys.push_back(std::string(kResultDigestKey) + digest);
+  return keys;
 }

@@ -24,8 +24,9 @@ class CBlastSearchObject : public CDBObjectImpl<15> {
   // CDBObjectBase::ReadObject, result unchanged; exceptions pass out.
   int ReadObject(COrvTextFile& file, int a, int b) override;
 
-  // The storage's lookup key of the result's digest (kResultDigestKey and
-  // the digest its import kept in its info text); none without one.
+  // The storage's lookup keys: the list facts of the result and its
+  // keywords (MakeResultFactKeys), and the digest its import kept in its
+  // info text (kResultDigestKey and the digest; none without one).
   std::vector<std::string> GetObjectKeys() const override;
 
   // The result tree of the object.

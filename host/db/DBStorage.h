@@ -96,6 +96,12 @@ class CDBStorage {
                              const std::vector<std::string>& keys) = 0;
   // The identifiers of `table`'s objects that have the key `key`, ascending.
   virtual std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) = 0;
+  // Calls `row` with the identifier and key of every key of `table`'s
+  // objects that begins with `prefix` (non-empty), in key order; one read of
+  // the keys however many objects there are. Arguments valid during the call.
+  virtual void ForEachObjectKey(
+      int table, std::string_view prefix,
+      const std::function<void(unsigned long, std::string_view)>& row) = 0;
 
   // ---- subbases of a table's objects ----
   virtual std::vector<CStoredSubbase> Subbases(int table) = 0;

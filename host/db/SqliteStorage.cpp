@@ -101,6 +101,8 @@ class CSqliteStorage : public CDBStorage {
   void SetObjectKeys(int table, unsigned long recordId,
                      const std::vector<std::string>& keys) override;
   std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) override;
+  void ForEachObjectKey(int table, std::string_view prefix,
+                        const std::function<void(unsigned long, std::string_view)>& row) override;
 
   std::vector<CStoredSubbase> Subbases(int table) override;
   unsigned long FindSubbase(int table, std::string_view name) override;
@@ -423,6 +425,22 @@ std::vector<unsigned long> CSqliteStorage::ObjectsWithKey(int table, std::string
   stmt.Bind(1, table).Bind(2, key);
   while (stmt.Step()) ids.push_back(static_cast<unsigned long>(stmt.Int(0)));
   return ids;
+}
+
+void CSqliteStorage::ForEachObjectKey(
+    int table, std::string_view prefix,
+    const std::function<void(unsigned long, std::string_view)>& row) {
+  if (prefix.empty()) return;
+  // The keys from `prefix` up to the first text after every one that begins
+  // with it: the prefix with its last byte raised (a 0xFF byte is no UTF-8).
+  std::string upper(prefix);
+  while (!upper.empty() && static_cast<unsigned char>(upper.back()) == 0xFF) upper.pop_back();
+  if (!upper.empty()) upper.back() = static_cast<char>(upper.back() + 1);
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, key FROM objectkeys WHERE tbl = ?1 AND key >= ?2 AND "
+                   "(?3 = '' OR key < ?3) ORDER BY key");
+  stmt.Bind(1, table).Bind(2, prefix).Bind(3, upper);
+  while (stmt.Step()) row(static_cast<unsigned long>(stmt.Int(0)), stmt.Text(1));
 }
 
 bool CSqliteStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {

@@ -43,6 +43,10 @@ int CEditGeneralPage::UpdateObject(CDBObjectBase* object) {
     object->m_name = m_name;
     changes |= kEditGeneralChanged;
   }
+  if (object->m_creator.m_strName != m_author) {
+    object->m_creator.m_strName = m_author;
+    changes |= kEditGeneralChanged;
+  }
   if (m_recordNumber != 0 && object->m_recordId != m_recordNumber) {
     object->m_recordId = m_recordNumber;
     changes |= kEditGeneralChanged;

@@ -24,8 +24,9 @@ class CEditGeneralPage : public CEditObjectPage {
                    int isNew, int dbId, int nameEditable);
   ~CEditGeneralPage() override;
 
-  // Writes the name and, when it is set, the record number into `object`:
-  // kEditGeneralChanged when one of them differed, else 0.
+  // Writes the name, the author's name and, when it is set, the record
+  // number into `object`: kEditGeneralChanged when one of them differed,
+  // else 0.
   int UpdateObject(CDBObjectBase* object) override;
 
   CEditObjectPage* GetExtraPage() const { return m_pExtraPage; }
@@ -36,7 +37,7 @@ class CEditGeneralPage : public CEditObjectPage {
   std::string m_name;                // edited
   unsigned long m_recordNumber = 0;  // 0: not set
   std::string m_typeName;            // the object's kind ("BLAST Result"), read only
-  std::string m_author;              // the author's name, read only
+  std::string m_author;              // the author's name, edited
   long m_creationTime = 0;           // seconds since 1970, 0 unknown; read only
 
  private:

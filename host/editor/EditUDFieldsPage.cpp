@@ -10,20 +10,20 @@
 
 namespace {
 
-// Names of the user-defined fields of `objType` in database `dbId`, in
-// definition order; none when it is not open or cannot be read.
-std::vector<std::string> DefinedFields(int objType, int dbId) {
-  std::vector<std::string> names;
+// The user-defined fields of `objType` in database `dbId`, in definition
+// order; none when it is not open or cannot be read.
+std::vector<CUDFieldDef> DefinedFields(int objType, int dbId) {
+  std::vector<CUDFieldDef> defs;
   CDBStorage* storage = engine().Storage(dbId);
-  if (storage == nullptr) return names;
+  if (storage == nullptr) return defs;
   try {
     for (const CUDFieldDef& def : storage->UDFieldDefs()) {
-      if (def.m_objType == 0 || def.m_objType == objType) names.push_back(def.m_strName);
+      if (def.m_objType == 0 || def.m_objType == objType) defs.push_back(def);
     }
   } catch (const std::exception&) {
-    names.clear();
+    defs.clear();
   }
-  return names;
+  return defs;
 }
 
 // The values of `entries` by field name, entries of one name joined and
@@ -43,14 +43,16 @@ std::map<std::string, std::vector<std::string>> Meaning(const std::vector<CUDFie
 CEditUDFieldsPage::CEditUDFieldsPage(CDBObjectBase* object, int dbId)
     : CEditObjectPage(kLayoutEditUDFields) {
   if (object == nullptr) return;
-  for (const std::string& name : DefinedFields(object->GetObjectType(), dbId)) {
-    m_fields.push_back(CUDFieldValue{name, {}});
+  for (const CUDFieldDef& def : DefinedFields(object->GetObjectType(), dbId)) {
+    m_fields.push_back(CUDFieldValue{def.m_strName, {}});
+    m_kinds.push_back(def.m_valueKind);
   }
   for (const CUDFieldValue& entry : object->m_udfValues) {
     auto it = std::find_if(m_fields.begin(), m_fields.end(),
                            [&](const CUDFieldValue& f) { return f.m_strName == entry.m_strName; });
     if (it == m_fields.end()) {
       m_fields.push_back(entry);
+      m_kinds.push_back(kValueText);
     } else {
       it->m_values.insert(it->m_values.end(), entry.m_values.begin(), entry.m_values.end());
     }
@@ -58,6 +60,10 @@ CEditUDFieldsPage::CEditUDFieldsPage(CDBObjectBase* object, int dbId)
 }
 
 CEditUDFieldsPage::~CEditUDFieldsPage() = default;
+
+bool CEditUDFieldsPage::IsNumeric(std::size_t field) const {
+  return field < m_kinds.size() && m_kinds[field] == kValueNumber;
+}
 
 std::vector<CUDFieldValue> CEditUDFieldsPage::Written() const {
   std::vector<CUDFieldValue> written;

@@ -25,8 +25,15 @@ class CEditUDFieldsPage : public CEditObjectPage {
   // else 0 with the object untouched.
   int UpdateObject(CDBObjectBase* object) override;
 
+  // Whether the entry `field` of m_fields is defined as a number field
+  // (whose values must be numbers); false for text fields and entries of
+  // fields no longer defined.
+  bool IsNumeric(std::size_t field) const;
+
   // The entries the page edits; values may be emptied or added.
   std::vector<CUDFieldValue> m_fields;
+  // The value kind of each entry of m_fields (kValueText, kValueNumber).
+  std::vector<int> m_kinds;
 
  private:
   // The object's entries as the page would write them.

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +19,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBFunctions.h"
@@ -27,6 +29,7 @@
 #include "host/editor/EditUDFieldsPage.h"
 #include "host/editor/EditorPropSheet.h"
 #include "host/qt/HostControls.h"
+#include "host/qt/LocalTime.h"
 #include "platform/DialogLayout.h"
 #include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
@@ -38,7 +41,15 @@ std::string FromQ(const QString& text) { return text.toStdString(); }
 
 QString TimeText(long seconds) {
   if (seconds == 0) return QObject::tr("not yet stored");
-  return QDateTime::fromSecsSinceEpoch(seconds).toString("yyyy-MM-dd  hh:mm");
+  return LocalTimeText(seconds);
+}
+
+// Whether `text` is a number as a number field takes it ("12", "-0.5",
+// "1e-10"), nothing else around it.
+bool IsNumber(const std::string& text) {
+  bool ok = false;
+  const double value = QString::fromStdString(text).trimmed().toDouble(&ok);
+  return ok && std::isfinite(value);
 }
 
 QLineEdit* ReadOnlyLine(const QString& text, const char* name) {
@@ -85,8 +96,11 @@ class CGeneralFace : public CFace {
     const QString number =
         page.m_recordNumber != 0 ? QString::number(page.m_recordNumber) : QObject::tr("not set");
     form->addRow(QObject::tr("Record number:"), ReadOnlyLine(number, "recordNumberText"));
-    const QString author = page.m_author.empty() ? QObject::tr("unknown") : ToQ(page.m_author);
-    form->addRow(QObject::tr("Created by:"), ReadOnlyLine(author, "authorText"));
+    m_pAuthor = new QLineEdit(ToQ(page.m_author));
+    m_pAuthor->setObjectName("authorEdit");
+    m_pAuthor->setPlaceholderText(QObject::tr("unknown"));
+    m_pAuthor->setMaxLength(250);
+    form->addRow(QObject::tr("&Author:"), m_pAuthor);
     form->addRow(QObject::tr("Created:"),
                  ReadOnlyLine(TimeText(page.m_creationTime), "createdText"));
   }
@@ -97,13 +111,18 @@ class CGeneralFace : public CFace {
       m_pName->setFocus();
       return 0;
     }
-    return check_string_value(name, m_pName, nullptr);
+    if (check_string_value(name, m_pName, nullptr) == 0) return 0;
+    return check_string_value(FromQ(m_pAuthor->text().trimmed()), m_pAuthor, nullptr);
   }
-  void Save() override { m_page.m_name = FromQ(m_pName->text().trimmed()); }
+  void Save() override {
+    m_page.m_name = FromQ(m_pName->text().trimmed());
+    m_page.m_author = FromQ(m_pAuthor->text().trimmed());
+  }
 
  private:
   CEditGeneralPage& m_page;
   QLineEdit* m_pName;
+  QLineEdit* m_pAuthor;
 };
 
 // The extra page of the object's table, built from its dialog layout. The
@@ -166,7 +185,15 @@ class CUDFieldsFace : public CFace {
   }
   int Validate() override {
     for (int row = 0; m_pTable != nullptr && row < m_pTable->rowCount(); ++row) {
+      const bool numeric = m_page.IsNumeric(static_cast<std::size_t>(row));
       for (const std::string& value : ValuesOf(row)) {
+        if (numeric && !IsNumber(value)) {
+          const std::string text = "The field \"" + FromQ(m_pTable->item(row, 0)->text()) +
+                                   "\" takes numbers: \"" + value + "\" is not a number.";
+          OrvMessageBox(text.c_str(), MB_ICONSTOP, 0);
+          m_pTable->setCurrentCell(row, 1);
+          return 0;
+        }
         if (check_string_value(value) == 0) {
           const std::string text = "The value \"" + value + "\" of " +
                                    FromQ(m_pTable->item(row, 0)->text()) +
@@ -374,6 +401,17 @@ void CEditorSheetDialog::accept() {
 }
 
 void CEditorSheetDialog::reject() { done(IDCANCEL); }
+
+void CEditorSheetDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter in a box does that box's job (its returnPressed), never OK.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && event->modifiers() == Qt::NoModifier &&
+      qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void InstallEditorSheetRunner() {
   static CQtEditorSheetRunner runner;

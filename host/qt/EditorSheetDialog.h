@@ -32,6 +32,9 @@ class CEditorSheetDialog : public QDialog {
   void accept() override;
   // Ends with IDCANCEL, the pages untouched.
   void reject() override;
+  // Enter in a line edit stays with that box (a new keyword is added, a
+  // field's value kept) instead of pressing OK.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void AddFace(std::unique_ptr<CFace> face, const QString& title);

@@ -80,7 +80,10 @@ int CQtUserInteraction::ShowMessage(const std::string& text, unsigned style) {
 int CQtUserInteraction::ChooseFile(const FileDialogRequest& request, std::string& path) {
   QFileDialog dialog(Parent());
   dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  const bool several = request.bOpen && (request.nFlags & OFN_ALLOWMULTISELECT) != 0;
+  dialog.setFileMode(several         ? QFileDialog::ExistingFiles
+                     : request.bOpen ? QFileDialog::ExistingFile
+                                     : QFileDialog::AnyFile);
   if (!request.strDefExt.empty())
     dialog.setDefaultSuffix(QString::fromStdString(request.strDefExt));
   if (!request.strFilter.empty()) dialog.setNameFilter(QtFilter(request.strFilter));
@@ -89,7 +92,8 @@ int CQtUserInteraction::ChooseFile(const FileDialogRequest& request, std::string
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
-  path = dialog.selectedFiles().front().toStdString();
+  path = several ? dialog.selectedFiles().join('\n').toStdString()
+                 : dialog.selectedFiles().front().toStdString();
   return IDOK;
 }
 

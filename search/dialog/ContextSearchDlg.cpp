@@ -154,6 +154,17 @@ int CContextSearchDlg::UpdateFilter() {
   return 1;
 }
 
+std::string CContextSearchDlg::Incomplete() const {
+  if (m_pFilter->m_bEnabled == 0) return {};
+  if (m_pFilter->m_substrings.empty()) {
+    return "Text: add a text to look for, or untick the Text tab.";
+  }
+  if (m_pFilter->m_fieldCodes.empty() && m_pFilter->m_udfNames.empty()) {
+    return "Text: tick at least one field to look in, or untick the Text tab.";
+  }
+  return {};
+}
+
 void CContextSearchDlg::EnablePage(int enable) {
   CSearchPropPage::EnablePage(enable);
   m_pFilter->m_bEnabled = enable;

@@ -17,6 +17,9 @@ class CContextSearchDlg : public CSearchPropPage {
   CContextSearchDlg(CContextFilter* filter, int objType, int dbId);
 
   int UpdateFilter() override;
+  // Switched on, the text page needs a text to look for and a field ticked
+  // to look in.
+  std::string Incomplete() const override;
   // Also switches the filter; enabling brings the buttons back to their
   // state-dependent enabling.
   void EnablePage(int enable) override;

@@ -24,6 +24,7 @@ CSearchDialogSet::CSearchDialogSet(int objType, int dbId)
 
 int RunSearchDialog(CSearchRun& run) {
   CSearchDialogSet set(run.m_objType, run.m_dbId);
+  set.m_dialog.m_lookInSubbase = run.m_lookInSubbase;  // the caller's subbase first
   const int result = set.m_dialog.DoModal();
   run.m_resultSubbase = set.m_dialog.m_resultSubbase;
   return result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "host/qt/OrvDialog.h"
 #include "platform/qt/WindowMessage.h"
 
@@ -16,6 +18,10 @@ class CSearchPropPage : public COrvPropertyPage {
   virtual int UpdateFilter() = 0;
   // Enables or disables every control of the page.
   virtual void EnablePage(int enable);
+  // Why the page's filter, switched on, cannot be searched with as it
+  // stands (a message for the person), or "" when it can or is off. Asked
+  // after UpdateFilter.
+  virtual std::string Incomplete() const { return {}; }
 
   int m_objType;
   int m_dbId;

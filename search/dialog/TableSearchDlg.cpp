@@ -5,10 +5,12 @@
 #include <QScreen>
 
 #include "controls/CoolPropertySheet.h"
+#include "host/OrvMessageBox.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBTableBase.h"
 #include "host/qt/HostControls.h"
 #include "host/qt/XTableComboBox.h"
+#include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
 #include "search/SearchFilter.h"
 #include "search/dialog/SearchPropPage.h"
@@ -97,6 +99,15 @@ void CTableSearch::OnSubbaseSelected() {
 
 void CTableSearch::OnStartSearch() {
   UpdateData(true);
+  // A page switched on that cannot be searched with is said, not ignored.
+  for (std::size_t i = 0; i < m_pages.size(); ++i) {
+    m_pages[i]->UpdateFilter();
+    const std::string missing = m_pages[i]->Incomplete();
+    if (missing.empty()) continue;
+    if (m_pSheet != nullptr) m_pSheet->SetActivePage(static_cast<int>(i));
+    OrvMessageBox(missing.c_str(), MB_ICONEXCLAMATION, 0);
+    return;
+  }
   m_run.m_lookInSubbase = m_lookInSubbase;
   m_run.OnStartSearch();
 }

@@ -26,7 +26,9 @@ class CTableSearch : public COrvDialog {
   int HasActiveFilter() const;
   // Adds `filter` and its `page` (neither owned) as the next tab.
   void AddFilterPage(CSearchFilter* filter, CSearchPropPage* page);
-  // Start Search: the pages into the filters, then the search run.
+  // Start Search: the pages into the filters, then the search run; a page
+  // switched on that cannot be searched with (Incomplete) is shown with its
+  // message instead, and nothing is searched.
   void OnStartSearch();
   // The look-in box's choice becomes the subbase to search.
   void OnSubbaseSelected();
