@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCollator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -57,17 +56,42 @@ constexpr const char* kGeometryKey = "databaseWindow/geometry";
 constexpr const char* kSplitterKey = "databaseWindow/splitter";
 constexpr const char* kHeaderKey = "databaseWindow/header";
 
-// Names compared as a person reads them: letter case ignored, numbers by
-// their value ("run 9" before "run 10").
+// Names compared as a person reads them: letter case ignored, runs of
+// digits by their value ("run 9" before "run 10"); names equal so compare
+// by their exact text.
 int CompareNames(const QString& left, const QString& right) {
-  static const QCollator collator = [] {
-    QCollator made;
-    made.setNumericMode(true);
-    made.setCaseSensitivity(Qt::CaseInsensitive);
-    return made;
-  }();
-  const int order = collator.compare(left, right);
-  return order != 0 ? order : QString::compare(left, right);
+  const qsizetype leftSize = left.size();
+  const qsizetype rightSize = right.size();
+  qsizetype i = 0;
+  qsizetype j = 0;
+  while (i < leftSize && j < rightSize) {
+    if (left[i].isDigit() && right[j].isDigit()) {
+      // Digit runs: leading zeros skipped, then the longer run is larger,
+      // then the first digit that differs.
+      qsizetype a = i;
+      qsizetype b = j;
+      while (a < leftSize && left[a] == QLatin1Char('0')) ++a;
+      while (b < rightSize && right[b] == QLatin1Char('0')) ++b;
+      qsizetype endA = a;
+      qsizetype endB = b;
+      while (endA < leftSize && left[endA].isDigit()) ++endA;
+      while (endB < rightSize && right[endB].isDigit()) ++endB;
+      if (endA - a != endB - b) return endA - a < endB - b ? -1 : 1;
+      for (; a < endA; ++a, ++b) {
+        if (left[a] != right[b]) return left[a] < right[b] ? -1 : 1;
+      }
+      i = endA;
+      j = endB;
+      continue;
+    }
+    const QChar x = left[i].toCaseFolded();
+    const QChar y = right[j].toCaseFolded();
+    if (x != y) return x < y ? -1 : 1;
+    ++i;
+    ++j;
+  }
+  if (i < leftSize || j < rightSize) return i < leftSize ? 1 : -1;
+  return QString::compare(left, right);
 }
 
 // A row of the object list; numeric columns sort by number.

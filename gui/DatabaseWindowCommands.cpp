@@ -226,9 +226,10 @@ int CDatabaseWindow::EditSelected() {
   CObjectSnapshot after;
   if (edited == 1 && undoable && table->m_objChanges != changes &&
       TakeSnapshot(*table, m_nDbId, id, after)) {
-    m_pUndo->push(new CChangeObjectCommand(
-        QStringLiteral("Edit \"%1\"").arg(QString::fromStdString(after.m_pObject->m_name)), *table,
-        m_nDbId, id, std::move(before), std::move(after), [this] { Refill(); }));
+    const QString text =
+        QStringLiteral("Edit \"%1\"").arg(QString::fromStdString(after.m_pObject->m_name));
+    m_pUndo->push(new CChangeObjectCommand(text, *table, m_nDbId, id, std::move(before),
+                                           std::move(after), [this] { Refill(); }));
   }
   Refill();
   if (CObjInfo* stored = table->getobjlist(m_nDbId).FindById(id)) SelectObjects({stored->m_name});
@@ -424,9 +425,10 @@ int CDatabaseWindow::RenameSelected() {
   if (table->RenameObj(m_nDbId, info, name, changed) == 0) return 0;
   CObjectSnapshot after;
   if (undoable && TakeSnapshot(*table, m_nDbId, id, after)) {
-    m_pUndo->push(new CChangeObjectCommand(
-        QStringLiteral("Rename \"%1\"").arg(QString::fromStdString(before.m_pObject->m_name)),
-        *table, m_nDbId, id, std::move(before), std::move(after), [this] { Refill(); }));
+    const QString text =
+        QStringLiteral("Rename \"%1\"").arg(QString::fromStdString(before.m_pObject->m_name));
+    m_pUndo->push(new CChangeObjectCommand(text, *table, m_nDbId, id, std::move(before),
+                                           std::move(after), [this] { Refill(); }));
   }
   Refill();
   SelectObjects({name});

@@ -406,7 +406,7 @@ void CEditorSheetDialog::keyPressEvent(QKeyEvent* event) {
   // Enter in a box does that box's job (its returnPressed), never OK.
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && event->modifiers() == Qt::NoModifier &&
-      qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr) {
+      qobject_cast<QLineEdit*>(focusWidget()) != nullptr) {
     event->accept();
     return;
   }

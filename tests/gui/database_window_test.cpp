@@ -2,19 +2,28 @@
 // the commands carried out through the table, drops, and a whole session
 // from import to delete.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QAbstractButton>
+#include <QDateTime>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QUrl>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "QtTestHelpers.h"
 #include "controls/CheckPropPageButton.h"
@@ -27,12 +36,14 @@
 #include "host/editor/EditKeywordsPage.h"
 #include "host/editor/ScriptedSheetRunner.h"
 #include "host/qt/ValDlg.h"
+#include "host/qt/XTableComboBox.h"
 #include "model/BlastSearchHit.h"
 #include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
 #include "search/SearchFilters.h"
 #include "search/SearchRun.h"
 #include "search/TableSearch.h"
+#include "search/dialog/ContextSearchDlg.h"
 #include "search/dialog/SearchForObjects.h"
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
@@ -42,13 +53,36 @@
 
 namespace {
 
-enum { kKeywordTab = 2 };
+enum { kTextTab = 1, kKeywordTab = 2 };
+
+const std::string kBlastPlus = std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/";
+const std::string kCommand = std::string(BLASTSEARCH_BINARY_DIR) + "/app/blastsearch";
+
+// Runs the command-line program as a second process; its exit status and
+// its standard output.
+int RunCommand(const std::string& args, std::string* out = nullptr) {
+  FILE* pipe = popen((kCommand + " " + args + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return -1;
+  std::string text;
+  char buffer[4096];
+  std::size_t read = 0;
+  while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, read);
+  const int status = pclose(pipe);
+  if (out != nullptr) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 class DatabaseWindowTest : public ::testing::Test {
  protected:
   // The search dialog's conditions last for the process: each test starts
   // and ends without any.
-  void SetUp() override { ResetSearchFilters(); }
+  // The window keeps its layout in a settings file of a scratch folder.
+  void SetUp() override {
+    ResetSearchFilters();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(m_settings.Path().string()));
+    QSettings().clear();
+  }
   void TearDown() override { ResetSearchFilters(); }
   static void ResetSearchFilters() {
     MakeSearchFilters();
@@ -57,9 +91,12 @@ class DatabaseWindowTest : public ::testing::Test {
     AttribSearchFilter() = CAttribFilter();
   }
   // Stores a result named `name` with `hits` empty hits.
-  static void Store(const std::string& name, int hits) {
+  static void Store(const std::string& name, int hits,
+                    const std::vector<std::string>& keywords = {}) {
     CBlastSearchObject object;
     object.m_name = name;
+    object.m_keywords = keywords;
+    object.m_creationTime = 1700000000 + hits;
     for (int i = 0; i < hits; ++i) {
       object.Entry().m_Hits.m_HitList.push_back(std::make_unique<CBlastSearchHit>());
     }
@@ -191,6 +228,9 @@ class DatabaseWindowTest : public ::testing::Test {
     return viewers;
   }
 
+  std::string Db() const { return m_db.Dir().string(); }
+
+  CTempDir m_settings{"settings"};
   CTempDatabase m_db;
   CScriptedUserInteraction m_ui;
   std::unique_ptr<CDatabaseWindow> m_pWindow;
@@ -472,7 +512,8 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   ASSERT_EQ(Shown().size(), 1u);
   ASSERT_EQ(Window().SelectedObjects().size(), 1u);
   const std::string name = Window().SelectedObjects()[0]->m_name;
-  EXPECT_NE(m_ui.Messages().back().strText.find("has been added"), std::string::npos);
+  EXPECT_TRUE(m_ui.Messages().empty()) << "the status bar says what was imported";
+  EXPECT_TRUE(Window().statusBar()->currentMessage().startsWith("1 of 1 files imported"));
 
   Window().show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
@@ -506,6 +547,269 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(blastSearch().getobjlist(1).GetCount(), 0u);
+}
+
+// Another process imports and deletes; the window follows within a second
+// with the selection kept, and opening a result deleted elsewhere says so.
+TEST_F(DatabaseWindowTest, FollowsChangesOfAnotherProcessKeepingTheSelection) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().show();
+  Window().SelectObjects({"beta"});
+  ASSERT_EQ(RunCommand("--db " + Db() + " import " + kBlastPlus + "blastp.txt"), 0);
+  QTRY_VERIFY_WITH_TIMEOUT(Shown().size() == 4u, 1500);  // two queries with hits, one without
+  ASSERT_EQ(Window().SelectedObjects().size(), 1u);
+  EXPECT_EQ(Window().SelectedObjects()[0]->m_name, "beta") << "the selection is kept";
+  EXPECT_EQ(Window().m_pObjects->currentItem(), Window().ObjectItem("beta"));
+
+  ASSERT_EQ(RunCommand("--db " + Db() + " rm beta"), 0);
+  // Before the window looked again: the row is still there, the result not.
+  ASSERT_NE(Window().ObjectItem("beta"), nullptr);
+  EXPECT_EQ(Window().OnCommand(ID_DB_OPEN, false), 0);
+  ASSERT_FALSE(m_ui.Messages().empty());
+  EXPECT_NE(m_ui.Messages().back().strText.find("\"beta\" is no longer in the database"),
+            std::string::npos)
+      << m_ui.Messages().back().strText;
+  EXPECT_EQ(Window().ObjectItem("beta"), nullptr) << "listed again";
+  EXPECT_FALSE(Window().FollowDatabase()) << "nothing changed since";
+
+  ASSERT_EQ(RunCommand("--db " + Db() + " rename alpha gamma"), 0);
+  QTest::keyClick(Window().m_pObjects, Qt::Key_F5);
+  Settle();
+  EXPECT_NE(Window().ObjectItem("gamma"), nullptr) << "F5 lists again at once";
+}
+
+// The filter narrows the list as one types, over names, query names and
+// keywords, letter case ignored, every word to be found.
+TEST_F(DatabaseWindowTest, FilterBoxNarrowsTheListAsOneTypes) {
+  Store("Kinase run 1", 1, {"membrane"});
+  Store("kinase run 2", 2);
+  Store("lysozyme", 3, {"Secreted", "enzyme"});
+  struct Case {
+    const char* typed;
+    std::vector<std::string> shown;
+  };
+  const std::vector<Case> cases = {
+      {"", {"Kinase run 1", "kinase run 2", "lysozyme"}},
+      {"KIN", {"Kinase run 1", "kinase run 2"}},
+      {"membrane", {"Kinase run 1"}},
+      {"secreted", {"lysozyme"}},
+      {"kinase 2", {"kinase run 2"}},
+      {"zzz", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Window().m_pFilter->clear();
+    QTest::keyClicks(Window().m_pFilter, c.typed);
+    EXPECT_EQ(Window().VisibleNames(), c.shown);
+  }
+  Window().SetFilter("kinase");
+  EXPECT_EQ(Window().m_pCount->text().left(5), "2 of ");
+  Store("kinase run 3", 1);
+  Window().Refill();
+  EXPECT_EQ(Window().VisibleNames().size(), 3u) << "the filter holds across a refill";
+}
+
+// Names sort as a person reads them; times are local and sort by time.
+TEST_F(DatabaseWindowTest, NamesSortNaturallyIgnoringCase) {
+  for (const char* name : {"run 10", "Run 9", "alpha", "Beta", "run 100"}) Store(name, 1);
+  Window().m_pObjects->sortByColumn(0, Qt::AscendingOrder);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "Beta", "Run 9", "run 10", "run 100"}));
+  const QString created = Window().ObjectItem("alpha")->text(Column("Created"));
+  EXPECT_FALSE(created.endsWith('Z')) << created.toStdString();
+  EXPECT_TRUE(QDateTime::fromString(created, "yyyy-MM-dd hh:mm:ss").isValid())
+      << created.toStdString();
+}
+
+// Imported BLAST+ results show their program, database, best E value and
+// identity without being opened; Enter opens the selected one.
+TEST_F(DatabaseWindowTest, ImportedResultsShowProgramDatabaseAndBestValues) {
+  m_ui.QueueFile(kBlastPlus + "blastp.txt\n" + kBlastPlus + "blastn.xml\n" + kBlastPlus +
+                 "tblastx.tab7");
+  ASSERT_EQ(Window().OnCommand(ID_DB_NEW_OBJECT, false), 1);
+  ASSERT_FALSE(m_ui.FileRequests().empty());
+  EXPECT_NE(m_ui.FileRequests().back().nFlags & OFN_ALLOWMULTISELECT, 0u);
+  for (const char* extension :
+       {"*.txt", "*.html", "*.htm", "*.xml", "*.xml2", "*.json", "*.tsv", "*.csv", "*.tab"}) {
+    EXPECT_NE(m_ui.FileRequests().back().strFilter.find(extension), std::string::npos) << extension;
+  }
+  EXPECT_TRUE(m_ui.Messages().empty()) << "a line in the status bar, no box";
+  EXPECT_TRUE(Window().statusBar()->currentMessage().startsWith("3 of 3 files imported"))
+      << Window().statusBar()->currentMessage().toStdString();
+  std::set<std::string> programs;
+  int withValues = 0;
+  for (int i = 0; i < Window().m_pObjects->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = Window().m_pObjects->topLevelItem(i);
+    programs.insert(item->text(Column("Program")).toStdString());
+    if (!item->text(Column("Best E value")).isEmpty()) {
+      ++withValues;
+      bool ok = false;
+      const double identity = item->text(Column("Best identity %")).toDouble(&ok);
+      EXPECT_TRUE(ok && identity > 0 && identity <= 100) << item->text(0).toStdString();
+      EXPECT_FALSE(item->text(Column("Database")).isEmpty());
+    }
+  }
+  for (const char* program : {"blastp", "blastn", "tblastx"})
+    EXPECT_EQ(programs.count(program), 1u) << program;
+  EXPECT_GE(withValues, 6);
+  Window().m_pObjects->sortByColumn(Column("Best E value"), Qt::AscendingOrder);
+  const QString best = Window().m_pObjects->topLevelItem(0)->text(Column("Best E value"));
+  EXPECT_FALSE(best.isEmpty()) << "blanks sort after values";
+
+  Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  QTreeWidgetItem* first = Window().m_pObjects->topLevelItem(0);
+  Window().m_pObjects->setCurrentItem(first);
+  Window().m_pObjects->setFocus();
+  QTest::keyClick(Window().m_pObjects, Qt::Key_Return);
+  Settle();
+  ASSERT_EQ(Viewers().size(), 1u) << "Enter opens";
+  Viewers()[0]->close();
+}
+
+// The window's export writes what `blastsearch export` writes, byte for byte.
+TEST_F(DatabaseWindowTest, ExportOfTheSelectionEqualsTheCommandLines) {
+  Window().ImportFiles({QString::fromStdString(kBlastPlus + "blastx.txt")});
+  std::vector<std::string> names;
+  for (CObjInfo* info : Window().SelectedObjects()) names.push_back(info->m_name);
+  ASSERT_GE(names.size(), 2u);
+  CTempDir dir("export");
+  for (const char* format : {"tsv", "fasta", "json"}) {
+    SCOPED_TRACE(format);
+    Window().SelectObjects({names[0], names[1]});
+    const std::string path = (dir.Path() / (std::string("out.") + format)).string();
+    m_ui.QueueFile(path);
+    ASSERT_EQ(Window().ExportSelectedAs(format), 1);
+    EXPECT_EQ(m_ui.FileRequests().back().strDefExt, format);
+    // The selection goes in list order; the command line is given that order.
+    std::string uids;
+    for (CObjInfo* info : Window().SelectedObjects()) uids += " " + std::to_string(info->m_objId);
+    std::string expected;
+    ASSERT_EQ(RunCommand("--db " + Db() + " export" + uids + " --format " + format, &expected), 0);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(ReadWholeFile(path), expected);
+  }
+  m_ui.QueueFile((dir.Path() / "no such folder" / "x.tsv").string());
+  EXPECT_EQ(Window().ExportSelectedAs("tsv"), 0);
+  EXPECT_NE(m_ui.Messages().back().strText.find("x.tsv"), std::string::npos);
+}
+
+// Delete and rename come back with Ctrl+Z, and go again with redo; a
+// delete asks once for the whole selection.
+TEST_F(DatabaseWindowTest, DeleteAndRenameAreUndone) {
+  Store("alpha", 5, {"kinase"});
+  Store("beta", 50);
+  ASSERT_EQ(blastSearch().NewSubbase(1, "picked", {"alpha"}, 0), 1);
+  Window().show();
+  Window().SelectObjects({"alpha", "beta"});
+  m_ui.QueueAnswer(IDYES);
+  ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
+  EXPECT_EQ(m_ui.Messages().size(), 1u) << "one question";
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(Window().m_pUndoAction->shortcut(), QKeySequence(QKeySequence::Undo));
+  Window().m_pUndoAction->trigger();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta"}));
+  Window().m_pRedoAction->trigger();
+  EXPECT_TRUE(Shown().empty()) << "deleted again";
+  Window().m_pUndo->undo();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta"}));
+  ASSERT_TRUE(Window().SelectSubbase(&blastSearch(), "picked"));
+  EXPECT_EQ(Shown(), std::vector<std::string>{"alpha"}) << "back in its subbase";
+  Window().SetFilter("kinase");
+  EXPECT_EQ(Window().VisibleNames(), std::vector<std::string>{"alpha"}) << "keywords kept";
+  Window().SetFilter("");
+  ASSERT_TRUE(Window().SelectSubbase(&blastSearch(), "MAIN"));
+
+  Window().SelectObjects({"beta"});
+  m_ui.QueueText("beta kinase");
+  ASSERT_EQ(Window().OnCommand(ID_DB_RENAME, false), 1);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta kinase"}));
+  Window().m_pUndoAction->trigger();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta"}));
+  Window().m_pRedoAction->trigger();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta kinase"}));
+  Window().m_pUndo->undo();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_FALSE(Window().m_pUndo->canUndo()) << "the delete undone left the stack with the rename";
+}
+
+// Size, splitter, sort and column widths come back at the next start; a
+// window never opens larger than the screen.
+TEST_F(DatabaseWindowTest, LayoutIsKeptBetweenStartsAndFitsTheScreen) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().resize(700, 420);
+  const int hits = Column("Hits Count");
+  Window().m_pObjects->sortByColumn(hits, Qt::DescendingOrder);
+  Window().m_pObjects->setColumnWidth(0, 333);
+  Window().close();
+  m_pWindow.reset();
+  EXPECT_EQ(Window().size(), QSize(700, 420));
+  EXPECT_EQ(Window().m_pObjects->header()->sortIndicatorSection(), hits);
+  EXPECT_EQ(Window().m_pObjects->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(Window().m_pObjects->columnWidth(0), 333);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"beta", "alpha"}));
+
+  const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+  Window().resize(screen * 3);
+  Window().close();
+  m_pWindow.reset();
+  EXPECT_LE(Window().width(), screen.width());
+  EXPECT_LE(Window().height(), screen.height());
+}
+
+// Defining a field adds its column, and the sort stays where it was.
+TEST_F(DatabaseWindowTest, ANewFieldKeepsTheSortColumn) {
+  Store("alpha", 5);
+  Store("beta", 50);
+  Window().m_pObjects->sortByColumn(Column("Hits Count"), Qt::DescendingOrder);
+  CUDFieldDef lab;
+  lab.m_strName = "Lab";
+  engine().Storage(1)->PutUDFieldDef(lab);
+  Window().Refill();
+  ASSERT_GE(Column("Lab"), 0);
+  EXPECT_EQ(Window().m_pObjects->header()->sortIndicatorSection(), Column("Hits Count"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"beta", "alpha"}));
+}
+
+// The search dialog starts at the window's subbase, and a Text page ticked
+// without a field to look in is refused with a message.
+TEST_F(DatabaseWindowTest, SearchStartsAtTheSubbaseAndRefusesTextWithoutAField) {
+  Store("alpha", 5);
+  ASSERT_EQ(blastSearch().NewSubbase(1, "kinases", {"alpha"}, 0), 1);
+  ASSERT_TRUE(Window().SelectSubbase(&blastSearch(), "kinases"));
+  InstallSearchDialog();
+  std::string lookIn;
+  std::string combo;
+  bool refused = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = dynamic_cast<CTableSearch*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return CloseModal();
+    lookIn = dialog->m_lookInSubbase;
+    if (dialog->m_subbaseCombo != nullptr) combo = dialog->m_subbaseCombo->GetCurSubbase();
+    CCoolPropertySheet& sheet = *dialog->m_pSheet;
+    sheet.SetActivePage(kTextTab);
+    Settle();
+    CCheckPropPageButton* box = sheet.GetCheckButton(kTextTab);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    auto* page = dynamic_cast<CContextSearchDlg*>(sheet.GetPage(kTextTab));
+    if (page == nullptr) return CloseModal();
+    QTest::keyClicks(page->m_newSubstringEdit, "kinase");
+    QTest::mouseClick(page->m_addButton, Qt::LeftButton);
+    const std::size_t before = m_ui.Messages().size();
+    QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(dialog, 812)), Qt::LeftButton);
+    refused = m_ui.Messages().size() == before + 1 &&
+              m_ui.Messages().back().strText.find("tick at least one field") != std::string::npos;
+    QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(dialog, 2)), Qt::LeftButton);
+  });
+  EXPECT_EQ(Window().OnSearch(), 0);
+  SetSearchDialogRunner(nullptr);
+  EXPECT_EQ(lookIn, "kinases");
+  EXPECT_EQ(combo, "kinases");
+  EXPECT_TRUE(refused);
+  for (const auto& message : m_ui.Messages()) {
+    EXPECT_EQ(message.strText.find("All BLAST"), std::string::npos) << "nothing searched";
+  }
 }
 
 }  // namespace

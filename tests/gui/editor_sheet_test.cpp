@@ -7,8 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include "QtTestHelpers.h"
+#include "host/db/DBEngine.h"
 #include "host/editor/EditCommentsPage.h"
 #include "host/editor/EditGeneralPage.h"
 #include "host/editor/EditKeywordsPage.h"
@@ -140,6 +142,108 @@ TEST_F(EditorSheetTest, TheExtraPageIsATabOfItsOwnBuiltFromItsLayout) {
   QWidget* edit = GetDlgItem(dialog.Tabs()->widget(1), 1000);
   ASSERT_NE(edit, nullptr);
   EXPECT_FALSE(edit->isEnabled());  // the page stores nothing
+}
+
+// Enter in a box of the editor does that box's job and never ends the
+// editor: a new keyword is added, a typed name or author stays typed.
+TEST_F(EditorSheetTest, EnterInABoxStaysInTheEditor) {
+  struct Case {
+    const char* box;
+    const char* typed;
+  };
+  for (const Case& c :
+       {Case{"keywordEdit", "membrane"}, Case{"nameEdit", " 2"}, Case{"authorEdit", "A. Person"}}) {
+    SCOPED_TRACE(c.box);
+    bool open = false;
+    QStringList own;
+    EXPECT_EQ(Run([&](QWidget* dialog) {
+                auto* box = dialog->findChild<QLineEdit*>(c.box);
+                if (c.box == std::string("keywordEdit")) ShowTab(dialog, "Keywords");
+                box->setFocus();
+                QTest::keyClicks(box, c.typed);
+                QTest::keyClick(box, Qt::Key_Return);
+                open = dialog->isVisible();
+                auto* list = dialog->findChild<QListWidget*>("keywordList");
+                for (int i = 0; i < list->count(); ++i) own << list->item(i)->text();
+                QTest::mouseClick(Button(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+              }),
+              IDCANCEL);
+    EXPECT_TRUE(open) << "Enter did not close the editor";
+    if (c.box == std::string("keywordEdit")) {
+      EXPECT_TRUE(own.contains("membrane")) << "added";
+    }
+  }
+}
+
+TEST_F(EditorSheetTest, TheAuthorIsSetOnOk) {
+  EXPECT_EQ(Run([](QWidget* dialog) {
+              auto* author = dialog->findChild<QLineEdit*>("authorEdit");
+              author->clear();
+              QTest::keyClicks(author, "R. Franklin");
+              QTest::mouseClick(Button(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+            }),
+            IDOK);
+  EXPECT_EQ(m_general.m_author, "R. Franklin");
+  EXPECT_EQ(m_general.UpdateObject(&m_object), kEditGeneralChanged);
+  EXPECT_EQ(m_object.m_creator.m_strName, "R. Franklin");
+}
+
+// A number field takes numbers only; what is no number is refused with a
+// message naming the field, and the editor stays open.
+QPushButton* EditorButton(QWidget* dialog, QDialogButtonBox::StandardButton which) {
+  return dialog->findChild<QDialogButtonBox*>("buttons")->button(which);
+}
+
+TEST(EditorNumberFieldTest, TextInANumberFieldIsRefusedNamingTheField) {
+  CScriptedUserInteraction ui;
+  CTempDatabase db;
+  CUDFieldDef length;
+  length.m_strName = "Length";
+  length.m_valueKind = kValueNumber;
+  engine().Storage(1)->PutUDFieldDef(length);
+  CUDFieldDef lab;
+  lab.m_strName = "Lab";
+  engine().Storage(1)->PutUDFieldDef(lab);
+  InstallEditorSheetRunner();
+  struct Case {
+    const char* length;
+    const char* lab;
+    bool accepted;
+  };
+  const Case cases[] = {{"sixty", "north", false}, {"60", "sixty", true}, {"-1.5e3; 7", "", true},
+                        {"12abc", "", false},      {"inf", "", false},    {"", "", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    CBlastSearchObject object;
+    object.m_name = "x";
+    CEditUDFieldsPage page(&object);
+    ASSERT_EQ(page.m_fields.size(), 2u);
+    EXPECT_TRUE(page.IsNumeric(0));
+    EXPECT_FALSE(page.IsNumeric(1));
+    CEditorPropSheet sheet("Fields", nullptr, 0);
+    sheet.AddPage(&page);
+    const std::size_t before = ui.Messages().size();
+    bool open = false;
+    const int answer = WithModal<int>(
+        [&] { return OrvDoModal(sheet); },
+        [&](QWidget* dialog) {
+          auto* table = dialog->findChild<QTableWidget*>("fieldsTable");
+          table->item(0, 1)->setText(c.length);
+          table->item(1, 1)->setText(c.lab);
+          QTest::mouseClick(EditorButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+          open = dialog->isVisible();
+          if (open)
+            QTest::mouseClick(EditorButton(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+    EXPECT_EQ(answer, c.accepted ? IDOK : IDCANCEL);
+    EXPECT_EQ(open, !c.accepted);
+    if (!c.accepted) {
+      ASSERT_EQ(ui.Messages().size(), before + 1);
+      EXPECT_NE(ui.Messages().back().strText.find("\"Length\""), std::string::npos)
+          << ui.Messages().back().strText;
+    }
+  }
+  SetEditorSheetRunner(nullptr);
 }
 
 }  // namespace
