@@ -31,6 +31,7 @@
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
 #include "host/qt/LocalTime.h"
+#include "host/qt/ScreenFit.h"
 #include "platform/ImageList.h"
 #include "platform/Menu.h"
 #include "platform/StringTable.h"
@@ -182,14 +183,7 @@ void CDatabaseWindow::RestoreLayout() {
   QSettings settings;
   const QByteArray geometry = settings.value(kGeometryKey).toByteArray();
   if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(960, 560);
-  // Never larger than the screen it opens on (a scale factor makes the
-  // same size in pixels larger), and on it.
-  if (QScreen* screen = QApplication::primaryScreen(); screen != nullptr) {
-    const QRect room = screen->availableGeometry();
-    const QSize size = this->size().boundedTo(room.size() * 9 / 10);
-    if (size != this->size()) resize(size);
-    if (!room.contains(frameGeometry().topLeft())) move(room.topLeft());
-  }
+  FitToScreen(this);  // never larger than the screen, whatever the scale
   const QByteArray splitter = settings.value(kSplitterKey).toByteArray();
   if (!splitter.isEmpty()) m_pSplitter->restoreState(splitter);
 }
@@ -338,7 +332,12 @@ void CDatabaseWindow::MakeWidgets() {
   for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
     auto* enter = new QShortcut(QKeySequence(key), m_pObjects);
     enter->setContext(Qt::WidgetShortcut);
-    connect(enter, &QShortcut::activated, this, [this] { OnCommand(ID_DB_OPEN, false); });
+    connect(enter, &QShortcut::activated, this, [this] {
+      // With nothing selected, Enter opens the row the cursor is on.
+      QTreeWidgetItem* current = m_pObjects->currentItem();
+      if (m_pObjects->selectedItems().isEmpty() && current != nullptr) current->setSelected(true);
+      OnCommand(ID_DB_OPEN, false);
+    });
   }
   connect(m_pFilter, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
   connect(m_pFilter, &QLineEdit::returnPressed, this, [this] { m_pObjects->setFocus(); });

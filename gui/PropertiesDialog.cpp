@@ -5,6 +5,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "host/qt/ScreenFit.h"
+
 CPropertiesDialog::CPropertiesDialog(const QString& title, const Rows& rows, QWidget* parent)
     : QDialog(parent), m_pValues(new QTableWidget(static_cast<int>(rows.size()), 2, this)) {
   setWindowTitle(title);
@@ -25,4 +27,5 @@ CPropertiesDialog::CPropertiesDialog(const QString& title, const Rows& rows, QWi
   layout->addWidget(m_pValues);
   layout->addWidget(buttons);
   resize(420, 80 + 28 * static_cast<int>(rows.size()));
+  FitToScreen(this);
 }

@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("BLAST Results"));
+  // Where the window keeps its layout between starts.
+  QApplication::setOrganizationName(QStringLiteral("blastsearch"));
+  QApplication::setApplicationName(QStringLiteral("blastsearch-gui"));
   if (db.empty()) {
     if (const char* env = std::getenv("BLASTSEARCH_DB"); env != nullptr) db = env;
   }

@@ -78,7 +78,7 @@ std::vector<std::string> MakeResultFactKeys(const CBlastSearchEntry& entry,
 }
 
 bool ReadResultFactKey(std::string_view key, CResultListFacts& facts) {
-  Take(key, kResultFactKey);
+  if (!Take(key, kResultFactKey)) return false;
   if (Take(key, kProgram)) {
     facts.m_strProgram = key;
   } else if (Take(key, kDatabase)) {

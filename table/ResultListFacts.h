@@ -27,8 +27,8 @@ struct CResultListFacts {
 std::vector<std::string> MakeResultFactKeys(const CBlastSearchEntry& entry,
                                             const std::vector<std::string>& keywords);
 
-// Takes one key (with or without kResultFactKey in front) into `facts`:
-// false, `facts` untouched, when it is no fact key.
+// Takes one key (kResultFactKey and a fact) into `facts`: false, `facts`
+// untouched, when it is no fact key.
 bool ReadResultFactKey(std::string_view key, CResultListFacts& facts);
 
 // The best expect value and best percent identity of `entry`'s segment

@@ -30,6 +30,7 @@
 #include "host/editor/EditorPropSheet.h"
 #include "host/qt/HostControls.h"
 #include "host/qt/LocalTime.h"
+#include "host/qt/ScreenFit.h"
 #include "platform/DialogLayout.h"
 #include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
@@ -380,6 +381,7 @@ CEditorSheetDialog::CEditorSheetDialog(CEditorPropSheet& sheet, QWidget* parent)
   connect(buttons, &QDialogButtonBox::rejected, this, &CEditorSheetDialog::reject);
   box->addWidget(buttons);
   resize(560, 460);
+  FitToScreen(this);
 }
 
 CEditorSheetDialog::~CEditorSheetDialog() = default;

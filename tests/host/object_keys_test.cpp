@@ -72,4 +72,36 @@ TEST(ObjectKeys, ADatabaseMadeBeforeKeysGetsTheirTableWhenOpened) {
   EXPECT_EQ(storage->IntegrityCheck(), "ok");
 }
 
+// The keys that begin with a prefix, of every object at once: nothing
+// outside the prefix, nothing of another table, bytes past ASCII included.
+TEST(ObjectKeys, KeysWithAPrefixAreReadInOneGo) {
+  CTempDir dir("objkeys_prefix");
+  auto storage = OpenSqliteStorage((dir.Path() / "keys.db").string());
+  storage->PutObject(201, Row(1, "one"), "r1");
+  storage->PutObject(201, Row(2, "two"), "r2");
+  storage->SetObjectKeys(201, 1, {"list:a=1", "list:b=\xC3\xA9", "lisu", "list", "other"});
+  storage->SetObjectKeys(201, 2, {"list:a=2", "list;", "list:\xFF"});
+  storage->SetObjectKeys(202, 1, {"list:a=3"});
+  using Rows = std::vector<std::pair<unsigned long, std::string>>;
+  struct Case {
+    std::string prefix;
+    Rows rows;
+  };
+  const std::vector<Case> cases = {
+      {"list:", {{1, "list:a=1"}, {2, "list:a=2"}, {1, "list:b=\xC3\xA9"}, {2, "list:\xFF"}}},
+      {"list:a=", {{1, "list:a=1"}, {2, "list:a=2"}}},
+      {"list:\xFF", {{2, "list:\xFF"}}},
+      {"none", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prefix);
+    Rows rows;
+    storage->ForEachObjectKey(201, c.prefix, [&rows](unsigned long id, std::string_view key) {
+      rows.emplace_back(id, std::string(key));
+    });
+    EXPECT_EQ(rows, c.rows);
+  }
+}
+
 }  // namespace
