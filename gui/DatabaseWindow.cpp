@@ -18,14 +18,17 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
 #include "gui/HostCommands.h"
 #include "gui/ObjectIcons.h"
+#include "gui/ObjectListModel.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBTableBase.h"
@@ -44,9 +47,6 @@ namespace {
 enum : int {
   kTableRole = Qt::UserRole,        // subbase tree: the table's object table identifier
   kSubbaseRole = Qt::UserRole + 1,  // subbase tree: the subbase's name
-  kObjIdRole = Qt::UserRole,        // object list: the record identifier
-  kSortRole = Qt::UserRole + 2,     // object list: what a column sorts by, when not its text
-  kFilterRole = Qt::UserRole + 3,   // object list: name, query name, keywords, in lower case
 };
 
 // How often the window looks for changes made elsewhere, in milliseconds.
@@ -56,70 +56,6 @@ constexpr int kWatchInterval = 500;
 constexpr const char* kGeometryKey = "databaseWindow/geometry";
 constexpr const char* kSplitterKey = "databaseWindow/splitter";
 constexpr const char* kHeaderKey = "databaseWindow/header";
-
-// Names compared as a person reads them: letter case ignored, runs of
-// digits by their value ("run 9" before "run 10"); names equal so compare
-// by their exact text.
-int CompareNames(const QString& left, const QString& right) {
-  const qsizetype leftSize = left.size();
-  const qsizetype rightSize = right.size();
-  qsizetype i = 0;
-  qsizetype j = 0;
-  while (i < leftSize && j < rightSize) {
-    if (left[i].isDigit() && right[j].isDigit()) {
-      // Digit runs: leading zeros skipped, then the longer run is larger,
-      // then the first digit that differs.
-      qsizetype a = i;
-      qsizetype b = j;
-      while (a < leftSize && left[a] == QLatin1Char('0')) ++a;
-      while (b < rightSize && right[b] == QLatin1Char('0')) ++b;
-      qsizetype endA = a;
-      qsizetype endB = b;
-      while (endA < leftSize && left[endA].isDigit()) ++endA;
-      while (endB < rightSize && right[endB].isDigit()) ++endB;
-      if (endA - a != endB - b) return endA - a < endB - b ? -1 : 1;
-      for (; a < endA; ++a, ++b) {
-        if (left[a] != right[b]) return left[a] < right[b] ? -1 : 1;
-      }
-      i = endA;
-      j = endB;
-      continue;
-    }
-    const QChar x = left[i].toCaseFolded();
-    const QChar y = right[j].toCaseFolded();
-    if (x != y) return x < y ? -1 : 1;
-    ++i;
-    ++j;
-  }
-  if (i < leftSize || j < rightSize) return i < leftSize ? 1 : -1;
-  return QString::compare(left, right);
-}
-
-// A row of the object list; numeric columns sort by number.
-class CObjectItem : public QTreeWidgetItem {
- public:
-  CObjectItem(QTreeWidget* list, const std::vector<bool>& numeric)
-      : QTreeWidgetItem(list), m_numeric(numeric) {}
-
-  bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
-    const QVariant key = data(column, kSortRole);
-    if (key.isValid()) return key.toLongLong() < other.data(column, kSortRole).toLongLong();
-    if (column >= 0 && static_cast<std::size_t>(column) < m_numeric.size() &&
-        m_numeric[static_cast<std::size_t>(column)]) {
-      bool ok = false;
-      bool otherOk = false;
-      const double mine = text(column).toDouble(&ok);
-      const double theirs = other.text(column).toDouble(&otherOk);
-      if (ok && otherOk) return mine < theirs;
-      if (ok != otherOk) return ok;  // blanks after numbers
-    }
-    return CompareNames(text(column), other.text(column)) < 0;
-  }
-
- private:
-  const std::vector<bool>& m_numeric;
-};
 
 // The status-bar text and the tooltip of the command `id` (the string of
 // that identifier, cut at its first line end).
@@ -150,6 +86,7 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
     : QMainWindow(parent),
       m_pSubbases(nullptr),
       m_pObjects(nullptr),
+      m_pModel(nullptr),
       m_pCount(nullptr),
       m_pFilter(nullptr),
       m_pUndo(nullptr),
@@ -175,7 +112,12 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
   m_pWatch->start();
 }
 
-CDatabaseWindow::~CDatabaseWindow() = default;
+CDatabaseWindow::~CDatabaseWindow() {
+  // The list's rows go before the icons they are drawn with.
+  m_pWatch->stop();
+  const QSignalBlocker blocker(m_pObjects->selectionModel());
+  m_pModel->Reset(nullptr, m_nDbId, {}, {}, {}, 0, {}, {});
+}
 
 // ---- layout kept between starts ----
 
@@ -236,45 +178,28 @@ void CDatabaseWindow::SetFilter(const QString& text) {
 }
 
 void CDatabaseWindow::ApplyFilter() {
-  const QStringList words = m_pFilter->text().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  int shown = 0;
-  const int count = m_pObjects->topLevelItemCount();
-  for (int i = 0; i < count; ++i) {
-    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
-    bool match = true;
-    if (!words.isEmpty()) {
-      const QString text = item->data(0, kFilterRole).toString();
-      for (const QString& word : words) {
-        if (!text.contains(word)) {
-          match = false;
-          break;
-        }
-      }
-    }
-    if (item->isHidden() == match) item->setHidden(!match);
-    if (match) ++shown;
-  }
-  m_pCount->setText(words.isEmpty() ? ObjectsText()
-                                    : QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText()));
+  const int shown = m_pModel->SetFilter(m_pFilter->text());
+  m_pCount->setText(m_pModel->Filter().trimmed().isEmpty()
+                        ? ObjectsText()
+                        : QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText()));
 }
 
 std::vector<std::string> CDatabaseWindow::VisibleNames() const {
   std::vector<std::string> names;
-  for (int i = 0; i < m_pObjects->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
-    if (!item->isHidden()) names.push_back(item->text(0).toStdString());
+  for (int row = 0; row < m_pModel->rowCount(); ++row) {
+    names.push_back(m_pModel->NameAt(row).toStdString());
   }
   return names;
 }
 
 // ---- opening ----
 
-CObjInfo* CDatabaseWindow::InfoOfRow(QTreeWidgetItem* item) {
+CObjInfo* CDatabaseWindow::InfoOfRow(const QModelIndex& index) {
   CDBTableBase* table = CurrentTable();
-  if (table == nullptr || item == nullptr) return nullptr;
-  CObjInfo* info = table->getobjlist(m_nDbId).FindById(item->data(0, kObjIdRole).toULongLong());
+  if (table == nullptr || !index.isValid()) return nullptr;
+  CObjInfo* info = table->getobjlist(m_nDbId).FindById(m_pModel->IdAt(index.row()));
   if (info != nullptr) return info;
-  const std::string name = item->text(0).toStdString();
+  const std::string name = m_pModel->NameAt(index.row()).toStdString();
   UserInteraction().ShowMessage(
       "\"" + name + "\" is no longer in the database: it was deleted or replaced elsewhere.",
       MB_ICONEXCLAMATION);
@@ -282,12 +207,12 @@ CObjInfo* CDatabaseWindow::InfoOfRow(QTreeWidgetItem* item) {
   return nullptr;
 }
 
-void CDatabaseWindow::OpenRow(QTreeWidgetItem* item) {
+void CDatabaseWindow::OpenRow(const QModelIndex& index) {
   CDBTableBase* table = CurrentTable();
-  CObjInfo* info = InfoOfRow(item);
+  CObjInfo* info = InfoOfRow(index);
   if (table == nullptr || info == nullptr) return;
   if (table->DefaultAction(info) == 0) {
-    ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(item->text(0)));
+    ShowStatus(QStringLiteral("\"%1\" could not be opened").arg(m_pModel->NameAt(index.row())));
   }
 }
 
@@ -308,7 +233,9 @@ void CDatabaseWindow::MakeWidgets() {
   m_pFilter->setPlaceholderText(QStringLiteral("Filter by name, query or keyword (Ctrl+L)"));
   m_pFilter->setClearButtonEnabled(true);
   column->addWidget(m_pFilter);
-  m_pObjects = new QTreeWidget(right);
+  m_pObjects = new QTreeView(right);
+  m_pModel = new CObjectListModel(m_pObjects);
+  m_pObjects->setModel(m_pModel);
   column->addWidget(m_pObjects);
   m_pObjects->setObjectName(QStringLiteral("objects"));
   m_pObjects->setRootIsDecorated(false);
@@ -316,6 +243,7 @@ void CDatabaseWindow::MakeWidgets() {
   m_pObjects->setUniformRowHeights(true);
   m_pObjects->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_pObjects->setContextMenuPolicy(Qt::CustomContextMenu);
+  m_pObjects->setAllColumnsShowFocus(true);
   m_pObjects->setSortingEnabled(true);
   m_pObjects->sortByColumn(0, Qt::AscendingOrder);
   splitter->setStretchFactor(0, 0);
@@ -325,17 +253,21 @@ void CDatabaseWindow::MakeWidgets() {
   m_pCount = new QLabel(this);
   statusBar()->addPermanentWidget(m_pCount);
   connect(m_pSubbases, &QTreeWidget::itemSelectionChanged, this, [this] { OnSubbaseChosen(); });
-  connect(m_pObjects, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
+  connect(m_pObjects->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { UpdateActions(); });
   // A double click and Enter open (Enter opens every selected result).
-  connect(m_pObjects, &QTreeWidget::itemDoubleClicked, this,
-          [this](QTreeWidgetItem* item) { OpenRow(item); });
+  connect(m_pObjects, &QTreeView::doubleClicked, this,
+          [this](const QModelIndex& index) { OpenRow(index); });
   for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
     auto* enter = new QShortcut(QKeySequence(key), m_pObjects);
     enter->setContext(Qt::WidgetShortcut);
     connect(enter, &QShortcut::activated, this, [this] {
       // With nothing selected, Enter opens the row the cursor is on.
-      QTreeWidgetItem* current = m_pObjects->currentItem();
-      if (m_pObjects->selectedItems().isEmpty() && current != nullptr) current->setSelected(true);
+      const QModelIndex current = m_pObjects->currentIndex();
+      if (!m_pObjects->selectionModel()->hasSelection() && current.isValid()) {
+        m_pObjects->selectionModel()->select(
+            current, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      }
       OnCommand(ID_DB_OPEN, false);
     });
   }
@@ -386,63 +318,38 @@ void CDatabaseWindow::FillSubbases() {
   }
 }
 
-void CDatabaseWindow::FillColumns(CDBTableBase& table) {
+void CDatabaseWindow::FillColumns(CDBTableBase& table, QStringList& labels,
+                                  std::vector<CDBFieldDef>& defs) {
   m_columns.clear();
   m_columns.push_back("Created");
   table.GetObjRealFieldNames(m_nDbId, &m_columns);
-  QStringList labels{QStringLiteral("Name")};
+  labels = QStringList{QStringLiteral("Name")};
   m_numeric.assign(1, false);
+  defs.clear();
   for (const std::string& name : m_columns) {
     labels << QString::fromStdString(name);
     CDBFieldDef def;
-    m_numeric.push_back(table.GetObjFieldDef(m_nDbId, name, def) == 1 &&
-                        def.m_valueKind == kValueNumber && name != "Created");
+    const bool known = table.GetObjFieldDef(m_nDbId, name, def) == 1;
+    m_numeric.push_back(known && def.m_valueKind == kValueNumber && name != "Created");
+    if (name != "Created") defs.push_back(def);
   }
-  m_nCreatedColumn = 1;
   m_nFactColumn = static_cast<int>(labels.size());
   labels << QStringLiteral("Program") << QStringLiteral("Database")
          << QStringLiteral("Best E value") << QStringLiteral("Best identity %");
   m_numeric.insert(m_numeric.end(), {false, false, true, true});
-  // The sort stays on the column it was on (by its label), whatever
-  // columns come or go.
-  const QTreeWidgetItem* header = m_pObjects->headerItem();
-  const int sorted = m_pObjects->header()->sortIndicatorSection();
-  const QString sortLabel = header != nullptr && sorted >= 0 && sorted < header->columnCount()
-                                ? header->text(sorted)
-                                : QString();
-  const Qt::SortOrder order = m_pObjects->header()->sortIndicatorOrder();
-  const bool same = m_pObjects->columnCount() == labels.size() && [&] {
-    for (int i = 0; i < labels.size(); ++i) {
-      if (header->text(i) != labels[i]) return false;
-    }
-    return true;
-  }();
-  if (same) return;
-  m_pObjects->setColumnCount(labels.size());
-  m_pObjects->setHeaderLabels(labels);
-  if (!m_bHeaderRestored) {
-    m_bHeaderRestored = true;
-    const QByteArray state = QSettings().value(kHeaderKey).toByteArray();
-    if (!state.isEmpty() && m_pObjects->header()->restoreState(state)) return;
-    m_bSizeColumns = true;  // fitted to the first rows shown
-    return;
-  }
-  const int at = labels.indexOf(sortLabel);
-  m_pObjects->sortByColumn(at >= 0 ? at : 0, at >= 0 ? order : Qt::AscendingOrder);
 }
 
 void CDatabaseWindow::FillObjects() {
+  // What was selected and where the cursor was, by record identifier.
   std::set<unsigned long> selected;
   for (const CObjInfo* info : SelectedObjects()) selected.insert(info->m_objId);
-  const QTreeWidgetItem* was = m_pObjects->currentItem();
-  const qulonglong currentId = was != nullptr ? was->data(0, kObjIdRole).toULongLong() : 0;
-  QTreeWidgetItem* current = nullptr;
+  const QModelIndex was = m_pObjects->currentIndex();
+  const unsigned long currentId = was.isValid() ? m_pModel->IdAt(was.row()) : 0;
   const int scrolled = m_pObjects->verticalScrollBar()->value();
-  const QSignalBlocker blocker(m_pObjects);
-  m_pObjects->setSortingEnabled(false);
-  m_pObjects->clear();
+  const QSignalBlocker blocker(m_pObjects->selectionModel());
   CDBTableBase* table = CurrentTable();
   if (table == nullptr) {
+    m_pModel->Reset(nullptr, m_nDbId, {}, {}, {}, 0, {}, {});
     m_pCount->clear();
     return;
   }
@@ -452,13 +359,11 @@ void CDatabaseWindow::FillObjects() {
     } catch (const std::exception&) {
     }
   }
-  FillColumns(*table);
+  QStringList labels;
+  std::vector<CDBFieldDef> defs;
+  FillColumns(*table, labels, defs);
   std::vector<CObjInfo*> subset;
   GetObjSubset(table->objtable(), CurrentSubbase(), m_nDbId, subset);
-  std::vector<CDBFieldDef> defs(m_columns.size());
-  for (std::size_t i = 0; i < m_columns.size(); ++i) {
-    table->GetObjFieldDef(m_nDbId, m_columns[i], defs[i]);
-  }
   // What the list shows beside the list columns, read in one go from the
   // objects' keys (objects stored before the keys were kept show blanks).
   std::unordered_map<unsigned long, CResultListFacts> facts;
@@ -471,66 +376,83 @@ void CDatabaseWindow::FillObjects() {
       facts.clear();  // the columns stay blank; the list itself is what counts
     }
   }
-  const CResultListFacts none;
-  const int created = m_nCreatedColumn;
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(subset.size()));
-  QList<QTreeWidgetItem*> chosen;
-  for (CObjInfo* info : subset) {
-    auto* item = new CObjectItem(nullptr, m_numeric);
-    const QString name = QString::fromStdString(info->m_name);
-    item->setText(0, name);
-    item->setIcon(0, m_pIcons->Image(table->GetObjectIconIndex(info)));
-    item->setData(0, kObjIdRole, QVariant::fromValue<qulonglong>(info->m_objId));
-    for (std::size_t i = 0; i < defs.size(); ++i) {
-      const int column = static_cast<int>(i) + 1;
-      if (column == created) {
-        item->setText(column, LocalTimeText(info->m_creationTime));
-        item->setData(column, kSortRole, static_cast<qlonglong>(info->m_creationTime));
-        continue;
-      }
-      std::string value;
-      table->GetFieldValue(m_nDbId, info, &defs[i], value);
-      item->setText(column, QString::fromStdString(value));
-      if (m_numeric[i + 1]) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+  std::vector<CObjectListModel::CRow> rows(subset.size());
+  for (std::size_t i = 0; i < subset.size(); ++i) {
+    CObjectListModel::CRow& row = rows[i];
+    const CObjInfo& info = *subset[i];
+    row.m_info = info;
+    row.m_nIcon = table->GetObjectIconIndex(&info);
+    if (auto found = facts.find(info.m_objId); found != facts.end()) {
+      row.m_facts = std::move(found->second);
     }
-    const auto found = facts.find(info->m_objId);
-    const CResultListFacts& fact = found != facts.end() ? found->second : none;
-    item->setText(m_nFactColumn, QString::fromStdString(fact.m_strProgram));
-    item->setText(m_nFactColumn + 1, QString::fromStdString(fact.m_strDatabase));
-    item->setText(m_nFactColumn + 2, QString::fromStdString(fact.m_strBestExpect));
-    item->setText(m_nFactColumn + 3, QString::fromStdString(fact.m_strBestIdentity));
-    item->setTextAlignment(m_nFactColumn + 2, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(m_nFactColumn + 3, Qt::AlignRight | Qt::AlignVCenter);
-    QString filter = name + QLatin1Char('\n') + QString::fromStdString(info->m_tableText);
-    for (const std::string& keyword : fact.m_keywords) {
+    QString filter = QString::fromStdString(info.m_name) + QLatin1Char('\n') +
+                     QString::fromStdString(info.m_tableText);
+    for (const std::string& keyword : row.m_facts.m_keywords) {
       filter += QLatin1Char('\n') + QString::fromStdString(keyword);
     }
-    item->setData(0, kFilterRole, filter.toLower());
-    items.append(item);
-    if (selected.count(info->m_objId) != 0) chosen.append(item);
-    if (currentId != 0 && info->m_objId == currentId) current = item;
+    row.m_filter = filter.toLower();
   }
-  m_pObjects->addTopLevelItems(items);
-  for (QTreeWidgetItem* item : chosen) item->setSelected(true);
-  if (current != nullptr) m_pObjects->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-  m_pObjects->setSortingEnabled(true);
-  if (m_bSizeColumns && !items.isEmpty()) {
+  const bool sameColumns = labels == m_pModel->Labels();
+  CObjectIcons* icons = m_pIcons.get();
+  {
+    // The header keeps its sort indicator; the model sorts as it did.
+    const QSignalBlocker header(m_pObjects->header());
+    m_pModel->Reset(table, m_nDbId, labels, m_numeric, std::move(defs), m_nFactColumn,
+                    std::move(rows), [icons](int index) { return icons->Image(index); });
+    m_pObjects->header()->setSortIndicator(m_pModel->SortColumn(), m_pModel->SortOrder());
+  }
+  m_pModel->SetFilter(m_pFilter->text());
+  if (!sameColumns) RestoreHeader(m_pModel->SortColumn(), m_pModel->SortOrder());
+  // The selection and the cursor back, in runs of rows.
+  QItemSelection selection;
+  for (int row = 0; row < m_pModel->rowCount(); ++row) {
+    if (selected.count(m_pModel->IdAt(row)) == 0) continue;
+    int end = row;
+    while (end + 1 < m_pModel->rowCount() && selected.count(m_pModel->IdAt(end + 1)) != 0) ++end;
+    selection.select(m_pModel->index(row, 0), m_pModel->index(end, m_pModel->columnCount() - 1));
+    row = end;
+  }
+  m_pObjects->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (const int row = m_pModel->RowOfId(currentId); row >= 0) {
+    m_pObjects->selectionModel()->setCurrentIndex(m_pModel->index(row, 0),
+                                                  QItemSelectionModel::NoUpdate);
+  }
+  if (m_bSizeColumns && m_pModel->rowCount() > 0) {
     m_bSizeColumns = false;
     const int widest = m_pObjects->fontMetrics().averageCharWidth() * 60;
-    for (int i = 0; i < m_pObjects->columnCount(); ++i) {
+    for (int i = 0; i < m_pModel->columnCount(); ++i) {
       m_pObjects->resizeColumnToContents(i);
       if (m_pObjects->columnWidth(i) > widest) m_pObjects->setColumnWidth(i, widest);
     }
   }
   m_pObjects->verticalScrollBar()->setValue(scrolled);
   ApplyFilter();
+  UpdateActions();
+}
+
+void CDatabaseWindow::RestoreHeader(int sortColumn, Qt::SortOrder order) {
+  QHeaderView* header = m_pObjects->header();
+  if (!m_bHeaderRestored) {
+    m_bHeaderRestored = true;
+    const QByteArray state = QSettings().value(kHeaderKey).toByteArray();
+    if (!state.isEmpty() && header->restoreState(state)) {
+      m_pModel->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+      return;
+    }
+    m_bSizeColumns = true;  // fitted to the first rows shown
+  }
+  // The sort stays on the column it was on (by its title).
+  if (sortColumn < 0) {
+    sortColumn = 0;
+    order = Qt::AscendingOrder;
+  }
+  header->setSortIndicator(sortColumn, order);
 }
 
 QString CDatabaseWindow::ObjectsText() const {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr) return {};
-  const int count = m_pObjects->topLevelItemCount();
+  const int count = m_pModel->TotalRows();
   return QStringLiteral("%1 %2 in %3")
       .arg(count)
       .arg(QString::fromStdString(table->DescribeObjType(count != 1 ? 1 : 0, 0)))
@@ -576,12 +498,11 @@ std::vector<CObjInfo*> CDatabaseWindow::SelectedObjects() const {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr) return infos;
   const CObjInfoList& list = table->getobjlist(m_nDbId);
-  for (int i = 0; i < m_pObjects->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
-    if (!item->isSelected()) continue;
-    if (CObjInfo* info = list.FindById(item->data(0, kObjIdRole).toULongLong())) {
-      infos.push_back(info);
-    }
+  QModelIndexList rows = m_pObjects->selectionModel()->selectedRows(0);
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  for (const QModelIndex& index : rows) {
+    if (CObjInfo* info = list.FindById(m_pModel->IdAt(index.row()))) infos.push_back(info);
   }
   return infos;
 }
@@ -593,27 +514,38 @@ std::vector<std::string> CDatabaseWindow::SelectedNames() const {
 }
 
 int CDatabaseWindow::SelectObjects(const std::vector<std::string>& names) {
-  const std::set<std::string> wanted(names.begin(), names.end());
+  std::set<QString> wanted;
+  for (const std::string& name : names) wanted.insert(QString::fromStdString(name));
+  QItemSelection selection;
   int found = 0;
-  m_pObjects->clearSelection();
-  for (int i = 0; i < m_pObjects->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
-    if (wanted.count(item->text(0).toStdString()) == 0) continue;
-    item->setSelected(true);
-    if (found++ == 0) {
-      m_pObjects->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-      m_pObjects->scrollToItem(item);
-    }
+  QModelIndex first;
+  for (int row = 0; row < m_pModel->rowCount(); ++row) {
+    if (wanted.count(m_pModel->NameAt(row)) == 0) continue;
+    const QModelIndex index = m_pModel->index(row, 0);
+    selection.select(index, m_pModel->index(row, m_pModel->columnCount() - 1));
+    if (found++ == 0) first = index;
+  }
+  m_pObjects->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (first.isValid()) {
+    m_pObjects->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    m_pObjects->scrollTo(first);
   }
   return found;
 }
 
-QTreeWidgetItem* CDatabaseWindow::ObjectItem(const std::string& name) const {
-  for (int i = 0; i < m_pObjects->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = m_pObjects->topLevelItem(i);
-    if (item->text(0).toStdString() == name) return item;
-  }
-  return nullptr;
+QModelIndex CDatabaseWindow::ObjectIndex(const std::string& name) const {
+  const int row = m_pModel->RowOfName(QString::fromStdString(name));
+  return row >= 0 ? m_pModel->index(row, 0) : QModelIndex();
+}
+
+QString CDatabaseWindow::CellText(const std::string& name, const QString& column) const {
+  const int row = m_pModel->RowOfName(QString::fromStdString(name));
+  const int at = m_pModel->Labels().indexOf(column);
+  return row >= 0 && at >= 0 ? m_pModel->TextAt(row, at) : QString();
+}
+
+int CDatabaseWindow::ColumnOf(const QString& label) const {
+  return static_cast<int>(m_pModel->Labels().indexOf(label));
 }
 
 // ---- menus ----
@@ -656,13 +588,13 @@ void CDatabaseWindow::ShowPopup(QMenu* menu, const QPoint& at) {
 }
 
 void CDatabaseWindow::OnObjectsContextMenu(const QPoint& pos) {
-  QTreeWidgetItem* item = m_pObjects->itemAt(pos);
-  if (item != nullptr && !item->isSelected()) {
-    m_pObjects->clearSelection();
-    item->setSelected(true);
-    m_pObjects->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  const QModelIndex index = m_pObjects->indexAt(pos);
+  QItemSelectionModel* selection = m_pObjects->selectionModel();
+  if (index.isValid() && !selection->isRowSelected(index.row(), {})) {
+    selection->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   }
-  QMenu* menu = MakeContextMenu(true, item == nullptr);
+  QMenu* menu = MakeContextMenu(true, !index.isValid());
   if (menu == nullptr) return;
   ShowPopup(menu, m_pObjects->viewport()->mapToGlobal(pos));
 }

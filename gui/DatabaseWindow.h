@@ -17,8 +17,12 @@ class QLabel;
 class QLineEdit;
 class QSplitter;
 class QTimer;
+class QModelIndex;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class CObjectListModel;
+class CDBFieldDef;
 class QUndoStack;
 
 // The host's database window over database `dbId`: on the left every table
@@ -58,8 +62,14 @@ class CDatabaseWindow : public QMainWindow {
   // Selects the objects named `names` (exact names) and only those; the
   // number found.
   int SelectObjects(const std::vector<std::string>& names);
-  // The row of the object `name` in the object list, or null.
-  QTreeWidgetItem* ObjectItem(const std::string& name) const;
+  // The row (its first column) of the object `name` in the object list;
+  // invalid when it is not shown.
+  QModelIndex ObjectIndex(const std::string& name) const;
+  // The text the list shows for the object `name` in the column titled
+  // `column`; "" when either is not shown.
+  QString CellText(const std::string& name, const QString& column) const;
+  // The column titled `label` of the object list, or -1.
+  int ColumnOf(const QString& label) const;
   // The names of the rows the filter leaves shown, in list order.
   std::vector<std::string> VisibleNames() const;
 
@@ -111,13 +121,14 @@ class CDatabaseWindow : public QMainWindow {
   // new object in the viewer when a single file made exactly one.
   int OpenFiles(const QStringList& paths);
 
-  QTreeWidget* m_pSubbases;  // tables and their subbases
-  QTreeWidget* m_pObjects;   // the objects of the chosen subbase
-  QLabel* m_pCount;          // the status bar's count of objects
-  QLineEdit* m_pFilter;      // the filter box over the object list
-  QUndoStack* m_pUndo;       // deletes and edits of this session
-  QAction* m_pUndoAction;    // Edit > Undo (Ctrl+Z)
-  QAction* m_pRedoAction;    // Edit > Redo
+  QTreeWidget* m_pSubbases;    // tables and their subbases
+  QTreeView* m_pObjects;       // the objects of the chosen subbase
+  CObjectListModel* m_pModel;  // the rows of m_pObjects
+  QLabel* m_pCount;            // the status bar's count of objects
+  QLineEdit* m_pFilter;        // the filter box over the object list
+  QUndoStack* m_pUndo;         // deletes and edits of this session
+  QAction* m_pUndoAction;      // Edit > Undo (Ctrl+Z)
+  QAction* m_pRedoAction;      // Edit > Redo
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -134,8 +145,11 @@ class CDatabaseWindow : public QMainWindow {
   void ApplyFilter();
   // The list record of `item`'s object; null, after saying so and listing
   // again, when the object is no longer in the database.
-  CObjInfo* InfoOfRow(QTreeWidgetItem* item);
-  void OpenRow(QTreeWidgetItem* item);
+  CObjInfo* InfoOfRow(const QModelIndex& index);
+  void OpenRow(const QModelIndex& index);
+  // The header as kept between starts (once), else the sort on
+  // `sortColumn` (-1: the first column, ascending).
+  void RestoreHeader(int sortColumn, Qt::SortOrder order);
 
   void MakeMenus();
   // The current table's full menus in the menu bar, made again when the
@@ -149,7 +163,9 @@ class CDatabaseWindow : public QMainWindow {
   void ConnectMenu(QMenu* menu, bool tableMenu);
   void FillSubbases();
   void FillObjects();
-  void FillColumns(CDBTableBase& table);
+  // The list's column titles and the table's field definitions of the
+  // columns after Name and Created.
+  void FillColumns(CDBTableBase& table, QStringList& labels, std::vector<CDBFieldDef>& defs);
   void OnSubbaseChosen();
   void OnObjectsContextMenu(const QPoint& pos);
   void OnSubbasesContextMenu(const QPoint& pos);

@@ -5,8 +5,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUndoStack>
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -14,6 +15,7 @@
 #include "gui/DatabaseWindow.h"
 #include "gui/FileImport.h"
 #include "gui/HostCommands.h"
+#include "gui/ObjectListModel.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/UndoCommands.h"
 #include "host/OrvFileSpec.h"
@@ -125,7 +127,7 @@ bool CDatabaseWindow::IsCommandEnabled(unsigned id, bool tableMenu) const {
     case ID_DB_DELETE_CONTENTS:
     case ID_DB_EXPORT_SUBBASE:
     case ID_DB_SUMMARY:
-      return m_pObjects->topLevelItemCount() > 0;
+      return m_pModel->TotalRows() > 0;
     default:
       return IsObjectCommand(id) ? selected > 0 : true;
   }
@@ -181,15 +183,14 @@ int CDatabaseWindow::OnCommand(unsigned id, bool tableMenu) {
 
 int CDatabaseWindow::OpenSelected() {
   CDBTableBase* table = CurrentTable();
-  std::vector<QTreeWidgetItem*> rows;
-  for (QTreeWidgetItem* item : m_pObjects->selectedItems()) {
-    if (!item->isHidden()) rows.push_back(item);
-  }
   // A row whose result is gone is said once and the list brought up to
   // date; the rest are opened.
+  QModelIndexList rows = m_pObjects->selectionModel()->selectedRows(0);
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<std::pair<unsigned long, std::string>> wanted;
-  for (QTreeWidgetItem* item : rows) {
-    wanted.emplace_back(item->data(0, Qt::UserRole).toULongLong(), item->text(0).toStdString());
+  for (const QModelIndex& index : rows) {
+    wanted.emplace_back(m_pModel->IdAt(index.row()), m_pModel->NameAt(index.row()).toStdString());
   }
   std::vector<std::string> gone;
   int opened = 0;
@@ -356,7 +357,7 @@ int CDatabaseWindow::ExportArchive(bool selectedOnly) {
   request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   std::string path;
   if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
-  const std::size_t count = selectedOnly ? names.size() : m_pObjects->topLevelItemCount();
+  const std::size_t count = selectedOnly ? names.size() : m_pModel->TotalRows();
   if (table->WriteObjectsToArchive(names, COrvFileSpec(path, table->arcftype()), CurrentSubbase(),
                                    m_nDbId, nullptr, 0) == 0) {
     return 0;
@@ -530,8 +531,8 @@ int CDatabaseWindow::ChangeSubbase(unsigned id) {
   } else if (id == ID_DB_CLEAR_SUBBASE) {
     done = table->ClearSubbase(m_nDbId, subbase);
   } else {
-    const std::string question = "Delete the " + std::to_string(m_pObjects->topLevelItemCount()) +
-                                 " " + table->DescribeObjType(1, 0) + " of \"" + subbase +
+    const std::string question = "Delete the " + std::to_string(m_pModel->TotalRows()) + " " +
+                                 table->DescribeObjType(1, 0) + " of \"" + subbase +
                                  "\" from the database and all subbases?";
     if (UserInteraction().ShowMessage(question, MB_ICONQUESTION) != IDYES) return 0;
     done = table->DeleteSubbaseContents(m_nDbId, subbase);

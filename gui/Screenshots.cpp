@@ -2,12 +2,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -140,6 +141,25 @@ std::string WriteResultPictures(CDBTableBase& table, const std::string& dir) {
   return runner.Failure();
 }
 
+// The window with a word typed in its filter box: the first word of four
+// letters or more of a name shown, as a person narrowing the list types it.
+std::string WriteFilterPicture(CDatabaseWindow& window, const std::vector<std::string>& names,
+                               const std::string& dir) {
+  QString word;
+  for (const std::string& name : names) {
+    for (const QString& part : QString::fromStdString(name).split(' ', Qt::SkipEmptyParts)) {
+      if (part.size() >= 4 && word.isEmpty()) word = part.left(6).toLower();
+    }
+  }
+  window.m_pObjects->clearSelection();
+  window.m_pFilter->setFocus();
+  window.SetFilter(word);
+  for (int i = 0; i < 4; ++i) QApplication::processEvents();
+  std::string failure = Save(window.grab(), dir, "filter.png");
+  window.SetFilter(QString());
+  return failure;
+}
+
 std::string WriteWindowPictures(const std::string& dir, const std::string& corpus) {
   CScriptedUserInteraction quiet;  // the imports' messages are not shown
   CDatabaseWindow window;
@@ -170,11 +190,11 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   }
   std::unique_ptr<QMenu> menu(window.MakeContextMenu(true, false));
   if (!menu) return "";  // the table has no context menu to show
-  QTreeWidgetItem* item = window.m_pObjects->topLevelItem(1);
+  const QModelIndex item = window.m_pObjects->model()->index(1, 0);
   QPoint at = window.m_pObjects->viewport()->rect().center();
-  if (item != nullptr) {
-    window.SelectObjects({item->text(0).toStdString()});
-    const QRect row = window.m_pObjects->visualItemRect(item);
+  if (item.isValid()) {
+    window.SelectObjects({item.data().toString().toStdString()});
+    const QRect row = window.m_pObjects->visualRect(item);
     at = row.center() - QPoint(row.width() / 4, 0);
   }
   menu->popup(window.m_pObjects->viewport()->mapToGlobal(at));
@@ -190,6 +210,7 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
   std::string failure = Save(WindowWithMenu(window, *menu), dir, "menu.png");
   menu->hide();
+  if (failure.empty()) failure = WriteFilterPicture(window, names, dir);
   window.hide();
   return failure.empty() ? WriteResultPictures(*table, dir) : failure;
 }

@@ -4,6 +4,8 @@
 // dialog and the database window and exits (on Qt's offscreen platform
 // unless another is chosen).
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -86,6 +88,10 @@ int main(int argc, char** argv) {
   }
   InstallEditorSheetRunner();
   if (screenshot) {
+    // The pictures show the window as it first opens, whatever the
+    // person's kept layout.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const char* corpus = std::getenv("BLASTSEARCH_CORPUS_DIR");
     std::string failure = WriteRegisteredScreenshots(screenshots);
     if (failure.empty()) {

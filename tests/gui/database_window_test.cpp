@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QUrl>
@@ -110,8 +111,8 @@ class DatabaseWindowTest : public ::testing::Test {
   // The names in the object list, in the order shown.
   std::vector<std::string> Shown() {
     std::vector<std::string> names;
-    for (int i = 0; i < Window().m_pObjects->topLevelItemCount(); ++i) {
-      names.push_back(Window().m_pObjects->topLevelItem(i)->text(0).toStdString());
+    for (int i = 0; i < Window().m_pObjects->model()->rowCount(); ++i) {
+      names.push_back(Window().m_pObjects->model()->index(i, 0).data().toString().toStdString());
     }
     return names;
   }
@@ -123,13 +124,7 @@ class DatabaseWindowTest : public ::testing::Test {
     }
     return names;
   }
-  int Column(const QString& label) {
-    QTreeWidgetItem* header = Window().m_pObjects->headerItem();
-    for (int i = 0; i < header->columnCount(); ++i) {
-      if (header->text(i) == label) return i;
-    }
-    return -1;
-  }
+  int Column(const QString& label) { return Window().ColumnOf(label); }
   // Drops `paths` on the window as a file manager does.
   void Drop(const QStringList& paths) {
     QMimeData data;
@@ -147,9 +142,9 @@ class DatabaseWindowTest : public ::testing::Test {
   // Right-clicks the object `name` (or the empty part of the list) as a
   // person does; the context menu that opens, or null.
   QMenu* RightClick(const std::string& name) {
-    QTreeWidget* list = Window().m_pObjects;
+    QTreeView* list = Window().m_pObjects;
     const QPoint at = name.empty() ? QPoint(5, list->viewport()->height() - 5)
-                                   : list->visualItemRect(Window().ObjectItem(name)).center();
+                                   : list->visualRect(Window().ObjectIndex(name)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(list->viewport(), &event);
     Settle();
@@ -255,8 +250,9 @@ TEST_F(DatabaseWindowTest, ListsSubbasesAndObjectsWithTheTablesColumnsSortedByNu
   const int hits = Column("Hits Count");
   Window().m_pObjects->sortByColumn(hits, Qt::DescendingOrder);
   EXPECT_EQ(Shown(), (std::vector<std::string>{"gamma", "beta", "alpha"})) << "150 > 50 > 5";
-  EXPECT_EQ(Window().ObjectItem("beta")->text(hits), "50");
-  EXPECT_FALSE(Window().ObjectItem("beta")->icon(0).isNull());
+  EXPECT_EQ(Window().CellText("beta", "Hits Count"), "50");
+  EXPECT_EQ(Window().ColumnOf("Hits Count"), hits);
+  EXPECT_FALSE(Window().ObjectIndex("beta").data(Qt::DecorationRole).value<QIcon>().isNull());
   EXPECT_EQ(Window().m_pCount->text().toStdString(),
             "3 " + blastSearch().DescribeObjType(1, 0) + " in MAIN");
 
@@ -518,7 +514,7 @@ TEST_F(DatabaseWindowTest, SessionImportsOpensFindsAndDeletesAPage) {
   Window().show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
   // The name column is as wide as the query's long name: click near its start.
-  const QRect rect = Window().m_pObjects->visualItemRect(Window().ObjectItem(name));
+  const QRect rect = Window().m_pObjects->visualRect(Window().ObjectIndex(name));
   const QPoint row(rect.left() + 8, rect.center().y());
   QTest::mouseClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
   QTest::mouseDClick(Window().m_pObjects->viewport(), Qt::LeftButton, {}, row);
@@ -560,23 +556,23 @@ TEST_F(DatabaseWindowTest, FollowsChangesOfAnotherProcessKeepingTheSelection) {
   QTRY_VERIFY_WITH_TIMEOUT(Shown().size() == 4u, 1500);  // two queries with hits, one without
   ASSERT_EQ(Window().SelectedObjects().size(), 1u);
   EXPECT_EQ(Window().SelectedObjects()[0]->m_name, "beta") << "the selection is kept";
-  EXPECT_EQ(Window().m_pObjects->currentItem(), Window().ObjectItem("beta"));
+  EXPECT_EQ(Window().m_pObjects->currentIndex().row(), Window().ObjectIndex("beta").row());
 
   ASSERT_EQ(RunCommand("--db " + Db() + " rm beta"), 0);
   // Before the window looked again: the row is still there, the result not.
-  ASSERT_NE(Window().ObjectItem("beta"), nullptr);
+  ASSERT_TRUE(Window().ObjectIndex("beta").isValid());
   EXPECT_EQ(Window().OnCommand(ID_DB_OPEN, false), 0);
   ASSERT_FALSE(m_ui.Messages().empty());
   EXPECT_NE(m_ui.Messages().back().strText.find("\"beta\" is no longer in the database"),
             std::string::npos)
       << m_ui.Messages().back().strText;
-  EXPECT_EQ(Window().ObjectItem("beta"), nullptr) << "listed again";
+  EXPECT_FALSE(Window().ObjectIndex("beta").isValid()) << "listed again";
   EXPECT_FALSE(Window().FollowDatabase()) << "nothing changed since";
 
   ASSERT_EQ(RunCommand("--db " + Db() + " rename alpha gamma"), 0);
   QTest::keyClick(Window().m_pObjects, Qt::Key_F5);
   Settle();
-  EXPECT_NE(Window().ObjectItem("gamma"), nullptr) << "F5 lists again at once";
+  EXPECT_TRUE(Window().ObjectIndex("gamma").isValid()) << "F5 lists again at once";
 }
 
 // The filter narrows the list as one types, over names, query names and
@@ -615,7 +611,7 @@ TEST_F(DatabaseWindowTest, NamesSortNaturallyIgnoringCase) {
   for (const char* name : {"run 10", "Run 9", "alpha", "Beta", "run 100"}) Store(name, 1);
   Window().m_pObjects->sortByColumn(0, Qt::AscendingOrder);
   EXPECT_EQ(Shown(), (std::vector<std::string>{"alpha", "Beta", "Run 9", "run 10", "run 100"}));
-  const QString created = Window().ObjectItem("alpha")->text(Column("Created"));
+  const QString created = Window().CellText("alpha", "Created");
   EXPECT_FALSE(created.endsWith('Z')) << created.toStdString();
   EXPECT_TRUE(QDateTime::fromString(created, "yyyy-MM-dd hh:mm:ss").isValid())
       << created.toStdString();
@@ -638,28 +634,26 @@ TEST_F(DatabaseWindowTest, ImportedResultsShowProgramDatabaseAndBestValues) {
       << Window().statusBar()->currentMessage().toStdString();
   std::set<std::string> programs;
   int withValues = 0;
-  for (int i = 0; i < Window().m_pObjects->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = Window().m_pObjects->topLevelItem(i);
-    programs.insert(item->text(Column("Program")).toStdString());
-    if (!item->text(Column("Best E value")).isEmpty()) {
+  for (const std::string& name : Shown()) {
+    programs.insert(Window().CellText(name, "Program").toStdString());
+    if (!Window().CellText(name, "Best E value").isEmpty()) {
       ++withValues;
       bool ok = false;
-      const double identity = item->text(Column("Best identity %")).toDouble(&ok);
-      EXPECT_TRUE(ok && identity > 0 && identity <= 100) << item->text(0).toStdString();
-      EXPECT_FALSE(item->text(Column("Database")).isEmpty());
+      const double identity = Window().CellText(name, "Best identity %").toDouble(&ok);
+      EXPECT_TRUE(ok && identity > 0 && identity <= 100) << name;
+      EXPECT_FALSE(Window().CellText(name, "Database").isEmpty());
     }
   }
   for (const char* program : {"blastp", "blastn", "tblastx"})
     EXPECT_EQ(programs.count(program), 1u) << program;
   EXPECT_GE(withValues, 6);
   Window().m_pObjects->sortByColumn(Column("Best E value"), Qt::AscendingOrder);
-  const QString best = Window().m_pObjects->topLevelItem(0)->text(Column("Best E value"));
+  const QString best = Window().CellText(Shown().front(), "Best E value");
   EXPECT_FALSE(best.isEmpty()) << "blanks sort after values";
 
   Window().show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  QTreeWidgetItem* first = Window().m_pObjects->topLevelItem(0);
-  Window().m_pObjects->setCurrentItem(first);
+  Window().m_pObjects->setCurrentIndex(Window().m_pObjects->model()->index(0, 0));
   Window().m_pObjects->setFocus();
   QTest::keyClick(Window().m_pObjects, Qt::Key_Return);
   Settle();

@@ -36,8 +36,12 @@ TEST_F(GuiProgramTest, ScreenshotWritesTheDialogOnEachTabAndTheWindow) {
   CTempDir dir("gui");
   const auto shots = dir.Path() / "shots";
   ASSERT_EQ(RunGui("--db " + (dir.Path() / "db").string() + " --screenshot " + shots.string()), 0);
-  std::vector<std::string> names = {"search-attributes.png", "search-text.png",
-                                    "search-keywords.png", "window.png", "menu.png"};
+  std::vector<std::string> names = {"search-attributes.png",
+                                    "search-text.png",
+                                    "search-keywords.png",
+                                    "window.png",
+                                    "menu.png",
+                                    "filter.png"};
   // The pictures of a result need results, made of the corpus's reports.
   if (!CorpusDir().empty()) names.insert(names.end(), {"viewer.png", "editor.png"});
   for (const std::string& name : names) {
