@@ -419,9 +419,11 @@ void CDatabaseWindow::FillObjects() {
   }
   if (m_bSizeColumns && m_pModel->rowCount() > 0) {
     m_bSizeColumns = false;
-    const int widest = m_pObjects->fontMetrics().averageCharWidth() * 60;
+    // Names up to 60 characters wide, the other columns up to 24.
+    const int character = m_pObjects->fontMetrics().averageCharWidth();
     for (int i = 0; i < m_pModel->columnCount(); ++i) {
       m_pObjects->resizeColumnToContents(i);
+      const int widest = character * (i == 0 ? 60 : 24);
       if (m_pObjects->columnWidth(i) > widest) m_pObjects->setColumnWidth(i, widest);
     }
   }

@@ -25,6 +25,7 @@
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
 #include "host/db/ProgressWindow.h"
+#include "host/qt/LocalTime.h"
 #include "platform/UserInteraction.h"
 #include "search/SearchRun.h"
 
@@ -482,7 +483,9 @@ int CDatabaseWindow::ShowProperties(bool tableMenu) {
     for (const std::string& field : m_columns) {
       CDBFieldDef def;
       std::string value;
-      if (table->GetObjFieldDef(m_nDbId, field, def) == 1) {
+      if (field == "Created") {
+        value = LocalTimeText(info->m_creationTime).toStdString();  // as the list shows it
+      } else if (table->GetObjFieldDef(m_nDbId, field, def) == 1) {
         table->GetFieldValue(m_nDbId, info, &def, value);
       }
       rows.emplace_back(field, value);

@@ -6,12 +6,15 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "gui/DatabaseWindow.h"
 #include "host/db/DBEngine.h"
@@ -141,19 +144,32 @@ std::string WriteResultPictures(CDBTableBase& table, const std::string& dir) {
   return runner.Failure();
 }
 
-// The window with a word typed in its filter box: the first word of four
-// letters or more of a name shown, as a person narrowing the list types it.
+// The window with a word typed in its filter box: the word of four letters
+// or more that most names hold without all holding it, as a person
+// narrowing the list types it.
 std::string WriteFilterPicture(CDatabaseWindow& window, const std::vector<std::string>& names,
                                const std::string& dir) {
-  QString word;
+  std::map<QString, std::size_t> counts;
   for (const std::string& name : names) {
-    for (const QString& part : QString::fromStdString(name).split(' ', Qt::SkipEmptyParts)) {
-      if (part.size() >= 4 && word.isEmpty()) word = part.left(6).toLower();
+    std::set<QString> words;
+    for (const QString& part : QString::fromStdString(name).toLower().split(
+             QRegularExpression(QStringLiteral("[^a-z0-9]+")), Qt::SkipEmptyParts)) {
+      if (part.size() >= 4) words.insert(part);
+    }
+    for (const QString& word : words) ++counts[word];
+  }
+  QString word;
+  std::size_t most = 0;
+  for (const auto& [text, count] : counts) {
+    if (count > most && count < names.size()) {
+      most = count;
+      word = text;
     }
   }
   window.m_pObjects->clearSelection();
   window.m_pFilter->setFocus();
   window.SetFilter(word);
+  window.statusBar()->clearMessage();
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
   std::string failure = Save(window.grab(), dir, "filter.png");
   window.SetFilter(QString());

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
 set -euo pipefail
+# xvfb, xdotool and xclip: the window session test under a real X server.
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libcli11-dev
           libsqlite3-dev qt6-base-dev fonts-dejavu-core
-          ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev)
+          ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev
+          xvfb xdotool xclip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
