@@ -178,7 +178,6 @@ class CDatabaseWindow : public QMainWindow {
   int OpenSelected();
   int EditSelected();
   int NewSubbase();
-  int ImportNewObject();
   int ImportArchive();
   int ExportArchive(bool selectedOnly);
   int ImportReports();

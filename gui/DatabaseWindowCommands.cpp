@@ -249,17 +249,6 @@ int CDatabaseWindow::NewSubbase() {
   return 1;
 }
 
-int CDatabaseWindow::ImportNewObject() {
-  CDBTableBase* table = CurrentTable();
-  std::string subbaseOut;
-  CObjInfo* info = nullptr;
-  if (table->CreateNewLocalObject(CurrentSubbase(), subbaseOut, info) != 1) return 0;
-  const std::string name = info != nullptr ? info->m_name : std::string();
-  Refill();
-  SelectObjects({name});
-  return 1;
-}
-
 int CDatabaseWindow::ImportReports() {
   FileDialogRequest request;
   request.bOpen = true;
