@@ -83,6 +83,9 @@ constexpr const char* kReportFilter =
     "BLAST reports|*.txt;*.text;*.out;*.html;*.htm;*.xml;*.xml2;*.json;*.tsv;*.csv;*.tab;*.tab7;"
     "*.tabular;*.blast;*.bqt;*.bso;*.ba6|All Files|*";
 
+// The largest selection a delete keeps in memory to be undone.
+constexpr std::size_t kUndoableDeletes = 1000;
+
 // Counts nested calls of the window's commands: the window does not list
 // the database again while one runs.
 class CBusy {
@@ -370,25 +373,27 @@ int CDatabaseWindow::DeleteSelected() {
   CDBTableBase* table = CurrentTable();
   const std::vector<CObjInfo*> infos = SelectedObjects();
   const std::vector<std::string> names = SelectedNames();
-  const std::string question =
+  // A large selection is deleted without undo: its results are not all
+  // kept in memory.
+  const bool undoable = infos.size() <= kUndoableDeletes;
+  std::string question =
       names.size() == 1 ? "Delete \"" + names.front() + "\" from the database and all subbases?"
                         : "Delete the " + std::to_string(names.size()) + " selected " +
                               table->DescribeObjType(1, 0) + " from the database and all subbases?";
-  // One question for the whole selection; Edit > Undo brings them back.
+  if (!undoable) question += "\nSo many results cannot be brought back with Undo.";
+  // One question for the whole selection.
   if (UserInteraction().ShowMessage(question, MB_ICONQUESTION) != IDYES) return 0;
+  std::vector<unsigned long> ids;
+  for (const CObjInfo* info : infos) ids.push_back(info->m_objId);
+  std::vector<unsigned long> direct;  // deleted without undo
   std::vector<CObjectSnapshot> snapshots;
-  std::vector<std::string> unreadable;
-  for (CObjInfo* info : infos) {
-    CObjectSnapshot snapshot;
-    if (TakeSnapshot(*table, m_nDbId, info->m_objId, snapshot)) {
-      snapshots.push_back(std::move(snapshot));
-    } else {
-      unreadable.push_back(info->m_name);
-    }
+  if (undoable) {
+    snapshots = TakeSnapshots(*table, m_nDbId, ids, direct);  // damaged records: no undo
+  } else {
+    direct = ids;
   }
-  // Results whose records cannot be read (damaged) are deleted without undo.
   int deleted = 0;
-  for (std::string name : unreadable) deleted += table->DeleteObject(name, m_nDbId, 0) == 1 ? 1 : 0;
+  for (unsigned long id : direct) deleted += table->DeleteObjectById(id, m_nDbId) == 1 ? 1 : 0;
   if (!snapshots.empty()) {
     const std::size_t count = snapshots.size();
     auto* command =
@@ -397,9 +402,10 @@ int CDatabaseWindow::DeleteSelected() {
     deleted += static_cast<int>(count) - command->Failures();
   }
   Refill();
-  ShowStatus(QStringLiteral("%1 %2 deleted (Ctrl+Z brings them back)")
+  ShowStatus(QStringLiteral("%1 %2 deleted%3")
                  .arg(deleted)
-                 .arg(QString::fromStdString(table->DescribeObjType(deleted != 1, 0))));
+                 .arg(QString::fromStdString(table->DescribeObjType(deleted != 1, 0)))
+                 .arg(undoable ? QStringLiteral(" (Ctrl+Z brings them back)") : QString()));
   return deleted == static_cast<int>(names.size()) ? 1 : 0;
 }
 

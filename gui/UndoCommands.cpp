@@ -1,6 +1,7 @@
 #include "gui/UndoCommands.h"
 
 #include <exception>
+#include <unordered_map>
 
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
@@ -32,30 +33,73 @@ unsigned long StoreSnapshot(CDBTableBase& table, int dbId, unsigned long recordI
 
 }  // namespace
 
-bool TakeSnapshot(CDBTableBase& table, int dbId, unsigned long recordId, CObjectSnapshot& out) {
-  try {
-    CObjInfo* info = table.getobjlist(dbId).FindById(recordId);
-    if (info == nullptr) return false;
-    std::shared_ptr<CDBObjectBase> object(
-        table.GetObjectData(recordId, info->m_name.c_str(), dbId));
-    if (!object) return false;
-    object->LoadComment(dbId);
-    out.m_pObject = std::move(object);
-    out.m_subbases.clear();
-    for (const auto& subbase : table.getsblist(dbId)) {
-      std::vector<std::string> names;
-      if (!table.SubbaseObjectNames(dbId, subbase->m_name, names)) continue;
-      for (const std::string& name : names) {
-        if (name == info->m_name) {
-          out.m_subbases.push_back(subbase->m_name);
-          break;
-        }
+namespace {
+
+// The subbases (besides MAIN) each of `recordIds` belongs to.
+std::unordered_map<unsigned long, std::vector<std::string>> SubbasesOf(
+    CDBTableBase& table, int dbId, const std::vector<unsigned long>& recordIds) {
+  std::unordered_map<std::string, unsigned long> wanted;
+  const CObjInfoList& list = table.getobjlist(dbId);
+  for (unsigned long id : recordIds) {
+    if (const CObjInfo* info = list.FindById(id)) wanted.emplace(info->m_name, id);
+  }
+  std::unordered_map<unsigned long, std::vector<std::string>> memberships;
+  for (const auto& subbase : table.getsblist(dbId)) {
+    std::vector<std::string> names;
+    if (!table.SubbaseObjectNames(dbId, subbase->m_name, names)) continue;
+    for (const std::string& name : names) {
+      if (auto found = wanted.find(name); found != wanted.end()) {
+        memberships[found->second].push_back(subbase->m_name);
       }
     }
-    return true;
-  } catch (const std::exception&) {
-    return false;
   }
+  return memberships;
+}
+
+// The object `recordId` with its comment; null when it cannot be read.
+std::shared_ptr<CDBObjectBase> ReadObject(CDBTableBase& table, int dbId, unsigned long recordId) {
+  CObjInfo* info = table.getobjlist(dbId).FindById(recordId);
+  if (info == nullptr) return nullptr;
+  std::shared_ptr<CDBObjectBase> object(table.GetObjectData(recordId, info->m_name.c_str(), dbId));
+  if (object) object->LoadComment(dbId);
+  return object;
+}
+
+}  // namespace
+
+std::vector<CObjectSnapshot> TakeSnapshots(CDBTableBase& table, int dbId,
+                                           const std::vector<unsigned long>& recordIds,
+                                           std::vector<unsigned long>& unreadable) {
+  std::vector<CObjectSnapshot> snapshots;
+  std::unordered_map<unsigned long, std::vector<std::string>> memberships;
+  try {
+    memberships = SubbasesOf(table, dbId, recordIds);
+  } catch (const std::exception&) {
+    memberships.clear();  // stored again without their subbases
+  }
+  for (unsigned long id : recordIds) {
+    CObjectSnapshot snapshot;
+    try {
+      snapshot.m_pObject = ReadObject(table, dbId, id);
+    } catch (const std::exception&) {
+      snapshot.m_pObject.reset();
+    }
+    if (!snapshot.m_pObject) {
+      unreadable.push_back(id);
+      continue;
+    }
+    snapshot.m_subbases = std::move(memberships[id]);
+    snapshots.push_back(std::move(snapshot));
+  }
+  return snapshots;
+}
+
+bool TakeSnapshot(CDBTableBase& table, int dbId, unsigned long recordId, CObjectSnapshot& out) {
+  std::vector<unsigned long> unreadable;
+  std::vector<CObjectSnapshot> taken = TakeSnapshots(table, dbId, {recordId}, unreadable);
+  if (taken.empty()) return false;
+  out = std::move(taken.front());
+  return true;
 }
 
 CDeleteObjectsCommand::CDeleteObjectsCommand(CDBTableBase& table, int dbId,

@@ -19,6 +19,12 @@ struct CObjectSnapshot {
 // Takes the snapshot of the object `recordId` of `table` in database
 // `dbId`; false when it cannot be read (gone or damaged).
 bool TakeSnapshot(CDBTableBase& table, int dbId, unsigned long recordId, CObjectSnapshot& out);
+// The snapshots of the objects `recordIds` (each subbase read once, not once
+// per object); the identifiers whose objects cannot be read go into
+// `unreadable`.
+std::vector<CObjectSnapshot> TakeSnapshots(CDBTableBase& table, int dbId,
+                                           const std::vector<unsigned long>& recordIds,
+                                           std::vector<unsigned long>& unreadable);
 
 // Deletes results and brings them back. The first redo (when pushed)
 // deletes; undo stores each again with its comment and subbases (under a
