@@ -146,6 +146,14 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
     analyser.SetRound(++m_nRound);
     result = analyser.ReadRequest(&round);
     m_bDone = m_nRound >= m_nRounds;
+  } else if (!m_strWhole.empty()) {
+    // Every round was asked for but the report has none: the text kept whole
+    // is the report (the file's bytes were taken by that copy).
+    CByteViewFile whole(m_strWhole, m_source.GetName());
+    CNCBIAnalyserQ analyser(&entry);
+    analyser.Init(m_options.pProgress, stop);
+    result = analyser.ReadRequest(&whole);
+    m_bDone = true;
   } else {
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
