@@ -58,6 +58,13 @@ void WriteHitTable(const CBlastSearchEntry& entry, const CEntryFacts& facts, std
   }
 }
 
+// The hit's record at NCBI as a web address; the stored link text where
+// there is none (local links, local databases).
+std::string HitLinkText(const CBlastSearchEntry& entry, const CBlastSearchHit& hit) {
+  const std::string address = GetHitAddress(&entry, &hit);
+  return address.empty() ? GetHitLink(&entry, &hit) : address;
+}
+
 const char* StrandWord(int minus) { return minus ? "Minus" : "Plus"; }
 
 // The rows with the middle line between them as BLAST writes it (`style`).
@@ -151,7 +158,7 @@ void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out) {
     out << '>' << PrintableText(hit->m_strName) << ' '
         << (facts.bDescription ? PrintableText(hit->m_strDescription) : "-") << '\n'
         << "  Length = " << Known(facts.bHitLength, hit->m_nLength)
-        << "   Link: " << PrintableText(GetHitLink(&entry, hit.get())) << "\n\n";
+        << "   Link: " << PrintableText(HitLinkText(entry, *hit)) << "\n\n";
     int number = 0;
     for (const auto& element : hit->m_ElementList) {
       if (element) WriteElement(*element, ++number, facts, style, out);

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -27,6 +28,7 @@
 #include "model/ResultInfo.h"
 #include "support/TempDatabase.h"
 #include "viewer/ResultViewer.h"
+#include "viewer/ViewerScreenshot.h"
 
 namespace {
 
@@ -263,6 +265,22 @@ TEST_F(ResultViewerUse, CtrlFFindsInDescriptionsAndEscClosesTheFindBox) {
   Key(find, Qt::Key_Escape);
   EXPECT_FALSE(find->isVisible());
   EXPECT_TRUE(m_pViewer->isVisible());  // Esc closed the find box, not the window
+}
+
+TEST_F(ResultViewerUse, PictureWithTheContextMenuOpen) {
+  CTempDir dir("viewer-menu-picture");
+  const std::string plain = (dir.Path() / "viewer.png").string();
+  const std::string menu = (dir.Path() / "pictures" / "viewer-menu.png").string();
+  ASSERT_EQ(WriteViewerScreenshot(*Result(), plain), "");
+  ASSERT_EQ(WriteViewerMenuScreenshot(*Result(), menu), "");
+  QImage withMenu;
+  QImage without;
+  ASSERT_TRUE(withMenu.load(QString::fromStdString(menu)));
+  ASSERT_TRUE(without.load(QString::fromStdString(plain)));
+  EXPECT_EQ(withMenu.size(), without.size());
+  EXPECT_NE(withMenu, without);  // the menu and the second selected row show
+  const std::string bad = (dir.Path() / "viewer.png" / "x.png").string();
+  EXPECT_EQ(WriteViewerMenuScreenshot(*Result(), bad), "cannot write " + bad);
 }
 
 }  // namespace
