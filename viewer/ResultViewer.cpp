@@ -223,7 +223,7 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
       << QStringLiteral("Hit links: %1")
              .arg(entry.m_nLinkType == 1
                       ? QStringLiteral("local (%1)").arg(Q(entry.m_strLinkDatabase).toHtmlEscaped())
-                      : QStringLiteral("NCBI records (Enter or Open at NCBI)"));
+                      : QStringLiteral("NCBI records"));
   text += QStringLiteral("<div style=\"color:#3a4454\">%1</div>")
               .arg(facts.join(QStringLiteral(" &nbsp;&middot;&nbsp; ")));
   m_pHeader->setText(text);

@@ -44,6 +44,16 @@ QString Field(const QString& text) {
   return field;
 }
 
+// The selected rows of `table`, top to bottom.
+std::vector<int> SelectedRows(const QTableWidget& table) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : table.selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
 bool IsEnter(const QKeyEvent* key) {
   return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
          (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -137,13 +147,8 @@ const CBlastSearchHit* CResultViewer::HitAt(int hit) const {
 }
 
 std::vector<int> CResultViewer::SelectedHits() const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : m_pTable->selectionModel()->selectedRows()) {
-    rows.push_back(index.row());
-  }
-  std::sort(rows.begin(), rows.end());
   std::vector<int> hits;
-  for (int row : rows) {
+  for (int row : SelectedRows(*m_pTable)) {
     if (const QTableWidgetItem* rank = m_pTable->item(row, kColumnRank)) {
       hits.push_back(rank->data(Qt::UserRole).toInt());
     }
@@ -183,15 +188,14 @@ bool CResultViewer::OpenHitAtNcbi() {
 }
 
 QString CResultViewer::SelectedRowsText() const {
-  const std::vector<int> hits = SelectedHits();
-  if (hits.empty()) return QString();
+  const std::vector<int> rows = SelectedRows(*m_pTable);
+  if (rows.empty()) return QString();
   QStringList header;
   for (int column = 0; column < kColumnCount; ++column) {
     header << Field(m_pTable->horizontalHeaderItem(column)->text());
   }
   QString text = header.join(QLatin1Char('\t')) + QLatin1Char('\n');
-  for (int hit : hits) {
-    const int row = RowOfHit(hit);
+  for (int row : rows) {
     QStringList cells;
     for (int column = 0; column < kColumnCount; ++column) {
       const QTableWidgetItem* item = m_pTable->item(row, column);
@@ -203,9 +207,14 @@ QString CResultViewer::SelectedRowsText() const {
 }
 
 QString CResultViewer::SelectedFasta() const {
+  // The hits by position, looked up once (a result may hold many).
+  std::vector<const CBlastSearchHit*> hits;
+  for (const auto& item : m_pEntry->m_Hits.m_HitList) hits.push_back(item.get());
   std::string fasta;
   for (int hit : SelectedHits()) {
-    if (const CBlastSearchHit* item = HitAt(hit)) fasta += SubjectFasta(*item);
+    if (hit >= 0 && static_cast<std::size_t>(hit) < hits.size() && hits[hit] != nullptr) {
+      fasta += SubjectFasta(*hits[hit]);
+    }
   }
   return QString::fromStdString(fasta);
 }
