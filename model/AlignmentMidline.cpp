@@ -1,6 +1,9 @@
-// The one place that includes seqan3 (heavy to compile): its BLOSUM
-// matrices score the residue pairs of the middle line.
+// The one place that includes SeqAn (heavy to compile): its BLOSUM and PAM
+// matrices score the residue pairs of the middle line. SeqAn 2 rather than
+// 3, whose headers refuse clang (the fuzz build's compiler).
 #include "model/AlignmentMidline.h"
+
+#include <seqan/score.h>
 
 #include <algorithm>
 #include <array>
@@ -8,7 +11,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <seqan3/alignment/scoring/aminoacid_scoring_scheme.hpp>
 #include <utility>
 #include <vector>
 
@@ -17,47 +19,49 @@
 
 namespace {
 
-// Scores of every pair of printable ASCII letters and '*' under one
+bool IsResidue(int c) { return std::isupper(c) != 0 || c == '*'; }
+
+// Scores of every pair of upper-case ASCII letters and '*' under one
 // matrix; pairs of other bytes score below 0.
 class CScoreTable {
  public:
-  explicit CScoreTable(seqan3::aminoacid_similarity_matrix matrix) {
-    m_scores.fill(-128);
-    const seqan3::aminoacid_scoring_scheme<std::int8_t> scheme{matrix};
+  template <class Spec>
+  static CScoreTable Of() {
+    CScoreTable table;
+    const seqan::Score<int, seqan::ScoreMatrix<seqan::AminoAcid, Spec>> scheme;
     for (int a = 0; a < 128; ++a) {
       if (!IsResidue(a)) continue;
       for (int b = 0; b < 128; ++b) {
         if (!IsResidue(b)) continue;
-        seqan3::aa27 x;
-        seqan3::aa27 y;
-        x.assign_char(static_cast<char>(a));
-        y.assign_char(static_cast<char>(b));
-        m_scores[static_cast<std::size_t>(a * 128 + b)] = scheme.score(x, y);
+        const seqan::AminoAcid x = static_cast<char>(a);
+        const seqan::AminoAcid y = static_cast<char>(b);
+        table.m_scores[static_cast<std::size_t>(a * 128 + b)] =
+            static_cast<std::int8_t>(score(scheme, x, y));
       }
     }
+    return table;
   }
   int Score(unsigned char a, unsigned char b) const {
     return a < 128 && b < 128 ? m_scores[static_cast<std::size_t>(a * 128 + b)] : -128;
   }
 
  private:
-  static bool IsResidue(int c) { return std::isupper(c) != 0 || c == '*'; }
+  CScoreTable() { m_scores.fill(-128); }
   std::array<std::int8_t, 128 * 128> m_scores{};
 };
 
-// The last BLAST+ release that cut percentages off instead of rounding.
-constexpr int kLastCutting[3] = {2, 2, 22};
+// The matrices at hand, by the names the reports give them.
+constexpr std::string_view kMatrixNames[] = {"BLOSUM30", "BLOSUM45", "BLOSUM62", "BLOSUM80",
+                                             "PAM40",    "PAM120",   "PAM200",   "PAM250"};
+constexpr std::size_t kBlosum62 = 2;
 
-struct CKnownMatrix {
-  std::string_view m_name;
-  seqan3::aminoacid_similarity_matrix m_matrix;
-};
-constexpr CKnownMatrix kMatrices[] = {
-    {"BLOSUM30", seqan3::aminoacid_similarity_matrix::blosum30},
-    {"BLOSUM45", seqan3::aminoacid_similarity_matrix::blosum45},
-    {"BLOSUM62", seqan3::aminoacid_similarity_matrix::blosum62},
-    {"BLOSUM80", seqan3::aminoacid_similarity_matrix::blosum80},
-};
+// The first BLAST+ release that rounds percentages (2.2.22 cut them off;
+// 2.2.26 rounds; a version not given is taken for a recent one).
+constexpr std::array<int, 3> kFirstRounding = {2, 2, 23};
+// The first older release whose positives percentage is taken whole (2.2.2
+// and before add the identities' and the other positives' shares; 2.2.16
+// takes them whole; a version not given is taken for an old one).
+constexpr std::array<int, 3> kFirstWholePositives = {2, 2, 16};
 
 std::string UpperCase(std::string_view text) {
   std::string upper(text);
@@ -65,18 +69,18 @@ std::string UpperCase(std::string_view text) {
   return upper;
 }
 
-// The table of `name` (a known matrix, else BLOSUM62), made once.
+// The table of `name` (a matrix at hand, else BLOSUM62), made once.
 const CScoreTable& TableOf(std::string_view name) {
-  static const std::vector<CScoreTable> tables = [] {
-    std::vector<CScoreTable> made;
-    for (const CKnownMatrix& known : kMatrices) made.emplace_back(known.m_matrix);
-    return made;
-  }();
+  static const std::vector<CScoreTable> tables = {
+      CScoreTable::Of<seqan::ScoreSpecBlosum30>(), CScoreTable::Of<seqan::ScoreSpecBlosum45>(),
+      CScoreTable::Of<seqan::ScoreSpecBlosum62>(), CScoreTable::Of<seqan::ScoreSpecBlosum80>(),
+      CScoreTable::Of<seqan::ScoreSpecPam40>(),    CScoreTable::Of<seqan::ScoreSpecPam120>(),
+      CScoreTable::Of<seqan::ScoreSpecPam200>(),   CScoreTable::Of<seqan::ScoreSpecPam250>()};
   const std::string upper = UpperCase(name);
-  for (std::size_t i = 0; i < std::size(kMatrices); ++i) {
-    if (kMatrices[i].m_name == upper) return tables[i];
+  for (std::size_t i = 0; i < std::size(kMatrixNames); ++i) {
+    if (kMatrixNames[i] == upper) return tables[i];
   }
-  return tables[2];
+  return tables[kBlosum62];
 }
 
 bool IsNucleotideCode(char c) {
@@ -112,13 +116,12 @@ bool RowsLookNucleotide(const CBlastSearchEntry& entry) {
   return looked > 0;
 }
 
-// Whether BLAST+ `version` ("BLASTX 2.2.22+") rounds percentages: the
-// releases after 2.2.22 do; 2.2.22 and before cut the fraction off. A
-// version not given or not understood is taken for a recent one.
-bool RoundsPercentages(const std::string& version) {
+// Whether the version in `version` ("BLASTX 2.2.22+", "BLASTP 2.0.10")
+// comes before `release`; `unknown` when it holds no version.
+bool VersionBefore(const std::string& version, const std::array<int, 3>& release, bool unknown) {
   const std::size_t digit = version.find_first_of("0123456789");
-  if (digit == std::string::npos) return true;
-  int numbers[3] = {0, 0, 0};
+  if (digit == std::string::npos) return unknown;
+  std::array<int, 3> numbers = {0, 0, 0};
   std::size_t at = digit;
   for (int& number : numbers) {
     char* end = nullptr;
@@ -127,16 +130,15 @@ bool RoundsPercentages(const std::string& version) {
     if (at >= version.size() || version[at] != '.') break;
     ++at;
   }
-  return std::lexicographical_compare(std::begin(kLastCutting), std::end(kLastCutting),
-                                      std::begin(numbers), std::end(numbers));
+  return numbers < release;
 }
 
 }  // namespace
 
 bool IsKnownMatrix(std::string_view name) {
   const std::string upper = UpperCase(name);
-  return std::any_of(std::begin(kMatrices), std::end(kMatrices),
-                     [&](const CKnownMatrix& known) { return known.m_name == upper; });
+  return std::find(std::begin(kMatrixNames), std::end(kMatrixNames), upper) !=
+         std::end(kMatrixNames);
 }
 
 CAlignmentStyle AlignmentStyleOf(const CBlastSearchEntry& entry) {
@@ -153,9 +155,11 @@ CAlignmentStyle AlignmentStyleOf(const CBlastSearchEntry& entry) {
   if (IsKnownMatrix(matrix)) style.m_strMatrix = UpperCase(matrix);
   const std::string layout = GetResultInfo(entry, result_info::kLayout);
   const bool blastPlus = layout.rfind("BLAST+", 0) == 0;
-  style.m_bRoundPercent =
-      blastPlus && RoundsPercentages(GetResultInfo(entry, result_info::kVersion));
+  const std::string version =
+      GetResultInfo(entry, blastPlus ? result_info::kVersion : result_info::kOlderVersion);
+  style.m_bRoundPercent = blastPlus && !VersionBefore(version, kFirstRounding, false);
   style.m_bAlwaysGaps = blastPlus;
+  style.m_bPositivesInParts = !blastPlus && VersionBefore(version, kFirstWholePositives, true);
   return style;
 }
 
@@ -189,6 +193,14 @@ int PercentOf(long long count, long long length, const CAlignmentStyle& style) {
   const int rounded =
       static_cast<int>(0.5 + 100.0 * static_cast<double>(count) / static_cast<double>(length));
   return std::min(rounded, 99);
+}
+
+int PositivesPercentOf(long long identities, long long positives, long long length,
+                       const CAlignmentStyle& style) {
+  if (!style.m_bPositivesInParts || identities < 0 || identities > positives) {
+    return PercentOf(positives, length, style);
+  }
+  return PercentOf(identities, length, style) + PercentOf(positives - identities, length, style);
 }
 
 int QueryCoverOf(const CBlastSearchHit& hit, long long queryLength) {

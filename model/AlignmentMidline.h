@@ -27,18 +27,23 @@ struct CAlignmentStyle {
   // BLAST+ writes "Gaps = 0/N (0%)" too; the older reports leave out a
   // gap count of 0.
   bool m_bAlwaysGaps = true;
+  // The older reports' positives percentage (before BLAST 2.2.16) is the
+  // identities' percentage plus that of the other positive pairs, each cut
+  // off (so 54/122 with 30 identities is 24 + 19 = 43%, not 44%); later
+  // ones and BLAST+ take the positives whole.
+  bool m_bPositivesInParts = false;
 };
 
 // True for the matrices whose scores are at hand: BLOSUM30, BLOSUM45,
-// BLOSUM62 and BLOSUM80 (any letter case).
+// BLOSUM62, BLOSUM80, PAM40, PAM120, PAM200 and PAM250 (any letter case).
 bool IsKnownMatrix(std::string_view name);
 
 // The style of `entry`'s alignments: nucleotide for blastn and megablast
 // (by the program the reader recorded; without one, when every pair is
 // untranslated and its rows hold only nucleotide codes), the matrix the
 // result's info names (BLOSUM62 when it names none or one not at hand), and
-// the percentages and gap counts of BLAST+ unless the result was read from
-// an older layout.
+// the percentages, positives and gap counts of BLAST+ unless the result was
+// read from an older layout, each as the version the result names did it.
 CAlignmentStyle AlignmentStyleOf(const CBlastSearchEntry& entry);
 
 // The middle line of `element` as BLAST writes it: for nucleotide rows '|'
@@ -52,6 +57,12 @@ std::string GetMidline(const CBlastSearchHitElement& element, const CAlignmentSt
 // `count` of `length` as a whole percentage, rounded as `style` says; 0 when
 // `length` is 0 or below.
 int PercentOf(long long count, long long length, const CAlignmentStyle& style);
+
+// The percentage of `positives` (of which `identities` are identities) in
+// `length`, as `style` computes it (see m_bPositivesInParts); 0 when
+// `length` is 0 or below.
+int PositivesPercentOf(long long identities, long long positives, long long length,
+                       const CAlignmentStyle& style);
 
 // The share of the query that `hit`'s segment pairs cover, in percent as
 // BLAST+ gives it (the union of the pairs' query ranges over the query's

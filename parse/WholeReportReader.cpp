@@ -167,6 +167,7 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
   }
   if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = m_strQueryName;
   SetResultInfo(entry, result_info::kLayout, ReportLayoutName(m_layout));
+  SetResultInfo(entry, result_info::kOlderVersion, m_strVersion);
   return 1;
 }
 
@@ -180,6 +181,7 @@ void CWholeReportReader::ReadWhole() {
     }
   }
   m_strQueryName = QueryNameOfReport(file->Opening());
+  m_strVersion = ProgramLineOfReport(file->Opening());
   m_bMarkup = IsMarkup(file->Opening());
   if (m_options.bEveryRound && m_layout == ReportLayout::QBlast) {
     m_strWhole.resize(file->GetLength());

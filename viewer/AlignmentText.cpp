@@ -113,7 +113,14 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element,
                                                 : static_cast<int>(element.m_Query.m_strSeq.size());
   std::string counts = "Identities = " + CountOf(element.m_nIdentities, length, style);
   if (protein || element.m_nFrame != 0) {
-    counts += ",  Positives = " + CountOf(element.m_nPositives, length, style);
+    counts +=
+        ",  Positives = " + std::to_string(element.m_nPositives) + "/" + std::to_string(length);
+    if (length > 0) {
+      counts += " (" +
+                std::to_string(PositivesPercentOf(element.m_nIdentities, element.m_nPositives,
+                                                  length, style)) +
+                "%)";
+    }
   }
   if (element.m_nGaps > 0 || (style.m_bAlwaysGaps && length > 0)) {
     counts += ",  Gaps = " + CountOf(element.m_nGaps, length, style);

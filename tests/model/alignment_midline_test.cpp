@@ -49,6 +49,7 @@ TEST(AlignmentMidline, MarksIdentitiesAndPositivesAsBlastDoes) {
       {"F/L scores 0 in BLOSUM62", "FHL", "LQL", Style(false), "  L"},
       {"... and 1 in BLOSUM45 (H/Q too)", "FHL", "LQL", Style(false, "BLOSUM45"), "++L"},
       {"F/W is positive in BLOSUM62, not in BLOSUM80", "F", "W", Style(false, "BLOSUM80"), " "},
+      {"PAM250 scores F/Y 7 and K/E 0", "FK", "YE", Style(false, "PAM250"), "+"},
       {"a subject row shorter than the query's", "MKVL", "MK", Style(false), "MK  "},
       {"bytes outside ASCII never match", "\xc3\xa9M", "\xc3\xa9M", Style(false), "  M"},
   };
@@ -76,6 +77,23 @@ TEST(AlignmentMidline, PercentagesRoundAsTheReportsVersionDid) {
     EXPECT_EQ(PercentOf(c.count, c.length, rounded), c.rounded);
     EXPECT_EQ(PercentOf(c.count, c.length, cut), c.cut);
   }
+
+  // The older reports add the identities' share and the other positives'
+  // share, each cut off; BLAST+ takes the positives whole.
+  CAlignmentStyle parts = cut;
+  parts.m_bPositivesInParts = true;
+  struct {
+    long long identities, positives, length;
+    int inParts, whole;
+  } positives[] = {{30, 54, 122, 43, 44}, {5, 7, 7, 99, 100},      {25, 43, 64, 67, 67},
+                   {24, 43, 64, 66, 67},  {192, 192, 200, 96, 96}, {0, 0, 0, 0, 0},
+                   {9, 5, 10, 50, 50}};  // more identities than positives: taken whole
+  for (const auto& c : positives) {
+    SCOPED_TRACE(std::to_string(c.identities) + " of " + std::to_string(c.positives) + "/" +
+                 std::to_string(c.length));
+    EXPECT_EQ(PositivesPercentOf(c.identities, c.positives, c.length, parts), c.inParts);
+    EXPECT_EQ(PositivesPercentOf(c.identities, c.positives, c.length, cut), c.whole);
+  }
 }
 
 TEST(AlignmentMidline, StyleFollowsProgramMatrixLayoutAndVersion) {
@@ -84,16 +102,19 @@ TEST(AlignmentMidline, StyleFollowsProgramMatrixLayoutAndVersion) {
     const char* row;  // both rows of one pair, for results without a program
     bool nucleotide;
     const char* usedMatrix;
-    bool round, gaps;
+    bool round, gaps, parts;
   } cases[] = {
-      {"blastn", "", "BLAST+ XML", "BLASTN 2.12.0+", "MKV", true, "BLOSUM62", true, true},
-      {"megablast", "", "BLAST+ JSON", "", "ACG", true, "BLOSUM62", true, true},
+      {"blastn", "", "BLAST+ XML", "BLASTN 2.12.0+", "MKV", true, "BLOSUM62", true, true, false},
+      {"megablast", "", "BLAST+ JSON", "", "ACG", true, "BLOSUM62", true, true, false},
       {"tblastx", "blosum80", "BLAST+ text", "TBLASTX 2.2.26+", "ACG", false, "BLOSUM80", true,
-       true},
-      {"blastp", "PAM30", "BLAST+ text", "BLASTP 2.2.22+", "MKV", false, "BLOSUM62", false, true},
-      {"blastx", "", "BLAST+ text", "BLASTX 2.2.9+", "MKV", false, "BLOSUM62", false, true},
-      {"", "", "BLAST text report", "", "ACGTN", true, "BLOSUM62", false, false},
-      {"", "", "", "", "MKVLE", false, "BLOSUM62", false, false},
+       true, false},
+      {"blastp", "PAM30", "BLAST+ text", "BLASTP 2.2.22+", "MKV", false, "BLOSUM62", false, true,
+       false},
+      {"blastx", "", "BLAST+ text", "BLASTX 2.2.9+", "MKV", false, "BLOSUM62", false, true, false},
+      {"", "", "BLAST text report", "", "ACGTN", true, "BLOSUM62", false, false, true},
+      {"", "", "BLAST text report", "BLASTP 2.0.10", "MKV", false, "BLOSUM62", false, false, true},
+      {"", "", "classic web page", "TBLASTN 2.2.16", "MKV", false, "BLOSUM62", false, false, false},
+      {"", "", "", "", "MKVLE", false, "BLOSUM62", false, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.program) + " " + c.version + " " + c.row);
@@ -101,7 +122,10 @@ TEST(AlignmentMidline, StyleFollowsProgramMatrixLayoutAndVersion) {
     SetResultInfo(entry, result_info::kProgram, c.program);
     SetResultInfo(entry, result_info::kMatrix, c.matrix);
     SetResultInfo(entry, result_info::kLayout, c.layout);
-    SetResultInfo(entry, result_info::kVersion, c.version);
+    SetResultInfo(entry,
+                  std::string(c.layout).rfind("BLAST+", 0) == 0 ? result_info::kVersion
+                                                                : result_info::kOlderVersion,
+                  c.version);
     auto hit = std::make_unique<CBlastSearchHit>();
     hit->m_ElementList.push_back(std::make_unique<CBlastSearchHitElement>(Rows(c.row, c.row)));
     entry.m_Hits.m_HitList.push_back(std::move(hit));
@@ -110,9 +134,12 @@ TEST(AlignmentMidline, StyleFollowsProgramMatrixLayoutAndVersion) {
     EXPECT_EQ(style.m_strMatrix, c.usedMatrix);
     EXPECT_EQ(style.m_bRoundPercent, c.round);
     EXPECT_EQ(style.m_bAlwaysGaps, c.gaps);
+    EXPECT_EQ(style.m_bPositivesInParts, c.parts);
   }
   EXPECT_TRUE(IsKnownMatrix("blosum45"));
-  EXPECT_FALSE(IsKnownMatrix("PAM250"));
+  EXPECT_TRUE(IsKnownMatrix("pam250"));
+  EXPECT_FALSE(IsKnownMatrix("PAM30"));
+  EXPECT_FALSE(IsKnownMatrix("BLOSUM62 "));
 }
 
 TEST(AlignmentMidline, QueryCoverIsTheUnionOfRangesAndIdentityTheSummedShare) {

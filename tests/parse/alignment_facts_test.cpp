@@ -105,4 +105,20 @@ TEST(AlignmentFacts, EveryRoundOfAReportWithoutRoundsIsTheReport) {
   }
 }
 
+TEST(AlignmentFacts, OlderReportsKeepTheirProgramLineApart) {
+  SKIP_WITHOUT_CORPUS();
+  const std::pair<const char*, const char*> cases[] = {
+      {"text/text_2216L_tblastn_001.txt", "TBLASTN 2.2.16"},
+      {"text/text_2010L_blastp_001.txt", "BLASTP 2.0.10"},
+      {"html-classic/bt019.html", "BLASTP 2.0.10"},
+  };
+  for (const auto& [file, line] : cases) {
+    SCOPED_TRACE(file);
+    const auto results = ReadAll(ReadWholeFile(CorpusDir() / file), false);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(GetResultInfo(*results.front(), result_info::kOlderVersion), line);
+    EXPECT_EQ(GetResultInfo(*results.front(), result_info::kVersion), "");
+  }
+}
+
 }  // namespace
