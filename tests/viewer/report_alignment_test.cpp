@@ -1,8 +1,9 @@
-// The viewer's alignment text against the report's own: for every real text
-// report with alignments (the corpus's older and BLAST+ reports, and the
-// BLAST+ reports of tests/data/blastplus), each segment pair's score lines,
-// frames or strands, query and subject rows with their positions and the
-// middle line between them must say what the report says.
+// The viewer's alignment text against the report's own: for every real
+// report with pairwise alignments (the corpus's older and BLAST+ text
+// reports and its web pages, and the BLAST+ text and HTML reports of
+// tests/data/blastplus), each segment pair's score lines, frames or strands,
+// query and subject rows with their positions and the middle line between
+// them must say what the report says.
 //
 // What the viewer lays out differently, and is therefore normalised before
 // comparing: runs of blanks (the reports pad numbers and put one or two
@@ -14,7 +15,10 @@
 // (the readers keep rows in upper case, so a report's lower-case masking is
 // not shown), the row labels ("Query:" in the older reports) and the columns
 // where row text begins (so rows compare as start, text and end, and the
-// middle line as the columns under the row text).
+// middle line as the columns under the row text). Web pages are compared
+// as their text without tags and with &gt;, &lt; and &amp; decoded; the
+// classic web page's reader keeps no frames (as the reader it stands in
+// for), so its pages' frame lines are left out.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -76,11 +80,18 @@ std::string MiddleAt(const std::string& line, std::size_t column, std::size_t wi
 }
 
 // Every segment pair of a text report, in report order.
-std::vector<CPairText> ReportPairs(const std::string& report) {
+std::vector<CPairText> ReportPairs(const std::string& report, bool markup) {
   std::vector<std::string> lines;
   std::istringstream in(report);
+  const std::regex tag("<[^>]*>");
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (markup) {
+      line = std::regex_replace(line, tag, "");
+      line = std::regex_replace(line, std::regex("&gt;"), ">");
+      line = std::regex_replace(line, std::regex("&lt;"), "<");
+      line = std::regex_replace(line, std::regex("&amp;"), "&");
+    }
     lines.push_back(line);
   }
   std::vector<CPairText> pairs;
@@ -154,13 +165,14 @@ std::vector<CPairText> ViewerPairs(const std::string& report, const std::string&
 
 std::vector<std::filesystem::path> TextReports() {
   std::vector<std::filesystem::path> files;
-  for (const char* folder : {"text", "blastplus-text"}) {
+  for (const char* folder : {"text", "blastplus-text", "html-classic", "html-qblast"}) {
     for (const auto& file : CorpusFiles(folder)) files.push_back(file);
   }
   const std::filesystem::path made =
       std::filesystem::path(BLASTSEARCH_SOURCE_DIR) / "tests" / "data" / "blastplus";
   for (const auto& item : std::filesystem::directory_iterator(made)) {
-    if (item.path().extension() == ".txt") files.push_back(item.path());
+    const auto extension = item.path().extension();
+    if (extension == ".txt" || extension == ".html") files.push_back(item.path());
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -171,10 +183,18 @@ class ReportAlignment : public ::testing::TestWithParam<std::filesystem::path> {
 TEST_P(ReportAlignment, ViewerTextEqualsTheReportsOwnBlock) {
   const std::filesystem::path& file = GetParam();
   const std::string report = ReadWholeFile(file);
-  const std::vector<CPairText> expected = ReportPairs(report);
+  const std::string extension = file.extension().string();
+  std::vector<CPairText> expected = ReportPairs(report, extension == ".html");
   if (expected.empty()) GTEST_SKIP() << file << " holds no alignments";
   const std::vector<CPairText> shown = ViewerPairs(report, file.string());
   ASSERT_EQ(shown.size(), expected.size()) << file;
+  if (RecogniseReportLayout(report) == ReportLayout::Classic) {
+    // The classic web page's reader keeps no frames (see above).
+    for (CPairText& pair : expected) {
+      std::erase_if(pair.m_lines,
+                    [](const std::string& line) { return line.starts_with("Frame"); });
+    }
+  }
   int failures = 0;
   for (std::size_t i = 0; i < expected.size() && failures < 5; ++i) {
     if (shown[i].m_lines == expected[i].m_lines && shown[i].m_rows == expected[i].m_rows) continue;
@@ -194,8 +214,10 @@ TEST_P(ReportAlignment, ViewerTextEqualsTheReportsOwnBlock) {
 }
 
 std::string FileName(const ::testing::TestParamInfo<std::filesystem::path>& info) {
+  // Text reports by their stem; others with their extension too.
   std::string name =
       info.param.parent_path().filename().string() + "_" + info.param.stem().string();
+  if (info.param.extension() != ".txt") name += info.param.extension().string();
   for (char& c : name) {
     if (std::isalnum(static_cast<unsigned char>(c)) == 0) c = '_';
   }
