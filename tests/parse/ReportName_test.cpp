@@ -97,7 +97,7 @@ TEST(ReportName, ProgramLineOfOlderReports) {
       {"TBLASTN 2.2.16 [Mar-25-2007]\n\nQuery= x\n", "TBLASTN 2.2.16"},
       {"\n<HTML><PRE>\n<b>BLASTP 2.0.10 [Aug-26-1999]</b>\n", "BLASTP 2.0.10"},
       {"BLASTX 2.2.22+\n", "BLASTX 2.2.22+"},
-      {"Query= BLASTP 2.0.10\n", ""},           // after the query line: not the program's
+      {"Query= BLASTP 2.0.10\n", ""},              // after the query line: not the program's
       {"BLASTP version unknown\nQuery= x\n", ""},  // no version
       {"PSI-BLAST 2.0\n", ""},
       {"", ""},
@@ -113,4 +113,3 @@ TEST(ReportName, ProgramLineOfOlderReports) {
 }
 
 }  // namespace
-

@@ -101,8 +101,8 @@ TEST(ResultViewer, HitTableListsEveryHitAndSortsByNumbers) {
   ASSERT_EQ(table->columnCount(), CResultViewer::kColumnCount);
   EXPECT_EQ(table->horizontalHeaderItem(CResultViewer::kColumnIdentifier)->text(), "Identifier");
   // Query cover: 11-130 and 200-260 of 300 residues (181, 60%).
-  const QStringList first = {"1",     "gi|1001", "alpha protein", "320",
-                             "250",   "1e-70",   "60%",           "100.00"};
+  const QStringList first = {"1",   "gi|1001", "alpha protein", "320",
+                             "250", "1e-70",   "60%",           "100.00"};
   for (int column = 0; column < CResultViewer::kColumnCount; ++column) {
     EXPECT_EQ(Cell(table, 0, column), first[column]) << column;
   }
