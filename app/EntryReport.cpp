@@ -7,6 +7,7 @@
 
 #include "app/EntryFacts.h"
 #include "app/PrintableText.h"
+#include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
 #include "model/ResultInfo.h"
@@ -57,12 +58,20 @@ void WriteHitTable(const CBlastSearchEntry& entry, const CEntryFacts& facts, std
   }
 }
 
+// The hit's record at NCBI as a web address; the stored link text where
+// there is none (local links, local databases).
+std::string HitLinkText(const CBlastSearchEntry& entry, const CBlastSearchHit& hit) {
+  const std::string address = GetHitAddress(&entry, &hit);
+  return address.empty() ? GetHitLink(&entry, &hit) : address;
+}
+
 const char* StrandWord(int minus) { return minus ? "Minus" : "Plus"; }
 
-void WriteRows(CBlastSearchHitElement& element, std::ostream& out) {
+// The rows with the middle line between them as BLAST writes it (`style`).
+void WriteRows(CBlastSearchHitElement& element, const CAlignmentStyle& style, std::ostream& out) {
   const std::string query = PrintableText(element.m_Query.m_strSeq);
   const std::string subject = PrintableText(element.m_Subject.m_strSeq);
-  const std::string consensus = PrintableText(GetConsensusSeq(&element));
+  const std::string consensus = PrintableText(GetMidline(element, style));
   std::size_t columns = std::max(query.size(), subject.size());
   for (std::size_t at = 0; at < columns; at += kRowWidth) {
     auto piece = [&](const std::string& row) {
@@ -80,7 +89,7 @@ std::string Fraction(bool known, int value, int total) {
 }
 
 void WriteElement(CBlastSearchHitElement& element, int number, const CEntryFacts& facts,
-                  std::ostream& out) {
+                  const CAlignmentStyle& style, std::ostream& out) {
   const int expectCount = GetExpectCount(element);
   out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore)
       << " bits (" << Known(facts.bRawScore, element.m_nScore) << "), Expect";
@@ -104,7 +113,7 @@ void WriteElement(CBlastSearchHitElement& element, int number, const CEntryFacts
   out << "    Query " << element.m_Query.m_nStart << '-' << element.m_Query.m_nEnd << ", Sbjct "
       << element.m_Subject.m_nStart << '-' << element.m_Subject.m_nEnd << '\n';
   if (facts.bRows) {
-    WriteRows(element, out);
+    WriteRows(element, style, out);
   } else {
     out << "    (no aligned rows in this layout)\n\n";
   }
@@ -143,15 +152,16 @@ void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out) {
   if (entry.IsEmpty()) return;
   WriteHitTable(entry, facts, out);
   out << '\n';
+  const CAlignmentStyle style = AlignmentStyleOf(entry);
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
     out << '>' << PrintableText(hit->m_strName) << ' '
         << (facts.bDescription ? PrintableText(hit->m_strDescription) : "-") << '\n'
         << "  Length = " << Known(facts.bHitLength, hit->m_nLength)
-        << "   Link: " << PrintableText(GetHitLink(&entry, hit.get())) << "\n\n";
+        << "   Link: " << PrintableText(HitLinkText(entry, *hit)) << "\n\n";
     int number = 0;
     for (const auto& element : hit->m_ElementList) {
-      if (element) WriteElement(*element, ++number, facts, out);
+      if (element) WriteElement(*element, ++number, facts, style, out);
     }
   }
 }

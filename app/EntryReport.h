@@ -8,10 +8,11 @@ class CBlastSearchEntry;
 // from when the reader said (program, version, database, round, layout; a
 // report cut off), a table of hits (identifier, name, length, best bit score
 // and expect, description), then every alignment with its query row,
-// consensus line and subject row, and the hit's link. Fields that the
-// layout did not carry are shown as "-"; "Expect(n)" and a second frame
-// ("Frame = +2/-1") where the report gave them; residues or letters as the
-// program implies.
+// middle line (as BLAST writes it: GetMidline) and subject row, and the
+// hit's NCBI address (GetHitAddress; else its stored link text). Fields
+// that the layout did not carry are shown as "-"; "Expect(n)" and a second
+// frame ("Frame = +2/-1") where the report gave them; residues or letters as
+// the program implies.
 void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out);
 
 // One line: "hits=N elements=M query_length=L" (L is "-" when the layout

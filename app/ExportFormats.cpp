@@ -9,10 +9,9 @@
 
 #include "app/EntryFacts.h"
 #include "model/BlastSearchEntry.h"
+#include "model/SubjectFasta.h"
 
 namespace {
-
-constexpr std::size_t kFastaLineLength = 60;
 
 // The text up to the first blank.
 std::string FirstWord(const std::string& text) {
@@ -139,28 +138,9 @@ bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
   bool written = false;
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
-    const std::string subject = SubjectId(*hit);
-    for (const auto& element : hit->m_ElementList) {
-      if (!element) continue;
-      std::string residues;
-      for (char c : element->m_Subject.m_strSeq) {
-        if (!IsGap(c) && !std::isspace(static_cast<unsigned char>(c))) residues += c;
-      }
-      if (residues.empty()) continue;
-      std::string header = ">" + subject + ":" + std::to_string(element->m_Subject.m_nStart) + "-" +
-                           std::to_string(element->m_Subject.m_nEnd);
-      if (!hit->m_strDescription.empty()) header += " " + hit->m_strDescription;
-      // A header is one line of printable text: line ends, tabs and other
-      // control characters from a report become blanks.
-      for (char& c : header) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-      }
-      out << header << '\n';
-      written = true;
-      for (std::size_t at = 0; at < residues.size(); at += kFastaLineLength) {
-        out << std::string_view(residues).substr(at, kFastaLineLength) << '\n';
-      }
-    }
+    const std::string records = SubjectFasta(*hit);
+    out << records;
+    written = written || !records.empty();
   }
   return written;
 }

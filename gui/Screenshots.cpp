@@ -139,6 +139,11 @@ std::string WriteResultPictures(CDBTableBase& table, const std::string& dir) {
       !failure.empty()) {
     return failure;
   }
+  const std::string menu = (std::filesystem::path(dir) / "viewer-menu.png").string();
+  if (std::string failure = WriteViewerMenuScreenshot(result->Entry(), menu, info->m_name);
+      !failure.empty()) {
+    return failure;
+  }
   CPictureSheetRunner runner((std::filesystem::path(dir) / "editor.png").string());
   table.EditLocalObject(info);
   return runner.Failure();

@@ -21,6 +21,11 @@ inline constexpr std::string_view kDatabase = "database";  // the searched datab
 inline constexpr std::string_view kRound = "round";        // PSI-BLAST: the round, from 1
 inline constexpr std::string_view kQueryNumber = "query";  // the query's place in its file, from 1
 inline constexpr std::string_view kPartial = "partial";    // set when the report was cut off: why
+inline constexpr std::string_view kMatrix = "matrix";      // the scoring matrix named: "BLOSUM62"
+// The older layouts' program line ("BLASTP 2.0.10"), kept apart from
+// kVersion so that their results still show as they always did; it decides
+// how their percentages were computed.
+inline constexpr std::string_view kOlderVersion = "older_version";
 // The digest of the result as it was read (SHA-256 in hexadecimal), set when
 // it is imported: the database finds stored results again by it.
 inline constexpr std::string_view kDigest = "digest";

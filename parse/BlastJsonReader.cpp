@@ -369,11 +369,15 @@ class CBlastJsonReader : public CResultReader {
     head.GetText("version", version);
     object target;
     if (head.GetObject("search_target", target)) CMembers(target, m_place).GetText("db", db);
+    std::string_view matrix;
+    object params;
+    if (head.GetObject("params", params)) CMembers(params, m_place).GetText("matrix", matrix);
 
     SetResultInfo(entry, result_info::kLayout, ReportLayoutName(ReportLayout::BlastJson));
     SetResultInfo(entry, result_info::kProgram, program);
     SetResultInfo(entry, result_info::kVersion, version);
     SetResultInfo(entry, result_info::kDatabase, db);
+    SetResultInfo(entry, result_info::kMatrix, matrix);
     SetResultInfo(entry, result_info::kQueryNumber, std::to_string(m_nQuery));
     if (round.nNumber > 0) SetResultInfo(entry, result_info::kRound, std::to_string(round.nNumber));
 

@@ -115,6 +115,7 @@ enum class Tag {
   Program,
   Version,
   Database,
+  Matrix,
   // values of the result
   QueryId,
   QueryDef,
@@ -151,6 +152,7 @@ const TagTable& XmlTags() {
       {"BlastOutput_program", Tag::Program},
       {"BlastOutput_version", Tag::Version},
       {"BlastOutput_db", Tag::Database},
+      {"Parameters_matrix", Tag::Matrix},
       {"Iteration", Tag::Result},
       {"Iteration_query-ID", Tag::QueryId},
       {"Iteration_query-def", Tag::QueryDef},
@@ -186,6 +188,7 @@ const TagTable& Xml2Tags() {
       {"program", Tag::Program},
       {"version", Tag::Version},
       {"db", Tag::Database},
+      {"matrix", Tag::Matrix},
       {"Search", Tag::Result},
       {"query-id", Tag::QueryId},
       {"query-title", Tag::QueryDef},
@@ -352,7 +355,7 @@ class CBlastXmlReader final : public CResultReader {
   std::string m_strText;
 
   // The report's values.
-  std::string m_strProgram, m_strVersion, m_strDatabase;
+  std::string m_strProgram, m_strVersion, m_strDatabase, m_strMatrix;
   int m_nQueryType = 1, m_nHitType = 1;
   int m_nQueryNumber = 0;
   int m_nRound = 0;
@@ -657,6 +660,9 @@ void CBlastXmlReader::StoreValue(Tag tag, std::string_view text) {
     case Tag::Database:
       m_strDatabase = std::string(Trimmed(text));
       break;
+    case Tag::Matrix:
+      m_strMatrix = std::string(Trimmed(text));
+      break;
     case Tag::QueryId:
       m_strQueryId = std::string(Trimmed(text));
       break;
@@ -802,6 +808,7 @@ void CBlastXmlReader::FinishQuery(CBlastSearchEntry& entry) {
   SetResultInfo(entry, result_info::kProgram, m_strProgram);
   SetResultInfo(entry, result_info::kVersion, m_strVersion);
   SetResultInfo(entry, result_info::kDatabase, m_strDatabase);
+  SetResultInfo(entry, result_info::kMatrix, m_strMatrix);
   SetResultInfo(entry, result_info::kQueryNumber, std::to_string(m_nQueryNumber));
   if (m_strProgram == "psiblast")
     SetResultInfo(entry, result_info::kRound, std::to_string(m_nRound));

@@ -21,6 +21,8 @@
 
 namespace {
 
+int ExpectCountIn(const char* from, const char* to);
+
 using MarkerId = CMarkerCache::MarkerId;
 constexpr MarkerId kNone = CMarkerCache::kNone;
 
@@ -77,6 +79,7 @@ class CQBlastReportWalk {
   // an alignment consumed nothing and would repeat forever.
   bool ReadElements(CBlastSearchHit& hit);
   void ReadCounts(MarkerId marker, const char* label, int& count, int& alignLength);
+  void ReadSubjectFrame(CBlastSearchHitElement& element);
   void ReadRows(CBlastSearchHitElement& element);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
 
@@ -179,12 +182,18 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
         element->m_nScore = ToNumber(m_strValue);
     }
     // A value in exponent form, and one followed by a comma, read correctly.
-    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) element->m_dExpect = ToExpect(m_strValue);
+    const char* const beforeExpect = m_pCursor;
+    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) {
+      element->m_dExpect = ToExpect(m_strValue);
+      SetExpectCount(*element, ExpectCountIn(beforeExpect, m_pCursor));
+    }
     ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
     ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
     ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
-    // Of a pair of frames only the first is read.
-    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) element->m_nFrame = CleanNumber(m_strValue);
+    if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) {
+      element->m_nFrame = CleanNumber(m_strValue);
+      ReadSubjectFrame(*element);
+    }
     if (Take(m_ids.strand, m_ids.equals, " ", "/ \r\n")) {
       element->m_Query.m_bMinusStrand = MinusStrandFlag(m_strValue);
       if (Take(kNone, m_ids.slash, " ", " \r\n")) {
@@ -198,6 +207,38 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     // value) would be read again and again: end the parse here.
     if (m_pCursor == start) return false;
   }
+}
+
+// n of "Expect(n) = ..." (the expect of a sum of n segment pairs) in the
+// text between `from` and `to` that the expect value was taken from; 0
+// without one.
+int ExpectCountIn(const char* from, const char* to) {
+  const std::string_view text(from, static_cast<std::size_t>(to - from));
+  const std::size_t at = text.find("Expect(");
+  if (at == std::string_view::npos) return 0;
+  int count = 0;
+  for (std::size_t i = at + 7; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (count > 100000) return 0;
+    count = count * 10 + (text[i] - '0');
+  }
+  return count;
+}
+
+// tblastx gives the subject's frame after the query's on the same line:
+// "Frame = +2 / -1". Only the blanks and the slash right after the first
+// frame are looked at (the text ends with a NUL), so a slash further on is
+// never taken for one.
+void CQBlastReportWalk::ReadSubjectFrame(CBlastSearchHitElement& element) {
+  char* at = m_pCursor;
+  while (*at == ' ') ++at;
+  if (*at != '/') return;
+  ++at;
+  while (*at == ' ') ++at;
+  int sign = 1;
+  if (*at == '+' || *at == '-') sign = *at++ == '-' ? -1 : 1;
+  if (*at < '1' || *at > '3' || (at[1] >= '0' && at[1] <= '9')) return;
+  SetSubjectFrame(element, sign * (*at - '0'));
+  m_pCursor = at + 1;
 }
 
 void CQBlastReportWalk::ReadCounts(MarkerId marker, const char* label, int& count,

@@ -115,3 +115,25 @@ std::string QueryNameOfReport(std::string_view report) {
   while (!name.empty() && name.back() == ' ') name.pop_back();
   return name;
 }
+
+std::string ProgramLineOfReport(std::string_view report) {
+  std::size_t at = 0;
+  for (int line = 0; line < 64 && at < report.size(); ++line) {
+    std::size_t end = at;
+    while (end < report.size() && !IsLineBreak(report[end])) ++end;
+    const std::string text = VisibleText(report.substr(at, end - at), kMaxName);
+    if (text.starts_with("Query=")) break;
+    const std::size_t blank = text.find(' ');
+    const std::string word = text.substr(0, blank);
+    const bool program = word == "BLASTN" || word == "BLASTP" || word == "BLASTX" ||
+                         word == "TBLASTN" || word == "TBLASTX";
+    if (program && blank != std::string::npos && blank + 1 < text.size() &&
+        std::isdigit(static_cast<unsigned char>(text[blank + 1])) != 0) {
+      const std::size_t versionEnd = text.find(' ', blank + 1);
+      return text.substr(0, versionEnd);
+    }
+    at = end;
+    while (at < report.size() && IsLineBreak(report[at])) ++at;
+  }
+  return {};
+}

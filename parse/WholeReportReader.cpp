@@ -146,6 +146,14 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
     analyser.SetRound(++m_nRound);
     result = analyser.ReadRequest(&round);
     m_bDone = m_nRound >= m_nRounds;
+  } else if (!m_strWhole.empty()) {
+    // Every round was asked for but the report has none: the text kept whole
+    // is the report (the file's bytes were taken by that copy).
+    CByteViewFile whole(m_strWhole, m_source.GetName());
+    CNCBIAnalyserQ analyser(&entry);
+    analyser.Init(m_options.pProgress, stop);
+    result = analyser.ReadRequest(&whole);
+    m_bDone = true;
   } else {
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
@@ -159,6 +167,7 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
   }
   if (entry.m_Mol.m_strName.empty()) entry.m_Mol.m_strName = m_strQueryName;
   SetResultInfo(entry, result_info::kLayout, ReportLayoutName(m_layout));
+  SetResultInfo(entry, result_info::kOlderVersion, m_strVersion);
   return 1;
 }
 
@@ -172,6 +181,7 @@ void CWholeReportReader::ReadWhole() {
     }
   }
   m_strQueryName = QueryNameOfReport(file->Opening());
+  m_strVersion = ProgramLineOfReport(file->Opening());
   m_bMarkup = IsMarkup(file->Opening());
   if (m_options.bEveryRound && m_layout == ReportLayout::QBlast) {
     m_strWhole.resize(file->GetLength());

@@ -39,6 +39,7 @@ class CWholeReportReader : public CResultReader {
   std::unique_ptr<CFile> m_pFile;  // the report's bytes, read once
   std::string m_strWhole;          // the whole text, kept only to read round after round
   std::string m_strQueryName;      // from the report's query line
+  std::string m_strVersion;        // from its program line: "BLASTP 2.0.10"
   bool m_bMarkup = false;          // the report is a web page
   int m_nRounds = 0;               // every round asked for: how many the report has
   int m_nRound = 0;                // the last round read

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "model/BlastSearchHit.h"
-#include "model/HitLink.h"
 #include "model/ResultInfo.h"
 
 namespace {
@@ -18,13 +17,17 @@ std::string Printf(const char* format, double value) {
   return buffer;
 }
 
-// "80/120 (66%)"; the percentage is left out when the length is 0.
-std::string CountOf(int count, int length) {
+// "80/120 (67%)"; the percentage is left out when the length is 0.
+std::string CountOf(int count, int length, const CAlignmentStyle& style) {
   std::string text = std::to_string(count) + "/" + std::to_string(length);
-  if (length > 0) {
-    text += " (" + std::to_string(static_cast<long long>(count) * 100 / length) + "%)";
-  }
+  if (length > 0) text += " (" + std::to_string(PercentOf(count, length, style)) + "%)";
   return text;
+}
+
+CAlignmentStyle StyleOf(bool protein) {
+  CAlignmentStyle style;
+  style.m_bNucleotide = !protein;
+  return style;
 }
 
 bool IsGap(char c) { return c == '-'; }
@@ -38,14 +41,10 @@ struct CRowScale {
 };
 
 CRowScale ScaleOf(const CBlastSearchSeqComponent& row) {
-  const long long residues =
-      std::count_if(row.m_strSeq.begin(), row.m_strSeq.end(), [](char c) { return !IsGap(c); });
-  const long long span = std::llabs(static_cast<long long>(row.m_nEnd) - row.m_nStart) + 1;
   CRowScale scale;
   scale.m_nStart = row.m_nStart;
   scale.m_nDirection = row.m_nEnd < row.m_nStart ? -1 : 1;
-  scale.m_nStep =
-      residues > 0 && std::llabs(span - 3 * residues) < std::llabs(span - residues) ? 3 : 1;
+  scale.m_nStep = IsTranslatedRow(row) ? 3 : 1;
   return scale;
 }
 
@@ -96,6 +95,12 @@ bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect) {
 }
 
 std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein) {
+  return ScoreLines(element, StyleOf(protein));
+}
+
+std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element,
+                                    const CAlignmentStyle& style) {
+  const bool protein = !style.m_bNucleotide;
   std::vector<std::string> lines;
   // "Expect(2)": the expect value of a sum of two segment pairs.
   const int expectCount = GetExpectCount(element);
@@ -106,11 +111,20 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool 
                   FormatExpect(element.m_dExpect));
   const int length = element.m_nAlignLength > 0 ? element.m_nAlignLength
                                                 : static_cast<int>(element.m_Query.m_strSeq.size());
-  std::string counts = "Identities = " + CountOf(element.m_nIdentities, length);
+  std::string counts = "Identities = " + CountOf(element.m_nIdentities, length, style);
   if (protein || element.m_nFrame != 0) {
-    counts += ",  Positives = " + CountOf(element.m_nPositives, length);
+    counts +=
+        ",  Positives = " + std::to_string(element.m_nPositives) + "/" + std::to_string(length);
+    if (length > 0) {
+      counts += " (" +
+                std::to_string(PositivesPercentOf(element.m_nIdentities, element.m_nPositives,
+                                                  length, style)) +
+                "%)";
+    }
   }
-  if (element.m_nGaps > 0) counts += ",  Gaps = " + CountOf(element.m_nGaps, length);
+  if (element.m_nGaps > 0 || (style.m_bAlwaysGaps && length > 0)) {
+    counts += ",  Gaps = " + CountOf(element.m_nGaps, length, style);
+  }
   lines.push_back(counts);
   if (element.m_nFrame != 0) {
     const auto frameText = [](int frame) { return (frame > 0 ? "+" : "") + std::to_string(frame); };
@@ -126,10 +140,15 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool 
 }
 
 std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element, int columns) {
+  return AlignmentBlocks(element, CAlignmentStyle(), columns);
+}
+
+std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element,
+                                             const CAlignmentStyle& style, int columns) {
   if (columns < 1) columns = 60;
   const std::string& query = element.m_Query.m_strSeq;
   const std::string& subject = element.m_Subject.m_strSeq;
-  const std::string consensus = GetConsensusSeq(&element);
+  const std::string consensus = GetMidline(element, style);
   const std::size_t length = std::max(query.size(), subject.size());
   const CRowScale queryScale = ScaleOf(element.m_Query);
   const CRowScale subjectScale = ScaleOf(element.m_Subject);
@@ -180,4 +199,21 @@ std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& eleme
     blocks.push_back(std::move(block));
   }
   return blocks;
+}
+
+std::string HitAlignmentText(const CBlastSearchHit& hit, const CAlignmentStyle& style) {
+  const std::string& identifier = hit.m_strName.empty() ? hit.m_strID : hit.m_strName;
+  std::string text = ">" + identifier;
+  if (!hit.m_strDescription.empty()) text += " " + hit.m_strDescription;
+  text += "\nLength = " + std::to_string(hit.m_nLength) + "\n";
+  for (const auto& element : hit.m_ElementList) {
+    if (!element) continue;
+    text += "\n";
+    for (const std::string& line : ScoreLines(*element, style)) text += " " + line + "\n";
+    for (const CAlignmentBlock& block : AlignmentBlocks(*element, style, 60)) {
+      text +=
+          "\n" + block.m_strQuery + "\n" + block.m_strConsensus + "\n" + block.m_strSubject + "\n";
+    }
+  }
+  return text;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "model/AlignmentMidline.h"
+
 class CBlastSearchHit;
 class CBlastSearchHitElement;
 
@@ -22,11 +24,17 @@ std::string FormatExpect(double expect);
 // pairs; false when the hit has none (the outputs are then unchanged).
 bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect);
 
-// The score lines of a segment pair: "Score = 153 bits (387), Expect = 2e-37";
-// the identities, positives (for protein or translated alignments, when
-// `protein` is true) and gaps (when there are some) with their percentages of
-// the alignment length; then "Strand = Plus / Minus" for nucleotide
-// alignments or "Frame = +2" when the pair has a frame.
+// The score lines of a segment pair: "Score = 153 bits (387), Expect = 2e-37"
+// ("Expect(2)" for a sum of two pairs); the identities, positives (for
+// protein or translated alignments) and gaps (always in `style`'s BLAST+
+// form, else when there are some) with their percentages of the alignment
+// length rounded as `style` says; then "Strand = Plus / Minus" for
+// nucleotide alignments or "Frame = +2" ("+2/-1" with the subject's) when
+// the pair has a frame.
+std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element,
+                                    const CAlignmentStyle& style);
+// The same for a style told only by `protein`: BLOSUM62 rows when true,
+// nucleotide rows otherwise; percentages and gaps as BLAST+ writes them.
 std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element, bool protein);
 
 // One block of an alignment: the query row, the consensus line and the
@@ -42,9 +50,19 @@ struct CAlignmentBlock {
 };
 
 // The element's rows cut into blocks of `columns` columns (60 when
-// `columns` is below 1). A row's positions run from its start towards its
-// end, one per residue, or three per residue when the row's range is three
-// times its residue count (a translated row); gap characters ('-') take no
-// position. No blocks for empty rows.
+// `columns` is below 1), with the middle line of `style` (GetMidline)
+// between them. A row's positions run from its start towards its end, one
+// per residue, or three per residue when the row's range is three times its
+// residue count (a translated row); gap characters ('-') take no position.
+// No blocks for empty rows.
+std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element,
+                                             const CAlignmentStyle& style, int columns = 60);
+// The same with the default style (protein rows scored with BLOSUM62).
 std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& element,
                                              int columns = 60);
+
+// The alignments of `hit` as plain text, as the viewer shows them and
+// copies them: the hit's definition line and length, then for each segment
+// pair its score lines and its blocks (query row, middle line, subject
+// row), a blank line between blocks and pairs. Ends with a line end.
+std::string HitAlignmentText(const CBlastSearchHit& hit, const CAlignmentStyle& style);

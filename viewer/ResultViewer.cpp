@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
 #include "model/ResultInfo.h"
@@ -81,6 +82,8 @@ bool QueryIsProtein(const CBlastSearchEntry& entry) {
     if (!hit) continue;
     for (const auto& element : hit->m_ElementList) {
       if (!element) continue;
+      // A translated query row (blastx, tblastx) is a nucleotide query.
+      if (IsTranslatedRow(element->m_Query)) return false;
       if (element->m_Query.m_strSeq.find_first_of("EFIJLOPQZefijlopqz") != std::string::npos) {
         return true;
       }
@@ -162,6 +165,7 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   connect(close, &QAction::triggered, this, [this] { this->close(); });
   addAction(close);
   resize(1040, 820);
+  MakeActions();
   FillHitTable();
   SelectHit(m_pEntry->IsEmpty() != 0 ? -1 : 0);
 }
@@ -200,8 +204,17 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
                       .arg(protein ? QStringLiteral("residues") : QStringLiteral("bases"))
                 : QStringLiteral("Length: not known"));
   QString search = protein ? QStringLiteral("protein query") : QStringLiteral("nucleotide query");
-  if (!entry.m_Hits.m_HitList.empty() && entry.m_Hits.m_HitList.front() &&
-      IsProtein(entry.m_Hits.m_HitList.front()->m_nMolType)) {
+  const std::string program = GetResultInfo(entry, result_info::kProgram);
+  int queryType = 0;
+  int hitType = 0;
+  const bool known = MoleculeTypesOfProgram(program, queryType, hitType);
+  if (known) {
+    search =
+        QStringLiteral("%1, %2 against %3 sequences")
+            .arg(Q(program), search,
+                 IsProtein(hitType) ? QStringLiteral("protein") : QStringLiteral("nucleotide"));
+  } else if (!entry.m_Hits.m_HitList.empty() && entry.m_Hits.m_HitList.front() &&
+             IsProtein(entry.m_Hits.m_HitList.front()->m_nMolType)) {
     search += QStringLiteral(" against protein sequences");  // said only when known
   }
   facts << QStringLiteral("Search: %1").arg(search);
@@ -210,7 +223,7 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
       << QStringLiteral("Hit links: %1")
              .arg(entry.m_nLinkType == 1
                       ? QStringLiteral("local (%1)").arg(Q(entry.m_strLinkDatabase).toHtmlEscaped())
-                      : QStringLiteral("NCBI"));
+                      : QStringLiteral("NCBI records"));
   text += QStringLiteral("<div style=\"color:#3a4454\">%1</div>")
               .arg(facts.join(QStringLiteral(" &nbsp;&middot;&nbsp; ")));
   m_pHeader->setText(text);
@@ -247,12 +260,39 @@ QWidget* CResultViewer::MakeOverviewPanel() {
 }
 
 QWidget* CResultViewer::MakeHitTable() {
-  m_pTable = new QTableWidget(0, kColumnCount, this);
+  auto* panel = new QWidget(this);
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  m_pFindBar = new QWidget(panel);
+  auto* findRow = new QHBoxLayout(m_pFindBar);
+  findRow->setContentsMargins(0, 0, 0, 0);
+  auto* findLabel = new QLabel(QStringLiteral("&Find in descriptions:"), m_pFindBar);
+  m_pFind = new QLineEdit(m_pFindBar);
+  m_pFind->setClearButtonEnabled(true);
+  m_pFind->setToolTip(QStringLiteral("Enter: next hit that holds the text; Esc: close"));
+  m_pFind->installEventFilter(this);
+  findLabel->setBuddy(m_pFind);
+  findRow->addWidget(findLabel);
+  findRow->addWidget(m_pFind, 1);
+  m_pFindBar->hide();
+  connect(m_pFind, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (!text.isEmpty()) FindHit(text, true);
+  });
+  connect(m_pFind, &QLineEdit::returnPressed, this, [this] { FindHit(m_pFind->text(), false); });
+  layout->addWidget(m_pFindBar);
+
+  m_pTable = new QTableWidget(0, kColumnCount, panel);
   m_pTable->setHorizontalHeaderLabels(
       {QStringLiteral("#"), QStringLiteral("Identifier"), QStringLiteral("Description"),
-       QStringLiteral("Length"), QStringLiteral("Best bits"), QStringLiteral("Best E value")});
+       QStringLiteral("Length"), QStringLiteral("Best bits"), QStringLiteral("Best E value"),
+       QStringLiteral("Query cover"), QStringLiteral("% identity")});
+  m_pTable->horizontalHeaderItem(kColumnCover)
+      ->setToolTip(QStringLiteral("The share of the query that the hit's segment pairs cover"));
+  m_pTable->horizontalHeaderItem(kColumnIdentity)
+      ->setToolTip(QStringLiteral("Identities of all segment pairs over their total length"));
   m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_pTable->setAlternatingRowColors(true);
   m_pTable->setWordWrap(false);
@@ -262,14 +302,19 @@ QWidget* CResultViewer::MakeHitTable() {
   header->setHighlightSections(false);
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setSectionResizeMode(kColumnDescription, QHeaderView::Stretch);
-  connect(m_pTable, &QTableWidget::itemSelectionChanged, this, [this] {
-    if (m_bSelecting) return;
-    const QList<QTableWidgetItem*> items = m_pTable->selectedItems();
-    if (items.isEmpty()) return;
-    const QTableWidgetItem* rank = m_pTable->item(items.front()->row(), kColumnRank);
+  // The current row (moved by clicks and arrows) is the hit shown.
+  connect(m_pTable, &QTableWidget::currentCellChanged, this, [this](int row) {
+    if (m_bSelecting || row < 0) return;
+    const QTableWidgetItem* rank = m_pTable->item(row, kColumnRank);
     if (rank != nullptr) ShowHit(rank->data(Qt::UserRole).toInt());
   });
-  return m_pTable;
+  connect(m_pTable, &QTableWidget::itemSelectionChanged, this, [this] { UpdateActions(); });
+  m_pTable->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_pTable, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowMenu(m_pTable->viewport(), at); });
+  m_pTable->installEventFilter(this);
+  layout->addWidget(m_pTable, 1);
+  return panel;
 }
 
 QWidget* CResultViewer::MakeAlignmentPanel() {
@@ -298,15 +343,24 @@ QWidget* CResultViewer::MakeAlignmentPanel() {
     }
     statusBar()->showMessage(QStringLiteral("Link copied: %1").arg(m_pLink->text()), 4000);
   });
+  m_pOpen = new QPushButton(QStringLiteral("Open at NCBI"), panel);
+  m_pOpen->setToolTip(QStringLiteral("Opens the hit's record at NCBI in the browser (Enter)"));
+  connect(m_pOpen, &QPushButton::clicked, this, [this] { OpenHitAtNcbi(); });
   linkRow->addWidget(linkLabel);
   linkRow->addWidget(m_pLink, 1);
   linkRow->addWidget(m_pCopyLink);
+  linkRow->addWidget(m_pOpen);
   layout->addLayout(linkRow);
 
   m_pAlignments = new QTextEdit(panel);
   m_pAlignments->setReadOnly(true);
   m_pAlignments->setLineWrapMode(QTextEdit::NoWrap);
   m_pAlignments->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  m_pAlignments->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_pAlignments, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowMenu(m_pAlignments->viewport(), at); });
+  m_pHitTitle->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
+  connect(m_pHitTitle, &QLabel::linkActivated, this, [this] { OpenHitAtNcbi(); });
   layout->addWidget(m_pAlignments, 1);
   return panel;
 }
@@ -339,6 +393,14 @@ void CResultViewer::FillHitTable() {
       m_pTable->setItem(row, kColumnExpect,
                         new CNumberItem(QString(), std::numeric_limits<double>::infinity()));
     }
+    const int cover = QueryCoverOf(*hit, m_pEntry->GetMolLength());
+    m_pTable->setItem(
+        row, kColumnCover,
+        new CNumberItem(cover < 0 ? QString() : QStringLiteral("%1%").arg(cover), cover));
+    const double identity = PercentIdentityOf(*hit);
+    m_pTable->setItem(
+        row, kColumnIdentity,
+        new CNumberItem(identity < 0 ? QString() : QString::number(identity, 'f', 2), identity));
     ++row;
   }
   m_pTable->setRowCount(row);
@@ -348,7 +410,7 @@ void CResultViewer::FillHitTable() {
   m_pTable->resizeColumnToContents(kColumnIdentifier);
   m_pTable->setColumnWidth(kColumnIdentifier,
                            std::min(m_pTable->columnWidth(kColumnIdentifier), 260));
-  for (int column : {kColumnLength, kColumnBits, kColumnExpect}) {
+  for (int column : {kColumnLength, kColumnBits, kColumnExpect, kColumnCover, kColumnIdentity}) {
     m_pTable->resizeColumnToContents(column);
   }
 }
@@ -371,7 +433,8 @@ void CResultViewer::SelectHit(int hit) {
     return;
   }
   m_bSelecting = true;
-  m_pTable->selectRow(row);
+  m_pTable->setCurrentCell(row, kColumnRank,
+                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   m_pTable->scrollToItem(m_pTable->item(row, kColumnRank));
   m_bSelecting = false;
   ShowHit(hit);
@@ -400,23 +463,29 @@ void CResultViewer::ShowHit(int hit) {
     m_pLink->setEnabled(false);
     m_pCopyLink->setEnabled(false);
     m_pAlignments->clear();
+    UpdateActions();
     return;
   }
 
   const std::string& identifier = shown->m_strName.empty() ? shown->m_strID : shown->m_strName;
-  m_pHitTitle->setText(
-      QStringLiteral("<span style=\"font-size:11pt; font-weight:600\">%1</span>"
-                     "&nbsp; %2 &nbsp;<span style=\"color:#5a6474\">Length "
-                     "%L3</span>")
-          .arg(Q(identifier).toHtmlEscaped(), Q(shown->m_strDescription).toHtmlEscaped())
-          .arg(shown->m_nLength));
-  m_pLink->setText(Q(GetHitLink(m_pEntry.get(), shown)));
+  const std::string address = GetHitAddress(m_pEntry.get(), shown);
+  // The identifier links to the hit's record where it has one.
+  const QString name = address.empty()
+                           ? Q(identifier).toHtmlEscaped()
+                           : QStringLiteral("<a href=\"%1\">%2</a>")
+                                 .arg(Q(address).toHtmlEscaped(), Q(identifier).toHtmlEscaped());
+  m_pHitTitle->setText(QStringLiteral("<span style=\"font-size:11pt; font-weight:600\">%1</span>"
+                                      "&nbsp; %2 &nbsp;<span style=\"color:#5a6474\">Length "
+                                      "%L3</span>")
+                           .arg(name, Q(shown->m_strDescription).toHtmlEscaped())
+                           .arg(shown->m_nLength));
+  m_pLink->setText(Q(address.empty() ? GetHitLink(m_pEntry.get(), shown) : address));
   m_pLink->setCursorPosition(0);
   m_pLink->setEnabled(true);
   m_pCopyLink->setEnabled(true);
 
   const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-  const bool protein = QueryIsProtein(*m_pEntry) || IsProtein(shown->m_nMolType);
+  const CAlignmentStyle style = AlignmentStyleOf(*m_pEntry);
   QString html = QStringLiteral("<html><body>");
   html += QStringLiteral("<p style=\"margin-bottom:2px\"><b>&gt;%1</b> %2<br>Length = %3</p>")
               .arg(Q(identifier).toHtmlEscaped(), Q(shown->m_strDescription).toHtmlEscaped())
@@ -436,12 +505,12 @@ void CResultViewer::ShowHit(int hit) {
                 .arg(element->m_Query.m_nStart)
                 .arg(element->m_Query.m_nEnd);
     QStringList lines;
-    for (const std::string& line : ScoreLines(*element, protein)) {
+    for (const std::string& line : ScoreLines(*element, style)) {
       lines << Q(line).toHtmlEscaped().replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
     }
     html += lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
     QString rows;
-    for (const CAlignmentBlock& block : AlignmentBlocks(*element, 60)) {
+    for (const CAlignmentBlock& block : AlignmentBlocks(*element, style, 60)) {
       rows += RowHtml(block.m_strQuery, block, false) + QLatin1Char('\n') +
               QStringLiteral("<span style=\"color:#5a6474\">%1</span>\n")
                   .arg(Q(block.m_strConsensus).toHtmlEscaped()) +
@@ -455,4 +524,5 @@ void CResultViewer::ShowHit(int hit) {
   html += QStringLiteral("</body></html>");
   m_pAlignments->setHtml(html);
   m_pAlignments->verticalScrollBar()->setValue(0);
+  UpdateActions();
 }

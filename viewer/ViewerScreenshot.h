@@ -10,3 +10,9 @@ class CBlastSearchEntry;
 // file).
 std::string WriteViewerScreenshot(const CBlastSearchEntry& entry, const std::string& path,
                                   const std::string& title = {});
+
+// Writes a picture (PNG) of the viewer with its context menu open over the
+// hit table, the first two hits selected, into `path` (the menu drawn where
+// it pops up). Same needs and result as WriteViewerScreenshot.
+std::string WriteViewerMenuScreenshot(const CBlastSearchEntry& entry, const std::string& path,
+                                      const std::string& title = {});

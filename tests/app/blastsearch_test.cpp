@@ -87,7 +87,8 @@ TEST(BlastsearchParse, SummaryAndReadableReport) {
   ASSERT_EQ(readable.status, kExitOk) << readable.err;
   EXPECT_NE(readable.out.find("Query: "), std::string::npos);
   EXPECT_NE(readable.out.find("Sbjct  "), std::string::npos);
-  EXPECT_NE(readable.out.find("Link: ncbi:"), std::string::npos);
+  // Hits link to their records at NCBI (a legacy blastp report: protein).
+  EXPECT_NE(readable.out.find("Link: https://www.ncbi.nlm.nih.gov/protein/"), std::string::npos);
 }
 
 TEST(BlastsearchParse, DamagedTransferFilesFailWithOneLineAndNoCrash) {

@@ -180,4 +180,29 @@ TEST(EntryDisplay, ExportsUseWhatExists) {
   }
 }
 
+// The readable report's middle line is BLAST's: '|' for bases, letters and
+// '+' for residues, as the program implies.
+TEST(EntryDisplay, ReadableReportWritesTheMiddleLineAsBlastDoes) {
+  namespace info = result_info;
+  struct {
+    const char* program;
+    const char *query, *subject, *midline;
+  } const cases[] = {
+      {"blastn", "ACGTACGTAC", "ACGAACGTAC", "||| ||||||"},
+      {"blastp", "MKVLIAGWKR", "MKVIIADWKR", "MKV+IA WKR"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    auto entry = Result({{std::string(info::kProgram), c.program}}, {}, c.query);
+    OnlyElement(*entry).m_Subject.m_strSeq = c.subject;
+    OnlyElement(*entry).m_nFrame = 0;
+    std::ostringstream report;
+    WriteEntryReport(*entry, report);
+    EXPECT_NE(report.str().find(std::string("    Query  ") + c.query + "\n           " + c.midline +
+                                "\n    Sbjct  " + c.subject + "\n"),
+              std::string::npos)
+        << report.str();
+  }
+}
+
 }  // namespace

@@ -103,7 +103,7 @@ std::vector<ReportCase> ReportCases() {
        "  element bits=10 score=20 expect=1 ident=13 pos=0 gaps=0 align=14 frame=0\n"
        "    query 1-13 length=14 minus=0 extra=0 ACGTACGGG-CCTT\n"
        "    sbjct 101-114 length=14 minus=0 extra=0 ACGTACGGGACCTT\n"},
-      {"frames: signed, first of a pair; expect after a count",
+      {"frames: signed, first of a pair, the subject's kept apart; expect after a count, n kept",
        kHead + Hit("gi|4|d frames", 90,
                    " Score = 12.5 bits (30), Expect(2) = 0.003\n Identities = 3/3 (100%)\n"
                    " Frame = -2\n\nQuery: 9 MKV 1\n          MKV\nSbjct: 1 MKV 3\n\n"
@@ -112,11 +112,11 @@ std::vector<ReportCase> ReportCases() {
        1,
        "hit id=4 name=gi|4|d length=90 type=1 desc=frames\n"
        "  element bits=12.5 score=30 expect=0.003 ident=3 pos=0 gaps=0 align=3 frame=-2\n"
-       "    query 9-1 length=3 minus=0 extra=0 MKV\n"
+       "    query 9-1 length=3 minus=0 extra=2 MKV\n"
        "    sbjct 1-3 length=3 minus=0 extra=0 MKV\n"
        "  element bits=11 score=25 expect=1e-120 ident=3 pos=0 gaps=0 align=3 frame=1\n"
        "    query 1-9 length=3 minus=0 extra=0 MKV\n"
-       "    sbjct 9-1 length=3 minus=0 extra=0 MKV\n"},
+       "    sbjct 9-1 length=3 minus=0 extra=-3 MKV\n"},
       {"a missing expect is taken from the next block, and the cursor jumps there",
        kHead + Hit("gi|5|e first", 10, " Score = 9.0 bits (8)\n\n") +
            Hit("gi|6|f second", 20,

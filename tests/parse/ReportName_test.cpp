@@ -92,4 +92,24 @@ TEST(ReportName, CorpusQueryDefinitions) {
   }
 }
 
+TEST(ReportName, ProgramLineOfOlderReports) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"TBLASTN 2.2.16 [Mar-25-2007]\n\nQuery= x\n", "TBLASTN 2.2.16"},
+      {"\n<HTML><PRE>\n<b>BLASTP 2.0.10 [Aug-26-1999]</b>\n", "BLASTP 2.0.10"},
+      {"BLASTX 2.2.22+\n", "BLASTX 2.2.22+"},
+      {"Query= BLASTP 2.0.10\n", ""},              // after the query line: not the program's
+      {"BLASTP version unknown\nQuery= x\n", ""},  // no version
+      {"PSI-BLAST 2.0\n", ""},
+      {"", ""},
+  };
+  for (const auto& [report, line] : cases) {
+    EXPECT_EQ(ProgramLineOfReport(report), line) << report;
+  }
+  // Only the first 64 lines that hold something are looked at.
+  std::string lines;
+  for (int i = 0; i < 63; ++i) lines += "x\n\n";
+  EXPECT_EQ(ProgramLineOfReport(lines + "BLASTN 2.0.10\n"), "BLASTN 2.0.10");
+  EXPECT_EQ(ProgramLineOfReport(lines + "x\nBLASTN 2.0.10\n"), "");
+}
+
 }  // namespace

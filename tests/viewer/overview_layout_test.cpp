@@ -139,11 +139,17 @@ TEST(AlignmentText, ScoreLinesGiveCountsPercentagesAndStrandOrFrame) {
   element.m_Subject.m_bMinusStrand = 1;
   EXPECT_EQ(ScoreLines(element, false),
             (std::vector<std::string>{"Score = 153 bits (387),  Expect = 2e-37",
-                                      "Identities = 80/120 (66%),  Gaps = 2/120 (1%)",
+                                      "Identities = 80/120 (67%),  Gaps = 2/120 (2%)",
                                       "Strand = Plus / Minus"}));
   element.m_nFrame = -2;
   element.m_nGaps = 0;
-  EXPECT_EQ(ScoreLines(element, true)[1], "Identities = 80/120 (66%),  Positives = 90/120 (75%)");
+  EXPECT_EQ(ScoreLines(element, true)[1],
+            "Identities = 80/120 (67%),  Positives = 90/120 (75%),  Gaps = 0/120 (0%)");
+  // The older reports cut percentages off and leave out a gap count of 0.
+  CAlignmentStyle older;
+  older.m_bRoundPercent = false;
+  older.m_bAlwaysGaps = false;
+  EXPECT_EQ(ScoreLines(element, older)[1], "Identities = 80/120 (66%),  Positives = 90/120 (75%)");
   EXPECT_EQ(ScoreLines(element, true)[2], "Frame = -2");
   // tblastx's two frames and a sum of segment pairs' expect value, as BLAST writes them.
   SetSubjectFrame(element, 3);

@@ -100,7 +100,9 @@ TEST(ResultViewer, HitTableListsEveryHitAndSortsByNumbers) {
   ASSERT_EQ(table->rowCount(), 3);
   ASSERT_EQ(table->columnCount(), CResultViewer::kColumnCount);
   EXPECT_EQ(table->horizontalHeaderItem(CResultViewer::kColumnIdentifier)->text(), "Identifier");
-  const QStringList first = {"1", "gi|1001", "alpha protein", "320", "250", "1e-70"};
+  // Query cover: 11-130 and 200-260 of 300 residues (181, 60%).
+  const QStringList first = {"1",   "gi|1001", "alpha protein", "320",
+                             "250", "1e-70",   "60%",           "100.00"};
   for (int column = 0; column < CResultViewer::kColumnCount; ++column) {
     EXPECT_EQ(Cell(table, 0, column), first[column]) << column;
   }
@@ -153,7 +155,7 @@ TEST(ResultViewer, SelectingAHitShowsItsAlignmentsAndLink) {
   QString text = viewer.AlignmentView()->toPlainText();
   EXPECT_EQ(CountOf(text, "Score = "), 2);
   EXPECT_TRUE(text.contains("Query  11  " + QString(60, 'K') + "  70")) << text.toStdString();
-  EXPECT_EQ(viewer.LinkEdit()->text(), "ncbi:protein/1001");
+  EXPECT_EQ(viewer.LinkEdit()->text(), "https://www.ncbi.nlm.nih.gov/protein/1001");
 
   // After sorting, a click on the table's second row shows the hit there.
   QTableWidget* table = viewer.HitTable();
@@ -168,7 +170,7 @@ TEST(ResultViewer, SelectingAHitShowsItsAlignmentsAndLink) {
   EXPECT_TRUE(text.contains("Score = 90.0 bits")) << text.toStdString();
   EXPECT_TRUE(text.contains("Identities = 300/300 (100%),  Positives = 300/300 (100%)"));
   EXPECT_TRUE(text.contains("Sbjct  241  " + QString(60, 'K') + "  300"));
-  EXPECT_EQ(viewer.LinkEdit()->text(), "ncbi:protein/1003");
+  EXPECT_EQ(viewer.LinkEdit()->text(), "https://www.ncbi.nlm.nih.gov/protein/1003");
   EXPECT_TRUE(viewer.LinkEdit()->isReadOnly());
   EXPECT_TRUE(viewer.HitTitle()->text().contains("gamma protein"));
 }
@@ -210,7 +212,7 @@ TEST(ResultViewer, OverviewBarsFollowTheQueryRangesAndBandsAndClicksSelect) {
   ASSERT_FALSE(selected.isEmpty());
   EXPECT_EQ(Cell(viewer.HitTable(), selected.front()->row(), CResultViewer::kColumnIdentifier),
             "gi|1002");
-  EXPECT_EQ(viewer.LinkEdit()->text(), "ncbi:protein/1002");
+  EXPECT_EQ(viewer.LinkEdit()->text(), "https://www.ncbi.nlm.nih.gov/protein/1002");
 }
 
 TEST(ResultViewer, EmptyResultsAndUnknownQueryLengthsShowWithoutFailing) {
@@ -289,7 +291,7 @@ TEST(ResultViewer, ShowsACorpusResult) {
   EXPECT_EQ(CountOf(text, "\nQuery  "), blocks);
   EXPECT_EQ(CountOf(text, "\nSbjct  "), blocks);
   EXPECT_EQ(viewer.LinkEdit()->text().toStdString(),
-            GetHitLink(&entry, entry.m_Hits.m_HitList.back().get()));
+            GetHitAddress(&entry, entry.m_Hits.m_HitList.back().get()));
 }
 
 std::vector<CResultViewer*> OpenViewers() {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+class CBlastSearchHit;
+
+// `hit`'s aligned subject rows as FASTA, one record per segment pair:
+// ">SSEQID:SSTART-SEND DESCRIPTION" (SSEQID the first word of the hit's
+// name, else its identifier; line ends, tabs and other control characters
+// of the header made blanks), then the row's residues without gaps or
+// blanks, 60 to a line. Pairs whose subject row holds no residue are left
+// out; empty when no record is made.
+std::string SubjectFasta(const CBlastSearchHit& hit);
