@@ -16,10 +16,10 @@ class CFile;
 // options.nMaxWholeReport bytes) and gives its one result, with the info
 // key "layout" set (with every round asked for, a PSI-BLAST report gives
 // one result per round) and the query named from the report's query line when
-// the parser left it unnamed; every later call returns 0. The memory of the
-// bytes is given back as the parser copies them, so a report is held about
-// once. A stop asked for while the report is parsed keeps the hits parsed
-// so far. Throws CReportError when the report is larger than allowed or the
+// the parser left it unnamed; every later call returns 0. The report is
+// held once, in one buffer sized by the source's hint, which the parser
+// reads in place. A stop asked for while the report is parsed keeps the hits
+// parsed so far. Throws CReportError when the report is larger than allowed or the
 // parser reports a failure, CFileException from the source. The source must
 // outlive the reader.
 class CWholeReportReader : public CResultReader {
@@ -29,8 +29,8 @@ class CWholeReportReader : public CResultReader {
   int ReadNext(CBlastSearchEntry& entry) override;
 
  private:
-  // Reads the whole source into m_pFile; for every round of a PSI-BLAST
-  // report also into m_strWhole, counting its rounds.
+  // Reads the whole source into m_pFile (its text, normalised); for every
+  // round of a PSI-BLAST report also into m_strWhole, counting its rounds.
   void ReadWhole();
 
   ReportLayout m_layout;

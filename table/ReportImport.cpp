@@ -92,6 +92,12 @@ class CFileReportSource : public CReportSource {
     return ReadFile(buffer, size);
   }
   const std::string& GetName() const override { return m_strName; }
+  // The rest of the file as it was when opened: the look not given yet and
+  // what follows it.
+  std::uint64_t GetRemainingHint() const override {
+    const std::uint64_t rest = m_nLength > m_nRead ? m_nLength - m_nRead : 0;
+    return rest + (m_nLookGiven < m_look.size() ? m_look.size() - m_nLookGiven : 0);
+  }
 
  private:
   std::size_t ReadFile(char* buffer, std::size_t size) {

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Searches over length-delimited text that look at many bytes at a time,
+// for the scans of large reports. None of them reads outside [from, end).
+
+// The first occurrence of `marker` that lies whole inside [from, end), or
+// null when there is none. An empty marker is found at `from`.
+const char* FindText(const char* from, const char* end, std::string_view marker);
+
+// The first carriage return or zero byte in [from, end), or `end` when there
+// is none: where a text first needs its line endings or zero bytes mended.
+const char* FindCarriageReturnOrZero(const char* from, const char* end);
