@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -19,9 +19,57 @@ const char* FindTextPlain(const char* from, const char* end, std::string_view ma
   return nullptr;
 }
 
+#if defined(__x86_64__)
+// The candidates of FindText, 32 starting positions at a time; `at` moves
+// past the positions looked at. A match, or null when none starts before
+// `at`.
+__attribute__((target("avx2"))) const char* FindTextWide(const char*& at, const char* end,
+                                                          std::string_view marker,
+                                                          std::size_t probe) {
+  const std::size_t length = marker.size();
+  const __m256i first = _mm256_set1_epi8(marker.front());
+  const __m256i second = _mm256_set1_epi8(marker[probe]);
+  for (; end - at >= static_cast<std::ptrdiff_t>(length - 1 + 32); at += 32) {
+    const __m256i heads = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const __m256i probes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe));
+    auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(heads, first), _mm256_cmpeq_epi8(probes, second))));
+    while (mask != 0) {
+      const int bit = __builtin_ctz(mask);
+      if (std::memcmp(at + bit + 1, marker.data() + 1, length - 2) == 0) return at + bit;
+      mask &= mask - 1;
+    }
+  }
+  return nullptr;
+}
+
+// The same, 16 positions at a time, on every x86-64 processor.
+const char* FindTextNarrow(const char*& at, const char* end, std::string_view marker,
+                           std::size_t probe) {
+  const std::size_t length = marker.size();
+  const __m128i first = _mm_set1_epi8(marker.front());
+  const __m128i second = _mm_set1_epi8(marker[probe]);
+  for (; end - at >= static_cast<std::ptrdiff_t>(length - 1 + 16); at += 16) {
+    const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i probes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(probes, second))));
+    while (mask != 0) {
+      const int bit = __builtin_ctz(mask);
+      if (std::memcmp(at + bit + 1, marker.data() + 1, length - 2) == 0) return at + bit;
+      mask &= mask - 1;
+    }
+  }
+  return nullptr;
+}
+
+const bool g_bWide = __builtin_cpu_supports("avx2");
+#endif
+
 }  // namespace
 
-const char* FindText(const char* from, const char* end, std::string_view marker) {
+const char* FindText(const char* from, const char* end, std::string_view marker,
+                     std::size_t probe) {
   const std::size_t length = marker.size();
   if (length == 0) return from;
   if (from >= end || static_cast<std::size_t>(end - from) < length) return nullptr;
@@ -29,39 +77,51 @@ const char* FindText(const char* from, const char* end, std::string_view marker)
     return static_cast<const char*>(
         std::memchr(from, marker[0], static_cast<std::size_t>(end - from)));
   }
+  if (probe == 0 || probe >= length) probe = length - 1;
   const char* at = from;
-#if defined(__SSE2__)
-  // Sixteen starting positions at a time: those where both the marker's
-  // first and its last character stand are compared in full. Reports are
-  // mostly residue rows, where that pair is rare for every marker.
-  const __m128i first = _mm_set1_epi8(marker.front());
-  const __m128i last = _mm_set1_epi8(marker.back());
-  // Blocks while the load of the last characters still fits in the text.
-  for (; end - at >= static_cast<std::ptrdiff_t>(length - 1 + 16); at += 16) {
-    const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + length - 1));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, last))));
-    while (mask != 0) {
-      const int bit = __builtin_ctz(mask);
-      if (std::memcmp(at + bit + 1, marker.data() + 1, length - 2) == 0) return at + bit;
-      mask &= mask - 1;
-    }
-  }
+#if defined(__x86_64__)
+  // Positions where both the marker's first and its probe character stand
+  // are compared in full. Reports are mostly residue rows, where such a
+  // pair is rare for every marker.
+  const char* found = g_bWide ? FindTextWide(at, end, marker, probe)
+                              : FindTextNarrow(at, end, marker, probe);
+  if (found != nullptr) return found;
 #endif
   return FindTextPlain(at, end, marker);
 }
 
+#if defined(__x86_64__)
+namespace {
+
+__attribute__((target("avx2"))) const char* FindOddWide(const char*& at, const char* end) {
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i zero = _mm256_setzero_si256();
+  for (; end - at >= 32; at += 32) {
+    const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(block, cr), _mm256_cmpeq_epi8(block, zero))));
+    if (mask != 0) return at + __builtin_ctz(mask);
+  }
+  return nullptr;
+}
+
+}  // namespace
+#endif
+
 const char* FindCarriageReturnOrZero(const char* from, const char* end) {
   const char* at = from;
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i zero = _mm_setzero_si128();
-  for (; end - at >= 16; at += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const auto mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, zero))));
-    if (mask != 0) return at + __builtin_ctz(mask);
+#if defined(__x86_64__)
+  if (g_bWide) {
+    if (const char* found = FindOddWide(at, end)) return found;
+  } else {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - at >= 16; at += 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, zero))));
+      if (mask != 0) return at + __builtin_ctz(mask);
+    }
   }
 #endif
   for (; at < end; ++at) {

@@ -7,8 +7,12 @@
 // for the scans of large reports. None of them reads outside [from, end).
 
 // The first occurrence of `marker` that lies whole inside [from, end), or
-// null when there is none. An empty marker is found at `from`.
-const char* FindText(const char* from, const char* end, std::string_view marker);
+// null when there is none. An empty marker is found at `from`. Candidates
+// are the places where the marker's first character and its character at
+// `probe` (the last when out of range) both stand: a probe at a character
+// that is rare in the text makes the search fast.
+const char* FindText(const char* from, const char* end, std::string_view marker,
+                     std::size_t probe = static_cast<std::size_t>(-1));
 
 // The first carriage return or zero byte in [from, end), or `end` when there
 // is none: where a text first needs its line endings or zero bytes mended.

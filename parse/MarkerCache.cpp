@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "parse/FindText.h"
 #include "parse/ScanText.h"
 
 namespace {
@@ -78,7 +79,11 @@ CMarkerCache::MarkerId CMarkerCache::Marker(const char* marker, Match match) {
       break;
     }
   }
-  m_entries.push_back(CEntry{marker, length, anchor, folded, nullptr, nullptr});
+  // The character checked together with the first in a search over known
+  // length: the last one that is not a blank (blanks are everywhere).
+  std::size_t probe = length > 0 ? length - 1 : 0;
+  while (probe > 0 && marker[probe] == ' ') --probe;
+  m_entries.push_back(CEntry{marker, length, anchor, probe, folded, nullptr, nullptr});
   return m_entries.size() - 1;
 }
 
@@ -92,6 +97,9 @@ const char* CMarkerCache::Search(const char* from, const CEntry& entry) const {
   const char* const marker = entry.pMarker;
   const std::size_t length = entry.nLength;
   if (length == 0) return from;
+  if (m_pKnownEnd != nullptr) {
+    return FindText(from, m_pKnownEnd, std::string_view(marker, length), entry.nProbe);
+  }
   const std::size_t anchor = entry.nAnchor;
   if (anchor == kNoAnchor) {
     // A marker made of letters ("Score", "Positives") is mostly met a few

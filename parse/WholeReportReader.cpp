@@ -89,6 +89,7 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
   } else {
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
+    analyser.SetReleaseBehind(true);  // the text is read once and dropped
     result = analyser.ReadRequest(m_pFile.get());
     m_bDone = true;
   }
