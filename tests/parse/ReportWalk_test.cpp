@@ -71,7 +71,20 @@ TEST(ReportWalk, RealEqualsTheStandardConversion) {
                            "370.9 bits",
                            "1e-22",
                            "123.456e-20",
-                           "00000000000000001"}) {
+                           "00000000000000001",
+                           // Beyond the fast path: long exponents, subnormals,
+                           // overflow and underflow, a trailing letter.
+                           "6e-112,",
+                           "-3e-123",
+                           ".5e-30",
+                           "4e-320",
+                           "1e-400",
+                           "1e309",
+                           "-1e309",
+                           "2.5e+300x",
+                           "1e5x",
+                           "+9e-99",
+                           "123456789012345678901234567890e-50"}) {
     EXPECT_TRUE(same(text)) << text;
   }
   std::mt19937 random(11);
