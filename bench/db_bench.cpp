@@ -28,8 +28,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -85,9 +85,9 @@ struct CTimes {
 // `count` generated reports of about `kilobytes` each, written once into
 // the temporary folder.
 std::vector<std::string> ReportFiles(int count, int kilobytes) {
-  const fs::path dir = fs::temp_directory_path() / ("blastsearch_import_bench_reports_" +
-                                                    std::to_string(count) + "x" +
-                                                    std::to_string(kilobytes) + "k");
+  const fs::path dir =
+      fs::temp_directory_path() / ("blastsearch_import_bench_reports_" + std::to_string(count) +
+                                   "x" + std::to_string(kilobytes) + "k");
   fs::create_directories(dir);
   std::vector<std::string> paths;
   for (int i = 0; i < count; ++i) {

@@ -24,8 +24,8 @@ const char* FindTextPlain(const char* from, const char* end, std::string_view ma
 // past the positions looked at. A match, or null when none starts before
 // `at`.
 __attribute__((target("avx2"))) const char* FindTextWide(const char*& at, const char* end,
-                                                          std::string_view marker,
-                                                          std::size_t probe) {
+                                                         std::string_view marker,
+                                                         std::size_t probe) {
   const std::size_t length = marker.size();
   const __m256i first = _mm256_set1_epi8(marker.front());
   const __m256i second = _mm256_set1_epi8(marker[probe]);
@@ -83,8 +83,8 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
   // Positions where both the marker's first and its probe character stand
   // are compared in full. Reports are mostly residue rows, where such a
   // pair is rare for every marker.
-  const char* found = g_bWide ? FindTextWide(at, end, marker, probe)
-                              : FindTextNarrow(at, end, marker, probe);
+  const char* found =
+      g_bWide ? FindTextWide(at, end, marker, probe) : FindTextNarrow(at, end, marker, probe);
   if (found != nullptr) return found;
 #endif
   return FindTextPlain(at, end, marker);
@@ -118,8 +118,8 @@ const char* FindCarriageReturnOrZero(const char* from, const char* end) {
     const __m128i zero = _mm_setzero_si128();
     for (; end - at >= 16; at += 16) {
       const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-          _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, zero))));
+      const auto mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, zero))));
       if (mask != 0) return at + __builtin_ctz(mask);
     }
   }

@@ -79,13 +79,13 @@ class CNCBIAnalyserBase {
   // status READY in the QBlast information block and 0 otherwise.
   static int AnalyseStatus(char* text, std::string& strMessage);
 
-  CBlastSearchEntry* m_pEntry;  // the result to fill; not owned; may be null
-  int* m_pStop;                 // caller's stop flag; not owned; null: none
-  int* m_pProgress;             // caller's progress counter; not owned; null: none
-  char* m_pBuffer;              // the page being parsed; only during ReadRequest
+  CBlastSearchEntry* m_pEntry;           // the result to fill; not owned; may be null
+  int* m_pStop;                          // caller's stop flag; not owned; null: none
+  int* m_pProgress;                      // caller's progress counter; not owned; null: none
+  char* m_pBuffer;                       // the page being parsed; only during ReadRequest
   CResponseText* m_pResponse = nullptr;  // m_pBuffer's text and length; only during ReadRequest
   bool m_bReleaseBehind = false;         // SetReleaseBehind
-  int m_nQueryType;             // object type of the query molecule
-  int m_nHitType;               // object type of every hit molecule
-  std::string m_strError;       // last error or warning text of the service
+  int m_nQueryType;                      // object type of the query molecule
+  int m_nHitType;                        // object type of every hit molecule
+  std::string m_strError;                // last error or warning text of the service
 };

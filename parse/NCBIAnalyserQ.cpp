@@ -336,8 +336,8 @@ int CNCBIAnalyserQ::AnalyseBuffer() {
     char* text = m_pBuffer;
     std::string kept;
     int round = 0;
-    const std::string_view whole(m_pBuffer, m_pResponse != nullptr ? m_pResponse->nTextLength
-                                                                     : std::strlen(m_pBuffer));
+    const std::string_view whole(
+        m_pBuffer, m_pResponse != nullptr ? m_pResponse->nTextLength : std::strlen(m_pBuffer));
     std::size_t length = whole.size();
     CResponseText* release = m_bReleaseBehind ? m_pResponse : nullptr;
     if (!FindReportRounds(whole).empty()) {

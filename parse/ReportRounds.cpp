@@ -43,8 +43,7 @@ bool IsStatisticsLine(std::string_view line) {
 
 std::vector<CReportRound> FindReportRounds(std::string_view report) {
   std::vector<CReportRound> rounds;
-  if (FindText(report.data(), report.data() + report.size(), kRoundLine) == nullptr)
-    return rounds;
+  if (FindText(report.data(), report.data() + report.size(), kRoundLine) == nullptr) return rounds;
   bool open = false;           // the last round's text still runs
   std::size_t queryFirst = 0;  // the first round of the current query
   for (std::size_t at = 0; at < report.size();) {

@@ -90,7 +90,7 @@ void CResponseText::Reserve(std::size_t capacity) {
   }
   (void)pText.release();  // freed above, or moved by mremap
   pText = std::unique_ptr<char[], CResponseTextFree>(static_cast<char*>(bytes),
-                                                      CResponseTextFree{rounded});
+                                                     CResponseTextFree{rounded});
   nCapacity = rounded;
 }
 
@@ -167,8 +167,8 @@ CResponseText ReadSourceText(CReportSource& source, std::uint64_t atMost) {
   std::size_t firstOdd = kNone;
   while (text.nRead < limit) {
     if (text.nCapacity - text.nRead < 2) text.Reserve(text.nCapacity * 2);
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(
-        {kReadPiece, text.nCapacity - 1 - text.nRead, limit - text.nRead}));
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>({kReadPiece, text.nCapacity - 1 - text.nRead, limit - text.nRead}));
     char* const piece = text.pText.get() + text.nRead;
     const std::size_t got = source.Read(piece, want);
     if (got == 0) break;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/File.h"
 
@@ -82,6 +83,8 @@ class CResponseTextFile : public CFile {
 
   // The text, once; the file is empty afterwards.
   CResponseText Take();
+  // The text's bytes (empty once taken); valid while the file holds them.
+  std::string_view Text() const { return {m_text.pText.get(), m_text.nTextLength}; }
 
   void Close() override {}
   std::uint64_t GetLength() const override { return m_text.nTextLength; }

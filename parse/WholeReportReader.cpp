@@ -80,7 +80,7 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
     m_bDone = true;
   } else if (m_nRounds > 0) {
     // Every round of a PSI-BLAST report as its own result, from the text kept whole.
-    CByteViewFile round(m_strWhole, m_source.GetName());
+    CByteViewFile round(m_pFile->Text(), m_source.GetName());
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
     analyser.SetRound(++m_nRound);
@@ -116,9 +116,10 @@ void CWholeReportReader::ReadWhole() {
   m_strQueryName = QueryNameOfReport(opening);
   m_bMarkup = IsMarkup(opening);
   if (m_options.bEveryRound && m_layout == ReportLayout::QBlast) {
-    m_strWhole.assign(text.pText.get(), text.nRead);
-    m_nRounds = CountReportRounds(m_strWhole);
+    m_nRounds = CountReportRounds(std::string_view(text.pText.get(), text.nRead));
   }
-  NormaliseReadText(text);
+  // Every round's parse normalises a copy of the bytes as they came; a
+  // single parse reads the one text in place.
+  if (m_nRounds == 0) NormaliseReadText(text);
   m_pFile = std::make_unique<CResponseTextFile>(std::move(text), m_source.GetName());
 }

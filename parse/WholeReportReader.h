@@ -6,7 +6,7 @@
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
 
-class CFile;
+class CResponseTextFile;
 
 // The reader of the older layouts (QBlast: plain-text report bodies read by
 // CNCBIAnalyserQ; Classic: web pages read by CNCBIAnalyser), which parse a
@@ -29,15 +29,15 @@ class CWholeReportReader : public CResultReader {
   int ReadNext(CBlastSearchEntry& entry) override;
 
  private:
-  // Reads the whole source into m_pFile (its text, normalised); for every
-  // round of a PSI-BLAST report also into m_strWhole, counting its rounds.
+  // Reads the whole source into m_pFile: its text normalised; for every
+  // round of a PSI-BLAST report the bytes as they came, counting its rounds
+  // (each round's parse reads them afresh).
   void ReadWhole();
 
   ReportLayout m_layout;
   CReportSource& m_source;
   CResultReadOptions m_options;
-  std::unique_ptr<CFile> m_pFile;  // the report's bytes, read once
-  std::string m_strWhole;          // the whole text, kept only to read round after round
+  std::unique_ptr<CResponseTextFile> m_pFile;  // the report's bytes, read once
   std::string m_strQueryName;      // from the report's query line
   bool m_bMarkup = false;          // the report is a web page
   int m_nRounds = 0;               // every round asked for: how many the report has
