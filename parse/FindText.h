@@ -17,3 +17,8 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
 // The first carriage return or zero byte in [from, end), or `end` when there
 // is none: where a text first needs its line endings or zero bytes mended.
 const char* FindCarriageReturnOrZero(const char* from, const char* end);
+
+// The first character in [from, end) that is one of the one to four
+// characters of `set`, or `end` when there is none (or `set` is empty or
+// longer).
+const char* FindAnyOf(const char* from, const char* end, std::string_view set);

@@ -178,6 +178,7 @@ CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
   CCharacterSet& added = m_sets[m_nSets < kSets ? m_nSets++ : kSets - 1];
   added = CCharacterSet();
   added.pText = set;
+  added.nLength = std::strlen(set);
   for (const char* c = set; *c != '\0'; ++c) added.bMember[static_cast<unsigned char>(*c)] = true;
   return added;
 }
@@ -192,8 +193,15 @@ const char* CMarkerCache::FindAny(const char* from, CCharacterSet& set) {
   // started up to what it found.
   if (set.pSearchedFrom == nullptr || from < set.pSearchedFrom || from > set.pFound) {
     const char* const text = set.pText;
-    const char* found =
-        text[0] != '\0' && text[1] == '\0' ? std::strchr(from, text[0]) : std::strpbrk(from, text);
+    const char* found = nullptr;
+    if (m_pKnownEnd != nullptr && set.nLength > 0 && set.nLength <= 4) {
+      // The text holds no zero byte before its end: the same answer.
+      found = FindAnyOf(from, m_pKnownEnd, std::string_view(text, set.nLength));
+      if (found == m_pKnownEnd) found = nullptr;
+    } else {
+      found = text[0] != '\0' && text[1] == '\0' ? std::strchr(from, text[0])
+                                                 : std::strpbrk(from, text);
+    }
     set.pSearchedFrom = from;
     set.pFound = found != nullptr ? found : TextEnd(from);
   }

@@ -62,7 +62,7 @@ class CMarkerCache {
   // is known), so that searches run over the length-delimited text many
   // bytes at a time instead of looking for the terminator. Answers do not
   // change. Call before the first search; `end` must point at the text's
-  // terminating zero.
+  // terminating zero, and the text must hold no other zero byte.
   void SetTextEnd(const char* end) { m_pTextEnd = m_pKnownEnd = end; }
 
   // The id of `marker` matched by `match`; the same text gives the same id.
@@ -139,6 +139,7 @@ class CMarkerCache {
   // A skip or stop set as a table, for sets met again and again.
   struct CCharacterSet {
     const char* pText = nullptr;  // the caller's set
+    std::size_t nLength = 0;      // its characters
     bool bMember[256] = {};
     const char* pSearchedFrom = nullptr;  // where the remembered search started; null: none yet
     const char* pFound = nullptr;         // the member or terminator it found
