@@ -135,16 +135,15 @@ namespace {
 
 __attribute__((target("avx2"))) const char* FindAnyOfWide(const char*& at, const char* end,
                                                           std::string_view set) {
-  // A set of fewer than four characters repeats its first.
-  const __m256i c0 = _mm256_set1_epi8(set[0]);
-  const __m256i c1 = _mm256_set1_epi8(set[set.size() > 1 ? 1 : 0]);
-  const __m256i c2 = _mm256_set1_epi8(set[set.size() > 2 ? 2 : 0]);
-  const __m256i c3 = _mm256_set1_epi8(set[set.size() > 3 ? 3 : 0]);
+  // A set of fewer than eight characters repeats its first.
+  __m256i members[8];
+  for (std::size_t i = 0; i < 8; ++i) members[i] = _mm256_set1_epi8(set[i < set.size() ? i : 0]);
+  const std::size_t count = set.size() > 4 ? 8 : 4;
   for (; end - at >= 32; at += 32) {
     const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-    const __m256i hits = _mm256_or_si256(
-        _mm256_or_si256(_mm256_cmpeq_epi8(block, c0), _mm256_cmpeq_epi8(block, c1)),
-        _mm256_or_si256(_mm256_cmpeq_epi8(block, c2), _mm256_cmpeq_epi8(block, c3)));
+    __m256i hits = _mm256_cmpeq_epi8(block, members[0]);
+    for (std::size_t i = 1; i < count; ++i)
+      hits = _mm256_or_si256(hits, _mm256_cmpeq_epi8(block, members[i]));
     const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
     if (mask != 0) return at + __builtin_ctz(mask);
   }
@@ -155,7 +154,7 @@ __attribute__((target("avx2"))) const char* FindAnyOfWide(const char*& at, const
 #endif
 
 const char* FindAnyOf(const char* from, const char* end, std::string_view set) {
-  if (set.empty() || set.size() > 4) return end;
+  if (set.empty() || set.size() > 8) return end;
   const char* at = from;
 #if defined(__x86_64__)
   if (g_bWide) {

@@ -18,7 +18,7 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
 // is none: where a text first needs its line endings or zero bytes mended.
 const char* FindCarriageReturnOrZero(const char* from, const char* end);
 
-// The first character in [from, end) that is one of the one to four
+// The first character in [from, end) that is one of the one to eight
 // characters of `set`, or `end` when there is none (or `set` is empty or
 // longer).
 const char* FindAnyOf(const char* from, const char* end, std::string_view set);

@@ -72,14 +72,15 @@ TEST(FindText, FirstCarriageReturnOrZeroByte) {
   }
 }
 
-TEST(FindText, FirstOfASetOfUpToFourCharacters) {
-  for (std::string_view set : {" ", " \n", ") \r\n", "/ \r\n", "", "abcde"}) {
+TEST(FindText, FirstOfASetOfUpToEightCharacters) {
+  for (std::string_view set :
+       {" ", " \n", ") \r\n", "/ \r\n", "\"{}[],", "abcdefgh", "", "abcdefghi"}) {
     for (std::size_t size : {0, 1, 31, 32, 33, 65}) {
       for (std::size_t at = 0; at <= size; ++at) {
         std::string text(size, 'x');
         if (at < size && !set.empty()) text[at] = set.back();
         const char* end = text.data() + size;
-        const std::size_t want = set.size() > 4 ? std::string::npos : text.find_first_of(set);
+        const std::size_t want = set.size() > 8 ? std::string::npos : text.find_first_of(set);
         const char* found = FindAnyOf(text.data(), end, set);
         ASSERT_EQ(found, want == std::string::npos ? end : text.data() + want)
             << "set \"" << set << "\" size " << size << " at " << at;
