@@ -63,10 +63,30 @@ const char* FindTextNarrow(const char*& at, const char* end, std::string_view ma
   return nullptr;
 }
 
-const bool g_bWide = __builtin_cpu_supports("avx2");
+// True when the processor has the 32-byte instructions; asked once, on
+// first use (which may come before or during the constructors of others).
+bool g_bNarrow = false;  // SetNarrowSearches
+
+bool IsWide() {
+  static const bool wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return wide && !g_bNarrow;
+}
 #endif
 
 }  // namespace
+
+bool SetNarrowSearches(bool narrow) {
+#if defined(__x86_64__)
+  const bool previous = g_bNarrow;
+  g_bNarrow = narrow;
+  return previous;
+#else
+  return narrow;
+#endif
+}
 
 const char* FindText(const char* from, const char* end, std::string_view marker,
                      std::size_t probe) {
@@ -84,7 +104,7 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
   // are compared in full. Reports are mostly residue rows, where such a
   // pair is rare for every marker.
   const char* found =
-      g_bWide ? FindTextWide(at, end, marker, probe) : FindTextNarrow(at, end, marker, probe);
+      IsWide() ? FindTextWide(at, end, marker, probe) : FindTextNarrow(at, end, marker, probe);
   if (found != nullptr) return found;
 #endif
   return FindTextPlain(at, end, marker);
@@ -111,7 +131,7 @@ __attribute__((target("avx2"))) const char* FindOddWide(const char*& at, const c
 const char* FindCarriageReturnOrZero(const char* from, const char* end) {
   const char* at = from;
 #if defined(__x86_64__)
-  if (g_bWide) {
+  if (IsWide()) {
     if (const char* found = FindOddWide(at, end)) return found;
   } else {
     const __m128i cr = _mm_set1_epi8('\r');
@@ -157,7 +177,7 @@ const char* FindAnyOf(const char* from, const char* end, std::string_view set) {
   if (set.empty() || set.size() > 8) return end;
   const char* at = from;
 #if defined(__x86_64__)
-  if (g_bWide) {
+  if (IsWide()) {
     if (const char* found = FindAnyOfWide(at, end, set)) return found;
   }
 #endif

@@ -22,3 +22,8 @@ const char* FindCarriageReturnOrZero(const char* from, const char* end);
 // characters of `set`, or `end` when there is none (or `set` is empty or
 // longer).
 const char* FindAnyOf(const char* from, const char* end, std::string_view set);
+
+// For tests: with `narrow`, the searches use only the 16-byte instructions
+// that every x86-64 processor has, else the widest the processor offers (the
+// default). Not thread-safe. Returns the previous setting.
+bool SetNarrowSearches(bool narrow);
