@@ -14,6 +14,11 @@ CInputReportSource::CInputReportSource(CInputFile& input, std::uint64_t limit,
 
 const std::string& CInputReportSource::GetName() const { return m_input.GetName(); }
 
+std::uint64_t CInputReportSource::GetRemainingHint() const {
+  const std::uint64_t length = m_input.GetOpenedLength();
+  return m_bCut || length <= m_nGiven ? 0 : length - m_nGiven;
+}
+
 bool CInputReportSource::IsStopSet() const {
   return std::atomic_ref<int>(*m_catcher.StopFlag()).load(std::memory_order_relaxed) != 0;
 }

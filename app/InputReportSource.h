@@ -26,6 +26,8 @@ class CInputReportSource : public CReportSource {
                      bool stopOnInterrupt);
   std::size_t Read(char* buffer, std::size_t size) override;
   const std::string& GetName() const override;
+  // The rest of a file on disk as it was opened; 0 for a pipe or device.
+  std::uint64_t GetRemainingHint() const override;
   // True when a Ctrl-C ended the input before its end.
   bool WasCut() const { return m_bCut; }
 

@@ -57,11 +57,14 @@ constexpr CReaderName kReaders[] = {
     {"csv", ReportLayout::Csv},
 };
 
-ReportLayout ChooseLayout(const std::string& reader, ReportLayout recognised) {
+// The layout that `reader` names, else the one recognised in `look` (or
+// `recognised`, when the look was recognised before).
+ReportLayout ChooseLayout(const std::string& reader, std::string_view look,
+                          std::optional<ReportLayout> recognised) {
   for (const CReaderName& name : kReaders) {
     if (reader == name.pName) return name.layout;
   }
-  return recognised;
+  return recognised ? *recognised : RecogniseReportLayout(look);
 }
 
 // The layouts whose readers take the whole report before they parse it.
@@ -132,8 +135,10 @@ std::string TooLarge(std::uint64_t limit) {
 // Takes a first look at the opened input, which must show a transfer file's
 // opening or the start of a report (unless a reader is forced), so that
 // other input is not read on. Returns kExitOk, or the failure status with
-// its message written.
-int LookAtInput(const ParseOptions& options, CInputFile& input, int* stop, std::ostream& err) {
+// its message written; `recognised` receives the layout of the look when it
+// was recognised.
+int LookAtInput(const ParseOptions& options, CInputFile& input, int* stop,
+                std::optional<ReportLayout>& recognised, std::ostream& err) {
   const std::uint64_t limit = InputLimit(options, input);
   const std::uint64_t beyond =
       limit < std::numeric_limits<std::uint64_t>::max() ? limit + 1 : limit;
@@ -141,7 +146,7 @@ int LookAtInput(const ParseOptions& options, CInputFile& input, int* stop, std::
   if (state == CInputFile::readStopped) return kExitOk;
   if (input.View().size() > limit) return Fail(err, input.GetName(), TooLarge(limit), kExitFailed);
   if (!IsTransferFileData(input.View()) && options.strReader == "auto" &&
-      RecogniseReportLayout(input.View()) == ReportLayout::Unknown) {
+      (recognised = RecogniseReportLayout(input.View())) == ReportLayout::Unknown) {
     return Fail(
         err, input.GetName(),
         state == CInputFile::readEnded ? kNoReport : kNoReport + std::string(" in its first 1 MiB"),
@@ -312,12 +317,14 @@ int LoadTransfer(const ParseOptions& options, CInputFile& input, CInterruptCatch
 }
 
 // Reads the results of the report in `input` one after another through the
-// reader of its layout and offers them to `sink`. `layout` is set to the
-// layout read. Returns kExitOk or the failure status with its message
+// reader of its layout (the one the options name, else `recognised` when the
+// look was recognised already, else the look's) and offers them to `sink`.
+// `layout` is set to the layout read. Returns kExitOk or the failure status with its message
 // written (results offered before stay in the sink).
 int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatcher& catcher,
-                CResultSink& sink, ReportLayout& layout, bool& cut, std::ostream& err) {
-  layout = ChooseLayout(options.strReader, RecogniseReportLayout(input.View()));
+                std::optional<ReportLayout> recognised, CResultSink& sink, ReportLayout& layout,
+                bool& cut, std::ostream& err) {
+  layout = ChooseLayout(options.strReader, input.View(), recognised);
   if (layout == ReportLayout::Unknown) {
     return catcher.Interrupted() ? Fail(err, input.GetName(),
                                         "interrupted before a report was read", kExitInterrupted)
@@ -432,8 +439,10 @@ int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) 
       // half-written file is left behind.
       CInterruptCatcher catcher;
       CReplacingFile save;
+      std::optional<ReportLayout> recognised;
       status = OpenFiles(options, input, save, catcher, err);
-      if (status == kExitOk) status = LookAtInput(options, input, catcher.StopFlag(), err);
+      if (status == kExitOk)
+        status = LookAtInput(options, input, catcher.StopFlag(), recognised, err);
       if (status != kExitOk) return status;
       ReportLayout layout = ReportLayout::Unknown;
       bool cut = false;
@@ -441,7 +450,7 @@ int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) 
         status = LoadTransfer(options, input, catcher, sink, err);
         if (status != kExitOk) return status;
       } else {
-        status = ReadResults(options, input, catcher, sink, layout, cut, err);
+        status = ReadResults(options, input, catcher, recognised, sink, layout, cut, err);
         if (status == kExitInterrupted) return status;
         interrupted = catcher.Interrupted() || cut;
         if (status == kExitOk) status = CheckResults(options, input, sink, interrupted, err);

@@ -1,8 +1,10 @@
 // The result database as the blastsearch commands use it, beside what the
 // same work costs at its floor:
-// - BM_ImportVersusFloor: `blastsearch import` of 1,000 generated reports of
-//   about 50 KB each, against parsing the same files plus a raw SQLite insert
-//   of the same record bytes, one transaction each, in the same iteration
+// - BM_ImportVersusFloor/N/KB: `blastsearch import` of N generated reports of
+//   about KB kilobytes each (1,000 of 50 KB; 10,000 of 5 KB, where the costs
+//   of each file weigh most), against parsing the same files plus a raw
+//   SQLite insert of the same record bytes, one transaction each, in the same
+//   iteration
 //   (counters: import_s, floor_s, ratio; the same in processor time,
 //   import_cpu_s, floor_cpu_s and cpu_ratio, which a busy machine disturbs
 //   less; db_over_records: the database file over the sum of the records);
@@ -26,8 +28,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -55,8 +57,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kReports = 1000;
-constexpr std::size_t kReportBytes = 50 * 1024;
 constexpr int kListed = 100000;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
@@ -82,25 +82,26 @@ struct CTimes {
   double cpu = 0;
 };
 
-// The generated reports, written once into the temporary folder.
-const std::vector<std::string>& ReportFiles() {
-  static std::vector<std::string> files = [] {
-    const fs::path dir = fs::temp_directory_path() / "blastsearch_import_bench_reports";
-    fs::create_directories(dir);
-    std::vector<std::string> paths;
-    for (int i = 0; i < kReports; ++i) {
-      const fs::path path = dir / ("report" + std::to_string(i) + ".txt");
-      if (!fs::exists(path)) {
-        ReportSpec spec;
-        spec.flavour = static_cast<ReportFlavour>(i % 3);
-        spec.seed = 1000 + static_cast<std::uint64_t>(i);
-        std::ofstream(path, std::ios::binary) << GenerateReportOfSize(spec, kReportBytes);
-      }
-      paths.push_back(path.string());
+// `count` generated reports of about `kilobytes` each, written once into
+// the temporary folder.
+std::vector<std::string> ReportFiles(int count, int kilobytes) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("blastsearch_import_bench_reports_" + std::to_string(count) +
+                                   "x" + std::to_string(kilobytes) + "k");
+  fs::create_directories(dir);
+  std::vector<std::string> paths;
+  for (int i = 0; i < count; ++i) {
+    const fs::path path = dir / ("report" + std::to_string(i) + ".txt");
+    if (!fs::exists(path)) {
+      ReportSpec spec;
+      spec.flavour = static_cast<ReportFlavour>(i % 3);
+      spec.seed = 1000 + static_cast<std::uint64_t>(i);
+      std::ofstream(path, std::ios::binary)
+          << GenerateReportOfSize(spec, static_cast<std::size_t>(kilobytes) * 1024);
     }
-    return paths;
-  }();
-  return files;
+    paths.push_back(path.string());
+  }
+  return paths;
 }
 
 // The record the table stores for the report at `path`, made as the import
@@ -166,7 +167,8 @@ CTimes ParseAndInsert(const std::vector<std::string>& files,
 }
 
 void BM_ImportVersusFloor(benchmark::State& state) {
-  const std::vector<std::string>& files = ReportFiles();
+  const std::vector<std::string> files =
+      ReportFiles(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   std::vector<std::string> records;
   double recordBytes = 0;
   double reportBytes = 0;
@@ -212,7 +214,12 @@ void BM_ImportVersusFloor(benchmark::State& state) {
   state.counters["db_over_records"] = databaseBytes / recordBytes;
   fs::remove_all(scratch);
 }
-BENCHMARK(BM_ImportVersusFloor)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportVersusFloor)
+    ->Args({1000, 50})
+    ->Args({10000, 5})
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // ---- list ----
 

@@ -12,22 +12,38 @@
 // meaningful with one size per process:
 //   build-release/bench/parse_command_bench --benchmark_filter=/64
 //     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//
+// BM_ProgramVersusLineCount runs the blastsearch program itself on the same
+// file as `wc -l`, one after the other in each iteration, and reports their
+// ratio in wall time (ratio) and processor time (cpu_ratio, which a busy
+// machine disturbs less; the processor times are cpu_ms and wc_cpu_ms) and
+// the machine's load average (load). (A spawned process's peak resident
+// size counts its parent's, so the peak is BM_ParseCommandSummary's.)
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ReportGenerator.h"
 #include "ResidentMemory.h"
 #include "app/Commands.h"
+
+extern char** environ;
 
 namespace {
 
@@ -76,6 +92,67 @@ void BM_ParseCommandSummary(benchmark::State& state) {
   state.counters["peak_rss_MB"] = reset ? (PeakResidentBytes() - before) / kMegabyte : -1.0;
 }
 BENCHMARK(BM_ParseCommandSummary)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
+
+// Wall and processor seconds of one process.
+struct CProcessRun {
+  double wall = 0;
+  double cpu = 0;
+};
+
+// Runs `args` (the program first, looked up in PATH) with its output thrown
+// away; a failed start or exit is a negative time.
+CProcessRun RunProcess(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const auto started = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return {-1, -1};
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {-1, -1};
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
+  return {wall, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+void BM_ProgramVersusLineCount(benchmark::State& state) {
+  const fs::path& file = ReportFile(static_cast<int>(state.range(0)));
+  double program = 0, programCpu = 0, lines = 0, linesCpu = 0;
+  for (auto _ : state) {
+    const CProcessRun count = RunProcess({"wc", "-l", file.string()});
+    const CProcessRun parse =
+        RunProcess({BLASTSEARCH_PROGRAM, "parse", file.string(), "--summary"});
+    if (count.wall < 0 || parse.wall < 0) state.SkipWithError("a process failed");
+    state.SetIterationTime(parse.wall);
+    program += parse.wall;
+    programCpu += parse.cpu;
+    lines += count.wall;
+    linesCpu += count.cpu;
+  }
+  double load[1] = {0};
+  getloadavg(load, 1);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["wc_ms"] = lines / n * 1e3;
+  state.counters["cpu_ms"] = programCpu / n * 1e3;
+  state.counters["wc_cpu_ms"] = linesCpu / n * 1e3;
+  state.counters["ratio"] = program / lines;
+  state.counters["cpu_ratio"] = programCpu / linesCpu;
+  state.counters["load"] = load[0];
+}
+BENCHMARK(BM_ProgramVersusLineCount)
+    ->Arg(8)
+    ->Arg(64)
+    ->UseManualTime()
+    ->Iterations(9)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 #include "parse/BlastPlusNames.h"
+#include "parse/FindText.h"
 
 // BLAST+ single-file JSON is one object {"BlastOutput2": [report, report,
 // ...]} with one report per query. simdjson's DOM parser needs a whole
@@ -235,7 +236,7 @@ class CBlastJsonReader : public CResultReader {
       const char* end = m_strBuf.data() + m_strBuf.size();
       if (inText) {
         // Skip to the next quote or backslash.
-        while (p < end && *p != '"' && *p != '\\') ++p;
+        p = FindAnyOf(p, end, "\"\\");
         at = static_cast<std::size_t>(p - (m_strBuf.data() + m_nPos));
         if (p == end) continue;
         if (*p == '\\') {
@@ -247,6 +248,11 @@ class CBlastJsonReader : public CResultReader {
         ++at;
         continue;
       }
+      // Skip to the next character that opens or closes something, or
+      // marks where a cut-off report can be closed.
+      p = FindAnyOf(p, end, "\"{}[],");
+      at = static_cast<std::size_t>(p - (m_strBuf.data() + m_nPos));
+      if (p == end) continue;
       const char c = *p;
       ++at;
       switch (c) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "parse/FindText.h"
 #include "parse/ScanText.h"
 
 namespace {
@@ -78,7 +79,11 @@ CMarkerCache::MarkerId CMarkerCache::Marker(const char* marker, Match match) {
       break;
     }
   }
-  m_entries.push_back(CEntry{marker, length, anchor, folded, nullptr, nullptr});
+  // The character checked together with the first in a search over known
+  // length: the last one that is not a blank (blanks are everywhere).
+  std::size_t probe = length > 0 ? length - 1 : 0;
+  while (probe > 0 && marker[probe] == ' ') --probe;
+  m_entries.push_back(CEntry{marker, length, anchor, probe, folded, nullptr, nullptr});
   return m_entries.size() - 1;
 }
 
@@ -92,6 +97,9 @@ const char* CMarkerCache::Search(const char* from, const CEntry& entry) const {
   const char* const marker = entry.pMarker;
   const std::size_t length = entry.nLength;
   if (length == 0) return from;
+  if (m_pKnownEnd != nullptr) {
+    return FindText(from, m_pKnownEnd, std::string_view(marker, length), entry.nProbe);
+  }
   const std::size_t anchor = entry.nAnchor;
   if (anchor == kNoAnchor) {
     // A marker made of letters ("Score", "Positives") is mostly met a few
@@ -170,6 +178,7 @@ CMarkerCache::CCharacterSet& CMarkerCache::CharacterSet(const char* set) {
   CCharacterSet& added = m_sets[m_nSets < kSets ? m_nSets++ : kSets - 1];
   added = CCharacterSet();
   added.pText = set;
+  added.nLength = std::strlen(set);
   for (const char* c = set; *c != '\0'; ++c) added.bMember[static_cast<unsigned char>(*c)] = true;
   return added;
 }
@@ -184,8 +193,15 @@ const char* CMarkerCache::FindAny(const char* from, CCharacterSet& set) {
   // started up to what it found.
   if (set.pSearchedFrom == nullptr || from < set.pSearchedFrom || from > set.pFound) {
     const char* const text = set.pText;
-    const char* found =
-        text[0] != '\0' && text[1] == '\0' ? std::strchr(from, text[0]) : std::strpbrk(from, text);
+    const char* found = nullptr;
+    if (m_pKnownEnd != nullptr && set.nLength > 0 && set.nLength <= 4) {
+      // The text holds no zero byte before its end: the same answer.
+      found = FindAnyOf(from, m_pKnownEnd, std::string_view(text, set.nLength));
+      if (found == m_pKnownEnd) found = nullptr;
+    } else {
+      found = text[0] != '\0' && text[1] == '\0' ? std::strchr(from, text[0])
+                                                 : std::strpbrk(from, text);
+    }
     set.pSearchedFrom = from;
     set.pFound = found != nullptr ? found : TextEnd(from);
   }

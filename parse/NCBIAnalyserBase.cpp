@@ -51,6 +51,7 @@ int CNCBIAnalyserBase::ReadRequest(CFile* pResponse) {
     return 1;
   }
   CFieldLease<char> lease(m_pBuffer, response.pText.get());
+  CFieldLease<CResponseText> leaseText(m_pResponse, &response);
   AnalyseBuffer();
   return 1;
 }

@@ -5,6 +5,7 @@
 class CBlastSearchEntry;
 class CFile;
 class CMemFile;
+struct CResponseText;
 
 // Shared state and interface of the analysers of NCBI's BLAST web pages: the
 // answer to a submission (request identifier), the answers to polling
@@ -62,6 +63,13 @@ class CNCBIAnalyserBase {
   // released on the way out.
   virtual int ReadRequest(CFile* pResponse);
 
+  // With `bRelease`, a parse that reads its text once from start to end
+  // gives the memory of the text it has passed back to the system as it
+  // goes, so that a large report and the result made of it are not held in
+  // full together. For callers that hand over a text they do not keep (a
+  // file read whole). Off by default.
+  void SetReleaseBehind(bool bRelease) { m_bReleaseBehind = bRelease; }
+
  protected:
   // Parses m_pBuffer into m_pEntry; the base form does nothing and returns 0.
   virtual int AnalyseBuffer();
@@ -71,11 +79,13 @@ class CNCBIAnalyserBase {
   // status READY in the QBlast information block and 0 otherwise.
   static int AnalyseStatus(char* text, std::string& strMessage);
 
-  CBlastSearchEntry* m_pEntry;  // the result to fill; not owned; may be null
-  int* m_pStop;                 // caller's stop flag; not owned; null: none
-  int* m_pProgress;             // caller's progress counter; not owned; null: none
-  char* m_pBuffer;              // the page being parsed; only during ReadRequest
-  int m_nQueryType;             // object type of the query molecule
-  int m_nHitType;               // object type of every hit molecule
-  std::string m_strError;       // last error or warning text of the service
+  CBlastSearchEntry* m_pEntry;           // the result to fill; not owned; may be null
+  int* m_pStop;                          // caller's stop flag; not owned; null: none
+  int* m_pProgress;                      // caller's progress counter; not owned; null: none
+  char* m_pBuffer;                       // the page being parsed; only during ReadRequest
+  CResponseText* m_pResponse = nullptr;  // m_pBuffer's text and length; only during ReadRequest
+  bool m_bReleaseBehind = false;         // SetReleaseBehind
+  int m_nQueryType;                      // object type of the query molecule
+  int m_nHitType;                        // object type of every hit molecule
+  std::string m_strError;                // last error or warning text of the service
 };

@@ -56,16 +56,22 @@ struct CQBlastMarkers {
 // text, hits and elements appended to the entry as they are read.
 class CQBlastReportWalk {
  public:
-  CQBlastReportWalk(char* text, CBlastSearchEntry& entry, const CParseControl& control,
-                    int nQueryType, int nHitType)
+  // A walk over the `length` characters at `text` (zero-terminated). With
+  // `release`, the text's memory is given back behind each hit read.
+  CQBlastReportWalk(char* text, std::size_t length, CResponseText* release,
+                    CBlastSearchEntry& entry, const CParseControl& control, int nQueryType,
+                    int nHitType)
       : m_markers(),
         m_ids(m_markers),
         m_pText(text),
         m_pCursor(text),
+        m_pRelease(release),
         m_entry(entry),
         m_control(control),
         m_nQueryType(nQueryType),
-        m_nHitType(nHitType) {}
+        m_nHitType(nHitType) {
+    m_markers.SetTextEnd(text + length);
+  }
 
   int Run();
 
@@ -91,6 +97,7 @@ class CQBlastReportWalk {
   const CQBlastMarkers m_ids;
   const char* m_pText;  // the start of the text
   char* m_pCursor;
+  CResponseText* m_pRelease;  // the text's memory, given back behind the hits read; may be null
   std::size_t m_nPaddingLeft = kUnset;  // blanks that query rows may still get
   std::string m_strValue;               // the value taken last
   CBlastSearchEntry& m_entry;
@@ -141,6 +148,8 @@ int CQBlastReportWalk::Run() {
     // follows). The cursor stays on the line break that ends it.
     const char* definition = m_markers.Find(m_pCursor, m_ids.definition);
     if (definition == nullptr) break;
+    // Nothing before a hit's definition line is looked at again.
+    if (m_pRelease != nullptr) m_pRelease->ReleaseBefore(definition);
     const char* end = JoinDefinitionLines(definition + 2, m_markers, m_strValue);
     m_pCursor += end - m_pCursor;
     SplitDefinition(m_strValue, hit->m_strName, hit->m_strID, hit->m_strDescription);
@@ -368,12 +377,17 @@ int CNCBIAnalyserQ::AnalyseBuffer() {
     char* text = m_pBuffer;
     std::string kept;
     int round = 0;
-    const std::string_view whole(m_pBuffer);
+    const std::string_view whole(
+        m_pBuffer, m_pResponse != nullptr ? m_pResponse->nTextLength : std::strlen(m_pBuffer));
+    std::size_t length = whole.size();
+    CResponseText* release = m_bReleaseBehind ? m_pResponse : nullptr;
     if (!FindReportRounds(whole).empty()) {
       kept = KeepReportRound(whole, m_nRound, round);
       text = kept.data();
+      length = kept.size();
+      release = nullptr;
     }
-    CQBlastReportWalk walk(text, *m_pEntry, control, m_nQueryType, m_nHitType);
+    CQBlastReportWalk walk(text, length, release, *m_pEntry, control, m_nQueryType, m_nHitType);
     const int result = walk.Run();
     if (round > 0) SetResultInfo(*m_pEntry, result_info::kRound, std::to_string(round));
     return result;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "parse/FindText.h"
 #include "parse/ReportWalk.h"
 
 namespace {
@@ -42,7 +43,7 @@ bool IsStatisticsLine(std::string_view line) {
 
 std::vector<CReportRound> FindReportRounds(std::string_view report) {
   std::vector<CReportRound> rounds;
-  if (report.find(kRoundLine) == std::string_view::npos) return rounds;
+  if (FindText(report.data(), report.data() + report.size(), kRoundLine) == nullptr) return rounds;
   bool open = false;           // the last round's text still runs
   std::size_t queryFirst = 0;  // the first round of the current query
   for (std::size_t at = 0; at < report.size();) {

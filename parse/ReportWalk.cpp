@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 
 #include "host/UxMol.h"
 #include "model/BlastSearchHit.h"
@@ -88,6 +90,31 @@ int CleanNumber(std::string_view value) {
   return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
 }
 
+namespace {
+
+// The standard conversion for what the fast path leaves: a decimal text
+// (with a sign, as ToReal takes it) goes through from_chars, which rounds
+// exactly as strtod does and is far quicker on long exponents; anything it
+// does not take whole as strtod would (hexadecimal, infinities, values out of
+// range) goes to strtod itself.
+double SlowReal(const std::string& value) {
+  const char* begin = value.c_str();
+  const char* const end = begin + value.size();
+  const bool negative = *begin == '-';
+  if (*begin == '+' || *begin == '-') ++begin;
+  if (begin < end && (IsDigit(*begin) || *begin == '.') &&
+      !(begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X'))) {
+    double result = 0;
+    const auto [at, error] = std::from_chars(begin, end, result);
+    // "1e" or "1e+" stops before the exponent in both.
+    if (error == std::errc() && !(at < end && (*at == 'x' || *at == 'X')))
+      return negative ? -result : result;
+  }
+  return std::strtod(value.c_str(), nullptr);
+}
+
+}  // namespace
+
 double ToReal(const std::string& value) {
   // Clinger's fast path: a decimal mantissa below 10^15 and a power of ten
   // up to 10^22 are both exact doubles, so one multiplication or division
@@ -110,7 +137,7 @@ double ToReal(const std::string& value) {
       if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
     }
   }
-  if (digits == 0 || digits > 15) return std::strtod(value.c_str(), nullptr);
+  if (digits == 0 || digits > 15) return SlowReal(value);
   if (*p == 'e' || *p == 'E') {
     const char* e = p + 1;
     bool negativeExponent = false;
@@ -121,7 +148,7 @@ double ToReal(const std::string& value) {
       scale += negativeExponent ? -exponent : exponent;
     }
   }
-  if (scale < -22 || scale > 22) return std::strtod(value.c_str(), nullptr);
+  if (scale < -22 || scale > 22) return SlowReal(value);
   double result = static_cast<double>(mantissa);
   result = scale < 0 ? result / kPowers[-scale] : result * kPowers[scale];
   return negative ? -result : result;

@@ -22,6 +22,10 @@ class CReportSource {
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
   // The report's name for messages (a path, or "standard input").
   virtual const std::string& GetName() const = 0;
+  // How many bytes the source still expects to give (the rest of a file on
+  // disk as it was when opened); 0 when it does not know (a pipe). Only a
+  // hint for the size of a reader's buffer: more or fewer bytes may come.
+  virtual std::uint64_t GetRemainingHint() const { return 0; }
 };
 
 // A report held in memory, handed out at most `piece` bytes a call (so that
@@ -34,6 +38,7 @@ class CViewReportSource : public CReportSource {
       : m_bytes(bytes), m_strName(std::move(name)), m_nPiece(piece == 0 ? 1 : piece) {}
   std::size_t Read(char* buffer, std::size_t size) override;
   const std::string& GetName() const override { return m_strName; }
+  std::uint64_t GetRemainingHint() const override { return m_bytes.size(); }
 
  private:
   std::string_view m_bytes;

@@ -10,74 +10,14 @@
 #include "parse/NCBIAnalyserQ.h"
 #include "parse/ReportName.h"
 #include "parse/ReportRounds.h"
+#include "parse/ResponseText.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
 namespace {
 
-constexpr std::size_t kPiece = std::size_t{1} << 20;
-
-// A report's bytes in pieces, read as a file once from start to end; each
-// piece is freed once it has been read, so that a parser that copies the
-// bytes into a buffer of its own does not hold them twice.
-class CPieceFile : public CFile {
- public:
-  explicit CPieceFile(std::string name) { m_strPath = std::move(name); }
-
-  // Appends up to `size` bytes from `source`; returns how many.
-  std::size_t Fill(CReportSource& source, std::size_t size) {
-    if (m_pieces.empty() || m_pieces.back().size() == kPiece) {
-      m_pieces.emplace_back();
-      m_pieces.back().reserve(kPiece);
-    }
-    std::string& piece = m_pieces.back();
-    const std::size_t want = std::min(size, kPiece - piece.size());
-    const std::size_t held = piece.size();
-    piece.resize(held + want);
-    const std::size_t got = source.Read(piece.data() + held, want);
-    piece.resize(held + got);
-    m_nLength += got;
-    return got;
-  }
-  // The bytes held so far, for the query line: the first piece.
-  std::string_view Opening() const {
-    return m_pieces.empty() ? std::string_view() : std::string_view(m_pieces.front());
-  }
-
-  void Close() override {}
-  std::uint64_t GetLength() const override { return m_nLength; }
-  std::uint64_t GetPosition() const override { return m_nPosition; }
-  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override {
-    if (from != current || offset != 0) ThrowError("the report can only be read forward");
-    return m_nPosition;
-  }
-  std::size_t Read(void* buffer, std::size_t count) override {
-    std::size_t done = 0;
-    while (done < count && m_nPiece < m_pieces.size()) {
-      std::string& piece = m_pieces[m_nPiece];
-      const std::size_t take = std::min(count - done, piece.size() - m_nAt);
-      std::memcpy(static_cast<char*>(buffer) + done, piece.data() + m_nAt, take);
-      done += take;
-      m_nAt += take;
-      if (m_nAt == piece.size()) {
-        std::string().swap(piece);
-        ++m_nPiece;
-        m_nAt = 0;
-      }
-    }
-    m_nPosition += done;
-    return done;
-  }
-  void Write(const void*, std::size_t) override { ThrowError("the report is read-only"); }
-  void Flush() override {}
-
- private:
-  std::vector<std::string> m_pieces;
-  std::uint64_t m_nLength = 0;
-  std::uint64_t m_nPosition = 0;
-  std::size_t m_nPiece = 0;
-  std::size_t m_nAt = 0;
-};
+// The opening of a report that its query line and markup are looked for in.
+constexpr std::size_t kOpening = std::size_t{1} << 20;
 
 // Counts the messages that a parser shows instead of throwing: each one
 // reports a failure. Forwards nothing, so that the caller's message names
@@ -140,23 +80,16 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
     m_bDone = true;
   } else if (m_nRounds > 0) {
     // Every round of a PSI-BLAST report as its own result, from the text kept whole.
-    CByteViewFile round(m_strWhole, m_source.GetName());
+    CByteViewFile round(m_pFile->Text(), m_source.GetName());
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
     analyser.SetRound(++m_nRound);
     result = analyser.ReadRequest(&round);
     m_bDone = m_nRound >= m_nRounds;
-  } else if (!m_strWhole.empty()) {
-    // Every round was asked for but the report has none: the text kept whole
-    // is the report (the file's bytes were taken by that copy).
-    CByteViewFile whole(m_strWhole, m_source.GetName());
-    CNCBIAnalyserQ analyser(&entry);
-    analyser.Init(m_options.pProgress, stop);
-    result = analyser.ReadRequest(&whole);
-    m_bDone = true;
   } else {
     CNCBIAnalyserQ analyser(&entry);
     analyser.Init(m_options.pProgress, stop);
+    analyser.SetReleaseBehind(true);  // the text is read once and dropped
     result = analyser.ReadRequest(m_pFile.get());
     m_bDone = true;
   }
@@ -172,21 +105,23 @@ int CWholeReportReader::ReadNext(CBlastSearchEntry& entry) {
 }
 
 void CWholeReportReader::ReadWhole() {
-  auto file = std::make_unique<CPieceFile>(m_source.GetName());
-  while (file->Fill(m_source, kPiece) != 0) {
-    if (file->GetLength() > m_options.nMaxWholeReport) {
-      throw CReportError("the report is larger than " + SizeText(m_options.nMaxWholeReport) +
-                         ", the most that its layout (" + ReportLayoutName(m_layout) +
-                         ") may hold in memory");
-    }
+  // One buffer for the whole report, read straight into from the source and
+  // handed to the parser, which reads it in place.
+  CResponseText text = ReadSourceText(m_source, m_options.nMaxWholeReport);
+  if (text.nRead > m_options.nMaxWholeReport) {
+    throw CReportError("the report is larger than " + SizeText(m_options.nMaxWholeReport) +
+                       ", the most that its layout (" + ReportLayoutName(m_layout) +
+                       ") may hold in memory");
   }
-  m_strQueryName = QueryNameOfReport(file->Opening());
-  m_strVersion = ProgramLineOfReport(file->Opening());
-  m_bMarkup = IsMarkup(file->Opening());
+  const std::string_view opening(text.pText.get(), std::min(text.nRead, kOpening));
+  m_strQueryName = QueryNameOfReport(opening);
+  m_strVersion = ProgramLineOfReport(opening);
+  m_bMarkup = IsMarkup(opening);
   if (m_options.bEveryRound && m_layout == ReportLayout::QBlast) {
-    m_strWhole.resize(file->GetLength());
-    m_strWhole.resize(file->Read(m_strWhole.data(), m_strWhole.size()));
-    m_nRounds = CountReportRounds(m_strWhole);
+    m_nRounds = CountReportRounds(std::string_view(text.pText.get(), text.nRead));
   }
-  m_pFile = std::move(file);
+  // Every round's parse normalises a copy of the bytes as they came; a
+  // single parse reads the one text in place.
+  if (m_nRounds == 0) NormaliseReadText(text);
+  m_pFile = std::make_unique<CResponseTextFile>(std::move(text), m_source.GetName());
 }

@@ -6,7 +6,7 @@
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
 
-class CFile;
+class CResponseTextFile;
 
 // The reader of the older layouts (QBlast: plain-text report bodies read by
 // CNCBIAnalyserQ; Classic: web pages read by CNCBIAnalyser), which parse a
@@ -16,10 +16,10 @@ class CFile;
 // options.nMaxWholeReport bytes) and gives its one result, with the info
 // key "layout" set (with every round asked for, a PSI-BLAST report gives
 // one result per round) and the query named from the report's query line when
-// the parser left it unnamed; every later call returns 0. The memory of the
-// bytes is given back as the parser copies them, so a report is held about
-// once. A stop asked for while the report is parsed keeps the hits parsed
-// so far. Throws CReportError when the report is larger than allowed or the
+// the parser left it unnamed; every later call returns 0. The report is
+// held once, in one buffer sized by the source's hint, which the parser
+// reads in place. A stop asked for while the report is parsed keeps the hits
+// parsed so far. Throws CReportError when the report is larger than allowed or the
 // parser reports a failure, CFileException from the source. The source must
 // outlive the reader.
 class CWholeReportReader : public CResultReader {
@@ -29,15 +29,15 @@ class CWholeReportReader : public CResultReader {
   int ReadNext(CBlastSearchEntry& entry) override;
 
  private:
-  // Reads the whole source into m_pFile; for every round of a PSI-BLAST
-  // report also into m_strWhole, counting its rounds.
+  // Reads the whole source into m_pFile: its text normalised; for every
+  // round of a PSI-BLAST report the bytes as they came, counting its rounds
+  // (each round's parse reads them afresh).
   void ReadWhole();
 
   ReportLayout m_layout;
   CReportSource& m_source;
   CResultReadOptions m_options;
-  std::unique_ptr<CFile> m_pFile;  // the report's bytes, read once
-  std::string m_strWhole;          // the whole text, kept only to read round after round
+  std::unique_ptr<CResponseTextFile> m_pFile;  // the report's bytes, read once
   std::string m_strQueryName;      // from the report's query line
   std::string m_strVersion;        // from its program line: "BLASTP 2.0.10"
   bool m_bMarkup = false;          // the report is a web page

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,8 @@
 namespace {
 
 constexpr std::size_t kLookSize = kReportHeadSize;
+// Room for the look of an input that does not say its length, to begin with.
+constexpr std::size_t kFirstLookRoom = std::size_t{64} << 10;
 
 // Raised by the source when a stop was asked for while it waited for input.
 struct CStopRequested {};
@@ -59,13 +62,22 @@ class CFileReportSource : public CReportSource {
   }
 
   // Reads the first look (up to kLookSize bytes); true when the file ended
-  // inside it.
+  // inside it. A file on disk gets room for its length and the read that
+  // finds its end; anything else room that grows as bytes come, so a small
+  // report costs no more than its size.
   bool Look() {
-    m_look.resize(kLookSize);
+    std::size_t room = m_nLength > 0 && m_nLength < kLookSize
+                           ? static_cast<std::size_t>(m_nLength) + 1
+                           : (m_nLength > 0 ? kLookSize : kFirstLookRoom);
+    m_look.resize(room);
     std::size_t held = 0;
     bool ended = false;
     while (held < kLookSize) {
-      const std::size_t got = ReadFile(m_look.data() + held, kLookSize - held);
+      if (held == room) {
+        room = std::min(kLookSize, room * 2);
+        m_look.resize(room);
+      }
+      const std::size_t got = ReadFile(m_look.data() + held, room - held);
       if (got == 0) {
         ended = true;
         break;
@@ -73,7 +85,6 @@ class CFileReportSource : public CReportSource {
       held += got;
     }
     m_look.resize(held);
-    m_look.shrink_to_fit();
     return ended;
   }
 
@@ -92,6 +103,12 @@ class CFileReportSource : public CReportSource {
     return ReadFile(buffer, size);
   }
   const std::string& GetName() const override { return m_strName; }
+  // The rest of the file as it was when opened: the look not given yet and
+  // what follows it.
+  std::uint64_t GetRemainingHint() const override {
+    const std::uint64_t rest = m_nLength > m_nRead ? m_nLength - m_nRead : 0;
+    return rest + (m_nLookGiven < m_look.size() ? m_look.size() - m_nLookGiven : 0);
+  }
 
  private:
   std::size_t ReadFile(char* buffer, std::size_t size) {

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 #include "parse/ParseHelpers.h"
 #include "parse/ReportName.h"
+#include "parse/ReportRounds.h"
 #include "support/Corpus.h"
 
 namespace {
@@ -116,6 +118,38 @@ TEST(ResultReaders, CorpusReportsReadAsTheirAnalyserReadsThem) {
     }
   }
   EXPECT_GT(files, 70);
+}
+
+// With every round asked for, a text report gives one result per PSI-BLAST
+// round, the last being the result read without the option, and a report
+// without rounds its one result as without the option.
+TEST(ResultReaders, EveryRoundOfCorpusTextReports) {
+  SKIP_WITHOUT_CORPUS();
+  int withRounds = 0;
+  for (const auto& path : CorpusFiles("text")) {
+    SCOPED_TRACE(path.string());
+    const std::string text = ReadWholeFile(path);
+    std::string last[2];
+    int results[2] = {};
+    for (const bool everyRound : {false, true}) {
+      CViewReportSource source(text, "drip", 65521);
+      CResultReadOptions options;
+      options.bEveryRound = everyRound;
+      auto reader = MakeResultReader(ReportLayout::QBlast, source, options);
+      for (;;) {
+        CBlastSearchEntry entry;
+        if (reader->ReadNext(entry) == 0) break;
+        last[everyRound] = DumpEntry(entry);
+        ++results[everyRound];
+      }
+    }
+    const int rounds = CountReportRounds(text);
+    withRounds += rounds > 0;
+    EXPECT_EQ(results[0], 1);
+    EXPECT_EQ(results[1], std::max(rounds, 1));
+    EXPECT_EQ(last[1], last[0]);
+  }
+  EXPECT_GT(withRounds, 0);
 }
 
 }  // namespace

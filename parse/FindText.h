@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Searches over length-delimited text that look at many bytes at a time,
+// for the scans of large reports. None of them reads outside [from, end).
+
+// The first occurrence of `marker` that lies whole inside [from, end), or
+// null when there is none. An empty marker is found at `from`. Candidates
+// are the places where the marker's first character and its character at
+// `probe` (the last when out of range) both stand: a probe at a character
+// that is rare in the text makes the search fast.
+const char* FindText(const char* from, const char* end, std::string_view marker,
+                     std::size_t probe = static_cast<std::size_t>(-1));
+
+// The first carriage return or zero byte in [from, end), or `end` when there
+// is none: where a text first needs its line endings or zero bytes mended.
+const char* FindCarriageReturnOrZero(const char* from, const char* end);
+
+// The first character in [from, end) that is one of the one to eight
+// characters of `set`, or `end` when there is none (or `set` is empty or
+// longer).
+const char* FindAnyOf(const char* from, const char* end, std::string_view set);
+
+// For tests: with `narrow`, the searches use only the 16-byte instructions
+// that every x86-64 processor has, else the widest the processor offers (the
+// default). Not thread-safe. Returns the previous setting.
+bool SetNarrowSearches(bool narrow);
