@@ -160,6 +160,7 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
     }
   }
   SetResultInfo(entry, result_info::kDigest, digest);
+  if (options.m_amend) options.m_amend(entry);
   object.m_name = NameOfImportedResult(entry, path);
   object.m_creationTime = GetOrvCurrentTime();
   std::string subbaseOut;
@@ -173,6 +174,16 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
   ++outcome.m_nStored;
   return true;
 }
+
+}  // namespace
+
+bool StoreImportedResult(CBlastSearchTable& table, CBlastSearchObject& object,
+                         const std::string& path, std::string_view reportDigest,
+                         const CReportImportOptions& options, CReportImportOutcome& outcome) {
+  return StoreResult(table, object, path, reportDigest, options, outcome);
+}
+
+namespace {
 
 // True for a result of the older layouts that holds nothing a report gives:
 // no hit and no query length. Their recognition needs no more than a query

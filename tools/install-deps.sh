@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libcli11-dev
           libsqlite3-dev qt6-base-dev fonts-dejavu-core
-          ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev)
+          ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev libcurl4-openssl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
