@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -167,7 +169,7 @@ int CBlastProcess::Wait() {
 }
 
 std::string BlastErrorText(const std::string& errors) {
-  std::string text, warnings;
+  std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < errors.size()) {
     std::size_t end = errors.find('\n', start);
@@ -175,10 +177,21 @@ std::string BlastErrorText(const std::string& errors) {
     std::string line = errors.substr(start, end - start);
     start = end + 1;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    if (line.find_first_not_of(' ') == std::string::npos) continue;
-    std::string& into = line.rfind("Warning:", 0) == 0 ? warnings : text;
+    if (line.find_first_not_of(' ') != std::string::npos) lines.push_back(std::move(line));
+  }
+  // From the first line that says "error" on (a usage text comes before it);
+  // warnings only when nothing else was said.
+  auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+    std::string lower = line;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("error") != std::string::npos;
+  });
+  if (first == lines.end()) first = lines.begin();
+  std::string text, warnings;
+  for (auto it = first; it != lines.end(); ++it) {
+    std::string& into = it->rfind("Warning:", 0) == 0 ? warnings : text;
     if (!into.empty()) into += " ";
-    into += line;
+    into += *it;
   }
   if (text.empty()) text = warnings;
   if (text.empty()) return "no message";

@@ -64,10 +64,14 @@ class CCurlClient : public CHttpClient {
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "blastsearch");
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");  // any encoding curl can undo
+    // No "Expect: 100-continue" round trip before a large form.
+    curl_slist* headers = curl_slist_append(nullptr, "Expect:");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    curl_slist_free_all(headers);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
       error = "stopped";
       return false;
