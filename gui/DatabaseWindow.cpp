@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <set>
 
+#include "gui/BlastSearchDialog.h"
 #include "gui/HostCommands.h"
 #include "gui/ObjectIcons.h"
 #include "host/db/DBEngine.h"
@@ -96,6 +97,7 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
   MakeMenus();
   MakeTableMenus();
   MakeToolBar();
+  AddBlastSearchCommand(*this);  // File menu and tool bar: "New BLAST Search..."
   UpdateActions();
   resize(960, 560);
 }
