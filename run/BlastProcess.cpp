@@ -43,8 +43,9 @@ CBlastProcess::~CBlastProcess() {
   CloseFd(m_errFd);
 }
 
-void CBlastProcess::Start(const std::string& executable,
-                          const std::vector<std::string>& arguments) {
+void CBlastProcess::Start(const std::string& executable, const std::vector<std::string>& arguments,
+                          bool ownGroup) {
+  m_bOwnGroup = ownGroup;
   m_strName = std::filesystem::path(executable).filename().string();
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0) throw CFileException(m_strName, std::strerror(errno));
@@ -63,7 +64,7 @@ void CBlastProcess::Start(const std::string& executable,
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::setpgid(0, 0);
+    if (ownGroup) ::setpgid(0, 0);
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(127);  // the parent ended before prctl
     ::signal(SIGINT, SIG_DFL);
@@ -82,7 +83,7 @@ void CBlastProcess::Start(const std::string& executable,
     ::close(err[0]);
     throw CFileException(m_strName, std::string("cannot start: ") + std::strerror(error));
   }
-  ::setpgid(pid, pid);  // also here, so that a stop right after start reaches the group
+  if (ownGroup) ::setpgid(pid, pid);  // also here: a stop right after start reaches the group
   m_pid = pid;
   m_outFd = out[0];
   m_errFd = err[0];
@@ -145,13 +146,14 @@ void CBlastProcess::Reap(int options) {
 
 void CBlastProcess::Stop() {
   if (m_pid <= 0) return;
-  ::kill(-m_pid, SIGTERM);
+  const pid_t target = m_bOwnGroup ? -m_pid : m_pid;
+  ::kill(target, SIGTERM);
   for (int i = 0; i < 50 && m_pid > 0; ++i) {
     Reap(WNOHANG);
     if (m_pid > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (m_pid > 0) {
-    ::kill(-m_pid, SIGKILL);
+    ::kill(target, SIGKILL);
     Reap(0);
   }
 }
@@ -162,7 +164,7 @@ int CBlastProcess::Wait() {
     pollfd fd = {m_errFd, POLLIN, 0};
     if (::poll(&fd, 1, 100) > 0) DrainErrors();
     if (m_pStop != nullptr && *m_pStop != 0) Stop();
-    if (m_pid <= 0) DrainErrors();
+    if (m_pid <= 0) CloseFd(m_errFd);  // stopped: what else it says is not waited for
   }
   Reap(0);
   return m_nStatus;

@@ -12,7 +12,8 @@
 // report source and its standard error kept for the messages (the program's
 // own words). Standard input is the caller's (a query read from "-").
 // The child runs in a process group of its own (a terminal's Ctrl-C reaches
-// only blastsearch, which stops it) and is killed when blastsearch ends.
+// only blastsearch, which stops it) unless it reads the terminal, and is
+// killed when blastsearch (the thread that started it) ends.
 // Not copyable; the destructor stops a child still running and reaps it.
 class CBlastProcess : public CReportSource {
  public:
@@ -25,10 +26,12 @@ class CBlastProcess : public CReportSource {
   CBlastProcess& operator=(const CBlastProcess&) = delete;
 
   // Starts `executable` (a path) with `arguments` (without the program's
-  // name). Throws CFileException naming the program when it cannot be
-  // started (pipes, fork); a program that cannot be run ends at once with
-  // exit status 127 and a message on its standard error.
-  void Start(const std::string& executable, const std::vector<std::string>& arguments);
+  // name); in blastsearch's own process group when `ownGroup` is false (a
+  // child of another group that reads the terminal would be stopped). Throws CFileException naming
+  // the program when it cannot be started (pipes, fork); a program that cannot be run ends at once
+  // with exit status 127 and a message on its standard error.
+  void Start(const std::string& executable, const std::vector<std::string>& arguments,
+             bool ownGroup = true);
 
   // The child's standard output: up to `size` bytes, 0 at its end. Throws
   // CFileException on a read error or a stop request (the child is stopped).
@@ -61,6 +64,7 @@ class CBlastProcess : public CReportSource {
   const volatile int* m_pStop;
   std::string m_strName;
   pid_t m_pid = 0;
+  bool m_bOwnGroup = true;
   int m_nStatus = -1;
   int m_outFd = -1;
   int m_errFd = -1;

@@ -141,7 +141,9 @@ CBlastRunOutcome RunLocalSearch(const CBlastSearchRequest& request, const CSearc
                          std::to_string(::getpid()));
   CBlastProcess process(hooks.m_pStop);
   try {
-    process.Start(executable, arguments);
+    // BLAST+ reading the queries from a terminal stays in its foreground group.
+    process.Start(executable, arguments,
+                  !(request.m_strQuery == "-" && ::isatty(STDIN_FILENO) != 0));
   } catch (const CFileException& e) {
     outcome.m_strError = e.what();
     return outcome;

@@ -160,7 +160,6 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
     }
   }
   SetResultInfo(entry, result_info::kDigest, digest);
-  if (options.m_amend) options.m_amend(entry);
   object.m_name = NameOfImportedResult(entry, path);
   object.m_creationTime = GetOrvCurrentTime();
   std::string subbaseOut;

@@ -31,10 +31,6 @@ struct CReportImportOptions {
   // Called after each result stored or skipped: results stored so far, bytes
   // of the file read, the file's length (0 when not known). May be empty.
   std::function<void(std::size_t, std::uint64_t, std::uint64_t)> m_progress;
-  // Called on each result just before it is stored (after its digest is
-  // made), to add what the caller knows of it (the search run that made
-  // it). May be empty.
-  std::function<void(CBlastSearchEntry&)> m_amend;
 };
 
 // What came of importing one file.
@@ -77,7 +73,7 @@ CReportImportOutcome ImportReportFile(CBlastSearchTable& table, const std::strin
 // Stores the result in `object`, read from the report `path` (a file, or a
 // name for a stream: used when the query has no name) whose head digest is
 // `reportDigest`, as ImportReportFile stores each result: skipped when stored
-// already (unless options allow duplicates), else named, amended and stored
+// already (unless options allow duplicates), else named and stored
 // in its own transaction in options' subbase; counted in `outcome`. False
 // when the host could not store it (outcome's reason says so). Exceptions
 // of the digest (memory) pass out. Used by callers that read results
