@@ -144,7 +144,7 @@ bool CNcbiBlastClient::Request(std::string form, bool aboutRid,
     return false;
   }
   double earliest = m_bAnyRequest ? m_dLastRequest + m_settings.m_dRequestGap : m_clock.Now();
-  if (aboutRid && m_dLastContact > 0) {
+  if (aboutRid && m_bContacted) {
     earliest = std::max(earliest, m_dLastContact + m_settings.m_dPollGap);
   }
   if (!m_clock.WaitUntil(earliest, m_pStop)) {
@@ -157,7 +157,10 @@ bool CNcbiBlastClient::Request(std::string form, bool aboutRid,
   ++m_nRequests;
   m_bAnyRequest = true;
   m_dLastRequest = m_clock.Now();
-  if (aboutRid) m_dLastContact = m_dLastRequest;
+  if (aboutRid) {
+    m_dLastContact = m_dLastRequest;
+    m_bContacted = true;
+  }
   if (m_http.Post(m_settings.m_strUrl, form, sink, error)) return true;
   stopped = m_pStop != nullptr && *m_pStop != 0;
   return false;
@@ -214,6 +217,7 @@ bool CNcbiBlastClient::Submit(const CBlastSearchRequest& request, const std::str
   }
   estimate = std::atoi(InfoWord(page, "RTOE = ").c_str());
   m_dLastContact = m_dLastRequest;  // the submission is the first contact about the ID
+  m_bContacted = true;
   return true;
 }
 
@@ -249,8 +253,7 @@ bool CNcbiBlastClient::WaitReady(const std::string& rid, int estimate,
                                  const std::function<void(const std::string&)>& status,
                                  std::string& error, Status& last) {
   const double start = m_clock.Now();
-  if (estimate > 0 && m_dLastContact > 0 &&
-      !m_clock.WaitUntil(m_dLastContact + estimate, m_pStop)) {
+  if (estimate > 0 && m_bContacted && !m_clock.WaitUntil(m_dLastContact + estimate, m_pStop)) {
     last = kStopped;
     error = "stopped";
     return false;
@@ -316,7 +319,7 @@ bool CNcbiBlastClient::Fetch(const std::string& rid, int maxHits, const std::str
     }
     std::string writeError;
     const bool ok = Request(
-        form, true,
+        form, false,
         [&](std::string_view piece) {
           while (!piece.empty()) {
             const ssize_t put = ::write(fd, piece.data(), piece.size());

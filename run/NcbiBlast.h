@@ -53,10 +53,10 @@ class CNcbiBlastClient {
   bool WaitReady(const std::string& rid, int estimate,
                  const std::function<void(const std::string&)>& status, std::string& error,
                  Status& last);
-  // CMD=Get&FORMAT_TYPE=XML: writes the results of `rid` to the file `path`
-  // (made anew). False with `error` on a lost connection (after the
-  // retries), a file that cannot be written, a stop, or an answer that is
-  // not a BLAST XML report (the service's error line where it gave one).
+  // CMD=Get&FORMAT_TYPE=XML (no poll: only the request gap is kept): writes the results of `rid` to
+  // the file `path` (made anew). False with `error` on a lost connection (after the retries), a
+  // file that cannot be written, a stop, or an answer that is not a BLAST XML report (the service's
+  // error line where it gave one).
   bool Fetch(const std::string& rid, int maxHits, const std::string& path, std::string& error,
              bool& stopped);
 
@@ -64,7 +64,8 @@ class CNcbiBlastClient {
   std::size_t GetRequestCount() const { return m_nRequests; }
 
  private:
-  // Waits for the gaps, then posts `form` (the tool and email added). False
+  // Waits for the gaps (for a poll, `aboutRid`, also the poll gap), then
+  // posts `form` (the tool and email added). False
   // with `error` when the connection failed, or `stopped` set.
   bool Request(std::string form, bool aboutRid, const std::function<bool(std::string_view)>& sink,
                std::string& error, bool& stopped);
@@ -77,7 +78,8 @@ class CNcbiBlastClient {
   const volatile int* m_pStop;
   std::size_t m_nRequests = 0;
   double m_dLastRequest = 0;
-  double m_dLastContact = 0;  // the last request about the request ID
+  double m_dLastContact = 0;  // the last poll of the request ID (or its submission)
+  bool m_bContacted = false;
   bool m_bAnyRequest = false;
 };
 
