@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/AnnotateCommands.h"
+#include "app/BlastCommand.h"
 #include "app/CommandContext.h"
 #include "app/DatabaseCommands.h"
 #include "app/ParseCommand.h"
@@ -104,6 +105,7 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   AddSearchCommand(app, context);
   AddAnnotateCommands(app, context);
   AddRegisterCommand(app, context);
+  AddBlastCommand(app, context);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

@@ -12,6 +12,7 @@ CEntryFacts GetEntryFacts(const CBlastSearchEntry& entry) {
   facts.strDatabase = GetResultInfo(entry, info::kDatabase);
   facts.strRound = GetResultInfo(entry, info::kRound);
   facts.strPartial = GetResultInfo(entry, info::kPartial);
+  facts.strSearch = GetResultInfo(entry, info::kSearch);
   const bool absent = !GetResultInfo(entry, info::kAbsent).empty();
   facts.bFormat = absent || !facts.strProgram.empty() || !facts.strVersion.empty() ||
                   !facts.strDatabase.empty() || !facts.strRound.empty() ||

@@ -12,6 +12,8 @@ class CBlastSearchEntry;
 struct CEntryFacts {
   bool bFormat = false;  // the info says more than the layout: program, database, ...
   std::string strLayout, strProgram, strVersion, strDatabase, strRound, strPartial;
+  // The search run that made the result, when blastsearch ran it.
+  std::string strSearch;
   // Molecule types (2 = protein, 1 = nucleotide) as the program implies
   // them; the query's own type and 0 (each hit's own) when it names none.
   int nQueryType = 1;

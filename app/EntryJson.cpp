@@ -62,7 +62,7 @@ Json FormatToJson(const CBlastSearchEntry& entry, const CEntryFacts& facts) {
       {"layout", facts.strLayout},   {"program", facts.strProgram},
       {"version", facts.strVersion}, {"database", facts.strDatabase},
       {"round", facts.strRound},     {"query", GetResultInfo(entry, result_info::kQueryNumber)},
-      {"partial", facts.strPartial}};
+      {"partial", facts.strPartial}, {"search", facts.strSearch}};
   for (const auto& [key, value] : fields) {
     if (value.empty()) continue;
     const bool number = (std::string_view(key) == "round" || std::string_view(key) == "query") &&

@@ -134,6 +134,7 @@ void WriteFormat(const CEntryFacts& facts, std::ostream& out) {
     separator = "  ";
   }
   if (*separator != '\0') out << '\n';
+  if (!facts.strSearch.empty()) out << "Search: " << PrintableText(facts.strSearch) << '\n';
   if (!facts.strPartial.empty()) {
     out << "Partial: the report is cut off (" << PrintableText(facts.strPartial) << ")\n";
   }

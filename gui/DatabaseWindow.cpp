@@ -27,6 +27,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "gui/BlastSearchDialog.h"
 #include "gui/HostCommands.h"
 #include "gui/ObjectIcons.h"
 #include "gui/ObjectListModel.h"
@@ -106,6 +107,7 @@ CDatabaseWindow::CDatabaseWindow(int dbId, QWidget* parent)
   MakeEditMenu();
   MakeTableMenus();
   MakeToolBar();
+  AddBlastSearchCommand(*this);  // File menu and tool bar: "New BLAST Search..."
   UpdateActions();
   m_pWatch = new QTimer(this);
   m_pWatch->setInterval(kWatchInterval);

@@ -29,6 +29,10 @@ inline constexpr std::string_view kOlderVersion = "older_version";
 // The digest of the result as it was read (SHA-256 in hexadecimal), set when
 // it is imported: the database finds stored results again by it.
 inline constexpr std::string_view kDigest = "digest";
+// The search run that made the result, when blastsearch ran it: where
+// ("local BLAST+" or "NCBI BLAST, request ID"), the program, the database
+// and the options given, as one line.
+inline constexpr std::string_view kSearch = "search";
 // The model fields that the layout does not carry, comma-separated, from
 // the names below: a reader leaves them at their defaults and a display
 // shows them as unknown rather than as 0 or empty.

@@ -191,6 +191,16 @@ bool StoreResult(CBlastSearchTable& table, CBlastSearchObject& object, const std
   return true;
 }
 
+}  // namespace
+
+bool StoreImportedResult(CBlastSearchTable& table, CBlastSearchObject& object,
+                         const std::string& path, std::string_view reportDigest,
+                         const CReportImportOptions& options, CReportImportOutcome& outcome) {
+  return StoreResult(table, object, path, reportDigest, options, outcome);
+}
+
+namespace {
+
 // True for a result of the older layouts that holds nothing a report gives:
 // no hit and no query length. Their recognition needs no more than a query
 // line, which any text may hold ("Query=" in a script); a real report of

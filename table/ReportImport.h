@@ -8,6 +8,7 @@
 #include <vector>
 
 class CBlastSearchEntry;
+class CBlastSearchObject;
 class CBlastSearchTable;
 
 // The storage's lookup key of a stored result is this prefix and the digest
@@ -68,6 +69,18 @@ struct CReportImportOutcome {
 // throws.
 CReportImportOutcome ImportReportFile(CBlastSearchTable& table, const std::string& path,
                                       const CReportImportOptions& options);
+
+// Stores the result in `object`, read from the report `path` (a file, or a
+// name for a stream: used when the query has no name) whose head digest is
+// `reportDigest`, as ImportReportFile stores each result: skipped when stored
+// already (unless options allow duplicates), else named and stored
+// in its own transaction in options' subbase; counted in `outcome`. False
+// when the host could not store it (outcome's reason says so). Exceptions
+// of the digest (memory) pass out. Used by callers that read results
+// themselves (search runs).
+bool StoreImportedResult(CBlastSearchTable& table, CBlastSearchObject& object,
+                         const std::string& path, std::string_view reportDigest,
+                         const CReportImportOptions& options, CReportImportOutcome& outcome);
 
 // The line a person reads about `outcome` of `path`: the stored names, or
 // why nothing (more) was stored. Failed and refused files' lines are

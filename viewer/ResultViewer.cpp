@@ -219,6 +219,9 @@ QWidget* CResultViewer::MakeHeader(const std::string& title) {
   }
   facts << QStringLiteral("Search: %1").arg(search);
   facts << QStringLiteral("Hits: <b>%1</b>").arg(entry.GetHitsCount());
+  if (const std::string run = GetResultInfo(entry, result_info::kSearch); !run.empty()) {
+    facts << QStringLiteral("Run: %1").arg(Q(run).toHtmlEscaped());  // when blastsearch ran it
+  }
   facts
       << QStringLiteral("Hit links: %1")
              .arg(entry.m_nLinkType == 1

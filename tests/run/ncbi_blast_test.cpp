@@ -1,0 +1,381 @@
+// The remote search against a server of the test's own on the loopback
+// address that answers as NCBI's BLAST URL API does: requests counted and
+// spaced by a test clock, every failure told and the request ID kept for a
+// resume where one makes sense.
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "platform/UserInteraction.h"
+#include "run/HttpClient.h"
+#include "run/NcbiBlast.h"
+#include "run/RemoteRequests.h"
+#include "run/RunClock.h"
+#include "support/TempDatabase.h"
+#include "table/BlastSearchObject.h"
+#include "table/BlastSearchTable.h"
+
+namespace {
+
+// What the server does with one request.
+struct CAnswer {
+  enum Kind { kPage, kDrop, kStall };
+  Kind m_kind = kPage;
+  std::string m_strBody;
+};
+
+CAnswer Page(std::string body) { return {CAnswer::kPage, std::move(body)}; }
+const CAnswer kDrop{CAnswer::kDrop, ""};
+const CAnswer kStall{CAnswer::kStall, ""};
+
+// An HTTP server on 127.0.0.1 that answers each request with the next answer
+// of its script (status 500 when the script is used up) and keeps the
+// request bodies.
+class CLoopbackServer {
+ public:
+  explicit CLoopbackServer(std::vector<CAnswer> script) : m_script(script.begin(), script.end()) {
+    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_listen, 8) != 0 ||
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "no loopback server";
+    }
+    m_nPort = ntohs(address.sin_port);
+    m_thread = std::thread([this] { Serve(); });
+  }
+  ~CLoopbackServer() {
+    m_bEnd = true;
+    m_thread.join();
+    ::close(m_listen);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_nPort) + "/Blast.cgi"; }
+  std::vector<std::string> Bodies() {
+    std::lock_guard lock(m_mutex);
+    return m_bodies;
+  }
+
+ private:
+  void Serve() {
+    while (!m_bEnd) {
+      pollfd fd{m_listen, POLLIN, 0};
+      if (::poll(&fd, 1, 50) <= 0) continue;
+      const int connection = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection < 0) continue;
+      Answer(connection);
+      ::close(connection);
+    }
+  }
+
+  void Answer(int connection) {
+    std::string request;
+    char buffer[8192];
+    std::size_t need = std::string::npos;
+    while (need == std::string::npos || request.size() < need) {
+      const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+      if (got <= 0) return;
+      request.append(buffer, static_cast<std::size_t>(got));
+      const std::size_t head = request.find("\r\n\r\n");
+      if (need == std::string::npos && head != std::string::npos) {
+        const std::size_t field = request.find("Content-Length: ");
+        need = head + 4 + (field < head ? std::stoul(request.substr(field + 16)) : 0);
+      }
+    }
+    CAnswer answer = Page("");
+    bool scripted = false;
+    {
+      std::lock_guard lock(m_mutex);
+      m_bodies.push_back(request.substr(request.find("\r\n\r\n") + 4));
+      if (!m_script.empty()) {
+        answer = m_script.front();
+        m_script.pop_front();
+        scripted = true;
+      }
+    }
+    if (answer.m_kind == CAnswer::kDrop) return;
+    const std::string head =
+        std::string(scripted ? "HTTP/1.1 200 OK" : "HTTP/1.1 500 Oops") +
+        "\r\nContent-Type: text/html\r\nContent-Length: " +
+        std::to_string(answer.m_kind == CAnswer::kStall ? 1000 : answer.m_strBody.size()) +
+        "\r\nConnection: close\r\n\r\n";
+    Send(connection, head + (answer.m_kind == CAnswer::kStall ? "<html>" : answer.m_strBody));
+    if (answer.m_kind == CAnswer::kStall) {
+      for (int i = 0; i < 40 && !m_bEnd; ++i) {  // longer than the client's stall timeout
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    }
+  }
+
+  static void Send(int connection, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t put =
+          ::send(connection, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+      if (put <= 0) return;
+      done += static_cast<std::size_t>(put);
+    }
+  }
+
+  int m_listen = -1;
+  int m_nPort = 0;
+  std::atomic<bool> m_bEnd{false};
+  std::mutex m_mutex;
+  std::deque<CAnswer> m_script;
+  std::vector<std::string> m_bodies;
+  std::thread m_thread;
+};
+
+// Time that passes only when the client waits.
+class CTestClock : public CRunClock {
+ public:
+  double Now() override { return m_dNow; }
+  bool WaitUntil(double when, const volatile int* stop) override {
+    if (stop != nullptr && *stop != 0) return false;
+    m_dNow = std::max(m_dNow, when);
+    return true;
+  }
+  double m_dNow = 1000;
+};
+
+// The curl client, with the test clock's time of each request kept.
+class CTimedClient : public CHttpClient {
+ public:
+  CTimedClient(CRunClock& clock) : m_clock(clock) {
+    CHttpSettings settings;
+    settings.m_nConnectTimeout = 2;
+    settings.m_nStallTimeout = 1;
+    m_pClient = MakeCurlClient(settings);
+  }
+  bool Post(const std::string& url, const std::string& form,
+            const std::function<bool(std::string_view)>& sink, std::string& error) override {
+    m_times.push_back(m_clock.Now());
+    return m_pClient->Post(url, form, sink, error);
+  }
+  CRunClock& m_clock;
+  std::unique_ptr<CHttpClient> m_pClient;
+  std::vector<double> m_times;
+};
+
+std::string InfoPage(const std::string& lines) {
+  return "<html><body>\n<!--QBlastInfoBegin\n" + lines + "QBlastInfoEnd\n--></body></html>\n";
+}
+const std::string kPut = InfoPage("    RID = TESTRID42\n    RTOE = 25\n");
+const std::string kWaiting = InfoPage("\tStatus=WAITING\n");
+const std::string kReady = InfoPage("\tStatus=READY\n\tThereAreHits=yes\n");
+
+std::string ResultsXml() {
+  std::ifstream file(std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/blastp.xml");
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+class NcbiBlastTest : public ::testing::Test {
+ protected:
+  NcbiBlastTest() {
+    std::ofstream(m_db.Dir() / "q.fa") << ">q1 a query\nMKTAYIAKQRQISFVKSHFSRQ\n";
+    m_request.m_strProgram = "blastp";
+    m_request.m_strQuery = (m_db.Dir() / "q.fa").string();
+    m_request.m_strDatabase = "swissprot";
+    m_request.m_strEvalue = "1e-5";
+    m_request.m_nMaxHits = 50;
+  }
+
+  CBlastRunOutcome Run(CLoopbackServer& server, const std::string& rid = "", int retries = 2,
+                       const volatile int* stop = nullptr, CResultStore store = nullptr) {
+    CNcbiSettings settings;
+    settings.m_strUrl = server.Url();
+    settings.m_strEmail = "someone@example.org";
+    settings.m_nRetries = retries;
+    m_pHttp = std::make_unique<CTimedClient>(m_clock);
+    CNcbiBlastClient client(*m_pHttp, m_clock, settings, stop);
+    CSearchRunHooks hooks;
+    hooks.m_pStop = stop;
+    hooks.m_store = store ? store : MakeTableStore(blastSearch(), "MAIN");
+    const CBlastRunOutcome outcome =
+        RunRemoteSearch(m_request, rid, client, RequestsFile(), m_db.Dir().string(), hooks);
+    m_nRequests = client.GetRequestCount();
+    return outcome;
+  }
+  std::string RequestsFile() const { return RemoteRequestsFile(m_db.Dir().string()); }
+  std::size_t Stored() { return blastSearch().getobjlist(1).GetCount(); }
+
+  CScriptedUserInteraction m_ui;
+  CTempDatabase m_db;
+  CBlastSearchRequest m_request;
+  CTestClock m_clock;
+  std::unique_ptr<CTimedClient> m_pHttp;
+  std::size_t m_nRequests = 0;
+};
+
+TEST_F(NcbiBlastTest, ASearchIsSubmittedPolledWithinTheRulesFetchedAndStored) {
+  CLoopbackServer server(
+      {Page(kPut), Page(kWaiting), Page(kWaiting), Page(kReady), Page(ResultsXml())});
+  const CBlastRunOutcome outcome = Run(server);
+  ASSERT_EQ(outcome.m_status, CBlastRunOutcome::kDone) << outcome.m_strError;
+  EXPECT_EQ(outcome.m_strRid, "TESTRID42");
+  EXPECT_EQ(outcome.m_nStored, 3u);
+  EXPECT_EQ(Stored(), 3u);
+  ASSERT_EQ(m_nRequests, 5u);
+  const std::vector<double>& times = m_pHttp->m_times;
+  ASSERT_EQ(times.size(), 5u);
+  EXPECT_GE(times[1] - times[0], 60);  // the estimate (25 s), but no poll within a minute
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    EXPECT_GE(times[i] - times[i - 1], 10) << "request " << i;
+    if (i < 4) {
+      EXPECT_GE(times[i] - times[i - 1], 60) << "poll " << i;
+    }
+  }
+  EXPECT_LT(times[4] - times[3], 60);  // the results are fetched without another minute
+  const std::vector<std::string> bodies = server.Bodies();
+  ASSERT_EQ(bodies.size(), 5u);
+  for (const std::string& body : bodies) {
+    EXPECT_NE(body.find("tool=blastsearch"), std::string::npos) << body;
+    EXPECT_NE(body.find("email=someone%40example.org"), std::string::npos) << body;
+  }
+  EXPECT_NE(bodies[0].find("CMD=Put&PROGRAM=blastp&DATABASE=swissprot&QUERY=%3Eq1+a+query"),
+            std::string::npos);
+  EXPECT_NE(bodies[0].find("EXPECT=1e-5&HITLIST_SIZE=50"), std::string::npos);
+  EXPECT_NE(bodies[1].find("CMD=Get&FORMAT_OBJECT=SearchInfo&RID=TESTRID42"), std::string::npos);
+  EXPECT_NE(bodies[4].find("CMD=Get&FORMAT_TYPE=XML&RID=TESTRID42"), std::string::npos);
+  EXPECT_TRUE(ReadRemoteRequests(RequestsFile()).empty());  // done: forgotten
+  EXPECT_FALSE(std::filesystem::exists(m_db.Dir() / "ncbi-TESTRID42.xml"));
+}
+
+TEST_F(NcbiBlastTest, FailuresAreToldAndResumableOnesKeepTheirRequestId) {
+  const std::string error = "<p class=\"error\">ERROR: Results for RID TESTRID42 not found<br>\n";
+  struct Case {
+    const char* name;
+    std::vector<CAnswer> script;
+    int retries;
+    const char* said;
+    bool resumable;
+  };
+  const std::vector<Case> cases = {
+      {"unknown", {Page(kPut), Page(InfoPage("Status=UNKNOWN\n"))}, 2, "does not know", false},
+      {"failed",
+       {Page(kPut), Page(kWaiting), Page(InfoPage("Status=FAILED\n"))},
+       2,
+       "search TESTRID42 failed",
+       false},
+      {"error page",
+       {Page(kPut), Page(error)},
+       2,
+       "NCBI: ERROR: Results for RID TESTRID42 not found",
+       false},
+      {"no status",
+       {Page(kPut), Page("<html>maintenance</html>")},
+       2,
+       "holds no search status",
+       false},
+      {"refused submission",
+       {Page("<p>ERROR: Query contains no sequence data<br>")},
+       2,
+       "did not take the search: ERROR: Query contains no sequence data",
+       false},
+      {"dropped connection",
+       {Page(kPut), kDrop, kDrop, kDrop},
+       2,
+       "connection to NCBI was lost",
+       true},
+      {"slow server", {Page(kPut), kStall}, 0, "connection to NCBI was lost", true},
+      {"results are an error page",
+       {Page(kPut), Page(kReady), Page(error)},
+       2,
+       "NCBI: ERROR: Results for RID",
+       true},
+      {"results are no report",
+       {Page(kPut), Page(kReady), Page("<html>hello</html>")},
+       2,
+       "is not a BLAST XML report",
+       true},
+      {"server error", {}, 2, "HTTP status 500", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(RequestsFile());
+    CLoopbackServer server(c.script);
+    const CBlastRunOutcome outcome = Run(server, "", c.retries);
+    EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kFailed);
+    EXPECT_NE(outcome.m_strError.find(c.said), std::string::npos) << outcome.m_strError;
+    EXPECT_EQ(outcome.m_bResumable, c.resumable);
+    EXPECT_EQ(ReadRemoteRequests(RequestsFile()).size(), c.resumable ? 1u : 0u);
+    EXPECT_EQ(Stored(), 0u);
+    for (std::size_t i = 1; i < m_pHttp->m_times.size(); ++i) {
+      EXPECT_GE(m_pHttp->m_times[i] - m_pHttp->m_times[i - 1], 10);
+    }
+  }
+}
+
+TEST_F(NcbiBlastTest, AConnectionLostOnceIsAskedAgain) {
+  CLoopbackServer server({Page(kPut), kDrop, Page(kReady), kDrop, Page(ResultsXml())});
+  const CBlastRunOutcome outcome = Run(server);
+  EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kDone) << outcome.m_strError;
+  EXPECT_EQ(Stored(), 3u);
+  EXPECT_EQ(m_nRequests, 5u);
+}
+
+TEST_F(NcbiBlastTest, AStoppedSearchIsResumedByItsRequestIdWithoutStoringTwice) {
+  volatile int stop = 0;
+  const CResultStore store = MakeTableStore(blastSearch(), "MAIN");
+  {
+    CLoopbackServer server({Page(kPut), Page(kReady), Page(ResultsXml())});
+    const CBlastRunOutcome outcome =
+        Run(server, "", 2, &stop,
+            [&](CBlastSearchObject& object, std::string_view digest, std::string& name) {
+              stop = 1;  // Ctrl-C while the first result is stored
+              return store(object, digest, name);
+            });
+    EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kStopped);
+    EXPECT_TRUE(outcome.m_bResumable);
+    EXPECT_EQ(Stored(), 1u);
+    const std::vector<CRemoteRequest> kept = ReadRemoteRequests(RequestsFile());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].m_strRid, "TESTRID42");
+    EXPECT_EQ(kept[0].m_strSearchLine,
+              "NCBI BLAST, request ID TESTRID42: blastp -db swissprot EXPECT=1e-5 HITLIST_SIZE=50");
+  }
+  stop = 0;
+  CLoopbackServer server({Page(kReady), Page(ResultsXml())});
+  const CBlastRunOutcome outcome = Run(server, "TESTRID42", 2, &stop);
+  EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kDone) << outcome.m_strError;
+  EXPECT_EQ(outcome.m_nStored, 2u);
+  EXPECT_EQ(outcome.m_nSkipped, 1u);
+  EXPECT_EQ(Stored(), 3u);
+  EXPECT_TRUE(ReadRemoteRequests(RequestsFile()).empty());
+  EXPECT_EQ(server.Bodies().front().find("CMD=Put"), std::string::npos);
+}
+
+TEST(FormField, EncodesNamesAndValues) {
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"CMD", "Put", "CMD=Put"},
+      {"QUERY", ">q1 x\nACGT", "QUERY=%3Eq1+x%0AACGT"},
+      {"email", "a.b-c_d~e@f", "email=a.b-c_d~e%40f"},
+      {"E", "1e-5&x=y", "E=1e-5%26x%3Dy"},
+      {"U", "\xc3\xa9", "U=%C3%A9"},
+  };
+  for (const auto& [name, value, expected] : cases) {
+    std::string form;
+    AddFormField(form, name, value);
+    EXPECT_EQ(form, expected);
+  }
+  std::string form = "A=1";
+  AddFormField(form, "B", "");
+  EXPECT_EQ(form, "A=1&B=");
+}
+
+}  // namespace
