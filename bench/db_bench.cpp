@@ -1,8 +1,9 @@
 // The result database as the blastsearch commands use it, beside what the
 // same work costs at its floor:
 // - BM_ImportVersusFloor: `blastsearch import` (sync_at_end:1, with
-//   --sync-at-end) of 1,000 generated reports of about 50 KB each, against parsing the same files plus a raw SQLite insert
-//   of the same record bytes, one transaction each, in the same iteration
+//   --sync-at-end) of 1,000 generated reports of about 50 KB each, against
+//   parsing the same files plus a raw SQLite insert of the same record
+//   bytes (synchronous NORMAL), one transaction each, in the same iteration
 //   (counters: import_s, floor_s, ratio; the same in processor time,
 //   import_cpu_s, floor_cpu_s and cpu_ratio, which a busy machine disturbs
 //   less; db_over_records: the database file over the sum of the records);
