@@ -8,6 +8,7 @@
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
+#include "host/db/DBFunctions.h"
 #include "host/db/DBRecordText.h"
 #include "host/db/ObjInfo.h"
 #include "platform/ReplacingFile.h"
@@ -78,6 +79,10 @@ CUDFieldDef SplitUDFieldDef(const std::string& line) {
   def.m_strName = UnescapeRecordText(line.substr(0, first));
   def.m_valueKind = ParseNumber<int>(line.substr(first + 1, second - first - 1), kFieldUDFieldDef);
   def.m_objType = ParseNumber<int>(line.substr(second + 1), kFieldUDFieldDef);
+  if (check_string_value(def.m_strName) == 0) {
+    Damaged("field " + std::to_string(kFieldUDFieldDef) +
+            " names a field with a control character or over 250 characters");
+  }
   if (def.m_strName.empty() || (def.m_valueKind != kValueText && def.m_valueKind != kValueNumber)) {
     Damaged("field " + std::to_string(kFieldUDFieldDef) + " defines \"" +
             def.m_strName.substr(0, 40) + "\" of an unknown kind " +

@@ -193,6 +193,8 @@ TEST(ArchiveCarry, DamagedAddedLinesAreReportedNamingTheFile) {
       {"unknown field kind", Changed(bytes, "@257:lab\t1\t", "@257:lab\t9\t"), "cannot be read"},
       {"definition without kind", Changed(bytes, "@257:lab\t1\t", "@257:lab"), "cannot be read"},
       {"empty field name", Changed(bytes, "@257:lab\t", "@257:\t"), "cannot be read"},
+      {"field name with a line end", Changed(bytes, "@257:lab\t", "@257:l\\nab\t"),
+       "cannot be read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

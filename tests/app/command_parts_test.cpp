@@ -208,7 +208,9 @@ TEST(TypedText, Utf8IsCheckedStrictly) {
   for (const auto& c : cases) {
     std::size_t bad = 99;
     EXPECT_EQ(IsUtf8Text(c.text, &bad), c.utf8) << PrintableText(c.text);
-    if (!c.utf8) EXPECT_EQ(bad, c.bad) << PrintableText(c.text);
+    if (!c.utf8) {
+      EXPECT_EQ(bad, c.bad) << PrintableText(c.text);
+    }
   }
   EXPECT_EQ(ShownText(std::string(100, 'x'), 10), "xxxxxxxxxx...");
   EXPECT_EQ(ShownText("\xc3\xa9\xc3\xa9\xc3\xa9", 3), "\xc3\xa9...");  // cut at a character
