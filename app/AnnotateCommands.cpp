@@ -67,9 +67,10 @@ std::unique_ptr<CDBObjectBase> LoadObject(CObjInfo* info, std::ostream& err) {
 }
 
 bool IsStorableText(const std::string& text, const char* what, std::ostream& err) {
-  if (!text.empty() && check_string_value(text) != 0) return true;
-  err << "blastsearch: the " << what << " \"" << text
-      << "\" is empty, longer than 250 characters or holds a control character\n";
+  if (!text.empty() && check_string_value(text) != 0 && IsUtf8Text(text)) return true;
+  err << "blastsearch: the " << what << " \"" << ShownText(text)
+      << "\" is empty, longer than 250 characters, holds a control character or is not UTF-8 "
+         "text\n";
   return false;
 }
 
@@ -150,6 +151,12 @@ bool ReadCommentLines(const AnnotateOptions& o, std::vector<std::string>& lines,
     err << "blastsearch: "
         << (o.strFile.empty() ? std::string("the comment") : PrintableText(o.strFile))
         << ": holds a NUL byte at byte " << nul << "; a comment must be text, nothing was stored\n";
+    return false;
+  }
+  if (std::size_t bad = 0; !IsUtf8Text(text, &bad)) {
+    err << "blastsearch: "
+        << (o.strFile.empty() ? std::string("the comment") : PrintableText(o.strFile))
+        << ": is not UTF-8 text (byte " << bad << "); nothing was stored\n";
     return false;
   }
   std::istringstream in(text);

@@ -18,6 +18,7 @@ struct CImportOptions {
   std::string m_strColumns;           // a table's columns as given to BLAST+'s -outfmt
   std::string m_strProgram;           // the program that wrote a table without comment lines
   bool m_bAllowDuplicates = false;    // store results that are stored already
+  bool m_bSyncAtEnd = false;          // sync the commits to the disk once, at the end
 };
 
 // Adds `import` to `app`; choosing it sets context.m_run to RunImport.

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "app/PrintableText.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
@@ -85,6 +86,10 @@ int RunRename(const CObjectOptions& options, CCommandContext& context) {
     if (info == nullptr) return false;
     const std::string oldName = info->m_name;
     const std::string& newName = options.m_strNewName;
+    if (!IsUtf8Text(newName)) {
+      messages.Fail("the new name \"" + ShownText(newName) + "\" is not UTF-8 text");
+      return false;
+    }
     int changed = 0;
     if (blastSearch().RenameObj(1, info, newName, changed) == 0) return false;
     messages.Inform("The item \"" + oldName + "\" is now \"" + newName + "\"");

@@ -48,6 +48,35 @@ std::string PrintableText(std::string_view text) {
   return out;
 }
 
+bool IsUtf8Text(std::string_view text, std::size_t* bad) {
+  for (std::size_t at = 0; at < text.size();) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    if (c < 0x80) {
+      ++at;
+      continue;
+    }
+    const std::size_t length = SequenceLength(text, at);
+    const auto next = length > 1 ? static_cast<unsigned char>(text[at + 1]) : 0;
+    const bool wrong = length == 0 || (c == 0xE0 && next < 0xA0) ||  // overlong
+                       (c == 0xED && next >= 0xA0) ||                // surrogate
+                       (c == 0xF0 && next < 0x90) ||                 // overlong
+                       (c == 0xF4 && next >= 0x90);                  // above U+10FFFF
+    if (wrong) {
+      if (bad != nullptr) *bad = at;
+      return false;
+    }
+    at += length;
+  }
+  return true;
+}
+
+std::string ShownText(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return PrintableText(text);
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return PrintableText(text.substr(0, end)) + "...";
+}
+
 std::string PrintableNumber(double value, int digits) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*g", digits, value);

@@ -69,11 +69,28 @@ void ListSubbases(std::ostream& out) {
   }
 }
 
+// A name given to a subbase as typed: refused with a message when longer
+// than a subbase name may be (it is not cut short unseen) or not UTF-8 text.
+bool IsNewSubbaseName(const std::string& name, CCommandMessages& messages) {
+  if (name.size() > kMaxSubbaseName) {
+    messages.Fail("the subbase name \"" + ShownText(name) + "\" is longer than " +
+                  std::to_string(kMaxSubbaseName) + " bytes");
+    return false;
+  }
+  if (!IsUtf8Text(name)) {
+    messages.Fail("the subbase name \"" + ShownText(name) + "\" is not UTF-8 text");
+    return false;
+  }
+  return true;
+}
+
 // Runs the change `action` asks for; true when the table made it.
 bool Change(const CSubbaseOptions& options, CCommandMessages& messages) {
   CBlastSearchTable& table = blastSearch();
   const std::string& action = options.m_strAction;
   const std::string& name = options.m_strName;
+  if (action == "new" && !IsNewSubbaseName(name, messages)) return false;
+  if (action == "rename" && !IsNewSubbaseName(options.m_strNewName, messages)) return false;
   std::vector<unsigned long> objects;
   if (!IdsOf(options.m_objects, objects, messages)) return false;
   std::string done;

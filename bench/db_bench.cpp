@@ -1,6 +1,7 @@
 // The result database as the blastsearch commands use it, beside what the
 // same work costs at its floor:
-// - BM_ImportVersusFloor/N/KB: `blastsearch import` of N generated reports of
+// - BM_ImportVersusFloor/N/KB/S: `blastsearch import` (with --sync-at-end when S is 1)
+//   of N generated reports of
 //   about KB kilobytes each (1,000 of 50 KB; 10,000 of 5 KB, where the costs
 //   of each file weigh most), against parsing the same files plus a raw
 //   SQLite insert of the same record bytes, one transaction each, in the same
@@ -178,6 +179,7 @@ void BM_ImportVersusFloor(benchmark::State& state) {
     reportBytes += static_cast<double>(fs::file_size(file));
   }
   std::vector<std::string> args{"--db", "", "import"};
+  if (state.range(2) != 0) args.push_back("--sync-at-end");
   args.insert(args.end(), files.begin(), files.end());
   const fs::path scratch = fs::temp_directory_path() / "blastsearch_import_bench_db";
   args[1] = (scratch / "db").string();
@@ -215,8 +217,11 @@ void BM_ImportVersusFloor(benchmark::State& state) {
   fs::remove_all(scratch);
 }
 BENCHMARK(BM_ImportVersusFloor)
-    ->Args({1000, 50})
-    ->Args({10000, 5})
+    ->ArgNames({"files", "KB", "sync_at_end"})
+    ->Args({1000, 50, 0})
+    ->Args({1000, 50, 1})
+    ->Args({10000, 5, 0})
+    ->Args({10000, 5, 1})
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 // dialog and the database window and exits (on Qt's offscreen platform
 // unless another is chosen).
 #include <QApplication>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -84,6 +85,12 @@ int main(int argc, char** argv) {
     engine().OpenDatabase(dir, 1);
   } catch (const std::exception& e) {
     std::cerr << "blastsearch-gui: " << e.what() << '\n';
+    // Said in a box too, but not where no one could close it (pictures, tests).
+    if (!screenshot && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+      QMessageBox::critical(nullptr, QStringLiteral("BLAST Results"),
+                            QStringLiteral("The database can't be opened:\n%1")
+                                .arg(QString::fromStdString(e.what())));
+    }
     return 1;
   }
   InstallEditorSheetRunner();

@@ -13,10 +13,11 @@ enum : int {
   kFieldSheetKind = 4,         // editor sheet kind (in a record only)
   kFieldLocalFlags = 5,        // local flags (in a record only)
   kFieldKeyword = 247,         // one keyword
-  kFieldComment = 248,         // the comment file's lines
+  kFieldComment = 248,         // the comment file's lines (one line each, in archives only)
   kFieldUDField = 254,         // one user-defined field entry
   kFieldAuthor = 255,          // author creator record
   kFieldOriginalAuthor = 256,  // original-author creator record
+  kFieldUDFieldDef = 257,      // a user-defined field's definition (in archives only)
   kFieldDescription = 263,     // description text
   kFieldAuthorName = 3050,     // the author's name, as a list value
   kFieldUID = 3053,            // the record identifier, as a list value

@@ -8,6 +8,7 @@
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
+#include "host/db/DBFunctions.h"
 #include "host/db/DBRecordText.h"
 #include "host/db/ObjInfo.h"
 #include "platform/ReplacingFile.h"
@@ -62,6 +63,34 @@ CUDFieldValue SplitUDField(const std::string& line) {
   return entry;
 }
 
+// "name<TAB>kind<TAB>object type", the name escaped.
+std::string JoinUDFieldDef(const CUDFieldDef& def) {
+  return EscapeRecordText(def.m_strName) + '\t' + std::to_string(def.m_valueKind) + '\t' +
+         std::to_string(def.m_objType);
+}
+
+CUDFieldDef SplitUDFieldDef(const std::string& line) {
+  const std::size_t first = line.find('\t');
+  const std::size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+  if (second == std::string::npos) {
+    Damaged("field " + std::to_string(kFieldUDFieldDef) + " is not a field definition");
+  }
+  CUDFieldDef def;
+  def.m_strName = UnescapeRecordText(line.substr(0, first));
+  def.m_valueKind = ParseNumber<int>(line.substr(first + 1, second - first - 1), kFieldUDFieldDef);
+  def.m_objType = ParseNumber<int>(line.substr(second + 1), kFieldUDFieldDef);
+  if (check_string_value(def.m_strName) == 0) {
+    Damaged("field " + std::to_string(kFieldUDFieldDef) +
+            " names a field with a control character or over 250 characters");
+  }
+  if (def.m_strName.empty() || (def.m_valueKind != kValueText && def.m_valueKind != kValueNumber)) {
+    Damaged("field " + std::to_string(kFieldUDFieldDef) + " defines \"" +
+            def.m_strName.substr(0, 40) + "\" of an unknown kind " +
+            std::to_string(def.m_valueKind));
+  }
+  return def;
+}
+
 }  // namespace
 
 CDBObjectBase::CDBObjectBase(int objType) : m_nObjType(objType) {}
@@ -79,6 +108,7 @@ CDBObjectBase::CDBObjectBase(const CDBObjectBase& other)
       m_keywords(other.m_keywords),
       m_udfValues(other.m_udfValues),
       m_comments(other.m_comments),
+      m_udfDefs(other.m_udfDefs),
       m_nObjType(other.m_nObjType) {}
 
 CDBObjectBase::~CDBObjectBase() = default;
@@ -156,6 +186,16 @@ void CDBObjectBase::WriteRecord(COrvTextFile& file) const {
   WriteLine(file, kFieldEnd, "");
 }
 
+std::string CDBObjectBase::ArchiveFieldLines() const {
+  std::string lines;
+  const auto add = [&](int field, const std::string& text) {
+    lines += '@' + std::to_string(field) + ':' + text + '\n';
+  };
+  for (const std::string& line : m_comments) add(kFieldComment, EscapeRecordText(line));
+  for (const CUDFieldDef& def : m_udfDefs) add(kFieldUDFieldDef, JoinUDFieldDef(def));
+  return lines;
+}
+
 int CDBObjectBase::ReadObject(COrvTextFile& file, int /*a*/, int /*b*/) {
   std::string line;
   int field = 0;
@@ -206,6 +246,12 @@ int CDBObjectBase::ReadObject(COrvTextFile& file, int /*a*/, int /*b*/) {
         break;
       case kFieldUDField:
         m_udfValues.push_back(SplitUDField(line));
+        break;
+      case kFieldComment:
+        m_comments.push_back(UnescapeRecordText(line));
+        break;
+      case kFieldUDFieldDef:
+        m_udfDefs.push_back(SplitUDFieldDef(line));
         break;
       default:
         break;  // a field of a later version: its line is skipped

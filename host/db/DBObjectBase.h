@@ -58,7 +58,8 @@ class CDBObjectBase : public CDBObject {
   virtual int GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def);
   // Reads a record written by WriteObject from `file`'s current position to
   // its end (`a`, `b` unused): the common fields, and for each field that a
-  // registered value holds, that value's ReadValue. Returns 1. A malformed or
+  // registered value holds, that value's ReadValue; an archive's record also
+  // fills m_comments and m_udfDefs. Returns 1. A malformed or
   // truncated record raises CDBException (or the value's exception); what
   // was read before stays in the object.
   virtual int ReadObject(COrvTextFile& file, int a, int b);
@@ -71,6 +72,10 @@ class CDBObjectBase : public CDBObject {
   // registered value's WriteValue, and the record's end mark. Throws
   // CFileException when a write fails.
   void WriteRecord(COrvTextFile& file) const;
+  // The lines an archive adds to the stored record, before its end mark:
+  // one for each line of m_comments and one for each of m_udfDefs. Older
+  // readers pass over them as fields of a later version.
+  std::string ArchiveFieldLines() const;
 
   // Reads the comment file of this object in database `dbId` into
   // m_comments: 1 read, 0 when there is no comment file (m_comments empty).
@@ -90,7 +95,11 @@ class CDBObjectBase : public CDBObject {
   std::string m_description;
   std::vector<std::string> m_keywords;
   std::vector<CUDFieldValue> m_udfValues;
-  std::vector<std::string> m_comments;  // filled by LoadComment
+  std::vector<std::string> m_comments;  // filled by LoadComment, or from an archive
+  // Definitions of user-defined fields as an archive carries them (its first
+  // object carries every definition of its database); never part of a
+  // stored record.
+  std::vector<CUDFieldDef> m_udfDefs;
   CDBValueContainer m_valueContainer;
 
  private:

@@ -51,6 +51,11 @@ class CDBStorage {
   // Undoes the open transaction; harmless when none is open.
   virtual void Rollback() noexcept = 0;
   virtual bool InTransaction() const = 0;
+  // With `deferred`, later commits are not synced to the disk one by one: a
+  // killed process still loses none, a power cut may lose the last ones.
+  // Turning it off syncs what was deferred before it returns, and every
+  // later commit is synced again. Throws CDBException when that sync fails.
+  virtual void SetDeferredSync(bool deferred) = 0;
   // Changes whenever another connection has committed a change since the
   // last call returned.
   virtual std::uint64_t DataVersion() = 0;

@@ -2,8 +2,11 @@
 //
 // An archive file: the table's signature on the first line, then for every
 // object a line "object <length> <crc32, 8 hex digits>", the object's record
-// of that many bytes, and "\n".
+// of that many bytes, and "\n". The record is the stored one with, before
+// its end mark, the object's comment lines and the definitions of its
+// user-defined fields (doc/archive_format.md).
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -44,6 +47,44 @@ class CArchiveOutput {
  private:
   CReplacingFile m_file;
 };
+
+// The record's end mark, the last line of every stored record.
+constexpr std::string_view kRecordEnd = "@0:\n";
+
+// The archive's form of `object`'s stored `record`: its comment lines and
+// `defs` (the first object of an archive carries every user-defined field's
+// definition, in the database's order), put before the end mark. Throws
+// CDBException when the record does not end as a stored record does.
+std::string ArchiveRecord(CDBObjectBase& object, const std::string& record,
+                          const std::vector<CUDFieldDef>& defs, int dbId) {
+  if (record.size() < kRecordEnd.size() ||
+      record.compare(record.size() - kRecordEnd.size(), kRecordEnd.size(), kRecordEnd) != 0) {
+    throw CDBException("the record of \"" + object.m_name + "\" does not end with its end mark");
+  }
+  object.LoadComment(dbId);
+  object.m_udfDefs = defs;
+  std::string extended = record;
+  extended.insert(record.size() - kRecordEnd.size(), object.ArchiveFieldLines());
+  return extended;
+}
+
+// Defines in `storage` (inside the open transaction) each field `object`
+// carries that the database lacks; a field of the same name defined there
+// keeps its definition.
+void DefineCarriedFields(CDBStorage& storage, const CDBObjectBase& object) {
+  if (object.m_udfDefs.empty()) return;
+  const std::vector<CUDFieldDef> known = storage.UDFieldDefs();
+  for (const CUDFieldDef& carried : object.m_udfDefs) {
+    const bool defined = std::any_of(known.begin(), known.end(), [&](const CUDFieldDef& def) {
+      return def.m_strName == carried.m_strName;
+    });
+    if (defined) continue;
+    CUDFieldDef def = carried;
+    def.m_fieldId = 0;
+    if (def.m_objType != 0) def.m_objType = object.GetObjectType();
+    storage.PutUDFieldDef(def);
+  }
+}
 
 std::string ObjectHead(std::string_view record) {
   char head[64];
@@ -126,14 +167,16 @@ int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>& names,
     return 0;
   }
   try {
+    const std::vector<CUDFieldDef> defs = storage->UDFieldDefs();
     CArchiveOutput out(spec.GetPath());
     out.Write(arcsign() + "\n");
     std::size_t done = 0;
     for (const std::string& name : chosen) {
       if (progress != nullptr) {
         progress->SetMessage(name);
-        progress->SetProgress(done++, chosen.size());
+        progress->SetProgress(done, chosen.size());
       }
+      ++done;
       CStoredObject row;
       std::string record;
       if (!storage->FindObjectByName(objtable(), name, &row) ||
@@ -146,6 +189,7 @@ int CDBTableBase::WriteObjectsToArchive(const std::vector<std::string>& names,
         ReportDBFailure("The item \"" + name + "\" is damaged and can't be archived");
         return 0;
       }
+      record = ArchiveRecord(*check, record, done == 1 ? defs : std::vector<CUDFieldDef>(), dbId);
       out.Write(ObjectHead(record));
       out.Write(record);
       out.Write("\n");
@@ -184,6 +228,7 @@ int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec& spec, const std::st
         progress->SetProgress(done++, objects.size());
       }
       const unsigned long wanted = object->m_recordId >= firstFree ? object->m_recordId : 0;
+      DefineCarriedFields(*storage, *object);
       StoreObjectInTransaction(*this, *storage, dbId, *object, wanted, false, subbaseId);
     }
     transaction.Commit();
@@ -194,6 +239,14 @@ int CDBTableBase::ReadObjectsFromArchive(const COrvFileSpec& spec, const std::st
   }
   LoadTable(dbId);
   m_objChanges += static_cast<int>(objects.size());
+  // The comments, in files of their own beside the database, once the
+  // results they belong to are stored.
+  for (const auto& object : objects) {
+    if (object->m_comments.empty() || object->InsertComment(dbId) != 0) continue;
+    ReportDBFailure(spec.GetPath() + ": the comment of \"" + object->m_name +
+                    "\" can't be written; the results were stored");
+    return 0;
+  }
   return 1;
 }
 

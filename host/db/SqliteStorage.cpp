@@ -80,6 +80,7 @@ class CSqliteStorage : public CDBStorage {
     sqlite3_exec(m_db.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
   bool InTransaction() const override { return m_bInTransaction; }
+  void SetDeferredSync(bool deferred) override;
   std::uint64_t DataVersion() override {
     CSqliteStmt stmt(m_db, "PRAGMA data_version");
     return stmt.Step() ? static_cast<std::uint64_t>(stmt.Int(0)) : 0;
@@ -279,6 +280,20 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   // leave the last commits to the next checkpoint).
   m_db.Exec("PRAGMA synchronous = FULL");
   if (created != nullptr) *created = made;
+}
+
+void CSqliteStorage::SetDeferredSync(bool deferred) {
+  if (m_bReadOnly) return;
+  m_db.Exec(deferred ? "PRAGMA synchronous = NORMAL" : "PRAGMA synchronous = FULL");
+  if (deferred) return;
+  // The write-ahead journal holds every commit not yet copied into the
+  // database file (which a copy syncs): syncing it makes them all durable.
+  sqlite3_file* journal = nullptr;
+  const int found =
+      sqlite3_file_control(m_db.Handle(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal);
+  if (found != SQLITE_OK || journal == nullptr || journal->pMethods == nullptr) return;
+  const int rc = journal->pMethods->xSync(journal, SQLITE_SYNC_FULL);
+  if (rc != SQLITE_OK) m_db.Fail(rc, "cannot write the changes through to the disk");
 }
 
 bool CSqliteStorage::HasRecordChecksums() {

@@ -9,6 +9,7 @@
 #include "app/CommandContext.h"
 #include "app/ExportFormats.h"
 #include "app/ListCommand.h"
+#include "app/PrintableText.h"
 #include "app/ProgressBar.h"
 #include "host/OrvMessageBox.h"
 #include "host/db/ObjInfo.h"
@@ -162,7 +163,8 @@ TEST(ListFormat, ColumnsOfALongListAreAlignedAndTrimmed) {
   std::vector<std::unique_ptr<CObjInfo>> owned;
   std::vector<CObjInfo*> infos;
   for (int i = 0; i < 1500; ++i) {
-    const std::string name = i == 1200 ? "a name wider than any before it" : "r" + std::to_string(i);
+    const std::string name =
+        i == 1200 ? "a name wider than any before it" : "r" + std::to_string(i);
     owned.push_back(std::make_unique<CObjInfo>(15, static_cast<unsigned long>(i + 1), name));
     owned.back()->m_creationTime = 1700000000L + i;
     owned.back()->m_tableNumber = i % 7;
@@ -184,3 +186,33 @@ TEST(ListFormat, ColumnsOfALongListAreAlignedAndTrimmed) {
 }
 
 }  // namespace
+
+// Well-formed UTF-8 only: the first byte of anything else is named.
+TEST(TypedText, Utf8IsCheckedStrictly) {
+  const struct {
+    std::string text;
+    bool utf8;
+    std::size_t bad;
+  } cases[] = {
+      {"plain", true, 0},
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82", true, 0},
+      {"caf\xe9", false, 3},           // Latin-1
+      {"\xc0\xaf", false, 0},          // overlong two bytes
+      {"a\xe0\x80\xaf", false, 1},     // overlong three bytes
+      {"ab\xed\xa0\x80", false, 2},    // surrogate
+      {"\xf4\x90\x80\x80", false, 0},  // above U+10FFFF
+      {"\xf0\x8f\xbf\xbf", false, 0},  // overlong four bytes
+      {"end\xe2\x82", false, 3},       // cut short
+      {"x\x80", false, 1},             // continuation byte alone
+  };
+  for (const auto& c : cases) {
+    std::size_t bad = 99;
+    EXPECT_EQ(IsUtf8Text(c.text, &bad), c.utf8) << PrintableText(c.text);
+    if (!c.utf8) {
+      EXPECT_EQ(bad, c.bad) << PrintableText(c.text);
+    }
+  }
+  EXPECT_EQ(ShownText(std::string(100, 'x'), 10), "xxxxxxxxxx...");
+  EXPECT_EQ(ShownText("\xc3\xa9\xc3\xa9\xc3\xa9", 3), "\xc3\xa9...");  // cut at a character
+  EXPECT_EQ(ShownText("a\x1b", 10), "a\\x1b");
+}

@@ -505,6 +505,8 @@ TEST_F(DBTest, KeywordsAndUserFieldValuesOfStoredObjects) {
   keyword.m_fieldId = kFieldKeyword;
   keyword.m_strValue = "kw";
   ASSERT_EQ(m_table.InsertDBValue(1, info, keyword, 0), 1);
+  ASSERT_EQ(m_table.InsertDBValue(1, info, keyword, 0), 1);  // already there: kept once
+  EXPECT_EQ(Read("n")->m_keywords, std::vector<std::string>{"kw"});
   CDBField value;
   value.m_fieldId = def.m_fieldId;
   value.m_strName = "Lab";
