@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "host/qt/ScreenFit.h"
 #include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
@@ -165,6 +166,7 @@ CResultViewer::CResultViewer(const CBlastSearchEntry& entry, const std::string& 
   connect(close, &QAction::triggered, this, [this] { this->close(); });
   addAction(close);
   resize(1040, 820);
+  FitToScreen(this);
   MakeActions();
   FillHitTable();
   SelectHit(m_pEntry->IsEmpty() != 0 ? -1 : 0);
