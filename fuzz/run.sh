@@ -9,9 +9,14 @@
 # into small pieces by fuzz/cut_seeds.py (a report head, one hit, one
 # alignment), transfer files and object records made from those, then
 # minimised with -merge=1. Each target's corpus is kept between runs in
-# fuzz/corpus/<target>.tar.xz: after a run, what the fuzzer added that the
+# <kept>/<target>.tar.xz: after a run, what the fuzzer added that the
 # seeds do not already cover is merged (-merge=1) with the kept corpus, and
-# packed again when it stays under FUZZ_CORPUS_KB (default 512) KiB packed.
+# packed again when it stays under FUZZ_CORPUS_KB (default 256) KiB packed.
+# <kept> is fuzz/work/corpus (outside the repository) when the real reports
+# beside the project seed the run: they may not be copied into the project,
+# and a corpus grown from them holds pieces of them. With FUZZ_OWN_SEEDS=1 only
+# the project's own reports (tests/data/blastplus) seed the run and <kept> is
+# fuzz/corpus, which is committed.
 # Inputs that crash, hang or leak are copied to tests/fuzz/crashers/<target>/,
 # where test_fuzz replays them; a target that finds one starts again for the
 # time left (at most five times).
@@ -29,6 +34,8 @@ targets=("$@")
 jobs=${FUZZ_JOBS:-$(nproc)}
 limit_kb=${FUZZ_CORPUS_KB:-256}
 corpus=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}
+kept=fuzz/corpus
+if [ "${FUZZ_OWN_SEEDS:-0}" = 1 ]; then corpus=""; elif [ -d "$corpus" ]; then kept=fuzz/work/corpus; fi
 work=fuzz/work
 
 # The longest input of each target: its seeds fit, so that each run is short.
@@ -53,7 +60,7 @@ cmake --build build-fuzz -j "$(nproc)" --target "${fuzzers[@]}"
 rm -rf "$work/seeds"
 mkdir -p "$work/seeds/reports" "$work/seeds/archive" "$work/seeds/record" "$work/seeds/fields"
 reports=(tests/data/blastplus/*.{txt,html,xml,xml2,json,tsv,tab7,csv})
-[ -d "$corpus" ] && mapfile -t -O ${#reports[@]} reports < <(find "$corpus" -type f ! -name README.md)
+[ -n "$corpus" ] && [ -d "$corpus" ] && mapfile -t -O ${#reports[@]} reports < <(find "$corpus" -type f ! -name README.md)
 python3 fuzz/cut_seeds.py "$work/seeds" 8192 "${reports[@]}"
 # Transfer files of the report pieces, and object records of those.
 for piece in "$work"/seeds/qblast/* "$work"/seeds/blastjson/* "$work"/seeds/blasttabular/*; do
@@ -81,7 +88,7 @@ run_target() {
   [ -n "${dict[$target]:-}" ] && options+=(-dict="fuzz/${dict[$target]}.dict")
   rm -rf "$dir"
   mkdir -p "$dir/kept" "$dir/seeds" "$dir/new" "$dir/artifacts" "tests/fuzz/crashers/$target"
-  [ -f "fuzz/corpus/$target.tar.xz" ] && tar -xJf "fuzz/corpus/$target.tar.xz" -C "$dir/kept"
+  [ -f "$kept/$target.tar.xz" ] && tar -xJf "$kept/$target.tar.xz" -C "$dir/kept"
   "$fuzzer" -merge=1 "${options[@]}" "$dir/seeds" "$work/seeds/$target" >"$dir/seeds.log" 2>&1 || true
   local start=$SECONDS left=$seconds restarts=0
   : >"$dir/fuzz.log"
@@ -103,7 +110,7 @@ run_target() {
   local packed="$dir/corpus.tar.xz"
   tar --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -cJf "$packed" -C "$dir/merged" .
   if [ "$(($(stat -c %s "$packed") / 1024))" -le "$limit_kb" ]; then
-    cp "$packed" "fuzz/corpus/$target.tar.xz"
+    cp "$packed" "$kept/$target.tar.xz"
   else
     echo "$target: corpus over ${limit_kb} KiB packed; the kept corpus is unchanged" >&2
   fi
@@ -116,7 +123,7 @@ run_target() {
     "$(find "$dir/artifacts" -type f | wc -l)" >"$dir/summary"
 }
 
-mkdir -p fuzz/corpus
+mkdir -p "$kept"
 echo "fuzzing ${targets[*]}: $seconds s each, $jobs at a time (load average $(cut -d' ' -f1-3 /proc/loadavg))"
 for target in "${targets[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
