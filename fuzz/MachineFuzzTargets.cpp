@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "fuzz/FuzzTargets.h"
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastJsonReader.h"
 #include "parse/BlastTabularReader.h"
@@ -12,6 +13,7 @@ void ReadToTheEnd(CResultReader& reader) {
   for (;;) {
     CBlastSearchEntry entry;
     if (reader.ReadNext(entry) == 0) break;
+    CheckArchiveRoundTrip(entry);
   }
 }
 

@@ -20,7 +20,9 @@
 
 namespace {
 
-constexpr std::size_t kChunkSize = std::size_t{256} << 10;
+// The bytes handed to expat at a time (one buffer per reader, so small
+// reports do not pay for a large one).
+constexpr std::size_t kChunkSize = std::size_t{64} << 10;
 // Deeper nesting than this is no BLAST report.
 constexpr int kMaxDepth = 64;
 // The longest text one element may hold (a row of the longest sequence).

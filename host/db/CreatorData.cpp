@@ -78,6 +78,9 @@ CCreatorData CCreatorData::FromText(const std::string& text) {
   std::vector<std::string> parts = SplitTabs(text);
   parts.resize(4);
   data.m_strName = UnescapeRecordText(parts[0]);
+  // A record without a name is empty (and is not written): its other parts
+  // are not kept either, so that what is read is what a record keeps.
+  if (data.m_strName.empty()) return CCreatorData();
   data.m_strOrganization = UnescapeRecordText(parts[1]);
   data.m_strEmail = UnescapeRecordText(parts[2]);
   try {

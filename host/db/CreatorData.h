@@ -22,8 +22,14 @@ class CCreatorData {
   // no database is open or the store failed (nothing changed then).
   int SaveCreatorData() const;
 
-  // The record as one line of text and back (tab-separated, escaped);
-  // FromText leaves missing parts empty and never throws.
+  // The record as one line of text and back: name, organisation, e-mail
+  // (each escaped as record text) and the date in decimal, separated by
+  // tabs; FromText(ToText()) gives a record with a name back. A text without
+  // a name reads as the empty record (an object's record leaves empty
+  // creators out, so nothing more of it would be kept). Shorter texts (a
+  // name alone) read with the missing parts empty; a date that does not
+  // begin with a number (or is out of range) reads as 0; parts after the
+  // fourth are ignored. FromText never throws.
   std::string ToText() const;
   static CCreatorData FromText(const std::string& text);
 

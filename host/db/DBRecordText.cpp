@@ -19,6 +19,9 @@ std::string EscapeRecordText(std::string_view text) {
       case '\t':
         out += "\\t";
         break;
+      case '\0':
+        out += "\\0";  // a line is written up to its first NUL
+        break;
       default:
         out += c;
     }
@@ -45,6 +48,9 @@ std::string UnescapeRecordText(std::string_view text) {
         break;
       case 't':
         out += '\t';
+        break;
+      case '0':
+        out += '\0';
         break;
       default:
         out += text[i];

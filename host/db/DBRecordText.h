@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-// Text of a record's common fields stays on its line: backslash, line ends
-// and tabs are written as "\\", "\n", "\r" and "\t". Unescaping turns every
-// other backslash pair into its second character and drops a lone trailing
-// backslash; it never fails.
+// Text of a record's common fields stays on its line and whole: backslash,
+// line ends, tabs and NUL are written as "\\", "\n", "\r", "\t" and "\0".
+// Unescaping turns every other backslash pair into its second character and
+// drops a lone trailing backslash; it never fails.
 std::string EscapeRecordText(std::string_view text);
 std::string UnescapeRecordText(std::string_view text);
 
