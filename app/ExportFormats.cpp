@@ -13,23 +13,14 @@
 
 namespace {
 
-// The text up to the first blank.
-std::string FirstWord(const std::string& text) {
-  std::size_t start = 0;
-  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
-  std::size_t end = start;
-  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-  return text.substr(start, end - start);
-}
-
 std::string QueryId(const CBlastSearchEntry& entry) {
   if (!entry.m_Mol.m_strID.empty()) return entry.m_Mol.m_strID;
-  std::string word = FirstWord(entry.m_Mol.m_strName);
+  std::string word = FirstWordOf(entry.m_Mol.m_strName);
   return word.empty() ? "Query_1" : word;
 }
 
 std::string SubjectId(const CBlastSearchHit& hit) {
-  std::string word = FirstWord(hit.m_strName);
+  std::string word = FirstWordOf(hit.m_strName);
   return word.empty() ? hit.m_strID : word;
 }
 

@@ -9,19 +9,11 @@ namespace {
 
 constexpr std::size_t kFastaLineLength = 60;
 
-std::string FirstWord(const std::string& text) {
-  std::size_t start = 0;
-  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
-  std::size_t end = start;
-  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-  return text.substr(start, end - start);
-}
-
 }  // namespace
 
 std::string SubjectFasta(const CBlastSearchHit& hit) {
   std::string fasta;
-  std::string subject = FirstWord(hit.m_strName);
+  std::string subject = FirstWordOf(hit.m_strName);
   if (subject.empty()) subject = hit.m_strID;
   for (const auto& element : hit.m_ElementList) {
     if (!element) continue;
@@ -43,4 +35,12 @@ std::string SubjectFasta(const CBlastSearchHit& hit) {
     }
   }
   return fasta;
+}
+
+std::string FirstWordOf(const std::string& text) {
+  std::size_t start = 0;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  std::size_t end = start;
+  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
+  return text.substr(start, end - start);
 }

@@ -4,6 +4,10 @@
 
 class CBlastSearchHit;
 
+// The first word of `text`: its characters up to the first blank, leading
+// blanks skipped; empty when it has none.
+std::string FirstWordOf(const std::string& text);
+
 // `hit`'s aligned subject rows as FASTA, one record per segment pair:
 // ">SSEQID:SSTART-SEND DESCRIPTION" (SSEQID the first word of the hit's
 // name, else its identifier; line ends, tabs and other control characters

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "app/CommandRun.h"
+#include "app/ProgramProcess.h"
 #include "app/EntryJson.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
@@ -38,24 +39,9 @@ using Clock = std::chrono::steady_clock;
 
 const fs::path kProgram = fs::path(BLASTSEARCH_BINARY_DIR) / "app" / "blastsearch";
 
-// Starts blastsearch with `args`, its standard output and error going to
-// the files `out` and `err`.
+// Starts blastsearch with `args`, its output going to `out` and `err`.
 pid_t Start(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
-  std::vector<std::string> all{kProgram.string()};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  const int started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return started == 0 ? pid : -1;
+  return StartProgram(kProgram, args, out, err);
 }
 
 // Waits for `pid`; its wait status.
