@@ -141,10 +141,10 @@ int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std:
 int CBlastSearchTable::AddNewObject(CBlastSearchObject* object, const std::string& subbase,
                                     std::string& subbaseOut, int dbId) {
   if (object == nullptr) return 0;
-  COrvFileSpec spec;
+  // Only the list: the table's file name and count were made and dropped
+  // for every stored result.
   CObject* list = nullptr;
-  int count = 0;
-  if (get_table_pars(201, &spec, &list, &count, dbId) == 0) return 0;
+  if (get_table_pars(201, nullptr, &list, nullptr, dbId) == 0) return 0;
   unsigned long recordId = 0;
   GetSaveObjIdFromTable(201, list, object->m_name, recordId, 2, dbId, nullptr, 1);
   subbaseOut = subbase;

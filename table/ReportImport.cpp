@@ -298,10 +298,21 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 
 }  // namespace
 
+namespace {
+
+// SHA-256, looked up in the crypto library once: a digest made by name
+// looks the algorithm up again on every call (two per stored result).
+const EVP_MD* Sha256() {
+  static const EVP_MD* const fetched = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+  return fetched != nullptr ? fetched : EVP_sha256();
+}
+
+}  // namespace
+
 std::string DigestOfReportHead(std::string_view head) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
-  if (EVP_Digest(head.data(), head.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
+  if (EVP_Digest(head.data(), head.size(), digest, &length, Sha256(), nullptr) != 1) {
     throw CMemoryException("the report's digest could not be made");
   }
   return std::string(reinterpret_cast<const char*>(digest), length);
@@ -316,7 +327,7 @@ std::string DigestOfResult(CBlastSearchEntry& entry, std::string_view reportDige
   unsigned int length = 0;
   const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(),
                                                                    EVP_MD_CTX_free);
-  if (context == nullptr || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1 ||
+  if (context == nullptr || EVP_DigestInit_ex(context.get(), Sha256(), nullptr) != 1 ||
       EVP_DigestUpdate(context.get(), reportDigest.data(), reportDigest.size()) != 1 ||
       EVP_DigestUpdate(context.get(), data.data(), data.size()) != 1 ||
       EVP_DigestFinal_ex(context.get(), digest, &length) != 1) {

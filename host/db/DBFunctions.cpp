@@ -75,15 +75,7 @@ std::string MakeUniqueObjectName(int table, int dbId, const std::string& name,
   if (!storage->FindObjectByName(table, name, &row) || row.m_recordId == recordId) return name;
   // Above the highest number already given to this name.
   const std::string prefix = name + "_";
-  unsigned long highest = 1;
-  for (const std::string& taken : storage->NamesWithPrefix(table, prefix)) {
-    const std::string digits = taken.substr(prefix.size());
-    if (digits.empty() || digits.size() > 9 ||
-        digits.find_first_not_of("0123456789") != std::string::npos) {
-      continue;
-    }
-    highest = std::max(highest, std::stoul(digits));
-  }
+  const unsigned long highest = std::max(1UL, storage->HighestNameNumber(table, prefix));
   std::string candidate;
   for (unsigned long n = highest + 1;; ++n) {
     candidate = prefix + std::to_string(n);

@@ -81,6 +81,11 @@ class CDBStorage {
   virtual bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) = 0;
   // Names of `table`'s objects that begin with `prefix`, in name order.
   virtual std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) = 0;
+  // The highest number n written with 1 to 9 decimal digits (leading zeros
+  // allowed) such that `prefix` followed by those digits names an object of
+  // `table`; 0 when there is none. A few indexed steps however many names
+  // begin with `prefix`.
+  virtual unsigned long HighestNameNumber(int table, std::string_view prefix) = 0;
   // The stored record of an object; false when there is none. A record whose
   // bytes differ from those stored (its checksum) is given empty, as a
   // damaged record that no reader accepts.
@@ -146,6 +151,10 @@ class CDBStorage {
   virtual void SaveCreator(std::string_view login, std::string_view record) = 0;
 
   // ---- maintenance ----
+  // The work the storage's statements have done since it was opened, in
+  // the engine's own steps (grows with every row read or written): for tests
+  // and measurements that count work instead of timing it.
+  virtual std::uint64_t StatementSteps() = 0;
   // The storage's integrity check: "ok", or the problems found.
   virtual std::string IntegrityCheck() = 0;
   // Writes a consistent copy of the whole database to the file `path`

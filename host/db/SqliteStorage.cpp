@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,14 @@ CREATE TABLE IF NOT EXISTS objectkeys(
 CREATE INDEX IF NOT EXISTS objectkeys_obj ON objectkeys(tbl, id);
 )sql";
 
+// Added later (made when an open database lacks it): the objects by their
+// name without its trailing digits, then its length, so that the highest
+// number given to a name ("name_12") is found without reading every such
+// name. Older programs keep it up to date as any index.
+constexpr const char* kNumberedNamesSchema =
+    "CREATE INDEX IF NOT EXISTS objects_numbered ON objects("
+    "tbl, rtrim(name, '0123456789'), length(name), name)";
+
 std::int64_t RecordKey(int table, unsigned long recordId) {
   return (static_cast<std::int64_t>(table) << 32) | static_cast<std::int64_t>(recordId);
 }
@@ -96,6 +105,7 @@ class CSqliteStorage : public CDBStorage {
   bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) override;
   bool ReadRecord(int table, unsigned long recordId, std::string& record) override;
   std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) override;
+  unsigned long HighestNameNumber(int table, std::string_view prefix) override;
   void PutObject(int table, const CStoredObject& row, std::string_view record) override;
   void RenameObject(int table, unsigned long recordId, std::string_view name) override;
   bool DeleteObject(int table, unsigned long recordId) override;
@@ -130,6 +140,7 @@ class CSqliteStorage : public CDBStorage {
   bool LoadCreator(std::string_view login, std::string& record) override;
   void SaveCreator(std::string_view login, std::string_view record) override;
 
+  std::uint64_t StatementSteps() override;
   std::string IntegrityCheck() override;
   void CopyTo(const std::string& path) override;
   void RestoreFrom(const std::string& path) override;
@@ -271,6 +282,11 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
   if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'objectkeys'") == 0) {
     CDBWriteTransaction transaction(*this);
     m_db.Exec(kObjectKeysSchema);
+    transaction.Commit();
+  }
+  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'objects_numbered'") == 0) {
+    CDBWriteTransaction transaction(*this);
+    m_db.Exec(kNumberedNamesSchema);
     transaction.Commit();
   }
   AddRecordChecksums();
@@ -418,6 +434,42 @@ std::vector<std::string> CSqliteStorage::NamesWithPrefix(int table, std::string_
   stmt.Bind(1, table).Bind(2, prefix).Bind(3, upper);
   while (stmt.Step()) names.emplace_back(stmt.Text(0));
   return names;
+}
+
+unsigned long CSqliteStorage::HighestNameNumber(int table, std::string_view prefix) {
+  const auto digits = [&](std::string_view name) { return name.substr(prefix.size()); };
+  const auto value = [](std::string_view text) {
+    unsigned long n = 0;
+    for (char c : text) n = n * 10 + static_cast<unsigned long>(c - '0');
+    return n;
+  };
+  if (prefix.empty() || (prefix.back() >= '0' && prefix.back() <= '9')) {
+    // The index keys names without their trailing digits: no help here.
+    unsigned long highest = 0;
+    for (const std::string& name : NamesWithPrefix(table, prefix)) {
+      const std::string_view d = digits(name);
+      if (!d.empty() && d.size() <= 9 && d.find_first_not_of("0123456789") == d.npos) {
+        highest = std::max(highest, value(d));
+      }
+    }
+    return highest;
+  }
+  // The longest such name, greatest among those as long: its number is the
+  // highest unless it starts with a zero (then so do all of its length, and
+  // the next shorter length is looked at). At most nine steps.
+  unsigned long highest = 0;
+  for (std::int64_t most = 9; most > 0;) {
+    CSqliteStmt stmt(m_db,
+                     "SELECT name FROM objects WHERE tbl = ?1 AND rtrim(name, '0123456789') = ?2 "
+                     "AND length(name) > length(?2) AND length(name) <= length(?2) + ?3 "
+                     "ORDER BY length(name) DESC, name DESC LIMIT 1");
+    if (!stmt.Bind(1, table).Bind(2, prefix).Bind(3, most).Step()) break;
+    const std::string_view d = digits(stmt.Text(0));
+    highest = std::max(highest, value(d));
+    if (d.empty() || d.front() != '0') break;
+    most = static_cast<std::int64_t>(d.size()) - 1;
+  }
+  return highest;
 }
 
 void CSqliteStorage::SetObjectKeys(int table, unsigned long recordId,
@@ -728,6 +780,17 @@ void CSqliteStorage::SaveCreator(std::string_view login, std::string_view record
     put.Bind(1, login).Bind(2, record).Run();
     return 0;
   });
+}
+
+std::uint64_t CSqliteStorage::StatementSteps() {
+  // Every statement of the storage stays prepared in its cache, so the sum
+  // over the prepared ones is the work done since the opening.
+  std::uint64_t steps = 0;
+  for (sqlite3_stmt* stmt = sqlite3_next_stmt(m_db.Handle(), nullptr); stmt != nullptr;
+       stmt = sqlite3_next_stmt(m_db.Handle(), stmt)) {
+    steps += static_cast<std::uint64_t>(sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_VM_STEP, 0));
+  }
+  return steps;
 }
 
 std::string CSqliteStorage::IntegrityCheck() {

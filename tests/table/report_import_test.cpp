@@ -141,6 +141,8 @@ TEST_F(ReportImportTest, TheDigestFollowsTheResultNotItsStoredKey) {
   entry.m_Mol.m_strName = "query one";
   const std::string report = DigestOfReportHead("BLASTN 2.0.11\nQuery= query one\n");
   EXPECT_EQ(report.size(), 32u);
+  // SHA-256 as databases made earlier hold it ("abc", the standard's example).
+  EXPECT_EQ(DigestOfReportHead("abc").substr(0, 4), std::string("\xba\x78\x16\xbf"));
   const std::string digest = DigestOfResult(entry, report);
   EXPECT_EQ(digest.size(), 64u);
   EXPECT_EQ(digest.find_first_not_of("0123456789abcdef"), std::string::npos);
