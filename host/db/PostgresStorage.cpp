@@ -218,6 +218,13 @@ class CPostgresStorage : public CDBStorage {
   bool HasSequence(int table);
   void EnsureSequence(int table);
   void CheckSubbase(int table, unsigned long subbase);
+  // Refuses `name` when a row of `rows` ("bs_objects" or "bs_subbases") of
+  // `table` other than `id` has it. Checked under the write lock before the
+  // statement, so that a refused step leaves the change usable (a failed
+  // statement would end the server's transaction); the unique constraints
+  // hold in any case.
+  void CheckNameFree(const char* rows, int table, unsigned long id, std::string_view name,
+                     const char* what);
   std::vector<CStoredObject> Rows(const char* sql, const CPgParams& params);
   std::vector<std::string> Texts(const char* sql, const CPgParams& params, const std::string& what);
   std::vector<unsigned long> Ids(const char* sql, const CPgParams& params, const std::string& what);
@@ -561,12 +568,7 @@ bool CPostgresStorage::ReadRecord(int table, unsigned long recordId, std::string
 void CPostgresStorage::PutObject(int table, const CStoredObject& row, std::string_view record) {
   Changing([&] {
     const auto id = static_cast<std::int64_t>(row.m_recordId);
-    // Checked under the write lock before the statement, so that the
-    // transaction stays usable; the unique constraint holds in any case.
-    if (QueryInt("SELECT count(*) FROM bs_objects WHERE tbl = $1 AND name = $2 AND id <> $3",
-                 CPgParams().Int(table).Text(row.m_name).Int(id), "store an object") != 0) {
-      throw CDBException(m_strName + ": an object named \"" + row.m_name + "\" already exists");
-    }
+    CheckNameFree("bs_objects", table, row.m_recordId, row.m_name, "an object");
     Exec(
         "INSERT INTO bs_objects(tbl, id, name, type, created, tnum, ttext, author) "
         "VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (tbl, id) DO UPDATE SET "
@@ -592,6 +594,7 @@ void CPostgresStorage::PutObject(int table, const CStoredObject& row, std::strin
 
 void CPostgresStorage::RenameObject(int table, unsigned long recordId, std::string_view name) {
   Changing([&] {
+    CheckNameFree("bs_objects", table, recordId, name, "an object");
     Exec("UPDATE bs_objects SET name = $3 WHERE tbl = $1 AND id = $2",
          CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId)).Text(name),
          "rename an object");
@@ -668,10 +671,22 @@ unsigned long CPostgresStorage::FindSubbase(int table, std::string_view name) {
 
 unsigned long CPostgresStorage::CreateSubbase(int table, std::string_view name) {
   return Changing([&] {
+    CheckNameFree("bs_subbases", table, 0, name, "a subbase");
     return static_cast<unsigned long>(
         QueryInt("INSERT INTO bs_subbases(tbl, name) VALUES ($1, $2) RETURNING id",
                  CPgParams().Int(table).Text(name), "make a subbase"));
   });
+}
+
+void CPostgresStorage::CheckNameFree(const char* rows, int table, unsigned long id,
+                                     std::string_view name, const char* what) {
+  const std::string sql =
+      std::string("SELECT count(*) FROM ") + rows + " WHERE tbl = $1 AND name = $2 AND id <> $3";
+  if (QueryInt(sql.c_str(), CPgParams().Int(table).Text(name).Int(static_cast<std::int64_t>(id)),
+               "check a name") != 0) {
+    throw CDBException(m_strName + ": " + what + " named \"" + std::string(name) +
+                       "\" already exists");
+  }
 }
 
 void CPostgresStorage::CheckSubbase(int table, unsigned long subbase) {
@@ -685,6 +700,7 @@ void CPostgresStorage::CheckSubbase(int table, unsigned long subbase) {
 void CPostgresStorage::RenameSubbase(int table, unsigned long subbase, std::string_view name) {
   Changing([&] {
     CheckSubbase(table, subbase);
+    CheckNameFree("bs_subbases", table, subbase, name, "a subbase");
     Exec("UPDATE bs_subbases SET name = $2 WHERE id = $1",
          CPgParams().Int(static_cast<std::int64_t>(subbase)).Text(name), "rename a subbase");
     return 0;

@@ -56,11 +56,20 @@ TEST_P(StorageTest, NamesStayUniqueAndIdentifiersAreNeverHandedOutTwice) {
   {
     CDBWriteTransaction write(*storage);
     EXPECT_THROW(storage->PutObject(kTable, Row(78, "b"), "dup"), CDBException);
+    EXPECT_THROW(storage->RenameObject(kTable, second, "a"), CDBException);
+    const unsigned long group = storage->CreateSubbase(kTable, "group");
+    EXPECT_THROW(storage->CreateSubbase(kTable, "group"), CDBException);
+    EXPECT_THROW(storage->RenameSubbase(kTable, storage->CreateSubbase(kTable, "g2"), "group"),
+                 CDBException);
+    storage->AddToSubbase(kTable, group, first);
     storage->PutObject(kTable, Row(79, "c"), "rc");
     write.Commit();
   }
   EXPECT_TRUE(storage->FindObjectByName(kTable, "c", nullptr));
   EXPECT_FALSE(storage->FindObjectById(kTable, 78, nullptr));
+  EXPECT_TRUE(storage->FindObjectByName(kTable, "b", nullptr));
+  EXPECT_EQ(storage->SubbaseMembers(kTable, storage->FindSubbase(kTable, "group")),
+            std::vector<unsigned long>{first});
   // Deleting the highest does not give its identifier out again, nor does a
   // rolled-back change.
   EXPECT_TRUE(storage->DeleteObject(kTable, 79));
@@ -291,6 +300,12 @@ TEST_F(PostgresOnly, ARoleThatMayOnlyReadIsRefusedEveryChange) {
       EXPECT_FALSE(storage->InTransaction());
     }
   }
+  // A change whose step the server refused is never reported stored.
+  auto half = OpenPostgresStorage(m_pServer->ConnInfo(m_strDb, "halfwriter"));
+  half->BeginWrite();
+  EXPECT_THROW(half->AddKeyword(kTable, "k"), CDBException);
+  EXPECT_THROW(half->Commit(), CDBException);
+  EXPECT_FALSE(half->InTransaction());
   auto owner = OpenPostgresStorage(m_pServer->ConnInfo(m_strDb));
   EXPECT_EQ(owner->CountObjects(kTable), 1u);
   EXPECT_TRUE(owner->Keywords(kTable).empty());
