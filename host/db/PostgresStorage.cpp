@@ -256,6 +256,11 @@ void CPostgresStorage::Connect(const std::string& conninfo, int busyTimeoutMs) {
   if (PQstatus(m_pConn.get()) != CONNECTION_OK) {
     throw CDBException(m_strName + ": cannot connect: " + OneLine(PQerrorMessage(m_pConn.get())));
   }
+  // The server's notices (warnings of a shutdown and the like) are not
+  // written to standard error behind the program's back; its failures come
+  // with the statement that failed.
+  PQsetNoticeProcessor(
+      m_pConn.get(), [](void*, const char*) {}, nullptr);
   const char* host = PQhost(m_pConn.get());
   const char* port = PQport(m_pConn.get());
   const char* dbname = PQdb(m_pConn.get());
@@ -352,7 +357,9 @@ void CPostgresStorage::Fail(const PGresult* result, const std::string& what) {
     throw CDBException(m_strName + ": the database is read-only for this connection (cannot " +
                        what + "); nothing was changed");
   }
-  if (PQstatus(m_pConn.get()) == CONNECTION_BAD) {
+  // Errors without a server code are libpq's own: the connection failed.
+  if (PQstatus(m_pConn.get()) == CONNECTION_BAD || code.empty() || code.compare(0, 2, "08") == 0 ||
+      code.compare(0, 3, "57P") == 0) {
     throw CDBException(m_strName + ": the connection to the server was lost (cannot " + what +
                        "): " + OneLine(PQerrorMessage(m_pConn.get())));
   }

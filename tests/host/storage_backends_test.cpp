@@ -362,6 +362,34 @@ TEST_F(PostgresOnly, FailuresNameTheDatabaseButNeverThePassword) {
   }
 }
 
+// A server gone in the middle of the work: each call after it fails with a
+// clear message and leaves no change open.
+TEST(PostgresServerGone, EveryCallAfterItFailsClearly) {
+  std::string whyNot;
+  std::unique_ptr<CPostgresServer> server = CPostgresServer::StartNew(whyNot);
+  if (server == nullptr) GTEST_SKIP() << whyNot;
+  auto storage = OpenPostgresStorage(server->ConnInfo("postgres"));
+  storage->PutObject(kTable, Row(1, "one"), "r1");
+  storage->BeginWrite();
+  server->Kill();
+  const std::function<void()> calls[] = {
+      [&] { storage->PutObject(kTable, Row(2, "two"), "r2"); },
+      [&] { storage->Commit(); },
+      [&] { storage->CountObjects(kTable); },
+      [&] { storage->AddKeyword(kTable, "k"); },
+  };
+  for (const auto& call : calls) {
+    try {
+      call();
+      ADD_FAILURE() << "succeeded without a server";
+    } catch (const CDBException& e) {
+      EXPECT_NE(std::string(e.what()).find("connection to the server was lost"), std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_FALSE(storage->InTransaction());
+}
+
 #endif
 
 }  // namespace

@@ -35,12 +35,25 @@ CPostgresServer* CPostgresServer::Shared(std::string& whyNot) {
   static bool tried = false;
   if (!tried) {
     tried = true;
-    std::unique_ptr<CPostgresServer> made(new CPostgresServer);
-    failure = made->Start();
-    if (failure.empty()) server = std::move(made);
+    server = StartNew(failure);
   }
   whyNot = failure;
   return server.get();
+}
+
+std::unique_ptr<CPostgresServer> CPostgresServer::StartNew(std::string& whyNot) {
+  static int started = 0;
+  std::unique_ptr<CPostgresServer> made(new CPostgresServer);
+  made->m_nPort += started++;
+  whyNot = made->Start();
+  if (!whyNot.empty()) return nullptr;
+  return made;
+}
+
+void CPostgresServer::Kill() {
+  if (!m_bRunning) return;
+  m_bRunning = false;
+  Shell(m_strAs + m_strBin + "/pg_ctl -D " + m_strDir + "/data -m immediate stop >/dev/null 2>&1");
 }
 
 std::string CPostgresServer::Start() {
@@ -60,7 +73,7 @@ std::string CPostgresServer::Start() {
     }
     m_strAs = "runuser -u postgres -- ";
   }
-  m_nPort = 20000 + static_cast<int>(::getpid() % 30000);
+  m_nPort += 20000 + static_cast<int>(::getpid() % 30000);
   const std::string data = m_strDir + "/data";
   if (Shell(m_strAs + m_strBin + "/initdb -D " + data +
             " -U bs_admin -A trust -E SQL_ASCII --locale=C --no-sync >" + m_strDir +

@@ -13,6 +13,8 @@ class CPostgresServer {
   // The server of this test program, started at the first call; null when
   // none can be started, with the reason in `whyNot`.
   static CPostgresServer* Shared(std::string& whyNot);
+  // A server of its own for a test that stops it; null as Shared gives.
+  static std::unique_ptr<CPostgresServer> StartNew(std::string& whyNot);
 
   ~CPostgresServer();
   CPostgresServer(const CPostgresServer&) = delete;
@@ -25,6 +27,8 @@ class CPostgresServer {
   // Runs `sql` as the superuser in `dbname`; throws std::runtime_error with
   // the server's message when it fails.
   void Run(const std::string& dbname, const std::string& sql) const;
+  // Stops the server at once, as a crash would (pg_ctl stop -m immediate).
+  void Kill();
   // The socket folder.
   const std::string& Dir() const { return m_strDir; }
 
