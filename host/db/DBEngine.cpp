@@ -5,6 +5,7 @@
 #include "host/db/DBException.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/DBTableStore.h"
+#include "host/db/DatabaseDirectory.h"
 #include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
 #include "platform/RegistrationLog.h"
@@ -66,6 +67,14 @@ std::vector<CDBTableBase*> CDBEngine::get_tables() const {
 }
 
 void CDBEngine::OpenDatabase(const std::string& dir, int dbId) {
+  // A server database is not a folder: nothing is made on the local disk for
+  // it. Its storage exists, but the tables still keep comment files beside
+  // the database, so it is refused here until they keep them in it.
+  if (IsServerDatabase(dir)) {
+    throw CDBException(DescribeServerDatabase(dir) +
+                       ": a PostgreSQL database cannot be used by the commands and the window "
+                       "yet; give a database folder instead (nothing was changed)");
+  }
   const std::string path = (std::filesystem::path(dir) / kDatabaseFileName).string();
   bool created = false;
   std::unique_ptr<CDBStorage> storage = OpenSqliteStorage(path, &created);

@@ -1,5 +1,6 @@
 // The storage's lookup keys of objects: replaced when the object is stored
-// again, gone with the object, and their table added to older databases.
+// again, gone with the object, and their table added to older databases;
+// over every storage.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -8,6 +9,7 @@
 
 #include "host/db/DBStorage.h"
 #include "host/db/SqliteStorage.h"
+#include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 
 namespace {
@@ -22,9 +24,16 @@ CStoredObject Row(unsigned long id, const std::string& name) {
   return row;
 }
 
-TEST(ObjectKeys, KeysFollowTheirObjects) {
-  CTempDir dir("objkeys");
-  auto storage = OpenSqliteStorage((dir.Path() / "keys.db").string());
+class ObjectKeys : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!m_database.SkipReason().empty()) GTEST_SKIP() << m_database.SkipReason();
+  }
+  CBackendDatabase m_database{GetParam()};
+};
+
+TEST_P(ObjectKeys, KeysFollowTheirObjects) {
+  auto storage = m_database.Open();
   storage->PutObject(201, Row(1, "one"), "r1");
   storage->PutObject(201, Row(2, "two"), "r2");
   storage->SetObjectKeys(201, 1, {"a", "b"});
@@ -57,7 +66,7 @@ TEST(ObjectKeys, KeysFollowTheirObjects) {
   EXPECT_EQ(storage->ObjectsWithKey(202, "a"), Ids{1});
 }
 
-TEST(ObjectKeys, ADatabaseMadeBeforeKeysGetsTheirTableWhenOpened) {
+TEST(ObjectKeysOnSqlite, ADatabaseMadeBeforeKeysGetsTheirTableWhenOpened) {
   CTempDir dir("objkeys_old");
   const std::string path = (dir.Path() / "old.db").string();
   OpenSqliteStorage(path).reset();
@@ -74,9 +83,8 @@ TEST(ObjectKeys, ADatabaseMadeBeforeKeysGetsTheirTableWhenOpened) {
 
 // The keys that begin with a prefix, of every object at once: nothing
 // outside the prefix, nothing of another table, bytes past ASCII included.
-TEST(ObjectKeys, KeysWithAPrefixAreReadInOneGo) {
-  CTempDir dir("objkeys_prefix");
-  auto storage = OpenSqliteStorage((dir.Path() / "keys.db").string());
+TEST_P(ObjectKeys, KeysWithAPrefixAreReadInOneGo) {
+  auto storage = m_database.Open();
   storage->PutObject(201, Row(1, "one"), "r1");
   storage->PutObject(201, Row(2, "two"), "r2");
   storage->SetObjectKeys(201, 1, {"list:a=1", "list:b=\xC3\xA9", "lisu", "list", "other"});
@@ -103,5 +111,8 @@ TEST(ObjectKeys, KeysWithAPrefixAreReadInOneGo) {
     EXPECT_EQ(rows, c.rows);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Storages, ObjectKeys, ::testing::ValuesIn(StorageBackendNames()),
+                         [](const auto& backend) { return backend.param; });
 
 }  // namespace
