@@ -150,6 +150,7 @@ class CPostgresStorage : public CDBStorage {
   bool FindObjectByName(int table, std::string_view name, CStoredObject* row) override;
   bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) override;
   std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) override;
+  unsigned long HighestNameNumber(int table, std::string_view prefix) override;
   bool ReadRecord(int table, unsigned long recordId, std::string& record) override;
   void PutObject(int table, const CStoredObject& row, std::string_view record) override;
   void RenameObject(int table, unsigned long recordId, std::string_view name) override;
@@ -185,6 +186,8 @@ class CPostgresStorage : public CDBStorage {
   bool LoadCreator(std::string_view login, std::string& record) override;
   void SaveCreator(std::string_view login, std::string_view record) override;
 
+  // The server's work is not counted here: always 0.
+  std::uint64_t StatementSteps() override { return 0; }
   std::string IntegrityCheck() override;
   void CopyTo(const std::string& path) override;
   void RestoreFrom(const std::string& path) override;
@@ -557,6 +560,17 @@ std::vector<std::string> CPostgresStorage::NamesWithPrefix(int table, std::strin
   return Texts(
       "SELECT name FROM bs_objects WHERE tbl = $1 AND left(name, length($2)) = $2 ORDER BY name",
       CPgParams().Int(table).Text(prefix), "read the names");
+}
+
+unsigned long CPostgresStorage::HighestNameNumber(int table, std::string_view prefix) {
+  // The largest number that 1 to 9 digits after the prefix make, in one
+  // statement on the server.
+  const std::vector<std::string> highest = Texts(
+      "SELECT coalesce(max(substring(name from length($2) + 1)::bigint), 0)::text "
+      "FROM bs_objects WHERE tbl = $1 AND left(name, length($2)) = $2 "
+      "AND substring(name from length($2) + 1) ~ '^[0-9]{1,9}$'",
+      CPgParams().Int(table).Text(prefix), "read the numbered names");
+  return highest.empty() ? 0 : std::stoul(highest.front());
 }
 
 bool CPostgresStorage::ReadRecord(int table, unsigned long recordId, std::string& record) {

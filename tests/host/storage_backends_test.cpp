@@ -83,6 +83,23 @@ TEST_P(StorageTest, NamesStayUniqueAndIdentifiersAreNeverHandedOutTwice) {
   EXPECT_EQ(storage->IntegrityCheck(), "ok");
 }
 
+TEST_P(StorageTest, TheHighestNumberAfterANameIsFound) {
+  auto storage = m_database.Open();
+  const char* names[] = {"a_",   "a_9",   "a_10",  "a_007", "a_0000000099",
+                         "a_5x", "a_1_5", "ab_40", "b_77"};
+  unsigned long id = 1;
+  for (const char* name : names) storage->PutObject(kTable, Row(id++, name), "r");
+  struct Case {
+    const char* prefix;
+    unsigned long highest;
+  };
+  // 1 to 9 digits after the prefix, leading zeros allowed; nothing else counts.
+  for (const Case& c : {Case{"a_", 10}, Case{"ab_", 40}, Case{"b_", 77}, Case{"c_", 0},
+                        Case{"a_1_", 5}, Case{"a_0", 99}}) {
+    EXPECT_EQ(storage->HighestNameNumber(kTable, c.prefix), c.highest) << c.prefix;
+  }
+}
+
 TEST_P(StorageTest, RecordsComeBackByteForByteOrAsDamaged) {
   auto storage = m_database.Open();
   const std::string bytes("\x00\x01\xFF\xFE record \x80 end", 18);
