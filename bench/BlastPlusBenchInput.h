@@ -4,6 +4,9 @@
 // the reports of tests/data/blastplus, and the newline count they are
 // measured against.
 
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -42,4 +45,12 @@ inline std::size_t CountNewlines(const std::string& text) {
        (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
     ++count;
   return count;
+}
+
+// Measures CountNewlines over `text` as the floor a reader is compared with:
+// one pass over the same bytes, reported in bytes per second.
+inline void MeasureNewlineFloor(benchmark::State& state, const std::string& text) {
+  for (auto _ : state) benchmark::DoNotOptimize(CountNewlines(text));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
 }

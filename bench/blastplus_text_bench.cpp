@@ -75,21 +75,7 @@ BENCHMARK(BM_ReadBlastPlusText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadBlastPlusHtml)->Unit(benchmark::kMillisecond);
 
 // The floor: one pass over the same bytes counting the line ends.
-void BM_CountLineEnds(benchmark::State& state) {
-  const std::string& report = Report(false);
-  for (auto _ : state) {
-    std::size_t lines = 0;
-    const char* at = report.data();
-    const char* end = report.data() + report.size();
-    while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
-      ++lines;
-      at = static_cast<const char*>(found) + 1;
-    }
-    benchmark::DoNotOptimize(lines);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(report.size()));
-}
+void BM_CountLineEnds(benchmark::State& state) { MeasureNewlineFloor(state, Report(false)); }
 BENCHMARK(BM_CountLineEnds)->Unit(benchmark::kMillisecond);
 
 }  // namespace

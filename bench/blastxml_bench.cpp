@@ -75,18 +75,7 @@ BENCHMARK(BM_ReadXml2)->Unit(benchmark::kMillisecond);
 // The floor: one pass over the same bytes finding every line end.
 void MemchrLineEnds(benchmark::State& state, bool xml2) {
   const std::string& text = Report(xml2);
-  for (auto _ : state) {
-    std::size_t lines = 0;
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
-      ++lines;
-      at = static_cast<const char*>(found) + 1;
-    }
-    benchmark::DoNotOptimize(lines);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(text.size()));
+  MeasureNewlineFloor(state, text);
 }
 void BM_MemchrXml(benchmark::State& state) { MemchrLineEnds(state, false); }
 void BM_MemchrXml2(benchmark::State& state) { MemchrLineEnds(state, true); }

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "BlastPlusBenchInput.h"
 #include "ReportGenerator.h"
 #include "ResidentMemory.h"
 #include "model/BlastSearchEntry.h"
@@ -95,18 +96,7 @@ BENCHMARK(BM_ParseBlastx)->Arg(64)->Unit(benchmark::kMillisecond);
 // The floor: one pass over the same bytes finding every line end.
 void BM_MemchrLineEnds(benchmark::State& state) {
   const std::string& text = Report(ReportFlavour::Blastp, static_cast<int>(state.range(0)));
-  for (auto _ : state) {
-    std::size_t lines = 0;
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
-      ++lines;
-      at = static_cast<const char*>(found) + 1;
-    }
-    benchmark::DoNotOptimize(lines);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(text.size()));
+  MeasureNewlineFloor(state, text);
 }
 BENCHMARK(BM_MemchrLineEnds)->Arg(1)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 
