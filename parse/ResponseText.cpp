@@ -192,34 +192,15 @@ void NormaliseReadText(CResponseText& text) {
   text.nFirstOdd = kNone;
 }
 
+// The buffer a unique_ptr owns stays where it is when the pointer moves, so
+// the view made before the move stays valid.
 CResponseTextFile::CResponseTextFile(CResponseText text, std::string name)
-    : m_text(std::move(text)) {
-  m_strPath = std::move(name);
-}
+    : CByteViewFile(std::string_view(text.pText.get(), text.nTextLength), std::move(name)),
+      m_text(std::move(text)) {}
 
 CResponseText CResponseTextFile::Take() {
   CResponseText taken = std::move(m_text);
   m_text = CResponseText();
-  m_nPosition = 0;
+  ResetBytes({});
   return taken;
 }
-
-std::uint64_t CResponseTextFile::Seek(std::int64_t offset, SeekPosition from) {
-  const std::int64_t base = from == begin     ? 0
-                            : from == current ? static_cast<std::int64_t>(m_nPosition)
-                                              : static_cast<std::int64_t>(m_text.nTextLength);
-  const std::int64_t target = base + offset;
-  if (target < 0) ThrowError("cannot seek before the start");
-  m_nPosition = static_cast<std::size_t>(target);
-  return m_nPosition;
-}
-
-std::size_t CResponseTextFile::Read(void* buffer, std::size_t count) {
-  if (m_nPosition >= m_text.nTextLength) return 0;
-  const std::size_t n = std::min(count, m_text.nTextLength - m_nPosition);
-  std::memcpy(buffer, m_text.pText.get() + m_nPosition, n);
-  m_nPosition += n;
-  return n;
-}
-
-void CResponseTextFile::Write(const void*, std::size_t) { ThrowError("the file is read-only"); }

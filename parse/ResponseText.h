@@ -77,26 +77,17 @@ std::size_t NormaliseResponseText(char* text, std::size_t size, std::size_t from
 // the text over without copying it when the file is at its start; any other
 // use reads the text's bytes. `name` names the file in messages; writes
 // throw CFileException.
-class CResponseTextFile : public CFile {
+class CResponseTextFile : public CByteViewFile {
  public:
   CResponseTextFile(CResponseText text, std::string name);
 
   // The text, once; the file is empty afterwards.
   CResponseText Take();
   // The text's bytes (empty once taken); valid while the file holds them.
-  std::string_view Text() const { return {m_text.pText.get(), m_text.nTextLength}; }
-
-  void Close() override {}
-  std::uint64_t GetLength() const override { return m_text.nTextLength; }
-  std::uint64_t GetPosition() const override { return m_nPosition; }
-  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
-  std::size_t Read(void* buffer, std::size_t count) override;
-  void Write(const void* buffer, std::size_t count) override;
-  void Flush() override {}
+  std::string_view Text() const { return Bytes(); }
 
  private:
   CResponseText m_text;
-  std::size_t m_nPosition = 0;
 };
 
 // Points a pointer field at something for the time of one operation and

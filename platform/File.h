@@ -125,6 +125,15 @@ class CByteViewFile : public CFile {
   void Write(const void* buffer, std::size_t count) override;
   void Flush() override {}
 
+ protected:
+  // The bytes read now; valid as long as their owner keeps them.
+  std::string_view Bytes() const { return m_bytes; }
+  // Reads `bytes` from now on, from their start.
+  void ResetBytes(std::string_view bytes) {
+    m_bytes = bytes;
+    m_nPosition = 0;
+  }
+
  private:
   std::string_view m_bytes;
   std::size_t m_nPosition = 0;
