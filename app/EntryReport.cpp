@@ -10,6 +10,7 @@
 #include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
+#include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
 namespace {
@@ -51,8 +52,8 @@ void WriteHitTable(const CBlastSearchEntry& entry, const CEntryFacts& facts, std
     std::snprintf(line, sizeof line, "%4d  %-12s %-28s %9s %8s %9s  %s\n", ++index,
                   Clip(hit->m_strID, 12).c_str(), Clip(hit->m_strName, 28).c_str(),
                   Known(facts.bHitLength, hit->m_nLength).c_str(),
-                  best ? PrintableBitScore(best->m_dBitScore).c_str() : "-",
-                  best ? PrintableNumber(best->m_dExpect, 2).c_str() : "-",
+                  best ? FormatNumber(best->m_dBitScore, ENumberStyle::kSummaryBits).c_str() : "-",
+                  best ? FormatSignificant(best->m_dExpect, 2).c_str() : "-",
                   facts.bDescription ? Clip(hit->m_strDescription, 60).c_str() : "-");
     out << line;
   }
@@ -91,10 +92,11 @@ std::string Fraction(bool known, int value, int total) {
 void WriteElement(CBlastSearchHitElement& element, int number, const CEntryFacts& facts,
                   const CAlignmentStyle& style, std::ostream& out) {
   const int expectCount = GetExpectCount(element);
-  out << "  Segment " << number << ": Score = " << PrintableBitScore(element.m_dBitScore)
-      << " bits (" << Known(facts.bRawScore, element.m_nScore) << "), Expect";
+  out << "  Segment " << number
+      << ": Score = " << FormatNumber(element.m_dBitScore, ENumberStyle::kSummaryBits) << " bits ("
+      << Known(facts.bRawScore, element.m_nScore) << "), Expect";
   if (expectCount > 0) out << '(' << expectCount << ')';
-  out << " = " << PrintableNumber(element.m_dExpect) << '\n'
+  out << " = " << FormatSignificant(element.m_dExpect) << '\n'
       << "    Identities = "
       << Fraction(facts.bIdentities, element.m_nIdentities, element.m_nAlignLength)
       << ", Positives = "

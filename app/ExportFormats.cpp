@@ -9,6 +9,7 @@
 
 #include "app/EntryFacts.h"
 #include "model/BlastSearchEntry.h"
+#include "model/NumberFormat.h"
 #include "model/SubjectFasta.h"
 
 namespace {
@@ -43,24 +44,6 @@ std::string PercentIdentity(const CBlastSearchHitElement& element, const CEntryF
 }
 
 }  // namespace
-
-std::string FormatExpect(double expect) {
-  if (!std::isfinite(expect)) return "NA";
-  if (expect < 1.0e-180) return "0.0";
-  if (expect < 1.0e-99) return Format("%2.0le", expect);
-  if (expect < 0.0009) return Format("%3.0le", expect);
-  if (expect < 0.1) return Format("%4.3lf", expect);
-  if (expect < 1.0) return Format("%3.2lf", expect);
-  if (expect < 10.0) return Format("%2.1lf", expect);
-  return Format("%5.0lf", expect);
-}
-
-std::string FormatBitScore(double bitScore) {
-  if (!std::isfinite(bitScore)) return "NA";
-  if (bitScore > 9999.0) return Format("%4.3le", bitScore);
-  if (bitScore > 99.9) return Format("%4.0lf", bitScore);
-  return Format("%4.1lf", bitScore);
-}
 
 int CountMismatches(const CBlastSearchHitElement& element) {
   const std::string& query = element.m_Query.m_strSeq;
@@ -118,8 +101,9 @@ void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out) {
              std::to_string(e.m_nAlignLength) + '\t' + MismatchText(e, facts) + '\t' +
              GapOpeningText(e, facts) + '\t' + std::to_string(e.m_Query.m_nStart) + '\t' +
              std::to_string(e.m_Query.m_nEnd) + '\t' + std::to_string(e.m_Subject.m_nStart) + '\t' +
-             std::to_string(e.m_Subject.m_nEnd) + '\t' + FormatExpect(e.m_dExpect) + '\t' +
-             FormatBitScore(e.m_dBitScore) + '\n';
+             std::to_string(e.m_Subject.m_nEnd) + '\t' +
+             FormatNumber(e.m_dExpect, ENumberStyle::kTabularExpect) + '\t' +
+             FormatNumber(e.m_dBitScore, ENumberStyle::kTabularBits) + '\n';
       out << line;
     }
   }

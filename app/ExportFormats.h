@@ -23,10 +23,6 @@ void WriteEntryTabular(const CBlastSearchEntry& entry, std::ostream& out);
 // was written (no hits, or a layout without aligned rows).
 bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
 
-// BLAST's text of an expect value and of a bit score.
-std::string FormatExpect(double expect);
-std::string FormatBitScore(double bitScore);
-
 // Counts on the aligned rows of `element`: columns where both rows hold a
 // residue and they differ (letter case ignored), and runs of gap characters
 // ('-') in either row.

@@ -1,8 +1,5 @@
 #include "app/PrintableText.h"
 
-#include <cmath>
-#include <cstdio>
-
 namespace {
 
 void AppendEscape(std::string& out, unsigned char c) {
@@ -75,18 +72,4 @@ std::string ShownText(std::string_view text, std::size_t limit) {
   std::size_t end = limit;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   return PrintableText(text.substr(0, end)) + "...";
-}
-
-std::string PrintableNumber(double value, int digits) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*g", digits, value);
-  return text;
-}
-
-std::string PrintableBitScore(double value) {
-  const double size = std::fabs(value);
-  if (!std::isfinite(value) || size >= 9999.5) return PrintableNumber(value);
-  char text[32];
-  std::snprintf(text, sizeof text, size >= 99.95 ? "%.0f" : "%.1f", value);
-  return text;
 }

@@ -17,11 +17,3 @@ bool IsUtf8Text(std::string_view text, std::size_t* bad = nullptr);
 // For messages that repeat what was typed: PrintableText of `text`, cut after
 // about `limit` bytes (at a character's start) with "..." added when longer.
 std::string ShownText(std::string_view text, std::size_t limit = 60);
-
-// `value` as "%g" writes it with `digits` significant digits: ordinary
-// values as they appear in reports, huge and tiny ones in exponent form.
-std::string PrintableNumber(double value, int digits = 6);
-
-// A bit score as BLAST reports write it: one decimal below 100 ("45.8"), whole
-// numbers up to 9999 ("467"), "%g" beyond and for values that are not finite.
-std::string PrintableBitScore(double value);

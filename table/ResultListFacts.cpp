@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/BlastSearchEntry.h"
+#include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
 namespace {
@@ -41,9 +42,7 @@ std::string BestExpectText(const CBlastSearchEntry& entry) {
   }
   if (!std::isfinite(best)) return {};
   if (best == 0) return "0";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", best);
-  return text;
+  return FormatSignificant(best, 3);
 }
 
 std::string BestIdentityText(const CBlastSearchEntry& entry) {

@@ -7,15 +7,10 @@
 #include <utility>
 
 #include "model/BlastSearchHit.h"
+#include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
 namespace {
-
-std::string Printf(const char* format, double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
-}
 
 // "80/120 (67%)"; the percentage is left out when the length is 0.
 std::string CountOf(int count, int length, const CAlignmentStyle& style) {
@@ -68,21 +63,6 @@ std::string PadRight(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-std::string FormatBitScore(double bitScore) {
-  return Printf(bitScore >= 99.95 ? "%.0f" : "%.1f", bitScore);
-}
-
-std::string FormatExpect(double expect) {
-  if (expect == 0.0 || (expect > 0.0 && expect < 1e-180)) return "0.0";
-  if (expect < 0.001) {
-    return Printf("%.0e", expect);  // "2e-37", "3e-05"
-  }
-  if (expect < 0.1) return Printf("%.3f", expect);
-  if (expect < 1.0) return Printf("%.2f", expect);
-  if (expect < 10.0) return Printf("%.1f", expect);
-  return Printf("%.0f", expect);
-}
-
 bool BestScores(const CBlastSearchHit& hit, double& bitScore, double& expect) {
   bool any = false;
   for (const auto& element : hit.m_ElementList) {
@@ -106,9 +86,9 @@ std::vector<std::string> ScoreLines(const CBlastSearchHitElement& element,
   const int expectCount = GetExpectCount(element);
   const std::string expect =
       expectCount > 0 ? "Expect(" + std::to_string(expectCount) + ")" : std::string("Expect");
-  lines.push_back("Score = " + FormatBitScore(element.m_dBitScore) + " bits (" +
-                  std::to_string(element.m_nScore) + "),  " + expect + " = " +
-                  FormatExpect(element.m_dExpect));
+  lines.push_back("Score = " + FormatNumber(element.m_dBitScore, ENumberStyle::kReportBits) +
+                  " bits (" + std::to_string(element.m_nScore) + "),  " + expect + " = " +
+                  FormatNumber(element.m_dExpect, ENumberStyle::kReportExpect));
   const int length = element.m_nAlignLength > 0 ? element.m_nAlignLength
                                                 : static_cast<int>(element.m_Query.m_strSeq.size());
   std::string counts = "Identities = " + CountOf(element.m_nIdentities, length, style);

@@ -9,16 +9,9 @@
 class CBlastSearchHit;
 class CBlastSearchHitElement;
 
-// Texts of the result viewer: score figures as NCBI's reports write them,
-// the score lines of a segment pair and its alignment rows wrapped into
-// blocks. Pure functions, no window code.
-
-// A bit score as the reports write it: whole bits from 100 up ("153"),
-// else one decimal ("48.5").
-std::string FormatBitScore(double bitScore);
-// An expect value as the reports write it: "0.0" for 0 and below 1e-180,
-// "2e-37" style below 0.001, "0.004", "0.25", "3.2" and "12" above.
-std::string FormatExpect(double expect);
+// Texts of the result viewer: the score lines of a segment pair and its
+// alignment rows wrapped into blocks (score figures in the reports' styles
+// of model/NumberFormat.h). Pure functions, no window code.
 
 // The best (highest) bit score and best (lowest) expect of a hit's segment
 // pairs; false when the hit has none (the outputs are then unchanged).

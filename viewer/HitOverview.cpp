@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "model/BlastSearchEntry.h"
+#include "model/NumberFormat.h"
 #include "viewer/AlignmentText.h"
 
 namespace {
@@ -163,8 +164,9 @@ bool CHitOverview::event(QEvent* event) {
     text += QStringLiteral("<br>") + QString::fromStdString(row.m_strDescription).toHtmlEscaped();
   }
   if (!row.m_ranges.empty()) {
-    text += QStringLiteral("<br>Best score: %1 bits")
-                .arg(QString::fromStdString(FormatBitScore(row.m_dBestBits)));
+    text +=
+        QStringLiteral("<br>Best score: %1 bits")
+            .arg(QString::fromStdString(FormatNumber(row.m_dBestBits, ENumberStyle::kReportBits)));
   }
   QToolTip::showText(help->globalPos(), text, this);
   return true;

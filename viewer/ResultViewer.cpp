@@ -24,6 +24,7 @@
 #include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
+#include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 #include "viewer/AlignmentText.h"
 #include "viewer/HitOverview.h"
@@ -389,8 +390,11 @@ void CResultViewer::FillHitTable() {
     double bits = 0.0;
     double expect = 0.0;
     if (BestScores(*hit, bits, expect)) {
-      m_pTable->setItem(row, kColumnBits, new CNumberItem(Q(FormatBitScore(bits)), bits));
-      m_pTable->setItem(row, kColumnExpect, new CNumberItem(Q(FormatExpect(expect)), expect));
+      m_pTable->setItem(row, kColumnBits,
+                        new CNumberItem(Q(FormatNumber(bits, ENumberStyle::kReportBits)), bits));
+      m_pTable->setItem(
+          row, kColumnExpect,
+          new CNumberItem(Q(FormatNumber(expect, ENumberStyle::kReportExpect)), expect));
     } else {
       // A hit without segment pairs sorts below every scored one.
       m_pTable->setItem(row, kColumnBits,

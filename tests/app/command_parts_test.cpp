@@ -14,6 +14,7 @@
 #include "host/OrvMessageBox.h"
 #include "host/db/ObjInfo.h"
 #include "model/BlastSearchEntry.h"
+#include "model/NumberFormat.h"
 
 namespace {
 
@@ -23,11 +24,13 @@ TEST(ExportFormats, ExpectValuesAndBitScoresAsBlastWritesThem) {
       {2.5e-20, "2e-20"}, {0.0005, "5e-04"},    {0.005, "0.005"},
       {0.25, "0.25"},     {1.6, "1.6"},         {12.4, "12"},
       {1234.0, "1234"},   {std::nan(""), "NA"}, {std::numeric_limits<double>::infinity(), "NA"}};
-  for (const auto& [value, text] : expects) EXPECT_EQ(FormatExpect(value), text) << value;
+  for (const auto& [value, text] : expects)
+    EXPECT_EQ(FormatNumber(value, ENumberStyle::kTabularExpect), text) << value;
   const std::vector<std::pair<double, std::string>> scores = {
       {32.2, "32.2"}, {99.9, "99.9"},         {110.0, "110"},
       {517.4, "517"}, {12345.0, "1.234e+04"}, {std::nan(""), "NA"}};
-  for (const auto& [value, text] : scores) EXPECT_EQ(FormatBitScore(value), text) << value;
+  for (const auto& [value, text] : scores)
+    EXPECT_EQ(FormatNumber(value, ENumberStyle::kTabularBits), text) << value;
 }
 
 TEST(ExportFormats, MismatchesAndGapOpeningsAreCountedOnTheRows) {

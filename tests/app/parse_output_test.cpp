@@ -7,6 +7,7 @@
 
 #include "app/AppTest.h"
 #include "app/PrintableText.h"
+#include "model/NumberFormat.h"
 #include "support/Corpus.h"
 
 namespace {
@@ -197,9 +198,9 @@ TEST(PrintableText, EscapesControlCharactersOnly) {
        "\\x9b2J \xe9"},  // raw C1, Latin-1 letter
   };
   for (const auto& [text, printable] : cases) EXPECT_EQ(PrintableText(text), printable);
-  EXPECT_EQ(PrintableBitScore(45.8), "45.8");
-  EXPECT_EQ(PrintableBitScore(467), "467");
-  EXPECT_EQ(PrintableBitScore(-1e300), "-1e+300");
+  EXPECT_EQ(FormatNumber(45.8, ENumberStyle::kSummaryBits), "45.8");
+  EXPECT_EQ(FormatNumber(467, ENumberStyle::kSummaryBits), "467");
+  EXPECT_EQ(FormatNumber(-1e300, ENumberStyle::kSummaryBits), "-1e+300");
 }
 
 TEST(ParseSave, RefusesTheInputItselfAndUnusableNamesKeepingOlderFiles) {

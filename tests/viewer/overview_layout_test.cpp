@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/BlastSearchHit.h"
+#include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 #include "viewer/AlignmentText.h"
 #include "viewer/HitOverviewLayout.h"
@@ -106,9 +107,10 @@ TEST(AlignmentText, ScoresAreWrittenAsTheReportsWriteThem) {
   const std::pair<double, const char*> expects[] = {
       {0.0, "0.0"},     {1e-200, "0.0"}, {2e-37, "2e-37"}, {3.4e-5, "3e-05"},
       {0.004, "0.004"}, {0.25, "0.25"},  {3.24, "3.2"},    {12.4, "12"}};
-  for (const auto& [value, text] : expects) EXPECT_EQ(FormatExpect(value), text) << value;
-  EXPECT_EQ(FormatBitScore(153.2), "153");
-  EXPECT_EQ(FormatBitScore(48.46), "48.5");
+  for (const auto& [value, text] : expects)
+    EXPECT_EQ(FormatNumber(value, ENumberStyle::kReportExpect), text) << value;
+  EXPECT_EQ(FormatNumber(153.2, ENumberStyle::kReportBits), "153");
+  EXPECT_EQ(FormatNumber(48.46, ENumberStyle::kReportBits), "48.5");
 
   CBlastSearchHit hit;
   double bits = -1;
