@@ -1,6 +1,8 @@
 #include "app/CommandContext.h"
 
+#include <charconv>
 #include <ostream>
+#include <system_error>
 
 #include "app/PrintableText.h"
 #include "app/ProgressBar.h"
@@ -15,13 +17,11 @@ namespace {
 // The record identifier written in `text`, or 0 when it is not a plain
 // decimal number.
 unsigned long RecordIdOf(const std::string& text) {
-  if (text.empty() || text.size() > 18) return 0;
+  if (text.empty() || text.size() > 18) return 0;  // 18 digits never overflow
+  const char* const end = text.data() + text.size();
   unsigned long id = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return 0;
-    id = id * 10 + static_cast<unsigned long>(c - '0');
-  }
-  return id;
+  const auto [stop, error] = std::from_chars(text.data(), end, id);  // no sign for unsigned
+  return error == std::errc() && stop == end ? id : 0;
 }
 
 }  // namespace

@@ -23,22 +23,25 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Reads "%d" at `p`: white space, an optional sign, at least one digit.
-// Moves `p` past the number; false (p unchanged) when there is none.
+// Moves `p` past the number; false (p unchanged) when there is none. A
+// number beyond the range of int is clamped to INT_MAX or INT_MIN.
 bool ReadInt(const char*& p, int& value) {
   const char* at = p;
   while (IsWhite(*at)) ++at;
+  // from_chars takes no white space and no '+', and would take a second sign
+  // after a '+' ("+-5"), so the sign is read here and the digits by it.
   bool negative = false;
   if (*at == '+' || *at == '-') negative = (*at++ == '-');
-  if (!IsDigit(*at)) return false;
-  constexpr long long kSaturated = static_cast<long long>(INT_MAX) + 1;
-  long long magnitude = 0;
-  for (; IsDigit(*at); ++at) magnitude = std::min(magnitude * 10 + (*at - '0'), kSaturated);
-  if (negative) {
-    value = static_cast<int>(-magnitude);  // -kSaturated is INT_MIN
-  } else {
-    value = static_cast<int>(std::min<long long>(magnitude, INT_MAX));
-  }
-  p = at;
+  const char* end = at;
+  while (IsDigit(*end)) ++end;  // the text ends at a NUL, not at a known length
+  if (end == at) return false;
+  const unsigned limit = negative ? 0u - static_cast<unsigned>(INT_MIN) : INT_MAX;
+  unsigned magnitude = 0;
+  const auto [stop, error] = std::from_chars(at, end, magnitude);
+  if (error != std::errc() || magnitude > limit) magnitude = limit;  // out of range: clamped
+  value =
+      negative ? static_cast<int>(-static_cast<long long>(magnitude)) : static_cast<int>(magnitude);
+  p = end;
   return true;
 }
 
@@ -90,14 +93,12 @@ int CleanNumber(std::string_view value) {
   return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
 }
 
-namespace {
-
-// The standard conversion for what the fast path leaves: a decimal text
-// (with a sign, as ToReal takes it) goes through from_chars, which rounds
-// exactly as strtod does and is far quicker on long exponents; anything it
-// does not take whole as strtod would (hexadecimal, infinities, values out of
-// range) goes to strtod itself.
-double SlowReal(const std::string& value) {
+double ToReal(const std::string& value) {
+  // A decimal text goes through from_chars, which rounds exactly as strtod
+  // does. from_chars takes no leading '+' (strtod does), so the sign is read
+  // here; what it does not take whole as strtod would (white space in front,
+  // hexadecimal, infinities and NaNs, values out of range, where strtod gives
+  // HUGE_VAL or 0) goes to strtod itself.
   const char* begin = value.c_str();
   const char* const end = begin + value.size();
   const bool negative = *begin == '-';
@@ -111,47 +112,6 @@ double SlowReal(const std::string& value) {
       return negative ? -result : result;
   }
   return std::strtod(value.c_str(), nullptr);
-}
-
-}  // namespace
-
-double ToReal(const std::string& value) {
-  // Clinger's fast path: a decimal mantissa below 10^15 and a power of ten
-  // up to 10^22 are both exact doubles, so one multiplication or division
-  // rounds exactly as the standard conversion does.
-  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  const char* p = value.c_str();
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = (*p++ == '-');
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return std::strtod(value.c_str(), nullptr);
-  long long mantissa = 0;
-  int digits = 0;
-  int scale = 0;
-  for (; IsDigit(*p); ++p, ++digits) {
-    if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
-  }
-  if (*p == '.') {
-    for (++p; IsDigit(*p); ++p, ++digits, --scale) {
-      if (digits < 16) mantissa = mantissa * 10 + (*p - '0');
-    }
-  }
-  if (digits == 0 || digits > 15) return SlowReal(value);
-  if (*p == 'e' || *p == 'E') {
-    const char* e = p + 1;
-    bool negativeExponent = false;
-    if (*e == '+' || *e == '-') negativeExponent = (*e++ == '-');
-    if (IsDigit(*e)) {
-      int exponent = 0;
-      for (; IsDigit(*e); ++e) exponent = std::min(exponent * 10 + (*e - '0'), 1000);
-      scale += negativeExponent ? -exponent : exponent;
-    }
-  }
-  if (scale < -22 || scale > 22) return SlowReal(value);
-  double result = static_cast<double>(mantissa);
-  result = scale < 0 ? result / kPowers[-scale] : result * kPowers[scale];
-  return negative ? -result : result;
 }
 
 int ScanCounts(const char* text, const char* label, int& first, int& second) {

@@ -41,9 +41,8 @@ int ToNumber(const std::string& value);
 int CleanNumber(std::string_view value);
 
 // The standard floating-point conversion of `value` (0 when no number
-// begins the text). Plain decimals of up to 15 digits and powers of ten up
-// to 22 are converted directly (exactly as the standard conversion rounds
-// them); everything else goes to the standard conversion.
+// begins the text), rounded as strtod rounds: plain decimals (with an
+// optional sign) through from_chars, everything else through strtod.
 double ToReal(const std::string& value);
 
 // Reads `text` as the scan format "<label> = %d/%d (%d" reads it (white

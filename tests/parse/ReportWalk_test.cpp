@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "parse/ScanText.h"
 
@@ -62,8 +63,20 @@ TEST(ReportWalk, NumberEqualsTheStandardIntegerConversion) {
   for (const char* text : {"", "12", " 12", "-7x", "+3", "1,234", "x1", "- 1", "\t\n5"}) {
     EXPECT_EQ(ToNumber(text), std::atoi(text)) << text;
   }
-  EXPECT_EQ(ToNumber("99999999999"), INT_MAX);
-  EXPECT_EQ(ToNumber("-99999999999"), INT_MIN);
+  // A second sign is no number; the ends of int and what lies just beyond
+  // them (also beyond 32 bits) are clamped.
+  const std::pair<const char*, int> clamped[] = {{"+-5", 0},
+                                                 {"-+5", 0},
+                                                 {"2147483647", INT_MAX},
+                                                 {"2147483648", INT_MAX},
+                                                 {"-2147483648", INT_MIN},
+                                                 {"-2147483649", INT_MIN},
+                                                 {"4294967296", INT_MAX},
+                                                 {"-4294967297", INT_MIN},
+                                                 {"99999999999", INT_MAX},
+                                                 {"-99999999999", INT_MIN},
+                                                 {"  +00012abc", 12}};
+  for (const auto& [text, number] : clamped) EXPECT_EQ(ToNumber(text), number) << text;
 }
 
 // The counts reader follows the scan format "<label> = %d/%d (%d".
