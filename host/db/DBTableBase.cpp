@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -233,28 +234,27 @@ void AppendNumber(unsigned long value, std::string& out) {
 }  // namespace
 
 void AppendIsoTime(long seconds, std::string& out) {
+  namespace chrono = std::chrono;
+  // The day (rounded down, also before 1970) and the seconds into it, split
+  // by hand: chrono's floor and difference multiply the day back into
+  // seconds, which overflows for the earliest times a record may hold.
   long long days = seconds / 86400;
   long long rest = seconds % 86400;
   if (rest < 0) {
     rest += 86400;
     --days;
   }
+  const chrono::sys_days day{chrono::days{days}};
   // Times formatted one after another (a list) mostly fall on a few days:
   // the date of the last day is kept.
   thread_local long long lastDay = std::numeric_limits<long long>::min();
   thread_local char date[] = "0000-00-00T";
   if (days != lastDay) {
-    // Days since 1970 to a civil date, in eras of 400 years from 0000-03-01.
-    const long long shifted = days + 719468;
-    const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-    const long long dayOfEra = shifted - era * 146097;
-    const long long yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long monthIndex = (5 * dayOfYear + 2) / 153;
-    const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    if (year < 1000 || year > 9999) {
+    // Four-digit years here; the others (also those beyond the range of a
+    // civil date's year) as the C library writes them.
+    constexpr chrono::sys_days kFirst{chrono::year{1000} / chrono::January / 1};
+    constexpr chrono::sys_days kLast{chrono::year{9999} / chrono::December / 31};
+    if (day < kFirst || day > kLast) {
       std::time_t t = static_cast<std::time_t>(seconds);
       std::tm parts{};
       gmtime_r(&t, &parts);
@@ -263,9 +263,10 @@ void AppendIsoTime(long seconds, std::string& out) {
       out.append(text, length);
       return;
     }
-    PutDigits(date, year, 4);
-    PutDigits(date + 5, month, 2);
-    PutDigits(date + 8, dayOfYear - (153 * monthIndex + 2) / 5 + 1, 2);
+    const chrono::year_month_day civil{day};
+    PutDigits(date, static_cast<int>(civil.year()), 4);
+    PutDigits(date + 5, static_cast<unsigned>(civil.month()), 2);
+    PutDigits(date + 8, static_cast<unsigned>(civil.day()), 2);
     lastDay = days;
   }
   char time[] = "00:00:00Z";

@@ -148,9 +148,26 @@ namespace {
 // The list's creation times, against the C library's formatting; times of
 // one day in a row, and days before and after one outside four-digit years.
 TEST(ListFormat, IsoTimesMatchTheCLibrary) {
-  for (long seconds : {0L, 59L, 86399L, 86400L, 951782400L /* 2000-02-29 */, 1700000000L,
-                       1700000001L, 1700003600L, -50000000000L /* year 385 */, 1700000002L,
-                       4102444800L /* 2100-01-01 */, -1L, -86401L, 253402300799L, 0L}) {
+  for (long seconds : {0L,
+                       59L,
+                       86399L,
+                       86400L,
+                       951782400L /* 2000-02-29 */,
+                       1700000000L,
+                       1700000001L,
+                       1700003600L,
+                       -50000000000L /* year 385 */,
+                       1700000002L,
+                       4102444800L /* 2100-01-01 */,
+                       -1L,
+                       -86401L,
+                       253402300799L,
+                       253402300800L /* 10000-01-01 */,
+                       -30610224000L /* 1000-01-01 */,
+                       -30610224001L,
+                       std::numeric_limits<long>::min(),
+                       std::numeric_limits<long>::max(),
+                       0L}) {
     std::time_t t = static_cast<std::time_t>(seconds);
     std::tm parts{};
     gmtime_r(&t, &parts);
