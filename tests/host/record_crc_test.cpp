@@ -46,4 +46,6 @@ TEST(RecordCrc, KnownValuesAndEveryLengthAndStartAgreeWithTheDefinition) {
     EXPECT_EQ(RecordCrc32(all.substr(cut), RecordCrc32(all.substr(0, cut))), BitwiseCrc32(all));
   }
   EXPECT_EQ(RecordCrc32(bytes), BitwiseCrc32(bytes));
+  // Nothing more (a view without a buffer) leaves the checksum as it was.
+  EXPECT_EQ(RecordCrc32(std::string_view(), 0xCBF43926u), 0xCBF43926u);
 }
