@@ -4,11 +4,11 @@
 // dialog and the database window and exits (on Qt's offscreen platform
 // unless another is chosen).
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -28,33 +28,74 @@ namespace {
 // The reports shown in the pictures of the database window.
 constexpr const char* kPictureCorpus = BLASTSEARCH_PICTURE_CORPUS;
 
-int Usage() {
-  std::cerr << "usage: blastsearch-gui [--db DIR] [--screenshot DIR] [FILE...]\n";
-  return 2;
+// What the command line asks for.
+struct CGuiArguments {
+  std::string m_strDb;           // --db DIR, empty when not given
+  std::string m_strScreenshots;  // --screenshot DIR
+  bool m_bScreenshot = false;
+  QStringList m_Files;  // results, archives and reports to open
+};
+
+// Reads the command line into `args`. Runs before the application exists
+// (the pictures choose their platform first), so help and errors are
+// written here. Returns -1 to go on, else the exit status: 0 after --help
+// or --version, 2 for a command line that is not one.
+int ReadArguments(int argc, char** argv, CGuiArguments& args) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("The database window of BLAST results. FILEs (results, archives, reports) are "
+                     "imported and a single new result opened."));
+  const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("show this help and exit"));
+  const QCommandLineOption version(QStringLiteral("version"),
+                                   QStringLiteral("show the program's version and exit"));
+  const QCommandLineOption db(QStringLiteral("db"),
+                              QStringLiteral("folder of the result database; default: "
+                                             "$BLASTSEARCH_DB, else the one blastsearch uses"),
+                              QStringLiteral("DIR"));
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QStringLiteral("write pictures of the search dialog and the database window to DIR and "
+                     "exit (on Qt's offscreen platform unless QT_QPA_PLATFORM names another)"),
+      QStringLiteral("DIR"));
+  parser.addOptions({help, version, db, screenshot});
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a file to open"),
+                               QStringLiteral("[FILE...]"));
+  QStringList words;
+  for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+  const bool parsed = parser.parse(words);
+  // Without the application the usage line names no program: it is ours.
+  const QString usage = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                  QStringLiteral("blastsearch-gui"));
+  if (!parsed) {
+    std::cerr << "blastsearch-gui: " << parser.errorText().toStdString() << '\n'
+              << usage.section(QLatin1Char('\n'), 0, 0).toStdString() << '\n';
+    return 2;
+  }
+  if (parser.isSet(help)) {
+    std::cout << usage.toStdString();
+    return 0;
+  }
+  if (parser.isSet(version)) {
+    std::cout << "blastsearch-gui " << BLASTSEARCH_VERSION << '\n';
+    return 0;
+  }
+  args.m_strDb = parser.value(db).toLocal8Bit().toStdString();
+  args.m_bScreenshot = parser.isSet(screenshot);
+  args.m_strScreenshots = parser.value(screenshot).toLocal8Bit().toStdString();
+  args.m_Files = parser.positionalArguments();
+  return -1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string db;
-  std::string screenshots;
-  bool screenshot = false;
-  QStringList files;  // results, archives and reports to open
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
-      db = argv[++i];
-    } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
-      screenshots = argv[++i];
-      screenshot = true;
-    } else if (std::strcmp(argv[i], "--help") == 0) {
-      Usage();
-      return 0;
-    } else if (argv[i][0] != '-') {
-      files << QString::fromLocal8Bit(argv[i]);
-    } else {
-      return Usage();
-    }
-  }
+  CGuiArguments args;
+  if (const int status = ReadArguments(argc, argv, args); status >= 0) return status;
+  std::string db = args.m_strDb;
+  const std::string& screenshots = args.m_strScreenshots;
+  const bool screenshot = args.m_bScreenshot;
+  const QStringList& files = args.m_Files;
   if (screenshot && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }

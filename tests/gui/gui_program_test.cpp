@@ -65,4 +65,28 @@ TEST_F(GuiProgramTest, UnwritablePicturesAndBadArgumentsFail) {
   EXPECT_EQ(RunGui("--frobnicate", &err), 2);
 }
 
+// The command line alone: help, version and the ones that are not a command
+// line, each with its exit status and a word of what it wrote. None of them
+// opens a window (no display is needed).
+TEST_F(GuiProgramTest, CommandLineHelpVersionAndErrors) {
+  const struct {
+    const char* args;
+    int status;
+    const char* said;
+  } cases[] = {
+      {"--help", 0, "--screenshot <DIR>"},
+      {"-h", 0, "Usage: blastsearch-gui"},
+      {"--version", 0, "blastsearch-gui 0."},
+      {"--frobnicate", 2, "blastsearch-gui: Unknown option 'frobnicate'"},
+      {"--db", 2, "Missing value after '--db'"},
+      {"-platform offscreen", 2, "Unknown option"},
+      {"--screenshot", 2, "Usage: blastsearch-gui [options] [FILE...]"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(RunGui(std::string(c.args) + " </dev/null", &out), c.status) << c.args;
+    EXPECT_NE(out.find(c.said), std::string::npos) << c.args << ": " << out;
+  }
+}
+
 }  // namespace
