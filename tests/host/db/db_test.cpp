@@ -4,7 +4,7 @@
 #include <ctime>
 #include <memory>
 
-#include "host/NoteTable.h"
+#include "host/db/NoteTable.h"
 #include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
