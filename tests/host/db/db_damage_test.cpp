@@ -199,4 +199,30 @@ TEST_F(DBDamageTest, AListRowPointingAtNoRecordReadsAsNothingAndIsNotArchived) {
   EXPECT_FALSE(std::filesystem::exists(ArchivePath() + "2"));
 }
 
+// An archive that can't be written is said to be so, naming the file and
+// the system's reason; no file is left behind and the database is as it was.
+TEST_F(DBDamageTest, AnArchiveThatCannotBeWrittenNamesTheFileAndWhy) {
+  const std::string folder = (m_db.Dir() / "a folder").string();
+  std::filesystem::create_directory(folder);
+  const struct {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {(m_db.Dir() / "missing" / "notes.ar").string(), "No such file or directory"},
+      {folder, "Is a directory"},
+      {"/dev/full", "No space left on device"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(m_table.WriteObjectsToArchive({}, COrvFileSpec(c.path), "", 1, nullptr, 0), 0)
+        << c.path;
+    const std::string said = LastMessage();
+    EXPECT_EQ(said.rfind("The archive can't be written:\n", 0), 0u) << said;
+    EXPECT_NE(said.find(c.path), std::string::npos) << said;
+    EXPECT_NE(said.find(c.reason), std::string::npos) << said;
+  }
+  EXPECT_FALSE(std::filesystem::exists(m_db.Dir() / "missing"));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  EXPECT_EQ(m_table.getobjlist(1).GetCount(), 3u);
+}
+
 }  // namespace

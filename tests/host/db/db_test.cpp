@@ -4,12 +4,12 @@
 #include <ctime>
 #include <memory>
 
-#include "host/db/NoteTable.h"
 #include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/NoteTable.h"
 #include "host/db/SqliteStorage.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
@@ -306,6 +306,36 @@ TEST_F(DBTest, SubbasesSelectObjects) {
   EXPECT_FALSE(GetObjSubset(CNoteTable::kTable, "t", 1, subset));
   EXPECT_TRUE(GetObjSubset(CNoteTable::kTable, "", 1, subset));
   EXPECT_EQ(subset.size(), 2u);
+}
+
+// A subbase change given record identifiers changes nothing when one of
+// them names no stored object, and says which.
+TEST_F(DBTest, SubbaseChangesByIdRefuseAGoneObjectWhole) {
+  CObjInfo* a = Store("a");
+  CObjInfo* b = Store("b");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  const unsigned long idA = a->m_objId, idB = b->m_objId, gone = idB + 100;
+  ASSERT_EQ(m_table.NewSubbaseOfIds(1, "s", {idA}, 0), 1);
+  const struct {
+    const char* what;
+    int (*change)(CNoteTable&, const std::vector<unsigned long>&);
+  } cases[] = {
+      {"new", [](CNoteTable& t, const auto& ids) { return t.NewSubbaseOfIds(1, "n", ids, 0); }},
+      {"replace", [](CNoteTable& t, const auto& ids) { return t.NewSubbaseOfIds(1, "s", ids, 1); }},
+      {"include",
+       [](CNoteTable& t, const auto& ids) { return t.IncludeIdsInSubbase(1, "s", ids); }},
+      {"exclude",
+       [](CNoteTable& t, const auto& ids) { return t.ExcludeIdsFromSubbase(1, "s", ids); }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.change(m_table, {idB, gone}), 0) << c.what;
+    EXPECT_EQ(LastMessage(),
+              "The item with UID " + std::to_string(gone) + " is no longer in the database")
+        << c.what;
+    EXPECT_EQ(Names("s"), std::vector<std::string>{"a"}) << c.what;
+    EXPECT_EQ(m_table.getsblist(1).GetCount(), 1u) << c.what;
+  }
 }
 
 TEST_F(DBTest, ArchivesCarryObjectsIntoAnotherDatabase) {
