@@ -124,4 +124,37 @@ TEST_F(BadInput, OutputTargetsThatCannotTakeTheOutput) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// A result is named by its name or by its UID; an unknown one is refused
+// saying whether the text could also have been a UID (plain digits, up to
+// eighteen of them, every digit counted).
+TEST_F(BadInput, UnknownResultsAreNamedAsNameOrUid) {
+  const struct {
+    std::string given;
+    bool uid;
+  } cases[] = {
+      {"19", true},
+      {"90", true},
+      {"4", true},
+      {"1234567890", true},
+      {std::string(18, '9'), true},
+      {std::string(19, '9'), false},
+      {"0", false},
+      {"9x", false},
+      {"x9", false},
+      {"-9", false},
+      {" 9", false},
+  };
+  for (const auto& c : cases) {
+    const CCommandRun run = RunOnDatabase(Dir(), {"show", c.given});
+    EXPECT_EQ(run.m_nStatus, 1) << c.given;
+    const std::string said = "no stored result named \"" + c.given + "\"";
+    EXPECT_NE(run.m_strErr.find(said + (c.uid ? " or with that UID" : "\n")), std::string::npos)
+        << c.given << ": " << run.m_strErr;
+  }
+  for (const char* uid : {"1", "2", "3"}) {
+    EXPECT_EQ(RunOnDatabase(Dir(), {"show", "--summary", uid}).m_nStatus, 0) << uid;
+  }
+  EXPECT_EQ(DatabaseDump(Dir()), m_strBefore);
+}
+
 }  // namespace

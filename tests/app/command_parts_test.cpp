@@ -141,6 +141,33 @@ TEST(CommandMessages, RouteTheTablesMessagesAndAnswerTheFileDialog) {
             "blastsearch: a.html: Can't read Data File Wrong format\nblastsearch: careful\n");
 }
 
+// The status a command ends with: a failure the table reported through a
+// message box fails the command even when the table's own answer was
+// success, and so does a command's own failure.
+TEST(CommandMessages, StatusFailsOnEveryReportedFailure) {
+  const struct {
+    const char* what;
+    bool shown;      // a message was shown during the command
+    unsigned style;  // its style
+    bool ok;         // the command's own verdict
+    int status;
+  } cases[] = {
+      {"nothing said, done", false, 0, true, 0},
+      {"information, done", true, MB_ICONINFORMATION, true, 0},
+      {"a plain message, done", true, MB_OK, true, 0},
+      {"a stop message, yet done", true, MB_ICONSTOP, true, 1},
+      {"a warning, yet done", true, MB_ICONEXCLAMATION, true, 1},
+      {"nothing said, not done", false, 0, false, 1},
+      {"information, not done", true, MB_ICONINFORMATION, false, 1},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    CCommandMessages messages(out, err);
+    if (c.shown) OrvMessageBox("message", c.style, 0);
+    EXPECT_EQ(CommandStatus(c.ok, messages), c.status) << c.what;
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -253,20 +253,6 @@ TEST(BlastXmlReader, RefusesDamagedOrHostileMarkup) {
   }
 }
 
-TEST(BlastXmlReader, StopsWhenAskedAtAResultBoundary) {
-  const std::string bytes = Report("blastp.xml");
-  CViewReportSource source(bytes, "blastp.xml");
-  volatile int stop = 0;
-  CResultReadOptions options;
-  options.pStop = &stop;
-  std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, options, false);
-  CBlastSearchEntry first, second;
-  EXPECT_EQ(reader->ReadNext(first), 1);
-  stop = 1;
-  EXPECT_EQ(reader->ReadNext(second), 0);
-  EXPECT_EQ(second.m_Hits.m_HitList.size(), 0u);
-}
-
 TEST(BlastXmlReader, ReportsACutBetweenResultsAfterTheResultsBefore) {
   const std::string bytes = Report("blastp.xml");
   const std::size_t cut = bytes.find("</Iteration>") + 13;

@@ -49,32 +49,27 @@ const ReadyCase kReadyCases[] = {
     {"marker needs its blank", "ERROR:x\nWARNING:y\n", 0, ""},
 };
 
-TEST(CheckReady, QBlastKeepsTheServiceMessage) {
+// The service's status pages: the QBlast analyser keeps the service's
+// message as its error, the classic one shows it in a box instead.
+TEST(CheckReady, QBlastKeepsAndClassicShowsTheServiceMessage) {
   for (const ReadyCase& c : kReadyCases) {
-    SCOPED_TRACE(c.name);
-    CScriptedUserInteraction ui;
-    CNCBIAnalyserQ analyser;
-    CMemFile page(c.page);
-    EXPECT_EQ(analyser.CheckReady(&page), c.ready);
-    EXPECT_EQ(analyser.GetError(), c.error);
-    EXPECT_TRUE(ui.Messages().empty());
-  }
-}
-
-TEST(CheckReady, ClassicShowsTheServiceMessage) {
-  for (const ReadyCase& c : kReadyCases) {
-    SCOPED_TRACE(c.name);
-    CScriptedUserInteraction ui;
-    CNCBIAnalyser analyser;
-    CMemFile page(c.page);
-    EXPECT_EQ(analyser.CheckReady(&page), c.ready);
-    EXPECT_EQ(analyser.GetError(), "");
-    if (c.ready < 0) {
-      ASSERT_EQ(ui.Messages().size(), 1u);
-      EXPECT_EQ(ui.Messages()[0].strText, c.error);
-      EXPECT_EQ(ui.Messages()[0].nStyle, MB_ICONSTOP);
-    } else {
-      EXPECT_TRUE(ui.Messages().empty());
+    for (const bool qblast : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (qblast ? " (QBlast)" : " (classic)"));
+      CScriptedUserInteraction ui;
+      CNCBIAnalyserQ qblastAnalyser;
+      CNCBIAnalyser classicAnalyser;
+      CNCBIAnalyserBase& analyser =
+          qblast ? static_cast<CNCBIAnalyserBase&>(qblastAnalyser) : classicAnalyser;
+      CMemFile page(c.page);
+      EXPECT_EQ(analyser.CheckReady(&page), c.ready);
+      EXPECT_EQ(analyser.GetError(), qblast ? c.error : "");
+      if (!qblast && c.ready < 0) {
+        ASSERT_EQ(ui.Messages().size(), 1u);
+        EXPECT_EQ(ui.Messages()[0].strText, c.error);
+        EXPECT_EQ(ui.Messages()[0].nStyle, MB_ICONSTOP);
+      } else {
+        EXPECT_TRUE(ui.Messages().empty());
+      }
     }
   }
 }

@@ -9,6 +9,7 @@
 
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
+#include "parse/MachineReports.h"
 #include "parse/ParseHelpers.h"
 #include "parse/ReportName.h"
 #include "parse/ReportRounds.h"
@@ -45,6 +46,41 @@ TEST(ResultReaders, FactoryByLayout) {
     EXPECT_EQ(GetResultInfo(entry, result_info::kLayout), ReportLayoutName(c.layout));
     CBlastSearchEntry after;
     EXPECT_EQ(reader->ReadNext(after), 0);
+  }
+}
+
+// A stop asked for between two results ends the reading there: the first
+// result whole, then nothing more.
+TEST(ResultReaders, AStopRequestEndsAtAResultBoundary) {
+  const struct {
+    const char* file;
+    ReportLayout layout;
+    int firstHits;  // -1: not checked
+  } cases[] = {
+      {"blastn.txt", ReportLayout::BlastPlusText, 5},
+      {"blastn.html", ReportLayout::BlastPlusHtml, 5},
+      {"blastp.xml", ReportLayout::BlastXml, -1},
+      {"blastp.xml2", ReportLayout::BlastXml2, -1},
+      {"blastp.json", ReportLayout::BlastJson, -1},
+      {"blastp.tab7", ReportLayout::CommentedTabular, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string bytes = BlastPlusFile(c.file);
+    CViewReportSource source(bytes, c.file);
+    volatile int stop = 0;
+    CResultReadOptions options;
+    options.pStop = &stop;
+    const std::unique_ptr<CResultReader> reader = MakeResultReader(c.layout, source, options);
+    ASSERT_NE(reader, nullptr);
+    CBlastSearchEntry first, second;
+    EXPECT_EQ(reader->ReadNext(first), 1);
+    if (c.firstHits >= 0) {
+      EXPECT_EQ(first.GetHitsCount(), c.firstHits);
+    }
+    stop = 1;
+    EXPECT_EQ(reader->ReadNext(second), 0);
+    EXPECT_EQ(second.m_Hits.m_HitList.size(), 0u);
   }
 }
 

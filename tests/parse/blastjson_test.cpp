@@ -222,19 +222,6 @@ TEST(BlastJsonReader, AnEndlessReportStopsAtTheSizeBound) {
   EXPECT_LE(source.m_nGiven, (std::size_t{4} << 20) + (std::size_t{2} << 20));
 }
 
-TEST(BlastJsonReader, AStopRequestEndsAtAResultBoundary) {
-  const std::string whole = BlastPlusFile("blastp.json");
-  CViewReportSource source(whole, "blastp.json");
-  volatile int stop = 0;
-  CResultReadOptions options;
-  options.pStop = &stop;
-  auto reader = MakeBlastJsonReader(source, options);
-  CBlastSearchEntry first, second;
-  EXPECT_EQ(reader->ReadNext(first), 1);
-  stop = 1;
-  EXPECT_EQ(reader->ReadNext(second), 0);
-}
-
 }  // namespace
 
 namespace {

@@ -388,20 +388,6 @@ TEST(BlastPlusText, EndlessLineIsRefusedWithoutHoldingIt) {
   EXPECT_TRUE(outcome.results.empty());
 }
 
-TEST(BlastPlusText, StopRequestEndsAtAResultBoundary) {
-  const std::string bytes = DataFile("blastn.txt");
-  CViewReportSource source(bytes, "blastn.txt");
-  volatile int stop = 0;
-  CResultReadOptions options;
-  options.pStop = &stop;
-  auto reader = MakeBlastPlusTextReader(source, options, false);
-  CBlastSearchEntry first, second;
-  EXPECT_EQ(reader->ReadNext(first), 1);
-  stop = 1;
-  EXPECT_EQ(reader->ReadNext(second), 0);
-  EXPECT_EQ(first.GetHitsCount(), 5);
-}
-
 std::size_t CountLinesStarting(const std::string& text, std::string_view prefix) {
   std::size_t count = text.rfind(prefix, 0) == 0 ? 1 : 0;
   for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))

@@ -179,6 +179,7 @@ TEST(Menu, BuildsTreesFromResourcesAndHandsOutPopups) {
   ASSERT_EQ(file->GetMenuItemCount(), 4);
   EXPECT_EQ(file->GetMenuItemID(0), 100u);
   EXPECT_EQ(file->GetItem(1).m_nFlags, unsigned{MF_SEPARATOR});
+  ASSERT_NE(file->GetSubMenu(2), nullptr);
   EXPECT_EQ(file->GetSubMenu(2)->GetMenuString(0), "One");
   EXPECT_EQ(file->GetItem(3).m_nFlags, unsigned{MF_HELP});  // MF_END is the resource's only
   EXPECT_NE(menu->GetSubMenu(1), nullptr);

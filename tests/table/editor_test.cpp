@@ -217,7 +217,9 @@ TEST_F(EditorTest, AFailedStoreReopensAndTheCommentIsWrittenOnceStored) {
     return IDOK;
   });
   EXPECT_EQ(m_table.EditLocalObject(m_table.getobjlist(1).FindByName("named again")), 1);
-  EXPECT_EQ(Stored("named again")->LoadComment(1), 0);
+  const auto again = Stored("named again");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->LoadComment(1), 0);
 }
 
 TEST_F(EditorTest, KeywordsAndUserFieldsReachTheDatabase) {
@@ -230,12 +232,14 @@ TEST_F(EditorTest, KeywordsAndUserFieldsReachTheDatabase) {
   m_runner.Queue([](CEditorPropSheet& sheet) {
     auto& keywords = PageOf<CEditKeywordsPage>(sheet);
     EXPECT_EQ(keywords.m_available, std::vector<std::string>{"kinase"});
-    EXPECT_EQ(keywords.AddKeyword(keywords.m_available[0]), 1);
+    // at(): a missing value throws, the runner answers IDCANCEL and the
+    // test fails below instead of reading past the end.
+    EXPECT_EQ(keywords.AddKeyword(keywords.m_available.at(0)), 1);
     EXPECT_EQ(keywords.AddKeyword("kinase"), 0);
     keywords.AddKeyword("human");
     auto& fields = PageOf<CEditUDFieldsPage>(sheet);
     EXPECT_EQ(fields.m_fields.size(), 1u);
-    fields.m_fields[0].m_values = {"Homo sapiens", ""};
+    fields.m_fields.at(0).m_values = {"Homo sapiens", ""};
     return IDOK;
   });
   EXPECT_EQ(m_table.EditLocalObject(info), 1);

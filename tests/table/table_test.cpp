@@ -361,7 +361,9 @@ TEST_F(TableTest, TransferFiles) {
   EXPECT_EQ(out, "sub");
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->m_tableText, "transferred");
-  EXPECT_EQ(DumpEntry(Stored(info->m_name)->Entry()), DumpEntry(source.Entry()));
+  const auto stored = Stored(info->m_name);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(DumpEntry(stored->Entry()), DumpEntry(source.Entry()));
   EXPECT_TRUE(m_ui.Messages().empty());
 
   WriteBytes(m_db.Dir() / "empty.bqt", "");
@@ -394,7 +396,9 @@ TEST_F(TableTest, SeedingFromTheInitialArchive) {
   names.clear();
   m_table.SubbaseObjectNames(1, "MAIN", names);
   EXPECT_EQ(names, (std::vector<std::string>{"first", "third"}));
-  EXPECT_EQ(Stored("first")->Entry().GetMolName(), "q1");
+  const auto storedFirst = Stored("first");
+  ASSERT_NE(storedFirst, nullptr);
+  EXPECT_EQ(storedFirst->Entry().GetMolName(), "q1");
   engine().OpenDatabase(m_db.Dir().string(), 1);
   MAINDIR.SetDir("");
   EXPECT_EQ(m_table.InitializeTableData(), 0);
@@ -447,8 +451,10 @@ TEST_F(TableTest, ArchivesOfResultsRoundTrip) {
     EXPECT_EQ(copy->m_creationTime, info->m_creationTime);
     EXPECT_EQ(copy->m_tableNumber, info->m_tableNumber);
     EXPECT_EQ(copy->m_tableText, info->m_tableText);
-    EXPECT_EQ(DumpEntry(Stored(info->m_name, 2)->Entry()),
-              DumpEntry(Stored(info->m_name, 1)->Entry()));
+    const auto copied = Stored(info->m_name, 2), original = Stored(info->m_name, 1);
+    ASSERT_NE(copied, nullptr) << info->m_name;
+    ASSERT_NE(original, nullptr) << info->m_name;
+    EXPECT_EQ(DumpEntry(copied->Entry()), DumpEntry(original->Entry()));
   }
 }
 

@@ -4,12 +4,12 @@
 #include <ctime>
 #include <memory>
 
-#include "host/NoteTable.h"
 #include "host/OrvMessageBox.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/NoteTable.h"
 #include "host/db/SqliteStorage.h"
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
@@ -147,7 +147,9 @@ TEST_F(DBTest, StoredNamesAreUniqueInTheTable) {
   ASSERT_NE(Store("Ticks-0000002A", "three"), nullptr);
   EXPECT_EQ(Names(),
             (std::vector<std::string>{"Ticks-0000002A", "Ticks-0000002A_2", "Ticks-0000002A_3"}));
-  EXPECT_EQ(Read("Ticks-0000002A_2")->m_text.GetText(), "two");
+  const auto readSecond = Read("Ticks-0000002A_2");
+  ASSERT_NE(readSecond, nullptr);
+  EXPECT_EQ(readSecond->m_text.GetText(), "two");
 
   // Identifiers handed out are never handed out again, and the name offered
   // is already made unique.
@@ -166,7 +168,9 @@ TEST_F(DBTest, StoredNamesAreUniqueInTheTable) {
   ASSERT_EQ(m_table.InsertObject(stored->m_recordId, stored.get(), 2, none, 1), 1);
   EXPECT_EQ(stored->m_name, "Ticks-0000002A");
   EXPECT_EQ(m_table.getobjlist(1).GetCount(), 3u);
-  EXPECT_EQ(Read("Ticks-0000002A")->m_text.GetText(), "changed");
+  const auto changed = Read("Ticks-0000002A");
+  ASSERT_NE(changed, nullptr);
+  EXPECT_EQ(changed->m_text.GetText(), "changed");
 
   // Underneath, the storage refuses a second object of a name, inside a
   // transaction too, and replaces the list columns of the same identifier.
@@ -219,8 +223,11 @@ TEST_F(DBTest, AnotherConnectionsChangesReachTheListsAndNamesStayUnique) {
   ASSERT_EQ(m_table.InsertObject(idOne, &one, 2, none, 1), 1);
   EXPECT_EQ(two.m_recordId, idTwo);
   EXPECT_NE(one.m_recordId, idTwo);
-  EXPECT_EQ(Read("two")->m_recordId, idTwo);
-  EXPECT_EQ(Read("one")->m_recordId, one.m_recordId);
+  const auto readTwo = Read("two"), readOne = Read("one");
+  ASSERT_NE(readTwo, nullptr);
+  ASSERT_NE(readOne, nullptr);
+  EXPECT_EQ(readTwo->m_recordId, idTwo);
+  EXPECT_EQ(readOne->m_recordId, one.m_recordId);
 
   std::string name = "x";
   EXPECT_EQ(m_table.DeleteObject(name, 2, 0), 1);
@@ -308,6 +315,36 @@ TEST_F(DBTest, SubbasesSelectObjects) {
   EXPECT_EQ(subset.size(), 2u);
 }
 
+// A subbase change given record identifiers changes nothing when one of
+// them names no stored object, and says which.
+TEST_F(DBTest, SubbaseChangesByIdRefuseAGoneObjectWhole) {
+  CObjInfo* a = Store("a");
+  CObjInfo* b = Store("b");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  const unsigned long idA = a->m_objId, idB = b->m_objId, gone = idB + 100;
+  ASSERT_EQ(m_table.NewSubbaseOfIds(1, "s", {idA}, 0), 1);
+  const struct {
+    const char* what;
+    int (*change)(CNoteTable&, const std::vector<unsigned long>&);
+  } cases[] = {
+      {"new", [](CNoteTable& t, const auto& ids) { return t.NewSubbaseOfIds(1, "n", ids, 0); }},
+      {"replace", [](CNoteTable& t, const auto& ids) { return t.NewSubbaseOfIds(1, "s", ids, 1); }},
+      {"include",
+       [](CNoteTable& t, const auto& ids) { return t.IncludeIdsInSubbase(1, "s", ids); }},
+      {"exclude",
+       [](CNoteTable& t, const auto& ids) { return t.ExcludeIdsFromSubbase(1, "s", ids); }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.change(m_table, {idB, gone}), 0) << c.what;
+    EXPECT_EQ(LastMessage(),
+              "The item with UID " + std::to_string(gone) + " is no longer in the database")
+        << c.what;
+    EXPECT_EQ(Names("s"), std::vector<std::string>{"a"}) << c.what;
+    EXPECT_EQ(m_table.getsblist(1).GetCount(), 1u) << c.what;
+  }
+}
+
 TEST_F(DBTest, ArchivesCarryObjectsIntoAnotherDatabase) {
   for (const char* name : {"a", "gone", "b", "c"}) ASSERT_NE(Store(name, name), nullptr);
   std::string gone = "gone";
@@ -324,7 +361,9 @@ TEST_F(DBTest, ArchivesCarryObjectsIntoAnotherDatabase) {
     ASSERT_NE(twin, nullptr);
     EXPECT_EQ(twin->m_name, info->m_name);
     EXPECT_EQ(twin->m_creationTime, info->m_creationTime);
-    EXPECT_EQ(Read(info->m_name, 2)->m_text.GetText(), info->m_name);
+    const auto read = Read(info->m_name, 2);
+    ASSERT_NE(read, nullptr) << info->m_name;
+    EXPECT_EQ(read->m_text.GetText(), info->m_name);
   }
   EXPECT_EQ(Names("in", 2), (std::vector<std::string>{"a", "b", "c"}));
 
@@ -380,7 +419,9 @@ TEST_F(DBTest, ADamagedRecordReadsAsNothingAndSparesTheRest) {
   RawSql(m_db.File(), "UPDATE records SET data = substr(data, 1, 12) WHERE key = " +
                           std::to_string((301LL << 32) | static_cast<long long>(bad->m_objId)));
   EXPECT_EQ(Read("bad"), nullptr);
-  EXPECT_EQ(Read("good")->m_text.GetText(), "fine");
+  const auto good = Read("good");
+  ASSERT_NE(good, nullptr);
+  EXPECT_EQ(good->m_text.GetText(), "fine");
   EXPECT_EQ(m_table.getobjlist(1).GetCount(), 2u);
   int changed = 0;
   EXPECT_EQ(m_table.RenameObj(1, FindObject(CNoteObject::kType, 1, "bad"), "worse", changed), 1);
@@ -506,6 +547,7 @@ TEST_F(DBTest, KeywordsAndUserFieldValuesOfStoredObjects) {
   keyword.m_strValue = "kw";
   ASSERT_EQ(m_table.InsertDBValue(1, info, keyword, 0), 1);
   ASSERT_EQ(m_table.InsertDBValue(1, info, keyword, 0), 1);  // already there: kept once
+  ASSERT_NE(Read("n"), nullptr);
   EXPECT_EQ(Read("n")->m_keywords, std::vector<std::string>{"kw"});
   CDBField value;
   value.m_fieldId = def.m_fieldId;
@@ -517,6 +559,7 @@ TEST_F(DBTest, KeywordsAndUserFieldValuesOfStoredObjects) {
   std::string shown;
   EXPECT_EQ(m_table.GetFieldValue(1, info, &def, shown), 1);
   EXPECT_EQ(shown, "A; B");
+  ASSERT_NE(Read("n"), nullptr);
   EXPECT_EQ(Read("n")->m_keywords, std::vector<std::string>{"kw"});
   EXPECT_EQ(m_table.getkwlist(1), std::vector<std::string>{"kw"});
 
@@ -526,6 +569,7 @@ TEST_F(DBTest, KeywordsAndUserFieldValuesOfStoredObjects) {
   EXPECT_EQ(m_table.DeleteDBValue(1, info, keyword), 0);
   m_table.GetFieldValue(1, info, &def, shown);
   EXPECT_EQ(shown, "B");
+  ASSERT_NE(Read("n"), nullptr);
   EXPECT_TRUE(Read("n")->m_keywords.empty());
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host/NoteTable.h"
+#include "host/db/NoteTable.h"
 #include "host/OrvTextFile.h"
 #include "host/db/CreatorData.h"
 #include "host/db/DBRecordText.h"

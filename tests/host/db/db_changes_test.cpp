@@ -9,7 +9,7 @@
 #include <fstream>
 #include <memory>
 
-#include "host/NoteTable.h"
+#include "host/db/NoteTable.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
 #include "host/db/SqliteStorage.h"
