@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "app/AppTest.h"
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "support/Corpus.h"
 
 namespace {
