@@ -9,7 +9,6 @@
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
-#include "resources/CheckNotifyName.h"
 
 namespace {
 
@@ -23,11 +22,6 @@ QString WithoutTrailingSpace(QString text) {
 }
 
 }  // namespace
-
-int CheckNotifyMessage() {
-  static const int type = RegisterWindowMessage(kCheckNotifyMessageName);
-  return type;
-}
 
 CCoolPropertySheet::CCoolPropertySheet() = default;
 
