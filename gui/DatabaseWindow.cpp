@@ -405,9 +405,11 @@ void CDatabaseWindow::FillObjects() {
   std::unordered_map<unsigned long, CResultListFacts> facts;
   if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
     try {
-      storage->ForEachObjectKey(
-          table->objtable(), kResultFactKey,
-          [&facts](unsigned long id, std::string_view key) { ReadResultFactKey(key, facts[id]); });
+      // A key this version does not know leaves its column blank.
+      storage->ForEachObjectKey(table->objtable(), kResultFactKey,
+                                [&facts](unsigned long id, std::string_view key) {
+                                  (void)ReadResultFactKey(key, facts[id]);
+                                });
     } catch (const std::exception&) {
       facts.clear();  // the columns stay blank; the list itself is what counts
     }
