@@ -39,14 +39,15 @@ done <<<"$LAYERS"
 
 status=0
 while IFS= read -r file; do
-  from=$(dirname "$file")
+  from=${file%/*}
   if [[ -z ${rank[$from]+x} ]]; then
     echo "$file: folder $from has no place in the layering (tools/check_layers.sh)"
     status=1
     continue
   fi
   while IFS= read -r header; do
-    to=$(dirname "$header")
+    to=${header%/*}
+    [[ $header == */* ]] || to=.
     [[ $to == "$from" || $to == . ]] && continue
     [[ -f $header ]] || continue  # a system or library header
     if [[ -z ${rank[$to]+x} ]] || ((rank[$to] >= rank[$from])) ||
