@@ -13,7 +13,7 @@
 
 #include "app/CommandContext.h"
 #include "app/Commands.h"
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/EntryFacts.h"
-#include "app/PrintableText.h"
+#include "output/EntryFacts.h"
+#include "output/PrintableText.h"
 #include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"

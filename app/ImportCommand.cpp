@@ -10,7 +10,7 @@
 
 #include "app/Commands.h"
 #include "app/InterruptCatcher.h"
-#include "app/ProgressBar.h"
+#include "output/ProgressBar.h"
 #include "app/TableOptions.h"
 #include "host/db/DBEngine.h"
 #include "table/BlastSearchTable.h"

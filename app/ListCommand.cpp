@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 

@@ -17,11 +17,11 @@
 #include <thread>
 
 #include "app/Commands.h"
-#include "app/EntryJson.h"
+#include "output/EntryJson.h"
 #include "app/EntryReport.h"
 #include "app/InputReportSource.h"
 #include "app/InterruptCatcher.h"
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 #include "model/TransferFile.h"

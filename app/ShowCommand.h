@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/CommandContext.h"
+#include "output/StoredResultExport.h"
 
 namespace CLI {
 class App;
@@ -15,13 +16,6 @@ struct CShowOptions {
   std::string m_strObject;  // name or UID of the stored result
   bool m_bJson = false;     // the JSON document of `parse --json`
   bool m_bSummary = false;  // the summary line of `parse --summary`
-};
-
-// What `blastsearch export` was asked to do.
-struct CExportOptions {
-  std::vector<std::string> m_objects;  // names or UIDs, in order
-  std::string m_strFormat = "json";    // json, tsv, fasta or transfer
-  std::string m_strOutput;             // file to write; empty: standard output
 };
 
 // Adds `show` and `export` to `app`; choosing one sets context.m_run.
@@ -38,9 +32,3 @@ int RunShow(const CShowOptions& options, CCommandContext& context);
 // exactly one result). An output file is replaced only when every result was
 // written. 0; 1 when a result is missing or damaged or a write fails.
 int RunExport(const CExportOptions& options, CCommandContext& context);
-
-// RunExport's writing, over database 1 as it is open now (the window's
-// export): the results named in `options` (names or UIDs) in its format into
-// its output file (standard output `out` when empty), failures as lines on
-// `err`. 0; 1 as RunExport.
-int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::ostream& err);

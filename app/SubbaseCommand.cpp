@@ -4,7 +4,7 @@
 #include <memory>
 #include <ostream>
 
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"

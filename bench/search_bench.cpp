@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <streambuf>
 
 #include "ReportGenerator.h"
@@ -106,7 +107,9 @@ struct CBenchDb {
     for (int i = kCommentEvery; i <= m_nObjects; i += kCommentEvery) {
       object.m_recordId = static_cast<unsigned long>(i);
       object.m_comments = {"reviewed " + std::to_string(i), "second line of the comment"};
-      object.InsertComment(1);
+      if (object.InsertComment(1) == 0) {
+        throw std::runtime_error("cannot write the comment of result " + std::to_string(i));
+      }
     }
     m_commentDir = std::filesystem::path(engine().MakeCommentFileName(15, 1, 1).GetPath())
                        .parent_path()

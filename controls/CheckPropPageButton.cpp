@@ -6,8 +6,15 @@
 #include <QTabBar>
 #include <cstdint>
 
-#include "controls/CoolPropertySheet.h"
+#include "platform/RegisteredMessage.h"
 #include "platform/qt/DialogBuilder.h"
+#include "platform/qt/WindowMessage.h"
+#include "resources/CheckNotifyName.h"
+
+int CheckNotifyMessage() {
+  static const int type = RegisterWindowMessage(kCheckNotifyMessageName);
+  return type;
+}
 
 CCheckPropPageButton::CCheckPropPageButton(QWidget* tabStrip, int id) : QCheckBox(tabStrip) {
   SetDlgCtrlID(this, id);
@@ -18,10 +25,10 @@ CCheckPropPageButton::CCheckPropPageButton(QWidget* tabStrip, int id) : QCheckBo
 void CCheckPropPageButton::NotifySheet(int code) {
   QWidget* strip = parentWidget();
   if (strip == nullptr) return;
-  CCoolPropertySheet* sheet = nullptr;
+  QWidget* sheet = nullptr;
   for (QWidget* up = strip->parentWidget(); up != nullptr && sheet == nullptr;
        up = up->parentWidget()) {
-    sheet = dynamic_cast<CCoolPropertySheet*>(up);
+    if (dynamic_cast<CCheckTabSheet*>(up) != nullptr) sheet = up;
   }
   if (sheet == nullptr) return;
   const auto handle = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFu);

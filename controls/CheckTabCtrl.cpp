@@ -6,9 +6,8 @@
 #include <QToolButton>
 
 #include "controls/CheckPropPageButton.h"
-#include "controls/CoolPropertySheet.h"
 
-CCheckTabCtrl::CCheckTabCtrl(CCoolPropertySheet* sheet) : m_pSheet(sheet) {
+CCheckTabCtrl::CCheckTabCtrl(CCheckTabSheet* sheet) : m_pSheet(sheet) {
   connect(this, &QTabBar::currentChanged, this, [this] {
     HideCheckButtons();
     update();
@@ -21,7 +20,7 @@ CCheckTabCtrl::CCheckTabCtrl(CCoolPropertySheet* sheet) : m_pSheet(sheet) {
 
 void CCheckTabCtrl::HideCheckButtons() {
   if (m_pSheet == nullptr) return;
-  for (int i = 0; i < m_pSheet->GetPageCount(); ++i) {
+  for (int i = 0; i < m_pSheet->CheckTabCount(); ++i) {
     if (CCheckPropPageButton* button = m_pSheet->GetCheckButton(i); button != nullptr) {
       button->hide();
     }

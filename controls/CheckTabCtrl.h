@@ -2,7 +2,7 @@
 
 #include <QTabBar>
 
-class CCoolPropertySheet;
+class CCheckTabSheet;
 
 // The tab strip of a CCoolPropertySheet: it draws every tab item through the
 // sheet, hides the check boxes whenever the selection changes or the tabs
@@ -11,7 +11,7 @@ class CCoolPropertySheet;
 class CCheckTabCtrl : public QTabBar {
  public:
   // A strip for `sheet` (not owned; the sheet owns the strip).
-  explicit CCheckTabCtrl(CCoolPropertySheet* sheet);
+  explicit CCheckTabCtrl(CCheckTabSheet* sheet);
 
   // Hides every page's check box.
   void HideCheckButtons();
@@ -25,5 +25,5 @@ class CCheckTabCtrl : public QTabBar {
 
  private:
   void OnDeltaPos();
-  CCoolPropertySheet* m_pSheet;
+  CCheckTabSheet* m_pSheet;
 };

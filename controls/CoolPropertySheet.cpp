@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QTabBar>
 
-#include "controls/CheckNotifyName.h"
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
@@ -23,11 +22,6 @@ QString WithoutTrailingSpace(QString text) {
 }
 
 }  // namespace
-
-int CheckNotifyMessage() {
-  static const int type = RegisterWindowMessage(kCheckNotifyMessageName);
-  return type;
-}
 
 CCoolPropertySheet::CCoolPropertySheet() = default;
 

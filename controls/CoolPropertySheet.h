@@ -3,26 +3,18 @@
 #include <QString>
 #include <vector>
 
+#include "controls/CheckPropPageButton.h"
 #include "host/qt/OrvPropertySheet.h"
 #include "platform/qt/WindowMessage.h"
 
 class CCheckTabCtrl;
-class CCheckPropPageButton;
-class QPainter;
-class QRect;
-
-// The check-notify message, registered once by name when the library loads:
-// a tab's check box tells its sheet (and the sheet its page) that it changed.
-// wParam: 5 after a double click, else 0; lParam: low word the box's control
-// number (page index + 1), high word the low 16 bits of the box's address.
-int CheckNotifyMessage();
 
 // A property sheet whose tabs can carry a check box each. Ask for a page's
 // box with EnablePageCheck after adding the page and before Create; set the
 // first states with SetPageCheck after Create. The page hears of every
 // change through the check-notify message and reads the state with
 // GetPageCheck. The sheet owns its boxes; pages stay their makers'.
-class CCoolPropertySheet : public COrvPropertySheet {
+class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet {
  public:
   CCoolPropertySheet();
   CCoolPropertySheet(const QString& caption, QWidget* parent, int firstPage);
@@ -41,15 +33,17 @@ class CCoolPropertySheet : public COrvPropertySheet {
   // pixels wider than it was, measured with the sheet's font.
   void PadTabText(int index);
   // The box of `index`, or null.
-  CCheckPropPageButton* GetCheckButton(int index) const;
+  CCheckPropPageButton* GetCheckButton(int index) const override;
+  // The number of pages (GetPageCount), for the tab strip.
+  int CheckTabCount() const override { return GetPageCount(); }
 
   // Draws the tab item `index` (rectangle `item` on the tab strip): its
   // label, or the page's box placed on it; the active tab gets a hatched
   // frame. Called by the tab strip for every item it paints.
-  void OnDrawItem(QPainter& painter, int index, const QRect& item);
+  void OnDrawItem(QPainter& painter, int index, const QRect& item) override;
   // Space pressed or released on the tab strip: the active page's box gets
   // it. True when a box took it.
-  bool OnTabKey(int key, bool press);
+  bool OnTabKey(int key, bool press) override;
 
  protected:
   int OnInitDialog() override;

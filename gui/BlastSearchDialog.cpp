@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,11 +19,9 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTemporaryFile>
-#include <QToolBar>
 #include <QVBoxLayout>
 #include <chrono>
 
-#include "gui/DatabaseWindow.h"
 #include "host/db/DBEngine.h"
 #include "platform/UserInteraction.h"
 #include "run/BlastPrograms.h"
@@ -320,27 +317,4 @@ void CBlastSearchDialog::UpdateControls() {
   m_pNcbiDb->setEnabled(!running && m_pRemote->isChecked());
   m_pEmail->setEnabled(!running && m_pRemote->isChecked());
   m_pCancel->setText(running ? QStringLiteral("Cancel") : QStringLiteral("Close"));
-}
-
-void AddBlastSearchCommand(CDatabaseWindow& window) {
-  auto* action = new QAction(QApplication::style()->standardIcon(QStyle::SP_MediaPlay),
-                             QStringLiteral("New &BLAST Search..."), &window);
-  action->setObjectName(QStringLiteral("newBlastSearch"));
-  action->setStatusTip(QStringLiteral("Runs a BLAST search and stores each query's result"));
-  QObject::connect(action, &QAction::triggered, &window, [&window] {
-    auto* dialog = new CBlastSearchDialog(
-        engine().DatabaseDir(1),
-        window.CurrentSubbase().empty() ? std::string("MAIN") : window.CurrentSubbase(), &window);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->SetStoredHandler([&window](const std::string&) { window.Refill(); });
-    dialog->show();
-  });
-  const QList<QAction*> menus = window.menuBar()->actions();
-  if (!menus.isEmpty() && menus.front()->menu() != nullptr) {
-    QMenu* file = menus.front()->menu();
-    file->insertAction(file->actions().value(0), action);
-  }
-  if (auto* bar = window.findChild<QToolBar*>(QStringLiteral("commands"))) {
-    bar->insertAction(bar->actions().value(0), action);
-  }
 }

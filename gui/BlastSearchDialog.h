@@ -9,7 +9,6 @@
 
 #include "run/SearchRun.h"
 
-class CDatabaseWindow;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -95,8 +94,3 @@ class CBlastSearchDialog : public QDialog {
   std::thread m_thread;
   CBlastRunOutcome m_outcome;
 };
-
-// Adds "New BLAST Search..." to `window`'s File menu and tool bar: it opens
-// the dialog over the window's current subbase, and the window lists each
-// result as it is stored.
-void AddBlastSearchCommand(CDatabaseWindow& window);

@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 
-#include "app/ShowCommand.h"
 #include "gui/DatabaseWindow.h"
 #include "gui/FileImport.h"
 #include "gui/HostCommands.h"
@@ -26,6 +25,7 @@
 #include "host/db/ObjInfo.h"
 #include "host/db/ProgressWindow.h"
 #include "host/qt/LocalTime.h"
+#include "output/StoredResultExport.h"
 #include "platform/UserInteraction.h"
 #include "search/SearchRun.h"
 

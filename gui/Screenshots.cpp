@@ -128,7 +128,9 @@ std::string WriteResultPictures(CDBTableBase& table, const std::string& dir) {
     CDBField field;
     field.m_fieldId = kFieldKeyword;
     field.m_strValue = keyword;
-    table.InsertDBValue(1, info, field, 0);
+    if (table.InsertDBValue(1, info, field, 0) == 0) {
+      return std::string("cannot add the keyword ") + keyword + " to " + info->m_name;
+    }
   }
   std::unique_ptr<CDBObjectBase> object(
       table.GetObjectData(info->m_objId, info->m_name.c_str(), 1));
@@ -194,12 +196,16 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
       name = PictureName(*table, *info) + " (" + std::to_string(n) + ")";
     }
     int changed = 0;
-    if (!name.empty()) table->RenameObj(1, info.get(), name, changed);
+    if (!name.empty() && table->RenameObj(1, info.get(), name, changed) == 0) {
+      return "cannot rename " + info->m_name + " to " + name;
+    }
     names.push_back(info->m_name);
   }
   if (names.size() > 3) {
-    table->NewSubbase(1, "Kinase candidates", {names[0], names[2]}, 0);
-    table->NewSubbase(1, "Reviewed", {names[1]}, 0);
+    if (table->NewSubbase(1, "Kinase candidates", {names[0], names[2]}, 0) == 0 ||
+        table->NewSubbase(1, "Reviewed", {names[1]}, 0) == 0) {
+      return "cannot make the subbases shown";
+    }
   }
   window.Refill();
   window.resize(1040, 560);

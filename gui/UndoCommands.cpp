@@ -7,6 +7,7 @@
 #include "host/db/DBObjectBase.h"
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
+#include "platform/UserInteraction.h"
 
 namespace {
 
@@ -24,7 +25,11 @@ unsigned long StoreSnapshot(CDBTableBase& table, int dbId, unsigned long recordI
   if (recordId == 0) copy->m_recordId = 0;
   std::string subbase = kMainSubbase;
   if (table.InsertObject(recordId, copy.get(), 2, subbase, dbId) == 0) return 0;
-  copy->InsertComment(dbId);
+  if (copy->InsertComment(dbId) == 0 && !copy->m_comments.empty()) {
+    UserInteraction().ShowMessage(
+        "The comment of \"" + copy->m_name + "\" can't be written; the item itself was stored",
+        MB_ICONEXCLAMATION);
+  }
   for (const std::string& name : snapshot.m_subbases) {
     table.IncludeIdsInSubbase(dbId, name, {copy->m_recordId});
   }

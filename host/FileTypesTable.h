@@ -52,7 +52,7 @@ class FileTypesTable {
   // "file type N removed".
   void UnregisterFileTypeEntry(const FTTENTRY* rows, int count);
   // A copy of the entry of `fileType`; false when there is none.
-  bool Find(std::uint32_t fileType, CFileTypeEntry& entry) const;
+  [[nodiscard]] bool Find(std::uint32_t fileType, CFileTypeEntry& entry) const;
   // Copies of every entry, by file type.
   std::vector<CFileTypeEntry> Entries() const;
 

@@ -113,7 +113,8 @@ class CKaArchive {
   std::uint32_t LoadMemberCount();
   // Creates, checks (`belongs`, `cls`) and fills the next member; the caller
   // owns the result.
-  std::unique_ptr<CObject> LoadMember(const CRuntimeClass* cls, bool (*belongs)(const CObject*));
+  [[nodiscard]] std::unique_ptr<CObject> LoadMember(const CRuntimeClass* cls,
+                                                    bool (*belongs)(const CObject*));
 
   CFile* m_pFile;
   bool m_bLoading;

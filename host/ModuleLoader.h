@@ -39,7 +39,7 @@ class COrvModuleLoader {
 
   // Loads one library as LoadRegisteredModules loads each; true when it is
   // loaded (now or before), false after reporting the failure.
-  bool LoadModule(const std::string& name);
+  [[nodiscard]] bool LoadModule(const std::string& name);
 
   // Unloads every library it loaded, last loaded first.
   void UnloadModules();

@@ -26,10 +26,10 @@ class COrvTextFile {
 
   // Opens the file for reading from its start (`flags`: 0); non-zero when it
   // is open, 0 when it cannot be opened.
-  int OpenInput(unsigned flags);
+  [[nodiscard]] int OpenInput(unsigned flags);
   // Opens the file for writing, created or emptied (appended to with
   // modeAppend); non-zero when it is open, 0 when it cannot be opened.
-  int OpenOutput(unsigned flags);
+  [[nodiscard]] int OpenOutput(unsigned flags);
   // Opens an in-memory file holding `bytes` for reading from its start
   // (records kept in a database); its name serves only in messages.
   void OpenMemoryInput(std::string bytes);

@@ -14,5 +14,5 @@
 // a result marked partial, or a CReportError when nothing of it can be read;
 // a file that ends before its list is closed ends with a CReportError. The
 // source must outlive the reader.
-std::unique_ptr<CResultReader> MakeBlastJsonReader(CReportSource& source,
-                                                   const CResultReadOptions& options);
+[[nodiscard]] std::unique_ptr<CResultReader> MakeBlastJsonReader(CReportSource& source,
+                                                                 const CResultReadOptions& options);

@@ -16,6 +16,5 @@
 // number; joined definition lines are cut at 1 MiB. Damaged values (a length,
 // score or row position that is not a number) are CReportErrors naming the
 // line. Memory: the largest result plus a fixed buffer.
-std::unique_ptr<CResultReader> MakeBlastPlusTextReader(CReportSource& source,
-                                                       const CResultReadOptions& options,
-                                                       bool html);
+[[nodiscard]] std::unique_ptr<CResultReader> MakeBlastPlusTextReader(
+    CReportSource& source, const CResultReadOptions& options, bool html);

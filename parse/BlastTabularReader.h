@@ -26,6 +26,5 @@
 // do not fit their column are a CReportError naming the line. A last line
 // without its line end (and, with comment lines, a missing closing comment)
 // marks the last result partial. The source must outlive the reader.
-std::unique_ptr<CResultReader> MakeBlastTabularReader(CReportSource& source,
-                                                      const CResultReadOptions& options,
-                                                      ReportLayout layout);
+[[nodiscard]] std::unique_ptr<CResultReader> MakeBlastTabularReader(
+    CReportSource& source, const CResultReadOptions& options, ReportLayout layout);

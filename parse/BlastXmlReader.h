@@ -7,5 +7,6 @@
 
 // A reader of BLAST+ XML (-outfmt 5), or of single-file XML2 (-outfmt 16)
 // when `xml2`. The source must outlive the reader.
-std::unique_ptr<CResultReader> MakeBlastXmlReader(CReportSource& source,
-                                                  const CResultReadOptions& options, bool xml2);
+[[nodiscard]] std::unique_ptr<CResultReader> MakeBlastXmlReader(CReportSource& source,
+                                                                const CResultReadOptions& options,
+                                                                bool xml2);

@@ -9,5 +9,6 @@
 // reader (Unknown, and the layouts refused by name). The older layouts
 // (QBlast, Classic) read the whole report and give one result. The source
 // must outlive the reader.
-std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSource& source,
-                                                const CResultReadOptions& options);
+[[nodiscard]] std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout,
+                                                              CReportSource& source,
+                                                              const CResultReadOptions& options);

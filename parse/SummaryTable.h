@@ -29,7 +29,7 @@ struct CSummaryRow {
 // as a description line: a first word, optionally a description, then the
 // bit score and the expect value, and the count when `bCountColumn`. False
 // (row unspecified) when the line has not that shape.
-bool ParseSummaryRow(std::string_view line, bool bCountColumn, CSummaryRow& row);
+[[nodiscard]] bool ParseSummaryRow(std::string_view line, bool bCountColumn, CSummaryRow& row);
 
 // Reads every summary table of `text` from offset `from` on, appending one
 // hit per description line to `entry` (molecule type `nHitType`), the

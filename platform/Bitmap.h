@@ -29,7 +29,8 @@ class CBitmap {
   // offsets beyond the bytes really there, a pixel naming a colour the palette
   // lacks), with the bitmap left empty and `error` (when given) saying what is
   // wrong. Never reads outside `bytes`.
-  bool LoadFromBytes(std::span<const unsigned char> bytes, std::string* error = nullptr);
+  [[nodiscard]] bool LoadFromBytes(std::span<const unsigned char> bytes,
+                                   std::string* error = nullptr);
 
   int GetWidth() const { return m_nWidth; }
   int GetHeight() const { return m_nHeight; }
@@ -50,4 +51,4 @@ class CBitmap {
 // The bitmap `id` of the resources of the loaded modules
 // (platform/ModuleResources.h): a new bitmap owned by the caller; null when no
 // module has it or its bytes are not a sound .bmp file.
-std::unique_ptr<CBitmap> LoadBitmap(unsigned id);
+[[nodiscard]] std::unique_ptr<CBitmap> LoadBitmap(unsigned id);

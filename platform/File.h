@@ -47,7 +47,7 @@ class CFile {
   virtual ~CFile();
 
   // Opens `path`; false (and the file stays closed) when it cannot be opened.
-  bool Open(const std::string& path, unsigned flags);
+  [[nodiscard]] bool Open(const std::string& path, unsigned flags);
   virtual void Close();
 
   virtual std::uint64_t GetLength() const;
@@ -56,7 +56,7 @@ class CFile {
   virtual std::uint64_t Seek(std::int64_t offset, SeekPosition from);
   // Reads up to `count` bytes at the position; returns how many were read
   // (fewer at the end of the file). Throws CFileException on an I/O error.
-  virtual std::size_t Read(void* buffer, std::size_t count);
+  [[nodiscard]] virtual std::size_t Read(void* buffer, std::size_t count);
   // Writes all `count` bytes at the position; throws CFileException on failure.
   virtual void Write(const void* buffer, std::size_t count);
   // Hands what was written to the disk itself (fsync); throws CFileException
@@ -68,7 +68,7 @@ class CFile {
   int GetHandle() const { return m_fd; }
 
   // Fills `status` and returns true when a file exists at `path`.
-  static bool GetStatus(const std::string& path, CFileStatus& status);
+  [[nodiscard]] static bool GetStatus(const std::string& path, CFileStatus& status);
 
  protected:
   [[noreturn]] void ThrowError(const std::string& reason) const;
@@ -92,7 +92,7 @@ class CMemFile : public CFile {
   std::uint64_t GetLength() const override { return m_data.size(); }
   std::uint64_t GetPosition() const override { return m_nPosition; }
   std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
-  std::size_t Read(void* buffer, std::size_t count) override;
+  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override;
   void Write(const void* buffer, std::size_t count) override;
   void Flush() override {}
 
@@ -121,7 +121,7 @@ class CByteViewFile : public CFile {
   std::uint64_t GetLength() const override { return m_bytes.size(); }
   std::uint64_t GetPosition() const override { return m_nPosition; }
   std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
-  std::size_t Read(void* buffer, std::size_t count) override;
+  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override;
   void Write(const void* buffer, std::size_t count) override;
   void Flush() override {}
 

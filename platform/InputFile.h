@@ -36,7 +36,7 @@ class CInputFile {
   // Opens `path`, or standard input for "-", dropping the bytes of the
   // input read before. False, with errno set, when it cannot be opened or is
   // a folder; the object then holds nothing.
-  bool Open(const std::string& path);
+  [[nodiscard]] bool Open(const std::string& path);
 
   // Reads on until at least `size` bytes are held, the input ends, or
   // `*pStop` (may be null) is non-zero when a read returns or is interrupted

@@ -50,7 +50,7 @@ class CMenu {
   CMenu* GetSubMenu(int pos) const;
   // Takes the popup at `pos` out of this menu (the item goes too) and hands
   // its submenu to the caller; null (menu unchanged) if it is not a popup.
-  std::unique_ptr<CMenu> RemovePopup(int pos);
+  [[nodiscard]] std::unique_ptr<CMenu> RemovePopup(int pos);
   // Removes the item at `pos` with its submenu: 1, 0 outside the menu.
   int DeleteMenu(int pos);
   // Adds `item` at the end / before `pos` (at the end when `pos` is outside).
@@ -86,4 +86,4 @@ std::unique_ptr<CMenu> BuildMenu(const CMenuResource& resource);
 // The menu `id` of the resources of the loaded modules (searched in the order
 // the modules registered them, platform/ModuleResources.h): a new menu owned
 // by the caller, or null when no module has it.
-std::unique_ptr<CMenu> LoadMenu(unsigned id);
+[[nodiscard]] std::unique_ptr<CMenu> LoadMenu(unsigned id);

@@ -17,7 +17,7 @@ struct CRuntimeClass {
 
   // A new default-constructed object of this class, owned by the caller;
   // null when the class has no creation function or allocation yields null.
-  CObject* CreateObject() const;
+  [[nodiscard]] CObject* CreateObject() const;
 
   // True when this class is `base` or derives from it.
   bool IsDerivedFrom(const CRuntimeClass* base) const;
@@ -57,7 +57,7 @@ class CObject {
  public:                                                     \
   static const CRuntimeClass class##class_name;              \
   const CRuntimeClass* GetRuntimeClass() const override;     \
-  static CObject* CreateObject();                            \
+  [[nodiscard]] static CObject* CreateObject();              \
                                                              \
  protected:                                                  \
   static const CRuntimeClass* _GetBaseClass();               \

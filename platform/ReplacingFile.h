@@ -29,7 +29,7 @@ class CReplacingFile : public CFile {
   // writing directly. False, with errno set, when it cannot be created (a
   // folder as target fails at Commit). Throws CFileException naming the target when it is a
   // protected file.
-  bool Create(const std::string& target);
+  [[nodiscard]] bool Create(const std::string& target);
 
   // Stores the bytes on disk and renames the new file over the target (a
   // target written directly is only closed); throws CFileException naming

@@ -33,7 +33,7 @@ struct CHttpSettings {
 
 // The libcurl client (HTTPS with the system's certificates). Owned by the
 // caller; one transfer at a time.
-std::unique_ptr<CHttpClient> MakeCurlClient(const CHttpSettings& settings);
+[[nodiscard]] std::unique_ptr<CHttpClient> MakeCurlClient(const CHttpSettings& settings);
 
 // "`name`=`value`" with both percent-encoded for a form (letters, digits and
 // "-._~" kept, a blank as "+"), preceded by '&' when `form` is not empty;

@@ -25,7 +25,8 @@ std::vector<CRemoteRequest> ReadRemoteRequests(const std::string& path);
 // Adds (or replaces, by request ID) `request` in `path`, writing a new file
 // beside it and putting it in place. False with `error` (naming the file)
 // when it cannot be written. Never throws but for memory.
-bool SaveRemoteRequest(const std::string& path, const CRemoteRequest& request, std::string& error);
+[[nodiscard]] bool SaveRemoteRequest(const std::string& path, const CRemoteRequest& request,
+                                     std::string& error);
 
 // Removes the request `rid` from `path` (harmless when it is not there). False
 // with `error` when the file cannot be written.

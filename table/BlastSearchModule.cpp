@@ -5,14 +5,15 @@
 // go in reverse: the module leaves the framework, then the table goes (it
 // leaves the engine and the file-type registry), then the archive links.
 
-#include "controls/CheckNotifyName.h"
+#include "table/BlastSearchModule.h"
+
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 #include "model/BlastSearchEntry.h"
 #include "platform/ExtensionModule.h"
 #include "platform/RegisteredMessage.h"
+#include "resources/CheckNotifyName.h"
 #include "resources/ModuleResourceSet.h"
-#include "table/BlastSearchModule.h"
 #include "table/BlastSearchTable.h"
 #include "util/StringVDataStorage.h"
 

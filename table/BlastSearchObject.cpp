@@ -3,7 +3,6 @@
 #include <new>
 
 #include "model/ResultInfo.h"
-#include "table/ReportImport.h"
 #include "table/ResultListFacts.h"
 
 CBlastSearchObject::CBlastSearchObject()

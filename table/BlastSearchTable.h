@@ -63,7 +63,7 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // ---- objects ----
   // A new object read from a record; null (the half-read object deleted)
   // when reading raises anything. The caller owns it.
-  CDBObjectBase* ReadObject(COrvTextFile& file, int a, int b) override;
+  [[nodiscard]] CDBObjectBase* ReadObject(COrvTextFile& file, int a, int b) override;
   // Stores the objects of "DBInit" (".ba6") of MAINDIR in database 1, MAIN:
   // 1 when all were stored; 0 when MAINDIR is unset, the archive yields
   // nothing or one cannot be stored (those before it stay).
@@ -75,26 +75,27 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
   // ImportReportFile does; says what was stored or why nothing was (a file
   // without a report that is read stores nothing). 1 when something was
   // stored (info: the first one's list record), else 0 (info unchanged).
-  int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
-                           CObjInfo*& info) override;
+  [[nodiscard]] int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
+                                         CObjInfo*& info) override;
   // The page import without its file dialog, for a caller that has read the
   // NCBI page at `path` (which names it in messages) into `page` (kept until
   // the call returns) and recognised its `layout`: reads its first result
   // with that layout's reader, and stores it as one object named after its query (or the
   // file) with its digest, whether stored before or not, with the messages
   // of the import: 1 stored (info: its list record), else 0.
-  int ImportPage(const std::string& path, std::string_view page, ReportLayout layout,
-                 const std::string& subbase, std::string& subbaseOut, CObjInfo*& info);
+  [[nodiscard]] int ImportPage(const std::string& path, std::string_view page, ReportLayout layout,
+                               const std::string& subbase, std::string& subbaseOut,
+                               CObjInfo*& info);
   // Stores the result of the transfer file `transferPath` as a new object
   // named after its query (or the file), without dialog or success message:
   // 1 stored, 0 otherwise. A damaged
   // transfer file raises its exception (CKaArchiveException) to the caller.
-  int CreateNewLocalObject(std::string transferPath, const std::string& subbase,
-                           std::string& subbaseOut, CObjInfo*& info);
+  [[nodiscard]] int CreateNewLocalObject(std::string transferPath, const std::string& subbase,
+                                         std::string& subbaseOut, CObjInfo*& info);
   // Stores `object` (not taken) in database `dbId` and `subbase`; the host
   // may give it another name. subbaseOut = subbase. InsertObject's result.
-  virtual int AddNewObject(CBlastSearchObject* object, const std::string& subbase,
-                           std::string& subbaseOut, int dbId);
+  [[nodiscard]] virtual int AddNewObject(CBlastSearchObject* object, const std::string& subbase,
+                                         std::string& subbaseOut, int dbId);
 
   // ---- window operations ----
   // Appends the table's page ("BLAST Search Objects", the objects of table

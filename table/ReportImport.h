@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "table/ResultListFacts.h"
+
 class CBlastSearchEntry;
 class CBlastSearchObject;
 class CBlastSearchTable;
 
-// The storage's lookup key of a stored result is this prefix and the digest
-// kept in the result's info text (result_info::kDigest).
-inline constexpr std::string_view kResultDigestKey = "result-digest:";
 // The first look at a file, which recognises its layout (and all that is
 // read of a file that holds no report), and the head its digest is made of.
 inline constexpr std::size_t kReportHeadSize = std::size_t{1} << 20;
@@ -78,9 +77,10 @@ CReportImportOutcome ImportReportFile(CBlastSearchTable& table, const std::strin
 // when the host could not store it (outcome's reason says so). Exceptions
 // of the digest (memory) pass out. Used by callers that read results
 // themselves (search runs).
-bool StoreImportedResult(CBlastSearchTable& table, CBlastSearchObject& object,
-                         const std::string& path, std::string_view reportDigest,
-                         const CReportImportOptions& options, CReportImportOutcome& outcome);
+[[nodiscard]] bool StoreImportedResult(CBlastSearchTable& table, CBlastSearchObject& object,
+                                       const std::string& path, std::string_view reportDigest,
+                                       const CReportImportOptions& options,
+                                       CReportImportOutcome& outcome);
 
 // The line a person reads about `outcome` of `path`: the stored names, or
 // why nothing (more) was stored. Failed and refused files' lines are

@@ -13,6 +13,10 @@ class CBlastSearchEntry;
 // have none until they are stored again.
 inline constexpr std::string_view kResultFactKey = "list:";
 
+// The storage's lookup key of a stored result is this prefix and the digest
+// kept in the result's info text (result_info::kDigest).
+inline constexpr std::string_view kResultDigestKey = "result-digest:";
+
 // What a list shows of one result beside its list columns.
 struct CResultListFacts {
   std::string m_strProgram;             // lower case, "" unknown
@@ -29,7 +33,7 @@ std::vector<std::string> MakeResultFactKeys(const CBlastSearchEntry& entry,
 
 // Takes one key (kResultFactKey and a fact) into `facts`: false, `facts`
 // untouched, when it is no fact key.
-bool ReadResultFactKey(std::string_view key, CResultListFacts& facts);
+[[nodiscard]] bool ReadResultFactKey(std::string_view key, CResultListFacts& facts);
 
 // The best expect value and best percent identity of `entry`'s segment
 // pairs as the list writes them ("" when no pair has one): the expect value

@@ -20,7 +20,7 @@ class CCreatorData {
   void LoadCreatorData();
   // Saves this record as the current user's in database 1: 1 stored, 0 when
   // no database is open or the store failed (nothing changed then).
-  int SaveCreatorData() const;
+  [[nodiscard]] int SaveCreatorData() const;
 
   // The record as one line of text and back: name, organisation, e-mail
   // (each escaped as record text) and the date in decimal, separated by

@@ -15,7 +15,7 @@ class CComboBox;
 
 // The record of the stored object of `objType` named `name` in database
 // `dbId` (the list record, owned by the table's list), or null.
-CObjInfo* FindObject(int objType, int dbId, const std::string& name);
+[[nodiscard]] CObjInfo* FindObject(int objType, int dbId, const std::string& name);
 
 // `name` as an object may carry it: control characters become blanks, and a
 // name longer than `limit` bytes is cut (never inside a UTF-8 character),

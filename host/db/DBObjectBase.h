@@ -83,7 +83,7 @@ class CDBObjectBase : public CDBObject {
   // Writes m_comments as the comment file of this object in database `dbId`
   // (replaced whole, never half written; removed when m_comments is empty):
   // 1 written, 0 when the object is not stored or the write failed.
-  int InsertComment(int dbId);
+  [[nodiscard]] int InsertComment(int dbId);
 
   std::string m_name;
   long m_creationTime = 0;        // seconds since 1970

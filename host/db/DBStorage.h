@@ -77,8 +77,10 @@ class CDBStorage {
   virtual void AppendObjectInfos(int table, CObjInfoList::Items& items) = 0;
   virtual std::size_t CountObjects(int table) = 0;
   // Finds an object; fills `row` (may be null) and returns true when found.
-  virtual bool FindObjectByName(int table, std::string_view name, CStoredObject* row) = 0;
-  virtual bool FindObjectById(int table, unsigned long recordId, CStoredObject* row) = 0;
+  [[nodiscard]] virtual bool FindObjectByName(int table, std::string_view name,
+                                              CStoredObject* row) = 0;
+  [[nodiscard]] virtual bool FindObjectById(int table, unsigned long recordId,
+                                            CStoredObject* row) = 0;
   // Names of `table`'s objects that begin with `prefix`, in name order.
   virtual std::vector<std::string> NamesWithPrefix(int table, std::string_view prefix) = 0;
   // The highest number n written with 1 to 9 decimal digits (leading zeros
@@ -89,7 +91,7 @@ class CDBStorage {
   // The stored record of an object; false when there is none. A record whose
   // bytes differ from those stored (its checksum) is given empty, as a
   // damaged record that no reader accepts.
-  virtual bool ReadRecord(int table, unsigned long recordId, std::string& record) = 0;
+  [[nodiscard]] virtual bool ReadRecord(int table, unsigned long recordId, std::string& record) = 0;
   // Stores an object's list columns and record, replacing an object of the
   // same identifier. Throws when another object of the table has the name.
   virtual void PutObject(int table, const CStoredObject& row, std::string_view record) = 0;
@@ -97,7 +99,7 @@ class CDBStorage {
   virtual void RenameObject(int table, unsigned long recordId, std::string_view name) = 0;
   // Removes an object with its subbase memberships and field values; its
   // identifier is not handed out again. False when there was none.
-  virtual bool DeleteObject(int table, unsigned long recordId) = 0;
+  [[nodiscard]] virtual bool DeleteObject(int table, unsigned long recordId) = 0;
 
   // ---- lookup keys of objects (what an object is, for finding it again) ----
   // Replaces the keys of the object `recordId` with `keys` (none: removes
@@ -144,10 +146,10 @@ class CDBStorage {
   // Enters `def`; a definition of the same name is replaced. Returns the
   // identifier given (def.m_fieldId when non-zero, else a new one).
   virtual int PutUDFieldDef(const CUDFieldDef& def) = 0;
-  virtual bool DeleteUDFieldDef(std::string_view name) = 0;
+  [[nodiscard]] virtual bool DeleteUDFieldDef(std::string_view name) = 0;
 
   // ---- creator records by login name ----
-  virtual bool LoadCreator(std::string_view login, std::string& record) = 0;
+  [[nodiscard]] virtual bool LoadCreator(std::string_view login, std::string& record) = 0;
   virtual void SaveCreator(std::string_view login, std::string_view record) = 0;
 
   // ---- maintenance ----

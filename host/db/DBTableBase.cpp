@@ -410,8 +410,12 @@ int CDBTableBase::DuplicateObjectInSubbase(int dbId, const std::string& subbase,
   copy->m_creationTime = GetOrvCurrentTime();
   std::string target = subbase;
   if (InsertObject(0, copy.get(), 2, target, dbId) == 0) return 0;
-  if (!copy->m_comments.empty()) copy->InsertComment(dbId);
   names.push_back(copy->m_name);
+  if (!copy->m_comments.empty() && copy->InsertComment(dbId) == 0) {
+    ReportDBFailure("The comment of \"" + copy->m_name +
+                    "\" can't be written; the copy was stored");
+    return 0;
+  }
   return 1;
 }
 

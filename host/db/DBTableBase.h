@@ -78,10 +78,10 @@ class CDBTableBase {
   // ---- the table in a database (slots 10, 11) ----
   // Prepares the table in a database just created in `dir` (its folder for
   // comment files): 1, 0 when the folder cannot be made.
-  virtual int CreateTable(const COrvDirSpec& dir, int dbId);
+  [[nodiscard]] virtual int CreateTable(const COrvDirSpec& dir, int dbId);
   // Checks database `dbId` (the storage's integrity check): 1 sound; 0 with a
   // message naming the problems.
-  virtual int CheckTable(const COrvDirSpec& dir, int dbId);
+  [[nodiscard]] virtual int CheckTable(const COrvDirSpec& dir, int dbId);
 
   virtual std::string DescribeObjType(int plural, int flag) = 0;
   virtual std::string DescribeSubbaseType() = 0;
@@ -109,8 +109,8 @@ class CDBTableBase {
   // object->m_recordId and m_name hold what was stored, the object list
   // holds its record, and 1 is returned. `mode` is unused (the system
   // passes 2).
-  virtual int InsertObject(unsigned long recordId, CDBObjectBase* object, int mode,
-                           std::string& subbase, int dbId);
+  [[nodiscard]] virtual int InsertObject(unsigned long recordId, CDBObjectBase* object, int mode,
+                                         std::string& subbase, int dbId);
   virtual unsigned GetMenuCommand() const = 0;
   virtual void AppendMenuItem(CMenu* menu, int& position, int& command);
   // Field names shown in lists, and definitions of field names.
@@ -123,25 +123,28 @@ class CDBTableBase {
   // field or object the host does not know.
   virtual int GetFieldValue(int dbId, const CObjInfo* info, const CDBFieldDef* def,
                             std::string& out);
-  virtual int CreateNewLocalObject(const std::string& subbase, std::string& subbaseOut,
-                                   CObjInfo*& info) = 0;
+  [[nodiscard]] virtual int CreateNewLocalObject(const std::string& subbase,
+                                                 std::string& subbaseOut, CObjInfo*& info) = 0;
   // Deletes the object `name` from database `dbId` and every subbase, with
   // its comment file: 1, 0 when there is none (quiet) or the delete failed.
-  virtual int DeleteObject(std::string& name, int dbId, int flag);
+  [[nodiscard]] virtual int DeleteObject(std::string& name, int dbId, int flag);
   // Replaces the record of the stored object `recordId` with `object`'s,
   // keeping its subbases: 1, 0 when there is no such object.
-  virtual int InsertObjectData(unsigned long recordId, CDBObjectBase* object, int dbId);
+  [[nodiscard]] virtual int InsertObjectData(unsigned long recordId, CDBObjectBase* object,
+                                             int dbId);
 
   // ---- archives (slots 27 to 31) ----
   // Writes the objects `names` (every object of `subbase` when `names` is
   // empty) to the archive file `spec`, which is replaced whole only when
   // every object was written: 1, 0 with a message naming the object or file.
-  virtual int WriteObjectsToArchive(const std::vector<std::string>& names, const COrvFileSpec& spec,
-                                    const std::string& subbase, int dbId, CSMDlg* progress,
-                                    int flag);
+  [[nodiscard]] virtual int WriteObjectsToArchive(const std::vector<std::string>& names,
+                                                  const COrvFileSpec& spec,
+                                                  const std::string& subbase, int dbId,
+                                                  CSMDlg* progress, int flag);
   // No text form of the objects: 0 with a message.
-  virtual int WriteObjectsToASCII(const std::vector<std::string>& names, const std::string& path,
-                                  int dbId, CSMDlg* progress, int flag);
+  [[nodiscard]] virtual int WriteObjectsToASCII(const std::vector<std::string>& names,
+                                                const std::string& path, int dbId, CSMDlg* progress,
+                                                int flag);
   // Reads every object of the archive file `spec` and stores them all in
   // database `dbId` and `subbase`, in one transaction: 1; 0 with a message
   // when the file cannot be opened or is damaged (saying which object and at
@@ -149,23 +152,26 @@ class CDBTableBase {
   // identifiers of the archive are kept where they were never handed out
   // (a deleted result's UID is not given to another); names another
   // object has are made unique.
-  virtual int ReadObjectsFromArchive(const COrvFileSpec& spec, const std::string& subbase, int dbId,
-                                     CSMDlg* progress, int flag);
-  virtual int ReadObjectsFromASCII(const std::string& path, int dbId, CSMDlg* progress, int flag);
+  [[nodiscard]] virtual int ReadObjectsFromArchive(const COrvFileSpec& spec,
+                                                   const std::string& subbase, int dbId,
+                                                   CSMDlg* progress, int flag);
+  [[nodiscard]] virtual int ReadObjectsFromASCII(const std::string& path, int dbId,
+                                                 CSMDlg* progress, int flag);
   // Fills `list` with the objects of the archive `spec`, storing nothing: 1;
   // 0 (quiet, `list` emptied) when the file cannot be opened or is damaged.
   virtual int ExtractObjectsFromArchive(const COrvFileSpec& spec, CDBObjectList& list);
   // Stores the object file (objftype, one record) `path` in database `dbId`;
   // `name` receives the stored name: 1, 0 with a message.
-  virtual int ImportObject(int dbId, const std::string& path, std::string& name);
+  [[nodiscard]] virtual int ImportObject(int dbId, const std::string& path, std::string& name);
   // Writes the stored object `info` as an object file `path`: 1, 0 with a
   // message.
-  virtual int ExportObject(int dbId, const std::string& path, const CObjInfo* info);
+  [[nodiscard]] virtual int ExportObject(int dbId, const std::string& path, const CObjInfo* info);
   // Writes a text summary of `subbase`: a heading, then one line per object
   // with its name, creation time and every listed field's value,
   // tab-separated. 1, 0 when the database is not open or the subbase does
   // not exist. Throws nothing; a failed write answers 0.
-  virtual int WriteObjectSummary(const std::string& subbase, int dbId, COrvTextFile& file);
+  [[nodiscard]] virtual int WriteObjectSummary(const std::string& subbase, int dbId,
+                                               COrvTextFile& file);
   // System attributes are not supported: 0.
   virtual int SetSystemAttributes(int dbId, CObjAttr& attr, CObjInfo* info);
   // The database file of `dbId` (kind and flag unused); empty when not open.
@@ -193,17 +199,19 @@ class CDBTableBase {
   // non-zero), read from its record through ReadObject; its name, record
   // identifier and creation time are those of the list. Null (quiet) when
   // there is none or its record is damaged. The caller owns the object.
-  virtual CDBObjectBase* GetObjectData(const char* name, int dbId);
-  virtual CDBObjectBase* GetObjectData(unsigned long recordId, const char* name, int dbId);
+  [[nodiscard]] virtual CDBObjectBase* GetObjectData(const char* name, int dbId);
+  [[nodiscard]] virtual CDBObjectBase* GetObjectData(unsigned long recordId, const char* name,
+                                                     int dbId);
   // A new object read from a record at `file`'s position; null when the
   // record cannot be read. The caller owns it.
-  virtual CDBObjectBase* ReadObject(COrvTextFile& file, int a, int b) = 0;
+  [[nodiscard]] virtual CDBObjectBase* ReadObject(COrvTextFile& file, int a, int b) = 0;
   // Writes `object`'s record (CDBObjectBase::WriteRecord): 1; throws
   // CFileException when a write fails.
   virtual int WriteObject(const CDBObjectBase* object, COrvTextFile& file, int flag);
   // Renames the stored object `info` to `name` (record and list): 1 and
   // `changed` 1; 0 with a message when the name is empty or taken.
-  virtual int RenameObj(int dbId, CObjInfo* info, const std::string& name, int& changed);
+  [[nodiscard]] virtual int RenameObj(int dbId, CObjInfo* info, const std::string& name,
+                                      int& changed);
   // Renames the stored object of `object` (by its record identifier) from
   // `oldName` to `newName` and sets object->m_name: as RenameObj.
   virtual int ChangeObjectName(CDBObjectBase* object, std::string& oldName,
@@ -212,8 +220,8 @@ class CDBTableBase {
   // Adds (InsertDBValue) or removes (DeleteDBValue) a keyword or a
   // user-defined field value of the stored object `info`, rewriting its
   // record in one transaction: 1, 0 with a message.
-  virtual int InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int flag);
-  virtual int DeleteDBValue(int dbId, CObjInfo* info, CDBField& field);
+  [[nodiscard]] virtual int InsertDBValue(int dbId, CObjInfo* info, CDBField& field, int flag);
+  [[nodiscard]] virtual int DeleteDBValue(int dbId, CObjInfo* info, CDBField& field);
 
   // Reads the stored object `recordId` (named `name` in messages), lets
   // `change` alter it and stores it again, all in one write transaction, so
@@ -226,12 +234,12 @@ class CDBTableBase {
                          const std::function<EObjectChange(CDBObjectBase&)>& change);
   // Deletes the object `recordId` as DeleteObject deletes by name: 1; 0 quiet
   // when there is none, 0 with a message when the delete failed.
-  int DeleteObjectById(unsigned long recordId, int dbId);
+  [[nodiscard]] int DeleteObjectById(unsigned long recordId, int dbId);
   virtual int HasViewer() const = 0;
   // Copies database `dbId` to "<file>.bak" (online, consistent) / puts that
   // copy back: true on success, false with a message.
   virtual bool Backup(int dbId, CSMDlg* progress);
-  virtual bool Restore(int dbId, CSMDlg* progress);
+  [[nodiscard]] virtual bool Restore(int dbId, CSMDlg* progress);
   // Removes comment files of objects that no longer exist; their names go to
   // `removed`. True on success.
   virtual bool Cleanup(int dbId, CSMDlg* progress, int flag, std::vector<std::string>& removed,
@@ -262,7 +270,7 @@ class CDBTableBase {
   // Keywords known to the table in database `dbId`.
   std::vector<std::string> getkwlist(int dbId);
   // Adds `keyword` to the table's keywords: 1, 0 when it failed.
-  int AddKeyword(int dbId, const std::string& keyword);
+  [[nodiscard]] int AddKeyword(int dbId, const std::string& keyword);
 
   // Names of the objects in `subbase` ("MAIN" in any letter case, or empty:
   // every object), in list order; false when the subbase does not exist.
@@ -270,23 +278,23 @@ class CDBTableBase {
   // Creates (or, with `replace`, empties and refills) the subbase `name`
   // (cut as SubbaseNameOf cuts) with the objects `names` that exist: 1; 0 with
   // a message when the name is empty, "MAIN", or taken and `replace` is 0.
-  int NewSubbase(int dbId, const std::string& name, const std::vector<std::string>& names,
-                 int replace);
+  [[nodiscard]] int NewSubbase(int dbId, const std::string& name,
+                               const std::vector<std::string>& names, int replace);
   // As NewSubbase, with the objects given by record identifier; every one
   // must still exist when the subbase is made (checked in its transaction),
   // else nothing is made and 0 comes with a message naming the missing one.
-  int NewSubbaseOfIds(int dbId, const std::string& name, const std::vector<unsigned long>& ids,
-                      int replace);
+  [[nodiscard]] int NewSubbaseOfIds(int dbId, const std::string& name,
+                                    const std::vector<unsigned long>& ids, int replace);
   // Renames a subbase: 1, 0 with a message when it is missing or the new
   // name is taken, empty or "MAIN".
-  int RenameSubbase(int dbId, const std::string& name, const std::string& newName);
+  [[nodiscard]] int RenameSubbase(int dbId, const std::string& name, const std::string& newName);
   // Removes the subbase, keeping its objects (dismiss): 1, 0 with a message.
   int DismissSubbase(int dbId, const std::string& name);
   // Empties the subbase: 1, 0 with a message.
   int ClearSubbase(int dbId, const std::string& name);
   // Deletes the subbase's objects from the database and all subbases, in
   // one transaction; the subbase stays, empty: 1, 0 with a message.
-  int DeleteSubbaseContents(int dbId, const std::string& name);
+  [[nodiscard]] int DeleteSubbaseContents(int dbId, const std::string& name);
   // Adds objects to / removes objects from a subbase: 1, 0 with a message.
   int IncludeInSubbase(int dbId, const std::string& name, const std::vector<std::string>& names);
   int ExcludeFromSubbase(int dbId, const std::string& name, const std::vector<std::string>& names);

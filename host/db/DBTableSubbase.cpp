@@ -182,7 +182,8 @@ int CDBTableBase::DeleteSubbaseContents(int dbId, const std::string& name) {
       if (id == 0) throw CDBRefusal("The subbase \"" + name + "\" doesn't exist");
       deleted = storage->SubbaseMembers(table, id);
     }
-    for (unsigned long recordId : deleted) storage->DeleteObject(table, recordId);
+    // Every one was listed in this transaction, so each is there to delete.
+    for (unsigned long recordId : deleted) (void)storage->DeleteObject(table, recordId);
     transaction.Commit();
   } catch (const CDBRefusal& refusal) {
     ReportDBFailure(refusal.what());

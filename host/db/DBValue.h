@@ -20,7 +20,7 @@ class CDBValueContainer {
   // The registered values in registration order; valid while they live.
   const std::vector<CDBValue*>& Values() const { return m_values; }
   // The value registered for `field`, or null.
-  CDBValue* Find(int field) const;
+  [[nodiscard]] CDBValue* Find(int field) const;
 
  private:
   friend class CDBValue;

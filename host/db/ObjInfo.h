@@ -49,8 +49,8 @@ class CObjInfoList : public CObject {
   Items::const_iterator end() const { return m_items.end(); }
 
   // The record of `objId` or of `name` (exact), or null; owned by the list.
-  CObjInfo* FindById(unsigned long objId) const;
-  CObjInfo* FindByName(const std::string& name) const;
+  [[nodiscard]] CObjInfo* FindById(unsigned long objId) const;
+  [[nodiscard]] CObjInfo* FindByName(const std::string& name) const;
 
   // Host side: puts `info` in identifier order, replacing a record of the
   // same identifier in place (its address stays); returns the record held.

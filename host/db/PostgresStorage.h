@@ -19,5 +19,6 @@ inline constexpr int kPostgresSchemaVersion = 1;
 // CDBException naming the database by host, port and name only (never its
 // user or password). A role that may only read can read; its changes are
 // refused as "read-only" before anything is written.
-std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo,
-                                                bool* created = nullptr, int busyTimeoutMs = 30000);
+[[nodiscard]] std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo,
+                                                              bool* created = nullptr,
+                                                              int busyTimeoutMs = 30000);

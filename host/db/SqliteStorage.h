@@ -17,5 +17,6 @@ inline constexpr int kDatabaseSchemaVersion = 1;
 // process's write lock. A file that is not a database, a database of another
 // program or of a newer schema version raises CDBException naming the file,
 // and the file is left as it was.
-std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path, bool* created = nullptr,
-                                              int busyTimeoutMs = 30000);
+[[nodiscard]] std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path,
+                                                            bool* created = nullptr,
+                                                            int busyTimeoutMs = 30000);

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "app/CommandContext.h"
-#include "app/ExportFormats.h"
+#include "output/ExportFormats.h"
 #include "app/ListCommand.h"
-#include "app/PrintableText.h"
-#include "app/ProgressBar.h"
+#include "output/PrintableText.h"
+#include "output/ProgressBar.h"
 #include "host/OrvMessageBox.h"
 #include "host/db/ObjInfo.h"
 #include "model/BlastSearchEntry.h"

@@ -8,9 +8,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "app/EntryJson.h"
+#include "output/EntryJson.h"
 #include "app/EntryReport.h"
-#include "app/ExportFormats.h"
+#include "output/ExportFormats.h"
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 

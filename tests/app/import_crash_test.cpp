@@ -22,7 +22,7 @@
 
 #include "app/CommandRun.h"
 #include "app/ProgramProcess.h"
-#include "app/EntryJson.h"
+#include "output/EntryJson.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "app/AppTest.h"
-#include "app/PrintableText.h"
 #include "model/NumberFormat.h"
+#include "output/PrintableText.h"
 #include "support/Corpus.h"
 
 namespace {

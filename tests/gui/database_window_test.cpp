@@ -485,7 +485,7 @@ TEST_F(DatabaseWindowTest, SearchRunsTheTablesSearchAndShowsWhatItFilled) {
   static int s_calls = 0;
   SearchDialogRunner previous = SetSearchDialogRunner([](CSearchRun& run) {
     ++s_calls;
-    blastSearch().NewSubbase(1, "found", {"alpha"}, 0);
+    EXPECT_EQ(blastSearch().NewSubbase(1, "found", {"alpha"}, 0), 1);
     run.m_resultSubbase = "found";
     return 1;
   });

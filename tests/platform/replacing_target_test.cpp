@@ -63,7 +63,7 @@ TEST(ReplacingTarget, EveryKindOfTargetKeepsWhatItIs) {
     if (c.target == fifo) reader = std::thread([&] { piped = Read(fifo); });
     CReplacingFile file;
     if (c.refused) {
-      EXPECT_THROW(file.Create(c.target.string()), CFileException);
+      EXPECT_THROW((void)file.Create(c.target.string()), CFileException);
     } else {
       ASSERT_TRUE(file.Create(c.target.string()));
       EXPECT_EQ(file.WritesDirectly(), c.direct);

@@ -118,7 +118,7 @@ class SearchCorpusDb {
           CObjInfo* info = nullptr;
           if (blastSearch().CreateNewLocalObject("MAIN", subbase, info) == 0) continue;
           int changed = 0;
-          blastSearch().RenameObj(1, info, path.stem().string(), changed);
+          EXPECT_EQ(blastSearch().RenameObj(1, info, path.stem().string(), changed), 1);
           ObjModel model;
           model.name = info->m_name;
           std::unique_ptr<CDBObjectBase> data(
@@ -169,7 +169,7 @@ class SearchCorpusDb {
       std::unique_ptr<CDBObjectBase> data(
           blastSearch().GetObjectData(info->m_objId, info->m_name.c_str(), 1));
       data->m_description = "described cytochrome";
-      blastSearch().InsertObjectData(info->m_objId, data.get(), 1);
+      EXPECT_EQ(blastSearch().InsertObjectData(info->m_objId, data.get(), 1), 1);
       o.description = data->m_description;
     }
   }

@@ -47,7 +47,7 @@ struct FailureCase {
 };
 
 TEST_F(SearchRunTest, EveryFailureIsReportedAsTheRunSays) {
-  blastSearch().NewSubbase(1, "empty one", {}, 1);
+  ASSERT_EQ(blastSearch().NewSubbase(1, "empty one", {}, 1), 1);
   const std::vector<FailureCase> cases = {
       {"no active filter",
        15,

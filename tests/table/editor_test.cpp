@@ -42,7 +42,7 @@ class EditorTest : public ::testing::Test {
   }
   std::string RecordOf(unsigned long recordId) {
     std::string record;
-    engine().Storage(1)->ReadRecord(201, recordId, record);
+    (void)engine().Storage(1)->ReadRecord(201, recordId, record);  // none: empty
     return record;
   }
   std::unique_ptr<CBlastSearchObject> Stored(const std::string& name) {

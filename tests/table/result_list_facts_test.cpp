@@ -109,7 +109,7 @@ TEST(ResultListFacts, StoringAnObjectWritesItsFactsAsKeys) {
   engine().Storage(1)->ForEachObjectKey(blastSearch().objtable(), kResultFactKey,
                                         [&](unsigned long id, std::string_view key) {
                                           EXPECT_EQ(id, object.m_recordId);
-                                          ReadResultFactKey(key, facts);
+                                          EXPECT_TRUE(ReadResultFactKey(key, facts));
                                         });
   EXPECT_EQ(facts.m_strProgram, "tblastn");
   EXPECT_EQ(facts.m_keywords, std::vector<std::string>{"new"});

@@ -368,8 +368,9 @@ TEST_F(TableTest, TransferFiles) {
 
   WriteBytes(m_db.Dir() / "empty.bqt", "");
   info = nullptr;
-  EXPECT_THROW(m_table.CreateNewLocalObject((m_db.Dir() / "empty.bqt").string(), "MAIN", out, info),
-               CKaArchiveException);
+  EXPECT_THROW(
+      (void)m_table.CreateNewLocalObject((m_db.Dir() / "empty.bqt").string(), "MAIN", out, info),
+      CKaArchiveException);
   EXPECT_TRUE(m_ui.Messages().empty());
   EXPECT_EQ(info, nullptr);
   EXPECT_EQ(m_table.CreateNewLocalObject((m_db.Dir() / "none.bqt").string(), "MAIN", out, info), 0);

@@ -70,7 +70,9 @@ class DBTest : public ::testing::Test {
   }
   std::string Record(const std::string& name) {
     std::string record;
-    engine().Storage(1)->ReadRecord(CNoteTable::kTable, m_table.GetObjId(name.c_str(), 1), record);
+    // None stored: an empty record.
+    (void)engine().Storage(1)->ReadRecord(CNoteTable::kTable, m_table.GetObjId(name.c_str(), 1),
+                                          record);
     return record;
   }
 

@@ -188,7 +188,7 @@ TEST_P(StorageTest, EverythingBesideTheRecordsIsSharedByEveryConnection) {
   };
   for (const Check& check : checks) EXPECT_TRUE(check.holds()) << check.what;
 
-  writer->DeleteObject(kTable, 1);
+  EXPECT_TRUE(writer->DeleteObject(kTable, 1));
   EXPECT_EQ(reader->SubbaseMembers(kTable, group), std::vector<unsigned long>{2});
   EXPECT_TRUE(reader->FieldValues(kTable, 1, 10001).empty());
   writer->DeleteSubbase(kTable, group);
@@ -351,7 +351,7 @@ TEST_F(PostgresOnly, ForeignAndNewerSchemasAreRefusedUntouched) {
     m_pServer->Run(db, c.setup);
     m_pServer->Run(db, "CREATE TABLE snapshot AS SELECT count(*) AS n FROM pg_class");
     try {
-      OpenPostgresStorage(m_pServer->ConnInfo(db));
+      (void)OpenPostgresStorage(m_pServer->ConnInfo(db));  // throws
       ADD_FAILURE() << "opened";
     } catch (const CDBException& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
@@ -369,7 +369,7 @@ TEST_F(PostgresOnly, FailuresNameTheDatabaseButNeverThePassword) {
   const std::string unreachable =
       "host=" + m_pServer->Dir() + " port=1 dbname=lab user=ann password=topsecret";
   try {
-    OpenPostgresStorage(unreachable);
+    (void)OpenPostgresStorage(unreachable);  // throws
     ADD_FAILURE() << "connected";
   } catch (const CDBException& e) {
     const std::string message = e.what();

@@ -39,7 +39,7 @@ class EditorSheetTest : public ::testing::Test {
   // The object edited, with a keyword of its own and one more in the
   // database to choose from.
   static CBlastSearchObject Stored() {
-    blastSearch().AddKeyword(1, "kinase");
+    EXPECT_EQ(blastSearch().AddKeyword(1, "kinase"), 1);
     CBlastSearchObject object;
     object.m_name = "BRCA1 vs nr";
     object.m_recordId = 7;

@@ -41,8 +41,8 @@ class SearchDialogFixture : public ::testing::Test {
     Store("alpha kinase", 5, {"kinase"});
     Store("beta kinase", 50, {"kinase", "tri"});
     Store("gamma", 150, {});
-    blastSearch().AddKeyword(1, "kinase");
-    blastSearch().AddKeyword(1, "tri");
+    EXPECT_EQ(blastSearch().AddKeyword(1, "kinase"), 1);
+    EXPECT_EQ(blastSearch().AddKeyword(1, "tri"), 1);
     CUDFieldDef lab;
     lab.m_strName = "Lab";
     engine().Storage(1)->PutUDFieldDef(lab);

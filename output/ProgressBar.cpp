@@ -1,4 +1,4 @@
-#include "app/ProgressBar.h"
+#include "output/ProgressBar.h"
 
 #include <ostream>
 
@@ -35,6 +35,7 @@ void CProgressBar::Clear() {
 }
 
 void CProgressBar::Draw() {
-  m_stream << "\r\033[K" << Text(m_nDone, m_nTotal, m_nWidth, m_strLabel, m_bShowCount) << std::flush;
+  m_stream << "\r\033[K" << Text(m_nDone, m_nTotal, m_nWidth, m_strLabel, m_bShowCount)
+           << std::flush;
   m_bDrawn = true;
 }

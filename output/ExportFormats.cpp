@@ -1,4 +1,4 @@
-#include "app/ExportFormats.h"
+#include "output/ExportFormats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,10 +7,10 @@
 #include <ostream>
 #include <string_view>
 
-#include "app/EntryFacts.h"
 #include "model/BlastSearchEntry.h"
 #include "model/NumberFormat.h"
 #include "model/SubjectFasta.h"
+#include "output/EntryFacts.h"
 
 namespace {
 

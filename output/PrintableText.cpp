@@ -1,4 +1,4 @@
-#include "app/PrintableText.h"
+#include "output/PrintableText.h"
 
 namespace {
 

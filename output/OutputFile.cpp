@@ -1,11 +1,11 @@
-#include "app/OutputFile.h"
+#include "output/OutputFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <ostream>
 #include <vector>
 
-#include "app/CommandContext.h"
+#include "output/CommandMessages.h"
 
 // A stream buffer over the file being written; the first failed write is
 // kept (the stream goes bad) and reported at Commit.

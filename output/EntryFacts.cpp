@@ -1,4 +1,4 @@
-#include "app/EntryFacts.h"
+#include "output/EntryFacts.h"
 
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"

@@ -25,12 +25,12 @@ class COutputFile {
 
   // Creates the new file: true; false with a failure line naming the file
   // and what was wrong. Always true for standard output.
-  bool Open(CCommandMessages& messages);
+  [[nodiscard]] bool Open(CCommandMessages& messages);
   // The stream to write to; valid after a successful Open.
   std::ostream& Stream();
   // Checks every write, flushes, and puts the file in place: true; false
   // with a failure line naming the file (the file is then left as it was).
-  bool Commit(CCommandMessages& messages);
+  [[nodiscard]] bool Commit(CCommandMessages& messages);
 
  private:
   class CFileBuffer;

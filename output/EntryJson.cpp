@@ -1,11 +1,11 @@
-#include "app/EntryJson.h"
+#include "output/EntryJson.h"
 
 #include <nlohmann/json.hpp>
 
-#include "app/EntryFacts.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
 #include "model/ResultInfo.h"
+#include "output/EntryFacts.h"
 
 namespace {
 
