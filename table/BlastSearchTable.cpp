@@ -67,10 +67,10 @@ namespace {
 // user-defined ones (the BLAST author is found by name but not listed).
 const std::vector<CNamedField>& BlastFields() {
   static const std::vector<CNamedField> fields = {
-      {"UID", kFieldTableUID, kValueNumber, true},
-      {"Hits Count", kFieldHitsCount, kValueNumber, true},
-      {"QueryName", kFieldQueryName, kValueText, true},
-      {"BlastAuthor", kFieldBlastAuthor, kValueText, false}};
+      {"UID", CBlastSearchTable::kFieldTableUID, kValueNumber, true},
+      {"Hits Count", CBlastSearchTable::kFieldHitsCount, kValueNumber, true},
+      {"QueryName", CBlastSearchTable::kFieldQueryName, kValueText, true},
+      {"BlastAuthor", CBlastSearchTable::kFieldBlastAuthor, kValueText, false}};
   return fields;
 }
 
