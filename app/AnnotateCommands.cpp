@@ -40,16 +40,16 @@ using CommandBody = std::function<int(const AnnotateOptions&, std::ostream&, std
 int RunWithDatabase(const AnnotateOptions& options, CCommandContext& context,
                     const CommandBody& body) {
   CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
-  int status = kExitFailed;
-  try {
-    status = body(options, context.m_out, context.m_err);
-  } catch (const std::exception& e) {
-    messages.Fail(e.what());
-  }
-  if (!FlushOutput(context.m_out, messages)) return kExitFailed;
-  return status == kExitOk && messages.Failed() ? kExitFailed : status;
+  return WithDatabase(context, messages, [&]() -> int {
+    int status = kExitFailed;
+    try {
+      status = body(options, context.m_out, context.m_err);
+    } catch (const std::exception& e) {
+      messages.Fail(e.what());
+    }
+    if (!FlushOutput(context.m_out, messages)) return kExitFailed;
+    return status == kExitOk && messages.Failed() ? kExitFailed : status;
+  });
 }
 
 CObjInfo* RequireObject(const std::string& ref, std::ostream& err) {
@@ -329,9 +329,7 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
   auto o = std::make_shared<AnnotateOptions>();
   using namespace std::placeholders;
 
-  CLI::App* keyword = app.add_subcommand("keyword", "Add, remove or list keywords.");
-  keyword->require_subcommand(1);
-  keyword->fallthrough();
+  CLI::App* keyword = AddCommandGroup(app, "keyword", "Add, remove or list keywords.");
   CLI::App* add = keyword->add_subcommand("add", "Give an object keywords.");
   add->add_option("OBJECT", o->strObject, "name or UID")->required();
   add->add_option("KEYWORD", o->values, "keywords to add")->required();
@@ -344,9 +342,7 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
   list->add_option("OBJECT", o->strObject, "name or UID (none: every keyword known)");
   Bind(list, o, KeywordList, context);
 
-  CLI::App* comment = app.add_subcommand("comment", "Set or show an object's comment.");
-  comment->require_subcommand(1);
-  comment->fallthrough();
+  CLI::App* comment = AddCommandGroup(app, "comment", "Set or show an object's comment.");
   CLI::App* set = comment->add_subcommand("set", "Replace the comment (empty text removes it).");
   set->add_option("OBJECT", o->strObject, "name or UID")->required();
   auto* text = set->add_option("TEXT", o->values, "the comment text");
@@ -356,9 +352,7 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
   show->add_option("OBJECT", o->strObject, "name or UID")->required();
   Bind(show, o, CommentShow, context);
 
-  CLI::App* field = app.add_subcommand("field", "User-defined fields and their values.");
-  field->require_subcommand(1);
-  field->fallthrough();
+  CLI::App* field = AddCommandGroup(app, "field", "User-defined fields and their values.");
   CLI::App* define = field->add_subcommand("define", "Define a field of BLAST results.");
   define->add_option("NAME", o->strField, "field name")->required();
   define->add_option("TYPE", o->strType, "text or number")
@@ -375,9 +369,7 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
     Bind(change, o, std::bind(FieldChange, _1, _2, _3, isSet), context);
   }
 
-  CLI::App* author = app.add_subcommand("author", "Creator records.");
-  author->require_subcommand(1);
-  author->fallthrough();
+  CLI::App* author = AddCommandGroup(app, "author", "Creator records.");
   CLI::App* aset = author->add_subcommand(
       "set",
       "Set an object's author (or original author), or without OBJECT the current user's\n"

@@ -45,9 +45,7 @@ bool Import(const CArchiveOptions& options, CCommandMessages& messages) {
 
 void AddArchiveCommands(CLI::App& app, CCommandContext& context) {
   CLI::App* group =
-      app.add_subcommand("archive", "Archive files of stored results (.ba6): export, import.");
-  group->require_subcommand(1);
-  group->fallthrough();
+      AddCommandGroup(app, "archive", "Archive files of stored results (.ba6): export, import.");
   for (bool exporting : {true, false}) {
     auto options = std::make_shared<CArchiveOptions>();
     options->m_bExport = exporting;
@@ -71,9 +69,7 @@ void AddArchiveCommands(CLI::App& app, CCommandContext& context) {
 }
 
 int RunArchive(const CArchiveOptions& options, CCommandContext& context) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  const bool ok = options.m_bExport ? Export(options, messages) : Import(options, messages);
-  return CommandStatus(FlushOutput(context.m_out, messages) && ok, messages);
+  return WithDatabase(context, [&](CCommandMessages& messages) {
+    return options.m_bExport ? Export(options, messages) : Import(options, messages);
+  });
 }

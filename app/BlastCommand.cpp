@@ -103,14 +103,12 @@ void AddBlastCommand(CLI::App& app, CCommandContext& context) {
   });
 }
 
-int RunBlastCommand(const CBlastCommandOptions& options, CCommandContext& context) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  if (const std::string wrong = CheckOptions(options); !wrong.empty()) {
-    context.m_err << "blastsearch: blast: " << wrong << '\n';
-    return kExitUsage;
-  }
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+namespace {
+
+// The search with the database open: runs it locally or at NCBI, stores what
+// it finds and reports the outcome; the exit status.
+int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& context,
+                     CCommandMessages& messages) {
   CInterruptCatcher catcher;
   CSearchRunHooks hooks;
   hooks.m_pStop = catcher.StopFlag();
@@ -156,4 +154,16 @@ int RunBlastCommand(const CBlastCommandOptions& options, CCommandContext& contex
   const bool flushed = FlushOutput(context.m_out, messages);
   if (outcome.m_status == CBlastRunOutcome::kStopped) return kExitInterrupted;
   return outcome.m_status == CBlastRunOutcome::kDone && flushed ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int RunBlastCommand(const CBlastCommandOptions& options, CCommandContext& context) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  if (const std::string wrong = CheckOptions(options); !wrong.empty()) {
+    context.m_err << "blastsearch: blast: " << wrong << '\n';
+    return kExitUsage;
+  }
+  return WithDatabase(context, messages,
+                      [&] { return RunSearchStoring(options, context, messages); });
 }

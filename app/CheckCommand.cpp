@@ -49,22 +49,21 @@ void AddCheckCommand(CLI::App& app, CCommandContext& context) {
 }
 
 int RunCheck(CCommandContext& context) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  CBlastSearchTable& table = blastSearch();
-  bool sound = table.CheckTable(COrvDirSpec(engine().DatabaseDir(1)), 1) != 0;
-  try {
-    sound = CheckRecords(table, messages) == 0 && sound;
-    sound = CheckSubbases(table, messages) == 0 && sound;
-  } catch (const std::exception& e) {
-    messages.Fail(e.what());
-    sound = false;
-  }
-  if (sound && !messages.Failed()) {
-    const std::size_t count = table.getobjlist(1).GetCount();
-    messages.Inform("The database is sound: " + std::to_string(count) +
-                    (count == 1 ? " result" : " results") + " checked");
-  }
-  return CommandStatus(FlushOutput(context.m_out, messages) && sound, messages);
+  return WithDatabase(context, [](CCommandMessages& messages) {
+    CBlastSearchTable& table = blastSearch();
+    bool sound = table.CheckTable(COrvDirSpec(engine().DatabaseDir(1)), 1) != 0;
+    try {
+      sound = CheckRecords(table, messages) == 0 && sound;
+      sound = CheckSubbases(table, messages) == 0 && sound;
+    } catch (const std::exception& e) {
+      messages.Fail(e.what());
+      sound = false;
+    }
+    if (sound && !messages.Failed()) {
+      const std::size_t count = table.getobjlist(1).GetCount();
+      messages.Inform("The database is sound: " + std::to_string(count) +
+                      (count == 1 ? " result" : " results") + " checked");
+    }
+    return sound;
+  });
 }

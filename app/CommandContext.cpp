@@ -1,5 +1,8 @@
 #include "app/CommandContext.h"
 
+#include <CLI/CLI.hpp>
+#include <ostream>
+
 #include "host/db/DBEngine.h"
 #include "platform/Exception.h"
 
@@ -21,4 +24,26 @@ bool CCommandDatabase::Open(const std::string& asked, CCommandMessages& messages
   }
   m_bOpen = true;
   return true;
+}
+
+int WithDatabase(const CCommandContext& context, CCommandMessages& messages,
+                 const std::function<int()>& body) {
+  CCommandDatabase database;
+  if (!database.Open(context.m_strDb, messages)) return 1;
+  return body();
+}
+
+int WithDatabase(CCommandContext& context, const std::function<bool(CCommandMessages&)>& body) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  return WithDatabase(context, messages, [&] {
+    const bool ok = body(messages);
+    return CommandStatus(FlushOutput(context.m_out, messages) && ok, messages);
+  });
+}
+
+CLI::App* AddCommandGroup(CLI::App& app, const char* name, const char* description) {
+  CLI::App* group = app.add_subcommand(name, description);
+  group->require_subcommand(1);
+  group->fallthrough();
+  return group;
 }

@@ -8,6 +8,10 @@
 #include "host/db/DatabaseDirectory.h"
 #include "output/CommandMessages.h"
 
+namespace CLI {
+class App;
+}
+
 // What every database command shares: the streams, the database folder asked
 // for on the command line, and the driver of the command chosen. Owned by
 // RunBlastSearch for one run.
@@ -35,3 +39,20 @@ class CCommandDatabase {
  private:
   bool m_bOpen = false;
 };
+
+// The one opening path of every database command: opens database 1 of the
+// folder asked for in `context` for the life of `body`, runs it and returns
+// its exit status. When the database cannot be opened, `body` does not run: a
+// failure line goes through `messages` and the status is 1.
+int WithDatabase(const CCommandContext& context, CCommandMessages& messages,
+                 const std::function<int()>& body);
+
+// WithDatabase with the table's messages on the context's streams for a
+// command that answers whether it succeeded: the status is CommandStatus of
+// that answer after standard output was flushed.
+int WithDatabase(CCommandContext& context, const std::function<bool(CCommandMessages&)>& body);
+
+// Adds to `app` the command `name` whose subcommands do the work: exactly one
+// of them must be given, and the options of `app` are taken after them. Owned
+// by `app`.
+CLI::App* AddCommandGroup(CLI::App& app, const char* name, const char* description);

@@ -82,10 +82,12 @@ void AddImportCommand(CLI::App& app, CCommandContext& context) {
   });
 }
 
-int RunImport(const CImportOptions& options, CCommandContext& context) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
+namespace {
+
+// The import with the database open: stores every file in turn and reports
+// each outcome; the exit status.
+int ImportFiles(const CImportOptions& options, CCommandContext& context,
+                CCommandMessages& messages) {
   CDBStorage* storage = engine().Storage(1);
   try {
     if (options.m_bSyncAtEnd) storage->SetDeferredSync(true);
@@ -154,4 +156,11 @@ int RunImport(const CImportOptions& options, CCommandContext& context) {
   const bool flushed = FlushOutput(context.m_out, messages);
   if (stopped) return kExitInterrupted;
   return !failed && flushed ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int RunImport(const CImportOptions& options, CCommandContext& context) {
+  CCommandMessages messages(context.m_out, context.m_err);
+  return WithDatabase(context, messages, [&] { return ImportFiles(options, context, messages); });
 }

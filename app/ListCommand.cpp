@@ -272,26 +272,26 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
 
 int RunList(const CListOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  std::vector<CObjInfo*> infos;
-  if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
-  if (messages.Failed()) return 1;  // a list that could not be read is no empty list
-  WriteObjectList(infos, options.m_bJson, context.m_out);
-  return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  return WithDatabase(context, messages, [&] {
+    std::vector<CObjInfo*> infos;
+    if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
+    if (messages.Failed()) return 1;  // a list that could not be read is no empty list
+    WriteObjectList(infos, options.m_bJson, context.m_out);
+    return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  });
 }
 
 int RunSummary(const CListOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  COrvTextFile file(COrvFileSpec("summary"));
-  file.OpenMemoryOutput();
-  if (blastSearch().WriteObjectSummary(options.m_strSubbase, 1, file) == 0) {
-    if (!messages.Failed()) messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
-    return 1;
-  }
-  if (messages.Failed()) return 1;
-  context.m_out << PrintableSummary(file.MemoryData());
-  return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  return WithDatabase(context, messages, [&] {
+    COrvTextFile file(COrvFileSpec("summary"));
+    file.OpenMemoryOutput();
+    if (blastSearch().WriteObjectSummary(options.m_strSubbase, 1, file) == 0) {
+      if (!messages.Failed()) messages.Fail("no subbase named \"" + options.m_strSubbase + "\"");
+      return 1;
+    }
+    if (messages.Failed()) return 1;
+    context.m_out << PrintableSummary(file.MemoryData());
+    return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  });
 }

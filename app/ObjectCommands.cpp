@@ -24,17 +24,6 @@ CLI::App* AddCommand(CLI::App& app, CCommandContext& context, const char* name, 
   return command;
 }
 
-// Runs `body` on database 1 with the table's messages routed; 1 when the
-// database cannot be opened.
-template <class Body>
-int WithDatabase(CCommandContext& context, Body body) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  const bool ok = body(messages);
-  return CommandStatus(FlushOutput(context.m_out, messages) && ok, messages);
-}
-
 }  // namespace
 
 void AddObjectCommands(CLI::App& app, CCommandContext& context) {

@@ -151,13 +151,10 @@ int StatusOf(CSearchRun::EOutcome outcome) {
   }
 }
 
-}  // namespace
-
-int RunSearch(const SearchOptions& options, CCommandContext& context) {
+// The search with the database open: finds, fills the subbase and lists.
+int SearchStoredResults(const SearchOptions& options, CCommandContext& context,
+                        CCommandMessages& messages) {
   std::ostream& err = context.m_err;
-  CSearchMessages messages(err, err, options);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return kExitFailed;
   if (options.bIntoGiven && options.strInto.empty()) {
     err << "blastsearch: --into needs the name of a subbase\n";
     return kExitUsage;
@@ -181,6 +178,15 @@ int RunSearch(const SearchOptions& options, CCommandContext& context) {
   if (!FlushOutput(context.m_out, messages)) return kExitFailed;
   // A database that could not be read is never reported as empty.
   return messages.Failed() ? kExitFailed : StatusOf(run.m_outcome);
+}
+
+}  // namespace
+
+int RunSearch(const SearchOptions& options, CCommandContext& context) {
+  std::ostream& err = context.m_err;
+  CSearchMessages messages(err, err, options);
+  return WithDatabase(context, messages,
+                      [&] { return SearchStoredResults(options, context, messages); });
 }
 
 void AddSearchCommand(CLI::App& app, CCommandContext& context) {

@@ -44,23 +44,22 @@ void AddShowCommands(CLI::App& app, CCommandContext& context) {
 
 int RunShow(const CShowOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  std::unique_ptr<CBlastSearchObject> object = ReadStoredObject(options.m_strObject, messages);
-  if (object == nullptr) return 1;
-  if (options.m_bJson) {
-    context.m_out << EntryToJson(object->Entry()) << '\n';
-  } else if (options.m_bSummary) {
-    WriteEntrySummary(object->Entry(), context.m_out);
-  } else {
-    WriteEntryReport(object->Entry(), context.m_out);
-  }
-  return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  return WithDatabase(context, messages, [&] {
+    std::unique_ptr<CBlastSearchObject> object = ReadStoredObject(options.m_strObject, messages);
+    if (object == nullptr) return 1;
+    if (options.m_bJson) {
+      context.m_out << EntryToJson(object->Entry()) << '\n';
+    } else if (options.m_bSummary) {
+      WriteEntrySummary(object->Entry(), context.m_out);
+    } else {
+      WriteEntryReport(object->Entry(), context.m_out);
+    }
+    return CommandStatus(FlushOutput(context.m_out, messages), messages);
+  });
 }
 
 int RunExport(const CExportOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  return ExportStoredResults(options, context.m_out, context.m_err);
+  return WithDatabase(context, messages,
+                      [&] { return ExportStoredResults(options, context.m_out, context.m_err); });
 }

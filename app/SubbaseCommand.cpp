@@ -125,9 +125,7 @@ bool Change(const CSubbaseOptions& options, CCommandMessages& messages) {
 }  // namespace
 
 void AddSubbaseCommands(CLI::App& app, CCommandContext& context) {
-  CLI::App* group = app.add_subcommand("subbase", "Named selections of the stored results.");
-  group->require_subcommand(1);
-  group->fallthrough();
+  CLI::App* group = AddCommandGroup(app, "subbase", "Named selections of the stored results.");
   for (const CAction& action : kActions) {
     auto options = std::make_shared<CSubbaseOptions>();
     options->m_strAction = action.m_pName;
@@ -154,14 +152,9 @@ void AddSubbaseCommands(CLI::App& app, CCommandContext& context) {
 }
 
 int RunSubbase(const CSubbaseOptions& options, CCommandContext& context) {
-  CCommandMessages messages(context.m_out, context.m_err);
-  CCommandDatabase database;
-  if (!database.Open(context.m_strDb, messages)) return 1;
-  bool ok = true;
-  if (options.m_strAction == "list") {
+  return WithDatabase(context, [&](CCommandMessages& messages) {
+    if (options.m_strAction != "list") return Change(options, messages);
     ListSubbases(context.m_out);
-  } else {
-    ok = Change(options, messages);
-  }
-  return CommandStatus(FlushOutput(context.m_out, messages) && ok, messages);
+    return true;
+  });
 }

@@ -8,20 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-// The position `offset` from `from` in a file of `length` bytes at `position`;
-// negative when it would stand before the start.
-std::int64_t SeekTarget(std::int64_t offset, CFile::SeekPosition from, std::size_t position,
-                        std::size_t length) {
-  const std::int64_t base = from == CFile::begin     ? 0
-                            : from == CFile::current ? static_cast<std::int64_t>(position)
-                                                     : static_cast<std::int64_t>(length);
-  return offset < -base ? -1 : base + offset;
-}
-
-}  // namespace
-
 CFile::CFile(const std::string& path, unsigned flags) {
   if (!Open(path, flags)) {
     std::string reason = std::strerror(errno);
@@ -122,18 +108,22 @@ void CFile::ThrowError(const std::string& reason) const {
   throw CFileException(m_strPath.empty() ? std::string("(unnamed file)") : m_strPath, reason);
 }
 
-std::uint64_t CMemFile::Seek(std::int64_t offset, SeekPosition from) {
-  const std::int64_t target = SeekTarget(offset, from, m_nPosition, m_data.size());
-  if (target < 0) ThrowError("cannot seek before the start");
-  m_nPosition = static_cast<std::size_t>(target);
-  return m_nPosition;
+std::uint64_t CFile::SeekInBytes(std::int64_t offset, SeekPosition from, std::size_t length,
+                                 std::size_t& position) const {
+  const std::int64_t base = from == begin     ? 0
+                            : from == current ? static_cast<std::int64_t>(position)
+                                              : static_cast<std::int64_t>(length);
+  if (offset < -base) ThrowError("cannot seek before the start");
+  position = static_cast<std::size_t>(base + offset);
+  return position;
 }
 
-std::size_t CMemFile::Read(void* buffer, std::size_t count) {
-  if (m_nPosition >= m_data.size()) return 0;
-  std::size_t n = std::min(count, m_data.size() - m_nPosition);
-  std::memcpy(buffer, m_data.data() + m_nPosition, n);
-  m_nPosition += n;
+std::size_t CFile::ReadBytes(std::string_view bytes, std::size_t& position, void* buffer,
+                             std::size_t count) {
+  if (position >= bytes.size()) return 0;
+  const std::size_t n = std::min(count, bytes.size() - position);
+  std::memcpy(buffer, bytes.data() + position, n);
+  position += n;
   return n;
 }
 
@@ -158,21 +148,6 @@ std::string CMemFile::TakeData() {
 
 CByteViewFile::CByteViewFile(std::string_view bytes, std::string name) : m_bytes(bytes) {
   m_strPath = std::move(name);
-}
-
-std::uint64_t CByteViewFile::Seek(std::int64_t offset, SeekPosition from) {
-  const std::int64_t target = SeekTarget(offset, from, m_nPosition, m_bytes.size());
-  if (target < 0) ThrowError("cannot seek before the start");
-  m_nPosition = static_cast<std::size_t>(target);
-  return m_nPosition;
-}
-
-std::size_t CByteViewFile::Read(void* buffer, std::size_t count) {
-  if (m_nPosition >= m_bytes.size()) return 0;
-  const std::size_t n = std::min(count, m_bytes.size() - m_nPosition);
-  std::memcpy(buffer, m_bytes.data() + m_nPosition, n);
-  m_nPosition += n;
-  return n;
 }
 
 void CByteViewFile::Write(const void*, std::size_t) { ThrowError("the file is read-only"); }

@@ -72,6 +72,13 @@ class CFile {
 
  protected:
   [[noreturn]] void ThrowError(const std::string& reason) const;
+  // Seek and Read of a file whose bytes are in memory, `length` of them (or
+  // `bytes`), read from `position`: the new position; a seek before the start
+  // throws CFileException, one past the end stands there and reads nothing.
+  std::uint64_t SeekInBytes(std::int64_t offset, SeekPosition from, std::size_t length,
+                            std::size_t& position) const;
+  static std::size_t ReadBytes(std::string_view bytes, std::size_t& position, void* buffer,
+                               std::size_t count);
   // Makes the open descriptor `fd` (owned from now on) this file's, named
   // `path` in messages; the file open before is closed.
   void AttachHandle(int fd, const std::string& path);
@@ -91,8 +98,12 @@ class CMemFile : public CFile {
   void Close() override {}
   std::uint64_t GetLength() const override { return m_data.size(); }
   std::uint64_t GetPosition() const override { return m_nPosition; }
-  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
-  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override;
+  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override {
+    return SeekInBytes(offset, from, m_data.size(), m_nPosition);
+  }
+  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override {
+    return ReadBytes(m_data, m_nPosition, buffer, count);
+  }
   void Write(const void* buffer, std::size_t count) override;
   void Flush() override {}
 
@@ -120,8 +131,12 @@ class CByteViewFile : public CFile {
   void Close() override {}
   std::uint64_t GetLength() const override { return m_bytes.size(); }
   std::uint64_t GetPosition() const override { return m_nPosition; }
-  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;
-  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override;
+  std::uint64_t Seek(std::int64_t offset, SeekPosition from) override {
+    return SeekInBytes(offset, from, m_bytes.size(), m_nPosition);
+  }
+  [[nodiscard]] std::size_t Read(void* buffer, std::size_t count) override {
+    return ReadBytes(m_bytes, m_nPosition, buffer, count);
+  }
   void Write(const void* buffer, std::size_t count) override;
   void Flush() override {}
 

@@ -61,32 +61,30 @@ unsigned CBlastSearchTable::GetMenuCommand() const { return 33063; }
 int CBlastSearchTable::HasViewer() const { return 1; }
 int CBlastSearchTable::GetUDFIcon() const { return s_nObjType; }
 
+namespace {
+
+// The fields the BLAST table adds, listed in this order after the
+// user-defined ones (the BLAST author is found by name but not listed).
+const std::vector<CNamedField>& BlastFields() {
+  static const std::vector<CNamedField> fields = {
+      {"UID", CBlastSearchTable::kFieldTableUID, kValueNumber, true},
+      {"Hits Count", CBlastSearchTable::kFieldHitsCount, kValueNumber, true},
+      {"QueryName", CBlastSearchTable::kFieldQueryName, kValueText, true},
+      {"BlastAuthor", CBlastSearchTable::kFieldBlastAuthor, kValueText, false}};
+  return fields;
+}
+
+}  // namespace
+
 void CBlastSearchTable::GetObjRealFieldNames(int dbId, std::vector<std::string>* names) const {
   CBlastSearchObject scratch;
   scratch.CDBObjectBase::GetObjRealFieldNames(dbId, names);
-  if (names == nullptr) return;
-  names->push_back("UID");
-  names->push_back("Hits Count");
-  names->push_back("QueryName");
+  if (names != nullptr) AppendListedFieldNames(BlastFields(), *names);
 }
 
 int CBlastSearchTable::GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) const {
+  if (FindNamedField(BlastFields(), name, def)) return 1;
   CBlastSearchObject scratch;
-  static const struct {
-    const char* name;
-    int field;
-    int kind;
-  } own[] = {{"BlastAuthor", kFieldBlastAuthor, kValueText},
-             {"QueryName", kFieldQueryName, kValueText},
-             {"Hits Count", kFieldHitsCount, kValueNumber},
-             {"UID", kFieldTableUID, kValueNumber}};
-  for (const auto& field : own) {
-    if (name == field.name) {
-      def.m_fieldId = field.field;
-      def.m_valueKind = field.kind;
-      return 1;
-    }
-  }
   return scratch.CDBObjectBase::GetObjFieldDef(dbId, name, def);
 }
 

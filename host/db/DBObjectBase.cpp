@@ -134,25 +134,36 @@ void CDBObjectBase::GetObjRealFieldNames(int dbId, std::vector<std::string>* nam
   }
 }
 
-int CDBObjectBase::GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) {
-  static const struct {
-    const char* name;
-    int field;
-    int kind;
-  } generic[] = {{"Name", kFieldName, kValueText},
-                 {"Created", kFieldCreationTime, kValueNumber},
-                 {"Keywords", kFieldKeyword, kValueText},
-                 {"Comment", kFieldComment, kValueText},
-                 {"Author", kFieldAuthor, kValueText},
-                 {"Original Author", kFieldOriginalAuthor, kValueText},
-                 {"Description", kFieldDescription, kValueText}};
-  for (const auto& g : generic) {
-    if (name == g.name) {
-      def.m_fieldId = g.field;
-      def.m_valueKind = g.kind;
-      return 1;
+bool FindNamedField(const std::vector<CNamedField>& fields, const std::string& name,
+                    CDBFieldDef& def) {
+  for (const CNamedField& field : fields) {
+    if (name == field.m_pName) {
+      def.m_fieldId = field.m_fieldId;
+      def.m_valueKind = field.m_valueKind;
+      return true;
     }
   }
+  return false;
+}
+
+void AppendListedFieldNames(const std::vector<CNamedField>& fields,
+                            std::vector<std::string>& names) {
+  for (const CNamedField& field : fields) {
+    if (field.m_bListed) names.emplace_back(field.m_pName);
+  }
+}
+
+int CDBObjectBase::GetObjFieldDef(int dbId, const std::string& name, CDBFieldDef& def) {
+  // The fields of every object; lists name them by themselves.
+  static const std::vector<CNamedField> generic = {
+      {"Name", kFieldName, kValueText, false},
+      {"Created", kFieldCreationTime, kValueNumber, false},
+      {"Keywords", kFieldKeyword, kValueText, false},
+      {"Comment", kFieldComment, kValueText, false},
+      {"Author", kFieldAuthor, kValueText, false},
+      {"Original Author", kFieldOriginalAuthor, kValueText, false},
+      {"Description", kFieldDescription, kValueText, false}};
+  if (FindNamedField(generic, name, def)) return 1;
   CDBStorage* storage = engine().Storage(dbId);
   if (storage == nullptr) return 0;
   try {

@@ -13,6 +13,25 @@
 class COrvTextFile;
 class CObjInfo;
 
+// A field that objects know by its name: the name lists and searches use,
+// its number, its kind of value, and whether lists show it among the names
+// of an object's fields.
+struct CNamedField {
+  const char* m_pName;
+  int m_fieldId;
+  int m_valueKind;
+  bool m_bListed;
+};
+
+// Fills `def` for the field of `fields` named `name` (exactly): true; false
+// with `def` unchanged when none is.
+bool FindNamedField(const std::vector<CNamedField>& fields, const std::string& name,
+                    CDBFieldDef& def);
+
+// Appends the names of the listed fields of `fields`, in their order.
+void AppendListedFieldNames(const std::vector<CNamedField>& fields,
+                            std::vector<std::string>& names);
+
 // The interface of every database object.
 class CDBObject : public CObject {
  public:

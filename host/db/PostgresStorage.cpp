@@ -214,6 +214,24 @@ class CPostgresStorage : public CDBStorage {
     transaction.Commit();
     return result;
   }
+  // A change of one statement: Exec in the open transaction, or in one of
+  // its own.
+  void Change(const char* sql, const CPgParams& params, const std::string& what) {
+    Changing([&] {
+      Exec(sql, params, what);
+      return 0;
+    });
+  }
+  // A change of one statement to subbase `subbase` of `table`, refused
+  // (CDBException) when there is no such subbase.
+  void ChangeSubbase(int table, unsigned long subbase, const char* sql, const CPgParams& params,
+                     const std::string& what) {
+    Changing([&] {
+      CheckSubbase(table, subbase);
+      Exec(sql, params, what);
+      return 0;
+    });
+  }
   void Connect(const std::string& conninfo, int busyTimeoutMs);
   // Checks the schema (refusing a foreign or newer one) and makes it in an
   // empty database; true when made now.
@@ -729,45 +747,27 @@ void CPostgresStorage::RenameSubbase(int table, unsigned long subbase, std::stri
 }
 
 void CPostgresStorage::DeleteSubbase(int table, unsigned long subbase) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    Exec("DELETE FROM bs_subbases WHERE id = $1",
-         CPgParams().Int(static_cast<std::int64_t>(subbase)), "delete a subbase");
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "DELETE FROM bs_subbases WHERE id = $1",
+                CPgParams().Int(static_cast<std::int64_t>(subbase)), "delete a subbase");
 }
 
 void CPostgresStorage::ClearSubbase(int table, unsigned long subbase) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    Exec("DELETE FROM bs_members WHERE sb = $1",
-         CPgParams().Int(static_cast<std::int64_t>(subbase)), "empty a subbase");
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "DELETE FROM bs_members WHERE sb = $1",
+                CPgParams().Int(static_cast<std::int64_t>(subbase)), "empty a subbase");
 }
 
 void CPostgresStorage::AddToSubbase(int table, unsigned long subbase, unsigned long recordId) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    Exec("INSERT INTO bs_members(sb, obj) VALUES ($1, $2) ON CONFLICT DO NOTHING",
-         CPgParams()
-             .Int(static_cast<std::int64_t>(subbase))
-             .Int(static_cast<std::int64_t>(recordId)),
-         "add to a subbase");
-    return 0;
-  });
+  ChangeSubbase(
+      table, subbase, "INSERT INTO bs_members(sb, obj) VALUES ($1, $2) ON CONFLICT DO NOTHING",
+      CPgParams().Int(static_cast<std::int64_t>(subbase)).Int(static_cast<std::int64_t>(recordId)),
+      "add to a subbase");
 }
 
 void CPostgresStorage::RemoveFromSubbase(int table, unsigned long subbase, unsigned long recordId) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    Exec("DELETE FROM bs_members WHERE sb = $1 AND obj = $2",
-         CPgParams()
-             .Int(static_cast<std::int64_t>(subbase))
-             .Int(static_cast<std::int64_t>(recordId)),
-         "remove from a subbase");
-    return 0;
-  });
+  ChangeSubbase(
+      table, subbase, "DELETE FROM bs_members WHERE sb = $1 AND obj = $2",
+      CPgParams().Int(static_cast<std::int64_t>(subbase)).Int(static_cast<std::int64_t>(recordId)),
+      "remove from a subbase");
 }
 
 std::vector<unsigned long> CPostgresStorage::SubbaseMembers(int table, unsigned long subbase) {
@@ -782,11 +782,8 @@ std::vector<std::string> CPostgresStorage::Keywords(int table) {
 }
 
 void CPostgresStorage::AddKeyword(int table, std::string_view keyword) {
-  Changing([&] {
-    Exec("INSERT INTO bs_keywords(tbl, keyword) VALUES ($1, $2) ON CONFLICT DO NOTHING",
+  Change("INSERT INTO bs_keywords(tbl, keyword) VALUES ($1, $2) ON CONFLICT DO NOTHING",
          CPgParams().Int(table).Text(keyword), "add a keyword");
-    return 0;
-  });
 }
 
 void CPostgresStorage::SetFieldValues(int table, unsigned long recordId, int field,
@@ -818,11 +815,8 @@ std::vector<std::string> CPostgresStorage::FieldValues(int table, unsigned long 
 }
 
 void CPostgresStorage::ClearFieldValues(int table, unsigned long recordId) {
-  Changing([&] {
-    Exec("DELETE FROM bs_fieldvalues WHERE tbl = $1 AND id = $2",
+  Change("DELETE FROM bs_fieldvalues WHERE tbl = $1 AND id = $2",
          CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId)), "remove field values");
-    return 0;
-  });
 }
 
 std::vector<CUDFieldDef> CPostgresStorage::UDFieldDefs() {
@@ -879,13 +873,10 @@ bool CPostgresStorage::LoadCreator(std::string_view login, std::string& record) 
 }
 
 void CPostgresStorage::SaveCreator(std::string_view login, std::string_view record) {
-  Changing([&] {
-    Exec(
-        "INSERT INTO bs_creators(login, record) VALUES ($1, $2) "
-        "ON CONFLICT (login) DO UPDATE SET record = excluded.record",
-        CPgParams().Text(login).Text(record), "store a creator record");
-    return 0;
-  });
+  Change(
+      "INSERT INTO bs_creators(login, record) VALUES ($1, $2) "
+      "ON CONFLICT (login) DO UPDATE SET record = excluded.record",
+      CPgParams().Text(login).Text(record), "store a creator record");
 }
 
 std::string CPostgresStorage::IntegrityCheck() {

@@ -59,6 +59,18 @@ constexpr const char* kNumberedNamesSchema =
     "CREATE INDEX IF NOT EXISTS objects_numbered ON objects("
     "tbl, rtrim(name, '0123456789'), length(name), name)";
 
+// A record or subbase identifier as the database stores it.
+std::int64_t IdOf(unsigned long id) { return static_cast<std::int64_t>(id); }
+
+// The first text after every text that begins with `prefix`: the prefix with
+// its last byte raised (a 0xFF byte is no UTF-8); empty when there is none.
+std::string TextAfterPrefix(std::string_view prefix) {
+  std::string upper(prefix);
+  while (!upper.empty() && static_cast<unsigned char>(upper.back()) == 0xFF) upper.pop_back();
+  if (!upper.empty()) upper.back() = static_cast<char>(upper.back() + 1);
+  return upper;
+}
+
 std::int64_t RecordKey(int table, unsigned long recordId) {
   return (static_cast<std::int64_t>(table) << 32) | static_cast<std::int64_t>(recordId);
 }
@@ -154,6 +166,33 @@ class CSqliteStorage : public CDBStorage {
     auto result = change();
     transaction.Commit();
     return result;
+  }
+  // Runs the statement `sql` to its end with `values` bound in order.
+  template <class... Values>
+  void RunStatement(const char* sql, const Values&... values) {
+    CSqliteStmt stmt(m_db, sql);
+    int index = 0;
+    (stmt.Bind(++index, values), ...);
+    stmt.Run();
+  }
+  // A change of one statement: RunStatement in the open transaction, or in
+  // one of its own.
+  template <class... Values>
+  void Change(const char* sql, const Values&... values) {
+    Changing([&] {
+      RunStatement(sql, values...);
+      return 0;
+    });
+  }
+  // A change of one statement to subbase `subbase` of `table`, refused
+  // (CDBException) when there is no such subbase.
+  template <class... Values>
+  void ChangeSubbase(int table, unsigned long subbase, const char* sql, const Values&... values) {
+    Changing([&] {
+      CheckSubbase(table, subbase);
+      RunStatement(sql, values...);
+      return 0;
+    });
   }
   void CheckSubbase(int table, unsigned long subbase);
   // True when the records table has its checksum column; AddRecordChecksums
@@ -336,21 +375,18 @@ unsigned long CSqliteStorage::PeekRecordId(int table) {
 
 unsigned long CSqliteStorage::ReserveRecordId(int table) {
   return Changing([&] {
-    const auto next = static_cast<std::int64_t>(PeekRecordId(table));
-    CSqliteStmt update(m_db, "INSERT OR REPLACE INTO counters(tbl, next_id) VALUES(?, ?)");
-    update.Bind(1, table).Bind(2, next + 1).Run();
-    return static_cast<unsigned long>(next);
+    const unsigned long next = PeekRecordId(table);
+    RunStatement("INSERT OR REPLACE INTO counters(tbl, next_id) VALUES(?, ?)", table,
+                 IdOf(next) + 1);
+    return next;
   });
 }
 
 void CSqliteStorage::NoteRecordId(int table, unsigned long recordId) {
-  Changing([&] {
-    CSqliteStmt stmt(m_db,
-                     "INSERT INTO counters(tbl, next_id) VALUES(?1, ?2) ON CONFLICT(tbl) "
-                     "DO UPDATE SET next_id = max(next_id, ?2)");
-    stmt.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId) + 1).Run();
-    return 0;
-  });
+  Change(
+      "INSERT INTO counters(tbl, next_id) VALUES(?1, ?2) ON CONFLICT(tbl) "
+      "DO UPDATE SET next_id = max(next_id, ?2)",
+      table, IdOf(recordId) + 1);
 }
 
 void CSqliteStorage::FillRow(const CSqliteStmt& stmt, CStoredObject& row) {
@@ -425,9 +461,7 @@ bool CSqliteStorage::FindObjectById(int table, unsigned long recordId, CStoredOb
 std::vector<std::string> CSqliteStorage::NamesWithPrefix(int table, std::string_view prefix) {
   std::vector<std::string> names;
   // Names from the prefix up to the first text above every name it begins.
-  std::string upper(prefix);
-  while (!upper.empty() && static_cast<unsigned char>(upper.back()) == 0xFF) upper.pop_back();
-  if (!upper.empty()) upper.back() = static_cast<char>(upper.back() + 1);
+  const std::string upper = TextAfterPrefix(prefix);
   CSqliteStmt stmt(m_db,
                    "SELECT name FROM objects WHERE tbl = ?1 AND name >= ?2 AND "
                    "(?3 = '' OR name < ?3) AND substr(name, 1, length(?2)) = ?2 ORDER BY name");
@@ -475,12 +509,11 @@ unsigned long CSqliteStorage::HighestNameNumber(int table, std::string_view pref
 void CSqliteStorage::SetObjectKeys(int table, unsigned long recordId,
                                    const std::vector<std::string>& keys) {
   Changing([&] {
-    const auto id = static_cast<std::int64_t>(recordId);
-    CSqliteStmt del(m_db, "DELETE FROM objectkeys WHERE tbl = ? AND id = ?");
-    del.Bind(1, table).Bind(2, id).Run();
+    const std::int64_t id = IdOf(recordId);
+    RunStatement("DELETE FROM objectkeys WHERE tbl = ? AND id = ?", table, id);
     for (const std::string& key : keys) {
-      CSqliteStmt put(m_db, "INSERT OR IGNORE INTO objectkeys(tbl, key, id) VALUES(?, ?, ?)");
-      put.Bind(1, table).Bind(2, key).Bind(3, id).Run();
+      RunStatement("INSERT OR IGNORE INTO objectkeys(tbl, key, id) VALUES(?, ?, ?)", table,
+                   std::string_view(key), id);
     }
     return 0;
   });
@@ -499,10 +532,8 @@ void CSqliteStorage::ForEachObjectKey(
     const std::function<void(unsigned long, std::string_view)>& row) {
   if (prefix.empty()) return;
   // The keys from `prefix` up to the first text after every one that begins
-  // with it: the prefix with its last byte raised (a 0xFF byte is no UTF-8).
-  std::string upper(prefix);
-  while (!upper.empty() && static_cast<unsigned char>(upper.back()) == 0xFF) upper.pop_back();
-  if (!upper.empty()) upper.back() = static_cast<char>(upper.back() + 1);
+  // with it.
+  const std::string upper = TextAfterPrefix(prefix);
   CSqliteStmt stmt(m_db,
                    "SELECT id, key FROM objectkeys WHERE tbl = ?1 AND key >= ?2 AND "
                    "(?3 = '' OR key < ?3) ORDER BY key");
@@ -558,29 +589,20 @@ void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_
 }
 
 void CSqliteStorage::RenameObject(int table, unsigned long recordId, std::string_view name) {
-  Changing([&] {
-    CSqliteStmt stmt(m_db, "UPDATE objects SET name = ? WHERE tbl = ? AND id = ?");
-    stmt.Bind(1, name).Bind(2, table).Bind(3, static_cast<std::int64_t>(recordId)).Run();
-    return 0;
-  });
+  Change("UPDATE objects SET name = ? WHERE tbl = ? AND id = ?", name, table, IdOf(recordId));
 }
 
 bool CSqliteStorage::DeleteObject(int table, unsigned long recordId) {
   return Changing([&] {
-    const auto id = static_cast<std::int64_t>(recordId);
-    CSqliteStmt del(m_db, "DELETE FROM objects WHERE tbl = ? AND id = ?");
-    del.Bind(1, table).Bind(2, id).Run();
+    const std::int64_t id = IdOf(recordId);
+    RunStatement("DELETE FROM objects WHERE tbl = ? AND id = ?", table, id);
     const bool found = sqlite3_changes(m_db.Handle()) > 0;
-    CSqliteStmt rec(m_db, "DELETE FROM records WHERE key = ?");
-    rec.Bind(1, RecordKey(table, recordId)).Run();
-    CSqliteStmt mem(m_db,
-                    "DELETE FROM members WHERE obj = ? AND sb IN "
-                    "(SELECT id FROM subbases WHERE tbl = ?)");
-    mem.Bind(1, id).Bind(2, table).Run();
-    CSqliteStmt values(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
-    values.Bind(1, table).Bind(2, id).Run();
-    CSqliteStmt keys(m_db, "DELETE FROM objectkeys WHERE tbl = ? AND id = ?");
-    keys.Bind(1, table).Bind(2, id).Run();
+    RunStatement("DELETE FROM records WHERE key = ?", RecordKey(table, recordId));
+    RunStatement(
+        "DELETE FROM members WHERE obj = ? AND sb IN (SELECT id FROM subbases WHERE tbl = ?)", id,
+        table);
+    RunStatement("DELETE FROM fieldvalues WHERE tbl = ? AND id = ?", table, id);
+    RunStatement("DELETE FROM objectkeys WHERE tbl = ? AND id = ?", table, id);
     if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });
@@ -603,8 +625,7 @@ unsigned long CSqliteStorage::FindSubbase(int table, std::string_view name) {
 
 unsigned long CSqliteStorage::CreateSubbase(int table, std::string_view name) {
   return Changing([&] {
-    CSqliteStmt stmt(m_db, "INSERT INTO subbases(tbl, name) VALUES(?, ?)");
-    stmt.Bind(1, table).Bind(2, name).Run();
+    RunStatement("INSERT INTO subbases(tbl, name) VALUES(?, ?)", table, name);
     return static_cast<unsigned long>(sqlite3_last_insert_rowid(m_db.Handle()));
   });
 }
@@ -617,52 +638,30 @@ void CSqliteStorage::CheckSubbase(int table, unsigned long subbase) {
 }
 
 void CSqliteStorage::RenameSubbase(int table, unsigned long subbase, std::string_view name) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    CSqliteStmt stmt(m_db, "UPDATE subbases SET name = ? WHERE id = ?");
-    stmt.Bind(1, name).Bind(2, static_cast<std::int64_t>(subbase)).Run();
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "UPDATE subbases SET name = ? WHERE id = ?", name, IdOf(subbase));
 }
 
 void CSqliteStorage::DeleteSubbase(int table, unsigned long subbase) {
   Changing([&] {
     CheckSubbase(table, subbase);
-    CSqliteStmt members(m_db, "DELETE FROM members WHERE sb = ?");
-    members.Bind(1, static_cast<std::int64_t>(subbase)).Run();
-    CSqliteStmt stmt(m_db, "DELETE FROM subbases WHERE id = ?");
-    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Run();
+    RunStatement("DELETE FROM members WHERE sb = ?", IdOf(subbase));
+    RunStatement("DELETE FROM subbases WHERE id = ?", IdOf(subbase));
     return 0;
   });
 }
 
 void CSqliteStorage::ClearSubbase(int table, unsigned long subbase) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    CSqliteStmt members(m_db, "DELETE FROM members WHERE sb = ?");
-    members.Bind(1, static_cast<std::int64_t>(subbase)).Run();
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "DELETE FROM members WHERE sb = ?", IdOf(subbase));
 }
 
 void CSqliteStorage::AddToSubbase(int table, unsigned long subbase, unsigned long recordId) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    CSqliteStmt stmt(m_db, "INSERT OR IGNORE INTO members(sb, obj) VALUES(?, ?)");
-    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Bind(2, static_cast<std::int64_t>(recordId));
-    stmt.Run();
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "INSERT OR IGNORE INTO members(sb, obj) VALUES(?, ?)",
+                IdOf(subbase), IdOf(recordId));
 }
 
 void CSqliteStorage::RemoveFromSubbase(int table, unsigned long subbase, unsigned long recordId) {
-  Changing([&] {
-    CheckSubbase(table, subbase);
-    CSqliteStmt stmt(m_db, "DELETE FROM members WHERE sb = ? AND obj = ?");
-    stmt.Bind(1, static_cast<std::int64_t>(subbase)).Bind(2, static_cast<std::int64_t>(recordId));
-    stmt.Run();
-    return 0;
-  });
+  ChangeSubbase(table, subbase, "DELETE FROM members WHERE sb = ? AND obj = ?", IdOf(subbase),
+                IdOf(recordId));
 }
 
 std::vector<unsigned long> CSqliteStorage::SubbaseMembers(int table, unsigned long subbase) {
@@ -683,24 +682,18 @@ std::vector<std::string> CSqliteStorage::Keywords(int table) {
 }
 
 void CSqliteStorage::AddKeyword(int table, std::string_view keyword) {
-  Changing([&] {
-    CSqliteStmt stmt(m_db, "INSERT OR IGNORE INTO keywords(tbl, keyword) VALUES(?, ?)");
-    stmt.Bind(1, table).Bind(2, keyword).Run();
-    return 0;
-  });
+  Change("INSERT OR IGNORE INTO keywords(tbl, keyword) VALUES(?, ?)", table, keyword);
 }
 
 void CSqliteStorage::SetFieldValues(int table, unsigned long recordId, int field,
                                     const std::vector<std::string>& values) {
   Changing([&] {
-    const auto id = static_cast<std::int64_t>(recordId);
-    CSqliteStmt del(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ?");
-    del.Bind(1, table).Bind(2, id).Bind(3, field).Run();
+    const std::int64_t id = IdOf(recordId);
+    RunStatement("DELETE FROM fieldvalues WHERE tbl = ? AND id = ? AND field = ?", table, id,
+                 field);
     for (std::size_t i = 0; i < values.size(); ++i) {
-      CSqliteStmt put(m_db,
-                      "INSERT INTO fieldvalues(tbl, id, field, seq, value) VALUES(?, ?, ?, ?, ?)");
-      put.Bind(1, table).Bind(2, id).Bind(3, field).Bind(4, static_cast<std::int64_t>(i));
-      put.Bind(5, values[i]).Run();
+      RunStatement("INSERT INTO fieldvalues(tbl, id, field, seq, value) VALUES(?, ?, ?, ?, ?)",
+                   table, id, field, static_cast<std::int64_t>(i), std::string_view(values[i]));
     }
     return 0;
   });
@@ -717,11 +710,7 @@ std::vector<std::string> CSqliteStorage::FieldValues(int table, unsigned long re
 }
 
 void CSqliteStorage::ClearFieldValues(int table, unsigned long recordId) {
-  Changing([&] {
-    CSqliteStmt del(m_db, "DELETE FROM fieldvalues WHERE tbl = ? AND id = ?");
-    del.Bind(1, table).Bind(2, static_cast<std::int64_t>(recordId)).Run();
-    return 0;
-  });
+  Change("DELETE FROM fieldvalues WHERE tbl = ? AND id = ?", table, IdOf(recordId));
 }
 
 std::vector<CUDFieldDef> CSqliteStorage::UDFieldDefs() {
@@ -750,19 +739,17 @@ int CSqliteStorage::PutUDFieldDef(const CUDFieldDef& def) {
       top.Step();
       field = std::max<int>(kFirstUDFieldId, static_cast<int>(top.Int(0)) + 1);
     }
-    CSqliteStmt del(m_db, "DELETE FROM udfdefs WHERE name = ? OR field = ?");
-    del.Bind(1, def.m_strName).Bind(2, field).Run();
-    CSqliteStmt put(m_db, "INSERT INTO udfdefs(name, field, kind, objtype) VALUES(?, ?, ?, ?)");
-    put.Bind(1, def.m_strName).Bind(2, field).Bind(3, def.m_valueKind).Bind(4, def.m_objType);
-    put.Run();
+    const std::string_view name = def.m_strName;
+    RunStatement("DELETE FROM udfdefs WHERE name = ? OR field = ?", name, field);
+    RunStatement("INSERT INTO udfdefs(name, field, kind, objtype) VALUES(?, ?, ?, ?)", name, field,
+                 def.m_valueKind, def.m_objType);
     return field;
   });
 }
 
 bool CSqliteStorage::DeleteUDFieldDef(std::string_view name) {
   return Changing([&] {
-    CSqliteStmt del(m_db, "DELETE FROM udfdefs WHERE name = ?");
-    del.Bind(1, name).Run();
+    RunStatement("DELETE FROM udfdefs WHERE name = ?", name);
     return sqlite3_changes(m_db.Handle()) > 0;
   });
 }
@@ -775,11 +762,7 @@ bool CSqliteStorage::LoadCreator(std::string_view login, std::string& record) {
 }
 
 void CSqliteStorage::SaveCreator(std::string_view login, std::string_view record) {
-  Changing([&] {
-    CSqliteStmt put(m_db, "INSERT OR REPLACE INTO creators(login, record) VALUES(?, ?)");
-    put.Bind(1, login).Bind(2, record).Run();
-    return 0;
-  });
+  Change("INSERT OR REPLACE INTO creators(login, record) VALUES(?, ?)", login, record);
 }
 
 std::uint64_t CSqliteStorage::StatementSteps() {

@@ -46,6 +46,44 @@ TEST(MemFile, ReadsWritesAndSeeks) {
   EXPECT_EQ(file.GetPosition(), 3u);
 }
 
+// The two files over bytes in memory seek and read alike: from each origin,
+// past the end (reading nothing there), and never before the start (refused,
+// the position kept).
+TEST(InMemoryFiles, SeekAndReadAlike) {
+  const std::string bytes = "0123456789";
+  struct Step {
+    std::int64_t offset;
+    CFile::SeekPosition from;
+    long long position;  // after the seek; -1: refused
+    std::size_t read;
+    const char* got;
+  };
+  const Step steps[] = {
+      {3, CFile::begin, 3, 4, "3456"}, {-2, CFile::current, 5, 2, "56"},
+      {-3, CFile::end, 7, 9, "789"},   {0, CFile::current, 10, 4, ""},
+      {5, CFile::end, 15, 1, ""},      {-16, CFile::current, -1, 2, ""},
+      {-11, CFile::end, -1, 0, ""},    {-10, CFile::end, 0, 2, "01"},
+      {-1, CFile::begin, -1, 1, "2"},  {0, CFile::end, 10, 1, ""},
+  };
+  CMemFile memory(bytes);
+  CByteViewFile view(bytes, "view");
+  for (CFile* file : {static_cast<CFile*>(&memory), static_cast<CFile*>(&view)}) {
+    for (const Step& step : steps) {
+      SCOPED_TRACE(std::to_string(step.offset) + " from " + std::to_string(step.from));
+      const std::uint64_t before = file->GetPosition();
+      if (step.position < 0) {
+        EXPECT_THROW(file->Seek(step.offset, step.from), CFileException);
+        EXPECT_EQ(file->GetPosition(), before);
+      } else {
+        EXPECT_EQ(file->Seek(step.offset, step.from), static_cast<std::uint64_t>(step.position));
+      }
+      char buffer[16] = {};
+      const std::size_t n = file->Read(buffer, step.read);
+      EXPECT_EQ(std::string(buffer, n), step.got);
+    }
+  }
+}
+
 TEST(DiskFile, RoundTripsAndNamesTheFileInErrors) {
   auto path = std::filesystem::temp_directory_path() / "blastsearch_platform_test.bin";
   {

@@ -127,10 +127,20 @@ TEST_F(TableTest, FieldsDefinitionsAndValues) {
   struct {
     const char* name;
     int result, field, kind;
-  } const defs[] = {{"BlastAuthor", 1, 3050, 1}, {"QueryName", 1, 3051, 1},
-                    {"Hits Count", 1, 3052, 7},  {"UID", 1, 3053, 7},
-                    {"queryname", 0, -1, -1},    {"UID ", 0, -1, -1},
-                    {"Name", 1, kFieldName, 1}};
+  } const defs[] = {{"BlastAuthor", 1, 3050, 1},
+                    {"QueryName", 1, 3051, 1},
+                    {"Hits Count", 1, 3052, 7},
+                    {"UID", 1, 3053, 7},
+                    {"queryname", 0, -1, -1},
+                    {"UID ", 0, -1, -1},
+                    {"Name", 1, kFieldName, 1},
+                    {"Created", 1, kFieldCreationTime, 7},
+                    {"Keywords", 1, kFieldKeyword, 1},
+                    {"Comment", 1, kFieldComment, 1},
+                    {"Author", 1, kFieldAuthor, 1},
+                    {"Original Author", 1, kFieldOriginalAuthor, 1},
+                    {"Description", 1, kFieldDescription, 1},
+                    {"author", 0, -1, -1}};
   for (const auto& d : defs) {
     CDBFieldDef def;
     def.m_fieldId = def.m_valueKind = -1;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/db/DBException.h"
@@ -221,6 +222,52 @@ TEST_P(StorageTest, OneWriterAtATimeAndOthersChangesAreSeen) {
   second->AddKeyword(kTable, "from the second");
   EXPECT_NE(first->DataVersion(), seen);
   EXPECT_TRUE(second->FindObjectByName(kTable, "kept", nullptr));
+}
+
+// Every change to a subbase that is not there is refused naming it, changes
+// nothing, and leaves no change open: alone, or as a step of a larger change
+// that goes on.
+TEST_P(StorageTest, ChangesOfAMissingSubbaseAreRefusedAndLeaveNoChangeOpen) {
+  auto storage = m_database.Open();
+  storage->PutObject(kTable, Row(1, "one"), "r1");
+  const unsigned long group = storage->CreateSubbase(kTable, "group");
+  storage->AddToSubbase(kTable, group, 1);
+  const unsigned long missing = group + 100;
+  struct Change {
+    const char* what;
+    std::function<void()> run;
+  };
+  const Change changes[] = {
+      {"rename", [&] { storage->RenameSubbase(kTable, missing, "other"); }},
+      {"delete", [&] { storage->DeleteSubbase(kTable, missing); }},
+      {"clear", [&] { storage->ClearSubbase(kTable, missing); }},
+      {"add", [&] { storage->AddToSubbase(kTable, missing, 1); }},
+      {"remove", [&] { storage->RemoveFromSubbase(kTable, missing, 1); }},
+      {"rename in another table", [&] { storage->RenameSubbase(kTable + 1, group, "other"); }},
+      {"clear in another table", [&] { storage->ClearSubbase(kTable + 1, group); }},
+  };
+  for (const bool inLargerChange : {false, true}) {
+    for (const Change& change : changes) {
+      SCOPED_TRACE(std::string(change.what) + (inLargerChange ? " (step)" : " (alone)"));
+      std::optional<CDBWriteTransaction> write;
+      if (inLargerChange) write.emplace(*storage);
+      try {
+        change.run();
+        ADD_FAILURE() << "not refused";
+      } catch (const CDBException& e) {
+        EXPECT_NE(std::string(e.what()).find("no subbase "), std::string::npos) << e.what();
+      }
+      EXPECT_EQ(storage->InTransaction(), inLargerChange);
+      if (write) {
+        storage->AddKeyword(kTable, change.what);  // the larger change goes on
+        write->Commit();
+      }
+      EXPECT_FALSE(storage->InTransaction());
+    }
+  }
+  EXPECT_EQ(storage->FindSubbase(kTable, "group"), group);
+  EXPECT_EQ(storage->SubbaseMembers(kTable, group), std::vector<unsigned long>{1});
+  EXPECT_EQ(storage->Keywords(kTable).size(), std::size(changes));
 }
 
 INSTANTIATE_TEST_SUITE_P(Storages, StorageTest, ::testing::ValuesIn(StorageBackendNames()),
