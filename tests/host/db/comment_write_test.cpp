@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/NoteTable.h"
+#include "host/db/NoteTable.h"
 #include "host/db/DBEngine.h"
 #include "host/db/ObjInfo.h"
 #include "platform/UserInteraction.h"
