@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QTabBar>
 
-#include "controls/CheckNotifyName.h"
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
+#include "table/CheckNotifyName.h"
 
 namespace {
 

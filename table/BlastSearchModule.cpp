@@ -5,7 +5,6 @@
 // go in reverse: the module leaves the framework, then the table goes (it
 // leaves the engine and the file-type registry), then the archive links.
 
-#include "controls/CheckNotifyName.h"
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 #include "model/BlastSearchEntry.h"
@@ -14,6 +13,7 @@
 #include "resources/ModuleResourceSet.h"
 #include "table/BlastSearchModule.h"
 #include "table/BlastSearchTable.h"
+#include "table/CheckNotifyName.h"
 #include "util/StringVDataStorage.h"
 
 namespace {
