@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 jobs=$(nproc)
 # A compiler cache of this tree's own: the build without Qt compiles the same
-# sources as the normal build with the same options, so it only links anew.
+# sources as the normal build with the same options, so only the tests that
+# name their build folder are compiled anew.
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
