@@ -9,6 +9,7 @@
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
+#include "resources/CheckNotifyName.h"
 
 namespace {
 

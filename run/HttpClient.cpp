@@ -1,17 +1,12 @@
-// The HTTP client on libcurl.
+// The HTTP client on libcurl, which it loads when the first client is made.
 
 #include "run/HttpClient.h"
 
 #include <curl/curl.h>
 
-#include <mutex>
+#include "run/CurlLibrary.h"
 
 namespace {
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 struct CTransfer {
   const std::function<bool(std::string_view)>* m_pSink;
@@ -36,48 +31,54 @@ extern "C" int OnProgress(void* context, curl_off_t, curl_off_t, curl_off_t, cur
 
 class CCurlClient : public CHttpClient {
  public:
-  explicit CCurlClient(const CHttpSettings& settings) : m_settings(settings) { InitCurlOnce(); }
+  explicit CCurlClient(const CHttpSettings& settings)
+      : m_settings(settings), m_pCurl(SystemCurlLibrary(m_strLoadError)) {}
 
   bool Post(const std::string& url, const std::string& form,
             const std::function<bool(std::string_view)>& sink, std::string& error) override {
-    CURL* curl = curl_easy_init();
+    if (m_pCurl == nullptr) {
+      error = m_strLoadError;
+      return false;
+    }
+    const CCurlLibrary& lib = *m_pCurl;
+    CURL* curl = lib.m_pfnEasyInit();
     if (curl == nullptr) {
       error = "the HTTP client could not be made";
       return false;
     }
     CTransfer transfer{&sink, m_settings.m_pStop};
     char message[CURL_ERROR_SIZE] = "";
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, form.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(form.size()));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, message);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, m_settings.m_nConnectTimeout);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_settings.m_nStallTimeout);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "blastsearch");
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");  // any encoding curl can undo
+    lib.m_pfnEasySetopt(curl, CURLOPT_URL, url.c_str());
+    lib.m_pfnEasySetopt(curl, CURLOPT_POSTFIELDS, form.c_str());
+    lib.m_pfnEasySetopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(form.size()));
+    lib.m_pfnEasySetopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    lib.m_pfnEasySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+    lib.m_pfnEasySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    lib.m_pfnEasySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    lib.m_pfnEasySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    lib.m_pfnEasySetopt(curl, CURLOPT_ERRORBUFFER, message);
+    lib.m_pfnEasySetopt(curl, CURLOPT_CONNECTTIMEOUT, m_settings.m_nConnectTimeout);
+    lib.m_pfnEasySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib.m_pfnEasySetopt(curl, CURLOPT_LOW_SPEED_TIME, m_settings.m_nStallTimeout);
+    lib.m_pfnEasySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib.m_pfnEasySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    lib.m_pfnEasySetopt(curl, CURLOPT_MAXREDIRS, 5L);
+    lib.m_pfnEasySetopt(curl, CURLOPT_USERAGENT, "blastsearch");
+    lib.m_pfnEasySetopt(curl, CURLOPT_ACCEPT_ENCODING, "");  // any encoding curl can undo
     // No "Expect: 100-continue" round trip before a large form.
-    curl_slist* headers = curl_slist_append(nullptr, "Expect:");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    const CURLcode code = curl_easy_perform(curl);
+    curl_slist* headers = lib.m_pfnSlistAppend(nullptr, "Expect:");
+    lib.m_pfnEasySetopt(curl, CURLOPT_HTTPHEADER, headers);
+    const CURLcode code = lib.m_pfnEasyPerform(curl);
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_easy_cleanup(curl);
-    curl_slist_free_all(headers);
+    lib.m_pfnEasyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    lib.m_pfnEasyCleanup(curl);
+    lib.m_pfnSlistFreeAll(headers);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
       error = "stopped";
       return false;
     }
     if (code != CURLE_OK && !transfer.m_bSinkEnded) {
-      error = message[0] != '\0' ? message : curl_easy_strerror(code);
+      error = message[0] != '\0' ? message : lib.m_pfnEasyStrerror(code);
       return false;
     }
     if (transfer.m_bSinkEnded) {
@@ -93,6 +94,8 @@ class CCurlClient : public CHttpClient {
 
  private:
   CHttpSettings m_settings;
+  std::string m_strLoadError;   // why libcurl could not be loaded
+  const CCurlLibrary* m_pCurl;  // the loaded libcurl, not owned; null when it failed
 };
 
 void Encode(std::string& form, std::string_view text) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
 set -euo pipefail
+# ccache: the test script compiles the build without Qt from its normal build.
 # xvfb, xdotool and xclip: the window session test under a real X server.
 # libpq-dev: the PostgreSQL storage; postgresql: the private server its tests
 # start (initdb and pg_ctl in a temporary folder).
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libcli11-dev
           libsqlite3-dev libpq-dev postgresql qt6-base-dev fonts-dejavu-core
           ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev libseqan2-dev libcurl4-openssl-dev zlib1g-dev

@@ -5,17 +5,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-cmake -S . -B build-release -G Ninja >/dev/null
-cmake --build build-release -j "$(nproc)" --target blastsearch
+# A build folder of its own with only what the command line needs: no
+# windows (no Qt), no tests, no benchmarks.
+dir=build-run
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$dir" -G Ninja -DBLASTSEARCH_GUI=OFF -DBLASTSEARCH_TESTS=OFF \
+  -DBLASTSEARCH_BENCH=OFF "${launcher[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)" --target blastsearch
+program=./$dir/app/blastsearch
 if [ $# -gt 0 ]; then
-  exec ./build-release/app/blastsearch "$@"
+  exec "$program" "$@"
 fi
 report=${BLASTSEARCH_CORPUS_DIR:-../shared/corpus}/html-qblast/bt070.html
 if [ -f "$report" ]; then
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
-  ./build-release/app/blastsearch --db "$scratch" import "$report"
-  ./build-release/app/blastsearch --db "$scratch" list
+  "$program" --db "$scratch" import "$report"
+  "$program" --db "$scratch" list
   exit
 fi
-exec ./build-release/app/blastsearch --help
+exec "$program" --help
