@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
+bash tools/check_layers.sh
 jobs=$(nproc)
 # A compiler cache of this tree's own: the build without Qt compiles the same
 # sources as the normal build with the same options, so only the tests that
