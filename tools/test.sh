@@ -24,6 +24,7 @@ for kind in release noqt asan; do
   esac
   cmake -S . -B "$dir" -G Ninja -DBLASTSEARCH_WERROR=ON "${launcher[@]}" "${extra[@]}" >/dev/null
   cmake --build "$dir" -j "$jobs"
+  tools/check_odr.sh "$dir"
   echo "== tests ($kind)"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
