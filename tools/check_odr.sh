@@ -52,8 +52,13 @@ for lib in "${libraries[@]}"; do
 done
 for program in "${programs[@]}"; do
   # The full symbol table: a program's name clashes with a library's even
-  # when the program does not export it yet.
-  defined "$program" | sed "s|\$| program ${program#"$dir"/}|" >>"$table"
+  # when the program does not export it yet. A copy relocation (a position-
+  # dependent program's copy of a library's variable) is the library's own
+  # object, not a second definition.
+  copies=$(readelf --relocs --wide "$program" 2>/dev/null |
+    awk '$3 ~ /_COPY$/ { sub(/@.*/, "", $5); print $5 }' | sort -u)
+  defined "$program" | { [[ -n $copies ]] && grep -vxF -f <(printf '%s\n' "$copies") || cat; } |
+    sed "s|\$| program ${program#"$dir"/}|" >>"$table"
 done
 
 # A name clashes when a library defines it and some other file does too.
