@@ -19,6 +19,8 @@
 #include "host/db/DBObjectBase.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // What the annotation commands were asked.
@@ -381,3 +383,5 @@ void AddAnnotateCommands(CLI::App& app, CCommandContext& context) {
   aset->add_flag("--original", o->bOriginal, "set the original author instead");
   Bind(aset, o, AuthorSet, context);
 }
+
+}  // namespace blastsearch

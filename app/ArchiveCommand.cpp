@@ -7,6 +7,8 @@
 #include "host/db/DBFunctions.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool Export(const CArchiveOptions& options, CCommandMessages& messages) {
@@ -73,3 +75,5 @@ int RunArchive(const CArchiveOptions& options, CCommandContext& context) {
     return options.m_bExport ? Export(options, messages) : Import(options, messages);
   });
 }
+
+}  // namespace blastsearch

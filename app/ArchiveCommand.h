@@ -8,6 +8,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What `blastsearch archive export|import` was asked to do.
 struct CArchiveOptions {
   bool m_bExport = true;              // export: write the file; import: read it
@@ -25,3 +27,5 @@ void AddArchiveCommands(CLI::App& app, CCommandContext& context);
 // archive in one transaction, or nothing when the archive is damaged (the
 // table's message says where). One line with the count. 0; 1 otherwise.
 int RunArchive(const CArchiveOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "run/SearchRun.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string FromEnvironment(const char* name) {
@@ -167,3 +169,5 @@ int RunBlastCommand(const CBlastCommandOptions& options, CCommandContext& contex
   return WithDatabase(context, messages,
                       [&] { return RunSearchStoring(options, context, messages); });
 }
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What `blastsearch blast` was asked to do.
 struct CBlastCommandOptions {
   std::string m_strProgram;            // blastn, blastp, blastx, tblastn, tblastx, psiblast
@@ -36,3 +38,5 @@ void AddBlastCommand(CLI::App& app, CCommandContext& context);
 // be run, else 1 (BLAST+'s or NCBI's words on standard error). Never throws
 // but for memory.
 int RunBlastCommand(const CBlastCommandOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Reads every stored record back; a line for each that cannot be read.
@@ -67,3 +69,5 @@ int RunCheck(CCommandContext& context) {
     return sound;
   });
 }
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include "host/db/DBEngine.h"
 #include "platform/Exception.h"
 
+namespace blastsearch {
+
 CCommandDatabase::~CCommandDatabase() {
   if (m_bOpen) engine().CloseDatabase(1);
 }
@@ -47,3 +49,5 @@ CLI::App* AddCommandGroup(CLI::App& app, const char* name, const char* descripti
   group->fallthrough();
   return group;
 }
+
+}  // namespace blastsearch

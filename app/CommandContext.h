@@ -12,6 +12,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What every database command shares: the streams, the database folder asked
 // for on the command line, and the driver of the command chosen. Owned by
 // RunBlastSearch for one run.
@@ -56,3 +58,5 @@ int WithDatabase(CCommandContext& context, const std::function<bool(CCommandMess
 // of them must be given, and the options of `app` are taken after them. Owned
 // by `app`.
 CLI::App* AddCommandGroup(CLI::App& app, const char* name, const char* description);
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "app/TableOptions.h"
 #include "platform/DescriptorOutput.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kDescription =
@@ -138,3 +140,5 @@ int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std:
   out << app.help();
   return CheckOutput(out, err, kExitOk);
 }
+
+}  // namespace blastsearch

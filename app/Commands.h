@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace blastsearch {
+
 // Exit statuses of blastsearch.
 enum ExitStatus : int {
   kExitOk = 0,             // the command did what was asked
@@ -18,3 +20,5 @@ enum ExitStatus : int {
 // (a full disk, a closed output), says so and returns kExitFailed (or the
 // command's own failure). Never throws.
 int RunBlastSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "app/ShowCommand.h"
 #include "app/SubbaseCommand.h"
 
+namespace blastsearch {
+
 void AddDatabaseCommands(CLI::App& app, CCommandContext& context) {
   app.add_option("--db", context.m_strDb,
                  "folder of the result database (created on first use); default: "
@@ -25,3 +27,5 @@ void AddDatabaseCommands(CLI::App& app, CCommandContext& context) {
   AddArchiveCommands(app, context);
   AddCheckCommand(app, context);
 }
+
+}  // namespace blastsearch

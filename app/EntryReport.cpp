@@ -13,6 +13,8 @@
 #include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kRowWidth = 60;
@@ -180,3 +182,5 @@ void WriteEntrySummary(const CBlastSearchEntry& entry, std::ostream& out) {
   if (!facts.strPartial.empty()) out << " partial";
   out << '\n';
 }
+
+}  // namespace blastsearch

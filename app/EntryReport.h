@@ -2,6 +2,8 @@
 
 #include <iosfwd>
 
+namespace blastsearch {
+
 class CBlastSearchEntry;
 
 // Writes the result for a person to read: the query, where the result came
@@ -18,3 +20,5 @@ void WriteEntryReport(CBlastSearchEntry& entry, std::ostream& out);
 // One line: "hits=N elements=M query_length=L" (L is "-" when the layout
 // did not carry it), with " partial" at its end for a report cut off.
 void WriteEntrySummary(const CBlastSearchEntry& entry, std::ostream& out);
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Bytes for a person: "35 MiB", "1.5 GiB", "812 KiB".
@@ -164,3 +166,5 @@ int RunImport(const CImportOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
   return WithDatabase(context, messages, [&] { return ImportFiles(options, context, messages); });
 }
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What `blastsearch import` was asked to do.
 struct CImportOptions {
   std::vector<std::string> m_files;   // reports and transfer files, in order
@@ -32,3 +34,5 @@ void AddImportCommand(CLI::App& app, CCommandContext& context);
 // after the result being stored, keeping what was stored. Returns 0 when
 // every file was read to its end, 130 when stopped, else 1. Never throws.
 int RunImport(const CImportOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

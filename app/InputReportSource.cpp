@@ -8,6 +8,8 @@
 #include "app/InterruptCatcher.h"
 #include "platform/InputFile.h"
 
+namespace blastsearch {
+
 CInputReportSource::CInputReportSource(CInputFile& input, std::uint64_t limit,
                                        CInterruptCatcher& catcher, bool stopOnInterrupt)
     : m_input(input), m_nLimit(limit), m_catcher(catcher), m_bStopOnInterrupt(stopOnInterrupt) {}
@@ -48,3 +50,5 @@ std::size_t CInputReportSource::Read(char* buffer, std::size_t size) {
   }
   return got;
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 
 #include "parse/ResultReader.h"
 
+namespace blastsearch {
+
 class CInputFile;
 class CInterruptCatcher;
 
@@ -41,3 +43,5 @@ class CInputReportSource : public CReportSource {
   std::uint64_t m_nGiven = 0;
   bool m_bCut = false;
 };
+
+}  // namespace blastsearch

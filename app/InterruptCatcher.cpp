@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace blastsearch {
+
 namespace {
 
 // Set from the signal handler; read by the readers through StopFlag().
@@ -29,3 +31,5 @@ void CInterruptCatcher::Rearm() {
 }
 
 bool CInterruptCatcher::IsStopSet() { return std::atomic_ref<int>(g_nStop).load() != 0; }
+
+}  // namespace blastsearch

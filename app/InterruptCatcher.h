@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+namespace blastsearch {
+
 // Ctrl-C while a command reads: from construction to destruction, SIGINT sets
 // a stop flag instead of ending the process, and interrupts a blocking read
 // (no restart) so that the reader can look at the flag. The previous handling
@@ -29,3 +31,5 @@ class CInterruptCatcher {
   struct sigaction m_previous {};
   bool m_bInterrupted = false;
 };
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -295,3 +297,5 @@ int RunSummary(const CListOptions& options, CCommandContext& context) {
     return CommandStatus(FlushOutput(context.m_out, messages), messages);
   });
 }
+
+}  // namespace blastsearch

@@ -6,10 +6,13 @@
 
 #include "app/CommandContext.h"
 
-class CObjInfo;
 namespace CLI {
 class App;
 }
+
+namespace blastsearch {
+
+class CObjInfo;
 
 // What `blastsearch list` and `blastsearch summary` were asked to do.
 struct CListOptions {
@@ -38,3 +41,5 @@ std::string FormatIsoTime(long seconds);
 // Writes the list of `infos` in the form `json` asks for; the table's field
 // values come from database 1. Used by RunList.
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Runner = int (*)(const CObjectOptions&, CCommandContext&);
@@ -103,3 +105,5 @@ int RunDuplicate(const CObjectOptions& options, CCommandContext& context) {
     return all;
   });
 }
+
+}  // namespace blastsearch

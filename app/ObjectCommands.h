@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What `rm`, `rename` and `duplicate` were asked to do.
 struct CObjectOptions {
   std::vector<std::string> m_objects;  // names or UIDs of stored results
@@ -31,3 +33,5 @@ int RunRename(const CObjectOptions& options, CCommandContext& context);
 // Stores a copy of each result under a new unique name in the subbase, one
 // line naming each copy. 0 when all were copied, else 1.
 int RunDuplicate(const CObjectOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -31,6 +31,8 @@
 #include "platform/InputFile.h"
 #include "platform/ReplacingFile.h"
 
+namespace blastsearch {
+
 namespace {
 
 // How much of the input is looked at before the rest is read: a report's
@@ -475,3 +477,5 @@ int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) 
     return Fail(err, name, e.what(), kExitFailed);
   }
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace blastsearch {
+
 // What `blastsearch parse` was asked to do.
 struct ParseOptions {
   static constexpr std::uint64_t kDefaultMaxInput = std::uint64_t{1} << 30;
@@ -48,3 +50,5 @@ const std::vector<std::string>& ReaderNames();
 // (what was read is written, and saved only with bSavePartial). Output errors
 // are the caller's to check. Never throws.
 int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace blastsearch

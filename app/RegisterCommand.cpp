@@ -11,6 +11,8 @@
 #include "table/BlastSearchFileTypes.h"
 #include "table/BlastSearchRegistration.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The window program to open files with: installed beside this program, or
@@ -71,3 +73,5 @@ int RunRegister(CCommandContext& context) {
   }
   return status;
 }
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // Adds `register` to `app`; choosing it sets context.m_run.
 void AddRegisterCommand(CLI::App& app, CCommandContext& context);
 
@@ -16,3 +18,5 @@ void AddRegisterCommand(CLI::App& app, CCommandContext& context);
 // when there is one. Writes what it wrote to context.m_out and failures to
 // context.m_err. 0 when both succeeded, else 1.
 int RunRegister(CCommandContext& context);
+
+}  // namespace blastsearch

@@ -18,6 +18,8 @@
 #include "search/TableSearch.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The command's messages (CCommandMessages) with the subbase-name prompt
@@ -216,3 +218,5 @@ void AddSearchCommand(CLI::App& app, CCommandContext& context) {
     context.m_run = [options, &context] { return RunSearch(*options, context); };
   });
 }
+
+}  // namespace blastsearch

@@ -3,10 +3,13 @@
 #include <string>
 #include <vector>
 
-struct CCommandContext;
 namespace CLI {
 class App;
 }
+
+namespace blastsearch {
+
+struct CCommandContext;
 
 // What `blastsearch search` was asked.
 struct SearchOptions {
@@ -35,3 +38,5 @@ int RunSearch(const SearchOptions& options, CCommandContext& context);
 
 // Adds the `search` command to `app`; choosing it sets context.m_run.
 void AddSearchCommand(CLI::App& app, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 #include "output/EntryJson.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 void AddShowCommands(CLI::App& app, CCommandContext& context) {
   auto show = std::make_shared<CShowOptions>();
   CLI::App* command = app.add_subcommand(
@@ -63,3 +65,5 @@ int RunExport(const CExportOptions& options, CCommandContext& context) {
   return WithDatabase(context, messages,
                       [&] { return ExportStoredResults(options, context.m_out, context.m_err); });
 }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What `blastsearch show` was asked to do.
 struct CShowOptions {
   std::string m_strObject;  // name or UID of the stored result
@@ -32,3 +34,5 @@ int RunShow(const CShowOptions& options, CCommandContext& context);
 // exactly one result). An output file is replaced only when every result was
 // written. 0; 1 when a result is missing or damaged or a write fails.
 int RunExport(const CExportOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // "1 result", "2 results".
@@ -158,3 +160,5 @@ int RunSubbase(const CSubbaseOptions& options, CCommandContext& context) {
     return true;
   });
 }
+
+}  // namespace blastsearch

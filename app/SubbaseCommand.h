@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace blastsearch {
+
 // What a `blastsearch subbase` command was asked to do.
 struct CSubbaseOptions {
   std::string m_strAction;             // list, new, rename, dismiss, clear, delete-contents,
@@ -28,3 +30,5 @@ void AddSubbaseCommands(CLI::App& app, CCommandContext& context);
 // change the database in one transaction each and write one line. 0; 1 when
 // the table refused (its message says why).
 int RunSubbase(const CSubbaseOptions& options, CCommandContext& context);
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+namespace blastsearch {
+
 void AddTableOptions(CLI::App& command, std::string& columns, std::string& program) {
   command.add_option("--columns", columns,
                      "a table's columns as given to BLAST+'s -outfmt after the number, e.g. "
@@ -13,3 +15,5 @@ void AddTableOptions(CLI::App& command, std::string& columns, std::string& progr
       ->check(CLI::IsMember(
           {"blastn", "megablast", "blastp", "blastx", "tblastn", "tblastx", "psiblast"}));
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "app/Commands.h"
 #include "platform/DescriptorOutput.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Standard input, output or error closed by whoever started the program is
@@ -23,7 +25,10 @@ void HoldClosedStandardDescriptors() {
 
 }  // namespace
 
+}  // namespace blastsearch
+
 int main(int argc, char** argv) {
+  using namespace blastsearch;
   HoldClosedStandardDescriptors();
   CDescriptorOutput output(STDOUT_FILENO);
   std::ostream out(&output);

@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace blastsearch {
+
 // The whole content of tests/data/blastplus/`name`; throws naming the file.
 inline std::string BlastPlusBenchFile(const std::string& name) {
   const std::string path = std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/" + name;
@@ -54,3 +56,5 @@ inline void MeasureNewlineFloor(benchmark::State& state, const std::string& text
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.size()));
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kRowWidth = 60;
@@ -248,3 +250,5 @@ std::string GenerateReportOfSize(ReportSpec spec, std::size_t bytes, int* hits) 
   if (hits != nullptr) *hits = count;
   return report;
 }
+
+}  // namespace blastsearch

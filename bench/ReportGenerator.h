@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace blastsearch {
+
 // Generates large single-query BLAST reports in the legacy plain-text layout
 // for benchmarks: header, query line with its length, summary header and one
 // summary line per hit, then per hit a definition line (">gi|N|..."), its
@@ -28,3 +30,5 @@ std::string GenerateReport(const ReportSpec& spec);
 // `bytes` (the hit count of `spec` is ignored). `hits`, when given, receives
 // the number of hit blocks written.
 std::string GenerateReportOfSize(ReportSpec spec, std::size_t bytes, int* hits = nullptr);
+
+}  // namespace blastsearch

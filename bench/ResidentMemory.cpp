@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
+namespace blastsearch {
+
 double PeakResidentBytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -29,3 +31,5 @@ bool ResetPeakResident() {
   clear.flush();
   return static_cast<bool>(clear);
 }
+
+}  // namespace blastsearch

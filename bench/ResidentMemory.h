@@ -1,5 +1,7 @@
 #pragma once
 
+namespace blastsearch {
+
 // Resident memory of the benchmark's own process, for the memory counters.
 
 // The process's peak resident size in bytes.
@@ -11,3 +13,5 @@ double ResidentBytes();
 // heap memory is handed back first, so that the work cannot hide in memory
 // that earlier work left resident.
 bool ResetPeakResident();
+
+}  // namespace blastsearch

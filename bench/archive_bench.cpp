@@ -10,6 +10,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/TransferFile.h"
 
+namespace blastsearch {
+
 namespace {
 
 const CBlastSearchEntry& LargeEntry() {
@@ -87,5 +89,7 @@ void BM_LoadFromDisk(benchmark::State& state) {
 BENCHMARK(BM_LoadFromDisk);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

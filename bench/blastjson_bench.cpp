@@ -8,6 +8,8 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastJsonReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string& LargeJson() {
@@ -46,5 +48,7 @@ void BM_JsonNewlineCount(benchmark::State& state) {
 BENCHMARK(BM_JsonNewlineCount)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

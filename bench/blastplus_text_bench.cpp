@@ -20,6 +20,8 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastPlusTextReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kTargetBytes = std::size_t{64} << 20;
@@ -79,5 +81,7 @@ void BM_CountLineEnds(benchmark::State& state) { MeasureNewlineFloor(state, Repo
 BENCHMARK(BM_CountLineEnds)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

@@ -8,6 +8,8 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastTabularReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string& LargeTabular() {
@@ -60,5 +62,7 @@ void BM_TabularNewlineCount(benchmark::State& state) {
 BENCHMARK(BM_TabularNewlineCount)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

@@ -19,6 +19,8 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/BlastXmlReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kMegabyte = 1u << 20;
@@ -83,5 +85,7 @@ BENCHMARK(BM_MemchrXml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemchrXml2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

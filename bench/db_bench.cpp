@@ -55,6 +55,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -356,5 +358,7 @@ void BM_RawSelect(benchmark::State& state) {
 BENCHMARK(BM_RawSelect)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

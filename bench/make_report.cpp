@@ -10,6 +10,7 @@
 #include "ReportGenerator.h"
 
 int main(int argc, char** argv) {
+  using namespace blastsearch;
   if (argc < 2 || std::atoi(argv[1]) < 1) {
     std::fprintf(stderr, "usage: make_report MEGABYTES [blastp|blastn|blastx] > report.txt\n");
     return 2;

@@ -29,6 +29,8 @@
 #include "parse/NCBIAnalyserQ.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kMegabyte = 1u << 20;
@@ -101,5 +103,7 @@ void BM_MemchrLineEnds(benchmark::State& state) {
 BENCHMARK(BM_MemchrLineEnds)->Arg(1)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

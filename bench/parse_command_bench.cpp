@@ -45,6 +45,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -155,5 +157,7 @@ BENCHMARK(BM_ProgramVersusLineCount)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

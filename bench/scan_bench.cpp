@@ -6,6 +6,8 @@
 
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 // About 8 MB of alignment blocks in the style of a classic HTML report.
@@ -72,5 +74,7 @@ void BM_GetStringEveryLine(benchmark::State& state) {
 BENCHMARK(BM_GetStringEveryLine);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

@@ -30,6 +30,8 @@
 #include "search/SearchRun.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kCommentEvery = 20;  // objects with a comment file
@@ -257,5 +259,7 @@ void BM_CommentSearchForAbsentText(benchmark::State& state) {
 BENCHMARK(BM_CommentSearchForAbsentText)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
+
+}  // namespace blastsearch
 
 BENCHMARK_MAIN();

@@ -19,6 +19,8 @@
 #include "host/db/DBStorage.h"
 #include "table/ResultListFacts.h"
 
+namespace blastsearch {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -112,7 +114,10 @@ BENCHMARK(BM_FilterKeystroke)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+}  // namespace blastsearch
+
 int main(int argc, char** argv) {
+  using namespace blastsearch;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // The window's kept layout is not the person's: a scratch settings folder.
   qputenv("XDG_CONFIG_HOME",

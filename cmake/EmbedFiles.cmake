@@ -21,9 +21,10 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endforeach()
   file(WRITE "${OUTPUT}.tmp"
        "// Made by cmake/EmbedFiles.cmake from the files named below; do not edit.\n"
-       "#include \"resources/EmbeddedFiles.h\"\n\nnamespace {\n\n${arrays}\n"
+       "#include \"resources/EmbeddedFiles.h\"\n\nnamespace blastsearch {\nnamespace {\n\n${arrays}\n"
        "constexpr CEmbeddedFile kFiles[] = {\n${table}};\n\n}  // namespace\n\n"
-       "std::span<const CEmbeddedFile> EmbeddedFiles() { return kFiles; }\n")
+       "std::span<const CEmbeddedFile> EmbeddedFiles() { return kFiles; }\n\n"
+       "}  // namespace blastsearch\n")
   file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
   file(REMOVE "${OUTPUT}.tmp")
   return()

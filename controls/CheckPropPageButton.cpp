@@ -11,6 +11,8 @@
 #include "platform/qt/WindowMessage.h"
 #include "resources/CheckNotifyName.h"
 
+namespace blastsearch {
+
 int CheckNotifyMessage() {
   static const int type = RegisterWindowMessage(kCheckNotifyMessageName);
   return type;
@@ -89,3 +91,5 @@ void CCheckPropPageButton::keyReleaseEvent(QKeyEvent* event) {
   QCheckBox::keyReleaseEvent(event);
   if (isChecked() != before) NotifySheet(0);
 }
+
+}  // namespace blastsearch

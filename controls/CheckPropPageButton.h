@@ -2,9 +2,14 @@
 
 #include <QCheckBox>
 
-class CCheckPropPageButton;
+#include "platform/Export.h"
+
 class QPainter;
 class QRect;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
+class CCheckPropPageButton;
 
 // The check-notify message, registered once by name when the library loads:
 // a tab's check box tells its sheet (and the sheet its page) that it changed.
@@ -49,3 +54,5 @@ class CCheckPropPageButton : public QCheckBox {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
 };
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 
 #include "controls/CheckPropPageButton.h"
 
+namespace blastsearch {
+
 CCheckTabCtrl::CCheckTabCtrl(CCheckTabSheet* sheet) : m_pSheet(sheet) {
   connect(this, &QTabBar::currentChanged, this, [this] {
     HideCheckButtons();
@@ -72,3 +74,5 @@ void CCheckTabCtrl::keyReleaseEvent(QKeyEvent* event) {
   }
   QTabBar::keyReleaseEvent(event);
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <QTabBar>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CCheckTabSheet;
 
 // The tab strip of a CCoolPropertySheet: it draws every tab item through the
@@ -27,3 +31,5 @@ class CCheckTabCtrl : public QTabBar {
   void OnDeltaPos();
   CCheckTabSheet* m_pSheet;
 };
+
+}  // namespace blastsearch

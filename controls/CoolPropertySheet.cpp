@@ -11,6 +11,8 @@
 #include "host/qt/OrvDialog.h"
 #include "resources/CheckNotifyName.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Twice the platform's border width and height, in pixels.
@@ -189,3 +191,5 @@ LRESULT CCoolPropertySheet::OnSetPageCheck(WPARAM wParam, LPARAM lParam) {
   SetPageCheck(index, static_cast<int>(wParam));
   return 1;
 }
+
+}  // namespace blastsearch

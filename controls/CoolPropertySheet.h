@@ -5,7 +5,10 @@
 
 #include "controls/CheckPropPageButton.h"
 #include "host/qt/OrvPropertySheet.h"
+#include "platform/Export.h"
 #include "platform/qt/WindowMessage.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CCheckTabCtrl;
 
@@ -62,3 +65,5 @@ class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet {
   CCheckTabCtrl* m_tabCtrl = nullptr;
   std::vector<CEntry> m_checkButtons;
 };
+
+}  // namespace blastsearch

@@ -31,6 +31,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Answers every question with IDCANCEL and forgets every message, so that a
@@ -372,3 +374,5 @@ void FuzzTableImport(const std::uint8_t* data, std::size_t size) {
       ArchiveOfDatabase(2) != written)
     __builtin_trap();
 }
+
+}  // namespace blastsearch

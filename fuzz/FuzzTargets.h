@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace blastsearch {
+
 // Bodies of the fuzz targets, shared by the libFuzzer programs and by the
 // test that replays every input the fuzzers ever found.  Each takes any bytes;
 // a fault shows as a crash, a sanitizer report or a trap.
@@ -61,3 +63,5 @@ void CheckArchiveRoundTrip(CBlastSearchEntry& entry);
 // transfer file `transfer` (seeds for the record fuzzer). Throws when the
 // transfer file cannot be read.
 std::string ObjectRecordOfTransferFile(const std::string& transfer);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "parse/BlastJsonReader.h"
 #include "parse/BlastTabularReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 void ReadToTheEnd(CResultReader& reader) {
@@ -53,3 +55,5 @@ void FuzzBlastTabular(const std::uint8_t* data, std::size_t size) {
   } catch (const CReportError&) {
   }
 }
+
+}  // namespace blastsearch

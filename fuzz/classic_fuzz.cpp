@@ -1,6 +1,7 @@
 #include "fuzz/FuzzTargets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace blastsearch;
   FuzzClassicPage(data, size);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "fuzz/FuzzTargets.h"
 
 int main(int argc, char** argv) {
+  using namespace blastsearch;
   if (argc < 2) {
     std::cerr << "usage: make_record_seeds OUTDIR TRANSFER...\n";
     return 2;

@@ -31,6 +31,8 @@
 #include "run/RunClock.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -318,3 +320,5 @@ void CBlastSearchDialog::UpdateControls() {
   m_pEmail->setEnabled(!running && m_pRemote->isChecked());
   m_pCancel->setText(running ? QStringLiteral("Cancel") : QStringLiteral("Close"));
 }
+
+}  // namespace blastsearch

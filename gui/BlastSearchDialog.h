@@ -20,6 +20,8 @@ class QRadioButton;
 class QSpinBox;
 class QTemporaryFile;
 
+namespace blastsearch {
+
 // "New BLAST Search...": program, queries (pasted FASTA or a file), a local
 // BLAST+ database (chosen with a file dialog and remembered) or one of
 // NCBI's, E value and most hits. The search runs on a worker thread with
@@ -94,3 +96,5 @@ class CBlastSearchDialog : public QDialog {
   std::thread m_thread;
   CBlastRunOutcome m_outcome;
 };
+
+}  // namespace blastsearch

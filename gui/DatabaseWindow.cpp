@@ -45,6 +45,8 @@
 #include "platform/qt/WindowResources.h"
 #include "table/ResultListFacts.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Adds "New BLAST Search..." to `window`'s File menu and tool bar: it opens
@@ -787,3 +789,5 @@ void CDatabaseWindow::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   ImportFiles(paths);
 }
+
+}  // namespace blastsearch

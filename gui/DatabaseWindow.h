@@ -9,9 +9,6 @@
 #include <string>
 #include <vector>
 
-class CDBTableBase;
-class CObjInfo;
-class CObjectIcons;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -21,9 +18,15 @@ class QModelIndex;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUndoStack;
+
+namespace blastsearch {
+
+class CDBTableBase;
+class CObjInfo;
+class CObjectIcons;
 class CObjectListModel;
 class CDBFieldDef;
-class QUndoStack;
 
 // The host's database window over database `dbId`: on the left every table
 // the engine has, each with its subbases ("MAIN" first); on the right the
@@ -209,3 +212,5 @@ class CDatabaseWindow : public QMainWindow {
   CDBTableBase* m_pMenuTable = nullptr;    // whose menus those are
   QPointer<QMenu> m_pPopup;                // the context menu shown last
 };
+
+}  // namespace blastsearch

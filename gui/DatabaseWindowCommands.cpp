@@ -29,6 +29,8 @@
 #include "platform/UserInteraction.h"
 #include "search/SearchRun.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool IsObjectCommand(unsigned id) {
@@ -609,3 +611,5 @@ int CDatabaseWindow::OpenFiles(const QStringList& paths) {
   }
   return stored;
 }
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string LowerExtension(const std::string& path) {
@@ -166,3 +168,5 @@ CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std:
   }
   return result;
 }
+
+}  // namespace blastsearch

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
-class CDBTableBase;
 class QWidget;
+
+namespace blastsearch {
+
+class CDBTableBase;
 
 // What an import of files stored and what it said.
 struct CFileImportResult {
@@ -26,3 +29,5 @@ struct CFileImportResult {
 // stored. Never throws.
 CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std::string& subbase,
                                        const std::vector<std::string>& paths, QWidget* parent);
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace blastsearch {
+
 // The host's command identifiers that the tables' context menus carry; the
 // database window carries them out. The prompt of each is the string of the
 // same identifier.
@@ -29,3 +31,5 @@ enum : unsigned {
   ID_DB_DUPLICATE = 33113,
   ID_DB_SYSTEM_ATTRIBUTES = 33115,
 };
+
+}  // namespace blastsearch

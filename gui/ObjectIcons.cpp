@@ -8,6 +8,8 @@
 #include "platform/Menu.h"
 #include "platform/qt/WindowResources.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A sheet of paper with a folded corner and, for object pictures, three
@@ -87,3 +89,5 @@ QIcon CObjectIcons::TableIcon(CDBTableBase& table) {
 QIcon CObjectIcons::HostImage(int index) const {
   return QIcon(DrawSheet(m_nSize, index == kHostImages - 1));
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <map>
 #include <memory>
 
+namespace blastsearch {
+
 class CDBTableBase;
 class CImageList;
 
@@ -41,3 +43,5 @@ class CObjectIcons {
   std::map<int, QIcon> m_cache;
   std::map<CDBTableBase*, bool> m_tables;
 };
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "host/db/DBTableBase.h"
 #include "host/qt/LocalTime.h"
 
+namespace blastsearch {
+
 int CompareNames(const QString& left, const QString& right) {
   const qsizetype leftSize = left.size();
   const qsizetype rightSize = right.size();
@@ -250,3 +252,5 @@ int CObjectListModel::RowOfName(const QString& name) const {
   }
   return -1;
 }
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/ResultListFacts.h"
 
+namespace blastsearch {
+
 class CDBTableBase;
 
 // The database window's list of objects as a model: one row per object of
@@ -103,3 +105,5 @@ class CObjectListModel : public QAbstractTableModel {
 // digits by their value ("run 9" before "run 10"); names equal so compare
 // by their exact text. Negative, 0 or positive.
 int CompareNames(const QString& left, const QString& right);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 
 #include "host/qt/ScreenFit.h"
 
+namespace blastsearch {
+
 CPropertiesDialog::CPropertiesDialog(const QString& title, const Rows& rows, QWidget* parent)
     : QDialog(parent), m_pValues(new QTableWidget(static_cast<int>(rows.size()), 2, this)) {
   setWindowTitle(title);
@@ -29,3 +31,5 @@ CPropertiesDialog::CPropertiesDialog(const QString& title, const Rows& rows, QWi
   resize(420, 80 + 28 * static_cast<int>(rows.size()));
   FitToScreen(this);
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 
 class QTableWidget;
 
+namespace blastsearch {
+
 // A small read-only dialog of named values (an object's list values, a
 // subbase's figures): one row per value, name then value, and a Close
 // button.
@@ -19,3 +21,5 @@ class CPropertiesDialog : public QDialog {
 
   QTableWidget* m_pValues;
 };
+
+}  // namespace blastsearch

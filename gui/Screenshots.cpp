@@ -28,6 +28,8 @@
 #include "table/BlastSearchTable.h"
 #include "viewer/ViewerScreenshot.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The report pages of `corpus` that make a good picture: every NCBI page,
@@ -258,3 +260,5 @@ std::string WriteWindowScreenshots(const std::string& dir, const std::string& co
   engine().CloseDatabase(1);
   return failure;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace blastsearch {
+
 // Writes pictures of the database window into `dir`: window.png (the window
 // over a scratch database holding a few reports of the folder `corpus`),
 // menu.png (the window with an object's context menu open), and of the
@@ -10,3 +12,5 @@
 // the scratch database while the pictures are made and is closed after;
 // the scratch folder is removed. Returns "" on success, else what failed.
 std::string WriteWindowScreenshots(const std::string& dir, const std::string& corpus);
+
+}  // namespace blastsearch

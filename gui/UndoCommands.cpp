@@ -9,6 +9,8 @@
 #include "host/db/ObjInfo.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A copy of `object` to hand to the table (which changes what it stores).
@@ -170,3 +172,5 @@ void CChangeObjectCommand::redo() {
   }
   Store(m_after);
 }
+
+}  // namespace blastsearch

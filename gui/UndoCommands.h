@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace blastsearch {
+
 class CDBObjectBase;
 class CDBTableBase;
 
@@ -70,3 +72,5 @@ class CChangeObjectCommand : public QUndoCommand {
   std::function<void()> m_changed;
   bool m_bDone = true;
 };
+
+}  // namespace blastsearch

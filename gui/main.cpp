@@ -23,6 +23,8 @@
 #include "platform/Exception.h"
 #include "platform/qt/QtUserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The reports shown in the pictures of the database window.
@@ -89,7 +91,10 @@ int ReadArguments(int argc, char** argv, CGuiArguments& args) {
 
 }  // namespace
 
+}  // namespace blastsearch
+
 int main(int argc, char** argv) {
+  using namespace blastsearch;
   CGuiArguments args;
   if (const int status = ReadArguments(argc, argv, args); status >= 0) return status;
   std::string db = args.m_strDb;

@@ -5,6 +5,8 @@
 #include "host/OrvFileSpec.h"
 #include "platform/RegistrationLog.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
@@ -76,3 +78,5 @@ FileTypesTable& _FileTypesTable() {
   static FileTypesTable* table = new FileTypesTable;
   return *table;
 }
+
+}  // namespace blastsearch

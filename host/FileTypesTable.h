@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // One row of a module's file-type table, as modules hand it to the host:
 // fourteen fields. The texts point at constant strings of the module; the
 // numbers the host interprets (the file type number, field 8 the kind of
@@ -66,3 +70,5 @@ FileTypesTable& _FileTypesTable();
 
 // The row `row` as the host keeps it.
 CFileTypeEntry MakeFileTypeEntry(const FTTENTRY& row);
+
+}  // namespace blastsearch

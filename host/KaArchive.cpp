@@ -8,6 +8,8 @@
 #include "host/KaArchiveFormat.h"
 #include "host/RttiLink.h"
 
+namespace blastsearch {
+
 namespace fmt = ka_archive_format;
 
 namespace {
@@ -275,3 +277,5 @@ std::unique_ptr<CObject> CKaArchive::LoadMember(const CRuntimeClass* cls,
   LoadFramedData(link, obj.get());
   return obj;
 }
+
+}  // namespace blastsearch

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/Export.h"
 #include "platform/File.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class UX_RTTI_LINK;
 
@@ -155,3 +158,5 @@ CKaArchive& CKaArchive::XMember(std::list<std::unique_ptr<T>>& list, int /*share
   }
   return *this;
 }
+
+}  // namespace blastsearch

@@ -34,6 +34,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 namespace ka_archive_format {
 
 inline constexpr std::size_t kIntSize = 4;
@@ -85,3 +89,5 @@ inline std::string FrameHead(std::string_view name) {
 }
 
 }  // namespace ka_archive_format
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Extra data that a host record carries for other modules, kept as opaque
 // bytes. Empty() discards it.
 class CKaXDataWrapper {
@@ -15,3 +19,5 @@ class CKaXDataWrapper {
  private:
   std::string m_data;
 };
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "platform/Registry.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // An object of the host library, whose address names it.
@@ -168,3 +170,5 @@ std::vector<std::string> COrvModuleLoader::LoadedPaths() const {
   for (const CLoaded& loaded : m_loaded) paths.push_back(loaded.m_strPath);
   return paths;
 }
+
+}  // namespace blastsearch

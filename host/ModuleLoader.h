@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's extension libraries: the current user's registry names them in
 // the value "Libraries" (file names separated by ",") under this key.
 inline constexpr char kOrvExtensionsKey[] = "Software\\VELMORA, INC\\Qlon 7\\Quillon\\Extensions";
@@ -65,3 +69,5 @@ class COrvModuleLoader {
 
 // The folder of the host library (libquillon.so); "" when unknown.
 std::string HostLibraryDirectory();
+
+}  // namespace blastsearch

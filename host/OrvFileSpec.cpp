@@ -2,6 +2,8 @@
 
 #include <map>
 
+namespace blastsearch {
+
 namespace {
 
 std::map<int, std::string>& Extensions() {
@@ -32,3 +34,5 @@ COrvFileSpec::COrvFileSpec(const COrvDirSpec& dir, const char* name, int fileTyp
   if (name != nullptr) m_strPath += name;
   m_strPath += OrvFileTypeExtension(fileType);
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A directory of the host: set or not set.
 class COrvDirSpec {
  public:
@@ -57,3 +61,5 @@ class COrvFileSpec {
   std::string m_strPath;
   int m_nFileType = 0;
 };
+
+}  // namespace blastsearch

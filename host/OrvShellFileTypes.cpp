@@ -17,6 +17,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 namespace {
 
 std::mutex s_mutex;
@@ -223,3 +225,5 @@ void SetOrvShellProgram(const std::string& program) {
   std::lock_guard<std::mutex> lock(s_mutex);
   s_program = program;
 }
+
+}  // namespace blastsearch

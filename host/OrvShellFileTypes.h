@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "host/FileTypesTable.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // What a registration of file types with the desktop did: the files it
 // wrote, the desktop's tools it ran (with their exit status), and, when it
@@ -38,3 +41,5 @@ void SetOrvShellProgram(const std::string& program);
 // The MIME type name of a file-type row: "application/x-" and its shell
 // class in lower case.
 std::string OrvShellMimeType(const FTTENTRY& row);
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <system_error>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kReadAhead = 4096;
@@ -198,3 +200,5 @@ void ReadCommentData(COrvTextFile& file, std::vector<std::string>* comments) {
     if (comments != nullptr) comments->push_back(line);
   }
 }
+
+}  // namespace blastsearch

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "host/OrvFileSpec.h"
+#include "platform/Export.h"
 #include "platform/File.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A text file of the host, named by a file specification and opened for
 // reading or writing. Raw bytes (archive data) may sit inside the text: the
@@ -99,3 +102,5 @@ int ReadSeparator(COrvTextFile& file, int& field);
 // comment file, one comment text per line. Throws CFileException as
 // ReadString does.
 void ReadCommentData(COrvTextFile& file, std::vector<std::string>* comments);
+
+}  // namespace blastsearch

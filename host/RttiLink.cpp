@@ -4,6 +4,8 @@
 
 #include "platform/RegistrationLog.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct LinkRegistry {
@@ -52,3 +54,5 @@ const UX_RTTI_LINK* UX_RTTI_LINK::FromClass(const CRuntimeClass* cls) {
   auto it = registry.byClass.find(cls);
   return it != registry.byClass.end() ? it->second : nullptr;
 }
+
+}  // namespace blastsearch

@@ -4,7 +4,10 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 
@@ -83,3 +86,5 @@ class UX_RTTI_LINK {
   CreateFunction m_pfnCreate;
   const CRuntimeClass* m_pOther;
 };
+
+}  // namespace blastsearch

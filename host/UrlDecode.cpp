@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace blastsearch {
+
 namespace {
 
 // The value of a hexadecimal digit, or -1.
@@ -45,3 +47,5 @@ int decodeURLHexCoding(char* out, int outSize, const char* text) {
   std::memcpy(out, decoded.c_str(), decoded.size() + 1);
   return 1;
 }
+
+}  // namespace blastsearch

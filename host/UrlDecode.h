@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Percent-decoding of URL text, as the suite's control library offers it.
 //
 // Every "%" followed by two hexadecimal digits (either letter case) becomes
@@ -24,3 +28,5 @@ int decodeURLHexCoding(char* out, int outSize, const char* text);
 // text, which is shorter than `outSize` characters as in the buffer form (one
 // place stays for the terminator); on failure (0) `out` is left unchanged.
 int decodeURLHexCoding(std::string& out, std::string_view text, std::size_t outSize);
+
+}  // namespace blastsearch

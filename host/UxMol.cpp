@@ -3,6 +3,8 @@
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CUxMol, CObject)
 
 UX_RTTI_LINK CUxMol::_UX_RTTI_LINK("~UxMol~", RUNTIME_CLASS(CUxMol), &CUxMol::_ux_serialize,
@@ -22,3 +24,5 @@ void CUxMol::Serialize(CKaArchive& ar) {
 }
 
 void CUxMol::_ux_serialize(CUxMol* obj, CKaArchive& ar) { obj->Serialize(ar); }
+
+}  // namespace blastsearch

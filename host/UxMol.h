@@ -3,7 +3,10 @@
 #include <string>
 
 #include "host/KaXDataWrapper.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -38,3 +41,5 @@ class CUxMol : public CObject {
   std::string m_strID;        // identifier
   CKaXDataWrapper m_xData;    // extra data of other modules
 };
+
+}  // namespace blastsearch

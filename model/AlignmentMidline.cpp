@@ -17,6 +17,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool IsResidue(int c) { return std::isupper(c) != 0 || c == '*'; }
@@ -245,3 +247,5 @@ bool IsTranslatedRow(const CBlastSearchSeqComponent& row) {
   const long long span = std::llabs(static_cast<long long>(row.m_nEnd) - row.m_nStart) + 1;
   return residues > 0 && std::llabs(span - 3 * residues) < std::llabs(span - residues);
 }
+
+}  // namespace blastsearch

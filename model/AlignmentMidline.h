@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -77,3 +81,5 @@ double PercentIdentityOf(const CBlastSearchHit& hit);
 // Whether `row` is translated: its range spans three positions per residue
 // (gaps aside) rather than one.
 bool IsTranslatedRow(const CBlastSearchSeqComponent& row);
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include "host/RttiLink.h"
 #include "model/BlastSearchEntry.h"
 
+namespace blastsearch {
+
 void CBlastSearchSeqComponent::Serialize(CKaArchive& ar) {
   ar(m_nStart)(m_nEnd)(m_nLength)(m_bMinusStrand)(m_nExtra)(m_strSeq);
 }
@@ -61,3 +63,5 @@ void CBlastSearchEntry::Serialize(CKaArchive& ar) {
 void CBlastSearchEntry::_ux_serialize(CBlastSearchEntry* obj, CKaArchive& ar) {
   obj->Serialize(ar);
 }
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "model/BlastSearchEntry.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchEntry, CObject)
 
 CBlastSearchEntry::CBlastSearchEntry() {
@@ -34,3 +36,5 @@ std::string CBlastSearchEntry::GetMolSequence() const { return m_Mol.m_strSequen
 int CBlastSearchEntry::GetMolType() const { return m_Mol.m_nType; }
 int CBlastSearchEntry::GetMolLength() const { return m_Mol.m_nLength; }
 std::string* CBlastSearchEntry::GetMolQlonLink() { return &m_Mol.m_strLink; }
+
+}  // namespace blastsearch

@@ -8,7 +8,10 @@
 #include "model/BlastSearchHitMoleculeName.h"
 #include "model/BlastSearchHits.h"
 #include "model/BlastSearchSeqComponent.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -110,3 +113,5 @@ class CBlastSearchEntry : public CObject {
   int m_nLinkType = 0;            // 1: local hit links, else NCBI links
   std::string m_strLinkDatabase;  // first path part of local hit links
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include "model/OwnedList.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchHit, CObject)
 
 CBlastSearchHit::CBlastSearchHit(const CBlastSearchHit& other) : CObject() { *this = other; }
@@ -18,3 +20,5 @@ CBlastSearchHit& CBlastSearchHit::operator=(const CBlastSearchHit& other) {
 }
 
 CBlastSearchHit::~CBlastSearchHit() { DeleteInOrder(m_ElementList); }
+
+}  // namespace blastsearch

@@ -5,7 +5,10 @@
 #include <string>
 
 #include "model/BlastSearchHitElement.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -20,7 +23,7 @@ class CBlastSearchHit : public CObject {
   DECLARE_DYNCREATE(CBlastSearchHit)
 
  public:
-  using ElementList = ::ElementList;
+  using ElementList = blastsearch::ElementList;
 
   // No elements, molecule type 1, length 0, m_nID 0.
   CBlastSearchHit() = default;
@@ -52,3 +55,5 @@ class CBlastSearchHit : public CObject {
   int m_nMolType = 1;             // 2 means protein, else nucleic acid
   int m_nLength = 0;              // length of the database sequence
 };
+
+}  // namespace blastsearch

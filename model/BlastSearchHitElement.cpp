@@ -1,5 +1,7 @@
 #include "model/BlastSearchHitElement.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchHitElement, CObject)
 
 CBlastSearchHitElement::CBlastSearchHitElement(const CBlastSearchHitElement& other) : CObject() {
@@ -20,3 +22,5 @@ CBlastSearchHitElement& CBlastSearchHitElement::operator=(const CBlastSearchHitE
   m_nGaps = other.m_nGaps;
   return *this;
 }
+
+}  // namespace blastsearch

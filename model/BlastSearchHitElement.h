@@ -1,7 +1,10 @@
 #pragma once
 
 #include "model/BlastSearchSeqComponent.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -41,3 +44,5 @@ class CBlastSearchHitElement : public CObject {
   int m_nPositives = 0;
   int m_nGaps = 0;
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "model/BlastSearchHitMoleculeName.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchHitMoleculeName, CObject)
 
 CBlastSearchHitMoleculeName::CBlastSearchHitMoleculeName(const CBlastSearchHitMoleculeName& other)
@@ -15,3 +17,5 @@ CBlastSearchHitMoleculeName& CBlastSearchHitMoleculeName::operator=(
   m_strThird = other.m_strThird;
   return *this;
 }
+
+}  // namespace blastsearch

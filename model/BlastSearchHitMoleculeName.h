@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -34,3 +37,5 @@ class CBlastSearchHitMoleculeName : public CObject {
   std::string m_strSecond;
   std::string m_strThird;
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include "model/OwnedList.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchHits, CObject)
 
 CBlastSearchHits::CBlastSearchHits(const CBlastSearchHits& other) : CObject() { *this = other; }
@@ -14,3 +16,5 @@ CBlastSearchHits& CBlastSearchHits::operator=(const CBlastSearchHits& other) {
 }
 
 CBlastSearchHits::~CBlastSearchHits() { DeleteInOrder(m_HitList); }
+
+}  // namespace blastsearch

@@ -5,7 +5,10 @@
 #include <string>
 
 #include "model/BlastSearchHit.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -20,7 +23,7 @@ class CBlastSearchHits : public CObject {
   DECLARE_DYNCREATE(CBlastSearchHits)
 
  public:
-  using HitList = ::HitList;
+  using HitList = blastsearch::HitList;
 
   // No hits, empty info text.
   CBlastSearchHits() = default;
@@ -45,3 +48,5 @@ class CBlastSearchHits : public CObject {
   std::string m_strInfo;  // carried for other modules
   HitList m_HitList;      // hits in report order
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "model/BlastSearchSeqComponent.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CBlastSearchSeqComponent, CObject)
 
 CBlastSearchSeqComponent::CBlastSearchSeqComponent(const CBlastSearchSeqComponent& other)
@@ -18,3 +20,5 @@ CBlastSearchSeqComponent& CBlastSearchSeqComponent::operator=(
   m_strSeq = other.m_strSeq;
   return *this;
 }
+
+}  // namespace blastsearch

@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 class UX_RTTI_LINK;
@@ -37,3 +40,5 @@ class CBlastSearchSeqComponent : public CObject {
   int m_nExtra = 0;        // carried for other modules
   std::string m_strSeq;    // row text, one character per column
 };
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 
 #include "model/BlastSearchEntry.h"
 
+namespace blastsearch {
+
 int CBlastSearchEntry::GetHitsCount() const { return static_cast<int>(m_Hits.m_HitList.size()); }
 
 int CBlastSearchEntry::IsEmpty() const { return m_Hits.m_HitList.empty() ? 1 : 0; }
@@ -138,3 +140,5 @@ void CBlastSearchEntry::CheckData() {
     }
   }
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 std::string GetConsensusSeq(const CBlastSearchHitElement* element) {
   if (element == nullptr) return std::string();
   const std::string& subject = element->m_Subject.m_strSeq;
@@ -57,3 +59,5 @@ std::string GetHitAddress(const CBlastSearchEntry* entry, const CBlastSearchHit*
   return std::string("https://www.ncbi.nlm.nih.gov/") +
          (IsProteinSubject(entry, hit) ? "protein/" : "nuccore/") + id;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -37,3 +41,5 @@ bool IsProteinSubject(const CBlastSearchEntry* entry, const CBlastSearchHit* hit
 // anything but letters, digits, '.', '_' and '-' (so nothing needs
 // escaping and nothing can leave the path).
 std::string GetHitAddress(const CBlastSearchEntry* entry, const CBlastSearchHit* hit);
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdio>
 
+namespace blastsearch {
+
 namespace {
 
 // printf of one number into a string, without the blanks that a field width
@@ -83,3 +85,5 @@ std::string FormatSignificant(double value, int digits) {
   std::snprintf(text, sizeof text, "%.*g", digits, value);
   return text;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The texts of score figures (expect values, bit scores) in one place. Each
 // style is the form one kind of output has always had; the outputs differ
 // between styles on purpose (a pairwise report's "0.0" against a table's
@@ -37,3 +41,5 @@ std::string FormatNumber(double value, ENumberStyle style);
 // "0.25", "1e+300", "nan"); 0 digits are 1, negative ones 6, more than 40
 // are 40.
 std::string FormatSignificant(double value, int digits = 6);
+
+}  // namespace blastsearch

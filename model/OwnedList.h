@@ -5,6 +5,9 @@
 #include <new>
 
 #include "platform/Exception.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Helpers for the model's owning object lists (hits of a collection,
 // elements of a hit). A list owns its items; null entries never come from
@@ -35,3 +38,5 @@ template <class T>
 void DeleteInOrder(std::list<std::unique_ptr<T>>& list) {
   for (std::unique_ptr<T>& item : list) item.reset();
 }
+
+}  // namespace blastsearch

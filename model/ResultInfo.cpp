@@ -5,6 +5,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/BlastSearchHitElement.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Where the line of `key` starts in `info`, or npos.
@@ -88,3 +90,5 @@ bool MoleculeTypesOfProgram(std::string_view program, int& queryType, int& hitTy
   }
   return false;
 }
+
+}  // namespace blastsearch

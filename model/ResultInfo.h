@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHitElement;
 
@@ -78,3 +82,5 @@ void SetExpectCount(CBlastSearchHitElement& element, int count);
 // protein; blastx has a nucleotide query and protein subjects, tblastn the
 // reverse, tblastx nucleotide on both sides. False for a program not known.
 bool MoleculeTypesOfProgram(std::string_view program, int& queryType, int& hitType);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 
 #include "model/BlastSearchHit.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kFastaLineLength = 60;
@@ -44,3 +46,5 @@ std::string FirstWordOf(const std::string& text) {
   while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
   return text.substr(start, end - start);
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchHit;
 
 // The first word of `text`: its characters up to the first blank, leading
@@ -15,3 +19,5 @@ std::string FirstWordOf(const std::string& text);
 // blanks, 60 to a line. Pairs whose subject row holds no residue are left
 // out; empty when no record is made.
 std::string SubjectFasta(const CBlastSearchHit& hit);
+
+}  // namespace blastsearch

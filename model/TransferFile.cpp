@@ -3,6 +3,8 @@
 #include "host/KaArchive.h"
 #include "host/KaArchiveFormat.h"
 
+namespace blastsearch {
+
 void StoreTransferFile(CBlastSearchEntry& entry, CFile& file) {
   CKaArchive ar(&file, 0);
   entry.Serialize(ar);
@@ -20,3 +22,5 @@ bool IsTransferFileData(std::string_view head) {
   static const std::string opening = ka_archive_format::FrameHead("~UxMol~");
   return head.substr(0, opening.size()) == opening;
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <string_view>
 
 #include "model/BlastSearchEntry.h"
+#include "platform/Export.h"
 #include "platform/File.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Transfer files: the archive form of one result handed between modules of
 // the suite. A transfer file holds the entry's record itself, with no object
@@ -25,3 +28,5 @@ void LoadTransferFile(CFile& file, CBlastSearchEntry& entry);
 // (the frame of the query molecule record), so a program can tell a transfer
 // file from a text report. Needs at least the first 11 bytes.
 bool IsTransferFileData(std::string_view head);
+
+}  // namespace blastsearch

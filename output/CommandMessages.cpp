@@ -10,6 +10,8 @@
 #include "output/ProgressBar.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The record identifier written in `text`, or 0 when it is not a plain
@@ -95,3 +97,5 @@ bool FlushOutput(std::ostream& out, CCommandMessages& messages) {
   messages.Fail("standard output: the write failed");
   return false;
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/UserInteraction.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CObjInfo;
 class CProgressBar;
@@ -78,3 +81,5 @@ int CommandStatus(bool ok, const CCommandMessages& messages);
 // Flushes `out` and tells whether everything written to it arrived; a failure
 // line names standard output otherwise.
 [[nodiscard]] bool FlushOutput(std::ostream& out, CCommandMessages& messages);
+
+}  // namespace blastsearch

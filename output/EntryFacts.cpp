@@ -3,6 +3,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 CEntryFacts GetEntryFacts(const CBlastSearchEntry& entry) {
   namespace info = result_info;
   CEntryFacts facts;
@@ -36,3 +38,5 @@ CEntryFacts GetEntryFacts(const CBlastSearchEntry& entry) {
   }
   return facts;
 }
+
+}  // namespace blastsearch

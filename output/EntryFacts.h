@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 
 // What the displays of a result (readable report, JSON, exports) say beyond
@@ -25,3 +29,5 @@ struct CEntryFacts {
 
 // The facts of `entry`. Never throws but for memory.
 CEntryFacts GetEntryFacts(const CBlastSearchEntry& entry);
+
+}  // namespace blastsearch

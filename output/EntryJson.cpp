@@ -7,6 +7,8 @@
 #include "model/ResultInfo.h"
 #include "output/EntryFacts.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -90,3 +92,5 @@ std::string EntryToJson(CBlastSearchEntry& entry) {
   // Report text is 8-bit and need not be UTF-8: replace what is not.
   return doc.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
+
+}  // namespace blastsearch

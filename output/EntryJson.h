@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 
 // The whole result as one JSON document, keys in a fixed order:
@@ -16,3 +20,5 @@ class CBlastSearchEntry;
 // gets "expect_count" (n of "Expect(n)") and "subject_frame" where the report
 // gave them. Results of the older readers are written as they always were.
 std::string EntryToJson(CBlastSearchEntry& entry);
+
+}  // namespace blastsearch

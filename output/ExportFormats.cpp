@@ -12,6 +12,8 @@
 #include "model/SubjectFasta.h"
 #include "output/EntryFacts.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string QueryId(const CBlastSearchEntry& entry) {
@@ -119,3 +121,5 @@ bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out) {
   }
   return written;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHitElement;
 
@@ -28,3 +32,5 @@ bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
 // ('-') in either row.
 int CountMismatches(const CBlastSearchHitElement& element);
 int CountGapOpenings(const CBlastSearchHitElement& element);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 
 #include "output/CommandMessages.h"
 
+namespace blastsearch {
+
 // A stream buffer over the file being written; the first failed write is
 // kept (the stream goes bad) and reported at Commit.
 class COutputFile::CFileBuffer : public std::streambuf {
@@ -90,3 +92,5 @@ bool COutputFile::Commit(CCommandMessages& messages) {
   }
   return true;
 }
+
+}  // namespace blastsearch

@@ -5,7 +5,10 @@
 #include <streambuf>
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/ReplacingFile.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CCommandMessages;
 
@@ -42,3 +45,5 @@ class COutputFile {
   std::unique_ptr<std::ostream> m_pStream;
   bool m_bToFile = false;
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "output/PrintableText.h"
 
+namespace blastsearch {
+
 namespace {
 
 void AppendEscape(std::string& out, unsigned char c) {
@@ -73,3 +75,5 @@ std::string ShownText(std::string_view text, std::size_t limit) {
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   return PrintableText(text.substr(0, end)) + "...";
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // `text` from a report made safe to write to a terminal: control characters
 // (C0, DEL, and C1 whether raw or UTF-8 encoded) become "\xHH" escapes, so
 // that no escape sequence in a report reaches the terminal; everything else,
@@ -17,3 +21,5 @@ bool IsUtf8Text(std::string_view text, std::size_t* bad = nullptr);
 // For messages that repeat what was typed: PrintableText of `text`, cut after
 // about `limit` bytes (at a character's start) with "..." added when longer.
 std::string ShownText(std::string_view text, std::size_t limit = 60);
+
+}  // namespace blastsearch

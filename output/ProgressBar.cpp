@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+namespace blastsearch {
+
 namespace {
 
 // Labels longer than this keep their end ("...name").
@@ -39,3 +41,5 @@ void CProgressBar::Draw() {
            << std::flush;
   m_bDrawn = true;
 }
+
+}  // namespace blastsearch

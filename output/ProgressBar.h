@@ -4,6 +4,10 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A one-line progress bar on a terminal: "[#####     ] 12/40 name". Owned by
 // the command that shows it; the line is cleared when it is destroyed. Lines
 // of other output are written between Clear and Draw.
@@ -40,3 +44,5 @@ class CProgressBar {
   bool m_bDrawn = false;
   bool m_bShowCount = true;
 };
+
+}  // namespace blastsearch

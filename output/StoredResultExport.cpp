@@ -12,6 +12,8 @@
 #include "platform/File.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Writes `entry` (stored as `name`) in `format`; false with a failure line
@@ -73,3 +75,5 @@ int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::o
   if (!ok && !options.m_strOutput.empty() && options.m_strOutput != "-") return 1;
   return CommandStatus(output.Commit(messages) && ok, messages);
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchObject;
 class CCommandMessages;
 
@@ -26,3 +30,5 @@ struct CExportOptions {
 // its output file (standard output `out` when empty), failures as lines on
 // `err`. 0; 1 as RunExport.
 int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "parse/BlastPlusNames.h"
 #include "parse/FindText.h"
 
+namespace blastsearch {
+
 // BLAST+ single-file JSON is one object {"BlastOutput2": [report, report,
 // ...]} with one report per query. simdjson's DOM parser needs a whole
 // document in memory and its document streams take only documents laid one
@@ -557,3 +559,5 @@ std::unique_ptr<CResultReader> MakeBlastJsonReader(CReportSource& source,
                                                    const CResultReadOptions& options) {
   return std::make_unique<CBlastJsonReader>(source, options);
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A reader of BLAST+ single-file JSON (-outfmt 15): one result per query
 // (PSI-BLAST: its last round, or every round with bEveryRound). It holds one
@@ -16,3 +19,5 @@
 // source must outlive the reader.
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastJsonReader(CReportSource& source,
                                                                  const CResultReadOptions& options);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include "model/BlastSearchEntry.h"
 #include "parse/ResultReader.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool IsLocalQueryNumber(std::string_view id) {
@@ -75,3 +77,5 @@ std::string UpperCaseRow(std::string_view text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return row;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -36,3 +40,5 @@ void SetRowSpan(CBlastSearchHitElement& element, bool subject, long long from, l
 
 // `text` in upper case (ASCII letters only).
 std::string UpperCaseRow(std::string_view text);
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 // The pairwise text of BLAST+ is read line by line in one forward pass. The
 // reader pulls the report from its source in chunks, splits the lines itself
 // (LF, CR-LF or a lone CR) and keeps only the unread part of the last chunk,
@@ -872,3 +874,5 @@ std::unique_ptr<CResultReader> MakeBlastPlusTextReader(CReportSource& source,
                                                        bool html) {
   return std::make_unique<CBlastPlusTextReader>(source, options, html);
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A reader of BLAST+ pairwise text (-outfmt 0), or of the same written as
 // HTML (-html) when `html`: there tags are dropped (also across line ends)
@@ -18,3 +21,5 @@
 // line. Memory: the largest result plus a fixed buffer.
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastPlusTextReader(
     CReportSource& source, const CResultReadOptions& options, bool html);
+
+}  // namespace blastsearch

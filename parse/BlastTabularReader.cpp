@@ -16,6 +16,8 @@
 #include "model/ResultInfo.h"
 #include "parse/BlastPlusNames.h"
 
+namespace blastsearch {
+
 // Reads BLAST+'s tabular layouts line by line. Consecutive lines of one query
 // form one result and consecutive lines of one subject one hit, with one
 // segment pair per line. Only what the columns say is stored: a count that no
@@ -782,3 +784,5 @@ std::unique_ptr<CResultReader> MakeBlastTabularReader(CReportSource& source,
     throw CReportError(std::string("not a tabular layout: ") + ReportLayoutName(layout));
   return std::make_unique<CBlastTabularReader>(source, options, layout);
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A reader of BLAST+ tabular output: `layout` is Tabular (-outfmt 6),
 // CommentedTabular (-outfmt 7, program, query, database, rounds and columns
@@ -28,3 +31,5 @@
 // marks the last result partial. The source must outlive the reader.
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastTabularReader(
     CReportSource& source, const CResultReadOptions& options, ReportLayout layout);
+
+}  // namespace blastsearch

@@ -18,6 +18,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The bytes handed to expat at a time (one buffer per reader, so small
@@ -963,3 +965,5 @@ std::unique_ptr<CResultReader> MakeBlastXmlReader(CReportSource& source,
                                                   const CResultReadOptions& options, bool xml2) {
   return std::make_unique<CBlastXmlReader>(source, options, xml2);
 }
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include <immintrin.h>
 #endif
 
+namespace blastsearch {
+
 namespace {
 
 // The plain search, for the tail of a text and for machines without vectors.
@@ -186,3 +188,5 @@ const char* FindAnyOf(const char* from, const char* end, std::string_view set) {
   }
   return end;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Searches over length-delimited text that look at many bytes at a time,
 // for the scans of large reports. None of them reads outside [from, end).
 
@@ -27,3 +31,5 @@ const char* FindAnyOf(const char* from, const char* end, std::string_view set);
 // that every x86-64 processor has, else the widest the processor offers (the
 // default). Not thread-safe. Returns the previous setting.
 bool SetNarrowSearches(bool narrow);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "parse/FindText.h"
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 thread_local MarkerSearch t_defaultMarkerSearch = MarkerSearch::Cached;
@@ -163,7 +165,7 @@ bool CMarkerCache::Follows(const char* from, const char* wanted,
 }
 
 int CMarkerCache::FindString(char** cursor, MarkerId pattern, int limit) {
-  if (m_bPlain) return ::FindString(cursor, m_entries[pattern].pMarker, limit);
+  if (m_bPlain) return blastsearch::FindString(cursor, m_entries[pattern].pMarker, limit);
   const char* at = Find(*cursor, pattern);
   if (at == nullptr || (limit > 0 && at - *cursor > limit)) return 0;
   *cursor += at - *cursor;
@@ -223,7 +225,7 @@ const char* CMarkerCache::TextEnd(const char* from) {
 int CMarkerCache::GetString(char** cursor, MarkerId first, MarkerId second, const char* skip,
                             std::string& value, const char* stop) {
   if (m_bPlain) {
-    return ::GetString(cursor, first == kNone ? nullptr : m_entries[first].pMarker,
+    return blastsearch::GetString(cursor, first == kNone ? nullptr : m_entries[first].pMarker,
                        second == kNone ? nullptr : m_entries[second].pMarker, skip, value, stop, 0);
   }
   const char* taken = nullptr;
@@ -275,3 +277,5 @@ int CMarkerCache::GetSpan(char** cursor, MarkerId first, MarkerId second, const 
   *cursor += end + 1 - *cursor;
   return 1;
 }
+
+}  // namespace blastsearch

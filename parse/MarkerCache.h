@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // How the report readers search for markers.
 // - Cached: each marker's next occurrence at or after the reading position
 //   is remembered and reused while the position has not passed it, so that a
@@ -161,3 +165,5 @@ class CMarkerCache {
   const char* m_pTextEnd = nullptr;
   const char* m_pKnownEnd = nullptr;  // SetTextEnd's end; null: not known
 };
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 CNCBIAnalyser::CNCBIAnalyser() : CNCBIAnalyserBase(nullptr) {}
 
 CNCBIAnalyser::CNCBIAnalyser(CBlastSearchEntry* pEntry) : CNCBIAnalyserBase(pEntry) {}
@@ -37,3 +39,5 @@ int CNCBIAnalyser::ReadRequest(CFile* pResponse) {
   reader.InitObjTypes(m_nQueryType, m_nHitType);
   return reader.Analyse(m_pProgress, m_pStop);
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "parse/NCBIAnalyserBase.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Analyser of the pages of NCBI's classic BLAST web interface: the request
 // identifier travels in a hidden form field, errors are shown to the user,
@@ -30,3 +33,5 @@ class CNCBIAnalyser : public CNCBIAnalyserBase {
   // Parse failures arrive as exceptions.
   int ReadRequest(CFile* pResponse) override;
 };
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The text from `marker` up to, not including, the first '<' or line feed.
@@ -73,3 +75,5 @@ int CNCBIAnalyserBase::AnalyseStatus(char* text, std::string& strMessage) {
   }
   return 0;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CFile;
 class CMemFile;
@@ -89,3 +93,5 @@ class CNCBIAnalyserBase {
   int m_nHitType;                        // object type of every hit molecule
   std::string m_strError;                // last error or warning text of the service
 };
+
+}  // namespace blastsearch

@@ -19,6 +19,8 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 int ExpectCountIn(const char* from, const char* to);
@@ -395,3 +397,5 @@ int CNCBIAnalyserQ::AnalyseBuffer() {
     throw CMemoryException("out of memory while parsing the report");
   }
 }
+
+}  // namespace blastsearch

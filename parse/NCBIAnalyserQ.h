@@ -3,6 +3,9 @@
 #include <string>
 
 #include "parse/NCBIAnalyserBase.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Analyser of the pages of NCBI's QBlast service: the request identifier and
 // the status travel in the QBlast information block, errors are kept for
@@ -48,3 +51,5 @@ class CNCBIAnalyserQ : public CNCBIAnalyserBase {
  private:
   int m_nRound = 0;  // kLastRound
 };
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include "parse/ScanText.h"
 #include "parse/SummaryTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -229,3 +231,5 @@ int ReadQueryAnchoredHits(std::string_view page, CBlastSearchEntry& entry, int n
   MarkFieldAbsent(entry, result_info::kAbsentDescription);
   return 1;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CParseControl;
 
@@ -33,3 +37,5 @@ int ReadQueryAnchoredPage(std::string_view page, CBlastSearchEntry& entry, int n
 // way into this layout.
 int ReadQueryAnchoredHits(std::string_view page, CBlastSearchEntry& entry, int nHitType,
                           const CParseControl& control);
+
+}  // namespace blastsearch

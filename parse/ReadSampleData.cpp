@@ -16,6 +16,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Match = CMarkerCache::Match;
@@ -267,3 +269,5 @@ void CReadSampleData::ReadRows(CBlastSearchHitElement& element) {
     }
   }
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -84,3 +88,5 @@ class CReadSampleData {
   int m_nHitType;               // object type of every hit molecule
   CMarkerCache* m_pMarkers;     // marker positions of the page; only during ReadBuffer
 };
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 
 #include "parse/QueryAnchoredPage.h"
 
+namespace blastsearch {
+
 namespace {
 
 inline char FoldCase(char c) {
@@ -368,3 +370,5 @@ const char* ReportLayoutName(ReportLayout layout) {
   }
   return "unknown layout";
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The layout of a saved BLAST report, which decides the reader that imports
 // it: QBlast for plain-text report bodies (definition lines that begin with
 // '>' and the identifier; read by CNCBIAnalyserQ), Classic for HTML bodies
@@ -64,3 +68,5 @@ const char* ReportLayoutName(ReportLayout layout);
 // Lines may end with LF, CR-LF or a lone CR. Time is linear in the page's
 // length; nothing is allocated.
 ReportLayout RecogniseReportLayout(std::string_view page);
+
+}  // namespace blastsearch

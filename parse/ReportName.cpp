@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kMaxName = 256;
@@ -137,3 +139,5 @@ std::string ProgramLineOfReport(std::string_view report) {
   }
   return {};
 }
+
+}  // namespace blastsearch

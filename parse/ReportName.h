@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The query's definition line of a report: the text after the first "Query="
 // (HTML tags removed, blanks and control characters folded into one blank) and its wrapped continuation lines up to
 // the length statement ("(N letters)" or a "Length=" line) or a blank line,
@@ -17,3 +21,5 @@ std::string QueryNameOfReport(std::string_view report);
 // empty when there is none. Looks at no more than the first 64 lines that
 // hold something (blank lines are passed over).
 std::string ProgramLineOfReport(std::string_view report);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include "parse/FindText.h"
 #include "parse/ReportWalk.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::string_view kRoundLine = "Results from round";
@@ -89,3 +91,5 @@ std::string KeepReportRound(std::string_view report, int nRound, int& nChosen) {
   kept.append(report.substr(from));
   return kept;
 }
+
+}  // namespace blastsearch

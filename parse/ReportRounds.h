@@ -5,6 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The rounds of a PSI-BLAST report: each "Results from round N" line opens
 // the round's summary and alignments, which run to the next round's line,
 // the next query's "Query=" line, the closing statistics ("Database: ...")
@@ -36,3 +40,5 @@ inline constexpr int kLastRound = 0;
 // or 0 when no round was kept (a report without rounds, or no round N).
 // Returns the text to read.
 std::string KeepReportRound(std::string_view report, int nRound, int& nChosen);
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "parse/MarkerCache.h"
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -377,3 +379,5 @@ std::size_t LineBreakAt(std::string_view text, std::size_t from) {
   while (from < text.size() && text[from] != '\n' && text[from] != '\r') ++from;
   return std::min(from, text.size());
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CMarkerCache;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -113,3 +117,5 @@ std::size_t LeadingNumberLength(std::string_view value);
 // The first line break ('\n' or '\r') in `text` at or after `from`, or the
 // text's size when none follows.
 std::size_t LineBreakAt(std::string_view text, std::size_t from);
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "parse/ResultReader.h"
 #include "platform/Exception.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kPage = 4096;
@@ -204,3 +206,5 @@ CResponseText CResponseTextFile::Take() {
   ResetBytes({});
   return taken;
 }
+
+}  // namespace blastsearch

@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
 #include "platform/File.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CReportSource;
 
@@ -103,3 +106,5 @@ class CFieldLease {
  private:
   T*& m_field;
 };
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+namespace blastsearch {
+
 std::size_t CViewReportSource::Read(char* buffer, std::size_t size) {
   const std::size_t count = std::min({size, m_nPiece, m_bytes.size()});
   std::memcpy(buffer, m_bytes.data(), count);
@@ -44,3 +46,5 @@ std::string AccessionOfSeqId(std::string_view seqId) {
   const std::string_view field = rest.substr(0, rest.find('|'));
   return std::string(field.empty() ? seqId : field);
 }
+
+}  // namespace blastsearch

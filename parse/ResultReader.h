@@ -6,6 +6,9 @@
 #include <string_view>
 
 #include "platform/Exception.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchEntry;
 
@@ -135,3 +138,5 @@ std::string SizeText(std::uint64_t bytes);
 // "NP_000001.1", "pdb|1ABC|A" gives "1ABC", "gnl|BL_ORD_ID|7" gives "7"); an id without bars is
 // itself.
 std::string AccessionOfSeqId(std::string_view seqId);
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include "parse/BlastXmlReader.h"
 #include "parse/WholeReportReader.h"
 
+namespace blastsearch {
+
 std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSource& source,
                                                 const CResultReadOptions& options) {
   switch (layout) {
@@ -32,3 +34,5 @@ std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout, CReportSour
   }
   return nullptr;
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The reader for `layout` over `source`, or null when the layout has no
 // reader (Unknown, and the layouts refused by name). The older layouts
@@ -12,3 +15,5 @@
 [[nodiscard]] std::unique_ptr<CResultReader> MakeResultReader(ReportLayout layout,
                                                               CReportSource& source,
                                                               const CResultReadOptions& options);
+
+}  // namespace blastsearch

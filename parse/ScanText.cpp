@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace blastsearch {
+
 namespace {
 
 // ASCII upper case; every other byte (including those above 0x7f) is itself.
@@ -229,3 +231,5 @@ int ParseCmdList(const char* line, std::vector<std::string>& items) {
   if (!item.empty()) items.push_back(std::move(item));
   return 1;
 }
+
+}  // namespace blastsearch

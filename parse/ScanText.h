@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The first place in `text` where `pattern` occurs, or null. A pattern that
 // begins with '<' (an HTML tag) is matched without regard to the case of
 // ASCII letters; any other pattern is matched exactly. The result points into
@@ -61,12 +65,14 @@ std::string ParseID(std::string text);
 // remains. Unlike the standard atoi, a number beyond the range of int is
 // clamped to INT_MAX or INT_MIN. The standard char* form stays available.
 int atoi(std::string text);
+using ::atoi;
 
 // The number in `text` after every character other than a decimal digit, '-',
 // '.', 'E' or 'e' is removed, read as the standard atof reads it (so
 // "1e-120," gives 1e-120, but "Score = 37.4" gives 0: the label's 'e'
 // survives). The standard char* form stays available.
 double atof(std::string text);
+using ::atof;
 
 // Looks for `pattern` (case-sensitive) from the cursor. On success moves the
 // cursor to the match's first character and returns 1. Returns 0, cursor
@@ -107,3 +113,5 @@ int SeparateString(char** cursor, const char* separators, const char* terminator
 // quotes stay part of their items. Appends the items to `items` and returns 1,
 // or returns 0 (adding nothing) for a null or empty line.
 int ParseCmdList(const char* line, std::vector<std::string>& items);
+
+}  // namespace blastsearch

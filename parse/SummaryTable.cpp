@@ -9,6 +9,8 @@
 #include "parse/ReportWalk.h"
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::string_view kHeader = "Sequences producing significant alignments:";
@@ -277,3 +279,5 @@ void MarkSummaryOnly(CBlastSearchEntry& entry) {
     MarkFieldAbsent(entry, field);
   }
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 class CParseControl;
 
@@ -48,3 +52,5 @@ int ReadSummaryTables(std::string_view text, std::size_t from, CBlastSearchEntry
 // alignments, the hits' lengths, the rows, raw scores, identities,
 // positives, gaps, frames and strands.
 void MarkSummaryOnly(CBlastSearchEntry& entry);
+
+}  // namespace blastsearch

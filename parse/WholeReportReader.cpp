@@ -14,6 +14,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The opening of a report that its query line and markup are looked for in.
@@ -125,3 +127,5 @@ void CWholeReportReader::ReadWhole() {
   if (m_nRounds == 0) NormaliseReadText(text);
   m_pFile = std::make_unique<CResponseTextFile>(std::move(text), m_source.GetName());
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,9 @@
 
 #include "parse/ReportLayout.h"
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CResponseTextFile;
 
@@ -45,3 +48,5 @@ class CWholeReportReader : public CResultReader {
   int m_nRound = 0;                // the last round read
   bool m_bDone = false;
 };
+
+}  // namespace blastsearch

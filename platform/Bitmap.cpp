@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -96,3 +98,5 @@ CRgb CBitmap::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return CRgb{};
   return m_palette[static_cast<std::size_t>(GetPixelIndex(x, y))];
 }
+
+}  // namespace blastsearch

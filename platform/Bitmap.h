@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A colour: red, green, blue.
 struct CRgb {
   std::uint8_t m_r = 0, m_g = 0, m_b = 0;
@@ -52,3 +56,5 @@ class CBitmap {
 // (platform/ModuleResources.h): a new bitmap owned by the caller; null when no
 // module has it or its bytes are not a sound .bmp file.
 [[nodiscard]] std::unique_ptr<CBitmap> LoadBitmap(unsigned id);
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+namespace blastsearch {
+
 CDescriptorOutput::CDescriptorOutput(int fd) : m_fd(fd) {
   setp(m_buffer, m_buffer + sizeof m_buffer);
 }
@@ -35,3 +37,5 @@ bool CDescriptorOutput::Drain() {
   setp(m_buffer, m_buffer + sizeof m_buffer);
   return m_nError == 0;
 }
+
+}  // namespace blastsearch

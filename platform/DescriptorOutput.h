@@ -2,6 +2,10 @@
 
 #include <streambuf>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A stream buffer that writes to a file descriptor of the system (standard
 // output, for example) and keeps the error of the first write that failed:
 // every later write fails too, so a stream over it turns bad and stays bad.
@@ -29,3 +33,5 @@ class CDescriptorOutput : public std::streambuf {
   int m_nError = 0;
   char m_buffer[1 << 16];
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A dialog layout kept as data: the dialog's caption, font and size and its
 // controls, every position and size in dialog units (a quarter of the
 // font's average character width across, an eighth of its height down).
@@ -62,3 +66,5 @@ struct CDialogLayout {
 
 // The layout `id` of the resources of the loaded modules, or null.
 const CDialogLayout* FindDialogLayout(int id);
+
+}  // namespace blastsearch

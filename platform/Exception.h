@@ -3,6 +3,10 @@
 #include <exception>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Base of every exception that the platform, the host and the extension
 // raise for failures underneath (files, archive data, memory). Operations of
 // the extension report their own results with 1/0 and null instead.
@@ -23,3 +27,5 @@ class CMemoryException : public CException {
   explicit CMemoryException(std::string message = "out of memory")
       : CException(std::move(message)) {}
 };
+
+}  // namespace blastsearch

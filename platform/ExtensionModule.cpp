@@ -8,6 +8,8 @@
 #include "platform/ModuleResources.h"
 #include "platform/RegistrationLog.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CLibraryList {
@@ -100,3 +102,5 @@ bool IsExtensionModuleLoaded(const std::string& path) {
   const std::vector<std::string> paths = ExtensionModulePaths();
   return std::find(paths.begin(), paths.end(), path) != paths.end();
 }
+
+}  // namespace blastsearch

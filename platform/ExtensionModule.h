@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 struct CResourceSet;
 
 // Extension modules: shared libraries loaded into the host's process that
@@ -68,3 +72,5 @@ std::vector<std::string> ExtensionModulePaths();
 // True while an extension module from the library at `path` is in the
 // search.
 bool IsExtensionModuleLoaded(const std::string& path);
+
+}  // namespace blastsearch

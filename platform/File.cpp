@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace blastsearch {
+
 CFile::CFile(const std::string& path, unsigned flags) {
   if (!Open(path, flags)) {
     std::string reason = std::strerror(errno);
@@ -151,3 +153,5 @@ CByteViewFile::CByteViewFile(std::string_view bytes, std::string name) : m_bytes
 }
 
 void CByteViewFile::Write(const void*, std::size_t) { ThrowError("the file is read-only"); }
+
+}  // namespace blastsearch

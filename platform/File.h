@@ -6,6 +6,9 @@
 #include <string_view>
 
 #include "platform/Exception.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A file operation failed; names the file and what went wrong.
 class CFileException : public CException {
@@ -153,3 +156,5 @@ class CByteViewFile : public CFile {
   std::string_view m_bytes;
   std::size_t m_nPosition = 0;
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace blastsearch {
+
 CIcon::CIcon(int cx, int cy) {
   if (cx <= 0 || cy <= 0) return;
   m_nWidth = cx;
@@ -82,3 +84,5 @@ const CIcon* CImageList::GetImage(int pos) const {
   if (pos < 0 || pos >= GetImageCount()) return nullptr;
   return &m_images[static_cast<std::size_t>(pos)];
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A colour with opacity: alpha 0 is transparent, 255 opaque.
 struct CRgba {
@@ -80,3 +83,5 @@ class CImageList {
   int m_nGrow = 0;
   std::vector<CIcon> m_images;
 };
+
+}  // namespace blastsearch

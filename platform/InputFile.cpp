@@ -15,6 +15,8 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kPage = 4096;
@@ -198,3 +200,5 @@ void ReadWholeFile(const std::string& path, CInputFile& input) {
   while (input.Read(UINT64_MAX, nullptr) == CInputFile::readFull) {
   }
 }
+
+}  // namespace blastsearch

@@ -5,7 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
 #include "platform/File.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // One input read once into memory: a file on disk, a pipe, a device or
 // standard input. The bytes are copied in with read(), never mapped, so a
@@ -110,3 +113,5 @@ class CInputBytesFile : public CByteViewFile {
  private:
   CInputFile& m_input;
 };
+
+}  // namespace blastsearch

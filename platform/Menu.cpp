@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace blastsearch {
+
 CMenu::CMenu() = default;
 CMenu::CMenu(CMenu&&) noexcept = default;
 CMenu& CMenu::operator=(CMenu&&) noexcept = default;
@@ -79,3 +81,5 @@ std::unique_ptr<CMenu> BuildMenu(const CMenuResource& resource) {
   if (!ReadMenuLevel(resource, next, 0, *menu) || next != resource.m_nItems) return nullptr;
   return menu;
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Menus as plain data: the window layer turns them into real menus at the
 // widget (platform/qt/WindowResources.h).
 
@@ -87,3 +91,5 @@ std::unique_ptr<CMenu> BuildMenu(const CMenuResource& resource);
 // the modules registered them, platform/ModuleResources.h): a new menu owned
 // by the caller, or null when no module has it.
 [[nodiscard]] std::unique_ptr<CMenu> LoadMenu(unsigned id);
+
+}  // namespace blastsearch

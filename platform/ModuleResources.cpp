@@ -4,6 +4,8 @@
 #include <mutex>
 #include <vector>
 
+namespace blastsearch {
+
 namespace {
 
 // The registered sets, in registration order. Made on first use, so that
@@ -88,3 +90,5 @@ std::unique_ptr<CBitmap> LoadBitmap(unsigned id) {
   }
   return nullptr;
 }
+
+}  // namespace blastsearch

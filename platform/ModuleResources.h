@@ -5,8 +5,11 @@
 
 #include "platform/Bitmap.h"
 #include "platform/DialogLayout.h"
+#include "platform/Export.h"
 #include "platform/Menu.h"
 #include "platform/StringTable.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The resources of loaded modules. A module registers its resource set (its
 // string table, dialog layouts, menus and bitmaps) while it is loaded and
@@ -44,3 +47,5 @@ void AddResourceSet(const CResourceSet& set);
 void RemoveResourceSet(const CResourceSet& set);
 // Whether `set` is registered.
 bool IsResourceSetRegistered(const CResourceSet& set);
+
+}  // namespace blastsearch

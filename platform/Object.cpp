@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+namespace blastsearch {
+
 namespace {
 
 std::map<std::string, const CRuntimeClass*, std::less<>>& Registry() {
@@ -41,3 +43,5 @@ const CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(COb
 bool CObject::IsKindOf(const CRuntimeClass* cls) const {
   return GetRuntimeClass()->IsDerivedFrom(cls);
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <new>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CObject;
 
 // Run-time class record of a class derived from CObject: its name, schema,
@@ -49,6 +53,8 @@ class CObject {
 
   static const CRuntimeClass* _GetBaseClass() { return nullptr; }
 };
+
+}  // namespace blastsearch
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 

@@ -5,6 +5,8 @@
 
 #include "platform/RegistrationLog.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kFirstMessage = 0xC000;
@@ -42,3 +44,5 @@ int RegisterWindowMessage(const std::string& name) {
   NoteRegistration("window message " + name);
   return number;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Window messages registered by name, as the system's registered messages:
 // the first call for a name hands out a new number, every later call for
 // that name (from any module, any thread) the same number, for the whole
@@ -14,3 +18,5 @@ int RegisterWindowMessage(const std::string& name);
 // The number of the message `name` when it is registered, else 0 (nothing
 // is registered).
 int FindWindowMessage(const std::string& name);
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include <deque>
 #include <mutex>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kKeptNotes = 4096;
@@ -50,3 +52,5 @@ std::vector<CRegistrationNote> RegistrationsSince(unsigned long stamp) {
   }
   return notes;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's record of what loaded modules registered with it, in the order
 // they did it: one note per registration or removal (window messages,
 // archive links, tables, file types, extension modules). Every note gets a
@@ -27,3 +31,5 @@ unsigned long LastRegistrationStamp();
 
 // The notes kept whose stamps are above `stamp`, oldest first.
 std::vector<CRegistrationNote> RegistrationsSince(unsigned long stamp);
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "platform/ReplacingFile.h"
 #include "platform/UserDirectories.h"
 
+namespace blastsearch {
+
 struct CRegKey {
   std::string m_strPath;  // below the current user's root; "" for the root
 };
@@ -353,3 +355,5 @@ unsigned SetRegistryFaults(unsigned faults) {
   s_faults = faults;
   return former;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's registry: keys holding named values, kept for the current user
 // in one text file, $XDG_CONFIG_HOME/quillon/registry (or
 // ~/.config/quillon/registry). Calls mirror the system's registry calls and
@@ -72,3 +76,5 @@ enum RegistryFault : unsigned {
   kRegistryFailSet = 8
 };
 unsigned SetRegistryFaults(unsigned faults);
+
+}  // namespace blastsearch

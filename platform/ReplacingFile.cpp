@@ -10,6 +10,8 @@
 #include <map>
 #include <mutex>
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -170,3 +172,5 @@ void CReplacingFile::Discard() {
   if (!m_strNew.empty()) ::unlink(m_strNew.c_str());
   m_strNew.clear();
 }
+
+}  // namespace blastsearch

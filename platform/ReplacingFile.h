@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/File.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A file that takes the place of another only when it is whole: the bytes go
 // to a new file beside the target, and Commit() stores them on disk and
@@ -64,3 +67,5 @@ void AddReplacingGuard(const std::string& name, std::string (*guard)(const std::
 // The description of the protected file that `path` is (protected by path or
 // by a guard), or empty when it is none of them (or does not exist).
 std::string ProtectedFileKind(const std::string& path);
+
+}  // namespace blastsearch

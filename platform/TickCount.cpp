@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+namespace blastsearch {
+
 namespace {
 
 std::uint32_t SystemTicks() {
@@ -23,3 +25,5 @@ TickSource SetTickSource(TickSource source) {
   g_source = source;
   return previous;
 }
+
+}  // namespace blastsearch

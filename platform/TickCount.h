@@ -2,6 +2,10 @@
 
 #include <cstdint>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Milliseconds since the system started, wrapping at 2^32, as the system's
 // tick count.
 std::uint32_t GetTickCount();
@@ -11,3 +15,5 @@ std::uint32_t GetTickCount();
 // millisecond. Not thread-safe.
 using TickSource = std::uint32_t (*)();
 TickSource SetTickSource(TickSource source);
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace blastsearch {
+
 namespace {
 
 // `variable` when it holds an absolute path, else HOME followed by
@@ -19,3 +21,5 @@ std::string BaseDirectory(const char* variable, const char* underHome) {
 std::string UserDataDirectory() { return BaseDirectory("XDG_DATA_HOME", "/.local/share"); }
 
 std::string UserConfigDirectory() { return BaseDirectory("XDG_CONFIG_HOME", "/.config"); }
+
+}  // namespace blastsearch

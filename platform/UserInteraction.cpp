@@ -5,6 +5,8 @@
 #include <chrono>
 #include <iostream>
 
+namespace blastsearch {
+
 namespace {
 
 CTerminalUserInteraction& TerminalService() {
@@ -197,3 +199,5 @@ int CTerminalUserInteraction::PromptText(const std::string& prompt, std::string&
   text = answer;
   return IDOK;
 }
+
+}  // namespace blastsearch

@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Message-box styles (icons) and answers, as the system uses them.
 enum : unsigned {
   MB_OK = 0x00,
@@ -149,3 +153,5 @@ class CTerminalUserInteraction : public CUserInteraction {
   int EditText(const std::string& prompt, std::string& text) override;
   std::unique_ptr<CProgressDisplay> OpenProgress() override;
 };
+
+}  // namespace blastsearch

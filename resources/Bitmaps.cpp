@@ -6,6 +6,8 @@
 #include "resources/EmbeddedFiles.h"
 #include "resources/ResourceParts.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CBitmapFile {
@@ -39,3 +41,5 @@ std::span<const CBitmapResource> ModuleBitmaps() {
   static_assert(std::size(bitmaps) == std::size(kBitmapFiles));
   return bitmaps;
 }
+
+}  // namespace blastsearch

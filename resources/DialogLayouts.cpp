@@ -4,6 +4,8 @@
 
 #include "resources/ResourceParts.h"
 
+namespace blastsearch {
+
 namespace {
 
 using K = EControlKind;
@@ -75,3 +77,5 @@ constexpr CDialogLayout kLayouts[] = {
 }  // namespace
 
 std::span<const CDialogLayout> ModuleDialogLayouts() { return kLayouts; }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <cstddef>
 #include <span>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Files of resources/bitmaps/ built into the library (cmake/EmbedFiles.cmake
 // makes the source that defines them). Constant; live for the whole process.
 struct CEmbeddedFile {
@@ -13,3 +17,5 @@ struct CEmbeddedFile {
 
 // Every embedded file, in the order of their names.
 std::span<const CEmbeddedFile> EmbeddedFiles();
+
+}  // namespace blastsearch

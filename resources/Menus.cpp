@@ -4,6 +4,8 @@
 
 #include "resources/ResourceParts.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr unsigned kSep = MF_SEPARATOR;
@@ -103,3 +105,5 @@ constexpr CMenuResource kMenus[] = {
 }  // namespace
 
 std::span<const CMenuResource> ModuleMenus() { return kMenus; }
+
+}  // namespace blastsearch

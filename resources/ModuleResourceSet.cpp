@@ -2,8 +2,12 @@
 
 #include "resources/ResourceParts.h"
 
+namespace blastsearch {
+
 const CResourceSet& ModuleResourceSet() {
   static const CResourceSet set{"blastsearch", ModuleStrings(), ModuleDialogLayouts(),
                                 ModuleMenus(), ModuleBitmaps()};
   return set;
 }
+
+}  // namespace blastsearch

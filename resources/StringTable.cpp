@@ -2,6 +2,8 @@
 // text, then after "\n" the tooltip where there is one) and other texts.
 #include "resources/ResourceParts.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kShowTable = "Displays the contents of the database table";
@@ -46,3 +48,5 @@ constexpr CStringResource kStrings[] = {
 }  // namespace
 
 std::span<const CStringResource> ModuleStrings() { return kStrings; }
+
+}  // namespace blastsearch

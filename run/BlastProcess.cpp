@@ -19,6 +19,8 @@
 
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 void CloseFd(int& fd) {
@@ -203,3 +205,5 @@ std::string BlastErrorText(const std::string& errors) {
   if (text.size() > 400) text = text.substr(0, 397) + "...";
   return text;
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "parse/ResultReader.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A BLAST+ program running as a child process, its standard output read as a
 // report source and its standard error kept for the messages (the program's
@@ -75,3 +78,5 @@ class CBlastProcess : public CReportSource {
 // and BLAST+'s "Warning:" noise left out when an error line is there), at
 // most 400 characters; "no message" when it wrote none.
 std::string BlastErrorText(const std::string& errors);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace blastsearch {
+
 const std::vector<std::string>& BlastProgramNames() {
   static const std::vector<std::string> names = {"blastn",  "blastp",  "blastx",
                                                  "tblastn", "tblastx", "psiblast"};
@@ -86,3 +88,5 @@ std::string DescribeSearchRun(std::string_view where, const std::string& program
   for (const std::string& option : options) line += " " + Quoted(option);
   return line;
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The BLAST+ programs that blastsearch runs, in the order menus list them:
 // blastn, blastp, blastx, tblastn, tblastx, psiblast.
 const std::vector<std::string>& BlastProgramNames();
@@ -27,3 +31,5 @@ std::string FindBlastExecutable(const std::string& program, const std::string& b
 // quotes are quoted).
 std::string DescribeSearchRun(std::string_view where, const std::string& program,
                               const std::string& database, const std::vector<std::string>& options);
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+namespace blastsearch {
+
 namespace {
 
 // Finds `name` in `handle` into `call`; false when the library lacks it.
@@ -59,3 +61,5 @@ const CCurlLibrary* SystemCurlLibrary(std::string& error) {
   if (library == nullptr) error = loadError;
   return library.get();
 }
+
+}  // namespace blastsearch

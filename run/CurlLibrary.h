@@ -5,6 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The calls of libcurl that the HTTP client makes, found in the library when
 // the first client is made rather than when the program starts: programs
 // that never post (most commands) do not load libcurl and the many libraries
@@ -44,3 +48,5 @@ std::unique_ptr<CCurlLibrary> LoadCurlLibrary(const char* file, std::string& err
 // error). Owned by this module; valid until the library that holds this code
 // is unloaded.
 const CCurlLibrary* SystemCurlLibrary(std::string& error);
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 
 #include "run/CurlLibrary.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CTransfer {
@@ -127,3 +129,5 @@ void AddFormField(std::string& form, std::string_view name, std::string_view val
   form += '=';
   Encode(form, value);
 }
+
+}  // namespace blastsearch

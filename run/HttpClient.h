@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A client of one HTTP service: form posts whose answers arrive as a stream.
 // Implementations: the libcurl client (MakeCurlClient); tests use it against
 // a server of their own on the loopback address.
@@ -39,3 +43,5 @@ struct CHttpSettings {
 // "-._~" kept, a blank as "+"), preceded by '&' when `form` is not empty;
 // appended to `form`.
 void AddFormField(std::string& form, std::string_view name, std::string_view value);
+
+}  // namespace blastsearch

@@ -23,6 +23,8 @@
 #include "run/RunClock.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kMaxQuery = 16 << 20;  // NCBI takes far less; more is surely a mistake
@@ -432,3 +434,5 @@ CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::
   }
   return outcome;
 }
+
+}  // namespace blastsearch

@@ -4,7 +4,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/Export.h"
 #include "run/SearchRun.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CHttpClient;
 class CRunClock;
@@ -96,3 +99,5 @@ class CNcbiBlastClient {
 CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::string& rid,
                                  CNcbiBlastClient& client, const std::string& requestsFile,
                                  const std::string& workDir, const CSearchRunHooks& hooks);
+
+}  // namespace blastsearch

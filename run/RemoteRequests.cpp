@@ -10,6 +10,8 @@
 #include <cstring>
 #include <fstream>
 
+namespace blastsearch {
+
 namespace {
 
 std::string Clean(std::string value) {
@@ -98,3 +100,5 @@ bool ForgetRemoteRequest(const std::string& path, const std::string& rid, std::s
   if (requests.size() == before) return true;
   return WriteRequests(path, requests, error);
 }
+
+}  // namespace blastsearch

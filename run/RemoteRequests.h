@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A remote search submitted to NCBI and not yet stored: kept in a small file
 // beside the database from its submission on, so that a search cut short
 // (Ctrl-C, a lost connection, a closed window) can be resumed by its request
@@ -31,3 +35,5 @@ std::vector<CRemoteRequest> ReadRemoteRequests(const std::string& path);
 // Removes the request `rid` from `path` (harmless when it is not there). False
 // with `error` when the file cannot be written.
 bool ForgetRemoteRequest(const std::string& path, const std::string& rid, std::string& error);
+
+}  // namespace blastsearch

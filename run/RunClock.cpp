@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+namespace blastsearch {
+
 namespace {
 
 class CSystemRunClock : public CRunClock {
@@ -30,3 +32,5 @@ CRunClock& SystemRunClock() {
   static CSystemRunClock clock;
   return clock;
 }
+
+}  // namespace blastsearch

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The time a remote search keeps to space its requests, and its waiting:
 // the system's steady clock, or a test's clock that waits without time
 // passing.
@@ -16,3 +20,5 @@ class CRunClock {
 // The steady clock; waits in steps of a tenth of a second, looking at the
 // stop flag between them. Lives as long as the program.
 CRunClock& SystemRunClock();
+
+}  // namespace blastsearch

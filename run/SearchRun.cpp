@@ -16,6 +16,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool Stopped(const CSearchRunHooks& hooks) {
@@ -185,3 +187,5 @@ std::string DescribeRunOutcome(const CBlastRunOutcome& outcome) {
   }
   return text;
 }
+
+}  // namespace blastsearch

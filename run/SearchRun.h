@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "parse/ReportLayout.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchObject;
 class CBlastSearchTable;
@@ -85,3 +88,5 @@ void StoreSearchResults(CReportSource& source, ReportLayout layout, std::string_
 // The lines a person reads about `outcome`: how many results were stored and
 // their names, or why the run failed or stopped.
 std::string DescribeRunOutcome(const CBlastRunOutcome& outcome);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 int ScanInteger(const std::string& text) {
   long value = std::strtol(text.c_str(), nullptr, 0);
   if (value > INT_MAX) return INT_MAX;
@@ -39,3 +41,5 @@ int CAttribFilter::Match(CObjInfo* info, CDBObjectBase**, int dbId) {
   if (m_bUpTo10 == 0 && m_b11To100 == 0 && m_bOver100 == 0) return 1;
   return MatchHitCount(info, dbId);
 }
+
+}  // namespace blastsearch

@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "search/SearchFilter.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Attribute search: a substring of the object's name and hit-count ranges.
 // Never loads object data: the hit count comes from the table's list
@@ -32,3 +35,5 @@ class CAttribFilter : public CSearchFilter {
 // (decimal, 0x hexadecimal, leading-0 octal, optional sign), limited to the
 // range of int; 0 when nothing reads.
 int ScanInteger(const std::string& text);
+
+}  // namespace blastsearch

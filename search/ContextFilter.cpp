@@ -8,6 +8,8 @@
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
 
+namespace blastsearch {
+
 int CContextFilter::IsActive() const {
   return m_bEnabled != 0 && !m_substrings.empty() && (!m_udfNames.empty() || !m_fieldCodes.empty())
              ? 1
@@ -78,3 +80,5 @@ int CContextFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
   if (HasCode(kCodeComment)) return MatchComment(object, dbId);
   return 0;
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
 #include "search/SearchFilter.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Text search: an object passes when one of the selected fields holds one
 // of the substrings. Fields are user-defined fields (by name) and the
@@ -40,3 +43,5 @@ class CContextFilter : public CSearchFilter {
   int MatchUserFields(const CDBObjectBase& object) const;
   int MatchComment(CDBObjectBase& object, int dbId) const;
 };
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 
 #include "host/db/DBObjectBase.h"
 
+namespace blastsearch {
+
 int CKeywordFilter::IsActive() const { return m_bEnabled != 0 && !m_keywords.empty() ? 1 : 0; }
 
 int CKeywordFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
@@ -15,3 +17,5 @@ int CKeywordFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
   }
   return 0;
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
 #include "search/SearchFilter.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Keyword search: an object passes when it carries at least one of the
 // keywords (exact, case-sensitive).
@@ -20,3 +23,5 @@ class CKeywordFilter : public CSearchFilter {
 
   std::vector<std::string> m_keywords;
 };
+
+}  // namespace blastsearch

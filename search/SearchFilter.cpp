@@ -4,6 +4,8 @@
 #include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
 
+namespace blastsearch {
+
 int CSearchFilter::LoadObjectData(CObjInfo* info, CDBObjectBase** data, int dbId) {
   if (data == nullptr || info == nullptr) return 0;
   if (*data != nullptr) return 1;
@@ -16,3 +18,5 @@ int CSearchFilter::LoadObjectData(CObjInfo* info, CDBObjectBase** data, int dbId
   }
   return *data != nullptr ? 1 : 0;
 }
+
+}  // namespace blastsearch

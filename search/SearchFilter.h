@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CObjInfo;
 class CDBObjectBase;
@@ -35,3 +38,5 @@ class CSearchFilter : public CObject {
   // is there, 0 when it cannot be loaded (the slot stays null).
   static int LoadObjectData(CObjInfo* info, CDBObjectBase** data, int dbId);
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "search/SearchFilters.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CFilterSet {
@@ -19,3 +21,5 @@ CContextFilter& TextSearchFilter() { return Filters().m_text; }
 CKeywordFilter& KeywordSearchFilter() { return Filters().m_keyword; }
 CAttribFilter& AttribSearchFilter() { return Filters().m_attrib; }
 void MakeSearchFilters() { Filters(); }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "host/db/SubbaseNamePrompt.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 void Inform(const std::string& text) { OrvMessageBox(text.c_str(), MB_ICONINFORMATION, 0); }
@@ -193,3 +195,5 @@ void CSearchRun::StoreResults(int sbTable, const std::string& typeName) {
   OnSubbaseFilled(name);
   Inform(count + " " + typeName + " Found And Entered Into '" + name + "' Subbase");
 }
+
+}  // namespace blastsearch

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "host/db/DBTableBase.h"
+#include "platform/Export.h"
 #include "search/SearchFilter.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CObjInfo;
 class CObjInfoList;
@@ -79,3 +82,5 @@ class CSearchRun {
 // Cuts a subbase name to the host's 250 characters, never inside a UTF-8
 // character.
 std::string CutSubbaseName(const std::string& name);
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+namespace blastsearch {
+
 namespace {
 
 // The order of the page's sorted substring list: letter case ignored first.
@@ -34,3 +36,5 @@ bool AddSearchSubstring(std::vector<std::string>& substrings, const std::string&
                     text);
   return true;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The characters a search substring may not hold: dollar, vertical bar,
 // backslash, left and right brace, double quote.
 inline constexpr const char* kForbiddenSubstringChars = "$|\\{}\"";
@@ -17,3 +21,5 @@ int CheckSearchSubstring(const std::string& text);
 // unchanged); otherwise it goes in at its place in the page's order
 // (ignoring letter case, then exact).
 bool AddSearchSubstring(std::vector<std::string>& substrings, const std::string& text);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/SearchHook.h"
 
+namespace blastsearch {
+
 namespace {
 
 SearchDialogRunner g_runner = nullptr;
@@ -39,3 +41,5 @@ int SearchBlastSearchTable(int dbId, const std::string& subbase, std::string& re
   resultSubbase = run.m_resultSubbase;
   return result == 1 ? 1 : 0;
 }
+
+}  // namespace blastsearch

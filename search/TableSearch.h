@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CSearchRun;
 
 // Shows the search dialog modally over `run`, whose filters are registered
@@ -25,3 +29,5 @@ void AddTableSearchFilters(CSearchRun& run);
 // the last subbase a search filled ("" if none); answers 1 when the dialog
 // ended with OK, else 0 (also when no dialog is installed). Never throws.
 int SearchBlastSearchTable(int dbId, const std::string& subbase, std::string& resultSubbase);
+
+}  // namespace blastsearch

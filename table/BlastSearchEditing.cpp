@@ -15,6 +15,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/EditBlastSearchPage.h"
 
+namespace blastsearch {
+
 namespace {
 
 // What one run of the editor gave: whether the person accepted it, the
@@ -120,3 +122,5 @@ int CBlastSearchTable::EditLocalObject(CBlastSearchObject* object, std::string& 
     return 0;  // out of memory while building the editor: nothing stored
   }
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include "host/KaArchive.h"
 #include "host/OrvTextFile.h"
 
+namespace blastsearch {
+
 void WriteField(int fieldNumber, const CBlastSearchEntry& entry, COrvTextFile& file,
                 unsigned long /*extra*/) {
   WriteSeparator(fieldNumber, file);
@@ -28,3 +30,5 @@ void ReadField(const char* /*keyword*/, CBlastSearchEntry& entry, COrvTextFile& 
   entry.CheckData();
   file.CheckInFilePtr();
 }
+
+}  // namespace blastsearch

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "model/BlastSearchEntry.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class COrvTextFile;
 
@@ -18,3 +21,5 @@ void WriteField(int fieldNumber, const CBlastSearchEntry& entry, COrvTextFile& f
 // entry may then hold part of the data.
 void ReadField(const char* keyword, CBlastSearchEntry& entry, COrvTextFile& file,
                unsigned long extra);
+
+}  // namespace blastsearch

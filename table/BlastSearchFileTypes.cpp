@@ -2,6 +2,8 @@
 
 #include "host/OrvShellFileTypes.h"
 
+namespace blastsearch {
+
 const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount] = {
     {100, "BLAST Search Object", ".bso", 0, 1, "QLONBLASTSearch", "Quillon BLAST Search Object", 1,
      0, "QLbs", "QLTp", 1, 0, 0},
@@ -16,3 +18,5 @@ const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount] = {
 void RegisterBlastSearchFileTypes() {
   RegisterOrvShellFileTypes(g_blastSearchFileTypes, kBlastSearchFileTypeCount);
 }
+
+}  // namespace blastsearch

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "host/FileTypesTable.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The module's four file types, as the host's file-type rows: 100 objects
 // (".bso"), 101 archives (".ba6", also the initial archive), 102 links
@@ -12,3 +15,5 @@ extern const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount];
 // Exported for installation; reports nothing (what it wrote, or why not,
 // RegisterOrvShellFileTypes answers to its other callers).
 void RegisterBlastSearchFileTypes();
+
+}  // namespace blastsearch

@@ -18,6 +18,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A new object named "Ticks-%08X" after the tick count.
@@ -150,3 +152,5 @@ int CBlastSearchTable::AddNewObject(CBlastSearchObject* object, const std::strin
   subbaseOut = subbase;
   return InsertObject(recordId, object, 2, subbaseOut, dbId);
 }
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "table/BlastSearchTable.h"
 #include "util/StringVDataStorage.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Sets the table's copy of the object type.
@@ -93,3 +95,5 @@ int BlastSearchModuleEntry(HINSTANCE instance, int reason) {
   if (reason == kModuleDetach) AfxTermExtensionModule(s_moduleState);
   return 1;
 }
+
+}  // namespace blastsearch

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "platform/ExtensionModule.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The module's entry point, as the platform calls it when the library is
 // loaded (kModuleAttach, after its static objects are made) and unloaded
@@ -13,3 +16,5 @@
 inline constexpr int kModuleDetach = 0;
 inline constexpr int kModuleAttach = 1;
 int BlastSearchModuleEntry(HINSTANCE instance, int reason);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include "model/ResultInfo.h"
 #include "table/ResultListFacts.h"
 
+namespace blastsearch {
+
 CBlastSearchObject::CBlastSearchObject()
     : m_resultValue(m_valueContainer, kResultField, "", nullptr, 0) {}
 
@@ -27,3 +29,5 @@ std::vector<std::string> CBlastSearchObject::GetObjectKeys() const {
   if (!digest.empty()) keys.push_back(std::string(kResultDigestKey) + digest);
   return keys;
 }
+
+}  // namespace blastsearch

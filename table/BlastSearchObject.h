@@ -1,8 +1,11 @@
 #pragma once
 
 #include "model/BlastSearchEntry.h"
+#include "platform/Export.h"
 #include "table/DBObjectImpl.h"
 #include "table/DBTypeValue.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // One stored BLAST result as a database object: the host's common fields
 // and the result tree, held in m_resultValue (field 2008 of the record).
@@ -35,3 +38,5 @@ class CBlastSearchObject : public CDBObjectImpl<15> {
 
   CDBTypeValue<CBlastSearchEntry> m_resultValue;
 };
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include "platform/ExtensionModule.h"
 #include "platform/Registry.h"
 
+namespace blastsearch {
+
 namespace {
 
 // An object of this library, whose address names the library.
@@ -64,3 +66,5 @@ extern "C" HRESULT DllRegisterServer() {
   }
   return S_OK;
 }
+
+}  // namespace blastsearch

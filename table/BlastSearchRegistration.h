@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Results of DllRegisterServer.
 using HRESULT = std::int32_t;
 inline constexpr HRESULT S_OK = 0;
@@ -23,3 +27,5 @@ extern "C" HRESULT DllRegisterServer();
 // The file name DllRegisterServer enters: this library's file name; "" when
 // its path is unknown.
 std::string BlastSearchModuleFileName();
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "table/BlastSearchFileTypes.h"
 #include "table/SearchHook.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The context menu and the bitmaps of the module's resources.
@@ -274,3 +276,5 @@ void CBlastSearchTable::UpdateImageListIcons(CImageList* list) {
   } catch (...) {  // out of memory: the list keeps what it had
   }
 }
+
+}  // namespace blastsearch

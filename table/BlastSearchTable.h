@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "parse/ReportLayout.h"
+#include "platform/Export.h"
 #include "table/BlastSearchObject.h"
 #include "table/DBTable.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The BLAST search table: stores, lists, archives and imports BLAST search
 // objects (type 15) in the host's object database. One instance, made while
@@ -142,3 +145,5 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
 
 // The one BLAST search table; lives for the process.
 CBlastSearchTable& blastSearch();
+
+}  // namespace blastsearch

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "host/db/DBObjectBase.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A database object of type N: the host's object base with its type fixed.
 template <int N>
@@ -15,3 +18,5 @@ class CDBObjectImpl : public CDBObjectBase {
   // N.
   int GetObjectType() const override { return N; }
 };
+
+}  // namespace blastsearch

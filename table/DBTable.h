@@ -2,6 +2,9 @@
 
 #include "host/db/DBEngine.h"
 #include "host/db/DBTableBase.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A table with fixed identifiers: object, subbase and auxiliary table, the
 // object class and the object file type. Registers itself with the engine
@@ -25,3 +28,5 @@ class CDBTable : public CDBTableBase {
 template <int ObjTableId, int SbTableId, int AuxTableId, class ObjectClass, int ObjFileType>
 int CDBTable<ObjTableId, SbTableId, AuxTableId, ObjectClass, ObjFileType>::s_nObjType =
     ObjectClass::objtype();
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include "host/db/DBValue.h"
+#include "platform/Export.h"
 #include "table/BlastSearchField.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A value that holds a T (by value, owned) and goes into a record through
 // ReadField/WriteField of T. `m_extra` travels to both unused.
@@ -36,3 +39,5 @@ class CDBTypeValue : public CDBValue {
   T m_entry;
   std::uint32_t m_extra;
 };
+
+}  // namespace blastsearch

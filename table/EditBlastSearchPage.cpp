@@ -1,5 +1,7 @@
 #include "table/EditBlastSearchPage.h"
 
+namespace blastsearch {
+
 CEditBlastSearchPage::CEditBlastSearchPage(CBlastSearchObject*) : CEditObjectPage(kLayoutId) {}
 
 CEditBlastSearchPage::~CEditBlastSearchPage() = default;
@@ -11,3 +13,5 @@ int CEditBlastSearchPage::NeedsChanges(int changes) {
 }
 
 int CEditBlastSearchPage::UpdateObject(CDBObjectBase*) { return 0; }
+
+}  // namespace blastsearch

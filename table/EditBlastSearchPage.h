@@ -1,6 +1,9 @@
 #pragma once
 
 #include "host/editor/EditObjectPage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchObject;
 
@@ -23,3 +26,5 @@ class CEditBlastSearchPage : public CEditObjectPage {
   // Changes nothing: 0, the object untouched.
   int UpdateObject(CDBObjectBase* object) override;
 };
+
+}  // namespace blastsearch

@@ -24,6 +24,8 @@
 #include "platform/TickCount.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kLookSize = kReportHeadSize;
@@ -418,3 +420,5 @@ std::string DescribeImportOutcome(const std::string& path, const CReportImportOu
   }
   return line;
 }
+
+}  // namespace blastsearch

@@ -7,7 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Export.h"
 #include "table/ResultListFacts.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchEntry;
 class CBlastSearchObject;
@@ -107,3 +110,5 @@ std::string DigestOfReportHead(std::string_view head);
 // equal results of two reports (two searches of one query that found
 // nothing) do not. Throws as storing the archive form does.
 std::string DigestOfResult(CBlastSearchEntry& entry, std::string_view reportDigest);
+
+}  // namespace blastsearch

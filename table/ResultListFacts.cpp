@@ -8,6 +8,8 @@
 #include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::string_view kProgram = "program=";
@@ -93,3 +95,5 @@ bool ReadResultFactKey(std::string_view key, CResultListFacts& facts) {
   }
   return true;
 }
+
+}  // namespace blastsearch

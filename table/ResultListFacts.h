@@ -4,6 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 
 // The prefix of the lookup keys that carry what a list shows of a result
@@ -41,3 +45,5 @@ std::vector<std::string> MakeResultFactKeys(const CBlastSearchEntry& entry,
 // decimal.
 std::string BestExpectText(const CBlastSearchEntry& entry);
 std::string BestIdentityText(const CBlastSearchEntry& entry);
+
+}  // namespace blastsearch

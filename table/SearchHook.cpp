@@ -1,5 +1,7 @@
 #include "table/SearchHook.h"
 
+namespace blastsearch {
+
 namespace {
 
 TableSearchHandler g_handler = nullptr;
@@ -21,3 +23,5 @@ int RunTableSearchHook(int dbId, const std::string& subbase, std::string& result
     return 0;
   }
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The table's search command is carried out by the search subsystem, which
 // registers its handler here when the library loads.
 //
@@ -17,3 +21,5 @@ TableSearchHandler SetTableSearchHandler(TableSearchHandler handler);
 // Runs the installed handler; without one, `resultSubbase` becomes "" and
 // the answer is 0. Never throws.
 int RunTableSearchHook(int dbId, const std::string& subbase, std::string& resultSubbase);
+
+}  // namespace blastsearch

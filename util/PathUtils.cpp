@@ -7,6 +7,8 @@
 #include "parse/ScanText.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -120,3 +122,5 @@ std::string AdjustTmpFileName000(std::string path) {
   if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
   return prefix + number + ext;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // File-path helpers exported for the suite. Paths follow the rules of the
 // platform that the suite came from, on Linux paths too: a path may begin
 // with a drive (a letter and a colon), both '\\' and '/' separate
@@ -45,3 +49,5 @@ int AdjustUniqueFileName(std::string& path);
 // numbers above 999 in full). Creates nothing and does not test the result.
 // An unreadable or missing directory counts as empty.
 std::string AdjustTmpFileName000(std::string path);
+
+}  // namespace blastsearch

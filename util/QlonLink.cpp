@@ -3,6 +3,8 @@
 #include "host/UrlDecode.h"
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The decoded name keeps to what the suite's decoding buffer holds.
@@ -39,3 +41,5 @@ std::string QlonLinkToName(std::string link, int* first, int* second) {
   }
   return name;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The name that a link carries, for links of the forms "scheme:.../name" and
 // "scheme:.../name?key=first-second".
 //
@@ -14,3 +18,5 @@
 // is empty and the numbers are left as they were. Numbers are written only
 // when both pointers are given; either may be null.
 std::string QlonLinkToName(std::string link, int* first, int* second);
+
+}  // namespace blastsearch

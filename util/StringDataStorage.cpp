@@ -1,5 +1,7 @@
 #include "util/StringDataStorage.h"
 
+namespace blastsearch {
+
 CStringDataStorage::CStringDataStorage(std::string* text)
     : m_pData(text != nullptr ? text : &m_strData) {}
 
@@ -53,3 +55,5 @@ void CStringDataStorage::Delete(std::string key) {
   if (!Find(key)) return;
   m_pData->erase(m_nTagPos, m_nEndTagPos + m_nKeyLength + 3 - m_nTagPos);
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Named values kept in tag notation ("<key>value</key>" elements, plainly
 // concatenated) and edited in place inside one text: either the storage's own
@@ -63,3 +66,5 @@ class CStringDataStorage : public CObject {
   std::size_t m_nEndTagPos = 0;
   std::size_t m_nKeyLength = 0;
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "util/StringVDataItem.h"
 
+namespace blastsearch {
+
 std::string CStringVDataItem::Assemble() const {
   return "<" + m_strKey + ">" + m_strValue + "</" + m_strKey + ">";
 }
@@ -18,3 +20,5 @@ int CStringVDataItem::Separate(std::string text) {
   m_strValue = close > valueStart ? text.substr(valueStart, close - valueStart) : std::string();
   return 1;
 }
+
+}  // namespace blastsearch

@@ -2,7 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // One named text value in tag notation: the element "<key>value</key>".
 // Nothing is escaped; keys compare byte for byte. A value that contains
@@ -29,3 +32,5 @@ class CStringVDataItem : public CObject {
   std::string m_strKey;    // the key; empty by default
   std::string m_strValue;  // the value; empty by default
 };
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CStringVDataStorage, CObject)
 
 // The link with the archive ("~Data~") is made by the module's start-up.
@@ -66,3 +68,5 @@ CStringVDataItem CStringVDataStorage::GetItem(int index) const {
   if (index < 0 || index >= GetCount()) return CStringVDataItem();
   return m_items[static_cast<std::size_t>(index)];
 }
+
+}  // namespace blastsearch

@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "host/RttiLink.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
 #include "util/StringVDataItem.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKaArchive;
 
@@ -56,3 +59,5 @@ class CStringVDataStorage : public CObject {
  private:
   std::vector<CStringVDataItem> m_items;  // in insertion order
 };
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 // "80/120 (67%)"; the percentage is left out when the length is 0.
@@ -197,3 +199,5 @@ std::string HitAlignmentText(const CBlastSearchHit& hit, const CAlignmentStyle& 
   }
   return text;
 }
+
+}  // namespace blastsearch

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "model/AlignmentMidline.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -59,3 +62,5 @@ std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& eleme
 // pair its score lines and its blocks (query row, middle line, subject
 // row), a blank line between blocks and pairs. Ends with a line end.
 std::string HitAlignmentText(const CBlastSearchHit& hit, const CAlignmentStyle& style);
+
+}  // namespace blastsearch

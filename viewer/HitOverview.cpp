@@ -14,6 +14,8 @@
 #include "model/NumberFormat.h"
 #include "viewer/AlignmentText.h"
 
+namespace blastsearch {
+
 namespace {
 
 QColor ToQColor(const CBandColour& colour) {
@@ -246,3 +248,5 @@ QWidget* MakeBandLegend(QWidget* parent) {
   layout->addStretch(1);
   return legend;
 }
+
+}  // namespace blastsearch

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
 #include "viewer/HitOverviewLayout.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CBlastSearchEntry;
 
@@ -93,3 +96,5 @@ class CHitRuler : public QWidget {
 
 // A row of the five band colours with their bit-score ranges.
 QWidget* MakeBandLegend(QWidget* parent);
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace blastsearch {
+
 int OverviewScaleLength(int queryLength, const std::vector<CQueryRange>& ranges) {
   int length = std::max(queryLength, 0);
   for (const CQueryRange& range : ranges) {
@@ -103,3 +105,5 @@ std::string BandLabel(int band) {
       return "";
   }
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Geometry of the graphical overview of a result: where the bars of the
 // segment pairs lie along the query, the ruler's positions and the colour
 // bands of the bit scores. Pure functions, no window code.
@@ -58,3 +62,5 @@ CBandColour BandColour(int band);
 // The legend text of band `band`: "< 40", "40 - 50", "50 - 80", "80 - 200",
 // ">= 200"; "" for any other band.
 std::string BandLabel(int band);
+
+}  // namespace blastsearch

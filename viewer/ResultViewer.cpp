@@ -30,6 +30,8 @@
 #include "viewer/HitOverview.h"
 #include "viewer/HitOverviewLayout.h"
 
+namespace blastsearch {
+
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -535,3 +537,5 @@ void CResultViewer::ShowHit(int hit) {
   m_pAlignments->verticalScrollBar()->setValue(0);
   UpdateActions();
 }
+
+}  // namespace blastsearch

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-class CBlastSearchEntry;
-class CBlastSearchHit;
-class CHitOverview;
+#include "platform/Export.h"
+
 class QAction;
 class QEvent;
 class QLabel;
@@ -20,6 +19,12 @@ class QPushButton;
 class QScrollArea;
 class QTableWidget;
 class QTextEdit;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
+class CBlastSearchEntry;
+class CBlastSearchHit;
+class CHitOverview;
 
 // The window that shows one BLAST search result: the query in a header, the
 // graphical overview of the hits along the query with its colour legend,
@@ -161,3 +166,5 @@ class CResultViewer : public QMainWindow {
   UrlOpener m_urlOpener;
   SaveFileChooser m_saveChooser;
 };
+
+}  // namespace blastsearch

@@ -24,6 +24,8 @@
 #include "viewer/AlignmentText.h"
 #include "viewer/ResultViewer.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool PutOnClipboard(const QString& text) {
@@ -325,3 +327,5 @@ bool CResultViewer::eventFilter(QObject* watched, QEvent* event) {
   }
   return QMainWindow::eventFilter(watched, event);
 }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "table/BlastSearchTable.h"
 #include "viewer/ResultViewer.h"
 
+namespace blastsearch {
+
 int OpenResultViewer(CObjInfo* info) {
   if (info == nullptr) return 0;
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
@@ -53,3 +55,5 @@ class CResultViewerRegistration {
 const CResultViewerRegistration theRegistration;
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CObjInfo;
 
 // Opens the stored BLAST result that `info` names in a new result-viewer
@@ -9,3 +13,5 @@ class CObjInfo;
 // `info`, and with a message in a program without a QApplication. The
 // extension registers this as the viewer of its objects while it is loaded.
 int OpenResultViewer(CObjInfo* info);
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 
 #include "viewer/ResultViewer.h"
 
+namespace blastsearch {
+
 namespace {
 
 void MakeFolderOf(const std::string& path) {
@@ -76,3 +78,5 @@ std::string WriteViewerScreenshot(const CBlastSearchEntry& entry, const std::str
   }
   return "";
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CBlastSearchEntry;
 
 // Writes a picture (PNG) of a result-viewer window showing `entry` with its
@@ -16,3 +20,5 @@ std::string WriteViewerScreenshot(const CBlastSearchEntry& entry, const std::str
 // it pops up). Same needs and result as WriteViewerScreenshot.
 std::string WriteViewerMenuScreenshot(const CBlastSearchEntry& entry, const std::string& path,
                                       const std::string& title = {});
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "host/db/DBRecordText.h"
 #include "platform/Exception.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::vector<std::string> SplitTabs(const std::string& text) {
@@ -90,3 +92,5 @@ CCreatorData CCreatorData::FromText(const std::string& text) {
   }
   return data;
 }
+
+}  // namespace blastsearch

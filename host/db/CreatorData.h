@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A creator record: who made or last changed an object. Empty when it has
 // no name.
 class CCreatorData {
@@ -38,3 +42,5 @@ class CCreatorData {
 
 // The login name of the current user ("unknown" when the system has none).
 std::string CurrentLoginName();
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "platform/RegistrationLog.h"
 #include "platform/ReplacingFile.h"
 
+namespace blastsearch {
+
 CDBEngine& engine() {
   static CDBEngine theEngine;
   return theEngine;
@@ -139,3 +141,5 @@ void CDBEngine::SetObjectViewer(int objType, std::function<int(CObjInfo*)> viewe
     m_viewers.erase(objType);
   }
 }
+
+}  // namespace blastsearch

@@ -8,6 +8,9 @@
 
 #include "host/OrvFileSpec.h"
 #include "host/db/DBStorage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBTableBase;
 class CObjInfo;
@@ -88,3 +91,5 @@ class CDBEngine {
 
 // The one engine of the process; lives until the process ends.
 CDBEngine& engine();
+
+}  // namespace blastsearch

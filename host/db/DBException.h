@@ -3,6 +3,9 @@
 #include <string>
 
 #include "platform/Exception.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The object database failed: the database file cannot be opened, is not a
 // database of this program or of a newer version, a statement failed, a
@@ -12,3 +15,5 @@ class CDBException : public CException {
  public:
   explicit CDBException(std::string message) : CException(std::move(message)) {}
 };
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Field identifiers the host gives the fields every object has. Tables add
 // their own identifiers (the BLAST search table: 3051 and 3052); user-defined
 // fields get identifiers from kFirstUDFieldId on.
@@ -65,3 +69,5 @@ class CUDFieldValue {
 
 // The host's object-info table number of user-defined field definitions.
 enum : int { kUDFieldTable = 8 };
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "host/db/DBTableStore.h"
 #include "host/db/ObjInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 CDBTableBase* TableOfSubbaseTable(int sbTable) {
@@ -209,3 +211,5 @@ int check_string_value(const std::string& value) {
   }
   return 1;
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "host/db/CreatorData.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CObject;
 class CObjInfo;
@@ -79,3 +82,5 @@ int CheckCreatorContext(const CCreatorData& creator, const std::vector<std::stri
 // Non-zero when `value` is acceptable as a stored text value: no line ends
 // or other control characters, at most 250 characters.
 int check_string_value(const std::string& value);
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include "host/db/ObjInfo.h"
 #include "platform/ReplacingFile.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The record's end mark: the separator of field 0.
@@ -313,3 +315,5 @@ int CDBObjectBase::InsertComment(int dbId) {
   }
   return 1;
 }
+
+}  // namespace blastsearch

@@ -8,7 +8,10 @@
 #include "host/db/CreatorData.h"
 #include "host/db/DBField.h"
 #include "host/db/DBValue.h"
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class COrvTextFile;
 class CObjInfo;
@@ -127,3 +130,5 @@ class CDBObjectBase : public CDBObject {
 
 // An owning list of objects, in order.
 using CDBObjectList = std::list<std::unique_ptr<CDBObjectBase>>;
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+namespace blastsearch {
+
 std::string EscapeRecordText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -67,3 +69,5 @@ std::uint32_t RecordCrc32(std::string_view bytes, std::uint32_t crc) {
   return static_cast<std::uint32_t>(
       crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
+
+}  // namespace blastsearch

@@ -9,6 +9,9 @@
 
 #include "host/db/DBField.h"
 #include "host/db/ObjInfo.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The list columns of one stored object, beside its record.
 struct CStoredObject {
@@ -184,3 +187,5 @@ class CDBWriteTransaction {
   CDBStorage& m_storage;
   bool m_bDone = false;
 };
+
+}  // namespace blastsearch

@@ -26,6 +26,8 @@
 #include "platform/InputFile.h"
 #include "platform/ReplacingFile.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::string_view kObjectHead = "object ";
@@ -335,3 +337,5 @@ int CDBTableBase::WriteObjectSummary(const std::string& subbase, int dbId, COrvT
     return 0;
   }
 }
+
+}  // namespace blastsearch

@@ -22,6 +22,8 @@
 #include "host/db/SqliteStorage.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object) {
   // Records of one table are much alike in size: room for one as large as
   // the largest of late is made at once (a large one is forgotten after a few
@@ -783,3 +785,5 @@ int CDBTableBase::AddKeyword(int dbId, const std::string& keyword) {
     return 0;
   }
 }
+
+}  // namespace blastsearch

@@ -10,6 +10,9 @@
 #include "host/db/DBField.h"
 #include "host/db/DBObjectBase.h"
 #include "host/db/ObjInfo.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class COrvTextFile;
 class CSMDlg;
@@ -340,3 +343,5 @@ class CDBTableBase {
 
   std::map<int, CLists> m_lists;
 };
+
+}  // namespace blastsearch

@@ -8,6 +8,9 @@
 #include "host/db/DBException.h"
 #include "host/db/DBStorage.h"
 #include "host/db/DBTableBase.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The record `table` writes for `object` (WriteObject over memory).
 std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object);
@@ -55,3 +58,5 @@ void ForgetPendingRecordIds(int dbId);
 
 // Removes the comment file of an object; quiet.
 void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId);
+
+}  // namespace blastsearch

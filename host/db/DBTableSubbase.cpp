@@ -5,6 +5,8 @@
 #include "host/db/DBTableBase.h"
 #include "host/db/DBTableStore.h"
 
+namespace blastsearch {
+
 namespace {
 
 bool UsableSubbaseName(const std::string& name) {
@@ -254,3 +256,5 @@ int CDBTableBase::ExcludeIdsFromSubbase(int dbId, const std::string& name,
                          return 1;
                        });
 }
+
+}  // namespace blastsearch

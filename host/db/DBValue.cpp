@@ -5,6 +5,8 @@
 #include "host/OrvTextFile.h"
 #include "host/db/DBRecordText.h"
 
+namespace blastsearch {
+
 CDBValue* CDBValueContainer::Find(int field) const {
   for (CDBValue* value : m_values) {
     if (value->GetFieldNumber() == field) return value;
@@ -47,3 +49,5 @@ bool CDBValue::WriteValue(COrvTextFile& file) {
   file.WriteString("\n");
   return true;
 }
+
+}  // namespace blastsearch

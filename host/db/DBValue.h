@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class COrvTextFile;
 class CDBValue;
 
@@ -64,3 +68,5 @@ class CDBValue {
   std::string m_strName;
   std::string m_strText;
 };
+
+}  // namespace blastsearch

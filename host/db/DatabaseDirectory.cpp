@@ -6,6 +6,8 @@
 
 #include "platform/UserDirectories.h"
 
+namespace blastsearch {
+
 namespace {
 
 // libpq's connection keywords that can start a connection string.
@@ -137,3 +139,5 @@ std::string DescribeServerDatabase(std::string_view asked) {
   if (!port.empty()) text += ":" + port;
   return text + "/" + dbname;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The folder of the database to use: `asked` when given, else the user's data
 // folder ($XDG_DATA_HOME/blastsearch, or ~/.local/share/blastsearch). Empty
 // when neither is given nor known (no HOME).
@@ -19,3 +23,5 @@ bool IsServerDatabase(std::string_view asked);
 // "service NAME"), from the parts `asked` gives; never its user, password or
 // other settings.
 std::string DescribeServerDatabase(std::string_view asked);
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace blastsearch {
+
 CObjInfoList::Items::iterator CObjInfoList::LowerBound(unsigned long objId) {
   return std::lower_bound(
       m_items.begin(), m_items.end(), objId,
@@ -63,3 +65,5 @@ void CObjInfoList::Merge(std::vector<CObjInfo>&& fresh) {
   }
   m_items = std::move(merged);
 }
+
+}  // namespace blastsearch

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
 #include "platform/Object.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // List record of one stored object (or, in a subbase list, of one subbase):
 // what lists, the attribute search and field values are made of, so that
@@ -67,3 +70,5 @@ class CObjInfoList : public CObject {
   Items::iterator LowerBound(unsigned long objId);
   Items m_items;
 };
+
+}  // namespace blastsearch

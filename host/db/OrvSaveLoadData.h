@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // One page of the host's open and save dialogs that a table contributes: the
 // table's objects listed for the person to choose from.
 struct COrvSaveLoadPageData {
@@ -36,3 +40,5 @@ class COrvSaveLoadData {
   // The page shown first.
   int m_nCurPage = 0;
 };
+
+}  // namespace blastsearch

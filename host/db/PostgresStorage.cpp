@@ -12,6 +12,8 @@
 #include "host/db/DBRecordText.h"
 #include "host/db/DatabaseDirectory.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kApplication = "blastsearch object database";
@@ -910,3 +912,5 @@ std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo, boo
                                                 int busyTimeoutMs) {
   return std::make_unique<CPostgresStorage>(conninfo, created, busyTimeoutMs);
 }
+
+}  // namespace blastsearch

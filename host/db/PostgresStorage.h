@@ -4,6 +4,9 @@
 #include <string>
 
 #include "host/db/DBStorage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The schema version of the object database on a PostgreSQL server that this
 // program writes; a database of a newer version is refused.
@@ -22,3 +25,5 @@ inline constexpr int kPostgresSchemaVersion = 1;
 [[nodiscard]] std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo,
                                                               bool* created = nullptr,
                                                               int busyTimeoutMs = 30000);
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "host/db/ProgressWindow.h"
 
+namespace blastsearch {
+
 CServiceSMDlg::CServiceSMDlg() : m_pDisplay(UserInteraction().OpenProgress()) {}
 
 CServiceSMDlg::~CServiceSMDlg() = default;
@@ -15,3 +17,5 @@ void CServiceSMDlg::SetMessage(const std::string& message) {
 }
 
 void CServiceSMDlg::Close() { m_pDisplay.reset(); }
+
+}  // namespace blastsearch

@@ -4,7 +4,10 @@
 #include <string>
 
 #include "host/db/SMDlg.h"
+#include "platform/Export.h"
 #include "platform/UserInteraction.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The host's progress window shown through the user-interaction service: a
 // window in the desktop host, a line on a terminal, a log in tests. Opened
@@ -23,3 +26,5 @@ class CServiceSMDlg : public CSMDlg {
  private:
   std::unique_ptr<CProgressDisplay> m_pDisplay;
 };
+
+}  // namespace blastsearch

@@ -3,6 +3,10 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's progress window: a title, a message and a stop request. This
 // form shows nothing; window and terminal forms derive from it. Owned by its
 // creator; operations that take one only report through it.
@@ -33,3 +37,5 @@ class CSMDlg {
   std::size_t m_nDone = 0;
   std::size_t m_nTotal = 0;
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include "host/db/DBException.h"
 
+namespace blastsearch {
+
 CSqliteDb::CSqliteDb(const std::string& path, int flags, const std::string& uri) : m_strPath(path) {
   int rc = uri.empty() ? sqlite3_open_v2(path.c_str(), &m_pDb, flags, nullptr)
                        : sqlite3_open_v2(uri.c_str(), &m_pDb, flags | SQLITE_OPEN_URI, nullptr);
@@ -134,3 +136,5 @@ std::string_view CSqliteStmt::Text(int column) const {
   if (data == nullptr || size <= 0) return {};
   return {static_cast<const char*>(data), static_cast<std::size_t>(size)};
 }
+
+}  // namespace blastsearch

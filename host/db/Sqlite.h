@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // A small owning wrapper of SQLite's C interface for the storage. Every
 // failure raises CDBException with the database's path and SQLite's message.
 
@@ -73,3 +77,5 @@ class CSqliteDb {
   sqlite3* m_pDb = nullptr;
   std::map<const char*, sqlite3_stmt*> m_cache;  // by the statement text's address
 };
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "host/db/Sqlite.h"
 #include "platform/ReplacingFile.h"
 
+namespace blastsearch {
+
 namespace {
 
 // 'QDB1': marks the file as this program's object database.
@@ -848,3 +850,5 @@ std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path, bool* cre
                                               int busyTimeoutMs) {
   return std::make_unique<CSqliteStorage>(path, created, busyTimeoutMs);
 }
+
+}  // namespace blastsearch

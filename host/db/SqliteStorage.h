@@ -4,6 +4,9 @@
 #include <string>
 
 #include "host/db/DBStorage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The file name of the object database in its directory.
 inline constexpr const char* kDatabaseFileName = "quillon.db";
@@ -20,3 +23,5 @@ inline constexpr int kDatabaseSchemaVersion = 1;
 [[nodiscard]] std::unique_ptr<CDBStorage> OpenSqliteStorage(const std::string& path,
                                                             bool* created = nullptr,
                                                             int busyTimeoutMs = 30000);
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 int ChooseDbSubbaseName(int, int, std::string& name, int, const std::string& prompt, CWnd*) {
   std::string answer = name;
   try {
@@ -12,3 +14,5 @@ int ChooseDbSubbaseName(int, int, std::string& name, int, const std::string& pro
   name = answer;
   return 1;
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CWnd;
 
 // Asks the person, through the user-interaction service, for the name of a
@@ -11,3 +15,5 @@ class CWnd;
 // and `parent` are accepted for the host's callers and unused. Never throws.
 int ChooseDbSubbaseName(int objType, int dbId, std::string& name, int mode,
                         const std::string& prompt, CWnd* parent);
+
+}  // namespace blastsearch

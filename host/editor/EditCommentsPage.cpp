@@ -4,6 +4,8 @@
 
 #include "host/db/DBObjectBase.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -39,3 +41,5 @@ int CEditCommentsPage::UpdateObject(CDBObjectBase* object) {
   object->m_comments = std::move(lines);
   return kEditCommentChanged;
 }
+
+}  // namespace blastsearch

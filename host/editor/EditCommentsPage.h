@@ -3,6 +3,9 @@
 #include <string>
 
 #include "host/editor/EditObjectPage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBObjectBase;
 
@@ -24,3 +27,5 @@ class CEditCommentsPage : public CEditObjectPage {
   // The comment as the person edits it.
   std::string m_text;
 };
+
+}  // namespace blastsearch

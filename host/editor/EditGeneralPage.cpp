@@ -4,6 +4,8 @@
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A fresh record identifier for a new object of `object`'s table in `dbId`,
@@ -53,3 +55,5 @@ int CEditGeneralPage::UpdateObject(CDBObjectBase* object) {
   }
   return changes;
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "host/editor/EditObjectPage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBObjectBase;
 class CEditorPropSheet;
@@ -46,3 +49,5 @@ class CEditGeneralPage : public CEditObjectPage {
   bool m_bNew;
   bool m_bNameEditable;
 };
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include "host/db/DBObjectBase.h"
 #include "host/db/DBTableBase.h"
 
+namespace blastsearch {
+
 CEditKeywordsPage::CEditKeywordsPage(CDBObjectBase* object, int dbId)
     : CEditObjectPage(kLayoutEditKeywords) {
   if (object == nullptr) return;
@@ -44,3 +46,5 @@ int CEditKeywordsPage::UpdateObject(CDBObjectBase* object) {
   object->m_keywords = std::move(keywords);
   return kEditKeywordsChanged;
 }
+
+}  // namespace blastsearch

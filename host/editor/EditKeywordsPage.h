@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "host/editor/EditObjectPage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBObjectBase;
 
@@ -30,3 +33,5 @@ class CEditKeywordsPage : public CEditObjectPage {
   std::vector<std::string> m_keywords;   // the object's keywords, edited
   std::vector<std::string> m_available;  // the table's keywords, to choose from
 };
+
+}  // namespace blastsearch

@@ -1,5 +1,7 @@
 #include "host/editor/EditObjectPage.h"
 
+namespace blastsearch {
+
 CEditObjectPage::~CEditObjectPage() = default;
 
 int CEditObjectPage::GetObjXType() { return 0; }
@@ -7,3 +9,5 @@ int CEditObjectPage::GetObjXType() { return 0; }
 int CEditObjectPage::NeedsChanges(int changes) { return changes != 0 ? 1 : 0; }
 
 int CEditObjectPage::UpdateObject(CDBObjectBase*) { return 0; }
+
+}  // namespace blastsearch

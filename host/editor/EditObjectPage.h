@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CDBObjectBase;
 
 // Base of the pages of the object editor sheet. A page takes what it edits
@@ -50,3 +54,5 @@ enum : int {
   kLayoutEditComments = 4003,
   kLayoutEditKeywords = 4004,
 };
+
+}  // namespace blastsearch

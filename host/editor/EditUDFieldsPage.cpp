@@ -8,6 +8,8 @@
 #include "host/db/DBEngine.h"
 #include "host/db/DBObjectBase.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The user-defined fields of `objType` in database `dbId`, in definition
@@ -84,3 +86,5 @@ int CEditUDFieldsPage::UpdateObject(CDBObjectBase* object) {
   object->m_udfValues = std::move(written);
   return kEditUDFieldsChanged;
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,9 @@
 
 #include "host/db/DBField.h"
 #include "host/editor/EditObjectPage.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBObjectBase;
 
@@ -39,3 +42,5 @@ class CEditUDFieldsPage : public CEditObjectPage {
   // The object's entries as the page would write them.
   std::vector<CUDFieldValue> Written() const;
 };
+
+}  // namespace blastsearch

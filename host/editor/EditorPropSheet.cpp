@@ -5,6 +5,8 @@
 #include "host/editor/EditObjectPage.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 CEditorSheetRunner* g_pRunner = nullptr;
@@ -57,3 +59,5 @@ int OrvDoModal(CEditorPropSheet& sheet) {
     return IDCANCEL;
   }
 }
+
+}  // namespace blastsearch

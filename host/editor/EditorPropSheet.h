@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CEditObjectPage;
 
 // A window handle as the host hands it around without knowing the window
@@ -92,3 +96,5 @@ class CScopedEditorSheetRunner : public CEditorSheetRunner {
  private:
   CEditorSheetRunner* m_pPrevious;
 };
+
+}  // namespace blastsearch

@@ -2,6 +2,8 @@
 
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 void CScriptedSheetRunner::QueueAnswer(int answer) {
   Queue([answer](CEditorPropSheet&) { return answer; });
 }
@@ -13,3 +15,5 @@ int CScriptedSheetRunner::RunSheet(CEditorPropSheet& sheet) {
   m_steps.pop_front();
   return step(sheet);
 }
+
+}  // namespace blastsearch

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "host/editor/EditorPropSheet.h"
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A sheet runner for tests and scripted sessions: each run takes the next
 // step queued in advance, which edits the sheet's pages' members as a
@@ -31,3 +34,5 @@ class CScriptedSheetRunner : public CScopedEditorSheetRunner {
   std::deque<Step> m_steps;
   std::vector<std::string> m_titles;
 };
+
+}  // namespace blastsearch

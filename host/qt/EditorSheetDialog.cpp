@@ -35,6 +35,8 @@
 #include "platform/UserInteraction.h"
 #include "platform/qt/DialogBuilder.h"
 
+namespace blastsearch {
+
 namespace {
 
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
@@ -419,3 +421,5 @@ void InstallEditorSheetRunner() {
   static CQtEditorSheetRunner runner;
   SetEditorSheetRunner(&runner);
 }
+
+}  // namespace blastsearch

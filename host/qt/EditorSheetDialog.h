@@ -4,8 +4,13 @@
 #include <memory>
 #include <vector>
 
-class CEditorPropSheet;
+#include "platform/Export.h"
+
 class QTabWidget;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
+class CEditorPropSheet;
 
 // The object editor as a window: the sheet's title, a tab per page
 // (General, with the extra page of the object's table as a tab of its own
@@ -48,3 +53,5 @@ class CEditorSheetDialog : public QDialog {
 // the process (it replaces any other). Needs a QApplication when a sheet
 // is run. Repeating it does nothing more.
 void InstallEditorSheetRunner();
+
+}  // namespace blastsearch

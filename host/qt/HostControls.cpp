@@ -16,6 +16,8 @@
 #include "platform/qt/DialogBuilder.h"
 #include "platform/qt/WindowResources.h"
 
+namespace blastsearch {
+
 namespace {
 
 QWidget* MakeIconTextListBox(QWidget* parent, const CControlLayout& control) {
@@ -72,3 +74,5 @@ int check_string_value(const std::string& text, QLineEdit* edit, const char* for
   }
   return 1;
 }
+
+}  // namespace blastsearch

@@ -3,7 +3,12 @@
 #include <QIcon>
 #include <string>
 
+#include "platform/Export.h"
+
 class QLineEdit;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 class CDBTableBase;
 
 // Makes dialogs built from layouts use the host's controls: the icon list
@@ -21,3 +26,5 @@ QIcon HostTableIcon(CDBTableBase* table);
 // focus back on the edit with its text selected, and answers 0; else 1.
 // `edit` may be null.
 int check_string_value(const std::string& text, QLineEdit* edit, const char* forbidden);
+
+}  // namespace blastsearch

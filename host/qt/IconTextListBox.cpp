@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace blastsearch {
+
 namespace {
 
 bool ComesBefore(const std::string& a, const std::string& b) {
@@ -96,3 +98,5 @@ int FindStringExactCase(const CIconTextListBox& box, int start, const std::strin
   }
   return -1;
 }
+
+}  // namespace blastsearch

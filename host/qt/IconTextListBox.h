@@ -3,6 +3,10 @@
 #include <QListWidget>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's icon list box: items of text with an icon from the box's image
 // set and a number of item data. Sorted boxes keep their items in the
 // host's order (letter case ignored, then exact); check-list boxes show a
@@ -39,3 +43,5 @@ class CIconTextListBox : public QListWidget {
 // The index of the first item from `start` + 1 on (-1: from the first)
 // whose text is exactly `text`, letter case included, or -1.
 int FindStringExactCase(const CIconTextListBox& box, int start, const std::string& text);
+
+}  // namespace blastsearch

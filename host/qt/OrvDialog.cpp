@@ -5,6 +5,8 @@
 #include "host/qt/HostControls.h"
 #include "platform/qt/DialogBuilder.h"
 
+namespace blastsearch {
+
 COrvDialog::COrvDialog(int layoutId, QWidget* parent) : QDialog(parent), m_nLayoutId(layoutId) {
   InstallHostControls();
 }
@@ -42,7 +44,7 @@ int COrvDialog::UpdateData(bool saveAndValidate) {
   return 1;
 }
 
-QWidget* COrvDialog::GetDlgItem(int id) const { return ::GetDlgItem(this, id); }
+QWidget* COrvDialog::GetDlgItem(int id) const { return blastsearch::GetDlgItem(this, id); }
 
 int COrvDialog::OnInitDialog() {
   UpdateData(false);
@@ -77,7 +79,7 @@ int COrvPropertyPage::UpdateData(bool saveAndValidate) {
   return 1;
 }
 
-QWidget* COrvPropertyPage::GetDlgItem(int id) const { return ::GetDlgItem(this, id); }
+QWidget* COrvPropertyPage::GetDlgItem(int id) const { return blastsearch::GetDlgItem(this, id); }
 
 int COrvPropertyPage::OnInitDialog() {
   UpdateData(false);
@@ -85,3 +87,5 @@ int COrvPropertyPage::OnInitDialog() {
 }
 
 void COrvPropertyPage::DoDataExchange(CDataExchange&) {}
+
+}  // namespace blastsearch

@@ -3,7 +3,10 @@
 #include <QDialog>
 #include <QWidget>
 
+#include "platform/Export.h"
 #include "platform/qt/DataExchange.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class COrvPropertySheet;
 
@@ -73,3 +76,5 @@ class COrvPropertyPage : public QWidget {
   bool m_bCreated = false;
   COrvPropertySheet* m_pSheet = nullptr;
 };
+
+}  // namespace blastsearch

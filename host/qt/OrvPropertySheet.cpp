@@ -9,6 +9,8 @@
 #include "host/qt/OrvDialog.h"
 #include "platform/qt/DialogBuilder.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A tab widget whose tab strip the sheet chooses.
@@ -106,3 +108,5 @@ void COrvPropertySheet::OnCurrentChanged(int index) {
 int COrvPropertySheet::OnInitDialog() { return 1; }
 
 QTabBar* COrvPropertySheet::MakeTabBar() { return new QTabBar; }
+
+}  // namespace blastsearch

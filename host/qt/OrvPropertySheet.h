@@ -4,10 +4,15 @@
 #include <QWidget>
 #include <vector>
 
-class COrvPropertyPage;
+#include "platform/Export.h"
+
 class QTabBar;
 class QTabWidget;
 class QPushButton;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
+class COrvPropertyPage;
 
 // The host's property sheet: a tab strip over the pages and the buttons OK
 // (numbered 1) and Cancel (2). Pages are added before Create and owned by
@@ -57,3 +62,5 @@ class COrvPropertySheet : public QWidget {
   QTabBar* m_pTabBar = nullptr;
   int m_nFirstPage = 0;
 };
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace blastsearch {
+
 void FitToScreen(QWidget* window) {
   if (window == nullptr) return;
   QScreen* screen = window->screen();
@@ -14,3 +16,5 @@ void FitToScreen(QWidget* window) {
   if (size != window->size()) window->resize(size);
   if (!room.contains(window->frameGeometry().topLeft())) window->move(room.topLeft());
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <vector>
 
+namespace blastsearch {
+
 namespace {
 
 // Made on first use (by a module's start-up), so it goes after the modules
@@ -34,3 +36,5 @@ std::string WriteRegisteredScreenshots(const std::string& dir) {
   }
   return "";
 }
+
+}  // namespace blastsearch

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // Writers of pictures for a host program's --screenshot option: a loaded
 // module registers one for its own windows and removes it when it goes.
 // Each writes its PNG files into a folder and answers "" or what failed
@@ -17,3 +21,5 @@ void UnregisterScreenshotWriter(ScreenshotWriter writer);
 // succeeded, else the first failure (the later writers do not run); a
 // failure too when no writer is registered.
 std::string WriteRegisteredScreenshots(const std::string& dir);
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 
 #include "host/qt/HostControls.h"
 
+namespace blastsearch {
+
 CValDlg::CValDlg(const std::string& title, const std::vector<std::string>& chosen,
                  const std::vector<std::string>& all, QWidget* parent)
     : QDialog(parent),
@@ -86,3 +88,5 @@ void CValDlg::OnOK() {
   }
   done(1);
 }
+
+}  // namespace blastsearch

@@ -4,8 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
 class QListWidget;
 class QLineEdit;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The host's value-picking dialog: every value to choose from in a list
 // with check boxes, the values chosen so far checked, and an edit to add a
@@ -38,3 +42,5 @@ class CValDlg : public QDialog {
   QListWidget* m_pList;
   QLineEdit* m_pEdit;
 };
+
+}  // namespace blastsearch

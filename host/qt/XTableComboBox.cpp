@@ -4,6 +4,8 @@
 #include "host/db/DBFunctions.h"
 #include "host/db/DBTableBase.h"
 
+namespace blastsearch {
+
 CXTableComboBox::CXTableComboBox(QWidget* parent) : QComboBox(parent) {}
 
 void CXTableComboBox::RegisterItemIcon(int objType, const QIcon& icon) { m_icons[objType] = icon; }
@@ -25,3 +27,5 @@ void CXTableComboBox::ResetFromTable(int objType, int dbId, const std::string& s
 }
 
 std::string CXTableComboBox::GetCurSubbase() const { return currentText().toStdString(); }
+
+}  // namespace blastsearch

@@ -5,6 +5,10 @@
 #include <map>
 #include <string>
 
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
 // The host's table combo box: "MAIN" and the subbases of one table, each
 // with the icon registered for the table's object type.
 class CXTableComboBox : public QComboBox {
@@ -24,3 +28,5 @@ class CXTableComboBox : public QComboBox {
  private:
   std::map<int, QIcon> m_icons;
 };
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 
 #include "platform/qt/DialogBuilder.h"
 
+namespace blastsearch {
+
 void DDX_Text(CDataExchange& dx, int id, std::string& value) {
   QWidget* control = GetDlgItem(dx.m_pDlgWnd, id);
   if (auto* edit = qobject_cast<QLineEdit*>(control); edit != nullptr) {
@@ -32,3 +34,5 @@ void DDX_Check(CDataExchange& dx, int id, int& value) {
     box->setChecked(value != 0);
   }
 }
+
+}  // namespace blastsearch

@@ -2,7 +2,11 @@
 
 #include <string>
 
+#include "platform/Export.h"
+
 class QWidget;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // One transfer between a dialog's controls and its members: from the
 // controls into the members when m_bSaveAndValidate is true ("transfer data
@@ -22,3 +26,5 @@ class CDataExchange {
 void DDX_Text(CDataExchange& dx, int id, std::string& value);
 // Exchanges the state of the check box `id` with `value` (0 or 1).
 void DDX_Check(CDataExchange& dx, int id, int& value);
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include <QVariant>
 #include <array>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kIdProperty = "dlgCtrlId";
@@ -142,3 +144,5 @@ int GetDlgCtrlID(const QWidget* control) {
 }
 
 void SetDlgCtrlID(QWidget* control, int id) { control->setProperty(kIdProperty, id); }
+
+}  // namespace blastsearch

@@ -3,9 +3,12 @@
 #include <QRect>
 
 #include "platform/DialogLayout.h"
+#include "platform/Export.h"
 
 class QFont;
 class QWidget;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Builds dialogs from their layouts (platform/DialogLayout.h) and finds
 // their controls by the identifiers the layouts give them.
@@ -32,3 +35,5 @@ QWidget* GetDlgItem(const QWidget* parent, int id);
 // A control's identifier (-1 when it has none) and setting it.
 int GetDlgCtrlID(const QWidget* control);
 void SetDlgCtrlID(QWidget* control, int id);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+namespace blastsearch {
+
 namespace {
 
 // A small window with the title and the message of a long operation.
@@ -117,3 +119,5 @@ int CQtUserInteraction::EditText(const std::string& prompt, std::string& text) {
 std::unique_ptr<CProgressDisplay> CQtUserInteraction::OpenProgress() {
   return std::make_unique<CQtProgressDisplay>(Parent());
 }
+
+}  // namespace blastsearch

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "platform/UserInteraction.h"
 
 class QWidget;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The user-interaction service of the window program: modal message boxes
 // with the style's icon, Qt's file dialog, text prompts and a small progress
@@ -33,3 +36,5 @@ class CQtUserInteraction : public CScopedUserInteraction {
 // The message-box icon of a style: 1 information, 2 question, 3 exclamation,
 // 4 stop, 0 none (QMessageBox::Icon's numbering).
 int MessageIconOf(unsigned style);
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QObject>
 
+namespace blastsearch {
+
 LRESULT SendMessage(QObject* receiver, int type, WPARAM wParam, LPARAM lParam) {
   if (receiver == nullptr) return 0;
   CWindowMessage message(type, wParam, lParam);
@@ -27,3 +29,5 @@ LPARAM MakeLParam(unsigned low, unsigned high) {
 unsigned LoWord(LPARAM value) { return static_cast<unsigned>(value) & 0xFFFFu; }
 
 unsigned HiWord(LPARAM value) { return (static_cast<unsigned>(value) >> 16) & 0xFFFFu; }
+
+}  // namespace blastsearch

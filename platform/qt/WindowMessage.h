@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Export.h"
 #include "platform/RegisteredMessage.h"
 
 class QObject;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Window messages of the window layer. A message that the system defines
 // itself is registered by name once per process and becomes a Qt event type
@@ -45,3 +48,5 @@ int BmGetCheckMessage();
 LPARAM MakeLParam(unsigned low, unsigned high);
 unsigned LoWord(LPARAM value);
 unsigned HiWord(LPARAM value);
+
+}  // namespace blastsearch

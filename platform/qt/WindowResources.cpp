@@ -9,6 +9,8 @@
 #include "platform/Menu.h"
 #include "platform/StringTable.h"
 
+namespace blastsearch {
+
 QPixmap ToQPixmap(const CIcon& icon) {
   if (icon.GetWidth() == 0) return QPixmap();
   QImage image(icon.GetWidth(), icon.GetHeight(), QImage::Format_RGBA8888);
@@ -65,3 +67,5 @@ QMenu* BuildQMenu(const CMenu& menu, QWidget* parent) {
   AddMenuItems(target, menu);
   return target;
 }
+
+}  // namespace blastsearch

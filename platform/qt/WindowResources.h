@@ -3,10 +3,15 @@
 #include <QIcon>
 #include <QPixmap>
 
-class CIcon;
-class CMenu;
+#include "platform/Export.h"
+
 class QMenu;
 class QWidget;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
+
+class CIcon;
+class CMenu;
 
 // The window layer's forms of the plain window data (platform/Menu.h,
 // platform/ImageList.h), made at the widget.
@@ -23,3 +28,5 @@ QPixmap ToQPixmap(const CIcon& icon);
 // is the prompt's tooltip part (after "\n") where there is one. The
 // help-justified flag has no effect in a popup menu.
 QMenu* BuildQMenu(const CMenu& menu, QWidget* parent);
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 
 #include "search/AttribFilter.h"
 
+namespace blastsearch {
+
 CAttribSearchDlg::CAttribSearchDlg(CAttribFilter* filter, int objType, int dbId)
     : CSearchPropPage(objType, dbId, 5003), m_pFilter(filter) {
   m_bInitialCheck = filter->m_bEnabled;
@@ -37,3 +39,5 @@ void CAttribSearchDlg::EnablePage(int enable) {
   CSearchPropPage::EnablePage(enable);
   m_pFilter->m_bEnabled = enable;
 }
+
+}  // namespace blastsearch

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "search/dialog/SearchPropPage.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CAttribFilter;
 
@@ -21,3 +24,5 @@ class CAttribSearchDlg : public CSearchPropPage {
   int OnInitDialog() override;
   void DoDataExchange(CDataExchange& dx) override;
 };
+
+}  // namespace blastsearch

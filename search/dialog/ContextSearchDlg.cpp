@@ -10,6 +10,8 @@
 #include "search/ContextFilter.h"
 #include "search/SearchSubstrings.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The built-in fields the page lists, in its order, and the label of each
@@ -170,3 +172,5 @@ void CContextSearchDlg::EnablePage(int enable) {
   m_pFilter->m_bEnabled = enable;
   if (enable != 0) UpdateData(false);
 }
+
+}  // namespace blastsearch

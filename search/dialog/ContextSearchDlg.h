@@ -2,12 +2,16 @@
 
 #include <string>
 
+#include "platform/Export.h"
 #include "search/dialog/SearchPropPage.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CContextFilter;
 class CIconTextListBox;
-class QLineEdit;
-class QPushButton;
 
 // The text page: the substrings to look for, the fields to look in and the
 // letter-case switch of the text filter.
@@ -45,3 +49,5 @@ class CContextSearchDlg : public CSearchPropPage {
   void FillFieldList();
   void RestoreFieldSelection();
 };
+
+}  // namespace blastsearch

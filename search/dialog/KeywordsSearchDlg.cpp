@@ -10,6 +10,8 @@
 #include "host/qt/ValDlg.h"
 #include "search/KeywordFilter.h"
 
+namespace blastsearch {
+
 CKeywordsSearchDlg::CKeywordsSearchDlg(CKeywordFilter* filter, int objType, int dbId)
     : CSearchPropPage(objType, dbId, 5002), m_pFilter(filter) {
   m_bInitialCheck = filter->m_bEnabled;
@@ -99,3 +101,5 @@ void CKeywordsSearchDlg::EnablePage(int enable) {
   m_pFilter->m_bEnabled = enable;
   if (enable != 0) UpdateData(false);
 }
+
+}  // namespace blastsearch

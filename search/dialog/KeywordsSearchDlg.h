@@ -1,10 +1,14 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "search/dialog/SearchPropPage.h"
+
+class QPushButton;
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CKeywordFilter;
 class CIconTextListBox;
-class QPushButton;
 
 // The keyword page: the keywords of the keyword filter, chosen from the
 // table's keywords with the host's value dialog.
@@ -35,3 +39,5 @@ class CKeywordsSearchDlg : public CSearchPropPage {
  private:
   void FillKeywordList();
 };
+
+}  // namespace blastsearch

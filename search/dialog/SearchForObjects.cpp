@@ -3,6 +3,8 @@
 #include "search/SearchFilters.h"
 #include "search/TableSearch.h"
 
+namespace blastsearch {
+
 namespace {
 
 int MakeFiltersFirst() {
@@ -31,3 +33,5 @@ int RunSearchDialog(CSearchRun& run) {
 }
 
 void InstallSearchDialog() { SetSearchDialogRunner(&RunSearchDialog); }
+
+}  // namespace blastsearch

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/Export.h"
 #include "search/dialog/AttribSearchDlg.h"
 #include "search/dialog/ContextSearchDlg.h"
 #include "search/dialog/KeywordsSearchDlg.h"
 #include "search/dialog/TableSearchDlg.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CSearchRun;
 
@@ -30,3 +33,5 @@ int RunSearchDialog(CSearchRun& run);
 
 // Makes the table's search command show the dialog (RunSearchDialog).
 void InstallSearchDialog();
+
+}  // namespace blastsearch

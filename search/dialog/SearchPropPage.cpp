@@ -2,6 +2,8 @@
 
 #include "controls/CoolPropertySheet.h"
 
+namespace blastsearch {
+
 CSearchPropPage::CSearchPropPage(int objType, int dbId, int layoutId)
     : COrvPropertyPage(layoutId), m_objType(objType), m_dbId(dbId) {}
 
@@ -26,3 +28,5 @@ LRESULT CSearchPropPage::OnCheckNotify(WPARAM, LPARAM) {
   }
   return 1;
 }
+
+}  // namespace blastsearch

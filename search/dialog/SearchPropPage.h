@@ -3,7 +3,10 @@
 #include <string>
 
 #include "host/qt/OrvDialog.h"
+#include "platform/Export.h"
 #include "platform/qt/WindowMessage.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A page of the search dialog: it edits one search filter, and its tab's
 // check box switches the page (and the filter) on and off. Owned by whoever
@@ -34,3 +37,5 @@ class CSearchPropPage : public COrvPropertyPage {
   // The tab's box changed: the page takes its state (check-notify message).
   LRESULT OnCheckNotify(WPARAM wParam, LPARAM lParam);
 };
+
+}  // namespace blastsearch

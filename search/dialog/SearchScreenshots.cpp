@@ -8,6 +8,8 @@
 #include "search/dialog/SearchForObjects.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 std::string WriteSearchScreenshots(const std::string& dir) {
   CSearchDialogSet set(blastSearch().tableobjtype(), 1);
   set.m_dialog.Create();
@@ -24,3 +26,5 @@ std::string WriteSearchScreenshots(const std::string& dir) {
   set.m_dialog.hide();
   return "";
 }
+
+}  // namespace blastsearch

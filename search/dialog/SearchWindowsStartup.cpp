@@ -8,6 +8,8 @@
 #include "search/dialog/SearchForObjects.h"
 #include "search/dialog/SearchScreenshots.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CSearchWindows {
@@ -28,3 +30,5 @@ struct CSearchWindows {
 CSearchWindows s_searchWindows;
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "search/SearchFilter.h"
 #include "search/dialog/SearchPropPage.h"
 
+namespace blastsearch {
+
 CTableSearch::CTableSearch(int objType, int dbId, QWidget* parent)
     : COrvDialog(5001, parent), m_dbId(dbId), m_objType(objType), m_run(*this, objType, dbId) {}
 
@@ -121,3 +123,5 @@ void CTableSearch::CDialogRun::OnSubbaseFilled(const std::string& name) {
   if (m_dialog.m_subbaseCombo != nullptr) m_dialog.FillLookIn();
   if (QWidget* close = m_dialog.GetDlgItem(2); close != nullptr) SetDlgCtrlID(close, 1);
 }
+
+}  // namespace blastsearch

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "host/qt/OrvDialog.h"
+#include "platform/Export.h"
 #include "search/SearchRun.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CCoolPropertySheet;
 class CSearchFilter;
@@ -65,3 +68,5 @@ class CTableSearch : public COrvDialog {
 
   CDialogRun m_run;
 };
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 
 #include "app/Commands.h"
 
+namespace blastsearch {
+
 struct CommandRun {
   int status;
   std::string out;
@@ -58,3 +60,5 @@ class TempDir {
  private:
   std::filesystem::path m_path;
 };
+
+}  // namespace blastsearch

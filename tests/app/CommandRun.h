@@ -7,6 +7,8 @@
 
 #include "app/Commands.h"
 
+namespace blastsearch {
+
 // What one in-process run of blastsearch gave.
 struct CCommandRun {
   int m_nStatus;
@@ -54,3 +56,5 @@ inline std::vector<std::pair<std::string, std::string>> StoredByImport(const std
   }
   return stored;
 }
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 // Starts the blastsearch program at `program` with `args` as a child process,
 // its standard output and error written to the files `out` and `err`
 // (created or emptied). Returns the child's id, or -1 when it could not start;
@@ -33,3 +35,5 @@ inline pid_t StartProgram(const std::filesystem::path& program,
   posix_spawn_file_actions_destroy(&actions);
   return started == 0 ? pid : -1;
 }
+
+}  // namespace blastsearch

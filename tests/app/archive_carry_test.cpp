@@ -18,6 +18,8 @@
 #include "host/db/SqliteStorage.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -213,3 +215,5 @@ TEST(ArchiveCarry, DamagedAddedLinesAreReportedNamingTheFile) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "support/DatabaseDump.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -158,3 +160,5 @@ TEST_F(BadInput, UnknownResultsAreNamedAsNameOrUid) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -26,6 +26,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -193,3 +195,5 @@ TEST(BlastCommandKill, CtrlCAndKillKeepEveryResultReportedStoredAndEndBlastPlus)
 }
 
 }  // namespace
+
+}  // namespace blastsearch

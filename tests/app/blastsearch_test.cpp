@@ -5,6 +5,8 @@
 #include "app/AppTest.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -109,3 +111,5 @@ TEST(BlastsearchParse, DamagedTransferFilesFailWithOneLineAndNoCrash) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

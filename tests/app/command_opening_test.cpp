@@ -16,6 +16,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -65,3 +67,5 @@ TEST(CommandOpening, EveryCommandStopsAtADatabaseItCannotOpen) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/NumberFormat.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(ExportFormats, ExpectValuesAndBitScoresAsBlastWritesThem) {
@@ -263,3 +265,5 @@ TEST(TypedText, Utf8IsCheckedStrictly) {
   EXPECT_EQ(ShownText("\xc3\xa9\xc3\xa9\xc3\xa9", 3), "\xc3\xa9...");  // cut at a character
   EXPECT_EQ(ShownText("a\x1b", 10), "a\\x1b");
 }
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -511,3 +513,5 @@ TEST(DatabaseCommands, HelpForEveryCommandAndCheckedOutput) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -23,6 +23,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -527,3 +529,5 @@ TEST(DatabaseCheck, AChangedByteOfARecordIsCaughtByItsChecksum) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

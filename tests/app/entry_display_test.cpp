@@ -14,6 +14,8 @@
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Json = nlohmann::json;
@@ -206,3 +208,5 @@ TEST(EntryDisplay, ReadableReportWritesTheMiddleLineAsBlastDoes) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -23,6 +23,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -156,3 +158,5 @@ TEST(ImportCommand, CtrlCStopsAfterTheCurrentResultKeepingWhatWasReported) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

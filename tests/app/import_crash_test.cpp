@@ -32,6 +32,8 @@
 
 extern char** environ;
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -210,3 +212,5 @@ TEST(ImportCrash, TwoImportsAtOnceBothStoreEverything) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "output/PrintableText.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -246,3 +248,5 @@ TEST(ParseInput, EndlessInputStopsEarlyOrAtTheLimit) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "app/AppTest.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A plain-text report with `hits` hits of one segment pair each.
@@ -203,3 +205,5 @@ TEST(ParseProcess, InterruptedReadingShowsAPartialResultAndSavesItOnlyWhenAsked)
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "app/Commands.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -195,3 +197,5 @@ TEST(ParseResults, ReportCutOffShowsWhatWasRead) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

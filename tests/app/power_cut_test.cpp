@@ -26,6 +26,8 @@
 #include "support/CrashVfs.h"
 #include "support/DatabaseDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -257,3 +259,5 @@ TEST_F(PowerCut, IoErrorsAndAFullDiskAreToldAndChangeNothingInPart) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

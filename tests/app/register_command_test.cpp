@@ -9,6 +9,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 TEST(RegisterCommand, EntersTheLibraryAndTheFileTypesAndSaysWhere) {
   CTempDir dir("register_command");
   CScopedEnvironment config("XDG_CONFIG_HOME", (dir.Path() / "config").string());
@@ -35,3 +37,5 @@ TEST(RegisterCommand, EntersTheLibraryAndTheFileTypesAndSaysWhere) {
   EXPECT_EQ(failed.m_nStatus, 1);
   EXPECT_NE(failed.m_strErr.find("blastsearch: file types: "), std::string::npos) << failed.m_strErr;
 }
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -59,3 +61,5 @@ TEST(ServerDatabaseChoice, RefusedWithExitOneAndNothingMadeLocally) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

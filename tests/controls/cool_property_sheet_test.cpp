@@ -14,6 +14,8 @@
 #include "controls/CoolPropertySheet.h"
 #include "host/qt/OrvDialog.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A page that records the check-notify messages the sheet passes on.
@@ -198,3 +200,5 @@ TEST(CheckNotifyMessageTest, IsTheMessageRegisteredUnderItsName) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

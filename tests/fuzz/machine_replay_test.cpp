@@ -5,6 +5,8 @@
 #include "fuzz/MachineFuzzTargets.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -32,3 +34,5 @@ TEST(MachineFuzzFindings, ReplayWithoutFault) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "fuzz/FuzzTargets.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -84,3 +86,5 @@ TEST(FuzzFindings, BlastPlusReportsPassTheirBodiesChecks) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -27,6 +27,8 @@
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Lets the dialog's events happen until `done` holds or `seconds` pass.
@@ -211,3 +213,5 @@ TEST_F(BlastSearchDialogTest, TheDatabaseWindowOffersItInTheFileMenuAndTheToolBa
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -52,6 +52,8 @@
 #include "table/BlastSearchTable.h"
 #include "viewer/ResultViewer.h"
 
+namespace blastsearch {
+
 namespace {
 
 enum { kTextTab = 1, kKeywordTab = 2 };
@@ -807,3 +809,5 @@ TEST_F(DatabaseWindowTest, SearchStartsAtTheSubbaseAndRefusesTextWithoutAField) 
 }
 
 }  // namespace
+
+}  // namespace blastsearch

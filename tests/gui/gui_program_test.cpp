@@ -13,6 +13,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kProgram = std::string(BLASTSEARCH_BINARY_DIR) + "/gui/blastsearch-gui";
@@ -90,3 +92,5 @@ TEST_F(GuiProgramTest, CommandLineHelpVersionAndErrors) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 
 #include "gui/ObjectListModel.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(CompareNames, OrdersAsAPersonReads) {
@@ -105,3 +107,5 @@ TEST_F(ObjectListModelTest, FilterAndSortKeepTheSelectionOnTheSameObjects) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

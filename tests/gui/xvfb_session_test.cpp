@@ -17,6 +17,8 @@
 
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -198,3 +200,5 @@ TEST(XvfbSession, ImportsOpensCopiesAHitRowAndCloses) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "host/RttiLink.h"
 #include "support/ArchiveBytes.h"
 
+namespace blastsearch {
+
 // Link "~Leaf~": an int, a string and an optional int tail (default -1).
 class CTestLeaf : public CObject {
   DECLARE_DYNCREATE(CTestLeaf)
@@ -63,3 +65,5 @@ class CTestChain : public CObject {
 
   std::list<std::unique_ptr<CTestChain>> m_Next;
 };
+
+}  // namespace blastsearch

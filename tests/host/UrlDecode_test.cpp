@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+namespace blastsearch {
+
 namespace {
 
 struct DecodeCase {
@@ -81,3 +83,5 @@ TEST(UrlDecode, LongTextDecodesWholeWhenThereIsRoom) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

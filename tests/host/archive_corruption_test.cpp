@@ -4,6 +4,8 @@
 #include "ArchiveTestObjects.h"
 #include "host/UxMol.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A node with an embedded leaf and three listed leaves (one of a derived
@@ -72,3 +74,5 @@ TEST_F(HostArchiveCorruptionTest, NamesTheOffsetOfABadLength) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 #include "ArchiveTestObjects.h"
 #include "host/UxMol.h"
 
+namespace blastsearch {
+
 IMPLEMENT_DYNCREATE(CTestLeaf, CObject)
 IMPLEMENT_DYNCREATE(CTestLeafKind, CTestLeaf)
 IMPLEMENT_DYNCREATE(CTestNode, CObject)
@@ -353,3 +355,5 @@ TEST(UxMolArchive, RoundTripsEveryMemberWithItsExtraData) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

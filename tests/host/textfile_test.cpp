@@ -9,6 +9,8 @@
 #include "host/UxMol.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 class TextFileTest : public ::testing::Test {
@@ -161,3 +163,5 @@ TEST(OrvMessageBox, ShowsTheTextWithItsStyle) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 
 #include "model/BlastSearchEntry.h"
 
+namespace blastsearch {
+
 // An element whose fields all derive from `seed`, so that two elements built
 // from different seeds differ in every field.
 inline std::unique_ptr<CBlastSearchHitElement> MakeElement(int seed) {
@@ -64,3 +66,5 @@ inline std::unique_ptr<CBlastSearchEntry> MakeEntry(const std::string& name,
   for (int count : elementCounts) entry.m_Hits.m_HitList.push_back(MakeHit(seed++, count));
   return owned;
 }
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "model/ResultInfo.h"
 #include "model/SubjectFasta.h"
 
+namespace blastsearch {
+
 namespace {
 
 CBlastSearchHitElement Rows(const std::string& query, const std::string& subject, int qStart = 1,
@@ -251,3 +253,5 @@ TEST(AlignmentMidline, SubjectFastaDropsGapsAndKeepsHeadersOnOneLine) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

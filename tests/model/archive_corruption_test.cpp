@@ -7,6 +7,8 @@
 #include "support/ArchiveCorruption.h"
 #include "tests/model/ModelBuilders.h"
 
+namespace blastsearch {
+
 namespace {
 
 class TransferFileCorruptionTest : public ArchiveCorruptionTest {
@@ -86,3 +88,5 @@ TEST_F(TransferFileCorruptionTest, ObjectsOfAnotherClassAreRejected) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "support/EntryDump.h"
 #include "tests/model/ModelBuilders.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string StoreTransfer(CBlastSearchEntry& entry) {
@@ -238,3 +240,5 @@ TEST(TransferFile, TellsTransferFilesFromReports) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "support/EntryDump.h"
 #include "tests/model/ModelBuilders.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Every object of the tree (hits, elements, rows, strings' buffers aside).
@@ -299,3 +301,5 @@ TEST(ModelCopy, AllocationFailureKeepsTheCopiesMadeBefore) {
   ASSERT_EQ(target.size(), 3u);
   EXPECT_EQ(target.back()->value, 2);
 }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "support/EntryDump.h"
 #include "tests/model/ModelBuilders.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Hits 0 and 2 hold two elements each, hit 1 none.
@@ -350,3 +352,5 @@ TEST(EntryDump, WritesOneLinePerObject) {
             "    sbjct 1000-995 length=6 minus=1 extra=0 ACCTA0\n"
             "hit id=1001 name=gi|1001 length=301 type=1 desc=sequence 1\n");
 }
+
+}  // namespace blastsearch

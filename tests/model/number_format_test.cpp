@@ -6,6 +6,8 @@
 
 #include "model/NumberFormat.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -122,3 +124,5 @@ TEST(NumberFormat, SignificantDigits) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include "support/LibrariesValue.h"
 #include "support/ScopedEnvironment.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kModuleName =
@@ -87,3 +89,5 @@ TEST(ModuleLoader, RegistersTheShippedModuleWhenNoListExists) {
   loader.UnloadModules();
   EXPECT_EQ(engine().TableByID(201), nullptr);
 }
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "platform/RegisteredMessage.h"
 #include "platform/RegistrationLog.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kModuleFile = BLASTSEARCH_MODULE_FILE;
@@ -96,3 +98,5 @@ TEST(ModuleStartup, ObjectsAreMadeInOrderAndUnloadingUnregistersThem) {
     EXPECT_TRUE(ExtensionModulePaths().empty());
   }
 }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "host/db/DBEngine.h"
 #include "platform/ExtensionModule.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The object type of BLAST results and the table that stores them.
@@ -80,3 +82,5 @@ TEST(ModuleWindows, TheViewerComesAndGoesWithTheWindowLibraryOnly) {
     EXPECT_TRUE(ExtensionModulePaths().empty());
   }
 }
+
+}  // namespace blastsearch

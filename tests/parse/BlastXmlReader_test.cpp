@@ -13,6 +13,8 @@
 #include "support/Corpus.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Results = std::vector<std::unique_ptr<CBlastSearchEntry>>;
@@ -397,3 +399,5 @@ TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace blastsearch {
+
 namespace {
 
 // Runs the body of a test once with the widest searches the processor has
@@ -110,3 +112,5 @@ TEST(FindText, FirstOfASetOfUpToEightCharacters) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "model/BlastSearchEntry.h"
 #include "support/ReportParse.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr std::size_t kKilobyte = 1024;
@@ -95,3 +97,5 @@ TEST(LinearCost, HostileInputsParseInLinearTimeAndBoundedMemory) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

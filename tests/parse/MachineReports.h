@@ -13,6 +13,8 @@
 #include "parse/ResultReader.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 // A BLAST+ report of tests/data/blastplus.
 inline std::string BlastPlusFile(const std::string& name) {
   return ReadWholeFile(std::string(BLASTSEARCH_SOURCE_DIR) + "/tests/data/blastplus/" + name);
@@ -72,3 +74,5 @@ class CEndlessSource : public CReportSource {
   char m_cFill;
   std::string m_strName = "endless";
 };
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include "parse/ScanText.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 const char* const kMarkers[] = {"Score = ", "Score", "=", "\n>",   "Query: ", "<a name",
@@ -143,3 +145,5 @@ TEST(MarkerCache, ReadersGiveIdenticalTreesOnTheCorpus) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

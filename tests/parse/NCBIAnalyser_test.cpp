@@ -14,6 +14,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct ReadyCase {
@@ -255,3 +257,5 @@ TEST(Analysers, BaseFormsFindNothing) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

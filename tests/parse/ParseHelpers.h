@@ -10,6 +10,8 @@
 #include "platform/File.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 // What one parse gave: the reader's result and the dump of the entry.
 struct ParseOutcome {
   int nResult = 0;
@@ -64,3 +66,5 @@ inline int CountHits(const std::string& dump) {
   }
   return hits;
 }
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "ParseHelpers.h"
 #include "parse/MarkerCache.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kHead =
@@ -447,3 +449,5 @@ TEST(QBlastReport, QueryLengthFromItsOwnStatement) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "parse/SummaryTable.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Every corpus file: anchored exactly where its rows are laid out against
@@ -228,3 +230,5 @@ TEST(SummaryTable, StopKeepsTheHitsBefore) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

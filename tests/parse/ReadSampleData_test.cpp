@@ -13,6 +13,8 @@
 #include "ParseHelpers.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kHead =
@@ -233,3 +235,5 @@ TEST(ReadSampleDataAnalyse, ReaderWithoutFileReportsAShortRead) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

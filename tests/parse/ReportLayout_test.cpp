@@ -12,6 +12,8 @@
 #include "parse/QueryAnchoredPage.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(ReportLayout, SmallPages) {
@@ -229,3 +231,5 @@ TEST(ReportLayout, CorpusFiles) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

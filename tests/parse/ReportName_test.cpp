@@ -8,6 +8,8 @@
 
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(ReportName, TakesTheQueryLineWithoutTags) {
@@ -113,3 +115,5 @@ TEST(ReportName, ProgramLineOfOlderReports) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -13,6 +13,8 @@
 #include "parse/NCBIAnalyserQ.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Three rounds of one query, then a second query with two rounds.
@@ -145,3 +147,5 @@ TEST(ReportRounds, ReportWithoutRoundsIsReadWhole) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 
 #include "parse/ScanText.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string RandomNumberText(std::mt19937& random, const char* alphabet) {
@@ -128,3 +130,5 @@ TEST(ReportWalk, StrandWords) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

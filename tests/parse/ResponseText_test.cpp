@@ -16,6 +16,8 @@
 #include "support/EntryDump.h"
 #include "support/ReportParse.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string TextOf(const std::string& bytes) {
@@ -209,3 +211,5 @@ TEST(ResponseText, ParseThatGivesItsTextBackReadsAsAWholeOne) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "parse/ReportRounds.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kPlainReport =
@@ -189,3 +191,5 @@ TEST(ResultReaders, EveryRoundOfCorpusTextReports) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace blastsearch {
+
 namespace {
 
 // Text in a heap block of exactly its size plus the terminator, so that the
@@ -523,3 +525,5 @@ TEST(SplitTest, ParseCmdListKeepsQuotedPhrases) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

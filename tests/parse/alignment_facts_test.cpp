@@ -16,6 +16,8 @@
 #include "parse/ResultReaders.h"
 #include "support/Corpus.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::vector<std::unique_ptr<CBlastSearchEntry>> ReadAll(const std::string& report,
@@ -122,3 +124,5 @@ TEST(AlignmentFacts, OlderReportsKeepTheirProgramLineApart) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "parse/MachineReports.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 const ReaderFactory kJson = [](CReportSource& source, const CResultReadOptions& options) {
@@ -260,3 +262,5 @@ TEST(BlastPlusNames, NamesAsTheTextShowsThem) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "support/Corpus.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -436,3 +438,5 @@ TEST(BlastPlusText, CorpusReportsReadWhole) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

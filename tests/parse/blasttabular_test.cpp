@@ -10,6 +10,8 @@
 #include "parse/MachineReports.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 ReaderFactory Tabular(ReportLayout layout) {
@@ -316,3 +318,5 @@ TEST(BlastTabularReader, AnEndlessLineStopsAtTheLineBound) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

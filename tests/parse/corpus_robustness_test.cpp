@@ -20,6 +20,8 @@
 #include "support/Corpus.h"
 #include "support/ReportParse.h"
 
+namespace blastsearch {
+
 namespace {
 
 using std::chrono::seconds;
@@ -581,3 +583,5 @@ INSTANTIATE_TEST_SUITE_P(Shapes, OddReports, ::testing::ValuesIn(kOddReports),
                          });
 
 }  // namespace
+
+}  // namespace blastsearch

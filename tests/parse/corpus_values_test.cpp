@@ -18,6 +18,8 @@
 #include "support/EntryDump.h"
 #include "support/ReportParse.h"
 
+namespace blastsearch {
+
 namespace {
 
 // One aligned row: first and last numbers, and the joined upper-case text's
@@ -683,3 +685,5 @@ TEST(CorpusLayout, TextWithoutReportIsUnknown) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

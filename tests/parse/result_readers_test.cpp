@@ -23,6 +23,8 @@
 #include "support/Corpus.h"
 #include "support/EntryDump.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Results = std::vector<std::unique_ptr<CBlastSearchEntry>>;
@@ -389,3 +391,5 @@ TEST(XmlReaders, BoundNestingTextAndMarkup) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "platform/ReplacingFile.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 TEST(RuntimeClass, CreatesRegisteredClassesByName) {
   const CRuntimeClass* cls = CRuntimeClass::FromName("CUxMol");
   ASSERT_NE(cls, nullptr);
@@ -263,3 +265,5 @@ TEST(ReplacingFile, TargetChangesOnCommitKeepingItsPermissionsAndLinks) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(dir.Entries(), 2u);
 }
+
+}  // namespace blastsearch

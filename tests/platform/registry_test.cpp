@@ -12,6 +12,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 LONG Set(HKEY key, const std::string& name, const std::string& data, DWORD type = REG_SZ) {
@@ -123,3 +125,5 @@ TEST_F(RegistryTest, WritersAtOnceLoseNothing) {
   }
   RegCloseKey(key);
 }
+
+}  // namespace blastsearch

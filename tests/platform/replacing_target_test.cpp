@@ -10,6 +10,8 @@
 #include "platform/ReplacingFile.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -105,3 +107,5 @@ TEST(ReplacingTarget, AFullDeviceIsAFailureNamingIt) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

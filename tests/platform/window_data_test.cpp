@@ -11,6 +11,8 @@
 #include "platform/Menu.h"
 #include "platform/ModuleResources.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr CRgb kRed{255, 0, 0};
@@ -240,3 +242,5 @@ TEST(ModuleResources, SearchesSetsInRegistrationOrder) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 
+namespace blastsearch {
+
 // Lets posted events (paints, layout, deferred deletes) happen.
 inline void Settle() {
   for (int i = 0; i < 4; ++i) QApplication::processEvents();
@@ -23,3 +25,5 @@ Result WithModal(const std::function<Result()>& open, const std::function<void(Q
   });
   return open();
 }
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "platform/StringTable.h"
 #include "resources/ModuleResourceSet.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The module's resources registered, as its loading does (a second
@@ -52,3 +54,5 @@ TEST_F(Resources, BitmapsAreSixteenColourFilesOfTheirSizes) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

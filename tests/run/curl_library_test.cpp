@@ -8,6 +8,8 @@
 
 #include "run/CurlLibrary.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct SLoadCase {
@@ -54,3 +56,5 @@ TEST(CurlLibrary, TheSystemLibraryIsLoadedOnceForTheProcess) {
   EXPECT_EQ(SystemCurlLibrary(error), first);
   EXPECT_TRUE(error.empty()) << error;
 }
+
+}  // namespace blastsearch

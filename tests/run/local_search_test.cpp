@@ -22,6 +22,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A result as compared: its tree and its info without what the store adds.
@@ -217,3 +219,5 @@ TEST(BlastErrorText, KeepsTheErrorLinesOfBlastPlus) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -26,6 +26,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // What the server does with one request.
@@ -379,3 +381,5 @@ TEST(FormField, EncodesNamesAndValues) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -26,6 +26,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 // What one stored object holds, as the set-up gave it.
 struct ObjModel {
   std::string name;
@@ -174,3 +176,5 @@ class SearchCorpusDb {
     }
   }
 };
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "search/SearchFilter.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 class CProbeFilter : public CSearchFilter {
  public:
   explicit CProbeFilter(std::function<bool(const CObjInfo&)> pick, int active = 1)
@@ -49,3 +51,5 @@ class CProbeTable : public CBlastSearchTable {
   int m_nRecordsRead = 0;
   bool m_bRefuseList = false;
 };
+
+}  // namespace blastsearch

@@ -5,6 +5,8 @@
 
 #include "SearchCorpusDb.h"
 
+namespace blastsearch {
+
 namespace {
 
 class SearchCommandsTest : public ::testing::Test {
@@ -91,3 +93,5 @@ TEST_F(SearchCommandsTest, AnnotationsReadBackAsGiven) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

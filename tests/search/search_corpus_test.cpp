@@ -12,6 +12,8 @@
 #include "search/SearchRun.h"
 #include "search/TableSearch.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::set<std::string> JsonNames(const std::string& json) {
@@ -166,3 +168,5 @@ TEST_F(SearchCorpusTest, WithoutIntoOrTerminalNothingIsCreated) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -11,6 +11,8 @@
 #include "search/SearchSubstrings.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 CObjInfo Record(const std::string& name, int hits) {
@@ -158,3 +160,5 @@ TEST(SearchTextTest, SubbaseNamesAreCutAtACharacterBoundary) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "search/SearchRun.h"
 #include "search/TableSearch.h"
 
+namespace blastsearch {
+
 namespace {
 
 class SearchRunTest : public ::testing::Test {
@@ -325,3 +327,5 @@ TEST(SearchRunEmptyDatabaseTest, AnEmptyTableSaysSo) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

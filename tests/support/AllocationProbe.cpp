@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+namespace blastsearch {
+
 namespace {
 
 std::atomic<bool> g_recording{false};
@@ -29,15 +31,24 @@ void* Allocate(std::size_t size) noexcept {
 
 }  // namespace
 
+}  // namespace blastsearch
+
 // Every unaligned form is replaced, so that each allocation and its release
 // go through the same pair (the sanitizers check the pairing).
 void* operator new(std::size_t size) {
+  using namespace blastsearch;
   if (void* p = Allocate(size)) return p;
   throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  using namespace blastsearch;
+  return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  using namespace blastsearch;
+  return Allocate(size);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }

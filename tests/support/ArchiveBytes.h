@@ -10,6 +10,8 @@
 
 #include "host/KaArchiveFormat.h"
 
+namespace blastsearch {
+
 struct Bytes {
   std::string s;
 
@@ -38,3 +40,5 @@ struct Bytes {
   // A frame is a name string followed by a data string.
   Bytes& Frame(std::string_view name, const Bytes& data) { return Str(name).Str(data.s); }
 };
+
+}  // namespace blastsearch

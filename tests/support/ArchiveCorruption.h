@@ -15,6 +15,8 @@
 #include "host/KaArchiveFormat.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 class ArchiveCorruptionTest : public ::testing::Test {
  protected:
   // Reads the bytes of `file` in the way under test; may throw.
@@ -101,3 +103,5 @@ class ArchiveCorruptionTest : public ::testing::Test {
  private:
   std::string m_original;
 };
+
+}  // namespace blastsearch

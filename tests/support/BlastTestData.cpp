@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <random>
 
+namespace blastsearch {
+
 CBlastTestData::CBlastTestData() {
   std::random_device random;
   m_dir = std::filesystem::temp_directory_path() /
@@ -32,3 +34,5 @@ CBlastTestData::~CBlastTestData() {
   std::error_code ignored;
   std::filesystem::remove_all(m_dir, ignored);
 }
+
+}  // namespace blastsearch

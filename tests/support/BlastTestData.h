@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+namespace blastsearch {
+
 // Small BLAST+ databases for tests that run BLAST+: the generated sequences
 // of tests/data/blastplus (written by its make_sequences.py into a scratch
 // folder) made into a protein database "protdb" and a nucleotide database
@@ -27,6 +29,8 @@ class CBlastTestData {
   std::filesystem::path m_dir;
   std::string m_strMissing;
 };
+
+}  // namespace blastsearch
 
 // Skips the current test when `data` could not be made.
 #define SKIP_WITHOUT_BLAST(data) \

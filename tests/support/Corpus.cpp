@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace blastsearch {
+
 std::filesystem::path CorpusDir() {
   const char* env = std::getenv("BLASTSEARCH_CORPUS_DIR");
   std::filesystem::path dir = env != nullptr && *env != '\0' ? env : BLASTSEARCH_CORPUS_DIR;
@@ -31,3 +33,5 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   text << in.rdbuf();
   return text.str();
 }
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace blastsearch {
+
 // The folder of real NCBI reports beside the project; empty when absent.
 std::filesystem::path CorpusDir();
 
@@ -13,6 +15,8 @@ std::vector<std::filesystem::path> CorpusFiles(const std::string& folder);
 
 // The whole content of `path`; throws std::runtime_error naming the file.
 std::string ReadWholeFile(const std::filesystem::path& path);
+
+}  // namespace blastsearch
 
 // Skips the current test, with a message, when the corpus is absent.
 #define SKIP_WITHOUT_CORPUS()                                                  \

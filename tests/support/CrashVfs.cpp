@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr const char* kVfsName = "blastsearch-crash";
@@ -381,3 +383,5 @@ void CCrashVfs::Finish(bool cutAtEnd) {
   m_fault = EStorageFault::kNone;
   m_bFaulted = false;
 }
+
+}  // namespace blastsearch

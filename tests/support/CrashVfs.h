@@ -16,6 +16,8 @@
 
 struct sqlite3_vfs;
 
+namespace blastsearch {
+
 // What happens at the chosen operation.
 enum class EStorageFault {
   kNone,      // nothing: the run only counts the operations
@@ -96,3 +98,5 @@ class CCrashVfs {
   std::vector<CSnapshot> m_snapshots;
   std::mt19937 m_random;
 };
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 
 #include "host/db/SqliteStorage.h"
 
+namespace blastsearch {
+
 std::string DatabaseDump(const std::filesystem::path& dir) {
   namespace fs = std::filesystem;
   std::string dump;
@@ -73,3 +75,5 @@ std::string DatabaseDump(const std::filesystem::path& dir) {
   }
   return dump;
 }
+
+}  // namespace blastsearch

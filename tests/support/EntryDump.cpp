@@ -4,6 +4,8 @@
 
 #include "model/BlastSearchEntry.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::string Number(double value) {
@@ -50,3 +52,5 @@ std::string DumpEntry(const CBlastSearchEntry& entry) {
   }
   return out;
 }
+
+}  // namespace blastsearch

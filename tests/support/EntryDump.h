@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace blastsearch {
+
 class CBlastSearchEntry;
 
 // A compact text dump of a whole result for comparing trees in tests: one
@@ -14,3 +16,5 @@ class CBlastSearchEntry;
 //       query <start>-<end> length=<length> minus=<0|1> extra=<extra> <row text>
 //       sbjct <start>-<end> length=<length> minus=<0|1> extra=<extra> <row text>
 std::string DumpEntry(const CBlastSearchEntry& entry);
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "host/ModuleLoader.h"
 #include "platform/Registry.h"
 
+namespace blastsearch {
+
 // Sets the host's list of extension libraries (the value "Libraries" under
 // the extensions key of the current user) to `list`, creating the key; a
 // failed registry call fails the test.
@@ -19,3 +21,5 @@ inline void SetLibraries(const std::string& list) {
             ERROR_SUCCESS);
   RegCloseKey(key);
 }
+
+}  // namespace blastsearch

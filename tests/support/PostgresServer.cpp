@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -124,3 +126,5 @@ void CPostgresServer::Run(const std::string& dbname, const std::string& sql) con
   PQfinish(conn);
   if (!failure.empty()) throw std::runtime_error(sql + ": " + failure);
 }
+
+}  // namespace blastsearch

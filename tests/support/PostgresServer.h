@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+namespace blastsearch {
+
 // A private PostgreSQL server for the tests: made with initdb in a fresh
 // temporary folder, listening only on a Unix socket in that folder, stopped
 // (immediately) and removed when the test program ends. As root it runs as
@@ -43,3 +45,5 @@ class CPostgresServer {
   bool m_bRunning = false;
   int m_nDatabases = 0;
 };
+
+}  // namespace blastsearch

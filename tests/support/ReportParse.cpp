@@ -9,6 +9,8 @@
 #include "platform/File.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 const char* ReaderName(ReportReader reader) {
   return reader == ReportReader::QBlast ? "QBlast" : "Classic";
 }
@@ -119,3 +121,5 @@ void CParseWatchdog::Watch() {
     }
   }
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+namespace blastsearch {
+
 class CBlastSearchEntry;
 class CBlastSearchHit;
 class CBlastSearchHitElement;
@@ -68,3 +70,5 @@ class CParseWatchdog {
   std::condition_variable m_wake;
   std::thread m_thread;
 };
+
+}  // namespace blastsearch

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace blastsearch {
+
 // Sets an environment variable (or unsets it, for nullopt) for its lifetime
 // and restores the former state when it ends.
 class CScopedEnvironment {
@@ -31,3 +33,5 @@ class CScopedEnvironment {
   std::string m_strName;
   std::optional<std::string> m_former;
 };
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "support/PostgresServer.h"
 #endif
 
+namespace blastsearch {
+
 std::vector<std::string> StorageBackendNames() {
 #ifdef BLASTSEARCH_HAVE_POSTGRES
   return {"sqlite", "postgres"};
@@ -61,3 +63,5 @@ void CBackendDatabase::DamageRecord(int table, unsigned long recordId) const {
   sqlite3_close(db);
   if (rc != SQLITE_OK) throw std::runtime_error("cannot damage the record");
 }
+
+}  // namespace blastsearch

@@ -7,6 +7,8 @@
 #include "host/db/DBStorage.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 // The storages a storage test runs over: "sqlite", and "postgres" when this
 // build has it.
 std::vector<std::string> StorageBackendNames();
@@ -31,3 +33,5 @@ class CBackendDatabase {
   CTempDir m_dir;
   std::string m_strAddress;  // the file, or the connection string
 };
+
+}  // namespace blastsearch

@@ -8,6 +8,8 @@
 #include "host/db/DBEngine.h"
 #include "host/db/SqliteStorage.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::filesystem::path FreshDir(const std::string& tag) {
@@ -47,3 +49,5 @@ void CTempDatabase::Reopen() {
   engine().CloseDatabase(m_nDbId);
   engine().OpenDatabase(m_dir.string(), m_nDbId);
 }
+
+}  // namespace blastsearch

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+namespace blastsearch {
+
 // A scratch object database: a fresh directory under the system's temporary
 // folder, opened as database `dbId` of the engine for the object's lifetime,
 // then closed and removed with everything in it.
@@ -36,3 +38,5 @@ class CTempDir {
  private:
   std::filesystem::path m_dir;
 };
+
+}  // namespace blastsearch

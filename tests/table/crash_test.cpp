@@ -17,6 +17,8 @@
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The result stored as the i-th object: its size varies with i.
@@ -108,3 +110,5 @@ TEST(CrashTest, AKilledWriterLeavesNothingHalfStored) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/EditBlastSearchPage.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Reaches the table's editor of an object in memory.
@@ -279,3 +281,5 @@ TEST_F(EditorTest, CommentLinesSurviveThePageUnchanged) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -17,6 +17,8 @@
 #include "table/BlastSearchFileTypes.h"
 #include "table/BlastSearchRegistration.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kName = "libblastsearch.so";
@@ -147,3 +149,5 @@ TEST(RegisterBlastSearchFileTypes, WritesAMimePackageAndADesktopEntryAndRunsTheT
             std::string::npos)
       << ran;
 }
+
+}  // namespace blastsearch

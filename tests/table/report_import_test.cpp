@@ -18,6 +18,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -219,3 +221,5 @@ TEST(ObjectNames, LongNamesAreCutToFitWithTheirNumber) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

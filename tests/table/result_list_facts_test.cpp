@@ -16,6 +16,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ResultListFacts.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct Pair {
@@ -116,3 +118,5 @@ TEST(ResultListFacts, StoringAnObjectWritesItsFactsAsKeys) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "resources/ModuleResourceSet.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A menu as text: items joined by "|"; a command as its text and identifier,
@@ -259,3 +261,5 @@ TEST(TableDialogPages, EditorPageLayout) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

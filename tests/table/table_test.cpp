@@ -23,6 +23,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 
+namespace blastsearch {
+
 namespace {
 
 const std::string kAdded = "\"\nhas been added to the database";
@@ -481,3 +483,5 @@ TEST(TableOpen, AViewerThatThrowsOpensNothing) {
   EXPECT_EQ(blastSearch().DefaultAction(&info), 0);
   engine().SetObjectViewer(CBlastSearchObject::objtype(), {});
 }
+
+}  // namespace blastsearch

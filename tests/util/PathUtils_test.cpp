@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+namespace blastsearch {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -208,3 +210,5 @@ TEST_F(PathInTempDir, TmpNameCountsDirectoriesToo) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

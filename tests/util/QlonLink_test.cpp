@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kUntouched = -7;
@@ -68,3 +70,5 @@ TEST(QlonLink, LongLinksAreTakenWhole) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "host/RttiLink.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Items = std::vector<std::pair<std::string, std::string>>;
@@ -171,3 +173,5 @@ TEST(StringVDataStorage, TruncatedDataRaisesAndKeepsWhatWasRead) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

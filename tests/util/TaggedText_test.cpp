@@ -7,6 +7,8 @@
 #include "util/StringDataStorage.h"
 #include "util/StringVDataItem.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(StringVDataItem, AssemblesAndSeparatesAnElement) {
@@ -182,3 +184,5 @@ TEST(StringDataStorage, CopiesFollowTheSourcesText) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -15,6 +15,8 @@
 #include "viewer/AlignmentText.h"
 #include "viewer/HitOverviewLayout.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct BarCase {
@@ -205,3 +207,5 @@ TEST(AlignmentText, RowsWrapAtSixtyColumnsWithPositionsAtBothEnds) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

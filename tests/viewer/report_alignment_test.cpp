@@ -35,6 +35,8 @@
 #include "support/Corpus.h"
 #include "viewer/AlignmentText.h"
 
+namespace blastsearch {
+
 namespace {
 
 // One segment pair as compared: its score lines and its rows.
@@ -228,3 +230,5 @@ INSTANTIATE_TEST_SUITE_P(TextReports, ReportAlignment, ::testing::ValuesIn(TextR
                          FileName);
 
 }  // namespace
+
+}  // namespace blastsearch

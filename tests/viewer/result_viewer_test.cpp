@@ -35,6 +35,8 @@
 #include "viewer/ResultViewerOpener.h"
 #include "viewer/ViewerScreenshot.h"
 
+namespace blastsearch {
+
 namespace {
 
 std::unique_ptr<CBlastSearchHitElement> Pair(int start, int end, double bits, double expect) {
@@ -353,3 +355,5 @@ TEST(ResultViewer, PictureOfTheViewer) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

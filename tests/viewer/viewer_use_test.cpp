@@ -30,6 +30,8 @@
 #include "viewer/ResultViewer.h"
 #include "viewer/ViewerScreenshot.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CPairSpec {
@@ -284,3 +286,5 @@ TEST_F(ResultViewerUse, PictureWithTheContextMenuOpen) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

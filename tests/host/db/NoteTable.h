@@ -11,6 +11,8 @@
 #include "host/db/DBTableBase.h"
 #include "platform/File.h"
 
+namespace blastsearch {
+
 // A text value whose writing fails on request, to test that a failed store
 // leaves nothing behind.
 class CNoteValue : public CDBValue {
@@ -86,3 +88,5 @@ class CNoteTable : public CDBTableBase {
 
 // The one note table of the test program.
 CNoteTable& Notes();
+
+}  // namespace blastsearch

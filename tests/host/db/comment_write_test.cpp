@@ -11,6 +11,8 @@
 #include "platform/UserInteraction.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 struct CopyCase {
@@ -52,3 +54,5 @@ TEST(CommentWriteTest, DuplicateTellsWhetherItsCommentWasWritten) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "platform/UserInteraction.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 CNoteTable& Notes();
 
 namespace {
@@ -139,3 +141,5 @@ TEST_F(DBChangeTest, CleanupRemovesNewFilesOfWritersThatAreGone) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

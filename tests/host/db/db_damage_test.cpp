@@ -18,6 +18,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 class DBDamageTest : public ::testing::Test {
@@ -226,3 +228,5 @@ TEST_F(DBDamageTest, AnArchiveThatCannotBeWrittenNamesTheFileAndWhy) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 CNoteTable& Notes() {
   static CNoteTable table;
   return table;
@@ -663,3 +665,5 @@ TEST_F(DBTest, SummaryBackupAndRestore) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -9,6 +9,8 @@
 #include "host/db/DBStorage.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kTable = 201;
@@ -109,3 +111,5 @@ TEST(NumberedNames, ADatabaseMadeBeforeTheNameIndexGetsItWhenOpened) {
   EXPECT_EQ(UniqueName("a"), "a_5");
   EXPECT_EQ(engine().Storage(1)->IntegrityCheck(), "ok");
 }
+
+}  // namespace blastsearch

@@ -12,6 +12,8 @@
 #include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 using Ids = std::vector<unsigned long>;
@@ -116,3 +118,5 @@ INSTANTIATE_TEST_SUITE_P(Storages, ObjectKeys, ::testing::ValuesIn(StorageBacken
                          [](const auto& backend) { return backend.param; });
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -6,6 +6,8 @@
 #include "host/db/DBEngine.h"
 #include "host/db/ObjInfo.h"
 
+namespace blastsearch {
+
 namespace {
 
 // Puts the engine's openers back as they were found (empty here: the tests
@@ -59,3 +61,5 @@ TEST_F(ObjectViewerTest, NothingOpensWithoutViewerOrOpenerOrObject) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

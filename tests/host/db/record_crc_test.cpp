@@ -5,6 +5,8 @@
 
 #include "host/db/DBRecordText.h"
 
+namespace blastsearch {
+
 namespace {
 
 // The checksum one bit at a time, as its definition reads.
@@ -49,3 +51,5 @@ TEST(RecordCrc, KnownValuesAndEveryLengthAndStartAgreeWithTheDefinition) {
   // Nothing more (a view without a buffer) leaves the checksum as it was.
   EXPECT_EQ(RecordCrc32(std::string_view(), 0xCBF43926u), 0xCBF43926u);
 }
+
+}  // namespace blastsearch

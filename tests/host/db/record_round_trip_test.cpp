@@ -10,6 +10,8 @@
 #include "host/db/CreatorData.h"
 #include "host/db/DBRecordText.h"
 
+namespace blastsearch {
+
 CNoteTable& Notes();
 
 namespace {
@@ -143,3 +145,5 @@ TEST(CreatorText, ShortAndDamagedFormsReadAsTheirParts) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -19,6 +19,8 @@
 #include "support/PostgresServer.h"
 #endif
 
+namespace blastsearch {
+
 namespace {
 
 constexpr int kTable = 201;
@@ -457,3 +459,5 @@ TEST(PostgresServerGone, EveryCallAfterItFailsClearly) {
 #endif
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -14,6 +14,8 @@
 #include "host/editor/ScriptedSheetRunner.h"
 #include "platform/UserInteraction.h"
 
+namespace blastsearch {
+
 namespace {
 
 // A plain object of the database framework, stored nowhere.
@@ -136,3 +138,5 @@ TEST(EditorSheet, RunsThroughTheInstalledRunnerAndCancelsWithoutOne) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

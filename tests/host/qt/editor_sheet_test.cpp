@@ -23,6 +23,8 @@
 #include "table/BlastSearchTable.h"
 #include "table/EditBlastSearchPage.h"
 
+namespace blastsearch {
+
 namespace {
 
 class EditorSheetTest : public ::testing::Test {
@@ -247,3 +249,5 @@ TEST(EditorNumberFieldTest, TextInANumberFieldIsRefusedNamingTheField) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -10,6 +10,8 @@
 #include "host/qt/LocalTime.h"
 #include "host/qt/ScreenFit.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(LocalTimeText, LocalTimeAsTheCLibraryGivesItAndNothingForUnknown) {
@@ -57,3 +59,5 @@ TEST(FitToScreen, ShrinksToNineTenthsAndMovesACornerBackOntoTheScreen) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

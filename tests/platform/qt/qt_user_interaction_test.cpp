@@ -12,6 +12,8 @@
 #include "platform/qt/QtUserInteraction.h"
 #include "support/TempDatabase.h"
 
+namespace blastsearch {
+
 namespace {
 
 class QtUserInteractionTest : public ::testing::Test {
@@ -112,3 +114,5 @@ TEST_F(QtUserInteractionTest, FileDialogTakesExtensionNameAndOptions) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

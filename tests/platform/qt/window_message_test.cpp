@@ -7,6 +7,8 @@
 #include "platform/RegisteredMessage.h"
 #include "platform/qt/WindowMessage.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(WindowMessageTest, RegisteredOncePerNameAboveQtsOwnEvents) {
@@ -33,3 +35,5 @@ TEST(WindowMessageTest, WordsArePackedAndReadBackCutToSixteenBits) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -16,6 +16,8 @@
 #include "platform/qt/WindowResources.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 namespace {
 
 TEST(WindowResources, IconsKeepTheirColoursAndTransparency) {
@@ -91,3 +93,5 @@ TEST(WindowResources, EditorPageFaceHasItsControlsAndCitationTypes) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch

@@ -27,6 +27,8 @@
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
+namespace blastsearch {
+
 inline void ResetSearchFilters() {
   MakeSearchFilters();
   TextSearchFilter() = CContextFilter();
@@ -110,3 +112,5 @@ class SearchDialogFixture : public ::testing::Test {
   CScriptedUserInteraction m_ui;
   std::unique_ptr<CSearchDialogSet> m_set;
 };
+
+}  // namespace blastsearch

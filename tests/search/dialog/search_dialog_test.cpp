@@ -8,6 +8,8 @@
 #include "SearchDialogFixture.h"
 #include "host/qt/ValDlg.h"
 
+namespace blastsearch {
+
 namespace {
 
 enum { kAttribTab = 0, kTextTab = 1, kKeywordTab = 2 };
@@ -309,3 +311,5 @@ TEST_F(TableSearchTest, ReopeningShowsThePreviousSettings) {
 }
 
 }  // namespace
+
+}  // namespace blastsearch
