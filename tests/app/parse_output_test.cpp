@@ -186,25 +186,6 @@ TEST(ParseOutput, TextOutputPrintsOddNumbersShortAndEscapesControlCharacters) {
   EXPECT_EQ(json.out.find('\x1b'), std::string::npos);
 }
 
-TEST(PrintableText, EscapesControlCharactersOnly) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"plain text | 123", "plain text | 123"},
-      {"tab\there\r\n", "tab\\x09here\\x0d\\x0a"},
-      {"\x1b[31mred\x7f", "\\x1b[31mred\\x7f"},
-      {"caf\xc3\xa9 \xd0\x9f", "caf\xc3\xa9 \xd0\x9f"},  // UTF-8 letters, one with a 0x9F byte
-      {"\xc2\x9b"
-       "2J",
-       "\\x9b2J"},  // a C1 control in UTF-8
-      {"\x9b"
-       "2J \xe9",
-       "\\x9b2J \xe9"},  // raw C1, Latin-1 letter
-  };
-  for (const auto& [text, printable] : cases) EXPECT_EQ(PrintableText(text), printable);
-  EXPECT_EQ(FormatNumber(45.8, ENumberStyle::kSummaryBits), "45.8");
-  EXPECT_EQ(FormatNumber(467, ENumberStyle::kSummaryBits), "467");
-  EXPECT_EQ(FormatNumber(-1e300, ENumberStyle::kSummaryBits), "-1e+300");
-}
-
 TEST(ParseSave, RefusesTheInputItselfAndUnusableNamesKeepingOlderFiles) {
   TempDir dir;
   const fs::path report = dir.File("q.txt", kQBlastReport);
