@@ -13,10 +13,10 @@
 
 #include "app/CommandContext.h"
 #include "app/Commands.h"
-#include "output/PrintableText.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
+#include "output/PrintableText.h"
 #include "table/BlastSearchTable.h"
 
 namespace blastsearch {

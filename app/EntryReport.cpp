@@ -5,13 +5,13 @@
 #include <ostream>
 #include <string>
 
-#include "output/EntryFacts.h"
-#include "output/PrintableText.h"
 #include "model/AlignmentMidline.h"
 #include "model/BlastSearchEntry.h"
 #include "model/HitLink.h"
 #include "model/NumberFormat.h"
 #include "model/ResultInfo.h"
+#include "output/EntryFacts.h"
+#include "output/PrintableText.h"
 
 namespace blastsearch {
 

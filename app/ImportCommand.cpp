@@ -10,9 +10,9 @@
 
 #include "app/Commands.h"
 #include "app/InterruptCatcher.h"
-#include "output/ProgressBar.h"
 #include "app/TableOptions.h"
 #include "host/db/DBEngine.h"
+#include "output/ProgressBar.h"
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
 

@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "output/PrintableText.h"
 #include "host/OrvTextFile.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
+#include "output/PrintableText.h"
 #include "table/BlastSearchTable.h"
 
 namespace blastsearch {

@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "output/PrintableText.h"
 #include "host/db/ObjInfo.h"
+#include "output/PrintableText.h"
 #include "table/BlastSearchTable.h"
 
 namespace blastsearch {

@@ -17,14 +17,14 @@
 #include <thread>
 
 #include "app/Commands.h"
-#include "output/EntryJson.h"
 #include "app/EntryReport.h"
 #include "app/InputReportSource.h"
 #include "app/InterruptCatcher.h"
-#include "output/PrintableText.h"
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
 #include "model/TransferFile.h"
+#include "output/EntryJson.h"
+#include "output/PrintableText.h"
 #include "parse/ReportLayout.h"
 #include "parse/ResultReaders.h"
 #include "platform/File.h"

@@ -53,8 +53,8 @@ int RunRegister(CCommandContext& context) {
   const std::string registry = RegistryFilePath();
   if (result != S_OK) {
     context.m_err << "blastsearch: could not enter " << BlastSearchModuleFileName() << " in "
-                  << (registry.empty() ? "the registry (no HOME)" : registry) << " ("
-                  << Hex(result) << ")\n";
+                  << (registry.empty() ? "the registry (no HOME)" : registry) << " (" << Hex(result)
+                  << ")\n";
     status = 1;
   } else {
     std::string list;

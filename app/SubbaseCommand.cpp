@@ -4,9 +4,9 @@
 #include <memory>
 #include <ostream>
 
-#include "output/PrintableText.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
+#include "output/PrintableText.h"
 #include "table/BlastSearchTable.h"
 
 namespace blastsearch {

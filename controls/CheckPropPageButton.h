@@ -55,4 +55,4 @@ class CCheckPropPageButton : public QCheckBox {
   void keyReleaseEvent(QKeyEvent* event) override;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -32,4 +32,4 @@ class CCheckTabCtrl : public QTabBar {
   CCheckTabSheet* m_pSheet;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -66,4 +66,4 @@ class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet {
   std::vector<CEntry> m_checkButtons;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

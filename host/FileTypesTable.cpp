@@ -22,7 +22,7 @@ CFileTypeEntry MakeFileTypeEntry(const FTTENTRY& row) {
   entry.m_strShellDescription = Text(row.m_pszShellDescription);
   entry.m_strFourCC1 = Text(row.m_pszFourCC1);
   entry.m_strFourCC2 = Text(row.m_pszFourCC2);
-  const std::uint32_t flags[7] = {row.m_nField4, row.m_nField5,  row.m_nField8, row.m_nField9,
+  const std::uint32_t flags[7] = {row.m_nField4,  row.m_nField5,  row.m_nField8, row.m_nField9,
                                   row.m_nField12, row.m_nField13, row.m_nField14};
   std::copy(std::begin(flags), std::end(flags), entry.m_nFlags);
   return entry;

@@ -14,16 +14,16 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // numbers the host interprets (the file type number, field 8 the kind of
 // file a shell entry opens, the others flags the host keeps as given).
 struct FTTENTRY {
-  std::uint32_t m_nFileType;        // the host's file type number
-  const char* m_pszDescription;     // "BLAST Search Object"
-  const char* m_pszExtension;       // with its dot: ".bso"
+  std::uint32_t m_nFileType;     // the host's file type number
+  const char* m_pszDescription;  // "BLAST Search Object"
+  const char* m_pszExtension;    // with its dot: ".bso"
   std::uint32_t m_nField4;
   std::uint32_t m_nField5;
-  const char* m_pszShellClass;      // the desktop's name of the type
+  const char* m_pszShellClass;  // the desktop's name of the type
   const char* m_pszShellDescription;
   std::uint32_t m_nField8;
   std::uint32_t m_nField9;
-  const char* m_pszFourCC1;         // four-character codes of the type
+  const char* m_pszFourCC1;  // four-character codes of the type
   const char* m_pszFourCC2;
   std::uint32_t m_nField12;
   std::uint32_t m_nField13;
@@ -71,4 +71,4 @@ FileTypesTable& _FileTypesTable();
 // The row `row` as the host keeps it.
 CFileTypeEntry MakeFileTypeEntry(const FTTENTRY& row);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

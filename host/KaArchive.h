@@ -159,4 +159,4 @@ CKaArchive& CKaArchive::XMember(std::list<std::unique_ptr<T>>& list, int /*share
   return *this;
 }
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -90,4 +90,4 @@ inline std::string FrameHead(std::string_view name) {
 
 }  // namespace ka_archive_format
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -20,4 +20,4 @@ class CKaXDataWrapper {
   std::string m_data;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -68,8 +68,8 @@ std::vector<std::string> RegisteredLibraries(bool* exists) {
   LONG result = RegQueryValueEx(key, kOrvLibrariesValue, nullptr, nullptr, &size);
   if (result == ERROR_SUCCESS) {
     list.assign(size, '\0');
-    result = RegQueryValueEx(key, kOrvLibrariesValue, nullptr,
-                             reinterpret_cast<BYTE*>(list.data()), &size);
+    result = RegQueryValueEx(key, kOrvLibrariesValue, nullptr, reinterpret_cast<BYTE*>(list.data()),
+                             &size);
     list.resize(size);
   }
   RegCloseKey(key);
@@ -151,8 +151,8 @@ bool COrvModuleLoader::RegisterModule(const std::string& name) {
   if (const std::int32_t result = function(); result != 0) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(result));
-    Report("The extension library " + name + " could not register itself in " +
-           RegistryFilePath() + " (" + code + ").");
+    Report("The extension library " + name + " could not register itself in " + RegistryFilePath() +
+           " (" + code + ").");
     return false;
   }
   return true;

@@ -70,4 +70,4 @@ class COrvModuleLoader {
 // The folder of the host library (libquillon.so); "" when unknown.
 std::string HostLibraryDirectory();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -62,4 +62,4 @@ class COrvFileSpec {
   int m_nFileType = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

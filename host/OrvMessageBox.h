@@ -10,4 +10,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // `helpId` names a help topic; the system always passes 0 and it is unused.
 int OrvMessageBox(const char* text, unsigned style, unsigned helpId);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -35,11 +35,20 @@ std::string XmlText(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -112,9 +121,15 @@ std::string DesktopEntry(const FTTENTRY* rows, int count, const std::string& pro
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Quillon\n"
-         "Comment=" + EntryText("Opens " + names) + "\n"
-         "Exec=" + EntryText(ExecArgument(program)) + " %f\n"
-         "MimeType=" + EntryText(types) + "\n"
+         "Comment=" +
+         EntryText("Opens " + names) +
+         "\n"
+         "Exec=" +
+         EntryText(ExecArgument(program)) +
+         " %f\n"
+         "MimeType=" +
+         EntryText(types) +
+         "\n"
          "NoDisplay=true\n"
          "Terminal=false\n";
 }

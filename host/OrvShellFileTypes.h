@@ -42,4 +42,4 @@ void SetOrvShellProgram(const std::string& program);
 // class in lower case.
 std::string OrvShellMimeType(const FTTENTRY& row);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -103,4 +103,4 @@ int ReadSeparator(COrvTextFile& file, int& field);
 // ReadString does.
 void ReadCommentData(COrvTextFile& file, std::vector<std::string>* comments);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

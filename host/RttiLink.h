@@ -87,4 +87,4 @@ class UX_RTTI_LINK {
   const CRuntimeClass* m_pOther;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

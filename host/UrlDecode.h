@@ -29,4 +29,4 @@ int decodeURLHexCoding(char* out, int outSize, const char* text);
 // place stays for the terminator); on failure (0) `out` is left unchanged.
 int decodeURLHexCoding(std::string& out, std::string_view text, std::size_t outSize);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -30,10 +30,10 @@ class CUxMol : public CObject {
   static void _ux_serialize(CUxMol* obj, CKaArchive& ar);
   static UX_RTTI_LINK _UX_RTTI_LINK;
 
-  std::string m_strName;      // molecule name
-  int m_nType = 1;            // object type; 2 means protein
-  int m_nType2 = 0;           // second type word
-  int m_nWord1 = 0;           // further words whose meaning is the host's
+  std::string m_strName;  // molecule name
+  int m_nType = 1;        // object type; 2 means protein
+  int m_nType2 = 0;       // second type word
+  int m_nWord1 = 0;       // further words whose meaning is the host's
   int m_nWord2 = 0;
   int m_nLength = 0;          // sequence length
   std::string m_strSequence;  // the sequence
@@ -42,4 +42,4 @@ class CUxMol : public CObject {
   CKaXDataWrapper m_xData;    // extra data of other modules
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -82,4 +82,4 @@ double PercentIdentityOf(const CBlastSearchHit& hit);
 // (gaps aside) rather than one.
 bool IsTranslatedRow(const CBlastSearchSeqComponent& row);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -32,8 +32,7 @@ void CBlastSearchHitMoleculeName::Serialize(CKaArchive& ar) {
   ar(m_strFirst)(m_strSecond)(m_strThird);
 }
 
-void CBlastSearchHitMoleculeName::_ux_serialize(CBlastSearchHitMoleculeName* obj,
-                                                CKaArchive& ar) {
+void CBlastSearchHitMoleculeName::_ux_serialize(CBlastSearchHitMoleculeName* obj, CKaArchive& ar) {
   obj->Serialize(ar);
 }
 

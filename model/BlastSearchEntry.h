@@ -88,8 +88,8 @@ class CBlastSearchEntry : public CObject {
   // Positions of `hit` in the hit list and of `element` in that hit: returns
   // 1 with both set. Returns 0 with both set to 0 when `hit` is not in this
   // entry or does not hold `element`.
-  int GetNumbers(const CBlastSearchHit* hit, const CBlastSearchHitElement* element,
-                 int& hitIndex, int& elementIndex) const;
+  int GetNumbers(const CBlastSearchHit* hit, const CBlastSearchHitElement* element, int& hitIndex,
+                 int& elementIndex) const;
   // The first element whose m_nID is `elementID` inside a hit whose m_nID is
   // `hitID` (later hits sharing the identifier are searched too): returns 1.
   // Otherwise returns 0; the outputs then hold the last hit and element
@@ -102,8 +102,7 @@ class CBlastSearchEntry : public CObject {
   // failure they hold the positions of the last items examined (unchanged
   // where nothing was examined).
   CBlastSearchHit* FindHitByElement(const CBlastSearchHitElement* element,
-                                    HitList::iterator* hitPos,
-                                    ElementList::iterator* elementPos);
+                                    HitList::iterator* hitPos, ElementList::iterator* elementPos);
   // For every element whose query and subject row texts differ in length,
   // cuts the longer text to the shorter length. Nothing else changes.
   void CheckData();
@@ -114,4 +113,4 @@ class CBlastSearchEntry : public CObject {
   std::string m_strLinkDatabase;  // first path part of local hit links
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

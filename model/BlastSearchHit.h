@@ -47,13 +47,13 @@ class CBlastSearchHit : public CObject {
   // The archive link of this class ("~Hit~").
   static UX_RTTI_LINK _UX_RTTI_LINK;
 
-  int m_nID = 0;                  // set by clients for FindID; never copied or archived
-  ElementList m_ElementList;      // segment pairs in report order
-  std::string m_strID;            // identifier used in hit links (gi number)
-  std::string m_strName;          // name as the report shows it
-  std::string m_strDescription;   // rest of the definition line
-  int m_nMolType = 1;             // 2 means protein, else nucleic acid
-  int m_nLength = 0;              // length of the database sequence
+  int m_nID = 0;                 // set by clients for FindID; never copied or archived
+  ElementList m_ElementList;     // segment pairs in report order
+  std::string m_strID;           // identifier used in hit links (gi number)
+  std::string m_strName;         // name as the report shows it
+  std::string m_strDescription;  // rest of the definition line
+  int m_nMolType = 1;            // 2 means protein, else nucleic acid
+  int m_nLength = 0;             // length of the database sequence
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -32,7 +32,7 @@ class CBlastSearchHitElement : public CObject {
   // The archive link of this class ("~HitElement~").
   static UX_RTTI_LINK _UX_RTTI_LINK;
 
-  int m_nID = 0;  // set by clients for FindID; never copied or archived
+  int m_nID = 0;                       // set by clients for FindID; never copied or archived
   CBlastSearchSeqComponent m_Query;    // the query row
   CBlastSearchSeqComponent m_Subject;  // the subject row
   int m_nScore = 0;                    // raw score
@@ -45,4 +45,4 @@ class CBlastSearchHitElement : public CObject {
   int m_nGaps = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -38,4 +38,4 @@ class CBlastSearchHitMoleculeName : public CObject {
   std::string m_strThird;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -49,4 +49,4 @@ class CBlastSearchHits : public CObject {
   HitList m_HitList;      // hits in report order
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

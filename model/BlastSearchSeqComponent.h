@@ -41,4 +41,4 @@ class CBlastSearchSeqComponent : public CObject {
   std::string m_strSeq;    // row text, one character per column
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -74,9 +74,8 @@ int CBlastSearchEntry::GetData(int hitIndex, int elementIndex, CBlastSearchHit*&
   return 0;
 }
 
-int CBlastSearchEntry::GetNumbers(const CBlastSearchHit* hit,
-                                  const CBlastSearchHitElement* element, int& hitIndex,
-                                  int& elementIndex) const {
+int CBlastSearchEntry::GetNumbers(const CBlastSearchHit* hit, const CBlastSearchHitElement* element,
+                                  int& hitIndex, int& elementIndex) const {
   hitIndex = 0;
   elementIndex = 0;
   int hitPosition = 0;

@@ -42,4 +42,4 @@ bool IsProteinSubject(const CBlastSearchEntry* entry, const CBlastSearchHit* hit
 // escaping and nothing can leave the path).
 std::string GetHitAddress(const CBlastSearchEntry* entry, const CBlastSearchHit* hit);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -42,4 +42,4 @@ std::string FormatNumber(double value, ENumberStyle style);
 // are 40.
 std::string FormatSignificant(double value, int digits = 6);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -39,4 +39,4 @@ void DeleteInOrder(std::list<std::unique_ptr<T>>& list) {
   for (std::unique_ptr<T>& item : list) item.reset();
 }
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

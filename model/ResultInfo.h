@@ -83,4 +83,4 @@ void SetExpectCount(CBlastSearchHitElement& element, int count);
 // reverse, tblastx nucleotide on both sides. False for a program not known.
 bool MoleculeTypesOfProgram(std::string_view program, int& queryType, int& hitType);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -20,4 +20,4 @@ std::string FirstWordOf(const std::string& text);
 // out; empty when no record is made.
 std::string SubjectFasta(const CBlastSearchHit& hit);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

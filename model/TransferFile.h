@@ -29,4 +29,4 @@ void LoadTransferFile(CFile& file, CBlastSearchEntry& entry);
 // file from a text report. Needs at least the first 11 bytes.
 bool IsTransferFileData(std::string_view head);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -82,4 +82,4 @@ int CommandStatus(bool ok, const CCommandMessages& messages);
 // line names standard output otherwise.
 [[nodiscard]] bool FlushOutput(std::ostream& out, CCommandMessages& messages);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -30,4 +30,4 @@ struct CEntryFacts {
 // The facts of `entry`. Never throws but for memory.
 CEntryFacts GetEntryFacts(const CBlastSearchEntry& entry);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

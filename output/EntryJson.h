@@ -21,4 +21,4 @@ class CBlastSearchEntry;
 // gave them. Results of the older readers are written as they always were.
 std::string EntryToJson(CBlastSearchEntry& entry);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

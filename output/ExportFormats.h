@@ -33,4 +33,4 @@ bool WriteEntryFasta(const CBlastSearchEntry& entry, std::ostream& out);
 int CountMismatches(const CBlastSearchHitElement& element);
 int CountGapOpenings(const CBlastSearchHitElement& element);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -46,4 +46,4 @@ class COutputFile {
   bool m_bToFile = false;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

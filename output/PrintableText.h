@@ -22,4 +22,4 @@ bool IsUtf8Text(std::string_view text, std::size_t* bad = nullptr);
 // about `limit` bytes (at a character's start) with "..." added when longer.
 std::string ShownText(std::string_view text, std::size_t limit = 60);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -45,4 +45,4 @@ class CProgressBar {
   bool m_bShowCount = true;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

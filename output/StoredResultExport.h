@@ -31,4 +31,4 @@ struct CExportOptions {
 // `err`. 0; 1 as RunExport.
 int ExportStoredResults(const CExportOptions& options, std::ostream& out, std::ostream& err);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

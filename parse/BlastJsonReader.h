@@ -20,4 +20,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastJsonReader(CReportSource& source,
                                                                  const CResultReadOptions& options);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

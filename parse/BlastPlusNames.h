@@ -41,4 +41,4 @@ void SetRowSpan(CBlastSearchHitElement& element, bool subject, long long from, l
 // `text` in upper case (ASCII letters only).
 std::string UpperCaseRow(std::string_view text);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -22,4 +22,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastPlusTextReader(
     CReportSource& source, const CResultReadOptions& options, bool html);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

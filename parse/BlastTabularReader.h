@@ -32,4 +32,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 [[nodiscard]] std::unique_ptr<CResultReader> MakeBlastTabularReader(
     CReportSource& source, const CResultReadOptions& options, ReportLayout layout);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -14,4 +14,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
                                                                 const CResultReadOptions& options,
                                                                 bool xml2);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -32,4 +32,4 @@ const char* FindAnyOf(const char* from, const char* end, std::string_view set);
 // default). Not thread-safe. Returns the previous setting.
 bool SetNarrowSearches(bool narrow);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -226,7 +226,8 @@ int CMarkerCache::GetString(char** cursor, MarkerId first, MarkerId second, cons
                             std::string& value, const char* stop) {
   if (m_bPlain) {
     return blastsearch::GetString(cursor, first == kNone ? nullptr : m_entries[first].pMarker,
-                       second == kNone ? nullptr : m_entries[second].pMarker, skip, value, stop, 0);
+                                  second == kNone ? nullptr : m_entries[second].pMarker, skip,
+                                  value, stop, 0);
   }
   const char* taken = nullptr;
   std::size_t length = 0;

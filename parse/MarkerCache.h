@@ -166,4 +166,4 @@ class CMarkerCache {
   const char* m_pKnownEnd = nullptr;  // SetTextEnd's end; null: not known
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

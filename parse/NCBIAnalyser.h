@@ -34,4 +34,4 @@ class CNCBIAnalyser : public CNCBIAnalyserBase {
   int ReadRequest(CFile* pResponse) override;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -94,4 +94,4 @@ class CNCBIAnalyserBase {
   std::string m_strError;                // last error or warning text of the service
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

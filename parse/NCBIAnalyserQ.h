@@ -52,4 +52,4 @@ class CNCBIAnalyserQ : public CNCBIAnalyserBase {
   int m_nRound = 0;  // kLastRound
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

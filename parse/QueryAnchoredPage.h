@@ -38,4 +38,4 @@ int ReadQueryAnchoredPage(std::string_view page, CBlastSearchEntry& entry, int n
 int ReadQueryAnchoredHits(std::string_view page, CBlastSearchEntry& entry, int nHitType,
                           const CParseControl& control);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -89,4 +89,4 @@ class CReadSampleData {
   CMarkerCache* m_pMarkers;     // marker positions of the page; only during ReadBuffer
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

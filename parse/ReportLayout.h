@@ -69,4 +69,4 @@ const char* ReportLayoutName(ReportLayout layout);
 // length; nothing is allocated.
 ReportLayout RecogniseReportLayout(std::string_view page);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -8,10 +8,9 @@
 namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The query's definition line of a report: the text after the first "Query="
-// (HTML tags removed, blanks and control characters folded into one blank) and its wrapped continuation lines up to
-// the length statement ("(N letters)" or a "Length=" line) or a blank line,
-// joined with one blank, at most 256 characters; empty when the report has
-// none.
+// (HTML tags removed, blanks and control characters folded into one blank) and its wrapped
+// continuation lines up to the length statement ("(N letters)" or a "Length=" line) or a blank
+// line, joined with one blank, at most 256 characters; empty when the report has none.
 std::string QueryNameOfReport(std::string_view report);
 
 // The program line of an older report: "BLASTP 2.0.10" of
@@ -22,4 +21,4 @@ std::string QueryNameOfReport(std::string_view report);
 // hold something (blank lines are passed over).
 std::string ProgramLineOfReport(std::string_view report);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -41,4 +41,4 @@ inline constexpr int kLastRound = 0;
 // Returns the text to read.
 std::string KeepReportRound(std::string_view report, int nRound, int& nChosen);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -118,4 +118,4 @@ std::size_t LeadingNumberLength(std::string_view value);
 // text's size when none follows.
 std::size_t LineBreakAt(std::string_view text, std::size_t from);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -107,4 +107,4 @@ class CFieldLease {
   T*& m_field;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -139,4 +139,4 @@ std::string SizeText(std::uint64_t bytes);
 // itself.
 std::string AccessionOfSeqId(std::string_view seqId);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

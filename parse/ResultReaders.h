@@ -16,4 +16,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
                                                               CReportSource& source,
                                                               const CResultReadOptions& options);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -114,4 +114,4 @@ int SeparateString(char** cursor, const char* separators, const char* terminator
 // or returns 0 (adding nothing) for a null or empty line.
 int ParseCmdList(const char* line, std::vector<std::string>& items);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

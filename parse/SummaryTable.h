@@ -53,4 +53,4 @@ int ReadSummaryTables(std::string_view text, std::size_t from, CBlastSearchEntry
 // positives, gaps, frames and strands.
 void MarkSummaryOnly(CBlastSearchEntry& entry);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

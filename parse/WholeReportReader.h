@@ -41,12 +41,12 @@ class CWholeReportReader : public CResultReader {
   CReportSource& m_source;
   CResultReadOptions m_options;
   std::unique_ptr<CResponseTextFile> m_pFile;  // the report's bytes, read once
-  std::string m_strQueryName;      // from the report's query line
-  std::string m_strVersion;        // from its program line: "BLASTP 2.0.10"
-  bool m_bMarkup = false;          // the report is a web page
-  int m_nRounds = 0;               // every round asked for: how many the report has
-  int m_nRound = 0;                // the last round read
+  std::string m_strQueryName;                  // from the report's query line
+  std::string m_strVersion;                    // from its program line: "BLASTP 2.0.10"
+  bool m_bMarkup = false;                      // the report is a web page
+  int m_nRounds = 0;                           // every round asked for: how many the report has
+  int m_nRound = 0;                            // the last round read
   bool m_bDone = false;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

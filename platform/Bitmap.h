@@ -57,4 +57,4 @@ class CBitmap {
 // module has it or its bytes are not a sound .bmp file.
 [[nodiscard]] std::unique_ptr<CBitmap> LoadBitmap(unsigned id);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

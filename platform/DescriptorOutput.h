@@ -34,4 +34,4 @@ class CDescriptorOutput : public std::streambuf {
   char m_buffer[1 << 16];
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

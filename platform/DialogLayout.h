@@ -67,4 +67,4 @@ struct CDialogLayout {
 // The layout `id` of the resources of the loaded modules, or null.
 const CDialogLayout* FindDialogLayout(int id);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -28,4 +28,4 @@ class CMemoryException : public CException {
       : CException(std::move(message)) {}
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -73,4 +73,4 @@ std::vector<std::string> ExtensionModulePaths();
 // search.
 bool IsExtensionModuleLoaded(const std::string& path);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

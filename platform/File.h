@@ -157,4 +157,4 @@ class CByteViewFile : public CFile {
   std::size_t m_nPosition = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

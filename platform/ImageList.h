@@ -84,4 +84,4 @@ class CImageList {
   std::vector<CIcon> m_images;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -114,4 +114,4 @@ class CInputBytesFile : public CByteViewFile {
   CInputFile& m_input;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

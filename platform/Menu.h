@@ -92,4 +92,4 @@ std::unique_ptr<CMenu> BuildMenu(const CMenuResource& resource);
 // by the caller, or null when no module has it.
 [[nodiscard]] std::unique_ptr<CMenu> LoadMenu(unsigned id);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -48,4 +48,4 @@ void RemoveResourceSet(const CResourceSet& set);
 // Whether `set` is registered.
 bool IsResourceSetRegistered(const CResourceSet& set);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -15,8 +15,8 @@ class CObject;
 // themselves by name at start-up (see IMPLEMENT_DYNCREATE).
 struct CRuntimeClass {
   const char* m_lpszClassName;
-  unsigned m_wSchema;                            // 0xFFFF: dynamic creation without a schema
-  CObject* (*m_pfnCreateObject)();               // null for classes that cannot be created
+  unsigned m_wSchema;                           // 0xFFFF: dynamic creation without a schema
+  CObject* (*m_pfnCreateObject)();              // null for classes that cannot be created
   const CRuntimeClass* (*m_pfnGetBaseClass)();  // null for CObject itself
 
   // A new default-constructed object of this class, owned by the caller;
@@ -54,28 +54,28 @@ class CObject {
   static const CRuntimeClass* _GetBaseClass() { return nullptr; }
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
 // In a class body: the run-time class record, its accessor and CreateObject.
-#define DECLARE_DYNCREATE(class_name)                        \
- public:                                                     \
-  static const CRuntimeClass class##class_name;              \
-  const CRuntimeClass* GetRuntimeClass() const override;     \
-  [[nodiscard]] static CObject* CreateObject();              \
-                                                             \
- protected:                                                  \
-  static const CRuntimeClass* _GetBaseClass();               \
-                                                             \
+#define DECLARE_DYNCREATE(class_name)                    \
+ public:                                                 \
+  static const CRuntimeClass class##class_name;          \
+  const CRuntimeClass* GetRuntimeClass() const override; \
+  [[nodiscard]] static CObject* CreateObject();          \
+                                                         \
+ protected:                                              \
+  static const CRuntimeClass* _GetBaseClass();           \
+                                                         \
  public:
 
 // In one source file: defines what DECLARE_DYNCREATE declares and registers
 // the record by its class name.
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                   \
-  CObject* class_name::CreateObject() { return new (std::nothrow) class_name; }            \
-  const CRuntimeClass* class_name::_GetBaseClass() { return RUNTIME_CLASS(base_class_name); } \
-  const CRuntimeClass class_name::class##class_name = {                                    \
-      #class_name, 0xFFFF, &class_name::CreateObject, &class_name::_GetBaseClass};          \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                         \
+  CObject* class_name::CreateObject() { return new (std::nothrow) class_name; }                  \
+  const CRuntimeClass* class_name::_GetBaseClass() { return RUNTIME_CLASS(base_class_name); }    \
+  const CRuntimeClass class_name::class##class_name = {                                          \
+      #class_name, 0xFFFF, &class_name::CreateObject, &class_name::_GetBaseClass};               \
   const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); } \
   static const CRuntimeClassRegistration s_registration##class_name(RUNTIME_CLASS(class_name));

@@ -19,4 +19,4 @@ int RegisterWindowMessage(const std::string& name);
 // is registered).
 int FindWindowMessage(const std::string& name);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

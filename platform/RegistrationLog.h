@@ -32,4 +32,4 @@ unsigned long LastRegistrationStamp();
 // The notes kept whose stamps are above `stamp`, oldest first.
 std::vector<CRegistrationNote> RegistrationsSince(unsigned long stamp);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -129,7 +129,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   std::size_t start = 0;
   for (;;) {
     const auto tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    fields.push_back(
+        line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
     if (tab == std::string::npos) return fields;
     start = tab + 1;
   }
@@ -329,7 +330,8 @@ LONG RegSetValueEx(HKEY key, const std::string& name, DWORD type, const BYTE* da
   if (key == nullptr) return ERROR_INVALID_HANDLE;
   if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
   if ((s_faults & kRegistryFailSet) != 0) return ERROR_WRITE_FAULT;
-  const std::string bytes = size == 0 ? std::string() : std::string(reinterpret_cast<const char*>(data), size);
+  const std::string bytes =
+      size == 0 ? std::string() : std::string(reinterpret_cast<const char*>(data), size);
   return ChangeRegistry([&](CRegistryData& registry) {
     AddKey(registry, key->m_strPath);
     for (CRegValue& value : registry.m_values) {

@@ -21,13 +21,13 @@ using BYTE = unsigned char;
 
 // Results.
 inline constexpr LONG ERROR_SUCCESS = 0;
-inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;   // no such key or value
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;    // the file or its folder cannot be made
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;   // a null or closed key
-inline constexpr LONG ERROR_WRITE_FAULT = 29;     // the file could not be written
-inline constexpr LONG ERROR_READ_FAULT = 30;      // the file could not be read
+inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;  // no such key or value
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;   // the file or its folder cannot be made
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;  // a null or closed key
+inline constexpr LONG ERROR_WRITE_FAULT = 29;    // the file could not be written
+inline constexpr LONG ERROR_READ_FAULT = 30;     // the file could not be read
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_MORE_DATA = 234;      // the buffer is too small
+inline constexpr LONG ERROR_MORE_DATA = 234;  // the buffer is too small
 
 // Value types.
 inline constexpr DWORD REG_SZ = 1;
@@ -77,4 +77,4 @@ enum RegistryFault : unsigned {
 };
 unsigned SetRegistryFaults(unsigned faults);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -68,4 +68,4 @@ void AddReplacingGuard(const std::string& name, std::string (*guard)(const std::
 // by a guard), or empty when it is none of them (or does not exist).
 std::string ProtectedFileKind(const std::string& path);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -14,4 +14,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // exists, 0 (`text` unchanged) otherwise.
 int LoadString(unsigned id, std::string& text);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

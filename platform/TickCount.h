@@ -16,4 +16,4 @@ std::uint32_t GetTickCount();
 using TickSource = std::uint32_t (*)();
 TickSource SetTickSource(TickSource source);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -16,4 +16,4 @@ std::string UserDataDirectory();
 // $XDG_CONFIG_HOME, else ~/.config; "" when neither is known (no HOME).
 std::string UserConfigDirectory();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -154,4 +154,4 @@ class CTerminalUserInteraction : public CUserInteraction {
   std::unique_ptr<CProgressDisplay> OpenProgress() override;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

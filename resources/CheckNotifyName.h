@@ -8,4 +8,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // registered (RegisterWindowMessage); the module registers it at load.
 inline constexpr char kCheckNotifyMessageName[] = "CCoolPropertySheet check notify msg";
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -18,4 +18,4 @@ struct CEmbeddedFile {
 // Every embedded file, in the order of their names.
 std::span<const CEmbeddedFile> EmbeddedFiles();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -10,4 +10,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // (AddResourceSet) while it is loaded.
 const CResourceSet& ModuleResourceSet();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -15,4 +15,4 @@ std::span<const CDialogLayout> ModuleDialogLayouts();
 std::span<const CMenuResource> ModuleMenus();
 std::span<const CBitmapResource> ModuleBitmaps();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

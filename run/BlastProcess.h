@@ -79,4 +79,4 @@ class CBlastProcess : public CReportSource {
 // most 400 characters; "no message" when it wrote none.
 std::string BlastErrorText(const std::string& errors);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -32,4 +32,4 @@ std::string FindBlastExecutable(const std::string& program, const std::string& b
 std::string DescribeSearchRun(std::string_view where, const std::string& program,
                               const std::string& database, const std::vector<std::string>& options);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

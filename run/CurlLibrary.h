@@ -49,4 +49,4 @@ std::unique_ptr<CCurlLibrary> LoadCurlLibrary(const char* file, std::string& err
 // is unloaded.
 const CCurlLibrary* SystemCurlLibrary(std::string& error);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

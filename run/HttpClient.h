@@ -44,4 +44,4 @@ struct CHttpSettings {
 // appended to `form`.
 void AddFormField(std::string& form, std::string_view name, std::string_view value);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

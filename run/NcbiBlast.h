@@ -100,4 +100,4 @@ CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::
                                  CNcbiBlastClient& client, const std::string& requestsFile,
                                  const std::string& workDir, const CSearchRunHooks& hooks);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -36,4 +36,4 @@ std::vector<CRemoteRequest> ReadRemoteRequests(const std::string& path);
 // with `error` when the file cannot be written.
 bool ForgetRemoteRequest(const std::string& path, const std::string& rid, std::string& error);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -21,4 +21,4 @@ class CRunClock {
 // stop flag between them. Lives as long as the program.
 CRunClock& SystemRunClock();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -89,4 +89,4 @@ void StoreSearchResults(CReportSource& source, ReportLayout layout, std::string_
 // their names, or why the run failed or stopped.
 std::string DescribeRunOutcome(const CBlastRunOutcome& outcome);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

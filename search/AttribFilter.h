@@ -36,4 +36,4 @@ class CAttribFilter : public CSearchFilter {
 // range of int; 0 when nothing reads.
 int ScanInteger(const std::string& text);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -44,4 +44,4 @@ class CContextFilter : public CSearchFilter {
   int MatchComment(CDBObjectBase& object, int dbId) const;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -24,4 +24,4 @@ class CKeywordFilter : public CSearchFilter {
   std::vector<std::string> m_keywords;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -39,4 +39,4 @@ class CSearchFilter : public CObject {
   static int LoadObjectData(CObjInfo* info, CDBObjectBase** data, int dbId);
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -18,4 +18,4 @@ CAttribFilter& AttribSearchFilter();
 // Makes the three filters (in their order) if they are not made yet.
 void MakeSearchFilters();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -83,4 +83,4 @@ class CSearchRun {
 // character.
 std::string CutSubbaseName(const std::string& name);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

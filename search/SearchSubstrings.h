@@ -22,4 +22,4 @@ int CheckSearchSubstring(const std::string& text);
 // (ignoring letter case, then exact).
 bool AddSearchSubstring(std::vector<std::string>& substrings, const std::string& text);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

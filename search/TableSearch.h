@@ -30,4 +30,4 @@ void AddTableSearchFilters(CSearchRun& run);
 // ended with OK, else 0 (also when no dialog is installed). Never throws.
 int SearchBlastSearchTable(int dbId, const std::string& subbase, std::string& resultSubbase);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -22,4 +22,4 @@ void WriteField(int fieldNumber, const CBlastSearchEntry& entry, COrvTextFile& f
 void ReadField(const char* keyword, CBlastSearchEntry& entry, COrvTextFile& file,
                unsigned long extra);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -16,4 +16,4 @@ extern const FTTENTRY g_blastSearchFileTypes[kBlastSearchFileTypeCount];
 // RegisterOrvShellFileTypes answers to its other callers).
 void RegisterBlastSearchFileTypes();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -35,23 +35,24 @@ CObjTypeCopy s_objTypeFirst;
 }  // namespace
 
 // 3. The archive links of the result classes, in this order.
-UX_RTTI_LINK CBlastSearchSeqComponent::_UX_RTTI_LINK(
-    "SeqComponent", RUNTIME_CLASS(CBlastSearchSeqComponent),
-    &CBlastSearchSeqComponent::_ux_serialize, nullptr, nullptr);
+UX_RTTI_LINK CBlastSearchSeqComponent::_UX_RTTI_LINK("SeqComponent",
+                                                     RUNTIME_CLASS(CBlastSearchSeqComponent),
+                                                     &CBlastSearchSeqComponent::_ux_serialize,
+                                                     nullptr, nullptr);
 UX_RTTI_LINK CBlastSearchHitElement::_UX_RTTI_LINK("~HitElement~",
                                                    RUNTIME_CLASS(CBlastSearchHitElement),
-                                                   &CBlastSearchHitElement::_ux_serialize,
-                                                   nullptr, nullptr);
-UX_RTTI_LINK CBlastSearchHitMoleculeName::_UX_RTTI_LINK(
-    "~HitMolName~", RUNTIME_CLASS(CBlastSearchHitMoleculeName),
-    &CBlastSearchHitMoleculeName::_ux_serialize, nullptr, nullptr);
+                                                   &CBlastSearchHitElement::_ux_serialize, nullptr,
+                                                   nullptr);
+UX_RTTI_LINK CBlastSearchHitMoleculeName::_UX_RTTI_LINK("~HitMolName~",
+                                                        RUNTIME_CLASS(CBlastSearchHitMoleculeName),
+                                                        &CBlastSearchHitMoleculeName::_ux_serialize,
+                                                        nullptr, nullptr);
 UX_RTTI_LINK CBlastSearchHit::_UX_RTTI_LINK("~Hit~", RUNTIME_CLASS(CBlastSearchHit),
                                             &CBlastSearchHit::_ux_serialize, nullptr, nullptr);
 UX_RTTI_LINK CBlastSearchHits::_UX_RTTI_LINK("~Hits~", RUNTIME_CLASS(CBlastSearchHits),
                                              &CBlastSearchHits::_ux_serialize, nullptr, nullptr);
 UX_RTTI_LINK CBlastSearchEntry::_UX_RTTI_LINK("~Entry~", RUNTIME_CLASS(CBlastSearchEntry),
-                                              &CBlastSearchEntry::_ux_serialize, nullptr,
-                                              nullptr);
+                                              &CBlastSearchEntry::_ux_serialize, nullptr, nullptr);
 
 // 4. The archive link of the tagged string storage.
 UX_RTTI_LINK CStringVDataStorage::_UX_RTTI_LINK("~Data~", RUNTIME_CLASS(CStringVDataStorage),

@@ -17,4 +17,4 @@ inline constexpr int kModuleDetach = 0;
 inline constexpr int kModuleAttach = 1;
 int BlastSearchModuleEntry(HINSTANCE instance, int reason);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

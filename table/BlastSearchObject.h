@@ -39,4 +39,4 @@ class CBlastSearchObject : public CDBObjectImpl<15> {
   CDBTypeValue<CBlastSearchEntry> m_resultValue;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

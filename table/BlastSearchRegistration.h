@@ -28,4 +28,4 @@ extern "C" HRESULT DllRegisterServer();
 // its path is unknown.
 std::string BlastSearchModuleFileName();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -146,4 +146,4 @@ class CBlastSearchTable : public CDBTable<201, 202, 203, CBlastSearchObject, 100
 // The one BLAST search table; lives for the process.
 CBlastSearchTable& blastSearch();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

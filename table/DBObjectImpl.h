@@ -19,4 +19,4 @@ class CDBObjectImpl : public CDBObjectBase {
   int GetObjectType() const override { return N; }
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

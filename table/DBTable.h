@@ -29,4 +29,4 @@ template <int ObjTableId, int SbTableId, int AuxTableId, class ObjectClass, int 
 int CDBTable<ObjTableId, SbTableId, AuxTableId, ObjectClass, ObjFileType>::s_nObjType =
     ObjectClass::objtype();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

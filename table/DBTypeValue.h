@@ -40,4 +40,4 @@ class CDBTypeValue : public CDBValue {
   std::uint32_t m_extra;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -27,4 +27,4 @@ class CEditBlastSearchPage : public CEditObjectPage {
   int UpdateObject(CDBObjectBase* object) override;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -111,4 +111,4 @@ std::string DigestOfReportHead(std::string_view head);
 // nothing) do not. Throws as storing the archive form does.
 std::string DigestOfResult(CBlastSearchEntry& entry, std::string_view reportDigest);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

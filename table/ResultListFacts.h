@@ -46,4 +46,4 @@ std::vector<std::string> MakeResultFactKeys(const CBlastSearchEntry& entry,
 std::string BestExpectText(const CBlastSearchEntry& entry);
 std::string BestIdentityText(const CBlastSearchEntry& entry);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -22,4 +22,4 @@ TableSearchHandler SetTableSearchHandler(TableSearchHandler handler);
 // the answer is 0. Never throws.
 int RunTableSearchHook(int dbId, const std::string& subbase, std::string& resultSubbase);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

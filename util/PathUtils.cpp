@@ -99,7 +99,7 @@ std::string AdjustTmpFileName000(std::string path) {
   // and the listing agrees with what opening the new path would find.
   std::size_t slash = prefix.rfind('/');
   std::filesystem::path dir = slash == std::string::npos ? std::filesystem::path(".")
-                              : slash == 0 ? std::filesystem::path("/")
+                              : slash == 0               ? std::filesystem::path("/")
                                            : std::filesystem::path(prefix.substr(0, slash));
   const std::string namePrefix = slash == std::string::npos ? prefix : prefix.substr(slash + 1);
   const std::string& ext = parts.m_strExt;

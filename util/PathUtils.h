@@ -50,4 +50,4 @@ int AdjustUniqueFileName(std::string& path);
 // An unreadable or missing directory counts as empty.
 std::string AdjustTmpFileName000(std::string path);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

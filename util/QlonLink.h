@@ -19,4 +19,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // when both pointers are given; either may be null.
 std::string QlonLinkToName(std::string link, int* first, int* second);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -67,4 +67,4 @@ class CStringDataStorage : public CObject {
   std::size_t m_nKeyLength = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

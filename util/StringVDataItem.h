@@ -33,4 +33,4 @@ class CStringVDataItem : public CObject {
   std::string m_strValue;  // the value; empty by default
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -21,7 +21,8 @@ class CStringVDataStorage : public CObject {
 
  public:
   CStringVDataStorage() = default;
-  CStringVDataStorage(const CStringVDataStorage& source) : CObject(source), m_items(source.m_items) {}
+  CStringVDataStorage(const CStringVDataStorage& source)
+      : CObject(source), m_items(source.m_items) {}
   // Empties this collection and appends copies of the source's items in order.
   CStringVDataStorage& operator=(const CStringVDataStorage& source);
   ~CStringVDataStorage() override = default;
@@ -60,4 +61,4 @@ class CStringVDataStorage : public CObject {
   std::vector<CStringVDataItem> m_items;  // in insertion order
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

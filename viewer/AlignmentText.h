@@ -63,4 +63,4 @@ std::vector<CAlignmentBlock> AlignmentBlocks(const CBlastSearchHitElement& eleme
 // row), a blank line between blocks and pairs. Ends with a line end.
 std::string HitAlignmentText(const CBlastSearchHit& hit, const CAlignmentStyle& style);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -97,4 +97,4 @@ class CHitRuler : public QWidget {
 // A row of the five band colours with their bit-score ranges.
 QWidget* MakeBandLegend(QWidget* parent);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -63,4 +63,4 @@ CBandColour BandColour(int band);
 // ">= 200"; "" for any other band.
 std::string BandLabel(int band);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -167,4 +167,4 @@ class CResultViewer : public QMainWindow {
   SaveFileChooser m_saveChooser;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

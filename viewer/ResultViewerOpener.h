@@ -14,4 +14,4 @@ class CObjInfo;
 // extension registers this as the viewer of its objects while it is loaded.
 int OpenResultViewer(CObjInfo* info);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

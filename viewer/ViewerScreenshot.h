@@ -21,4 +21,4 @@ std::string WriteViewerScreenshot(const CBlastSearchEntry& entry, const std::str
 std::string WriteViewerMenuScreenshot(const CBlastSearchEntry& entry, const std::string& path,
                                       const std::string& title = {});
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

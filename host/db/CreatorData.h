@@ -43,4 +43,4 @@ class CCreatorData {
 // The login name of the current user ("unknown" when the system has none).
 std::string CurrentLoginName();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -92,4 +92,4 @@ class CDBEngine {
 // The one engine of the process; lives until the process ends.
 CDBEngine& engine();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

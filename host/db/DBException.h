@@ -16,4 +16,4 @@ class CDBException : public CException {
   explicit CDBException(std::string message) : CException(std::move(message)) {}
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

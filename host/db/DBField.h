@@ -70,4 +70,4 @@ class CUDFieldValue {
 // The host's object-info table number of user-defined field definitions.
 enum : int { kUDFieldTable = 8 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -83,4 +83,4 @@ int CheckCreatorContext(const CCreatorData& creator, const std::vector<std::stri
 // or other control characters, at most 250 characters.
 int check_string_value(const std::string& value);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

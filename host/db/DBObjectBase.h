@@ -131,4 +131,4 @@ class CDBObjectBase : public CDBObject {
 // An owning list of objects, in order.
 using CDBObjectList = std::list<std::unique_ptr<CDBObjectBase>>;
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

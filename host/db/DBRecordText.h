@@ -18,4 +18,4 @@ std::string UnescapeRecordText(std::string_view text);
 // The CRC-32 (IEEE) of `bytes`, continuing from `crc` (0 to start).
 std::uint32_t RecordCrc32(std::string_view bytes, std::uint32_t crc = 0);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

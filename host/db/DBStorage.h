@@ -188,4 +188,4 @@ class CDBWriteTransaction {
   bool m_bDone = false;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -344,4 +344,4 @@ class CDBTableBase {
   std::map<int, CLists> m_lists;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

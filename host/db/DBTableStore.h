@@ -59,4 +59,4 @@ void ForgetPendingRecordIds(int dbId);
 // Removes the comment file of an object; quiet.
 void RemoveCommentFile(CDBTableBase& table, unsigned long recordId, int dbId);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

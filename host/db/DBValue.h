@@ -69,4 +69,4 @@ class CDBValue {
   std::string m_strText;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -24,4 +24,4 @@ bool IsServerDatabase(std::string_view asked);
 // other settings.
 std::string DescribeServerDatabase(std::string_view asked);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

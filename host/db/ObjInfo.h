@@ -71,4 +71,4 @@ class CObjInfoList : public CObject {
   Items m_items;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -41,4 +41,4 @@ class COrvSaveLoadData {
   int m_nCurPage = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

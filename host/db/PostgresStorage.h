@@ -26,4 +26,4 @@ inline constexpr int kPostgresSchemaVersion = 1;
                                                               bool* created = nullptr,
                                                               int busyTimeoutMs = 30000);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

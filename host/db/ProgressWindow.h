@@ -27,4 +27,4 @@ class CServiceSMDlg : public CSMDlg {
   std::unique_ptr<CProgressDisplay> m_pDisplay;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -38,4 +38,4 @@ class CSMDlg {
   std::size_t m_nTotal = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -78,4 +78,4 @@ class CSqliteDb {
   std::map<const char*, sqlite3_stmt*> m_cache;  // by the statement text's address
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

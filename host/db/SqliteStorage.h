@@ -24,4 +24,4 @@ inline constexpr int kDatabaseSchemaVersion = 1;
                                                             bool* created = nullptr,
                                                             int busyTimeoutMs = 30000);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -16,4 +16,4 @@ class CWnd;
 int ChooseDbSubbaseName(int objType, int dbId, std::string& name, int mode,
                         const std::string& prompt, CWnd* parent);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

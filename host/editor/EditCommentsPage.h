@@ -28,4 +28,4 @@ class CEditCommentsPage : public CEditObjectPage {
   std::string m_text;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

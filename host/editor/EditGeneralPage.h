@@ -50,4 +50,4 @@ class CEditGeneralPage : public CEditObjectPage {
   bool m_bNameEditable;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -34,4 +34,4 @@ class CEditKeywordsPage : public CEditObjectPage {
   std::vector<std::string> m_available;  // the table's keywords, to choose from
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -55,4 +55,4 @@ enum : int {
   kLayoutEditKeywords = 4004,
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

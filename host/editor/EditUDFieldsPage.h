@@ -43,4 +43,4 @@ class CEditUDFieldsPage : public CEditObjectPage {
   std::vector<CUDFieldValue> Written() const;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -97,4 +97,4 @@ class CScopedEditorSheetRunner : public CEditorSheetRunner {
   CEditorSheetRunner* m_pPrevious;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -35,4 +35,4 @@ class CScriptedSheetRunner : public CScopedEditorSheetRunner {
   std::vector<std::string> m_titles;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -54,4 +54,4 @@ class CEditorSheetDialog : public QDialog {
 // is run. Repeating it does nothing more.
 void InstallEditorSheetRunner();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -27,4 +27,4 @@ QIcon HostTableIcon(CDBTableBase* table);
 // `edit` may be null.
 int check_string_value(const std::string& text, QLineEdit* edit, const char* forbidden);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

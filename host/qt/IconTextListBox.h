@@ -44,4 +44,4 @@ class CIconTextListBox : public QListWidget {
 // whose text is exactly `text`, letter case included, or -1.
 int FindStringExactCase(const CIconTextListBox& box, int start, const std::string& text);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -10,4 +10,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // ("2026-12-07 21:09:01"); "" for 0 (unknown).
 QString LocalTimeText(long seconds);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

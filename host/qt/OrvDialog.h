@@ -77,4 +77,4 @@ class COrvPropertyPage : public QWidget {
   COrvPropertySheet* m_pSheet = nullptr;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -63,4 +63,4 @@ class COrvPropertySheet : public QWidget {
   int m_nFirstPage = 0;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

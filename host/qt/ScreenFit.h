@@ -12,4 +12,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // screen, and moves it onto that part when its corner is off it.
 void FitToScreen(QWidget* window);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

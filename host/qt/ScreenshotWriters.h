@@ -22,4 +22,4 @@ void UnregisterScreenshotWriter(ScreenshotWriter writer);
 // failure too when no writer is registered.
 std::string WriteRegisteredScreenshots(const std::string& dir);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

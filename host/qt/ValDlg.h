@@ -43,4 +43,4 @@ class CValDlg : public QDialog {
   QLineEdit* m_pEdit;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

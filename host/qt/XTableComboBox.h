@@ -29,4 +29,4 @@ class CXTableComboBox : public QComboBox {
   std::map<int, QIcon> m_icons;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -27,4 +27,4 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value);
 // Exchanges the state of the check box `id` with `value` (0 or 1).
 void DDX_Check(CDataExchange& dx, int id, int& value);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

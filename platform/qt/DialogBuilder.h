@@ -36,4 +36,4 @@ QWidget* GetDlgItem(const QWidget* parent, int id);
 int GetDlgCtrlID(const QWidget* control);
 void SetDlgCtrlID(QWidget* control, int id);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

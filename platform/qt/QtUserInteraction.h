@@ -37,4 +37,4 @@ class CQtUserInteraction : public CScopedUserInteraction {
 // 4 stop, 0 none (QMessageBox::Icon's numbering).
 int MessageIconOf(unsigned style);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -49,4 +49,4 @@ LPARAM MakeLParam(unsigned low, unsigned high);
 unsigned LoWord(LPARAM value);
 unsigned HiWord(LPARAM value);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -29,4 +29,4 @@ QPixmap ToQPixmap(const CIcon& icon);
 // help-justified flag has no effect in a popup menu.
 QMenu* BuildQMenu(const CMenu& menu, QWidget* parent);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -25,4 +25,4 @@ class CAttribSearchDlg : public CSearchPropPage {
   void DoDataExchange(CDataExchange& dx) override;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -50,4 +50,4 @@ class CContextSearchDlg : public CSearchPropPage {
   void RestoreFieldSelection();
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

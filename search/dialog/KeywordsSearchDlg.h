@@ -40,4 +40,4 @@ class CKeywordsSearchDlg : public CSearchPropPage {
   void FillKeywordList();
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -34,4 +34,4 @@ int RunSearchDialog(CSearchRun& run);
 // Makes the table's search command show the dialog (RunSearchDialog).
 void InstallSearchDialog();
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

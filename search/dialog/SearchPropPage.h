@@ -38,4 +38,4 @@ class CSearchPropPage : public COrvPropertyPage {
   LRESULT OnCheckNotify(WPARAM wParam, LPARAM lParam);
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -12,4 +12,4 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // file). Needs a QApplication.
 std::string WriteSearchScreenshots(const std::string& dir);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

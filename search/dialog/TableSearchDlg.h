@@ -69,4 +69,4 @@ class CTableSearch : public COrvDialog {
   CDialogRun m_run;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -8,11 +8,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "output/EntryJson.h"
 #include "app/EntryReport.h"
-#include "output/ExportFormats.h"
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
+#include "output/EntryJson.h"
+#include "output/ExportFormats.h"
 
 namespace blastsearch {
 

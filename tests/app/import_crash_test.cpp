@@ -22,10 +22,10 @@
 
 #include "app/CommandRun.h"
 #include "app/ProgramProcess.h"
-#include "output/EntryJson.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/ObjInfo.h"
+#include "output/EntryJson.h"
 #include "support/Corpus.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"

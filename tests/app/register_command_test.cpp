@@ -24,18 +24,21 @@ TEST(RegisterCommand, EntersTheLibraryAndTheFileTypesAndSaysWhere) {
                               " (Libraries=libblastsearch.so)\n"),
             std::string::npos)
       << run.m_strOut;
-  EXPECT_NE(run.m_strOut.find("wrote " + (dir.Path() / "data" / "applications" /
-                                          "quillon-qlonblastsearch.desktop")
-                                             .string()),
-            std::string::npos)
+  EXPECT_NE(
+      run.m_strOut.find(
+          "wrote " +
+          (dir.Path() / "data" / "applications" / "quillon-qlonblastsearch.desktop").string()),
+      std::string::npos)
       << run.m_strOut;
   EXPECT_EQ(RegisteredLibraries(), std::vector<std::string>{"libblastsearch.so"});
 
   // Without a data folder the file types fail, and the exit status says so.
-  CScopedEnvironment noData("XDG_DATA_HOME", (dir.Path() / "config" / "quillon" / "registry").string());
+  CScopedEnvironment noData("XDG_DATA_HOME",
+                            (dir.Path() / "config" / "quillon" / "registry").string());
   const CCommandRun failed = RunCommand({"register"});
   EXPECT_EQ(failed.m_nStatus, 1);
-  EXPECT_NE(failed.m_strErr.find("blastsearch: file types: "), std::string::npos) << failed.m_strErr;
+  EXPECT_NE(failed.m_strErr.find("blastsearch: file types: "), std::string::npos)
+      << failed.m_strErr;
 }
 
 }  // namespace blastsearch

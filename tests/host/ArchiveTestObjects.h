@@ -60,7 +60,9 @@ class CTestNode : public CObject {
 class CTestChain : public CObject {
   DECLARE_DYNCREATE(CTestChain)
  public:
-  static void _ux_serialize(CTestChain* obj, CKaArchive& ar) { ar.XMember(obj->m_Next, 0, nullptr); }
+  static void _ux_serialize(CTestChain* obj, CKaArchive& ar) {
+    ar.XMember(obj->m_Next, 0, nullptr);
+  }
   static UX_RTTI_LINK _UX_RTTI_LINK;
 
   std::list<std::unique_ptr<CTestChain>> m_Next;

@@ -36,9 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"a%20b", 1, "a b"}, DecodeCase{"%4a%4A", 1, "JJ"},
                       DecodeCase{"a+b", 1, "a+b"}, DecodeCase{"%C3%A9", 1, "\xC3\xA9"},
                       DecodeCase{"%2541", 1, "%41"},  // decoded once, not twice
-                      DecodeCase{"%", 0, ""}, DecodeCase{"abc%4", 0, ""},
-                      DecodeCase{"%zz", 0, ""}, DecodeCase{"%g0", 0, ""},
-                      DecodeCase{"%0", 0, ""},
+                      DecodeCase{"%", 0, ""}, DecodeCase{"abc%4", 0, ""}, DecodeCase{"%zz", 0, ""},
+                      DecodeCase{"%g0", 0, ""}, DecodeCase{"%0", 0, ""},
                       DecodeCase{"a%00b", 0, ""}));  // would cut the text short
 
 TEST(UrlDecode, OutputMustFitWithItsTerminator) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/ArchiveCorruption.h"
 #include "ArchiveTestObjects.h"
 #include "host/UxMol.h"
+#include "support/ArchiveCorruption.h"
 
 namespace blastsearch {
 
@@ -64,7 +64,9 @@ TEST_F(HostArchiveCorruptionTest, FlippedBytesLoadCleanlyOrAreRejected) {
   EXPECT_GT(FlipEveryByte({0x01, 0x80, 0xFF}), 0);
 }
 
-TEST_F(HostArchiveCorruptionTest, HugeLengthsAnywhereAreSafe) { SetEveryU32({0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u}); }
+TEST_F(HostArchiveCorruptionTest, HugeLengthsAnywhereAreSafe) {
+  SetEveryU32({0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u});
+}
 
 TEST_F(HostArchiveCorruptionTest, NamesTheOffsetOfABadLength) {
   SetU32(10, 0xFFFFFFFF);  // the node's data length, after its name

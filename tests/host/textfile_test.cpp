@@ -17,8 +17,9 @@ class TextFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_dir = std::filesystem::temp_directory_path() /
-            ("blastsearch_textfile_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("blastsearch_textfile_" +
+             std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(m_dir);
     m_spec = COrvFileSpec((m_dir / "file.txt").string());
   }
@@ -78,10 +79,9 @@ TEST_F(TextFileTest, ReadSeparatorMatchesOnlyWholeSeparators) {
     int matched;
     int field;
   } cases[] = {
-      {"@2008:rest", 1, 2008}, {"@-5:rest", 1, -5},  {"@0:", 1, 0},
-      {"@12x:rest", 0, 0},     {"@:rest", 0, 0},     {"@12", 0, 0},
-      {"x@12:", 0, 0},         {"@+3:", 0, 0},       {"@99999999999:", 0, 0},
-      {"@ 3:", 0, 0},          {"", 0, 0},
+      {"@2008:rest", 1, 2008}, {"@-5:rest", 1, -5}, {"@0:", 1, 0},   {"@12x:rest", 0, 0},
+      {"@:rest", 0, 0},        {"@12", 0, 0},       {"x@12:", 0, 0}, {"@+3:", 0, 0},
+      {"@99999999999:", 0, 0}, {"@ 3:", 0, 0},      {"", 0, 0},
   };
   for (const Case& c : cases) {
     WriteRaw(c.text);

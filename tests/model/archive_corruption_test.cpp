@@ -63,7 +63,9 @@ TEST_F(TransferFileCorruptionTest, FlippedBytesLoadCleanlyOrAreRejected) {
   EXPECT_GT(FlipEveryByte({0x01, 0x40, 0x80, 0xFF}), 0);
 }
 
-TEST_F(TransferFileCorruptionTest, HugeLengthsAndCountsAnywhereAreSafe) { SetEveryU32({0xFFFFFFFFu, 0x80000000u, 0x00FFFFFFu}); }
+TEST_F(TransferFileCorruptionTest, HugeLengthsAndCountsAnywhereAreSafe) {
+  SetEveryU32({0xFFFFFFFFu, 0x80000000u, 0x00FFFFFFu});
+}
 
 TEST_F(TransferFileCorruptionTest, ObjectsOfAnotherClassAreRejected) {
   struct Case {

@@ -35,7 +35,11 @@ std::unique_ptr<CBlastSearchEntry> LoadTransfer(const std::string& bytes) {
 
 Bytes Component(const CBlastSearchSeqComponent& c) {
   return Bytes()
-      .Int(c.m_nStart).Int(c.m_nEnd).Int(c.m_nLength).Int(c.m_bMinusStrand).Int(c.m_nExtra)
+      .Int(c.m_nStart)
+      .Int(c.m_nEnd)
+      .Int(c.m_nLength)
+      .Int(c.m_bMinusStrand)
+      .Int(c.m_nExtra)
       .Str(c.m_strSeq);
 }
 
@@ -44,8 +48,13 @@ Bytes ElementWithoutFrame(const CBlastSearchHitElement& e) {
   return Bytes()
       .Frame("SeqComponent", Component(e.m_Query))
       .Frame("SeqComponent", Component(e.m_Subject))
-      .Int(e.m_nScore).Dbl(e.m_dExpect).Dbl(e.m_dBitScore)
-      .Int(e.m_nAlignLength).Int(e.m_nIdentities).Int(e.m_nPositives).Int(e.m_nGaps);
+      .Int(e.m_nScore)
+      .Dbl(e.m_dExpect)
+      .Dbl(e.m_dBitScore)
+      .Int(e.m_nAlignLength)
+      .Int(e.m_nIdentities)
+      .Int(e.m_nPositives)
+      .Int(e.m_nGaps);
 }
 
 // Stores `obj` as an embedded object and returns the bytes.
@@ -168,12 +177,16 @@ TEST(ResultArchive, MissingTailsKeepTheirDefaults) {
   auto element = MakeElement(1);
   auto mol = StoreEmbedded(MakeEntry("q", {})->m_Mol);
   // One hit holding one element stored without its frame.
-  Bytes hits = Bytes().Frame(
-      "~Hits~", Bytes().Str("").U32(1).Frame(
-                    "~Hit~", Bytes()
-                                 .U32(1)
-                                 .Frame("~HitElement~", ElementWithoutFrame(*element))
-                                 .Str("id").Str("name").Int(7).Str("desc").Int(2)));
+  Bytes hits =
+      Bytes().Frame("~Hits~", Bytes().Str("").U32(1).Frame(
+                                  "~Hit~", Bytes()
+                                               .U32(1)
+                                               .Frame("~HitElement~", ElementWithoutFrame(*element))
+                                               .Str("id")
+                                               .Str("name")
+                                               .Int(7)
+                                               .Str("desc")
+                                               .Int(2)));
   Bytes noTail = Bytes{mol}.Raw(hits);
 
   auto check = [&](const CBlastSearchEntry& back, const char* what) {
@@ -231,10 +244,10 @@ TEST(TransferFile, TellsTransferFilesFromReports) {
   const std::string framed = StoreEmbedded(*entry);
   EXPECT_TRUE(IsTransferFileData(bytes));
   EXPECT_TRUE(IsTransferFileData(bytes.substr(0, 11)));
-  for (std::string_view head : {std::string_view(bytes).substr(0, 10), std::string_view(""),
-                                std::string_view("<HTML>\n<TITLE>BLAST Search Results"),
-                                std::string_view("BLASTN 2.2.10 [Oct-19-2004]\n"),
-                                std::string_view(framed)}) {
+  for (std::string_view head :
+       {std::string_view(bytes).substr(0, 10), std::string_view(""),
+        std::string_view("<HTML>\n<TITLE>BLAST Search Results"),
+        std::string_view("BLASTN 2.2.10 [Oct-19-2004]\n"), std::string_view(framed)}) {
     EXPECT_FALSE(IsTransferFileData(head)) << head.size() << " bytes";
   }
 }

@@ -20,9 +20,7 @@ class NavigationTest : public ::testing::Test {
  protected:
   void SetUp() override { entry_ = MakeEntry("q", {2, 0, 2}); }
 
-  CBlastSearchHit* Hit(int i) {
-    return std::next(entry_->m_Hits.m_HitList.begin(), i)->get();
-  }
+  CBlastSearchHit* Hit(int i) { return std::next(entry_->m_Hits.m_HitList.begin(), i)->get(); }
   CBlastSearchHitElement* Element(int hit, int i) {
     return std::next(Hit(hit)->m_ElementList.begin(), i)->get();
   }
@@ -121,7 +119,7 @@ TEST_F(NavigationTest, DataByPosition) {
     int found;  // 1: expect Hit(hitIndex) / Element(hitIndex, elementIndex)
   };
   const Case cases[] = {
-      {0, 0, 1}, {0, 1, 1}, {0, 2, 0},  {1, 0, 0},          {2, 1, 1},
+      {0, 0, 1}, {0, 1, 1},  {0, 2, 0},  {1, 0, 0},          {2, 1, 1},
       {3, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {2147483647, 0, 0}, {0, -2147483647 - 1, 0},
   };
   for (const Case& c : cases) {

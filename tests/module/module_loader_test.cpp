@@ -17,8 +17,7 @@ namespace blastsearch {
 
 namespace {
 
-const std::string kModuleName =
-    std::filesystem::path(BLASTSEARCH_MODULE_FILE).filename().string();
+const std::string kModuleName = std::filesystem::path(BLASTSEARCH_MODULE_FILE).filename().string();
 
 // A scratch configuration folder for the test's lifetime.
 class CScratchConfig {

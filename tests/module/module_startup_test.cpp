@@ -29,9 +29,8 @@ std::vector<std::string> NotesSince(unsigned long stamp) {
   return notes;
 }
 
-const std::vector<std::string> kArchiveLinks = {"SeqComponent", "~HitElement~", "~HitMolName~",
-                                                "~Hit~",        "~Hits~",       "~Entry~",
-                                                "~Data~"};
+const std::vector<std::string> kArchiveLinks = {
+    "SeqComponent", "~HitElement~", "~HitMolName~", "~Hit~", "~Hits~", "~Entry~", "~Data~"};
 
 std::vector<std::string> ExpectedLoadNotes(bool messageIsNew) {
   std::vector<std::string> notes;

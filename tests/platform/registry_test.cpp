@@ -1,5 +1,7 @@
 // The host's registry file: values kept byte for byte, the system's answers,
 // failures, and writers that do not lose each other's changes.
+#include "platform/Registry.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,7 +10,6 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Registry.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 

@@ -10,10 +10,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "support/AllocationProbe.h"
 #include "host/KaArchive.h"
 #include "host/KaArchiveFormat.h"
 #include "platform/File.h"
+#include "support/AllocationProbe.h"
 
 namespace blastsearch {
 

@@ -20,7 +20,8 @@ std::vector<std::filesystem::path> CorpusFiles(const std::string& folder) {
   std::error_code ec;
   if (dir.empty() || !std::filesystem::is_directory(dir / folder, ec)) return files;
   for (const auto& item : std::filesystem::directory_iterator(dir / folder)) {
-    if (item.is_regular_file() && item.path().filename() != "README.md") files.push_back(item.path());
+    if (item.is_regular_file() && item.path().filename() != "README.md")
+      files.push_back(item.path());
   }
   std::sort(files.begin(), files.end());
   return files;

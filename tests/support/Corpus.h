@@ -19,8 +19,8 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 }  // namespace blastsearch
 
 // Skips the current test, with a message, when the corpus is absent.
-#define SKIP_WITHOUT_CORPUS()                                                  \
-  do {                                                                         \
-    if (CorpusDir().empty()) GTEST_SKIP() << "corpus folder not found: "       \
-                                          << BLASTSEARCH_CORPUS_DIR;           \
+#define SKIP_WITHOUT_CORPUS()                                                \
+  do {                                                                       \
+    if (CorpusDir().empty())                                                 \
+      GTEST_SKIP() << "corpus folder not found: " << BLASTSEARCH_CORPUS_DIR; \
   } while (0)

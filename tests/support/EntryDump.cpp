@@ -19,8 +19,8 @@ void DumpRow(const char* label, const CBlastSearchSeqComponent& row, std::string
   out += label;
   out += ' ' + std::to_string(row.m_nStart) + '-' + std::to_string(row.m_nEnd) +
          " length=" + std::to_string(row.m_nLength) +
-         " minus=" + std::to_string(row.m_bMinusStrand) +
-         " extra=" + std::to_string(row.m_nExtra) + ' ' + row.m_strSeq + '\n';
+         " minus=" + std::to_string(row.m_bMinusStrand) + " extra=" + std::to_string(row.m_nExtra) +
+         ' ' + row.m_strSeq + '\n';
 }
 
 }  // namespace
@@ -29,8 +29,8 @@ std::string DumpEntry(const CBlastSearchEntry& entry) {
   std::string out = "query name=" + entry.m_Mol.m_strName + " id=" + entry.m_Mol.m_strID +
                     " type=" + std::to_string(entry.m_Mol.m_nType) +
                     " length=" + std::to_string(entry.m_Mol.m_nLength) +
-                    " link=" + std::to_string(entry.m_nLinkType) + ':' +
-                    entry.m_strLinkDatabase + '\n';
+                    " link=" + std::to_string(entry.m_nLinkType) + ':' + entry.m_strLinkDatabase +
+                    '\n';
   for (const auto& hit : entry.m_Hits.m_HitList) {
     if (!hit) continue;
     out += "hit id=" + hit->m_strID + " name=" + hit->m_strName +

@@ -12,7 +12,8 @@ class CBlastSearchEntry;
 //
 //   query name=<name> id=<id> type=<type> length=<length> link=<link type>:<link database>
 //   hit id=<id> name=<name> length=<length> type=<mol type> desc=<description>
-//     element bits=<bits> score=<score> expect=<expect> ident=<n> pos=<n> gaps=<n> align=<n> frame=<n>
+//     element bits=<bits> score=<score> expect=<expect> ident=<n> pos=<n> gaps=<n> align=<n>
+//     frame=<n>
 //       query <start>-<end> length=<length> minus=<0|1> extra=<extra> <row text>
 //       sbjct <start>-<end> length=<length> minus=<0|1> extra=<extra> <row text>
 std::string DumpEntry(const CBlastSearchEntry& entry);

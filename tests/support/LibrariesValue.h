@@ -15,10 +15,10 @@ namespace blastsearch {
 inline void SetLibraries(const std::string& list) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kOrvExtensionsKey, &key), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueEx(key, kOrvLibrariesValue, REG_SZ,
-                          reinterpret_cast<const BYTE*>(list.data()),
-                          static_cast<DWORD>(list.size())),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueEx(key, kOrvLibrariesValue, REG_SZ, reinterpret_cast<const BYTE*>(list.data()),
+                    static_cast<DWORD>(list.size())),
+      ERROR_SUCCESS);
   RegCloseKey(key);
 }
 

@@ -33,8 +33,7 @@ std::optional<std::string> Libraries() {
   std::optional<std::string> list;
   if (RegQueryValueEx(key, kOrvLibrariesValue, nullptr, nullptr, &size) == ERROR_SUCCESS) {
     list.emplace(size, '\0');
-    RegQueryValueEx(key, kOrvLibrariesValue, nullptr, reinterpret_cast<BYTE*>(list->data()),
-                    &size);
+    RegQueryValueEx(key, kOrvLibrariesValue, nullptr, reinterpret_cast<BYTE*>(list->data()), &size);
   }
   RegCloseKey(key);
   return list;

@@ -133,9 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UniqueCase{"report 03.txt", "report 3.txt"},  // leading zeros vanish
                       UniqueCase{"abc3.txt", "abc3 1.txt"},         // digits of the name
                       UniqueCase{"007.txt", "7.txt"},               // the name is the counter
-                      UniqueCase{"report .txt", "report 1.txt"},
-                      UniqueCase{"data", "data 1"}, UniqueCase{"a.b.c", "a.b 1.c"},
-                      UniqueCase{".profile", "1.profile"}));
+                      UniqueCase{"report .txt", "report 1.txt"}, UniqueCase{"data", "data 1"},
+                      UniqueCase{"a.b.c", "a.b 1.c"}, UniqueCase{".profile", "1.profile"}));
 
 TEST_F(PathInTempDir, UniqueNameCountsPastADirectory) {
   fs::create_directory(dir_ / "sub");

@@ -42,13 +42,12 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"ncbi:protein/12345", "12345", 0, 0},
         LinkCase{"ncbi:protein/a%20b", "a%20b", 0, 0},  // taken as it stands
         LinkCase{"no slash here", "", kUntouched, kUntouched},
-        LinkCase{"qlon:?x/y", "", kUntouched, kUntouched},  // '?' before the slash
-        LinkCase{"qlon:/name?range=100", "name", 0, 0},     // no '-'
-        LinkCase{"qlon:/name?plain", "name", 0, 0},         // no '='
-        LinkCase{"qlon:/bad%zz?range=1-2", "bad%zz", 1, 2},  // does not decode
+        LinkCase{"qlon:?x/y", "", kUntouched, kUntouched},         // '?' before the slash
+        LinkCase{"qlon:/name?range=100", "name", 0, 0},            // no '-'
+        LinkCase{"qlon:/name?plain", "name", 0, 0},                // no '='
+        LinkCase{"qlon:/bad%zz?range=1-2", "bad%zz", 1, 2},        // does not decode
         LinkCase{"x=1-2/name?q", "name", kUntouched, kUntouched},  // '=' before the slash
-        LinkCase{"qlon:/n?range=-5-6", "n", 0, 5},
-        LinkCase{"qlon:/n?range=1,000-2x", "n", 1000, 2},
+        LinkCase{"qlon:/n?range=-5-6", "n", 0, 5}, LinkCase{"qlon:/n?range=1,000-2x", "n", 1000, 2},
         LinkCase{"qlon://LocalDB/dnarna/12345?range=3-4", "/LocalDB/dnarna/12345", 3, 4},
         LinkCase{"qlon:/?range=1-2", "", 1, 2}, LinkCase{"ncbi:/", "", 0, 0}));
 

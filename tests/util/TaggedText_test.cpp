@@ -46,17 +46,17 @@ TEST_P(SeparateCases, TakesKeyAndValueByTheFirstClosingTag) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SeparateCases,
-    ::testing::Values(
-        SeparateCase{"no tags at all", 0, "?", "?"},
-        SeparateCase{"</a>", 0, "?", "?"},          // closing tag at the very start
-        SeparateCase{"<a>1</a", 0, "?", "?"},       // closing tag never ends
-        SeparateCase{"<a>1</b>", 0, "b", "?"},      // key taken, its opening tag missing
-        SeparateCase{"<a>1</a>2</a>", 1, "a", "1"},  // a value holding "</" is cut there
-        SeparateCase{"<a>x</b>y</a>", 0, "b", "?"},  // the first "</" names the key
-        SeparateCase{"x</a><a>", 1, "a", ""},       // opening tag after the closing one
-        SeparateCase{"<a></a>", 1, "a", ""}, SeparateCase{"<></>", 1, "", ""},
-        SeparateCase{"lead<k>v</k>trail", 1, "k", "v"},
-        SeparateCase{"<K>v</k>", 0, "k", "?"}));  // keys keep their letter case
+    ::testing::Values(SeparateCase{"no tags at all", 0, "?", "?"},
+                      SeparateCase{"</a>", 0, "?", "?"},      // closing tag at the very start
+                      SeparateCase{"<a>1</a", 0, "?", "?"},   // closing tag never ends
+                      SeparateCase{"<a>1</b>", 0, "b", "?"},  // key taken, its opening tag missing
+                      SeparateCase{"<a>1</a>2</a>", 1, "a",
+                                   "1"},  // a value holding "</" is cut there
+                      SeparateCase{"<a>x</b>y</a>", 0, "b", "?"},  // the first "</" names the key
+                      SeparateCase{"x</a><a>", 1, "a", ""},  // opening tag after the closing one
+                      SeparateCase{"<a></a>", 1, "a", ""}, SeparateCase{"<></>", 1, "", ""},
+                      SeparateCase{"lead<k>v</k>trail", 1, "k", "v"},
+                      SeparateCase{"<K>v</k>", 0, "k", "?"}));  // keys keep their letter case
 
 TEST(StringDataStorage, SetGetAndDeleteEditInPlace) {
   CStringDataStorage storage;

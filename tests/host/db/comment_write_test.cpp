@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/db/NoteTable.h"
 #include "host/db/DBEngine.h"
+#include "host/db/NoteTable.h"
 #include "host/db/ObjInfo.h"
 #include "platform/UserInteraction.h"
 #include "support/TempDatabase.h"

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <memory>
 
-#include "host/db/NoteTable.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBException.h"
+#include "host/db/NoteTable.h"
 #include "host/db/SqliteStorage.h"
 #include "platform/UserInteraction.h"
 #include "support/TempDatabase.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "host/db/NoteTable.h"
 #include "host/OrvTextFile.h"
 #include "host/db/CreatorData.h"
 #include "host/db/DBRecordText.h"
+#include "host/db/NoteTable.h"
 
 namespace blastsearch {
 
