@@ -73,4 +73,4 @@ class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet, publ
   std::vector<CEntry> m_checkButtons;
 };
 
-}  // namespace BLASTSEARCH_EXPORT
+}  // namespace blastsearch

@@ -310,6 +310,95 @@ TEST_F(TableSearchTest, ReopeningShowsThePreviousSettings) {
   EXPECT_EQ(Items(*m_set->m_keywordPage.m_keywordList), std::vector<std::string>{"tri"});
 }
 
+// The search dialog whose sheet gets no window.
+class CSheetlessSearch : public CTableSearch {
+ public:
+  using CTableSearch::CTableSearch;
+
+ protected:
+  int CreateSheetWindow() override { return 0; }
+};
+
+class TableSearchStartTest : public SearchDialogFixture {
+ protected:
+  // The dialog's frame centre is that of `over`: exactly while the dialog
+  // is not shown; once shown, within what the window frame (unknown before
+  // the first show) moves it.
+  static void ExpectCentredOn(const QWidget& dialog, const QRect& over) {
+    const QPoint offset = dialog.frameGeometry().center() - over.center();
+    EXPECT_LE(offset.manhattanLength(), dialog.isVisible() ? 8 : 1)
+        << "dialog " << dialog.frameGeometry().x() << "," << dialog.frameGeometry().y() << " "
+        << dialog.frameGeometry().width() << "x" << dialog.frameGeometry().height() << " over "
+        << over.x() << "," << over.y() << " " << over.width() << "x" << over.height()
+        << (dialog.isVisible() ? " shown" : " not shown");
+  }
+};
+
+TEST_F(TableSearchStartTest, EndsWhenItsSheetGetsNoWindowAndStillSearchesWithTheFilters) {
+  const int objType = blastSearch().tableobjtype();
+  AttribSearchFilter().m_bEnabled = 1;  // as a previous opening left it
+  AttribSearchFilter().m_queryName = "beta";
+  CAttribSearchDlg attribPage(&AttribSearchFilter(), objType, 1);
+  CContextSearchDlg textPage(&TextSearchFilter(), objType, 1);
+  CSheetlessSearch dialog(objType, 1, nullptr);
+  dialog.AddFilterPage(&AttribSearchFilter(), &attribPage);
+  dialog.AddFilterPage(&TextSearchFilter(), &textPage);
+  ASSERT_EQ(dialog.Create(), 1);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  Settle();
+  ASSERT_NE(dialog.m_pSheet, nullptr);
+  EXPECT_FALSE(dialog.m_pSheet->HasWindow());
+  EXPECT_FALSE(dialog.m_pSheet->isVisible());
+  EXPECT_FALSE(attribPage.HasWindow());
+  EXPECT_EQ(dialog.m_subbaseCombo, nullptr) << "initialisation went on past the sheet";
+  auto* lookIn = dynamic_cast<QComboBox*>(GetDlgItem(&dialog, 116));
+  ASSERT_NE(lookIn, nullptr);
+  EXPECT_EQ(lookIn->count(), 0);
+  m_ui.QueueText("kept");
+  QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(&dialog, 812)), Qt::LeftButton);
+  Settle();
+  EXPECT_EQ(SubbaseNames("kept"), std::vector<std::string>{"beta kinase"});
+  EXPECT_EQ(dialog.m_resultSubbase, "kept");
+}
+
+TEST_F(TableSearchStartTest, IsCentredOnItsParent) {
+  const QRect places[] = {{40, 30, 700, 520}, {200, 150, 600, 450}, {0, 0, 800, 600}};
+  for (const QRect& place : places) {
+    SCOPED_TRACE(place.x());
+    QWidget parent;
+    parent.setGeometry(place);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    m_set = std::make_unique<CSearchDialogSet>(blastSearch().tableobjtype(), 1, &parent);
+    ASSERT_EQ(Dialog().Create(), 1);
+    ExpectCentredOn(Dialog(), parent.frameGeometry());
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    ExpectCentredOn(Dialog(), parent.frameGeometry());
+    m_set.reset();
+  }
+}
+
+TEST_F(TableSearchStartTest, TheSearchCommandCentresTheDialogOnTheActiveWindow) {
+  QWidget main;
+  main.setGeometry(60, 50, 700, 500);
+  main.show();
+  QApplication::setActiveWindow(&main);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  InstallSearchDialog();
+  std::string result;
+  QTimer::singleShot(0, [&main] {
+    auto* dialog = dynamic_cast<CTableSearch*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return CloseModal();
+    EXPECT_EQ(dialog->parentWidget(), &main);
+    ExpectCentredOn(*dialog, main.frameGeometry());
+    dialog->EndDialog(2);
+  });
+  EXPECT_EQ(blastSearch().SearchForObjects(1, "MAIN", result), 0);
+  SetSearchDialogRunner(nullptr);
+}
+
 }  // namespace
 
 }  // namespace blastsearch
