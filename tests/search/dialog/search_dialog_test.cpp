@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTemporaryDir>
 
 #include "SearchDialogFixture.h"
 #include "host/qt/ValDlg.h"
+#include "search/dialog/SearchScreenshots.h"
 
 namespace blastsearch {
 
@@ -397,6 +399,27 @@ TEST_F(TableSearchStartTest, TheSearchCommandCentresTheDialogOnTheActiveWindow) 
   });
   EXPECT_EQ(blastSearch().SearchForObjects(1, "MAIN", result), 0);
   SetSearchDialogRunner(nullptr);
+}
+
+TEST_F(TableSearchStartTest, ScreenshotsShowEachTabAndTheTabStripTwiceItsSize) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_EQ(WriteSearchScreenshots(dir.path().toStdString()), "");
+  for (const char* name :
+       {"search-attributes.png", "search-text.png", "search-keywords.png", "search-tabs.png"}) {
+    EXPECT_FALSE(QImage(dir.filePath(name)).isNull()) << name;
+  }
+  const QImage strip(dir.filePath("search-tabs.png"));
+  EXPECT_LT(strip.height(), strip.width() / 4) << "the strip, not the dialog";
+  int darkRows = 0;  // the active tab's frame: rows mostly dark over its width
+  for (int y = 0; y < strip.height(); ++y) {
+    int dark = 0;
+    for (int x = 0; x < strip.width() / 4; ++x) dark += qGray(strip.pixel(x, y)) < 96 ? 1 : 0;
+    darkRows += dark > strip.width() / 8 ? 1 : 0;
+  }
+  EXPECT_GE(darkRows, 4) << "two frame rows, each two pixels high";
+  const std::string missing = (dir.path() + "/none").toStdString();
+  EXPECT_EQ(WriteSearchScreenshots(missing), "cannot write " + missing + "/search-attributes.png");
 }
 
 }  // namespace
