@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTabBar>
@@ -9,6 +10,7 @@
 #include "controls/CheckPropPageButton.h"
 #include "controls/CheckTabCtrl.h"
 #include "host/qt/OrvDialog.h"
+#include "platform/StringTable.h"
 #include "resources/CheckNotifyName.h"
 
 namespace blastsearch {
@@ -24,9 +26,57 @@ QString WithoutTrailingSpace(QString text) {
   return text;
 }
 
+// The string `id` of the loaded modules' string tables; empty when missing.
+QString CaptionString(unsigned id) {
+  std::string text;
+  if (LoadString(id, text) == 0) return {};
+  return QString::fromStdString(text);
+}
+
+// The row of Qt's 8 x 8 horizontal hatch that carries its line, with the
+// brush origin at 0,0: found by painting the pattern once, so the answer
+// follows whatever pattern the Qt in use has.
+int HatchLineRow() {
+  static const int row = [] {
+    QImage cell(1, 8, QImage::Format_ARGB32_Premultiplied);
+    cell.fill(Qt::transparent);
+    QPainter painter(&cell);
+    painter.fillRect(cell.rect(), QBrush(Qt::black, Qt::HorPattern));
+    painter.end();
+    for (int y = 0; y < cell.height(); ++y) {
+      if (qAlpha(cell.pixel(0, y)) != 0) return y;
+    }
+    return 0;
+  }();
+  return row;
+}
+
+// Frames `r` with a black horizontal hatch, one pixel wide. The hatch has a
+// line every eighth row, so a one-pixel row painted with the brush as it is
+// comes out empty on seven rows of eight: the top and bottom rows get the
+// brush origin moved so that the line falls on them (whole lines), the sides
+// keep it (dotted lines).
+void FrameHatched(QPainter& painter, const QRect& r) {
+  if (r.isEmpty()) return;
+  const QBrush hatch(Qt::black, Qt::HorPattern);
+  const QPoint origin = painter.brushOrigin();
+  for (const int y : {r.top(), r.bottom()}) {
+    painter.setBrushOrigin(origin.x(), y - HatchLineRow());
+    painter.fillRect(QRect(r.left(), y, r.width(), 1), hatch);
+  }
+  painter.setBrushOrigin(origin);
+  painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), hatch);
+  painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), hatch);
+}
+
 }  // namespace
 
+IMPLEMENT_DYNCREATE(CCoolPropertySheet, CObject)
+
 CCoolPropertySheet::CCoolPropertySheet() = default;
+
+CCoolPropertySheet::CCoolPropertySheet(unsigned captionId, QWidget* parent, int firstPage)
+    : COrvPropertySheet(CaptionString(captionId), parent, firstPage) {}
 
 CCoolPropertySheet::CCoolPropertySheet(const QString& caption, QWidget* parent, int firstPage)
     : COrvPropertySheet(caption, parent, firstPage) {}
@@ -144,14 +194,7 @@ void CCoolPropertySheet::OnDrawItem(QPainter& painter, int index, const QRect& i
     if (button->text() != label) button->setText(label);
     if (button->isHidden()) button->show();
   }
-  if (active) {
-    const QBrush hatch(Qt::black, Qt::HorPattern);
-    const QRect r = clipped;
-    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), hatch);
-    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), hatch);
-    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), hatch);
-    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), hatch);
-  }
+  if (active) FrameHatched(painter, clipped);
 }
 
 bool CCoolPropertySheet::OnTabKey(int key, bool press) {

@@ -6,6 +6,7 @@
 #include "controls/CheckPropPageButton.h"
 #include "host/qt/OrvPropertySheet.h"
 #include "platform/Export.h"
+#include "platform/Object.h"
 #include "platform/qt/WindowMessage.h"
 
 namespace blastsearch BLASTSEARCH_EXPORT {
@@ -17,9 +18,15 @@ class CCheckTabCtrl;
 // first states with SetPageCheck after Create. The page hears of every
 // change through the check-notify message and reads the state with
 // GetPageCheck. The sheet owns its boxes; pages stay their makers'.
-class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet {
- public:
+// Dynamically creatable: CRuntimeClass::FromName("CCoolPropertySheet") makes
+// an empty sheet (caption "", no parent, first page 0) owned by the caller.
+class CCoolPropertySheet : public COrvPropertySheet, public CCheckTabSheet, public CObject {
+  DECLARE_DYNCREATE(CCoolPropertySheet)
+
   CCoolPropertySheet();
+  // A sheet captioned with the string `captionId` of the loaded modules'
+  // string tables (an empty caption when no table has it).
+  CCoolPropertySheet(unsigned captionId, QWidget* parent, int firstPage);
   CCoolPropertySheet(const QString& caption, QWidget* parent, int firstPage);
   ~CCoolPropertySheet() override;
 

@@ -1,5 +1,7 @@
 #include "search/dialog/SearchForObjects.h"
 
+#include <QApplication>
+
 #include "search/SearchFilters.h"
 #include "search/TableSearch.h"
 
@@ -14,18 +16,18 @@ int MakeFiltersFirst() {
 
 }  // namespace
 
-CSearchDialogSet::CSearchDialogSet(int objType, int dbId)
+CSearchDialogSet::CSearchDialogSet(int objType, int dbId, QWidget* parent)
     : m_textPage((MakeFiltersFirst(), &TextSearchFilter()), objType, dbId),
       m_keywordPage(&KeywordSearchFilter(), objType, dbId),
       m_attribPage(&AttribSearchFilter(), objType, dbId),
-      m_dialog(objType, dbId, nullptr) {
+      m_dialog(objType, dbId, parent) {
   m_dialog.AddFilterPage(&AttribSearchFilter(), &m_attribPage);
   m_dialog.AddFilterPage(&TextSearchFilter(), &m_textPage);
   m_dialog.AddFilterPage(&KeywordSearchFilter(), &m_keywordPage);
 }
 
 int RunSearchDialog(CSearchRun& run) {
-  CSearchDialogSet set(run.m_objType, run.m_dbId);
+  CSearchDialogSet set(run.m_objType, run.m_dbId, QApplication::activeWindow());
   set.m_dialog.m_lookInSubbase = run.m_lookInSubbase;  // the caller's subbase first
   const int result = set.m_dialog.DoModal();
   run.m_resultSubbase = set.m_dialog.m_resultSubbase;

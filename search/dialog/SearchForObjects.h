@@ -17,8 +17,9 @@ class CSearchRun;
 // The dialog goes before its pages.
 class CSearchDialogSet {
  public:
-  // For objects of `objType` in database `dbId`; the window is not made.
-  CSearchDialogSet(int objType, int dbId);
+  // For objects of `objType` in database `dbId`, the dialog over `parent`
+  // (centred on it; may be null); the window is not made.
+  CSearchDialogSet(int objType, int dbId, QWidget* parent = nullptr);
 
   CContextSearchDlg m_textPage;
   CKeywordsSearchDlg m_keywordPage;
@@ -26,9 +27,9 @@ class CSearchDialogSet {
   CTableSearch m_dialog;
 };
 
-// Runs the search dialog modally for `run` (the table's search command);
-// the last subbase filled goes into run.m_resultSubbase. The dialog's
-// answer (1 OK).
+// Runs the search dialog modally for `run` (the table's search command),
+// over the application's active window; the last subbase filled goes into
+// run.m_resultSubbase. The dialog's answer (1 OK).
 int RunSearchDialog(CSearchRun& run);
 
 // Makes the table's search command show the dialog (RunSearchDialog).

@@ -50,32 +50,62 @@ int CTableSearch::OnInitDialog() {
   }
   setWindowTitle(QString::fromStdString(typeName + " Database Search"));
 
+  // Start Search answers whatever becomes of the rest: without the sheet a
+  // search works with the filters as they stood.
+  if (auto* start = qobject_cast<QPushButton*>(GetDlgItem(812)); start != nullptr) {
+    connect(start, &QPushButton::clicked, this, [this] { OnStartSearch(); });
+  }
+
   m_pSheet = new CCoolPropertySheet(QStringLiteral("Search"), this, 0);
   for (std::size_t i = 0; i < m_pages.size(); ++i) {
     m_pSheet->AddPage(m_pages[i]);
     m_pSheet->EnablePageCheck(static_cast<int>(i));
   }
-  PlaceSheet();
+  if (!PlaceSheet()) return 0;
 
   m_subbaseCombo = dynamic_cast<CXTableComboBox*>(GetDlgItem(116));
   if (m_subbaseCombo != nullptr) {
     FillLookIn();
     connect(m_subbaseCombo, &QComboBox::activated, this, [this] { OnSubbaseSelected(); });
   }
-  if (auto* start = qobject_cast<QPushButton*>(GetDlgItem(812)); start != nullptr) {
-    connect(start, &QPushButton::clicked, this, [this] { OnStartSearch(); });
-  }
   UpdateData(false);
+  CentreOnParent();
   return 0;
 }
 
-void CTableSearch::PlaceSheet() {
+int CTableSearch::CreateSheetWindow() { return m_pSheet->Create(this); }
+
+void CTableSearch::CentreOnParent() {
+  QRect over;
+  if (QWidget* parent = parentWidget(); parent != nullptr) {
+    over = parent->window()->frameGeometry();
+  } else if (QScreen* shown = screen(); shown != nullptr) {
+    over = shown->availableGeometry();
+  }
+  if (over.isEmpty()) return;
+  QRect place = frameGeometry();
+  place.moveCenter(over.center());
+  // Kept on the screen when the parent is near its edge.
+  if (QScreen* shown = screen(); shown != nullptr) {
+    const QRect area = shown->availableGeometry();
+    if (place.right() > area.right()) place.moveRight(area.right());
+    if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+    if (place.left() < area.left()) place.moveLeft(area.left());
+    if (place.top() < area.top()) place.moveTop(area.top());
+  }
+  move(place.topLeft());
+}
+
+bool CTableSearch::PlaceSheet() {
   QWidget* frame = GetDlgItem(2552);
-  if (frame == nullptr) return;
+  if (frame == nullptr) return true;
   const QRect place = frame->geometry();
   delete frame;
-  m_pSheet->Create(this);
-  if (!m_pSheet->HasWindow()) return;
+  CreateSheetWindow();
+  if (!m_pSheet->HasWindow()) {
+    m_pSheet->hide();  // a child without a window of its own shows nothing
+    return false;
+  }
   m_pSheet->setGeometry(place);
   for (QPushButton* button :
        m_pSheet->findChildren<QPushButton*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -86,6 +116,7 @@ void CTableSearch::PlaceSheet() {
     m_pSheet->SetPageCheck(static_cast<int>(i), m_pages[i]->m_bInitialCheck);
   }
   m_pSheet->show();
+  return true;
 }
 
 void CTableSearch::FillLookIn() {

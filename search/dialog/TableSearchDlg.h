@@ -46,7 +46,13 @@ class CTableSearch : public COrvDialog {
   std::vector<CSearchPropPage*> m_pages;
 
  protected:
+  // Ends early (0) when the sheet gets no window: the dialog then shows no
+  // pages and its look-in box stays empty; otherwise centres the dialog on
+  // its parent (on the screen without one).
   int OnInitDialog() override;
+  // Makes the sheet's window as a child of the dialog (the sheet's Create);
+  // the sheet's HasWindow tells whether it was made.
+  virtual int CreateSheetWindow();
 
  private:
   // The search run with the dialog's hooks.
@@ -64,7 +70,9 @@ class CTableSearch : public COrvDialog {
   };
 
   void FillLookIn();
-  void PlaceSheet();
+  // Puts the sheet where control 2552 was: false when its window was not made.
+  bool PlaceSheet();
+  void CentreOnParent();
 
   CDialogRun m_run;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QTabBar>
 #include <QToolButton>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "controls/CheckPropPageButton.h"
 #include "controls/CoolPropertySheet.h"
 #include "host/qt/OrvDialog.h"
+#include "platform/ModuleResources.h"
 
 namespace blastsearch {
 
@@ -193,6 +195,60 @@ TEST_F(CoolPropertySheetTest, SetCheckMessageSetsTheBoxOfAPageOfTheSheetOnly) {
       SendMessage(m_sheet, BmSetCheckMessage(), 1, reinterpret_cast<LPARAM>(m_pages[2].get())),
       1);  // a page without a box: answered, nothing set
   EXPECT_EQ(m_sheet->GetPageCheck(2), -1);
+}
+
+// The share of the pixels of row `y` from `left` to `right` of `image` that are dark.
+double DarkShareOfRow(const QImage& image, int y, int left, int right) {
+  int dark = 0;
+  for (int x = left; x <= right; ++x) dark += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+  return static_cast<double>(dark) / (right - left + 1);
+}
+
+TEST_F(CoolPropertySheetTest, TheActiveTabsHatchedFrameHasWholeTopAndBottomRows) {
+  for (int active : {0, 1, 2}) {  // tabs with a box and the tab without one
+    SCOPED_TRACE(active);
+    m_sheet->SetActivePage(active);
+    Settle();
+    const QImage image = m_host.grab().toImage();
+    ASSERT_EQ(image.devicePixelRatio(), 1.0);
+    const QRect frame = Tabs()->tabRect(active).translated(Tabs()->mapTo(&m_host, QPoint(0, 0)));
+    EXPECT_GE(DarkShareOfRow(image, frame.top(), frame.left(), frame.right()), 0.95);
+    EXPECT_GE(DarkShareOfRow(image, frame.bottom(), frame.left(), frame.right()), 0.95);
+  }
+}
+
+const CStringResource kCaptions[] = {{910001, "Search Options"}, {910002, ""}};
+const CResourceSet kCaptionSet{"sheet test", kCaptions, {}, {}, {}};
+
+TEST(CoolPropertySheetCreationTest, CaptionComesFromTheStringTable) {
+  AddResourceSet(kCaptionSet);
+  struct Case {
+    unsigned id;
+    const char* caption;
+  } cases[] = {{910001, "Search Options"}, {910002, ""}, {910099, ""}};
+  for (const Case& c : cases) {
+    QWidget parent;
+    CCoolPropertySheet sheet(c.id, &parent, 1);
+    EXPECT_EQ(sheet.windowTitle().toStdString(), c.caption) << c.id;
+    EXPECT_EQ(sheet.parentWidget(), &parent);
+  }
+  RemoveResourceSet(kCaptionSet);
+}
+
+TEST(CoolPropertySheetCreationTest, IsMadeByNameThroughItsRunTimeClass) {
+  CProbePage page(5003);  // outlives the sheet, as pages must
+  const CRuntimeClass* cls = CRuntimeClass::FromName("CCoolPropertySheet");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_EQ(cls, RUNTIME_CLASS(CCoolPropertySheet));
+  EXPECT_TRUE(cls->IsDerivedFrom(RUNTIME_CLASS(CObject)));
+  std::unique_ptr<CObject> made(cls->CreateObject());
+  auto* sheet = dynamic_cast<CCoolPropertySheet*>(made.get());
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_TRUE(sheet->windowTitle().isEmpty());
+  sheet->AddPage(&page);  // and it works as one made in code
+  EXPECT_EQ(sheet->EnablePageCheck(0), 1);
+  ASSERT_EQ(sheet->Create(nullptr), 1);
+  EXPECT_EQ(sheet->GetPageCheck(0), 0);
 }
 
 TEST(CheckNotifyMessageTest, IsTheMessageRegisteredUnderItsName) {

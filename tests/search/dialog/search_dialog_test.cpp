@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTemporaryDir>
 
 #include "SearchDialogFixture.h"
 #include "host/qt/ValDlg.h"
+#include "search/dialog/SearchScreenshots.h"
 
 namespace blastsearch {
 
@@ -308,6 +310,112 @@ TEST_F(TableSearchTest, ReopeningShowsThePreviousSettings) {
   EXPECT_EQ(m_set->m_textPage.m_fieldList->GetSel(0), 0);
   ShowTab(kKeywordTab);
   EXPECT_EQ(Items(*m_set->m_keywordPage.m_keywordList), std::vector<std::string>{"tri"});
+}
+
+// The search dialog whose sheet gets no window.
+class CSheetlessSearch : public CTableSearch {
+ public:
+  using CTableSearch::CTableSearch;
+
+ protected:
+  int CreateSheetWindow() override { return 0; }
+};
+
+class TableSearchStartTest : public SearchDialogFixture {
+ protected:
+  // The dialog's frame centre is that of `over`: exactly while the dialog
+  // is not shown; once shown, within what the window frame (unknown before
+  // the first show) moves it.
+  static void ExpectCentredOn(const QWidget& dialog, const QRect& over) {
+    const QPoint offset = dialog.frameGeometry().center() - over.center();
+    EXPECT_LE(offset.manhattanLength(), dialog.isVisible() ? 8 : 1) << "over " << over.x();
+  }
+};
+
+TEST_F(TableSearchStartTest, EndsWhenItsSheetGetsNoWindowAndStillSearchesWithTheFilters) {
+  const int objType = blastSearch().tableobjtype();
+  AttribSearchFilter().m_bEnabled = 1;  // as a previous opening left it
+  AttribSearchFilter().m_queryName = "beta";
+  CAttribSearchDlg attribPage(&AttribSearchFilter(), objType, 1);
+  CContextSearchDlg textPage(&TextSearchFilter(), objType, 1);
+  CSheetlessSearch dialog(objType, 1, nullptr);
+  dialog.AddFilterPage(&AttribSearchFilter(), &attribPage);
+  dialog.AddFilterPage(&TextSearchFilter(), &textPage);
+  ASSERT_EQ(dialog.Create(), 1);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  Settle();
+  ASSERT_NE(dialog.m_pSheet, nullptr);
+  EXPECT_FALSE(dialog.m_pSheet->HasWindow());
+  EXPECT_FALSE(dialog.m_pSheet->isVisible());
+  EXPECT_FALSE(attribPage.HasWindow());
+  EXPECT_EQ(dialog.m_subbaseCombo, nullptr) << "initialisation went on past the sheet";
+  auto* lookIn = dynamic_cast<QComboBox*>(GetDlgItem(&dialog, 116));
+  ASSERT_NE(lookIn, nullptr);
+  EXPECT_EQ(lookIn->count(), 0);
+  m_ui.QueueText("kept");
+  QTest::mouseClick(dynamic_cast<QPushButton*>(GetDlgItem(&dialog, 812)), Qt::LeftButton);
+  Settle();
+  EXPECT_EQ(SubbaseNames("kept"), std::vector<std::string>{"beta kinase"});
+  EXPECT_EQ(dialog.m_resultSubbase, "kept");
+}
+
+TEST_F(TableSearchStartTest, IsCentredOnItsParent) {
+  const QRect places[] = {{40, 30, 700, 520}, {200, 150, 600, 450}, {0, 0, 800, 600}};
+  for (const QRect& place : places) {
+    SCOPED_TRACE(place.x());
+    QWidget parent;
+    parent.setGeometry(place);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    m_set = std::make_unique<CSearchDialogSet>(blastSearch().tableobjtype(), 1, &parent);
+    ASSERT_EQ(Dialog().Create(), 1);
+    ExpectCentredOn(Dialog(), parent.frameGeometry());
+    Dialog().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog()));
+    ExpectCentredOn(Dialog(), parent.frameGeometry());
+    m_set.reset();
+  }
+}
+
+TEST_F(TableSearchStartTest, TheSearchCommandCentresTheDialogOnTheActiveWindow) {
+  QWidget main;
+  main.setGeometry(60, 50, 700, 500);
+  main.show();
+  QApplication::setActiveWindow(&main);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+  InstallSearchDialog();
+  std::string result;
+  QTimer::singleShot(0, [&main] {
+    auto* dialog = dynamic_cast<CTableSearch*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return CloseModal();
+    EXPECT_EQ(dialog->parentWidget(), &main);
+    ExpectCentredOn(*dialog, main.frameGeometry());
+    dialog->EndDialog(2);
+  });
+  EXPECT_EQ(blastSearch().SearchForObjects(1, "MAIN", result), 0);
+  SetSearchDialogRunner(nullptr);
+}
+
+TEST_F(TableSearchStartTest, ScreenshotsShowEachTabAndTheTabStripTwiceItsSize) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_EQ(WriteSearchScreenshots(dir.path().toStdString()), "");
+  for (const char* name :
+       {"search-attributes.png", "search-text.png", "search-keywords.png", "search-tabs.png"}) {
+    EXPECT_FALSE(QImage(dir.filePath(name)).isNull()) << name;
+  }
+  const QImage strip(dir.filePath("search-tabs.png"));
+  EXPECT_LT(strip.height(), strip.width() / 4) << "the strip, not the dialog";
+  int darkRows = 0;  // the active tab's frame: rows mostly dark over its width
+  for (int y = 0; y < strip.height(); ++y) {
+    int dark = 0;
+    for (int x = 0; x < strip.width() / 4; ++x) dark += qGray(strip.pixel(x, y)) < 96 ? 1 : 0;
+    darkRows += dark > strip.width() / 8 ? 1 : 0;
+  }
+  EXPECT_GE(darkRows, 4) << "two frame rows, each two pixels high";
+  const std::string missing = (dir.path() + "/none").toStdString();
+  EXPECT_EQ(WriteSearchScreenshots(missing), "cannot write " + missing + "/search-attributes.png");
 }
 
 }  // namespace
