@@ -142,8 +142,6 @@ QWidget* MakePlainControl(QWidget* parent, const CControlLayout& control) {
       auto* label = new QLabel(text, parent);
       // A text of one line stays on it; a taller box wraps its words.
       label->setWordWrap(control.m_cy >= 2 * kUnitsPerLine);
-      // Drawn over a group box's edge, the text hides the edge behind it.
-      label->setAutoFillBackground(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return label;
     }
@@ -176,6 +174,19 @@ QWidget* MakePlainControl(QWidget* parent, const CControlLayout& control) {
   return new QWidget(parent);
 }
 
+// Whether the text `label` lies across the top edge of a group box of
+// `layout`, where it stands as the box's title.
+bool LiesOnGroupEdge(const CDialogLayout& layout, const CControlLayout& label) {
+  for (int i = 0; i < layout.m_nControls; ++i) {
+    const CControlLayout& box = layout.m_pControls[i];
+    if (box.m_kind != EControlKind::kGroupBox) continue;
+    const bool across = box.m_y >= label.m_y && box.m_y < label.m_y + label.m_cy;
+    const bool over = box.m_x < label.m_x + label.m_cx && label.m_x < box.m_x + box.m_cx;
+    if (across && over) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void SetControlFactory(EControlKind kind, ControlFactory factory) {
@@ -196,6 +207,10 @@ void BuildDialogControls(QWidget* parent, const CDialogLayout& layout) {
         factory != nullptr ? factory(parent, control) : MakePlainControl(parent, control);
     if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && box->count() == 0) {
       AddLayoutItems(box, control);
+    }
+    if (control.m_kind == EControlKind::kStatic && LiesOnGroupEdge(layout, control)) {
+      // The text hides the edge behind it, as a title does.
+      widget->setAutoFillBackground(true);
     }
     SetDlgCtrlID(widget, control.m_nId);
     widgets.push_back(widget);

@@ -110,6 +110,32 @@ TEST_P(DialogFit, ListViewsShowTheirTextAsTheirHeader) {
   EXPECT_GT(views, 0);
 }
 
+// A text across a group box's top edge hides the edge as a title would;
+// others leave what is behind them (a tab's face) showing.
+TEST(DialogFitTitles, OnlyTextsOnAGroupEdgeFillTheirBackground) {
+  struct CCase {
+    int m_nLayout;
+    const char* m_pszText;
+    bool m_bFilled;
+  };
+  const CCase cases[] = {
+      {5000, " Citation type ", true}, {5000, "Affiliation", false},    {5000, "Title", false},
+      {5001, "Look in:", false},       {5004, "New substring:", false},
+  };
+  for (const CCase& test : cases) {
+    const CDialogLayout* layout = FindDialogLayout(test.m_nLayout);
+    ASSERT_NE(layout, nullptr) << test.m_nLayout;
+    QWidget page;
+    BuildDialogControls(&page, *layout);
+    const QLabel* found = nullptr;
+    for (const QLabel* label : page.findChildren<QLabel*>()) {
+      if (label->text() == test.m_pszText) found = label;
+    }
+    ASSERT_NE(found, nullptr) << test.m_pszText;
+    EXPECT_EQ(found->autoFillBackground(), test.m_bFilled) << test.m_pszText;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Fonts, DialogFit,
                          ::testing::Values(CFontCase{"SystemFont", 1.0},
                                            CFontCase{"TwiceTheSize", 2.0},
