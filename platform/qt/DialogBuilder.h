@@ -29,7 +29,8 @@ QRect DialogUnitsToPixels(const QFont& font, int x, int y, int cx, int cy);
 // order. Controls are owned by `parent`. The dialog units are those of
 // `parent`'s font, widened across or down (by half at most) where a
 // control's text would not fit its box in that font; the whole dialog
-// grows with them. A list view's text heads its one column.
+// grows with them. A list view's text heads its one column; a text lying
+// across a group box's top edge hides that edge, as a title does.
 void BuildDialogControls(QWidget* parent, const CDialogLayout& layout);
 
 // The control of `parent` whose identifier is `id`: a child first, else
