@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdlib>
@@ -88,9 +89,24 @@ class CPictureSheetRunner : public CScopedEditorSheetRunner {
     if (!dialog.grab().save(QString::fromStdString(m_strPath), "PNG")) {
       m_strFailure = "cannot write " + m_strPath;
     }
+    if (m_strFailure.empty()) m_strFailure = SaveLayoutPage(dialog);
     dialog.hide();
     m_bRan = true;
     return IDCANCEL;
+  }
+  // The tab built from the table's page layout, as editor-page.png beside
+  // the editor's picture ("" when written or when there is no such tab).
+  std::string SaveLayoutPage(CEditorSheetDialog& dialog) const {
+    QTabWidget* tabs = dialog.Tabs();
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (tabs->widget(i)->findChild<QWidget*>("layoutFace") == nullptr) continue;
+      tabs->setCurrentIndex(i);
+      for (int n = 0; n < 4; ++n) QApplication::processEvents();
+      const std::string path =
+          (std::filesystem::path(m_strPath).parent_path() / "editor-page.png").string();
+      return dialog.grab().save(QString::fromStdString(path), "PNG") ? "" : "cannot write " + path;
+    }
+    return "";
   }
   // What failed ("" when the picture was written or no sheet ran).
   std::string Failure() const {

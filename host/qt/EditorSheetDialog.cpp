@@ -128,12 +128,24 @@ class CGeneralFace : public CFace {
   QLineEdit* m_pAuthor;
 };
 
+// A scroll area that asks for room for the whole of what it holds; it
+// scrolls only when the window is made smaller than that.
+class CWholeArea : public QScrollArea {
+ public:
+  QSize sizeHint() const override {
+    if (widget() == nullptr) return QScrollArea::sizeHint();
+    const int frame = 2 * frameWidth();
+    return widget()->size() + QSize(frame, frame);
+  }
+};
+
 // The extra page of the object's table, built from its dialog layout. The
 // page stores nothing, so its controls are shown but not editable.
 class CLayoutFace : public CFace {
  public:
   explicit CLayoutFace(const CDialogLayout& layout) {
-    auto* area = new QScrollArea;
+    auto* area = new CWholeArea;
+    area->setObjectName("layoutArea");
     area->setFrameShape(QFrame::NoFrame);
     auto* face = new QWidget;
     face->setObjectName("layoutFace");
@@ -382,7 +394,8 @@ CEditorSheetDialog::CEditorSheetDialog(CEditorPropSheet& sheet, QWidget* parent)
   connect(buttons, &QDialogButtonBox::accepted, this, &CEditorSheetDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CEditorSheetDialog::reject);
   box->addWidget(buttons);
-  resize(560, 460);
+  // Room for every tab's whole face, then no more than the screen holds.
+  resize(sizeHint().expandedTo(QSize(560, 460)));
   FitToScreen(this);
 }
 

@@ -21,7 +21,8 @@ class CEditorPropSheet;
 // dialog.
 class CEditorSheetDialog : public QDialog {
  public:
-  // Builds the window for `sheet`, showing its first page, over `parent`.
+  // Builds the window for `sheet`, showing its first page, over `parent`;
+  // it opens with room for each tab's whole face, within the screen.
   explicit CEditorSheetDialog(CEditorPropSheet& sheet, QWidget* parent = nullptr);
   ~CEditorSheetDialog() override;
 

@@ -2,12 +2,16 @@
 // writes them, Cancel and a refused name leave them as they were.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTreeWidget>
 
 #include "QtTestHelpers.h"
 #include "host/db/DBEngine.h"
@@ -144,6 +148,37 @@ TEST_F(EditorSheetTest, TheExtraPageIsATabOfItsOwnBuiltFromItsLayout) {
   QWidget* edit = GetDlgItem(dialog.Tabs()->widget(1), 1000);
   ASSERT_NE(edit, nullptr);
   EXPECT_FALSE(edit->isEnabled());  // the page stores nothing
+}
+
+// The BLAST page's face at the system's font and at twice its size: its
+// texts whole, its list headed by its text, and the window asking for room
+// for the whole face.
+TEST_F(EditorSheetTest, TheBlastPageShowsWholeAtAnyFontSize) {
+  const QFont system = QApplication::font();
+  for (const double scale : {1.0, 2.0}) {
+    QFont font = system;
+    font.setPointSizeF(system.pointSizeF() * scale);
+    QApplication::setFont(font);
+    CEditorSheetDialog dialog(m_sheet);
+    QApplication::setFont(system);
+    auto* face = dialog.findChild<QWidget*>("layoutFace");
+    ASSERT_NE(face, nullptr) << scale;
+    for (const QLabel* label : face->findChildren<QLabel*>()) {
+      EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+      EXPECT_LE(label->sizeHint().height(), label->height()) << label->text().toStdString();
+    }
+    for (const char* text : {"Title", "Affiliation", " Citation type "}) {
+      bool found = false;
+      for (const QLabel* label : face->findChildren<QLabel*>()) found |= label->text() == text;
+      EXPECT_TRUE(found) << text;
+    }
+    auto* authors = qobject_cast<QTreeWidget*>(GetDlgItem(face, 2459));
+    ASSERT_NE(authors, nullptr);
+    EXPECT_EQ(authors->headerItem()->text(0), "List1");
+    const QSize room = dialog.findChild<QScrollArea*>("layoutArea")->sizeHint();
+    EXPECT_GE(room.width(), face->width()) << scale;
+    EXPECT_GE(room.height(), face->height()) << scale;
+  }
 }
 
 // Enter in a box of the editor does that box's job and never ends the
