@@ -30,6 +30,7 @@
 #include "platform/File.h"
 #include "platform/InputFile.h"
 #include "platform/ReplacingFile.h"
+#include "util/HeapReserve.h"
 
 namespace blastsearch {
 
@@ -344,6 +345,10 @@ int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatche
   readOptions.nMaxWholeReport = InputLimit(options, input) + 1;  // the source's limit comes first
   std::optional<CProgressLine> line;
   if (options.bProgress) line.emplace(progress, err);
+  // A large report makes a large result tree: its rows and names go to a
+  // heap readied for them in huge pages.
+  ReserveHeapForResults(static_cast<std::size_t>(
+      std::min<std::uint64_t>(input.View().size() + source.GetRemainingHint(), kHeapReserveMost)));
   int status = kExitOk;
   try {
     std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, readOptions);
