@@ -22,7 +22,7 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 // command line's parse), not for libraries.
 std::size_t ReserveHeapForResults(std::size_t bytes);
 
-inline constexpr std::size_t kHeapReserveFrom = std::size_t{16} << 20;
+inline constexpr std::size_t kHeapReserveFrom = std::size_t{4} << 20;
 inline constexpr std::size_t kHeapReserveMost = std::size_t{1} << 30;
 
 }  // namespace BLASTSEARCH_EXPORT
