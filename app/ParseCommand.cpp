@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -214,6 +215,18 @@ bool IsQueryNamed(const CBlastSearchEntry& entry, const std::string& name) {
           full[name.size()] == ' ');
 }
 
+bool g_bLeaveToProcessEnd = false;  // LeaveLastResultToProcessEnd
+
+// Keeps `entry` reachable to the end of the process (the one kept before is
+// freed); frees it at once when there is no memory for the keeping.
+void LeaveToProcessEnd(std::unique_ptr<CBlastSearchEntry> entry) noexcept {
+  try {
+    static auto* const left = new std::unique_ptr<CBlastSearchEntry>();
+    *left = std::move(entry);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 // The results of one parse on their way out, in report order: picks those
 // asked for, writes them, keeps the one to save. One result is held back
 // until the next one comes, so that a file of one result is written as it
@@ -221,6 +234,11 @@ bool IsQueryNamed(const CBlastSearchEntry& entry, const std::string& name) {
 class CResultSink {
  public:
   CResultSink(const ParseOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+  CResultSink(const CResultSink&) = delete;
+  CResultSink& operator=(const CResultSink&) = delete;
+  ~CResultSink() {
+    if (g_bLeaveToProcessEnd && m_pHeld) LeaveToProcessEnd(std::move(m_pHeld));
+  }
 
   // Offers the next result of the report (`ordinal` from 1). Returns false
   // when no later result can be wanted; sets Several() when a save was asked
@@ -482,5 +500,7 @@ int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) 
     return Fail(err, name, e.what(), kExitFailed);
   }
 }
+
+void LeaveLastResultToProcessEnd(bool leave) { g_bLeaveToProcessEnd = leave; }
 
 }  // namespace blastsearch
