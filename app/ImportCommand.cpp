@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "output/ProgressBar.h"
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
+#include "util/HeapReserve.h"
 
 namespace blastsearch {
 
@@ -125,6 +127,13 @@ int ImportFiles(const CImportOptions& options, CCommandContext& context,
       importOptions.m_progress =
           CFileProgress(*bar, std::filesystem::path(path).filename().string());
     }
+    // A large report makes a large result tree: its rows and names go to a
+    // heap readied for them in huge pages (nothing is done for small files).
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError)
+      ReserveHeapForResults(
+          static_cast<std::size_t>(std::min<std::uintmax_t>(size, kHeapReserveMost)));
     const CReportImportOutcome outcome = ImportReportFile(blastSearch(), path, importOptions);
     messages.SetPrefix("");
     const std::string line = DescribeImportOutcome(path, outcome, true);

@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -30,6 +31,7 @@
 #include "platform/File.h"
 #include "platform/InputFile.h"
 #include "platform/ReplacingFile.h"
+#include "util/HeapReserve.h"
 
 namespace blastsearch {
 
@@ -213,6 +215,18 @@ bool IsQueryNamed(const CBlastSearchEntry& entry, const std::string& name) {
           full[name.size()] == ' ');
 }
 
+bool g_bLeaveToProcessEnd = false;  // LeaveLastResultToProcessEnd
+
+// Keeps `entry` reachable to the end of the process (the one kept before is
+// freed); frees it at once when there is no memory for the keeping.
+void LeaveToProcessEnd(std::unique_ptr<CBlastSearchEntry> entry) noexcept {
+  try {
+    static auto* const left = new std::unique_ptr<CBlastSearchEntry>();
+    *left = std::move(entry);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 // The results of one parse on their way out, in report order: picks those
 // asked for, writes them, keeps the one to save. One result is held back
 // until the next one comes, so that a file of one result is written as it
@@ -220,6 +234,11 @@ bool IsQueryNamed(const CBlastSearchEntry& entry, const std::string& name) {
 class CResultSink {
  public:
   CResultSink(const ParseOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+  CResultSink(const CResultSink&) = delete;
+  CResultSink& operator=(const CResultSink&) = delete;
+  ~CResultSink() {
+    if (g_bLeaveToProcessEnd && m_pHeld) LeaveToProcessEnd(std::move(m_pHeld));
+  }
 
   // Offers the next result of the report (`ordinal` from 1). Returns false
   // when no later result can be wanted; sets Several() when a save was asked
@@ -344,6 +363,10 @@ int ReadResults(const ParseOptions& options, CInputFile& input, CInterruptCatche
   readOptions.nMaxWholeReport = InputLimit(options, input) + 1;  // the source's limit comes first
   std::optional<CProgressLine> line;
   if (options.bProgress) line.emplace(progress, err);
+  // A large report makes a large result tree: its rows and names go to a
+  // heap readied for them in huge pages.
+  ReserveHeapForResults(static_cast<std::size_t>(
+      std::min<std::uint64_t>(input.View().size() + source.GetRemainingHint(), kHeapReserveMost)));
   int status = kExitOk;
   try {
     std::unique_ptr<CResultReader> reader = MakeResultReader(layout, source, readOptions);
@@ -477,5 +500,7 @@ int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err) 
     return Fail(err, name, e.what(), kExitFailed);
   }
 }
+
+void LeaveLastResultToProcessEnd(bool leave) { g_bLeaveToProcessEnd = leave; }
 
 }  // namespace blastsearch

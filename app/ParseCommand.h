@@ -51,4 +51,12 @@ const std::vector<std::string>& ReaderNames();
 // are the caller's to check. Never throws.
 int RunParse(const ParseOptions& options, std::ostream& out, std::ostream& err);
 
+// For a program that ends right after the command: with `leave`, the last
+// result that RunParse read is left to the end of the process instead of
+// being freed piece by piece (a large report's tree costs a walk over every
+// hit and row). It stays reachable (one held at a time), so that leak
+// checkers do not count it. Off unless set; not for callers that go on
+// (tests, a window). Not thread-safe: set before the command runs.
+void LeaveLastResultToProcessEnd(bool leave);
+
 }  // namespace blastsearch

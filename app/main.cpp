@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "app/Commands.h"
+#include "app/ParseCommand.h"
 #include "platform/DescriptorOutput.h"
 
 namespace blastsearch {
@@ -33,5 +34,7 @@ int main(int argc, char** argv) {
   CDescriptorOutput output(STDOUT_FILENO);
   std::ostream out(&output);
   std::vector<std::string> args(argv + 1, argv + argc);
+  // The process ends right after the command: its memory goes back whole.
+  LeaveLastResultToProcessEnd(true);
   return RunBlastSearch(args, out, std::cerr);
 }

@@ -149,7 +149,21 @@ enum class Tag {
   HitSeq,
 };
 
-using TagTable = std::unordered_map<std::string_view, Tag>;
+// A name's hash from its length and three of its characters: cheap for the
+// element opened at every step of a report, and enough to tell the known
+// names apart (the table holds only them, so no input can crowd it).
+struct CTagHash {
+  std::size_t operator()(std::string_view name) const noexcept {
+    std::size_t hash = name.size();
+    if (!name.empty()) {
+      for (const std::size_t at : {name.size() - 1, name.size() / 2, name.size() * 3 / 4})
+        hash = hash * 131 + static_cast<unsigned char>(name[at]);
+    }
+    return hash;
+  }
+};
+
+using TagTable = std::unordered_map<std::string_view, Tag, CTagHash>;
 
 const TagTable& XmlTags() {
   static const TagTable table = {
@@ -626,9 +640,14 @@ double CBlastXmlReader::ParseDouble(std::string_view text) {
 
 void CBlastXmlReader::StoreValue(Tag tag, std::string_view text) {
   CHspDraft* hsp = m_pHsp.get();
+  // ASCII letters only, as the C locale's toupper, without a call per
+  // character.
   auto upper = [](std::string_view row) {
     std::string out(row);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out) {
+      const auto u = static_cast<unsigned char>(c);
+      c = static_cast<char>(u - (static_cast<unsigned char>(u - 'a') < 26 ? 'a' - 'A' : 0));
+    }
     return out;
   };
   auto strand = [](std::string_view value) {

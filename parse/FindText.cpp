@@ -1,5 +1,6 @@
 #include "parse/FindText.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -9,6 +10,16 @@
 namespace blastsearch {
 
 namespace {
+
+// True when the `count` bytes at `a` and `b` are the same: the rest of a
+// candidate, mostly a few bytes that match, compared in place instead of by
+// a call of the library's.
+inline bool SameBytes(const char* a, const char* b, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
 
 // The plain search, for the tail of a text and for machines without vectors.
 const char* FindTextPlain(const char* from, const char* end, std::string_view marker) {
@@ -38,7 +49,7 @@ __attribute__((target("avx2"))) const char* FindTextWide(const char*& at, const 
         _mm256_and_si256(_mm256_cmpeq_epi8(heads, first), _mm256_cmpeq_epi8(probes, second))));
     while (mask != 0) {
       const int bit = __builtin_ctz(mask);
-      if (std::memcmp(at + bit + 1, marker.data() + 1, length - 2) == 0) return at + bit;
+      if (SameBytes(at + bit + 1, marker.data() + 1, length - 1)) return at + bit;
       mask &= mask - 1;
     }
   }
@@ -58,7 +69,7 @@ const char* FindTextNarrow(const char*& at, const char* end, std::string_view ma
         _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(probes, second))));
     while (mask != 0) {
       const int bit = __builtin_ctz(mask);
-      if (std::memcmp(at + bit + 1, marker.data() + 1, length - 2) == 0) return at + bit;
+      if (SameBytes(at + bit + 1, marker.data() + 1, length - 1)) return at + bit;
       mask &= mask - 1;
     }
   }
@@ -110,6 +121,70 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
   if (found != nullptr) return found;
 #endif
   return FindTextPlain(at, end, marker);
+}
+
+#if defined(__x86_64__)
+namespace {
+
+// The candidates of two markers, 32 starting positions at a time, each block
+// loaded once for both; `at` moves past the positions looked at. Returns
+// the index of the marker found first (its place in `found`), or -1 when
+// neither starts before `at`.
+__attribute__((target("avx2"))) int FindTextsWide(const char*& at, const char* end,
+                                                  const std::string_view (&markers)[2],
+                                                  const std::size_t (&probes)[2],
+                                                  const char* (&found)[2]) {
+  const std::size_t longest = std::max(markers[0].size(), markers[1].size());
+  __m256i first[2], second[2];
+  for (int m = 0; m < 2; ++m) {
+    first[m] = _mm256_set1_epi8(markers[m].front());
+    second[m] = _mm256_set1_epi8(markers[m][probes[m]]);
+  }
+  for (; end - at >= static_cast<std::ptrdiff_t>(longest - 1 + 32); at += 32) {
+    const __m256i heads = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    for (int m = 0; m < 2; ++m) {
+      const __m256i probed = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probes[m]));
+      auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(
+          _mm256_cmpeq_epi8(heads, first[m]), _mm256_cmpeq_epi8(probed, second[m]))));
+      const std::string_view marker = markers[m];
+      while (mask != 0) {
+        const int bit = __builtin_ctz(mask);
+        if (SameBytes(at + bit + 1, marker.data() + 1, marker.size() - 1)) {
+          found[m] = at + bit;
+          return m;
+        }
+        mask &= mask - 1;
+      }
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+#endif
+
+void FindTexts(const char* from, const char* end, const std::string_view (&markers)[2],
+               const std::size_t (&probes)[2], const char* (&found)[2]) {
+  found[0] = found[1] = nullptr;
+  const char* at = from;
+#if defined(__x86_64__)
+  // Markers of two characters and more, wide searches only; the rest, and
+  // the other marker once one is found, by FindText from where no block
+  // held them.
+  if (IsWide() && markers[0].size() >= 2 && markers[1].size() >= 2) {
+    std::size_t probe[2];
+    for (int m = 0; m < 2; ++m)
+      probe[m] =
+          probes[m] == 0 || probes[m] >= markers[m].size() ? markers[m].size() - 1 : probes[m];
+    const int first = FindTextsWide(at, end, markers, probe, found);
+    if (first >= 0) {
+      const int other = 1 - first;
+      found[other] = FindText(at, end, markers[other], probes[other]);
+      return;
+    }
+  }
+#endif
+  for (int m = 0; m < 2; ++m) found[m] = FindText(at, end, markers[m], probes[m]);
 }
 
 #if defined(__x86_64__)

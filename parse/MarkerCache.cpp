@@ -133,13 +133,28 @@ const char* CMarkerCache::Find(const char* from, MarkerId marker) {
   // The remembered answer holds for every position from where its search
   // started up to the occurrence it found (or, when it found none, to the end):
   // no occurrence starts in between.
-  const bool covered = entry.pSearchedFrom != nullptr && entry.pSearchedFrom <= from &&
-                       (entry.pFound == nullptr || from <= entry.pFound);
-  if (!covered) {
+  if (!Covers(entry, from)) {
     entry.pSearchedFrom = from;
     entry.pFound = Search(from, entry);
   }
   return entry.pFound;
+}
+
+void CMarkerCache::FindBoth(const char* from, MarkerId first, MarkerId second) {
+  CEntry& one = m_entries[first];
+  CEntry& other = m_entries[second];
+  // Only the searches over known length that FindText answers.
+  if (m_bPlain || m_pKnownEnd == nullptr || one.bFolded || other.bFolded || one.nLength < 2 ||
+      other.nLength < 2 || Covers(one, from) || Covers(other, from)) {
+    return;
+  }
+  const std::string_view markers[2] = {{one.pMarker, one.nLength}, {other.pMarker, other.nLength}};
+  const std::size_t probes[2] = {one.nProbe, other.nProbe};
+  const char* found[2] = {};
+  FindTexts(from, m_pKnownEnd, markers, probes, found);
+  one.pSearchedFrom = other.pSearchedFrom = from;
+  one.pFound = found[0];
+  other.pFound = found[1];
 }
 
 bool CMarkerCache::Follows(const char* from, MarkerId wanted,

@@ -78,6 +78,13 @@ class CMarkerCache {
     return Find(from, Marker(marker, match));
   }
 
+  // Readies the answers of Find(from, first) and Find(from, second) in one
+  // pass over the text when neither is remembered there yet: for markers
+  // that a report may not hold at all ("Frame", "Strand" of a protein
+  // search), each of which would otherwise cost a pass to the text's end.
+  // Answers do not change.
+  void FindBoth(const char* from, MarkerId first, MarkerId second);
+
   // True when `wanted` occurs at or after `from` and none of `notBefore`
   // occurs before it (the look-ahead "a further X follows and no Y comes
   // before it").
@@ -151,6 +158,11 @@ class CMarkerCache {
   };
 
   const char* Search(const char* from, const CEntry& entry) const;
+  // True when the remembered answer of `entry` holds for `from`.
+  static bool Covers(const CEntry& entry, const char* from) {
+    return entry.pSearchedFrom != nullptr && entry.pSearchedFrom <= from &&
+           (entry.pFound == nullptr || from <= entry.pFound);
+  }
   // The table of `set`, made on first use; sets are known by their address.
   CCharacterSet& CharacterSet(const char* set);
   // FindAny with the set's table.

@@ -201,6 +201,8 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
     ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
     ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
+    // A protein search holds neither: one pass to the end finds that out.
+    m_markers.FindBoth(m_pCursor, m_ids.frame, m_ids.strand);
     if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) {
       element->m_nFrame = CleanNumber(m_strValue);
       ReadSubjectFrame(*element);

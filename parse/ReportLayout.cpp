@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "parse/QueryAnchoredPage.h"
+#include "parse/ReportWalk.h"
 
 namespace blastsearch {
 
@@ -68,8 +69,8 @@ class CLineWalk {
   bool Next(std::string_view& line, bool& ended) {
     if (m_nAt >= m_text.size()) return false;
     m_nStart = m_nAt;
-    const std::size_t end = m_text.find_first_of("\r\n", m_nAt);
-    ended = end != std::string_view::npos;
+    const std::size_t end = LineBreakAt(m_text, m_nAt);
+    ended = end < m_text.size();
     if (!ended) {
       line = m_text.substr(m_nAt);
       m_nAt = m_text.size();
@@ -316,10 +317,10 @@ ReportLayout RecogniseOlderLayout(std::string_view page) {
   if (body == std::string_view::npos) return ReportLayout::Unknown;
   // The first hit opening after the line that starts the body decides. Lines
   // end with LF, CR-LF or a lone CR.
-  for (std::size_t end = page.find_first_of("\r\n", body); end != std::string_view::npos;) {
+  for (std::size_t end = LineBreakAt(page, body); end < page.size();) {
     const std::size_t start = end + 1;
-    end = page.find_first_of("\r\n", start);
-    const std::size_t length = (end == std::string_view::npos ? page.size() : end) - start;
+    end = LineBreakAt(page, start);
+    const std::size_t length = end - start;
     const ReportLayout layout = LineLayout(page.substr(start, length));
     if (layout != ReportLayout::Unknown) return layout;
   }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "host/UxMol.h"
 #include "model/BlastSearchHit.h"
 #include "model/BlastSearchHitElement.h"
+#include "parse/FindText.h"
 #include "parse/MarkerCache.h"
 #include "parse/ScanText.h"
 
@@ -30,17 +32,21 @@ inline bool IsWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool ReadInt(const char*& p, int& value) {
   const char* at = p;
   while (IsWhite(*at)) ++at;
-  // from_chars takes no white space and no '+', and would take a second sign
-  // after a '+' ("+-5"), so the sign is read here and the digits by it.
+  // One sign at most ("+-5" is no number).
   bool negative = false;
   if (*at == '+' || *at == '-') negative = (*at++ == '-');
+  const std::uint64_t limit =
+      negative ? std::uint64_t{0u - static_cast<unsigned>(INT_MIN)} : std::uint64_t{INT_MAX};
+  // The digits summed as they are passed (the text ends at a NUL, not at a
+  // known length), in a wider type held at one past the limit, so that no
+  // run of digits can overflow it; beyond the range of int is clamped.
+  std::uint64_t magnitude = 0;
   const char* end = at;
-  while (IsDigit(*end)) ++end;  // the text ends at a NUL, not at a known length
+  for (; IsDigit(*end); ++end) {
+    magnitude = std::min(magnitude * 10 + static_cast<unsigned>(*end - '0'), limit + 1);
+  }
   if (end == at) return false;
-  const unsigned limit = negative ? 0u - static_cast<unsigned>(INT_MIN) : INT_MAX;
-  unsigned magnitude = 0;
-  const auto [stop, error] = std::from_chars(at, end, magnitude);
-  if (error != std::errc() || magnitude > limit) magnitude = limit;  // out of range: clamped
+  magnitude = std::min(magnitude, limit);
   value =
       negative ? static_cast<int>(-static_cast<long long>(magnitude)) : static_cast<int>(magnitude);
   p = end;
@@ -376,8 +382,11 @@ std::size_t LeadingNumberLength(std::string_view value) {
 }
 
 std::size_t LineBreakAt(std::string_view text, std::size_t from) {
-  while (from < text.size() && text[from] != '\n' && text[from] != '\r') ++from;
-  return std::min(from, text.size());
+  if (from >= text.size()) return text.size();
+  // Many bytes at a time: the layout's recognition and the page readers walk
+  // every line of a report's opening with it.
+  const char* const end = text.data() + text.size();
+  return static_cast<std::size_t>(FindAnyOf(text.data() + from, end, "\r\n") - text.data());
 }
 
 }  // namespace blastsearch

@@ -70,8 +70,39 @@ TEST(FindText, RandomTextsOfFewLetters) {
       for (char& c : marker) c = "ab\n"[random() % 3];
       const std::size_t from = text.empty() ? 0 : random() % text.size();
       const std::string_view rest = std::string_view(text).substr(from);
-      ASSERT_EQ(FindText(rest.data(), rest.data() + rest.size(), marker), Expected(rest, marker))
-          << text << " / " << marker;
+      // Every probe: a text that differs from the marker only in a
+      // character that is not compared first is no match.
+      for (std::size_t probe = 0; probe <= marker.size(); ++probe) {
+        ASSERT_EQ(FindText(rest.data(), rest.data() + rest.size(), marker, probe),
+                  Expected(rest, marker))
+            << text << " / " << marker << " / " << probe;
+      }
+    }
+  });
+}
+
+// Two markers searched in one pass: each found where it would be alone,
+// whichever comes first and wherever it stands against the blocks.
+TEST(FindText, TwoMarkersInOnePass) {
+  InBothWidths([&] {
+    std::mt19937 random(33);
+    for (int i = 0; i < 6000; ++i) {
+      const auto buffer = std::make_unique<char[]>(300);
+      std::string_view text(buffer.get(), random() % 300);
+      for (std::size_t c = 0; c < text.size(); ++c) buffer[c] = "ab \n"[random() % 4];
+      std::string owned[2];
+      for (std::string& marker : owned) {
+        marker.assign(1 + random() % 7, ' ');
+        for (char& c : marker) c = "ab \n"[random() % 4];
+      }
+      const std::string_view markers[2] = {owned[0], owned[1]};
+      const std::size_t probes[2] = {random() % 8, random() % 8};
+      const char* found[2] = {};
+      FindTexts(text.data(), text.data() + text.size(), markers, probes, found);
+      for (int m = 0; m < 2; ++m) {
+        ASSERT_EQ(found[m], Expected(text, markers[m]))
+            << text << " / " << markers[m] << " / " << probes[m];
+      }
     }
   });
 }

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "parse/ScanText.h"
@@ -77,8 +80,31 @@ TEST(ReportWalk, NumberEqualsTheStandardIntegerConversion) {
                                                  {"-4294967297", INT_MIN},
                                                  {"99999999999", INT_MAX},
                                                  {"-99999999999", INT_MIN},
-                                                 {"  +00012abc", 12}};
+                                                 {"  +00012abc", 12},
+                                                 {"000000000000000000002147483647", INT_MAX},
+                                                 {"-00000000000000000000000000042", -42},
+                                                 {"184467440737095516170", INT_MAX}};
   for (const auto& [text, number] : clamped) EXPECT_EQ(ToNumber(text), number) << text;
+}
+
+// The line break search reads many bytes at a time: the same answer as a
+// character loop wherever the break stands against its blocks, from every
+// start, never past the text (each text in a buffer of its own).
+TEST(ReportWalk, LineBreakAtEveryPlace) {
+  for (std::size_t size = 0; size <= 80; ++size) {
+    for (std::size_t at = 0; at <= size; ++at) {
+      for (const char brk : {'\n', '\r'}) {
+        const auto buffer = std::make_unique<char[]>(size + 1);
+        std::string_view text(buffer.get(), size);
+        for (std::size_t i = 0; i < size; ++i) buffer[i] = i == at ? brk : 'A';
+        for (std::size_t from = 0; from <= size + 1; from += 7) {
+          std::size_t expected = std::min(from, size);
+          while (expected < size && text[expected] != '\n' && text[expected] != '\r') ++expected;
+          ASSERT_EQ(LineBreakAt(text, from), expected) << size << ' ' << at << ' ' << from;
+        }
+      }
+    }
+  }
 }
 
 // The counts reader follows the scan format "<label> = %d/%d (%d".
