@@ -125,7 +125,10 @@ void COrvFileDialog::AddPage(const COrvSaveLoadPageData& record) {
   }
   list->sortItems();
   const int rows = std::clamp(record.m_nListRows, kFewestRows, kMostRows);
-  const int row = std::max(list->fontMetrics().height(), record.m_bShowIcons != 0 ? 16 : 0) + 4;
+  const int row =
+      list->count() > 0
+          ? list->sizeHintForRow(0)
+          : std::max(list->fontMetrics().height(), record.m_bShowIcons != 0 ? 16 : 0) + 4;
   list->setFixedHeight(rows * row + 2 * list->frameWidth());
   layout->addWidget(list);
   page->m_pList = list;
