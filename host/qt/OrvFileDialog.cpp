@@ -207,13 +207,15 @@ void COrvFileDialog::OpenStoredObject() {
 
 void COrvFileDialog::accept() {
   const CPage* page = CurrentPage();
-  if (m_mode == kSave && page != nullptr && page->m_pList->selectedItems().isEmpty()) {
+  if (m_mode == kSave && (page == nullptr || page->m_pList->selectedItems().isEmpty())) {
     const QStringList files = selectedFiles();
     // A folder typed into the name box is entered, not saved into.
     if (files.isEmpty() || !QFileInfo(files.front()).isDir()) {
-      UserInteraction().ShowMessage("Choose the " + PluralOf(page->m_data.m_nObjTable) +
-                                        " to save on the page \"" + page->m_data.m_strTitle + "\".",
-                                    MB_ICONEXCLAMATION);
+      UserInteraction().ShowMessage(
+          page == nullptr ? std::string("No table offers anything to save.")
+                          : "Choose the " + PluralOf(page->m_data.m_nObjTable) +
+                                " to save on the page \"" + page->m_data.m_strTitle + "\".",
+          MB_ICONEXCLAMATION);
       return;
     }
   }

@@ -89,7 +89,8 @@ class COrvFileDialog : public QFileDialog {
 
  protected:
   // Saving: refuses (with a message) when no object is selected on the
-  // page shown; else Qt's checks (overwrite question) and OK.
+  // page shown, or there is no page; else Qt's checks (overwrite
+  // question) and OK.
   void accept() override;
 
  private:

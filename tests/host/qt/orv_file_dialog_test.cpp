@@ -137,9 +137,17 @@ TEST_F(OrvFileDialogTest, OpeningAStoredResultChoosesItInsteadOfAFile) {
 }
 
 TEST_F(OrvFileDialogTest, SavingNeedsResultsChosenOnThePage) {
+  const std::string target = (m_dir.Path() / "picked").string();
+  COrvFileDialog bare(COrvFileDialog::kSave);  // no table's page: nothing to save
+  EXPECT_EQ(Run(bare,
+                [&](COrvFileDialog& shown) {
+                  shown.selectFile(QString::fromStdString(target));
+                  Confirm(shown)->click();
+                  shown.reject();
+                }),
+            IDCANCEL);
   COrvFileDialog dialog(COrvFileDialog::kSave);
   dialog.AddTablePages();
-  const std::string target = (m_dir.Path() / "picked").string();
   bool stayed = false;
   const int answer = Run(dialog, [&](COrvFileDialog& shown) {
     shown.selectFile(QString::fromStdString(target));
@@ -149,8 +157,9 @@ TEST_F(OrvFileDialogTest, SavingNeedsResultsChosenOnThePage) {
     Confirm(shown)->click();
   });
   EXPECT_TRUE(stayed);
-  ASSERT_EQ(m_ui.Messages().size(), 1u);
-  EXPECT_EQ(m_ui.Messages()[0].strText,
+  ASSERT_EQ(m_ui.Messages().size(), 2u);
+  EXPECT_EQ(m_ui.Messages()[0].strText, "No table offers anything to save.");
+  EXPECT_EQ(m_ui.Messages()[1].strText,
             "Choose the BLAST Results to save on the page \"BLAST Search Objects\".");
   EXPECT_EQ(answer, IDOK);
   EXPECT_EQ(dialog.Choice().m_paths, std::vector<std::string>{target + ".ba6"});
