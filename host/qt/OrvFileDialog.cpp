@@ -120,10 +120,14 @@ void COrvFileDialog::AddPage(const COrvSaveLoadPageData& record) {
   list->setSelectionMode(m_mode == kOpen ? QAbstractItemView::SingleSelection
                                          : QAbstractItemView::ExtendedSelection);
   const QIcon icon = record.m_bShowIcons != 0 ? HostTableIcon(table) : QIcon();
-  for (const auto& info : table->getobjlist(record.m_nDbId)) {
-    list->addItem(new QListWidgetItem(icon, Text(info->m_name)));
-  }
-  list->sortItems();
+  std::vector<QString> names;
+  for (const auto& info : table->getobjlist(record.m_nDbId)) names.push_back(Text(info->m_name));
+  // In the host's order: letter case ignored, then exact.
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+  });
+  for (const QString& name : names) list->addItem(new QListWidgetItem(icon, name));
   const int rows = std::clamp(record.m_nListRows, kFewestRows, kMostRows);
   const int row =
       list->count() > 0

@@ -35,7 +35,9 @@ struct COrvFileChoice {
 // it, a tab per page that a table contributes (COrvSaveLoadPageData). A
 // page lists the stored objects of its table in its database (with the
 // table's icon when the page asks for icons, as many rows high as it
-// asks) and is titled with the page's title.
+// asks), in the host's order (letter case ignored), and is titled with
+// the page's title. A page's subbase table, options and help topic are not
+// shown: no table asks for them.
 //
 // Opening: the files chosen are read into the table of the page shown; or
 // the person opens a stored object of that page instead (double-click or

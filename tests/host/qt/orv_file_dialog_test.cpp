@@ -27,7 +27,7 @@ constexpr int kBlastTable = 201;
 class OrvFileDialogTest : public ::testing::Test {
  protected:
   OrvFileDialogTest() {
-    for (const char* name : {"gamma", "alpha", "beta"}) {
+    for (const char* name : {"gamma", "Beta", "alpha"}) {
       CBlastSearchObject object;
       object.m_name = name;
       std::string subbase;
@@ -75,7 +75,7 @@ TEST_F(OrvFileDialogTest, EachDialogShowsTheBlastPageWithTheStoredResults) {
     EXPECT_TRUE(pages->isVisible());
     QListWidget* list = dialog.PageList(kBlastTable);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(Names(*list), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    EXPECT_EQ(Names(*list), (std::vector<std::string>{"alpha", "Beta", "gamma"}));
     EXPECT_FALSE(list->item(0)->icon().isNull());  // the page asks for icons
     // The page asks for ten rows.
     EXPECT_GE(list->height(), 10 * list->fontMetrics().height());
@@ -103,7 +103,7 @@ TEST_F(OrvFileDialogTest, CancelReturnsNothing) {
   for (const auto mode : {COrvFileDialog::kOpen, COrvFileDialog::kSave}) {
     COrvFileDialog dialog(mode);
     dialog.AddTablePages();
-    dialog.ShowPage(kBlastTable, {"beta"});
+    dialog.ShowPage(kBlastTable, {"Beta"});
     const int answer = Run(dialog, [this](COrvFileDialog& shown) {
       shown.selectFile(QString::fromStdString(Report()));
       shown.reject();
@@ -126,14 +126,14 @@ TEST_F(OrvFileDialogTest, OpeningAStoredResultChoosesItInsteadOfAFile) {
   EXPECT_FALSE(open->isEnabled());  // nothing chosen yet
   const int answer = Run(dialog, [this, open](COrvFileDialog& shown) {
     shown.selectFile(QString::fromStdString(Report()));  // the stored one wins
-    shown.ShowPage(kBlastTable, {"beta"});
+    shown.ShowPage(kBlastTable, {"Beta"});
     EXPECT_TRUE(open->isEnabled());
     open->click();
   });
   EXPECT_EQ(answer, IDOK);
   EXPECT_TRUE(dialog.Choice().m_paths.empty());
-  EXPECT_EQ(dialog.Choice().m_objects, std::vector<std::string>{"beta"});
-  EXPECT_EQ(*buffer, "beta");  // the table's page learns the choice
+  EXPECT_EQ(dialog.Choice().m_objects, std::vector<std::string>{"Beta"});
+  EXPECT_EQ(*buffer, "Beta");  // the table's page learns the choice
 }
 
 TEST_F(OrvFileDialogTest, SavingNeedsResultsChosenOnThePage) {
