@@ -671,9 +671,19 @@ QAction* CDatabaseWindow::AddCommandAction(QWidget* owner, const QIcon& icon, co
 void CDatabaseWindow::MakeMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   QStyle* style = QApplication::style();
-  AddCommandAction(file, style->standardIcon(QStyle::SP_DialogOpenButton),
-                   QStringLiteral("&Import BLAST Reports..."), ID_DB_NEW_OBJECT, false)
-      ->setShortcut(QKeySequence::Open);
+  QAction* open = file->addAction(style->standardIcon(QStyle::SP_DialogOpenButton),
+                                  QStringLiteral("&Open..."), this, [this] { OpenWithDialog(); });
+  open->setShortcut(QKeySequence::Open);
+  open->setStatusTip(
+      QStringLiteral("Stores reports, transfer files or archives, or opens a stored result"));
+  QAction* saveAs =
+      file->addAction(style->standardIcon(QStyle::SP_DialogSaveButton),
+                      QStringLiteral("Save &As..."), this, [this] { SaveAsWithDialog(); });
+  saveAs->setShortcut(QKeySequence::SaveAs);
+  saveAs->setStatusTip(QStringLiteral("Writes the results chosen into an archive file"));
+  file->addSeparator();
+  AddCommandAction(file, QIcon(), QStringLiteral("&Import BLAST Reports..."), ID_DB_NEW_OBJECT,
+                   false);
   AddCommandAction(file, QIcon(), QStringLiteral("Import from &Archive..."), ID_DB_IMPORT_ARCHIVE,
                    true);
   AddCommandAction(file, QIcon(), QStringLiteral("&Export Subbase into Archive..."),

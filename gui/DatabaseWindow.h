@@ -123,6 +123,17 @@ class CDatabaseWindow : public QMainWindow {
   // Opens files given on the command line: imports them, and opens the one
   // new object in the viewer when a single file made exactly one.
   int OpenFiles(const QStringList& paths);
+  // File > Open...: the host's open dialog with every table's page. Files
+  // chosen are stored in the table of the page shown (into its MAIN when
+  // that is not the table shown here) as OpenFiles stores them; a stored
+  // object chosen on the page instead is selected and opened. 1 when
+  // something was stored or opened, 0 when cancelled or nothing was.
+  int OpenWithDialog();
+  // File > Save As...: the host's save dialog with every table's page, the
+  // current table's page shown with the selection chosen on it; writes the
+  // objects chosen there into the file as that table's archive. 1 written,
+  // 0 cancelled or failed (the table's message says why).
+  int SaveAsWithDialog();
 
   QTreeWidget* m_pSubbases;    // tables and their subbases
   QTreeView* m_pObjects;       // the objects of the chosen subbase

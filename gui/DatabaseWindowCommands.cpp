@@ -25,8 +25,10 @@
 #include "host/db/ObjInfo.h"
 #include "host/db/ProgressWindow.h"
 #include "host/qt/LocalTime.h"
+#include "host/qt/OrvFileDialog.h"
 #include "output/StoredResultExport.h"
 #include "platform/UserInteraction.h"
+#include "platform/qt/QtUserInteraction.h"
 #include "search/SearchRun.h"
 
 namespace blastsearch {
@@ -610,6 +612,56 @@ int CDatabaseWindow::OpenFiles(const QStringList& paths) {
     }
   }
   return stored;
+}
+
+int CDatabaseWindow::OpenWithDialog() {
+  const CBusy busy(m_nBusy);
+  COrvFileDialog dialog(COrvFileDialog::kOpen, this);
+  dialog.setNameFilter(QtFileFilter(kReportFilter));
+  dialog.AddTablePages();
+  if (CDBTableBase* table = CurrentTable()) dialog.ShowPage(table->objtable());
+  if (dialog.DoModal() != IDOK) return 0;
+  const COrvFileChoice& choice = dialog.Choice();
+  CDBTableBase* table = engine().TableByID(choice.m_nObjTable);
+  if (table == nullptr) table = CurrentTable();
+  if (table == nullptr) return 0;
+  if (table != CurrentTable()) SelectSubbase(table, kMainSubbase);
+  if (choice.m_paths.empty()) {  // a stored object, chosen on the page
+    CObjInfo* info = table->getobjlist(m_nDbId).FindByName(choice.m_objects.front());
+    if (info == nullptr) return 0;
+    SelectObjects({choice.m_objects.front()});
+    return table->OpenObject(info) != 0 ? 1 : 0;
+  }
+  QStringList paths;
+  for (const std::string& path : choice.m_paths) paths << QString::fromStdString(path);
+  return OpenFiles(paths) > 0 ? 1 : 0;
+}
+
+int CDatabaseWindow::SaveAsWithDialog() {
+  const CBusy busy(m_nBusy);
+  COrvFileDialog dialog(COrvFileDialog::kSave, this);
+  dialog.AddTablePages();
+  const std::vector<std::string> names = SelectedNames();
+  if (CDBTableBase* table = CurrentTable()) {
+    dialog.ShowPage(table->objtable(), names);
+    dialog.selectFile(
+        QString::fromStdString(FileNameOf(names.size() == 1 ? names.front() : CurrentSubbase())));
+  }
+  if (dialog.DoModal() != IDOK || dialog.Choice().m_paths.empty()) return 0;
+  const COrvFileChoice& choice = dialog.Choice();
+  CDBTableBase* table = engine().TableByID(choice.m_nObjTable);
+  if (table == nullptr || choice.m_objects.empty()) return 0;
+  const std::string& path = choice.m_paths.front();
+  if (table->WriteObjectsToArchive(choice.m_objects, COrvFileSpec(path, table->arcftype()),
+                                   kMainSubbase, m_nDbId, nullptr, 0) == 0) {
+    return 0;
+  }
+  const std::size_t count = choice.m_objects.size();
+  ShowStatus(QStringLiteral("%1 %2 written to %3")
+                 .arg(count)
+                 .arg(QString::fromStdString(table->DescribeObjType(count != 1, 0)))
+                 .arg(QString::fromStdString(path)));
+  return 1;
 }
 
 }  // namespace blastsearch

@@ -24,6 +24,7 @@
 #include "host/db/ObjInfo.h"
 #include "host/editor/EditorPropSheet.h"
 #include "host/qt/EditorSheetDialog.h"
+#include "host/qt/OrvFileDialog.h"
 #include "platform/UserInteraction.h"
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
@@ -201,6 +202,24 @@ std::string WriteFilterPicture(CDatabaseWindow& window, const std::vector<std::s
   return failure;
 }
 
+// The open dialog over `window` on the text reports of `corpus`, its BLAST page
+// below with the result `chosen` selected, as open-dialog.png.
+std::string WriteOpenDialogPicture(CDatabaseWindow& window, const std::string& chosen,
+                                   const std::string& corpus, const std::string& dir) {
+  COrvFileDialog dialog(COrvFileDialog::kOpen, &window);
+  dialog.setNameFilter(QStringLiteral("BLAST reports (*.txt *.html *.htm *.xml *.json *.ba6)"));
+  const QDir reports(QString::fromStdString(corpus + "/text"));
+  dialog.setDirectory(reports.exists() ? reports.path() : QString::fromStdString(corpus));
+  if (dialog.AddTablePages() == 0) return "the open dialog shows no table's page";
+  if (CDBTableBase* table = window.CurrentTable()) dialog.ShowPage(table->objtable(), {chosen});
+  dialog.resize(880, 620);
+  dialog.show();
+  for (int i = 0; i < 8; ++i) QApplication::processEvents();
+  std::string failure = Save(dialog.grab(), dir, "open-dialog.png");
+  dialog.hide();
+  return failure;
+}
+
 std::string WriteWindowPictures(const std::string& dir, const std::string& corpus) {
   CScriptedUserInteraction quiet;  // the imports' messages are not shown
   CDatabaseWindow window;
@@ -256,6 +275,9 @@ std::string WriteWindowPictures(const std::string& dir, const std::string& corpu
   std::string failure = Save(WindowWithMenu(window, *menu), dir, "menu.png");
   menu->hide();
   if (failure.empty()) failure = WriteFilterPicture(window, names, dir);
+  if (failure.empty() && !names.empty()) {
+    failure = WriteOpenDialogPicture(window, names[names.size() / 2], corpus, dir);
+  }
   window.hide();
   return failure.empty() ? WriteResultPictures(*table, dir) : failure;
 }

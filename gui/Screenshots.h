@@ -6,7 +6,8 @@ namespace blastsearch {
 
 // Writes pictures of the database window into `dir`: window.png (the window
 // over a scratch database holding a few reports of the folder `corpus`),
-// menu.png (the window with an object's context menu open), and of the
+// menu.png (the window with an object's context menu open), open-dialog.png
+// (the open dialog on that folder with the table's page), and of the
 // result with the most hits viewer.png (the result viewer) and editor.png
 // (the editor, opened through the table's edit command). Database 1 is
 // the scratch database while the pictures are made and is closed after;

@@ -50,6 +50,8 @@ QString QtFilter(const std::string& filter) {
 
 }  // namespace
 
+QString QtFileFilter(const std::string& filter) { return QtFilter(filter); }
+
 int MessageIconOf(unsigned style) {
   switch (style & 0xF0u) {
     case MB_ICONINFORMATION:

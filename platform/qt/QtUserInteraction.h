@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <string>
+
 #include "platform/Export.h"
 #include "platform/UserInteraction.h"
 
@@ -32,6 +35,10 @@ class CQtUserInteraction : public CScopedUserInteraction {
   QWidget* Parent() const;
   QWidget* m_pParent;
 };
+
+// A filter list of file dialogs ("Name|*.a;*.b|Other|*.c") as Qt's name
+// filters ("Name (*.a *.b);;Other (*.c)"); pairs without a name are left out.
+QString QtFileFilter(const std::string& filter);
 
 // The message-box icon of a style: 1 information, 2 question, 3 exclamation,
 // 4 stop, 0 none (QMessageBox::Icon's numbering).

@@ -45,7 +45,7 @@ TEST_F(GuiProgramTest, ScreenshotWritesTheDialogOnEachTabAndTheWindow) {
                                     "menu.png",
                                     "filter.png"};
   // The pictures of a result need results, made of the corpus's reports.
-  if (!CorpusDir().empty()) names.insert(names.end(), {"viewer.png", "editor.png"});
+  if (!CorpusDir().empty()) names.insert(names.end(), {"viewer.png", "editor.png", "open-dialog.png"});
   for (const std::string& name : names) {
     std::ifstream file(shots / name, std::ios::binary);
     char magic[8] = {};
