@@ -207,13 +207,19 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const std::string failure = WriteRegisteredScreenshots(screenshots);
+    engine().CloseDatabase(1);  // before the tables' libraries go
     if (!failure.empty()) {
       std::cerr << "blastsearch-gui: " << failure << '\n';
       return 1;
     }
     return 0;
   }
-  const std::unique_ptr<QWidget> window = maker(files);
-  if (!window) return 1;
-  return QApplication::exec();
+  int status = 1;
+  {
+    // The window goes before the library that made it.
+    const std::unique_ptr<QWidget> window = maker(files);
+    if (window) status = QApplication::exec();
+  }
+  engine().CloseDatabase(1);  // before the tables' libraries go
+  return status;
 }

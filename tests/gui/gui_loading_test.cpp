@@ -97,7 +97,9 @@ TEST(GuiLoading, LoadsWhatTheRegistryListsAndNeverWritesIt) {
       EXPECT_TRUE(std::filesystem::exists(shots / picture)) << picture << "\n" << said;
     }
     EXPECT_EQ(std::filesystem::exists(registry), had) << "the registry was written";
-    if (had) EXPECT_EQ(std::filesystem::last_write_time(registry), written);
+    if (had) {
+      EXPECT_EQ(std::filesystem::last_write_time(registry), written);
+    }
   }
 }
 
@@ -107,7 +109,7 @@ TEST(GuiLoading, AFirstStartEntersTheExtension) {
   CTempDir dir("gui-first");
   const auto config = dir.Path() / "config";
   std::string said;
-  EXPECT_EQ(RunGui("XDG_CONFIG_HOME=" + config.string() + " timeout 10",
+  EXPECT_EQ(RunGui("XDG_CONFIG_HOME=" + config.string() + " timeout 6",
                    "--db " + (dir.Path() / "db").string(), said),
             124)
       << said;
