@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
   try {
     engine().OpenDatabase(dir, 1);
   } catch (const std::exception& e) {
-    SayFailure(std::string("The database can't be opened:\n") + e.what(), screenshot);
+    SayFailure(std::string("the database cannot be opened: ") + e.what(), screenshot);
     return 1;
   }
   InstallEditorSheetRunner();
