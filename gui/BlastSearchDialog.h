@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/Export.h"
 #include "run/SearchRun.h"
 
 class QComboBox;
@@ -20,7 +21,7 @@ class QRadioButton;
 class QSpinBox;
 class QTemporaryFile;
 
-namespace blastsearch {
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // "New BLAST Search...": program, queries (pasted FASTA or a file), a local
 // BLAST+ database (chosen with a file dialog and remembered) or one of
@@ -97,4 +98,4 @@ class CBlastSearchDialog : public QDialog {
   CBlastRunOutcome m_outcome;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

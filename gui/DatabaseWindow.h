@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -20,7 +22,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoStack;
 
-namespace blastsearch {
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBTableBase;
 class CObjInfo;
@@ -224,4 +226,4 @@ class CDatabaseWindow : public QMainWindow {
   QPointer<QMenu> m_pPopup;                // the context menu shown last
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

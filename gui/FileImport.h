@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/Export.h"
+
 class QWidget;
 
-namespace blastsearch {
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBTableBase;
 
@@ -30,4 +32,4 @@ struct CFileImportResult {
 CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std::string& subbase,
                                        const std::vector<std::string>& paths, QWidget* parent);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -1,6 +1,8 @@
 #pragma once
 
-namespace blastsearch {
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // The host's command identifiers that the tables' context menus carry; the
 // database window carries them out. The prompt of each is the string of the
@@ -32,4 +34,4 @@ enum : unsigned {
   ID_DB_SYSTEM_ATTRIBUTES = 33115,
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

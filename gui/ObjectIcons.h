@@ -4,7 +4,9 @@
 #include <map>
 #include <memory>
 
-namespace blastsearch {
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBTableBase;
 class CImageList;
@@ -44,4 +46,4 @@ class CObjectIcons {
   std::map<CDBTableBase*, bool> m_tables;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

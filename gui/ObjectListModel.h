@@ -10,9 +10,10 @@
 
 #include "host/db/DBField.h"
 #include "host/db/ObjInfo.h"
+#include "platform/Export.h"
 #include "table/ResultListFacts.h"
 
-namespace blastsearch {
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBTableBase;
 
@@ -106,4 +107,4 @@ class CObjectListModel : public QAbstractTableModel {
 // by their exact text. Negative, 0 or positive.
 int CompareNames(const QString& left, const QString& right);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Export.h"
+
 class QTableWidget;
 
-namespace blastsearch {
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // A small read-only dialog of named values (an object's list values, a
 // subbase's figures): one row per value, name then value, and a Close
@@ -22,4 +24,4 @@ class CPropertiesDialog : public QDialog {
   QTableWidget* m_pValues;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

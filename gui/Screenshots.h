@@ -2,7 +2,9 @@
 
 #include <string>
 
-namespace blastsearch {
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 // Writes pictures of the database window into `dir`: window.png (the window
 // over a scratch database holding a few reports of the folder `corpus`),
@@ -14,4 +16,4 @@ namespace blastsearch {
 // the scratch folder is removed. Returns "" on success, else what failed.
 std::string WriteWindowScreenshots(const std::string& dir, const std::string& corpus);
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

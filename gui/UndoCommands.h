@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace blastsearch {
+#include "platform/Export.h"
+
+namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CDBObjectBase;
 class CDBTableBase;
@@ -73,4 +75,4 @@ class CChangeObjectCommand : public QUndoCommand {
   bool m_bDone = true;
 };
 
-}  // namespace blastsearch
+}  // namespace BLASTSEARCH_EXPORT

@@ -1,34 +1,44 @@
-// blastsearch-gui: the database window. --db DIR chooses the database (as
+// blastsearch-gui: the host's window program. It links no extension: it
+// loads the extension libraries that the current user's registry lists
+// (with each one's windows library beside it), and shows the main window
+// that they offer, the database window. --db DIR chooses the database (as
 // blastsearch does); files named on the command line are imported and a
-// single new result opened; --screenshot DIR writes pictures of the search
-// dialog and the database window and exits (on Qt's offscreen platform
+// single new result opened; --screenshot DIR writes the pictures the loaded
+// libraries take of their windows and exits (on Qt's offscreen platform
 // unless another is chosen).
+//
+// On a first start (no list in the registry) it enters the extension library
+// beside it, as an installer would; never while taking pictures, nor when
+// the environment has BLASTSEARCH_NO_REGISTER set (the tests set it), so
+// that neither ever writes the person's registry.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "gui/DatabaseWindow.h"
-#include "gui/Screenshots.h"
 #include "host/ModuleLoader.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DatabaseDirectory.h"
 #include "host/qt/EditorSheetDialog.h"
+#include "host/qt/MainWindowMaker.h"
 #include "host/qt/ScreenshotWriters.h"
 #include "platform/Exception.h"
+#include "platform/Registry.h"
 #include "platform/qt/QtUserInteraction.h"
 
 namespace blastsearch {
 
 namespace {
 
-// The reports shown in the pictures of the database window.
-constexpr const char* kPictureCorpus = BLASTSEARCH_PICTURE_CORPUS;
+// The extension library entered on a first start.
+constexpr const char* kExtensionLibrary = "libblastsearch.so";
 
 // What the command line asks for.
 struct CGuiArguments {
@@ -89,6 +99,61 @@ int ReadArguments(int argc, char** argv, CGuiArguments& args) {
   return -1;
 }
 
+// True when the environment forbids writing the registry (tests).
+bool RegisteringForbidden() {
+  const char* value = std::getenv("BLASTSEARCH_NO_REGISTER");
+  return value != nullptr && *value != '\0' && std::string(value) != "0";
+}
+
+// The windows library of the extension library at `path`: NAME_windows.so
+// beside NAME.so; "" when there is none.
+std::string WindowsLibraryOf(const std::string& path) {
+  const std::filesystem::path library(path);
+  if (library.extension() != ".so") return "";
+  std::filesystem::path windows = library;
+  windows.replace_filename(library.stem().string() + "_windows.so");
+  std::error_code error;
+  return std::filesystem::is_regular_file(windows, error) ? windows.string() : "";
+}
+
+// Loads what the registry lists, each library's windows after it, entering
+// the extension beside the program first when nothing is listed and `mayRegister`.
+void LoadExtensions(COrvModuleLoader& modules, bool mayRegister) {
+  bool listed = false;
+  RegisteredLibraries(&listed);
+  if (!listed && mayRegister) (void)modules.RegisterModule(kExtensionLibrary);
+  modules.LoadRegisteredModules();
+  for (const std::string& path : modules.LoadedPaths()) {
+    const std::string windows = WindowsLibraryOf(path);
+    if (!windows.empty()) (void)modules.LoadModule(windows);
+  }
+}
+
+// What to say when no loaded library offers a window.
+std::string NoExtensionMessage(const COrvModuleLoader& modules) {
+  const std::string where = "the registry (" + RegistryFilePath() + ", value " +
+                            kOrvLibrariesValue + " under " + kOrvExtensionsKey + ")";
+  if (modules.LoadedPaths().empty()) {
+    const bool named = !RegisteredLibraries().empty();
+    return std::string("no extension library is loaded: ") + where +
+           (named ? " names none that loads" : " lists none") + "; `blastsearch register` enters " +
+           kExtensionLibrary;
+  }
+  std::string loaded;
+  for (const std::string& path : modules.LoadedPaths()) {
+    loaded += (loaded.empty() ? "" : ", ") + path;
+  }
+  return "no loaded extension library offers a window (loaded: " + loaded + ")";
+}
+
+// Says `text` on standard error, and in a box where someone can close it.
+void SayFailure(const std::string& text, bool screenshot) {
+  std::cerr << "blastsearch-gui: " << text << '\n';
+  if (!screenshot && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    QMessageBox::critical(nullptr, QStringLiteral("BLAST Results"), QString::fromStdString(text));
+  }
+}
+
 }  // namespace
 
 }  // namespace blastsearch
@@ -123,41 +188,38 @@ int main(int argc, char** argv) {
   // The extension libraries register their tables, so they load before the
   // database opens; they are unloaded when `modules` ends, after the window.
   COrvModuleLoader modules;
-  bool listed = false;
-  RegisteredLibraries(&listed);
-  if (!listed) modules.RegisterModule("libblastsearch.so");
-  modules.LoadRegisteredModules();
+  LoadExtensions(modules, !screenshot && !RegisteringForbidden());
+  const MainWindowMaker maker = RegisteredMainWindowMaker();
+  if (maker == nullptr) {
+    SayFailure(NoExtensionMessage(modules), screenshot);
+    return 1;
+  }
   try {
     engine().OpenDatabase(dir, 1);
   } catch (const std::exception& e) {
-    std::cerr << "blastsearch-gui: " << e.what() << '\n';
-    // Said in a box too, but not where no one could close it (pictures, tests).
-    if (!screenshot && QGuiApplication::platformName() != QLatin1String("offscreen")) {
-      QMessageBox::critical(nullptr, QStringLiteral("BLAST Results"),
-                            QStringLiteral("The database can't be opened:\n%1")
-                                .arg(QString::fromStdString(e.what())));
-    }
+    SayFailure(std::string("the database cannot be opened: ") + e.what(), screenshot);
     return 1;
   }
   InstallEditorSheetRunner();
   if (screenshot) {
-    // The pictures show the window as it first opens, whatever the
+    // The pictures show the windows as they first open, whatever the
     // person's kept layout.
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    const char* corpus = std::getenv("BLASTSEARCH_CORPUS_DIR");
-    std::string failure = WriteRegisteredScreenshots(screenshots);
-    if (failure.empty()) {
-      failure = WriteWindowScreenshots(screenshots, corpus != nullptr ? corpus : kPictureCorpus);
-    }
+    const std::string failure = WriteRegisteredScreenshots(screenshots);
+    engine().CloseDatabase(1);  // before the tables' libraries go
     if (!failure.empty()) {
       std::cerr << "blastsearch-gui: " << failure << '\n';
       return 1;
     }
     return 0;
   }
-  CDatabaseWindow window;
-  window.show();
-  if (!files.isEmpty()) window.OpenFiles(files);
-  return QApplication::exec();
+  int status = 1;
+  {
+    // The window goes before the library that made it.
+    const std::unique_ptr<QWidget> window = maker(files);
+    if (window) status = QApplication::exec();
+  }
+  engine().CloseDatabase(1);  // before the tables' libraries go
+  return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Export.h"
@@ -8,6 +9,7 @@
 namespace blastsearch BLASTSEARCH_EXPORT {
 
 struct CResourceSet;
+struct CRuntimeClass;
 
 // Extension modules: shared libraries loaded into the host's process that
 // join the host's window framework, so that their resources are found by
@@ -18,7 +20,9 @@ struct CResourceSet;
 using HINSTANCE = const void*;
 
 // The framework's record of one extension module; a static object of the
-// module, filled by AfxInitExtensionModule.
+// module, filled by AfxExtensionModuleLoading and AfxInitExtensionModule.
+// Constant-initialised (declare it `constinit`), so that the hook can fill
+// it before the module's other static objects are made.
 struct AFX_EXTENSION_MODULE {
   bool bInitialized = false;
   HINSTANCE hModule = nullptr;
@@ -27,26 +31,60 @@ struct AFX_EXTENSION_MODULE {
   // The module's resources (string table, layouts, menus, bitmaps), set by
   // the module before it joins; null: none. Not owned.
   const CResourceSet* pResources = nullptr;
+  // The module's run-time class records entered while it loaded, moved
+  // aside by the hook: the first of a chain through m_pNextClass, null for
+  // none. In the by-name search while a CDynLinkLibrary of the module is.
+  const CRuntimeClass* pFirstSharedClass = nullptr;
+  // The module's class factories, kept as the framework's record keeps them;
+  // no module of this system makes one, so it stays null.
+  const void* pFirstSharedFactory = nullptr;
 };
+
+// The framework's hook, which a module runs before any other static object
+// of its library is made (a constructor of the highest priority): from now
+// until AfxInitExtensionModule(state), the run-time class records entered
+// (CRuntimeClassRegistration) go into `state`'s chain instead of the host's
+// list. `state` must outlive the library's load. Hooks of libraries loaded
+// while another loads nest: the innermost load takes the records.
+void AfxExtensionModuleLoading(AFX_EXTENSION_MODULE& state);
+
+// Enters the class record `cls` (a static object of its library) in the
+// by-name search: into the chain of the module whose load is under way
+// (see AfxExtensionModuleLoading), else into the host's own list, which
+// lasts for the process. A record entered already is left where it is.
+void AfxClassInit(const CRuntimeClass* cls);
+
+// Takes the record `cls` out of whichever list or chain holds it; nothing
+// when none does. Run when the record's library goes.
+void AfxClassTerm(const CRuntimeClass* cls);
+
+// The record named `name`: the host's own list first, then the chains of
+// the modules in the search (in the order of ExtensionModulePaths); within
+// one list, the record entered first. Null when none is.
+const CRuntimeClass* AfxFindClass(std::string_view name);
 
 // The full path of the library that holds `module`; "" when the address is
 // in no loaded library (or null).
 std::string GetModuleFileName(HINSTANCE module);
 
 // Readies `state` for the module `module`: its handles and library path.
-// 0 when `module` is in no loaded library or `state` is initialised
-// already; 1 otherwise.
+// Ends the moving aside of class records that AfxExtensionModuleLoading
+// began (the records stay in `state`, out of the search until a
+// CDynLinkLibrary of it is made). 0 when `module` is in no loaded library
+// or `state` is initialised already; 1 otherwise.
 int AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HINSTANCE module);
 
 // Ends the module of `state`: the CDynLinkLibrary objects made for it are
-// destroyed (their resources leave the search) and `state` is reset. Does
-// nothing for a state that is not initialised.
+// destroyed (their resources and class records leave the search) and
+// `state` is reset, its class chain dropped. Does nothing for a state that
+// is not initialised.
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state);
 
 // A module's place in the host's resource and class searches, made with
 // `new` by the module's entry point after AfxInitExtensionModule; destroyed
-// by AfxTermExtensionModule (or by delete). The module's resources are in the
-// resource search from construction to destruction. Notes "extension module
+// by AfxTermExtensionModule (or by delete). The module's resources, and its
+// class records (the state's chain), are in the resource and class searches
+// from construction to destruction. Notes "extension module
 // FILE" when made and "extension module FILE removed" when destroyed.
 class CDynLinkLibrary {
  public:

@@ -1,18 +1,8 @@
 #include "platform/Object.h"
 
-#include <map>
-#include <string>
+#include "platform/ExtensionModule.h"
 
 namespace blastsearch {
-
-namespace {
-
-std::map<std::string, const CRuntimeClass*, std::less<>>& Registry() {
-  static std::map<std::string, const CRuntimeClass*, std::less<>> registry;
-  return registry;
-}
-
-}  // namespace
 
 CObject* CRuntimeClass::CreateObject() const {
   return m_pfnCreateObject != nullptr ? m_pfnCreateObject() : nullptr;
@@ -26,17 +16,15 @@ bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
   return false;
 }
 
-const CRuntimeClass* CRuntimeClass::FromName(std::string_view name) {
-  const auto& registry = Registry();
-  auto it = registry.find(name);
-  return it != registry.end() ? it->second : nullptr;
+const CRuntimeClass* CRuntimeClass::FromName(std::string_view name) { return AfxFindClass(name); }
+
+CRuntimeClassRegistration::CRuntimeClassRegistration(const CRuntimeClass* cls) : m_pClass(cls) {
+  AfxClassInit(cls);
 }
 
-CRuntimeClassRegistration::CRuntimeClassRegistration(const CRuntimeClass* cls) {
-  Registry().emplace(cls->m_lpszClassName, cls);
-}
+CRuntimeClassRegistration::~CRuntimeClassRegistration() { AfxClassTerm(m_pClass); }
 
-const CRuntimeClass CObject::classCObject = {"CObject", 0xFFFF, nullptr, nullptr};
+const CRuntimeClass CObject::classCObject = {"CObject", 0xFFFF, nullptr, nullptr, nullptr};
 
 const CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(CObject); }
 

@@ -1,19 +1,18 @@
 // The module's start-up. Its static objects are defined here, in the order
 // in which they must be made when the library is loaded (definitions of one
-// file are made in their order); the last of them is the entry point, which
-// joins the host's window framework once the others exist. At unload they
-// go in reverse: the module leaves the framework, then the table goes (it
-// leaves the engine and the file-type registry), then the archive links.
+// file are made in their order). The entry point, which joins the host's
+// window framework once all of the library's static objects exist, is in
+// BlastSearchModuleEntry.cpp, linked last. At unload they go in reverse: the
+// module leaves the framework, then the table goes (it leaves the engine and
+// the file-type registry), then the archive links.
 
 #include "table/BlastSearchModule.h"
 
 #include "host/KaArchive.h"
 #include "host/RttiLink.h"
 #include "model/BlastSearchEntry.h"
-#include "platform/ExtensionModule.h"
 #include "platform/RegisteredMessage.h"
 #include "resources/CheckNotifyName.h"
-#include "resources/ModuleResourceSet.h"
 #include "table/BlastSearchTable.h"
 #include "util/StringVDataStorage.h"
 
@@ -67,34 +66,8 @@ CBlastSearchTable s_blastSearchTable;
 // 6. The copy of the object type, set again.
 CObjTypeCopy s_objTypeAgain;
 
-// The module's record with the framework.
-AFX_EXTENSION_MODULE s_moduleState;
-
-// The platform's load and unload notification: the entry point runs when
-// this object is made (after all of the above) and when it goes (before
-// all of the above).
-struct CModuleEntry {
-  CModuleEntry() { m_nLoaded = BlastSearchModuleEntry(&s_moduleState, kModuleAttach); }
-  ~CModuleEntry() {
-    if (m_nLoaded != 0) BlastSearchModuleEntry(&s_moduleState, kModuleDetach);
-  }
-  int m_nLoaded;
-};
-CModuleEntry s_moduleEntry;
-
 }  // namespace
 
 CBlastSearchTable& blastSearch() { return s_blastSearchTable; }
-
-int BlastSearchModuleEntry(HINSTANCE instance, int reason) {
-  if (reason == kModuleAttach) {
-    if (AfxInitExtensionModule(s_moduleState, instance) == 0) return 0;
-    s_moduleState.pResources = &ModuleResourceSet();
-    new CDynLinkLibrary(s_moduleState);  // owned by the framework's list
-    return 1;
-  }
-  if (reason == kModuleDetach) AfxTermExtensionModule(s_moduleState);
-  return 1;
-}
 
 }  // namespace blastsearch

@@ -303,10 +303,12 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 namespace {
 
 // SHA-256, looked up in the crypto library once: a digest made by name
-// looks the algorithm up again on every call (two per stored result).
+// looks the algorithm up again on every call (two per stored result). Freed
+// when the library goes, since the host may unload it and load it again.
 const EVP_MD* Sha256() {
-  static const EVP_MD* const fetched = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-  return fetched != nullptr ? fetched : EVP_sha256();
+  static const std::unique_ptr<EVP_MD, void (*)(EVP_MD*)> fetched(
+      EVP_MD_fetch(nullptr, "SHA256", nullptr), EVP_MD_free);
+  return fetched != nullptr ? fetched.get() : EVP_sha256();
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "QtTestHelpers.h"
 #include "support/Corpus.h"
+#include "support/LibrariesValue.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 
 namespace blastsearch {
@@ -32,7 +34,14 @@ int RunGui(const std::string& args, std::string* err = nullptr) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-class GuiProgramTest : public ::testing::Test {};
+// The program loads the extension that a scratch registry lists.
+class GuiProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLibraries("libblastsearch.so"); }
+
+  CTempDir m_config{"gui-config"};
+  CScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_config.Path().string()};
+};
 
 TEST_F(GuiProgramTest, ScreenshotWritesTheDialogOnEachTabAndTheWindow) {
   CTempDir dir("gui");

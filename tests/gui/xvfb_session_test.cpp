@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/LibrariesValue.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDatabase.h"
 
 namespace blastsearch {
@@ -144,6 +146,11 @@ TEST(XvfbSession, ImportsOpensCopiesAHitRowAndCloses) {
   CTempDir dir("xsession");
   const std::string db = (dir.Path() / "db").string();
   const std::string x = "DISPLAY=" + display + " ";
+  {
+    // The program loads what its registry lists.
+    CScopedEnvironment config("XDG_CONFIG_HOME", (dir.Path() / "config").string());
+    SetLibraries("libblastsearch.so");
+  }
   CChild gui;
   ASSERT_TRUE(gui.Start({kGui, "--db", db}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb",
                                              "XDG_CONFIG_HOME=" + (dir.Path() / "config").string(),
