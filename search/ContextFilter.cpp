@@ -84,8 +84,13 @@ int CContextFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
 
 int CContextFilter::NarrowCandidates(CCandidateQuery& query) const {
   if (!query.m_textSubstrings.empty()) return 0;
+  bool comments = false;
   for (const std::string& code : m_fieldCodes) {
-    if (code != std::to_string(kCodeDescription)) return 0;  // not in the index
+    if (code == std::to_string(kCodeComment)) {
+      comments = true;
+    } else if (code != std::to_string(kCodeDescription)) {
+      return 0;  // a creator record: not in the index
+    }
   }
   // An empty substring finds nothing (CheckStringContext skips it).
   std::vector<std::string> substrings;
@@ -94,6 +99,7 @@ int CContextFilter::NarrowCandidates(CCandidateQuery& query) const {
   }
   if (substrings.empty()) return 0;
   query.m_textSubstrings = std::move(substrings);
+  query.m_bTextInComments = comments;
   return 1;
 }
 

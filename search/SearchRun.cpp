@@ -13,6 +13,7 @@
 #include "host/db/ProgressWindow.h"
 #include "host/db/SubbaseNamePrompt.h"
 #include "platform/UserInteraction.h"
+#include "search/CommentIndex.h"
 
 namespace blastsearch {
 
@@ -174,13 +175,19 @@ void CSearchRun::TestObject(CObjInfo& info, CSMDlg& progress) {
 bool CSearchRun::SearchCandidates(int objTable, const std::string& subbase, CSMDlg& progress,
                                   bool& empty) {
   CDBStorage* storage = engine().Storage(m_dbId);
-  if (storage == nullptr) return false;
+  if (storage == nullptr || !m_bNarrow) return false;
   CCandidateQuery query;
   bool narrowing = false;
   for (const CSearchFilter* filter : m_filters) {
     if (filter != nullptr && filter->IsActive() != 0 && filter->NarrowCandidates(query) != 0) {
       narrowing = true;
     }
+  }
+  // The comment index follows the comment files; when it cannot, the text
+  // is not narrowed.
+  if (query.m_bTextInComments && !RefreshCommentIndex(*storage, objTable, m_objType, m_dbId)) {
+    query.m_textSubstrings.clear();
+    query.m_bTextInComments = false;
   }
   if (!narrowing) return false;
   std::vector<unsigned long> members;
@@ -201,17 +208,27 @@ bool CSearchRun::SearchCandidates(int objTable, const std::string& subbase, CSMD
                           std::back_inserter(both));
     ids.swap(both);
   }
-  CStoredObject row;
-  for (const unsigned long id : ids) {
-    if (!storage->FindObjectById(objTable, id, &row)) continue;  // deleted meanwhile
-    CObjInfo info(row.m_objType, row.m_recordId, row.m_name);
-    info.m_creationTime = row.m_creationTime;
-    info.m_tableNumber = row.m_tableNumber;
-    info.m_tableText = row.m_tableText;
-    info.m_strAuthor = row.m_author;
-    TestObject(info, progress);
+  // The candidates' list columns a batch at a time (one deleted meanwhile
+  // is left out).
+  constexpr std::size_t kBatch = 10000;
+  std::vector<CStoredObject> rows;
+  for (std::size_t start = 0; start < ids.size(); start += kBatch) {
+    const std::vector<unsigned long> batch(
+        ids.begin() + static_cast<std::ptrdiff_t>(start),
+        ids.begin() + static_cast<std::ptrdiff_t>(std::min(ids.size(), start + kBatch)));
+    storage->ReadObjectsById(objTable, batch, rows);
+    for (const CStoredObject& row : rows) TestRow(row, progress);
   }
   return true;
+}
+
+void CSearchRun::TestRow(const CStoredObject& row, CSMDlg& progress) {
+  CObjInfo info(row.m_objType, row.m_recordId, row.m_name);
+  info.m_creationTime = row.m_creationTime;
+  info.m_tableNumber = row.m_tableNumber;
+  info.m_tableText = row.m_tableText;
+  info.m_strAuthor = row.m_author;
+  TestObject(info, progress);
 }
 
 // The records of `list` whose names are among `names`, in list order. The

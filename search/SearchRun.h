@@ -12,6 +12,7 @@
 namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CSMDlg;
+struct CStoredObject;
 
 // The table search behind "Start Search": tests every object of a subbase
 // against the active filters and writes the objects that pass all of them
@@ -61,6 +62,9 @@ class CSearchRun {
   std::vector<CObjInfo> m_resultInfos;
   // How many objects the last search tested (for measurements and tests).
   std::size_t m_nTested = 0;
+  // The storage's indexes narrow the objects tested (false: every object of
+  // the subbase is tested, as measurements and tests compare).
+  bool m_bNarrow = true;
   EOutcome m_outcome = kNotRun;
 
  protected:
@@ -82,6 +86,7 @@ class CSearchRun {
   bool SearchCandidates(int objTable, const std::string& subbase, CSMDlg& progress, bool& empty);
   // Tests one object and keeps it when it passes.
   void TestObject(CObjInfo& info, CSMDlg& progress);
+  void TestRow(const CStoredObject& row, CSMDlg& progress);
   // Steps over the table's object list; false when the list is not there.
   bool CollectResults(int objTable, const std::vector<std::string>& names, CSMDlg& progress);
   static std::vector<CObjInfo*> RecordsNamed(const CObjInfoList& list,

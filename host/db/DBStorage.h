@@ -47,6 +47,17 @@ struct CCandidateQuery {
   // A value of one of the user-defined fields or the description holds one
   // of these texts (letter case ignored: a superset of both kinds of match).
   std::vector<std::string> m_textSubstrings;
+  // ... or the object's comment does (found through the comment index,
+  // which the caller brings up to date first).
+  bool m_bTextInComments = false;
+};
+
+// What the comment index knows of an object's comment file: its size and
+// modification time (nanoseconds) when its text was read.
+struct CCommentStamp {
+  unsigned long m_recordId = 0;
+  std::int64_t m_size = 0;
+  std::int64_t m_mtime = 0;
 };
 
 // Where the object database keeps its data: the narrow interface between the
@@ -191,6 +202,17 @@ class CDBStorage {
   // read-only database): the caller then tests every object.
   [[nodiscard]] virtual bool CandidateIds(int table, const CCandidateQuery& query,
                                           std::vector<unsigned long>& ids) = 0;
+  // The list columns of the objects `ids` (ascending) that exist, in that
+  // order, filling `rows` (emptied first): a few reads however many.
+  virtual void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                               std::vector<CStoredObject>& rows) = 0;
+  // The index of comment texts, for comments kept in files beside the
+  // database: the stamps of the files it holds the text of, and the entry
+  // of one file (replaced; `text` null: removed). A text that is no UTF-8
+  // makes its object a candidate of every comment search. A change of its
+  // own unless a write transaction is open.
+  virtual std::vector<CCommentStamp> CommentStamps(int table) = 0;
+  virtual void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) = 0;
 
   // ---- maintenance ----
   // The work the storage's statements have done since it was opened, in

@@ -76,12 +76,16 @@ CREATE TABLE IF NOT EXISTS bs_objecttext(
 CREATE TABLE IF NOT EXISTS bs_objectsunread(
   tbl int NOT NULL, id bigint NOT NULL, PRIMARY KEY (tbl, id));
 CREATE INDEX IF NOT EXISTS bs_objects_hits ON bs_objects(tbl, tnum);
+CREATE TABLE IF NOT EXISTS bs_commentindex(
+  tbl int NOT NULL, id bigint NOT NULL, size bigint NOT NULL, mtime bigint NOT NULL,
+  readable boolean NOT NULL, text text NOT NULL, PRIMARY KEY (tbl, id));
 )sql";
 
 // The trigram index of the searchable text: substrings found through it.
 constexpr const char* kTrigramSchema = R"sql(
 CREATE EXTENSION IF NOT EXISTS pg_trgm;
 CREATE INDEX IF NOT EXISTS bs_objecttext_trgm ON bs_objecttext USING gin (text gin_trgm_ops);
+CREATE INDEX IF NOT EXISTS bs_commentindex_trgm ON bs_commentindex USING gin (text gin_trgm_ops);
 )sql";
 
 struct CPgResultFree {
@@ -220,6 +224,10 @@ class CPostgresStorage : public CDBStorage {
                       std::vector<CStoredObject>& rows) override;
   bool CandidateIds(int table, const CCandidateQuery& query,
                     std::vector<unsigned long>& ids) override;
+  void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                       std::vector<CStoredObject>& rows) override;
+  std::vector<CCommentStamp> CommentStamps(int table) override;
+  void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
 
   // The server's work is not counted here: always 0.
   std::uint64_t StatementSteps() override { return 0; }
@@ -294,7 +302,7 @@ class CPostgresStorage : public CDBStorage {
   // (null: the object is gone), inside the open write transaction.
   void IndexRecordTerms(int table, std::int64_t recordId, const std::string_view* record);
   void AppendUnread(int table, std::vector<unsigned long>& ids);
-  bool TextCandidates(int table, const std::vector<std::string>& texts,
+  bool TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
                       std::vector<unsigned long>& ids);
   std::vector<unsigned long> ColumnCandidates(int table, const CCandidateQuery& query,
                                               const std::vector<unsigned long>* within);
@@ -318,7 +326,7 @@ CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, i
                     {}, "check the role's rights") != 0;
   if (!m_bReadOnly) AddSearchIndex();
   m_bSearchIndex =
-      QueryInt("SELECT CASE WHEN to_regclass('bs_objectsunread') IS NULL THEN 0 ELSE 1 END", {},
+      QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
                "read the schema") != 0;
   if (created != nullptr) *created = made;
 }
@@ -963,12 +971,12 @@ void CPostgresStorage::RestoreFrom(const std::string&) {
 // ---- candidate narrowing and paging ----
 
 void CPostgresStorage::AddSearchIndex() {
-  if (QueryInt("SELECT CASE WHEN to_regclass('bs_objectsunread') IS NULL THEN 0 ELSE 1 END", {},
+  if (QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
                "read the schema") != 0) {
     return;
   }
   CDBWriteTransaction transaction(*this);
-  if (QueryInt("SELECT CASE WHEN to_regclass('bs_objectsunread') IS NULL THEN 0 ELSE 1 END", {},
+  if (QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
                "read the schema") != 0) {
     return;  // another program made it while this one waited
   }
@@ -1070,6 +1078,8 @@ void CPostgresStorage::AppendUnread(int table, std::vector<unsigned long>& ids) 
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
 }
 
+std::string IdArray(const std::vector<unsigned long>& ids, std::size_t start, std::size_t end);
+
 // `text` as a LIKE pattern that finds it anywhere: its own wildcards and
 // escapes escaped.
 std::string ContainsPattern(std::string_view text) {
@@ -1082,7 +1092,7 @@ std::string ContainsPattern(std::string_view text) {
 }
 
 bool CPostgresStorage::TextCandidates(int table, const std::vector<std::string>& texts,
-                                      std::vector<unsigned long>& ids) {
+                                      bool comments, std::vector<unsigned long>& ids) {
   // The trigram index finds substrings of three characters and more; a
   // shorter one (or one that is no UTF-8) leaves the text unnarrowed.
   for (const std::string& text : texts) {
@@ -1092,6 +1102,19 @@ bool CPostgresStorage::TextCandidates(int table, const std::vector<std::string>&
     for (const unsigned long id :
          Ids("SELECT id FROM bs_objecttext WHERE tbl = $1 AND text ILIKE $2",
              CPgParams().Int(table).Text(ContainsPattern(text)), "search the text index")) {
+      ids.push_back(id);
+    }
+    if (!comments) continue;
+    for (const unsigned long id :
+         Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND text ILIKE $2",
+             CPgParams().Int(table).Text(ContainsPattern(text)), "search the comment index")) {
+      ids.push_back(id);
+    }
+  }
+  if (comments) {
+    for (const unsigned long id :
+         Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND NOT readable",
+             CPgParams().Int(table), "search the comment index")) {
       ids.push_back(id);
     }
   }
@@ -1107,10 +1130,15 @@ std::vector<unsigned long> CPostgresStorage::ColumnCandidates(
   if (!query.m_hitCountRanges.empty()) {
     sql += " AND (";
     int n = 3;
+    // The column is an int: the bounds are kept within its range.
+    const auto bound = [](long value) {
+      return std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(),
+                              std::numeric_limits<std::int32_t>::max());
+    };
     for (const auto& [low, high] : query.m_hitCountRanges) {
       sql += (n > 3 ? " OR tnum BETWEEN $" : "tnum BETWEEN $") + std::to_string(n) + " AND $" +
              std::to_string(n + 1);
-      params.Int(low).Int(high);
+      params.Int(bound(low)).Int(bound(high));
       n += 2;
     }
     sql += ")";
@@ -1121,13 +1149,8 @@ std::vector<unsigned long> CPostgresStorage::ColumnCandidates(
   const std::size_t next = static_cast<std::size_t>(params.Count()) + 1;
   sql += " AND id = ANY($" + std::to_string(next) + "::bigint[]) ORDER BY id";
   for (std::size_t start = 0; start < within->size(); start += 10000) {
-    std::string array = "{";
-    for (std::size_t i = start; i < std::min(within->size(), start + 10000); ++i) {
-      if (i > start) array += ',';
-      array += std::to_string((*within)[i]);
-    }
     CPgParams batch = params;
-    batch.Text(array + '}');
+    batch.Text(IdArray(*within, start, std::min(within->size(), start + 10000)));
     for (const unsigned long id : Ids(sql.c_str(), batch, "search the list")) ids.push_back(id);
   }
   return ids;
@@ -1161,12 +1184,73 @@ bool CPostgresStorage::CandidateIds(int table, const CCandidateQuery& query,
     intersect(std::move(found));
   }
   std::vector<unsigned long> texts;
-  if (!query.m_textSubstrings.empty() && TextCandidates(table, query.m_textSubstrings, texts)) {
+  if (!query.m_textSubstrings.empty() &&
+      TextCandidates(table, query.m_textSubstrings, query.m_bTextInComments, texts)) {
     intersect(std::move(texts));
   }
   const bool columns = !query.m_hitCountRanges.empty() || !query.m_nameSubstring.empty();
   if (columns) intersect(ColumnCandidates(table, query, narrowed ? &ids : nullptr));
   return narrowed;
+}
+
+// `ids` [start, end) as a text array literal for "= ANY($n::bigint[])".
+std::string IdArray(const std::vector<unsigned long>& ids, std::size_t start, std::size_t end) {
+  std::string array = "{";
+  for (std::size_t i = start; i < end; ++i) {
+    if (i > start) array += ',';
+    array += std::to_string(ids[i]);
+  }
+  return array + '}';
+}
+
+void CPostgresStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                                       std::vector<CStoredObject>& rows) {
+  rows.clear();
+  constexpr std::size_t kBatch = 10000;
+  for (std::size_t start = 0; start < ids.size(); start += kBatch) {
+    const std::size_t end = std::min(ids.size(), start + kBatch);
+    for (CStoredObject& row :
+         Rows("SELECT id, name, type, created, tnum, ttext, author FROM bs_objects "
+              "WHERE tbl = $1 AND id = ANY($2::bigint[]) ORDER BY id",
+              CPgParams().Int(table).Text(IdArray(ids, start, end)))) {
+      rows.push_back(std::move(row));
+    }
+  }
+}
+
+std::vector<CCommentStamp> CPostgresStorage::CommentStamps(int table) {
+  std::vector<CCommentStamp> stamps;
+  if (!m_bSearchIndex) return stamps;
+  const CPgResult result = Exec("SELECT id, size, mtime FROM bs_commentindex WHERE tbl = $1",
+                                CPgParams().Int(table), "read the comment index");
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    stamps.push_back({static_cast<unsigned long>(IntCell(result.get(), i, 0)),
+                      IntCell(result.get(), i, 1), IntCell(result.get(), i, 2)});
+  }
+  return stamps;
+}
+
+void CPostgresStorage::IndexComment(int table, const CCommentStamp& stamp,
+                                    const std::string* text) {
+  Changing([&] {
+    const auto id = static_cast<std::int64_t>(stamp.m_recordId);
+    Exec("DELETE FROM bs_commentindex WHERE tbl = $1 AND id = $2", CPgParams().Int(table).Int(id),
+         "index a comment");
+    if (text == nullptr) return 0;
+    const bool readable = IsValidUtf8(*text);
+    Exec(
+        "INSERT INTO bs_commentindex(tbl, id, size, mtime, readable, text) "
+        "VALUES ($1, $2, $3, $4, $5, $6)",
+        CPgParams()
+            .Int(table)
+            .Int(id)
+            .Int(stamp.m_size)
+            .Int(stamp.m_mtime)
+            .Text(readable ? "true" : "false")
+            .Text(readable ? std::string_view(*text) : std::string_view()),
+        "index a comment");
+    return 0;
+  });
 }
 
 }  // namespace

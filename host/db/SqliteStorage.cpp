@@ -89,6 +89,10 @@ CREATE TRIGGER IF NOT EXISTS records_terms_change AFTER UPDATE ON records BEGIN
 CREATE TRIGGER IF NOT EXISTS records_terms_drop AFTER DELETE ON records BEGIN
   INSERT OR IGNORE INTO termsdirty(key) VALUES(old.key); END;
 CREATE INDEX IF NOT EXISTS objects_hits ON objects(tbl, tnum);
+CREATE TABLE IF NOT EXISTS commentindex(
+  key INTEGER PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL,
+  readable INTEGER NOT NULL);
+CREATE VIRTUAL TABLE IF NOT EXISTS commenttext USING fts5(text, tokenize = 'trigram');
 INSERT OR IGNORE INTO termsdirty(key) SELECT key FROM records;
 )sql";
 
@@ -190,6 +194,10 @@ class CSqliteStorage : public CDBStorage {
                       std::vector<CStoredObject>& rows) override;
   bool CandidateIds(int table, const CCandidateQuery& query,
                     std::vector<unsigned long>& ids) override;
+  void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                       std::vector<CStoredObject>& rows) override;
+  std::vector<CCommentStamp> CommentStamps(int table) override;
+  void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
 
   std::uint64_t StatementSteps() override;
   std::string IntegrityCheck() override;
@@ -253,7 +261,7 @@ class CSqliteStorage : public CDBStorage {
   bool TermsCurrent();
   // The candidates of one kind of condition, ascending.
   std::vector<unsigned long> KeywordCandidates(int table, const std::vector<std::string>& words);
-  bool TextCandidates(int table, const std::vector<std::string>& texts,
+  bool TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
                       std::vector<unsigned long>& ids);
   void UnreadCandidates(int table, std::vector<unsigned long>& ids);
   // Keeps of `ids` those whose list columns meet the hit-count and name
@@ -882,7 +890,12 @@ void CSqliteStorage::RestoreFrom(const std::string& path) {
 // ---- candidate narrowing and paging ----
 
 void CSqliteStorage::AddSearchIndex() {
-  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'objects_hits'") != 0) return;
+  // Every part of it, so that a file where some were lost gets them again.
+  constexpr const char* kParts =
+      "SELECT count(*) FROM sqlite_master WHERE name IN ('objectwords', 'objectwords_obj', "
+      "'objecttext', 'objectsunread', 'termsdirty', 'records_terms_put', 'records_terms_change', "
+      "'records_terms_drop', 'objects_hits', 'commentindex', 'commenttext')";
+  if (m_db.QueryInt(kParts) == 11) return;
   CDBWriteTransaction transaction(*this);
   m_db.Exec(kSearchIndexSchema);
   CatchUpTerms();
@@ -1009,7 +1022,7 @@ std::string FtsPhrase(std::string_view text) {
   return phrase + '"';
 }
 
-bool CSqliteStorage::TextCandidates(int table, const std::vector<std::string>& texts,
+bool CSqliteStorage::TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
                                     std::vector<unsigned long>& ids) {
   // The trigram index finds substrings of three characters and more; a
   // shorter one (or one that is no UTF-8) leaves the text unnarrowed.
@@ -1024,6 +1037,18 @@ bool CSqliteStorage::TextCandidates(int table, const std::vector<std::string>& t
   while (stmt.Step()) {
     const std::int64_t key = stmt.Int(0);
     if ((key >> 32) == table) ids.push_back(static_cast<unsigned long>(key & 0xFFFFFFFF));
+  }
+  if (comments) {
+    CSqliteStmt inComments(m_db, "SELECT rowid FROM commenttext WHERE commenttext MATCH ?");
+    inComments.Bind(1, std::string_view(query));
+    while (inComments.Step()) {
+      const std::int64_t key = inComments.Int(0);
+      if ((key >> 32) == table) ids.push_back(static_cast<unsigned long>(key & 0xFFFFFFFF));
+    }
+    CSqliteStmt unread(m_db,
+                       "SELECT key FROM commentindex WHERE readable = 0 AND key >= ? AND key < ?");
+    unread.Bind(1, RecordKey(table, 0)).Bind(2, RecordKey(table + 1, 0));
+    while (unread.Step()) ids.push_back(static_cast<unsigned long>(unread.Int(0) & 0xFFFFFFFF));
   }
   UnreadCandidates(table, ids);
   return true;
@@ -1104,7 +1129,7 @@ bool CSqliteStorage::CandidateIds(int table, const CCandidateQuery& query,
   if (current && !query.m_keywords.empty()) intersect(KeywordCandidates(table, query.m_keywords));
   std::vector<unsigned long> texts;
   if (current && !query.m_textSubstrings.empty() &&
-      TextCandidates(table, query.m_textSubstrings, texts)) {
+      TextCandidates(table, query.m_textSubstrings, query.m_bTextInComments, texts)) {
     intersect(std::move(texts));
   }
   if (narrowed) {
@@ -1114,6 +1139,46 @@ bool CSqliteStorage::CandidateIds(int table, const CCandidateQuery& query,
   if (query.m_hitCountRanges.empty() && query.m_nameSubstring.empty()) return false;
   ids = ColumnCandidates(table, query);
   return true;
+}
+
+void CSqliteStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                                     std::vector<CStoredObject>& rows) {
+  rows.clear();
+  CStoredObject row;
+  for (const unsigned long id : ids) {
+    if (FindObjectById(table, id, &row)) rows.push_back(row);
+  }
+}
+
+std::vector<CCommentStamp> CSqliteStorage::CommentStamps(int table) {
+  std::vector<CCommentStamp> stamps;
+  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'commentindex'") == 0) {
+    return stamps;
+  }
+  CSqliteStmt stmt(m_db, "SELECT key, size, mtime FROM commentindex WHERE key >= ? AND key < ?");
+  stmt.Bind(1, RecordKey(table, 0)).Bind(2, RecordKey(table + 1, 0));
+  while (stmt.Step()) {
+    stamps.push_back(
+        {static_cast<unsigned long>(stmt.Int(0) & 0xFFFFFFFF), stmt.Int(1), stmt.Int(2)});
+  }
+  return stamps;
+}
+
+void CSqliteStorage::IndexComment(int table, const CCommentStamp& stamp, const std::string* text) {
+  Changing([&] {
+    const std::int64_t key = RecordKey(table, stamp.m_recordId);
+    RunStatement("DELETE FROM commenttext WHERE rowid = ?", key);
+    RunStatement("DELETE FROM commentindex WHERE key = ?", key);
+    if (text == nullptr) return 0;
+    const bool readable = IsValidUtf8(*text);
+    RunStatement("INSERT INTO commentindex(key, size, mtime, readable) VALUES(?, ?, ?, ?)", key,
+                 stamp.m_size, stamp.m_mtime, std::int64_t{readable ? 1 : 0});
+    if (readable && !text->empty()) {
+      RunStatement("INSERT INTO commenttext(rowid, text) VALUES(?, ?)", key,
+                   std::string_view(*text));
+    }
+    return 0;
+  });
 }
 
 // "an object database of blastsearch" when `path` is one (its header says
