@@ -353,7 +353,15 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
   command
       ->add_option("--limit", list->m_nLimit,
                    "at most this many results, sorted by name (a page; see --after)")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            std::size_t rows = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
+            return error == std::errc() && end == text.data() + text.size() && rows > 0
+                       ? std::string()
+                       : "a number of rows, 1 or more, is needed, not \"" + text + "\"";
+          },
+          "ROWS"));
   command->add_option("--after", list->m_strAfter,
                       "only results whose name sorts after this one (byte order), sorted by "
                       "name: the last name of a page gives the next page");

@@ -8,8 +8,11 @@
 //   (what the search loads to confirm it);
 // - BM_ListAllMemory/<backend>: the whole list written page by page (to a
 //   sink), with the growth of the resident size while it ran;
-// - BM_SearchCommand/sqlite/<kind>: `blastsearch search --json` in process on
-//   the SQLite database, the filters confirming every candidate.
+// - BM_SearchCommand/<kind>: `blastsearch search --json` in process on the
+//   SQLite database (hit counts, a keyword, comment text in the comment files
+//   of one result in 100, field text), the filters confirming every
+//   candidate; the first comment search reads the comment files into the
+//   index, later ones only look at their sizes and times.
 // Counters: rows (what came back), loaded (records read), seconds per
 // iteration. The databases are generated through the storage (bulk
 // transactions of 10,000 objects; records made from a real stored result
@@ -18,8 +21,8 @@
 // the run (as the tests start theirs; skipped when none can be started).
 //
 // Figures: build in release mode and run
-//   BLASTSEARCH_SCALE_RESULTS=1000000 build-release/bench/scale_bench \
-//     --benchmark_counters_tabular=true
+//   BLASTSEARCH_SCALE_RESULTS=1000000 build-release/bench/scale_bench
+//   --benchmark_counters_tabular=true
 // (default 100,000 results).
 
 #include <benchmark/benchmark.h>
@@ -28,6 +31,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -163,6 +167,17 @@ CScaleDatabase& Database(const std::string& backend) {
     write.Commit();
   }
   db.m_pStorage->NoteRecordId(kTable, count);
+  if (db.m_pDir) {
+    // Comments beside the SQLite database: one result in 100 has one, the
+    // word "quasar" in one of those in 10.
+    const fs::path folder = db.m_pDir->Path() / "BLASTSearch" / "comments";
+    fs::create_directories(folder);
+    for (std::size_t i = 9; i <= count; i += 100) {
+      std::ofstream((folder / (std::to_string(i) + ".cmt")).string())
+          << "checked on day " << i % 365 << "\n"
+          << (i % 1000 == 9 ? "a bright quasar nearby\n" : "nothing unusual\n");
+    }
+  }
   db.m_generateSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   return db;
 }
@@ -308,6 +323,9 @@ BENCHMARK(BM_ListAllMemory)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->It
 BENCHMARK_CAPTURE(BM_SearchCommand, hits, std::vector<std::string>{"--hits", "1-10"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchCommand, keyword, std::vector<std::string>{"--keyword", "rare"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchCommand, comment,
+                  std::vector<std::string>{"--text", "quasar", "--field", "comment"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchCommand, text,
                   std::vector<std::string>{"--text", "zinc finger", "--field", "Lab"})
