@@ -382,7 +382,10 @@ int RunList(const CListOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
   return WithDatabase(context, messages, [&] {
     CDBStorage* storage = engine().Storage(1);
-    if (storage == nullptr) return 1;
+    if (storage == nullptr) {
+      messages.Fail("the database is not open");
+      return 1;
+    }
     const int table = blastSearch().objtable();
     try {
       unsigned long subbase = 0;

@@ -6,6 +6,9 @@
 // - BM_KeywordSearch/<backend> and BM_TextSearch/<backend>: a keyword and a
 //   field-text search: candidates, their rows, and the stored record of each
 //   (what the search loads to confirm it);
+// - BM_ListCommand/<kind>: `blastsearch list --json` in process on the SQLite
+//   database (opening it included): the first page of 100 by name, and every
+//   row (identifier order), with the growth of the resident size;
 // - BM_ListAllMemory/<backend>: the whole list written page by page (to a
 //   sink), with the growth of the resident size while it ran;
 // - BM_SearchCommand/<kind>: `blastsearch search --json` in process on the
@@ -315,6 +318,31 @@ void BM_SearchCommand(benchmark::State& state, std::vector<std::string> args) {
   state.counters["json_bytes"] = static_cast<double>(bytes);
 }
 
+// `blastsearch list --json <args>` in process on the SQLite database,
+// written to a sink, with the growth of the resident size while it ran.
+void BM_ListCommand(benchmark::State& state, std::vector<std::string> args) {
+  CScaleDatabase& db = Database("sqlite");
+  state.SetLabel("sqlite");
+  const std::string file = db.m_pStorage->GetPath();
+  args.insert(args.begin(), {"--db", fs::path(file).parent_path().string(), "list", "--json"});
+  CNullBuffer sink;
+  double growth = 0;
+  for (auto _ : state) {
+    ResetPeakResident();
+    const double before = ResidentBytes();
+    std::ostream out(&sink);
+    std::ostringstream err;
+    if (RunBlastSearch(args, out, err) != 0) state.SkipWithError(err.str().c_str());
+    growth = PeakResidentBytes() - before;
+  }
+  state.counters["peak_growth_MB"] = growth / (1024.0 * 1024.0);
+}
+
+BENCHMARK_CAPTURE(BM_ListCommand, first_page_by_name, std::vector<std::string>{"--limit", "100"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ListCommand, every_row, std::vector<std::string>{})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_ListFirstPage)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitCountSearch)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeywordSearch)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);

@@ -885,6 +885,8 @@ void CSqliteStorage::RestoreFrom(const std::string& path) {
   int rc = sqlite3_backup_step(backup, -1);
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot restore " + path);
+  // A copy made before the search index gets it, as an opened file does.
+  AddSearchIndex();
 }
 
 // ---- candidate narrowing and paging ----
