@@ -3,13 +3,18 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <utility>
 
 #include "host/OrvTextFile.h"
+#include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/DBStorage.h"
+#include "host/db/DBTableBase.h"
 #include "host/db/ObjInfo.h"
 #include "output/PrintableText.h"
 #include "table/BlastSearchTable.h"
@@ -122,17 +127,25 @@ void Drain(std::string& chunk, std::ostream& out, bool last) {
   chunk.clear();
 }
 
-void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
+void WriteColumns(const CRowFeed& feed, std::ostream& out) {
   const std::vector<CColumn> columns = ListColumns();
   std::vector<std::size_t> widths;
   for (const CColumn& column : columns) widths.push_back(column.m_strHeading.size());
-  const std::size_t measured = std::min(infos.size(), kRowsMeasured);
+  // The first rows (at least kRowsMeasured of them when there are so many),
+  // kept to be measured before anything is written.
+  std::vector<CObjInfo> head;
+  std::vector<const CObjInfo*> batch;
+  bool more = true;
+  while (head.size() < kRowsMeasured && (more = feed(batch))) {
+    for (const CObjInfo* info : batch) head.push_back(*info);
+  }
+  const std::size_t measured = std::min(head.size(), kRowsMeasured);
   std::vector<std::string> early;  // the cells of the measured rows, row by row
   early.reserve(measured * columns.size());
   std::string value;
   for (std::size_t row = 0; row < measured; ++row) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
-      early.push_back(ValueOf(columns[c], *infos[row], value));
+      early.push_back(ValueOf(columns[c], head[row], value));
       widths[c] = std::max(widths[c], std::min(early.back().size(), kWidestPadding));
     }
   }
@@ -162,11 +175,17 @@ void WriteColumns(const std::vector<CObjInfo*>& infos, std::ostream& out) {
     }
   };
   writeRow([&](std::size_t c) -> const std::string& { return columns[c].m_strHeading; });
-  for (std::size_t row = 0; row < infos.size(); ++row) {
+  for (std::size_t row = 0; row < head.size(); ++row) {
     writeRow([&](std::size_t c) -> const std::string& {
       if (row < measured) return early[row * columns.size() + c];
-      return ValueOf(columns[c], *infos[row], value);
+      return ValueOf(columns[c], head[row], value);
     });
+  }
+  while (more && (more = feed(batch))) {
+    for (const CObjInfo* info : batch) {
+      writeRow(
+          [&](std::size_t c) -> const std::string& { return ValueOf(columns[c], *info, value); });
+    }
   }
   out.write(line.data(), static_cast<std::streamsize>(used));
 }
@@ -194,7 +213,7 @@ long long NumberOf(const std::string& text) {
 
 // One JSON object per line inside the array, written as each is made, so
 // that memory does not grow with the number of results.
-void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
+void WriteJson(const CRowFeed& feed, std::ostream& out) {
   const CColumn uid = ColumnOf("UID");
   const CColumn name = ColumnOf("Name", CColumnKind::Name);
   const CColumn hits = ColumnOf("Hits Count");
@@ -204,30 +223,90 @@ void WriteJson(const std::vector<CObjInfo*>& infos, std::ostream& out) {
   item.reserve(kOutputChunk + 4096);
   std::string value;
   bool first = true;
-  for (const CObjInfo* info : infos) {
-    item += first ? "\n{\"uid\":" : ",\n{\"uid\":";
-    item += std::to_string(NumberOf(ValueOf(uid, *info, value)));
-    item += ",\"name\":";
-    AppendJsonString(item, ValueOf(name, *info, value));
-    item += ",\"hits\":";
-    item += std::to_string(NumberOf(ValueOf(hits, *info, value)));
-    item += ",\"query_name\":";
-    AppendJsonString(item, ValueOf(query, *info, value));
-    item += ",\"created\":";
-    AppendJsonString(item, ValueOf(created, *info, value));
-    item += '}';
-    Drain(item, out, false);
-    first = false;
+  std::vector<const CObjInfo*> batch;
+  while (feed(batch)) {
+    for (const CObjInfo* info : batch) {
+      item += first ? "\n{\"uid\":" : ",\n{\"uid\":";
+      item += std::to_string(NumberOf(ValueOf(uid, *info, value)));
+      item += ",\"name\":";
+      AppendJsonString(item, ValueOf(name, *info, value));
+      item += ",\"hits\":";
+      item += std::to_string(NumberOf(ValueOf(hits, *info, value)));
+      item += ",\"query_name\":";
+      AppendJsonString(item, ValueOf(query, *info, value));
+      item += ",\"created\":";
+      AppendJsonString(item, ValueOf(created, *info, value));
+      item += '}';
+      Drain(item, out, false);
+      first = false;
+    }
   }
   item += first ? "]\n" : "\n]\n";
   Drain(item, out, true);
 }
 
-// The list records of `subbase`; false with a failure line when it does not
-// exist.
-bool SubsetOf(const std::string& subbase, std::vector<CObjInfo*>& infos,
-              CCommandMessages& messages) {
-  if (GetObjSubset(blastSearch().objtable(), subbase, 1, infos)) return true;
+// The rows of a subbase (or of the whole table) read from the storage a
+// page at a time, in identifier order or by name: only one page is held.
+class CStoragePages {
+ public:
+  CStoragePages(CDBStorage& storage, int table, unsigned long subbase, const CListOptions& options)
+      : m_storage(storage), m_table(table), m_subbase(subbase) {
+    if (options.m_bPaged) {
+      m_order = EObjectOrder::kByName;
+      m_remaining = options.m_nLimit;
+      if (!options.m_strAfter.empty()) {
+        // After every row of that name: names are unique, so the greatest
+        // identifier stands for all of them.
+        m_last.m_name = options.m_strAfter;
+        m_last.m_recordId = static_cast<unsigned long>(INT64_MAX);
+        m_bStarted = true;
+      }
+    }
+  }
+
+  // The next page's records, valid until the next call; false at the end.
+  bool Next(std::vector<const CObjInfo*>& batch) {
+    batch.clear();
+    if (m_remaining == 0) return false;
+    m_storage.ReadObjectPage(m_table, m_order, m_subbase, m_bStarted ? &m_last : nullptr,
+                             std::min(m_remaining, kPageRows), m_rows);
+    if (m_rows.empty()) return false;
+    m_remaining -= m_rows.size();
+    m_last = m_rows.back();
+    m_bStarted = true;
+    m_infos.clear();
+    for (const CStoredObject& row : m_rows) {
+      CObjInfo& info = m_infos.emplace_back(row.m_objType, row.m_recordId, row.m_name);
+      info.m_creationTime = row.m_creationTime;
+      info.m_tableNumber = row.m_tableNumber;
+      info.m_tableText = row.m_tableText;
+      info.m_strAuthor = row.m_author;
+    }
+    for (const CObjInfo& info : m_infos) batch.push_back(&info);
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kPageRows = 1000;
+  CDBStorage& m_storage;
+  int m_table;
+  unsigned long m_subbase;
+  EObjectOrder m_order = EObjectOrder::kById;
+  std::size_t m_remaining = SIZE_MAX;
+  CStoredObject m_last;
+  bool m_bStarted = false;
+  std::vector<CStoredObject> m_rows;
+  std::vector<CObjInfo> m_infos;
+};
+
+// The identifier of the subbase to list: 0 for the whole table; false with
+// a failure line when it does not exist.
+bool SubbaseToList(CDBStorage& storage, int table, const std::string& subbase, unsigned long& id,
+                   CCommandMessages& messages) {
+  id = 0;
+  if (IsMainSubbase(subbase)) return true;
+  id = storage.FindSubbase(table, SubbaseNameOf(subbase));
+  if (id != 0) return true;
   messages.Fail("no subbase named \"" + subbase + "\"");
   return false;
 }
@@ -247,10 +326,20 @@ std::string FormatIsoTime(long seconds) {
 }
 
 void WriteObjectList(const std::vector<CObjInfo*>& infos, bool json, std::ostream& out) {
+  bool given = false;
+  WriteObjectRows(
+      [&](std::vector<const CObjInfo*>& batch) {
+        batch.assign(infos.begin(), infos.end());
+        return !std::exchange(given, true) && !batch.empty();
+      },
+      json, out);
+}
+
+void WriteObjectRows(const CRowFeed& feed, bool json, std::ostream& out) {
   if (json) {
-    WriteJson(infos, out);
+    WriteJson(feed, out);
   } else {
-    WriteColumns(infos, out);
+    WriteColumns(feed, out);
   }
 }
 
@@ -261,8 +350,25 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
   AddSubbaseOption(*command, *list);
   command->add_flag("--json", list->m_bJson,
                     "a JSON array of {uid, name, hits, query_name, created}");
-  command->callback(
-      [list, &context] { context.m_run = [list, &context] { return RunList(*list, context); }; });
+  command
+      ->add_option("--limit", list->m_nLimit,
+                   "at most this many results, sorted by name (a page; see --after)")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            std::size_t rows = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows);
+            return error == std::errc() && end == text.data() + text.size() && rows > 0
+                       ? std::string()
+                       : "a number of rows, 1 or more, is needed, not \"" + text + "\"";
+          },
+          "ROWS"));
+  command->add_option("--after", list->m_strAfter,
+                      "only results whose name sorts after this one (byte order), sorted by "
+                      "name: the last name of a page gives the next page");
+  command->callback([command, list, &context] {
+    list->m_bPaged = command->count("--limit") > 0 || command->count("--after") > 0;
+    context.m_run = [list, &context] { return RunList(*list, context); };
+  });
 
   auto summary = std::make_shared<CListOptions>();
   command = app.add_subcommand("summary", "Write the table's text summary of the stored results.");
@@ -275,10 +381,25 @@ void AddListCommands(CLI::App& app, CCommandContext& context) {
 int RunList(const CListOptions& options, CCommandContext& context) {
   CCommandMessages messages(context.m_out, context.m_err);
   return WithDatabase(context, messages, [&] {
-    std::vector<CObjInfo*> infos;
-    if (!SubsetOf(options.m_strSubbase, infos, messages)) return 1;
-    if (messages.Failed()) return 1;  // a list that could not be read is no empty list
-    WriteObjectList(infos, options.m_bJson, context.m_out);
+    CDBStorage* storage = engine().Storage(1);
+    if (storage == nullptr) {
+      messages.Fail("the database is not open");
+      return 1;
+    }
+    const int table = blastSearch().objtable();
+    try {
+      unsigned long subbase = 0;
+      if (!SubbaseToList(*storage, table, options.m_strSubbase, subbase, messages)) return 1;
+      CStoragePages pages(*storage, table, subbase, options);
+      WriteObjectRows([&](std::vector<const CObjInfo*>& batch) { return pages.Next(batch); },
+                      options.m_bJson, context.m_out);
+    } catch (const std::exception& e) {
+      // A list that could not be read is no empty list.
+      messages.Fail(e.what());
+      static_cast<void>(FlushOutput(context.m_out, messages));
+      return 1;
+    }
+    if (messages.Failed()) return 1;
     return CommandStatus(FlushOutput(context.m_out, messages), messages);
   });
 }

@@ -171,11 +171,9 @@ int SearchStoredResults(const SearchOptions& options, CCommandContext& context,
   run.m_lookInSubbase = options.strIn;
   run.OnStartSearch();
 
+  // The records the search kept: the table's whole list is not read again.
   std::vector<CObjInfo*> found;
-  const CObjInfoList& list = blastSearch().getobjlist(1);
-  for (const std::string& name : run.m_results) {
-    if (CObjInfo* info = list.FindByName(name); info != nullptr) found.push_back(info);
-  }
+  for (CObjInfo& info : run.m_resultInfos) found.push_back(&info);
   if (!found.empty() || options.bJson) WriteObjectList(found, options.bJson, context.m_out);
   if (!FlushOutput(context.m_out, messages)) return kExitFailed;
   // A database that could not be read is never reported as empty.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "host/db/DBField.h"
+#include "host/db/DBStorage.h"
 #include "host/db/ObjInfo.h"
 #include "table/BlastSearchTable.h"
 
@@ -40,6 +41,23 @@ int CAttribFilter::Match(CObjInfo* info, CDBObjectBase**, int dbId) {
   if (!m_queryName.empty() && info->m_name.find(m_queryName) == std::string::npos) return 0;
   if (m_bUpTo10 == 0 && m_b11To100 == 0 && m_bOver100 == 0) return 1;
   return MatchHitCount(info, dbId);
+}
+
+int CAttribFilter::NarrowCandidates(CCandidateQuery& query) const {
+  int added = 0;
+  if (!m_queryName.empty() && query.m_nameSubstring.empty()) {
+    query.m_nameSubstring = m_queryName;
+    added = 1;
+  }
+  const bool ranges = m_bUpTo10 != 0 || m_b11To100 != 0 || m_bOver100 != 0;
+  if (ranges && query.m_hitCountRanges.empty()) {
+    // The hit count is the list number, read back exactly (MatchHitCount).
+    if (m_bUpTo10 != 0) query.m_hitCountRanges.emplace_back(1, 10);
+    if (m_b11To100 != 0) query.m_hitCountRanges.emplace_back(11, 100);
+    if (m_bOver100 != 0) query.m_hitCountRanges.emplace_back(101, LONG_MAX);
+    added = 1;
+  }
+  return added;
 }
 
 }  // namespace blastsearch

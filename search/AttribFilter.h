@@ -21,6 +21,8 @@ class CAttribFilter : public CSearchFilter {
   // when a range is set, the hit count lies in a set range: "< = 10" is 1 to
   // 10 (a count of 0 is in no range), then 11 to 100, then 101 and more.
   int Match(CObjInfo* info, CDBObjectBase** data, int dbId) override;
+  // The name substring and the hit-count ranges.
+  int NarrowCandidates(CCandidateQuery& query) const override;
 
   std::string m_queryName;  // substring of the object's name
   int m_bUpTo10 = 0;

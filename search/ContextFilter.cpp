@@ -7,6 +7,7 @@
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
+#include "host/db/DBStorage.h"
 
 namespace blastsearch {
 
@@ -79,6 +80,27 @@ int CContextFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
   }
   if (HasCode(kCodeComment)) return MatchComment(object, dbId);
   return 0;
+}
+
+int CContextFilter::NarrowCandidates(CCandidateQuery& query) const {
+  if (!query.m_textSubstrings.empty()) return 0;
+  bool comments = false;
+  for (const std::string& code : m_fieldCodes) {
+    if (code == std::to_string(kCodeComment)) {
+      comments = true;
+    } else if (code != std::to_string(kCodeDescription)) {
+      return 0;  // a creator record: not in the index
+    }
+  }
+  // An empty substring finds nothing (CheckStringContext skips it).
+  std::vector<std::string> substrings;
+  for (const std::string& text : m_substrings) {
+    if (!text.empty()) substrings.push_back(text);
+  }
+  if (substrings.empty()) return 0;
+  query.m_textSubstrings = std::move(substrings);
+  query.m_bTextInComments = comments;
+  return 1;
 }
 
 }  // namespace blastsearch

@@ -32,6 +32,9 @@ class CContextFilter : public CSearchFilter {
   // user's only in the loaded data. A comment file that is missing or
   // cannot be read gives no match.
   int Match(CObjInfo* info, CDBObjectBase** data, int dbId) override;
+  // The substrings, when only user-defined fields, the description and the
+  // comment are searched (the creator records are not indexed).
+  int NarrowCandidates(CCandidateQuery& query) const override;
 
   std::vector<std::string> m_udfNames;    // user-defined fields to search
   std::vector<std::string> m_fieldCodes;  // built-in field codes, "%d"

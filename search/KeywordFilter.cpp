@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/db/DBObjectBase.h"
+#include "host/db/DBStorage.h"
 
 namespace blastsearch {
 
@@ -16,6 +17,12 @@ int CKeywordFilter::Match(CObjInfo* info, CDBObjectBase** data, int dbId) {
     if (std::find(carried.begin(), carried.end(), keyword) != carried.end()) return 1;
   }
   return 0;
+}
+
+int CKeywordFilter::NarrowCandidates(CCandidateQuery& query) const {
+  if (m_keywords.empty() || !query.m_keywords.empty()) return 0;
+  query.m_keywords = m_keywords;
+  return 1;
 }
 
 }  // namespace blastsearch

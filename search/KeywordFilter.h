@@ -20,6 +20,8 @@ class CKeywordFilter : public CSearchFilter {
   // Loads the object data (once per object, see CSearchFilter); 0 when it
   // cannot be loaded.
   int Match(CObjInfo* info, CDBObjectBase** data, int dbId) override;
+  // The keywords.
+  int NarrowCandidates(CCandidateQuery& query) const override;
 
   std::vector<std::string> m_keywords;
 };

@@ -19,4 +19,6 @@ int CSearchFilter::LoadObjectData(CObjInfo* info, CDBObjectBase** data, int dbId
   return *data != nullptr ? 1 : 0;
 }
 
+int CSearchFilter::NarrowCandidates(CCandidateQuery&) const { return 0; }
+
 }  // namespace blastsearch

@@ -7,6 +7,7 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CObjInfo;
 class CDBObjectBase;
+struct CCandidateQuery;
 
 // One condition of the table search. The search run asks every active
 // filter, in its order, whether an object passes; the first filter that
@@ -26,6 +27,11 @@ class CSearchFilter : public CObject {
   // else 0; asked only when IsActive answers non-zero. `dbId` is the
   // database searched. Throws nothing.
   virtual int Match(CObjInfo* info, CDBObjectBase** data, int dbId) = 0;
+  // Adds to `query` a condition that every object this filter passes meets
+  // (the storage's indexes find the candidates; Match still decides). 1 when
+  // it added one; 0 when the filter cannot be put so, or `query` already
+  // holds a condition of its kind. The base adds none.
+  virtual int NarrowCandidates(CCandidateQuery& query) const;
 
   // The filter takes part in a search (the check box on its tab); 0 at first.
   int m_bEnabled = 0;

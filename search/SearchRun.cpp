@@ -1,15 +1,19 @@
 #include "search/SearchRun.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <memory>
 #include <unordered_set>
 
 #include "host/OrvMessageBox.h"
 #include "host/db/DBEngine.h"
 #include "host/db/DBFunctions.h"
+#include "host/db/DBStorage.h"
 #include "host/db/ProgressWindow.h"
 #include "host/db/SubbaseNamePrompt.h"
 #include "platform/UserInteraction.h"
+#include "search/CommentIndex.h"
 
 namespace blastsearch {
 
@@ -70,11 +74,14 @@ std::string CSearchRun::SubbaseToSearch() const {
 
 void CSearchRun::OnStartSearch() {
   m_results.clear();
+  m_resultInfos.clear();
+  m_nTested = 0;
   try {
     UpdateFilters();
     Search();
   } catch (const std::exception& e) {
     m_results.clear();
+    m_resultInfos.clear();
     m_outcome = kNotStored;
     OrvMessageBox((std::string("The search failed: ") + e.what()).c_str(), MB_ICONSTOP, 0);
   }
@@ -98,6 +105,23 @@ void CSearchRun::Search() {
   auto progress = std::make_unique<CServiceSMDlg>();
   progress->SetTitle("Searching...");
   progress->SetMessage("Sorting Data...");
+  bool empty = false;
+  if (SearchCandidates(objTable, subbase, *progress, empty)) {
+    progress.reset();
+    if (empty) {
+      m_outcome = kEmptySubbase;
+      Inform(subbase == kMainSubbase ? "Database Contains No " + typeName
+                                     : std::string("Specified Subbase is Empty or Doesn't Exist"));
+      return;
+    }
+    if (m_results.empty()) {
+      m_outcome = kNothingFound;
+      Inform("No " + typeName + " Found");
+      return;
+    }
+    StoreResults(sbTable, typeName);
+    return;
+  }
   std::vector<std::string> names;
   if (CDBTableBase* table = engine().TableByID(objTable); table != nullptr) {
     names.reserve(table->getobjlist(m_dbId).GetCount());  // at most the whole table
@@ -115,6 +139,7 @@ void CSearchRun::Search() {
   if (!listed) {
     m_outcome = kNoObjectList;
     m_results.clear();
+    m_resultInfos.clear();
     return;
   }
   if (m_results.empty()) {
@@ -135,11 +160,75 @@ bool CSearchRun::CollectResults(int objTable, const std::vector<std::string>& na
   }
   const auto* list = dynamic_cast<const CObjInfoList*>(listObject);
   if (list == nullptr) return false;
-  for (CObjInfo* record : RecordsNamed(*list, names)) {
-    progress.SetMessage(record->m_name);
-    if (Passes(record) != 0) m_results.push_back(record->m_name);
+  for (CObjInfo* record : RecordsNamed(*list, names)) TestObject(*record, progress);
+  return true;
+}
+
+void CSearchRun::TestObject(CObjInfo& info, CSMDlg& progress) {
+  progress.SetMessage(info.m_name);
+  ++m_nTested;
+  if (Passes(&info) == 0) return;
+  m_results.push_back(info.m_name);
+  m_resultInfos.push_back(info);
+}
+
+bool CSearchRun::SearchCandidates(int objTable, const std::string& subbase, CSMDlg& progress,
+                                  bool& empty) {
+  CDBStorage* storage = engine().Storage(m_dbId);
+  if (storage == nullptr || !m_bNarrow) return false;
+  CCandidateQuery query;
+  bool narrowing = false;
+  for (const CSearchFilter* filter : m_filters) {
+    if (filter != nullptr && filter->IsActive() != 0 && filter->NarrowCandidates(query) != 0) {
+      narrowing = true;
+    }
+  }
+  // The comment index follows the comment files; when it cannot, the text
+  // is not narrowed.
+  if (query.m_bTextInComments && !RefreshCommentIndex(*storage, objTable, m_objType, m_dbId)) {
+    query.m_textSubstrings.clear();
+    query.m_bTextInComments = false;
+  }
+  if (!narrowing) return false;
+  std::vector<unsigned long> members;
+  const bool whole = subbase == kMainSubbase;
+  if (whole) {
+    empty = storage->CountObjects(objTable) == 0;
+  } else {
+    const unsigned long id = storage->FindSubbase(objTable, SubbaseNameOf(subbase));
+    if (id != 0) members = storage->SubbaseMembers(objTable, id);
+    empty = members.empty();
+  }
+  if (empty) return true;
+  std::vector<unsigned long> ids;
+  if (!storage->CandidateIds(objTable, query, ids)) return false;
+  if (!whole) {
+    std::vector<unsigned long> both;
+    std::set_intersection(ids.begin(), ids.end(), members.begin(), members.end(),
+                          std::back_inserter(both));
+    ids.swap(both);
+  }
+  // The candidates' list columns a batch at a time (one deleted meanwhile
+  // is left out).
+  constexpr std::size_t kBatch = 10000;
+  std::vector<CStoredObject> rows;
+  for (std::size_t start = 0; start < ids.size(); start += kBatch) {
+    const std::vector<unsigned long> batch(
+        ids.begin() + static_cast<std::ptrdiff_t>(start),
+        ids.begin() + static_cast<std::ptrdiff_t>(std::min(ids.size(), start + kBatch)));
+    storage->ReadObjectsById(objTable, batch, rows);
+    for (const CStoredObject& row : rows) TestRow(row, progress);
   }
   return true;
+}
+
+void CSearchRun::TestRow(const CStoredObject& row, CSMDlg& progress) {
+  CObjInfo info(row.m_objType, row.m_recordId, row.m_name);
+  info.m_creationTime = row.m_creationTime;
+  info.m_tableNumber = row.m_tableNumber;
+  info.m_tableText = row.m_tableText;
+  info.m_strAuthor = row.m_author;
+  TestObject(info, progress);
 }
 
 // The records of `list` whose names are among `names`, in list order. The

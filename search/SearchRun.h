@@ -1,17 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "host/db/DBTableBase.h"
+#include "host/db/ObjInfo.h"
 #include "platform/Export.h"
 #include "search/SearchFilter.h"
 
 namespace blastsearch BLASTSEARCH_EXPORT {
 
-class CObjInfo;
-class CObjInfoList;
 class CSMDlg;
+struct CStoredObject;
 
 // The table search behind "Start Search": tests every object of a subbase
 // against the active filters and writes the objects that pass all of them
@@ -57,6 +58,13 @@ class CSearchRun {
   std::string m_resultSubbase;                 // the last subbase filled, "" before
   std::vector<CSearchFilter*> m_filters;       // tried in this order
   std::vector<std::string> m_results;          // names that passed the last search
+  // The list records of m_results, in the same order (copies, owned here).
+  std::vector<CObjInfo> m_resultInfos;
+  // How many objects the last search tested (for measurements and tests).
+  std::size_t m_nTested = 0;
+  // The storage's indexes narrow the objects tested (false: every object of
+  // the subbase is tested, as measurements and tests compare).
+  bool m_bNarrow = true;
   EOutcome m_outcome = kNotRun;
 
  protected:
@@ -70,6 +78,15 @@ class CSearchRun {
  private:
   void Search();
   std::string SubbaseToSearch() const;
+  // The search through the storage's indexes: only the candidates they
+  // name are read and tested, in identifier order (the list's order). False
+  // when no active filter can narrow the search or the storage cannot now:
+  // then nothing is done and the whole list is walked. `empty` tells that
+  // the subbase has no objects (or does not exist).
+  bool SearchCandidates(int objTable, const std::string& subbase, CSMDlg& progress, bool& empty);
+  // Tests one object and keeps it when it passes.
+  void TestObject(CObjInfo& info, CSMDlg& progress);
+  void TestRow(const CStoredObject& row, CSMDlg& progress);
   // Steps over the table's object list; false when the list is not there.
   bool CollectResults(int objTable, const std::vector<std::string>& names, CSMDlg& progress);
   static std::vector<CObjInfo*> RecordsNamed(const CObjInfoList& list,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/db/DBField.h"
@@ -28,6 +29,35 @@ struct CStoredObject {
 struct CStoredSubbase {
   unsigned long m_id = 0;
   std::string m_name;
+};
+
+// The order of a page of objects (CDBStorage::ReadObjectPage).
+enum class EObjectOrder { kById, kByName };
+
+// Conditions that narrow a search to candidate objects; every condition
+// given must hold (an empty one is no condition). Each stands for a filter
+// of the search, which still confirms every candidate.
+struct CCandidateQuery {
+  // The hit count (the list number) lies in one of these ranges, inclusive.
+  std::vector<std::pair<long, long>> m_hitCountRanges;
+  // The name holds this text (case-sensitive).
+  std::string m_nameSubstring;
+  // The object carries one of these keywords (exact).
+  std::vector<std::string> m_keywords;
+  // A value of one of the user-defined fields or the description holds one
+  // of these texts (letter case ignored: a superset of both kinds of match).
+  std::vector<std::string> m_textSubstrings;
+  // ... or the object's comment does (found through the comment index,
+  // which the caller brings up to date first).
+  bool m_bTextInComments = false;
+};
+
+// What the comment index knows of an object's comment file: its size and
+// modification time (nanoseconds) when its text was read.
+struct CCommentStamp {
+  unsigned long m_recordId = 0;
+  std::int64_t m_size = 0;
+  std::int64_t m_mtime = 0;
 };
 
 // Where the object database keeps its data: the narrow interface between the
@@ -154,6 +184,35 @@ class CDBStorage {
   // ---- creator records by login name ----
   [[nodiscard]] virtual bool LoadCreator(std::string_view login, std::string& record) = 0;
   virtual void SaveCreator(std::string_view login, std::string_view record) = 0;
+
+  // ---- candidate narrowing and paging (indexed reads for large tables) ----
+  // Up to `limit` objects of `table` (only those of `subbase` when it is not
+  // 0) that come after `after` in `order` (null: from the first), filling
+  // `rows` (emptied first). Name order is by bytes, then identifier: the
+  // key (name, identifier) of the last row given is the `after` of the
+  // next page, so that pages never repeat or skip a row however the table
+  // changes between them. Reads only the page's rows through an index.
+  virtual void ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
+                              const CStoredObject* after, std::size_t limit,
+                              std::vector<CStoredObject>& rows) = 0;
+  // The identifiers of `table`'s objects that may meet every condition of
+  // `query` (a superset of those that do: the caller confirms each one),
+  // ascending. False when the storage cannot narrow this query now (its
+  // index of terms is behind and cannot be brought up to date, say on a
+  // read-only database): the caller then tests every object.
+  [[nodiscard]] virtual bool CandidateIds(int table, const CCandidateQuery& query,
+                                          std::vector<unsigned long>& ids) = 0;
+  // The list columns of the objects `ids` (ascending) that exist, in that
+  // order, filling `rows` (emptied first): a few reads however many.
+  virtual void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                               std::vector<CStoredObject>& rows) = 0;
+  // The index of comment texts, for comments kept in files beside the
+  // database: the stamps of the files it holds the text of, and the entry
+  // of one file (replaced; `text` null: removed). A text that is no UTF-8
+  // makes its object a candidate of every comment search. A change of its
+  // own unless a write transaction is open.
+  virtual std::vector<CCommentStamp> CommentStamps(int table) = 0;
+  virtual void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) = 0;
 
   // ---- maintenance ----
   // The work the storage's statements have done since it was opened, in

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <string_view>
 #include <vector>
 
 #include "host/db/DBException.h"
 #include "host/db/DBRecordText.h"
 #include "host/db/DatabaseDirectory.h"
+#include "host/db/SearchTerms.h"
 
 namespace blastsearch {
 
@@ -55,6 +58,34 @@ CREATE TABLE bs_objectkeys(
   PRIMARY KEY (tbl, key, id));
 CREATE INDEX bs_objectkeys_obj ON bs_objectkeys(tbl, id);
 INSERT INTO bs_changes VALUES (1, 0);
+)sql";
+
+// Added for narrowing searches (made when an open database lacks it, in
+// one transaction that reads the terms of every stored record): each
+// object's keywords, and the text of its user-defined fields and
+// description for substrings (a trigram index when the pg_trgm extension can
+// be had, else read whole); objects whose terms cannot be indexed are
+// candidates of every search; the hit counts in an index.
+constexpr const char* kSearchIndexSchema = R"sql(
+CREATE TABLE IF NOT EXISTS bs_objectwords(
+  tbl int NOT NULL, word text COLLATE "C" NOT NULL, id bigint NOT NULL,
+  PRIMARY KEY (tbl, word, id));
+CREATE INDEX IF NOT EXISTS bs_objectwords_obj ON bs_objectwords(tbl, id);
+CREATE TABLE IF NOT EXISTS bs_objecttext(
+  tbl int NOT NULL, id bigint NOT NULL, text text NOT NULL, PRIMARY KEY (tbl, id));
+CREATE TABLE IF NOT EXISTS bs_objectsunread(
+  tbl int NOT NULL, id bigint NOT NULL, PRIMARY KEY (tbl, id));
+CREATE INDEX IF NOT EXISTS bs_objects_hits ON bs_objects(tbl, tnum);
+CREATE TABLE IF NOT EXISTS bs_commentindex(
+  tbl int NOT NULL, id bigint NOT NULL, size bigint NOT NULL, mtime bigint NOT NULL,
+  readable boolean NOT NULL, text text NOT NULL, PRIMARY KEY (tbl, id));
+)sql";
+
+// The trigram index of the searchable text: substrings found through it.
+constexpr const char* kTrigramSchema = R"sql(
+CREATE EXTENSION IF NOT EXISTS pg_trgm;
+CREATE INDEX IF NOT EXISTS bs_objecttext_trgm ON bs_objecttext USING gin (text gin_trgm_ops);
+CREATE INDEX IF NOT EXISTS bs_commentindex_trgm ON bs_commentindex USING gin (text gin_trgm_ops);
 )sql";
 
 struct CPgResultFree {
@@ -188,6 +219,16 @@ class CPostgresStorage : public CDBStorage {
   bool LoadCreator(std::string_view login, std::string& record) override;
   void SaveCreator(std::string_view login, std::string_view record) override;
 
+  void ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
+                      const CStoredObject* after, std::size_t limit,
+                      std::vector<CStoredObject>& rows) override;
+  bool CandidateIds(int table, const CCandidateQuery& query,
+                    std::vector<unsigned long>& ids) override;
+  void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                       std::vector<CStoredObject>& rows) override;
+  std::vector<CCommentStamp> CommentStamps(int table) override;
+  void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
+
   // The server's work is not counted here: always 0.
   std::uint64_t StatementSteps() override { return 0; }
   std::string IntegrityCheck() override;
@@ -252,6 +293,21 @@ class CPostgresStorage : public CDBStorage {
   std::vector<std::string> Texts(const char* sql, const CPgParams& params, const std::string& what);
   std::vector<unsigned long> Ids(const char* sql, const CPgParams& params, const std::string& what);
 
+  // ---- the index of search terms ----
+  // Makes the index in a database made before it, reading every record's
+  // terms, in one transaction; the trigram index only where the server
+  // lets this role make it.
+  void AddSearchIndex();
+  // Replaces the terms of the object `recordId` with those of `record`
+  // (null: the object is gone), inside the open write transaction.
+  void IndexRecordTerms(int table, std::int64_t recordId, const std::string_view* record);
+  void AppendUnread(int table, std::vector<unsigned long>& ids);
+  bool TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
+                      std::vector<unsigned long>& ids);
+  std::vector<unsigned long> ColumnCandidates(int table, const CCandidateQuery& query,
+                                              const std::vector<unsigned long>* within);
+
+  bool m_bSearchIndex = false;  // the database has the index of search terms
   std::unique_ptr<PGconn, CPgConnFree> m_pConn;
   std::string m_strName;  // postgresql://host:port/dbname, for messages
   bool m_bInTransaction = false;
@@ -268,6 +324,10 @@ CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, i
                     "SELECT CASE WHEN has_table_privilege('bs_objects', 'INSERT') AND "
                     "current_setting('transaction_read_only') = 'off' THEN 0 ELSE 1 END",
                     {}, "check the role's rights") != 0;
+  if (!m_bReadOnly) AddSearchIndex();
+  m_bSearchIndex =
+      QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
+               "read the schema") != 0;
   if (created != nullptr) *created = made;
 }
 
@@ -629,6 +689,7 @@ void CPostgresStorage::PutObject(int table, const CStoredObject& row, std::strin
         "INSERT INTO bs_records(tbl, id, data, crc) VALUES ($1, $2, $3, $4) "
         "ON CONFLICT (tbl, id) DO UPDATE SET data = excluded.data, crc = excluded.crc",
         CPgParams().Int(table).Int(id).Bytes(record).Int(RecordCrc32(record)), "store a record");
+    IndexRecordTerms(table, id, &record);
     return 0;
   });
 }
@@ -656,6 +717,7 @@ bool CPostgresStorage::DeleteObject(int table, unsigned long recordId) {
         key, "delete an object");
     Exec("DELETE FROM bs_fieldvalues WHERE tbl = $1 AND id = $2", key, "delete an object");
     Exec("DELETE FROM bs_objectkeys WHERE tbl = $1 AND id = $2", key, "delete an object");
+    IndexRecordTerms(table, static_cast<std::int64_t>(recordId), nullptr);
     if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });
@@ -904,6 +966,291 @@ void CPostgresStorage::RestoreFrom(const std::string&) {
   throw CDBException(m_strName +
                      ": a server database is not restored from a file; use the server's own "
                      "backups (pg_restore)");
+}
+
+// ---- candidate narrowing and paging ----
+
+void CPostgresStorage::AddSearchIndex() {
+  if (QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
+               "read the schema") != 0) {
+    return;
+  }
+  CDBWriteTransaction transaction(*this);
+  if (QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
+               "read the schema") != 0) {
+    return;  // another program made it while this one waited
+  }
+  ExecScript(kSearchIndexSchema, "make the search index");
+  // Without the extension (not installed, or not this role's to make) the
+  // text is read whole at each search: slower, the same answers.
+  ExecScript("SAVEPOINT bs_trgm", "make the search index");
+  try {
+    ExecScript(kTrigramSchema, "make the trigram index");
+    ExecScript("RELEASE SAVEPOINT bs_trgm", "make the search index");
+  } catch (const CDBException&) {
+    ExecScript("ROLLBACK TO SAVEPOINT bs_trgm", "make the search index");
+  }
+  // The terms of the records stored before, a batch at a time.
+  std::int64_t lastTable = std::numeric_limits<std::int32_t>::min();
+  std::int64_t lastId = -1;
+  while (true) {
+    const CPgResult batch = Exec(
+        "SELECT tbl, id, data FROM bs_records WHERE (tbl, id) > ($1, $2) "
+        "ORDER BY tbl, id LIMIT 1000",
+        CPgParams().Int(lastTable).Int(lastId), "index the stored records", true);
+    const int count = PQntuples(batch.get());
+    if (count == 0) break;
+    for (int i = 0; i < count; ++i) {
+      // Binary columns: integers in network byte order.
+      const auto bigEndian = [&](int column) {
+        std::uint64_t value = 0;
+        for (const char c : Cell(batch.get(), i, column)) {
+          value = (value << 8) | static_cast<unsigned char>(c);
+        }
+        return value;
+      };
+      lastTable = static_cast<std::int32_t>(static_cast<std::uint32_t>(bigEndian(0)));
+      lastId = static_cast<std::int64_t>(bigEndian(1));
+      const std::string_view record = Cell(batch.get(), i, 2);
+      IndexRecordTerms(static_cast<int>(lastTable), lastId, &record);
+    }
+  }
+  transaction.Commit();
+}
+
+void CPostgresStorage::IndexRecordTerms(int table, std::int64_t recordId,
+                                        const std::string_view* record) {
+  const CPgParams key = CPgParams().Int(table).Int(recordId);
+  Exec("DELETE FROM bs_objectwords WHERE tbl = $1 AND id = $2", key, "index an object");
+  Exec("DELETE FROM bs_objecttext WHERE tbl = $1 AND id = $2", key, "index an object");
+  Exec("DELETE FROM bs_objectsunread WHERE tbl = $1 AND id = $2", key, "index an object");
+  if (record == nullptr) return;
+  const CSearchTerms terms = ExtractSearchTerms(*record);
+  bool readable = !terms.m_bUnreadable && IsValidUtf8(terms.m_text);
+  for (const std::string& word : terms.m_keywords) readable = readable && IsValidUtf8(word);
+  if (!readable) {
+    Exec("INSERT INTO bs_objectsunread(tbl, id) VALUES ($1, $2) ON CONFLICT DO NOTHING", key,
+         "index an object");
+    return;
+  }
+  for (const std::string& word : terms.m_keywords) {
+    Exec("INSERT INTO bs_objectwords(tbl, word, id) VALUES ($1, $2, $3) ON CONFLICT DO NOTHING",
+         CPgParams().Int(table).Text(word).Int(recordId), "index an object");
+  }
+  if (!terms.m_text.empty()) {
+    Exec("INSERT INTO bs_objecttext(tbl, id, text) VALUES ($1, $2, $3)",
+         CPgParams().Int(table).Int(recordId).Text(terms.m_text), "index an object");
+  }
+}
+
+void CPostgresStorage::ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
+                                      const CStoredObject* after, std::size_t limit,
+                                      std::vector<CStoredObject>& rows) {
+  rows.clear();
+  if (limit == 0) return;
+  const bool byName = order == EObjectOrder::kByName;
+  std::string sql = "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author FROM ";
+  sql += subbase != 0 ? "bs_objects o JOIN bs_members m ON m.sb = $5 AND m.obj = o.id "
+                      : "bs_objects o ";
+  sql += "WHERE o.tbl = $1 ";
+  if (after != nullptr) {
+    // The key (name, id) after ($2, $3) as a range on the name index.
+    sql += byName ? "AND o.name >= $2 AND (o.name > $2 OR o.id > $3) " : "AND o.id > $3 ";
+  }
+  sql += byName ? "ORDER BY o.name, o.id LIMIT $4" : "ORDER BY o.id LIMIT $4";
+  // Every parameter is passed, used or not, each cast where it is unused so
+  // that the server can tell its type.
+  sql = "WITH unused AS (SELECT $2::text, $3::bigint, $5::bigint) " + sql;
+  CPgParams params;
+  params.Int(table).Text(after != nullptr ? after->m_name : std::string());
+  params.Int(static_cast<std::int64_t>(after != nullptr ? after->m_recordId : 0));
+  params.Int(static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
+  params.Int(static_cast<std::int64_t>(subbase));
+  rows = Rows(sql.c_str(), params);
+}
+
+void CPostgresStorage::AppendUnread(int table, std::vector<unsigned long>& ids) {
+  for (const unsigned long id : Ids("SELECT id FROM bs_objectsunread WHERE tbl = $1",
+                                    CPgParams().Int(table), "read the search index")) {
+    ids.push_back(id);
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+std::string IdArray(const std::vector<unsigned long>& ids, std::size_t start, std::size_t end);
+
+// `text` as a LIKE pattern that finds it anywhere: its own wildcards and
+// escapes escaped.
+std::string ContainsPattern(std::string_view text) {
+  std::string pattern = "%";
+  for (const char c : text) {
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  return pattern + '%';
+}
+
+bool CPostgresStorage::TextCandidates(int table, const std::vector<std::string>& texts,
+                                      bool comments, std::vector<unsigned long>& ids) {
+  // The trigram index finds substrings of three characters and more; a
+  // shorter one (or one that is no UTF-8) leaves the text unnarrowed.
+  for (const std::string& text : texts) {
+    if (!IsValidUtf8(text) || Utf8Length(text) < 3) return false;
+  }
+  for (const std::string& text : texts) {
+    for (const unsigned long id :
+         Ids("SELECT id FROM bs_objecttext WHERE tbl = $1 AND text ILIKE $2",
+             CPgParams().Int(table).Text(ContainsPattern(text)), "search the text index")) {
+      ids.push_back(id);
+    }
+    if (!comments) continue;
+    for (const unsigned long id :
+         Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND text ILIKE $2",
+             CPgParams().Int(table).Text(ContainsPattern(text)), "search the comment index")) {
+      ids.push_back(id);
+    }
+  }
+  if (comments) {
+    for (const unsigned long id :
+         Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND NOT readable",
+             CPgParams().Int(table), "search the comment index")) {
+      ids.push_back(id);
+    }
+  }
+  AppendUnread(table, ids);
+  return true;
+}
+
+std::vector<unsigned long> CPostgresStorage::ColumnCandidates(
+    int table, const CCandidateQuery& query, const std::vector<unsigned long>* within) {
+  std::string sql = "SELECT id FROM bs_objects WHERE tbl = $1 AND strpos(name, $2) > 0";
+  CPgParams params;
+  params.Int(table).Text(query.m_nameSubstring);
+  if (!query.m_hitCountRanges.empty()) {
+    sql += " AND (";
+    int n = 3;
+    // The column is an int: the bounds are kept within its range.
+    const auto bound = [](long value) {
+      return std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(),
+                              std::numeric_limits<std::int32_t>::max());
+    };
+    for (const auto& [low, high] : query.m_hitCountRanges) {
+      sql += (n > 3 ? " OR tnum BETWEEN $" : "tnum BETWEEN $") + std::to_string(n) + " AND $" +
+             std::to_string(n + 1);
+      params.Int(bound(low)).Int(bound(high));
+      n += 2;
+    }
+    sql += ")";
+  }
+  std::vector<unsigned long> ids;
+  if (within == nullptr) return Ids((sql + " ORDER BY id").c_str(), params, "search the list");
+  // Only the candidates found already, a batch of identifiers at a time.
+  const std::size_t next = static_cast<std::size_t>(params.Count()) + 1;
+  sql += " AND id = ANY($" + std::to_string(next) + "::bigint[]) ORDER BY id";
+  for (std::size_t start = 0; start < within->size(); start += 10000) {
+    CPgParams batch = params;
+    batch.Text(IdArray(*within, start, std::min(within->size(), start + 10000)));
+    for (const unsigned long id : Ids(sql.c_str(), batch, "search the list")) ids.push_back(id);
+  }
+  return ids;
+}
+
+bool CPostgresStorage::CandidateIds(int table, const CCandidateQuery& query,
+                                    std::vector<unsigned long>& ids) {
+  ids.clear();
+  if (!m_bSearchIndex) return false;  // made by an older program, opened only to read
+  bool narrowed = false;
+  const auto intersect = [&](std::vector<unsigned long> found) {
+    if (narrowed) {
+      std::vector<unsigned long> both;
+      std::set_intersection(ids.begin(), ids.end(), found.begin(), found.end(),
+                            std::back_inserter(both));
+      found.swap(both);
+    }
+    ids.swap(found);
+    narrowed = true;
+  };
+  if (!query.m_keywords.empty()) {
+    std::vector<unsigned long> found;
+    for (const std::string& word : query.m_keywords) {
+      for (const unsigned long id :
+           Ids("SELECT id FROM bs_objectwords WHERE tbl = $1 AND word = $2",
+               CPgParams().Int(table).Text(word), "search the keywords")) {
+        found.push_back(id);
+      }
+    }
+    AppendUnread(table, found);
+    intersect(std::move(found));
+  }
+  std::vector<unsigned long> texts;
+  if (!query.m_textSubstrings.empty() &&
+      TextCandidates(table, query.m_textSubstrings, query.m_bTextInComments, texts)) {
+    intersect(std::move(texts));
+  }
+  const bool columns = !query.m_hitCountRanges.empty() || !query.m_nameSubstring.empty();
+  if (columns) intersect(ColumnCandidates(table, query, narrowed ? &ids : nullptr));
+  return narrowed;
+}
+
+// `ids` [start, end) as a text array literal for "= ANY($n::bigint[])".
+std::string IdArray(const std::vector<unsigned long>& ids, std::size_t start, std::size_t end) {
+  std::string array = "{";
+  for (std::size_t i = start; i < end; ++i) {
+    if (i > start) array += ',';
+    array += std::to_string(ids[i]);
+  }
+  return array + '}';
+}
+
+void CPostgresStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                                       std::vector<CStoredObject>& rows) {
+  rows.clear();
+  constexpr std::size_t kBatch = 10000;
+  for (std::size_t start = 0; start < ids.size(); start += kBatch) {
+    const std::size_t end = std::min(ids.size(), start + kBatch);
+    for (CStoredObject& row :
+         Rows("SELECT id, name, type, created, tnum, ttext, author FROM bs_objects "
+              "WHERE tbl = $1 AND id = ANY($2::bigint[]) ORDER BY id",
+              CPgParams().Int(table).Text(IdArray(ids, start, end)))) {
+      rows.push_back(std::move(row));
+    }
+  }
+}
+
+std::vector<CCommentStamp> CPostgresStorage::CommentStamps(int table) {
+  std::vector<CCommentStamp> stamps;
+  if (!m_bSearchIndex) return stamps;
+  const CPgResult result = Exec("SELECT id, size, mtime FROM bs_commentindex WHERE tbl = $1",
+                                CPgParams().Int(table), "read the comment index");
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    stamps.push_back({static_cast<unsigned long>(IntCell(result.get(), i, 0)),
+                      IntCell(result.get(), i, 1), IntCell(result.get(), i, 2)});
+  }
+  return stamps;
+}
+
+void CPostgresStorage::IndexComment(int table, const CCommentStamp& stamp,
+                                    const std::string* text) {
+  Changing([&] {
+    const auto id = static_cast<std::int64_t>(stamp.m_recordId);
+    Exec("DELETE FROM bs_commentindex WHERE tbl = $1 AND id = $2", CPgParams().Int(table).Int(id),
+         "index a comment");
+    if (text == nullptr) return 0;
+    const bool readable = IsValidUtf8(*text);
+    Exec(
+        "INSERT INTO bs_commentindex(tbl, id, size, mtime, readable, text) "
+        "VALUES ($1, $2, $3, $4, $5, $6)",
+        CPgParams()
+            .Int(table)
+            .Int(id)
+            .Int(stamp.m_size)
+            .Int(stamp.m_mtime)
+            .Text(readable ? "true" : "false")
+            .Text(readable ? std::string_view(*text) : std::string_view()),
+        "index a comment");
+    return 0;
+  });
 }
 
 }  // namespace

@@ -3,14 +3,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <system_error>
 
 #include "host/db/DBException.h"
 #include "host/db/DBRecordText.h"
+#include "host/db/SearchTerms.h"
 #include "host/db/Sqlite.h"
 #include "platform/ReplacingFile.h"
 
@@ -60,6 +63,38 @@ CREATE INDEX IF NOT EXISTS objectkeys_obj ON objectkeys(tbl, id);
 constexpr const char* kNumberedNamesSchema =
     "CREATE INDEX IF NOT EXISTS objects_numbered ON objects("
     "tbl, rtrim(name, '0123456789'), length(name), name)";
+
+// Added for narrowing searches (made in one transaction when an open
+// database lacks it, its terms read from every record then): each object's
+// keywords, and the text of its user-defined fields and description in a
+// trigram index (rowid: the record key) for substrings; objects whose terms
+// cannot be indexed are candidates of every search. The triggers note every
+// record written or removed, by this program or by an older one that knows
+// nothing of the index, so that the index is brought up to date from the
+// records themselves before it is used; older programs run them as any
+// trigger.
+constexpr const char* kSearchIndexSchema = R"sql(
+CREATE TABLE IF NOT EXISTS objectwords(
+  tbl INTEGER NOT NULL, word TEXT NOT NULL, id INTEGER NOT NULL,
+  PRIMARY KEY(tbl, word, id)) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS objectwords_obj ON objectwords(tbl, id);
+CREATE VIRTUAL TABLE IF NOT EXISTS objecttext USING fts5(text, tokenize = 'trigram');
+CREATE TABLE IF NOT EXISTS objectsunread(key INTEGER PRIMARY KEY);
+CREATE TABLE IF NOT EXISTS termsdirty(key INTEGER PRIMARY KEY);
+CREATE TRIGGER IF NOT EXISTS records_terms_put AFTER INSERT ON records BEGIN
+  INSERT OR IGNORE INTO termsdirty(key) VALUES(new.key); END;
+CREATE TRIGGER IF NOT EXISTS records_terms_change AFTER UPDATE ON records BEGIN
+  INSERT OR IGNORE INTO termsdirty(key) VALUES(old.key);
+  INSERT OR IGNORE INTO termsdirty(key) VALUES(new.key); END;
+CREATE TRIGGER IF NOT EXISTS records_terms_drop AFTER DELETE ON records BEGIN
+  INSERT OR IGNORE INTO termsdirty(key) VALUES(old.key); END;
+CREATE INDEX IF NOT EXISTS objects_hits ON objects(tbl, tnum);
+CREATE TABLE IF NOT EXISTS commentindex(
+  key INTEGER PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL,
+  readable INTEGER NOT NULL);
+CREATE VIRTUAL TABLE IF NOT EXISTS commenttext USING fts5(text, tokenize = 'trigram');
+INSERT OR IGNORE INTO termsdirty(key) SELECT key FROM records;
+)sql";
 
 // A record or subbase identifier as the database stores it.
 std::int64_t IdOf(unsigned long id) { return static_cast<std::int64_t>(id); }
@@ -154,6 +189,16 @@ class CSqliteStorage : public CDBStorage {
   bool LoadCreator(std::string_view login, std::string& record) override;
   void SaveCreator(std::string_view login, std::string_view record) override;
 
+  void ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
+                      const CStoredObject* after, std::size_t limit,
+                      std::vector<CStoredObject>& rows) override;
+  bool CandidateIds(int table, const CCandidateQuery& query,
+                    std::vector<unsigned long>& ids) override;
+  void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                       std::vector<CStoredObject>& rows) override;
+  std::vector<CCommentStamp> CommentStamps(int table) override;
+  void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
+
   std::uint64_t StatementSteps() override;
   std::string IntegrityCheck() override;
   void CopyTo(const std::string& path) override;
@@ -214,6 +259,25 @@ class CSqliteStorage : public CDBStorage {
   bool HasRecordChecksums();
   void AddRecordChecksums();
   static void FillRow(const CSqliteStmt& stmt, CStoredObject& row);
+  // ---- the index of search terms ----
+  // Makes the index in a database made before it (one transaction).
+  void AddSearchIndex();
+  // Brings the index up to date with every record written or removed since
+  // it last was (inside the open write transaction).
+  void CatchUpTerms();
+  void IndexRecordTerms(std::int64_t key);
+  // True when no record waits to be indexed; on a writable database not in a
+  // change, brings the index up to date first.
+  bool TermsCurrent();
+  // The candidates of one kind of condition, ascending.
+  std::vector<unsigned long> KeywordCandidates(int table, const std::vector<std::string>& words);
+  bool TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
+                      std::vector<unsigned long>& ids);
+  void UnreadCandidates(int table, std::vector<unsigned long>& ids);
+  // Keeps of `ids` those whose list columns meet the hit-count and name
+  // conditions of `query`.
+  void FilterByColumns(int table, const CCandidateQuery& query, std::vector<unsigned long>& ids);
+  std::vector<unsigned long> ColumnCandidates(int table, const CCandidateQuery& query);
 
   std::unique_ptr<CSqliteDb> m_pDb;
   CSqliteDb& m_db;
@@ -341,6 +405,7 @@ CSqliteStorage::CSqliteStorage(const std::string& path, bool* created, int busyT
     transaction.Commit();
   }
   AddRecordChecksums();
+  AddSearchIndex();
   m_db.Exec("PRAGMA journal_mode = WAL");
   // A change reported done survives a power cut, not only a killed process:
   // in write-ahead mode FULL syncs the journal at every commit (NORMAL would
@@ -596,6 +661,7 @@ void CSqliteStorage::PutObject(int table, const CStoredObject& row, std::string_
       CSqliteStmt data(m_db, "INSERT OR REPLACE INTO records(key, data) VALUES(?, ?)");
       data.Bind(1, RecordKey(table, row.m_recordId)).BindBlob(2, record).Run();
     }
+    CatchUpTerms();
     return 0;
   });
 }
@@ -615,6 +681,7 @@ bool CSqliteStorage::DeleteObject(int table, unsigned long recordId) {
         table);
     RunStatement("DELETE FROM fieldvalues WHERE tbl = ? AND id = ?", table, id);
     RunStatement("DELETE FROM objectkeys WHERE tbl = ? AND id = ?", table, id);
+    CatchUpTerms();
     if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });
@@ -828,6 +895,302 @@ void CSqliteStorage::RestoreFrom(const std::string& path) {
   int rc = sqlite3_backup_step(backup, -1);
   sqlite3_backup_finish(backup);
   if (rc != SQLITE_DONE) m_db.Fail(rc, "cannot restore " + path);
+  // A copy made before the search index gets it, as an opened file does.
+  AddSearchIndex();
+}
+
+// ---- candidate narrowing and paging ----
+
+void CSqliteStorage::AddSearchIndex() {
+  // Every part of it, so that a file where some were lost gets them again.
+  constexpr const char* kParts =
+      "SELECT count(*) FROM sqlite_master WHERE name IN ('objectwords', 'objectwords_obj', "
+      "'objecttext', 'objectsunread', 'termsdirty', 'records_terms_put', 'records_terms_change', "
+      "'records_terms_drop', 'objects_hits', 'commentindex', 'commenttext')";
+  if (m_db.QueryInt(kParts) == 11) return;
+  CDBWriteTransaction transaction(*this);
+  m_db.Exec(kSearchIndexSchema);
+  CatchUpTerms();
+  transaction.Commit();
+}
+
+void CSqliteStorage::CatchUpTerms() {
+  std::vector<std::int64_t> keys;
+  {
+    CSqliteStmt stmt(m_db, "SELECT key FROM termsdirty ORDER BY key");
+    while (stmt.Step()) keys.push_back(stmt.Int(0));
+  }
+  if (keys.empty()) return;
+  for (const std::int64_t key : keys) IndexRecordTerms(key);
+  RunStatement("DELETE FROM termsdirty");
+}
+
+void CSqliteStorage::IndexRecordTerms(std::int64_t key) {
+  const std::int64_t table = key >> 32;
+  const std::int64_t id = key & 0xFFFFFFFF;
+  RunStatement("DELETE FROM objectwords WHERE tbl = ? AND id = ?", table, id);
+  RunStatement("DELETE FROM objecttext WHERE rowid = ?", key);
+  RunStatement("DELETE FROM objectsunread WHERE key = ?", key);
+  CSqliteStmt data(m_db, "SELECT data FROM records WHERE key = ?");
+  if (!data.Bind(1, key).Step()) return;  // removed: nothing to index
+  const CSearchTerms terms = ExtractSearchTerms(data.Text(0));
+  bool readable = !terms.m_bUnreadable && IsValidUtf8(terms.m_text);
+  for (const std::string& word : terms.m_keywords) readable = readable && IsValidUtf8(word);
+  if (!readable) {
+    RunStatement("INSERT OR IGNORE INTO objectsunread(key) VALUES(?)", key);
+    return;
+  }
+  for (const std::string& word : terms.m_keywords) {
+    RunStatement("INSERT OR IGNORE INTO objectwords(tbl, word, id) VALUES(?, ?, ?)", table,
+                 std::string_view(word), id);
+  }
+  if (!terms.m_text.empty()) {
+    RunStatement("INSERT INTO objecttext(rowid, text) VALUES(?, ?)", key,
+                 std::string_view(terms.m_text));
+  }
+}
+
+bool CSqliteStorage::TermsCurrent() {
+  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'termsdirty'") == 0) {
+    return false;  // a database no writable program has opened since the index came
+  }
+  if (m_db.QueryInt("SELECT EXISTS(SELECT 1 FROM termsdirty)") == 0) return true;
+  if (m_bReadOnly || m_bInTransaction) return false;
+  // An older program changed records: their terms are read again now.
+  CDBWriteTransaction transaction(*this);
+  CatchUpTerms();
+  transaction.Commit();
+  return true;
+}
+
+// The statements of ReadObjectPage, literal (the statement cache keys them
+// by their text's address): [by name][in a subbase][after a row]. The
+// bound values: table, the last row's name and identifier, the subbase, the
+// page's length (unused numbers are left unbound). The key (name, id) > (?2, ?3) is written as a
+// range on the name index, so that a page far into the table costs what the first does.
+constexpr const char* kPageStatements[2][2][2] = {
+    {{"SELECT id, name, type, created, tnum, ttext, author FROM objects "
+      "WHERE tbl = ?1 ORDER BY id LIMIT ?5",
+      "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+      "WHERE tbl = ?1 AND id > ?3 ORDER BY id LIMIT ?5"},
+     {"SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
+      "FROM members m JOIN objects o ON o.tbl = ?1 AND o.id = m.obj "
+      "WHERE m.sb = ?4 ORDER BY m.obj LIMIT ?5",
+      "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
+      "FROM members m JOIN objects o ON o.tbl = ?1 AND o.id = m.obj "
+      "WHERE m.sb = ?4 AND m.obj > ?3 ORDER BY m.obj LIMIT ?5"}},
+    {{"SELECT id, name, type, created, tnum, ttext, author FROM objects "
+      "WHERE tbl = ?1 ORDER BY name, id LIMIT ?5",
+      "SELECT id, name, type, created, tnum, ttext, author FROM objects "
+      "WHERE tbl = ?1 AND name >= ?2 AND (name > ?2 OR id > ?3) "
+      "ORDER BY name, id LIMIT ?5"},
+     {"SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
+      "FROM objects o JOIN members m ON m.sb = ?4 AND m.obj = o.id "
+      "WHERE o.tbl = ?1 ORDER BY o.name, o.id LIMIT ?5",
+      "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
+      "FROM objects o JOIN members m ON m.sb = ?4 AND m.obj = o.id "
+      "WHERE o.tbl = ?1 AND o.name >= ?2 AND (o.name > ?2 OR o.id > ?3) "
+      "ORDER BY o.name, o.id LIMIT ?5"}}};
+
+void CSqliteStorage::ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
+                                    const CStoredObject* after, std::size_t limit,
+                                    std::vector<CStoredObject>& rows) {
+  rows.clear();
+  if (limit == 0) return;
+  const int byName = order == EObjectOrder::kByName ? 1 : 0;
+  CSqliteStmt stmt(m_db, kPageStatements[byName][subbase != 0 ? 1 : 0][after != nullptr ? 1 : 0]);
+  stmt.Bind(1, table);
+  if (after != nullptr) {
+    // Never a null text, which would compare with nothing.
+    stmt.Bind(2, std::string_view(after->m_name.c_str(), after->m_name.size()));
+  }
+  stmt.Bind(3, IdOf(after != nullptr ? after->m_recordId : 0)).Bind(4, IdOf(subbase));
+  stmt.Bind(5, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
+  while (stmt.Step()) {
+    rows.emplace_back();
+    FillRow(stmt, rows.back());
+  }
+}
+
+std::vector<unsigned long> CSqliteStorage::KeywordCandidates(
+    int table, const std::vector<std::string>& words) {
+  std::vector<unsigned long> ids;
+  for (const std::string& word : words) {
+    CSqliteStmt stmt(m_db, "SELECT id FROM objectwords WHERE tbl = ? AND word = ?");
+    stmt.Bind(1, table).Bind(2, std::string_view(word));
+    while (stmt.Step()) ids.push_back(static_cast<unsigned long>(stmt.Int(0)));
+  }
+  UnreadCandidates(table, ids);
+  return ids;
+}
+
+// `text` as one FTS5 phrase: in double quotes, its own doubled.
+std::string FtsPhrase(std::string_view text) {
+  std::string phrase = "\"";
+  for (char c : text) {
+    phrase += c;
+    if (c == '"') phrase += '"';
+  }
+  return phrase + '"';
+}
+
+bool CSqliteStorage::TextCandidates(int table, const std::vector<std::string>& texts, bool comments,
+                                    std::vector<unsigned long>& ids) {
+  // The trigram index finds substrings of three characters and more; a
+  // shorter one (or one that is no UTF-8) leaves the text unnarrowed.
+  std::string query;
+  for (const std::string& text : texts) {
+    if (!IsValidUtf8(text) || Utf8Length(text) < 3) return false;
+    query += query.empty() ? FtsPhrase(text) : " OR " + FtsPhrase(text);
+  }
+  if (query.empty()) return false;
+  CSqliteStmt stmt(m_db, "SELECT rowid FROM objecttext WHERE objecttext MATCH ?");
+  stmt.Bind(1, std::string_view(query));
+  while (stmt.Step()) {
+    const std::int64_t key = stmt.Int(0);
+    if ((key >> 32) == table) ids.push_back(static_cast<unsigned long>(key & 0xFFFFFFFF));
+  }
+  if (comments) {
+    CSqliteStmt inComments(m_db, "SELECT rowid FROM commenttext WHERE commenttext MATCH ?");
+    inComments.Bind(1, std::string_view(query));
+    while (inComments.Step()) {
+      const std::int64_t key = inComments.Int(0);
+      if ((key >> 32) == table) ids.push_back(static_cast<unsigned long>(key & 0xFFFFFFFF));
+    }
+    CSqliteStmt unread(m_db,
+                       "SELECT key FROM commentindex WHERE readable = 0 AND key >= ? AND key < ?");
+    unread.Bind(1, RecordKey(table, 0)).Bind(2, RecordKey(table + 1, 0));
+    while (unread.Step()) ids.push_back(static_cast<unsigned long>(unread.Int(0) & 0xFFFFFFFF));
+  }
+  UnreadCandidates(table, ids);
+  return true;
+}
+
+void CSqliteStorage::UnreadCandidates(int table, std::vector<unsigned long>& ids) {
+  CSqliteStmt stmt(m_db, "SELECT key FROM objectsunread WHERE key >= ? AND key < ?");
+  stmt.Bind(1, RecordKey(table, 0)).Bind(2, RecordKey(table + 1, 0));
+  while (stmt.Step()) ids.push_back(static_cast<unsigned long>(stmt.Int(0) & 0xFFFFFFFF));
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+// True when `tnum` lies in a range of `query` (or it has none).
+bool InHitRanges(const CCandidateQuery& query, std::int64_t tnum) {
+  if (query.m_hitCountRanges.empty()) return true;
+  for (const auto& [low, high] : query.m_hitCountRanges) {
+    if (tnum >= low && tnum <= high) return true;
+  }
+  return false;
+}
+
+void CSqliteStorage::FilterByColumns(int table, const CCandidateQuery& query,
+                                     std::vector<unsigned long>& ids) {
+  if (query.m_hitCountRanges.empty() && query.m_nameSubstring.empty()) return;
+  std::vector<unsigned long> kept;
+  for (const unsigned long id : ids) {
+    CSqliteStmt stmt(m_db, "SELECT tnum, name FROM objects WHERE tbl = ? AND id = ?");
+    if (!stmt.Bind(1, table).Bind(2, IdOf(id)).Step()) continue;
+    if (InHitRanges(query, stmt.Int(0)) &&
+        stmt.Text(1).find(query.m_nameSubstring) != std::string_view::npos) {
+      kept.push_back(id);
+    }
+  }
+  ids.swap(kept);
+}
+
+std::vector<unsigned long> CSqliteStorage::ColumnCandidates(int table,
+                                                            const CCandidateQuery& query) {
+  std::vector<unsigned long> ids;
+  if (!query.m_hitCountRanges.empty()) {
+    for (const auto& [low, high] : query.m_hitCountRanges) {
+      CSqliteStmt stmt(m_db, "SELECT id, name FROM objects WHERE tbl = ? AND tnum BETWEEN ? AND ?");
+      stmt.Bind(1, table).Bind(2, std::int64_t{low}).Bind(3, std::int64_t{high});
+      while (stmt.Step()) {
+        if (stmt.Text(1).find(query.m_nameSubstring) != std::string_view::npos) {
+          ids.push_back(static_cast<unsigned long>(stmt.Int(0)));
+        }
+      }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+  }
+  // A name substring alone: one pass over the names, no record read.
+  CSqliteStmt stmt(m_db, "SELECT id FROM objects WHERE tbl = ? AND instr(name, ?) > 0 ORDER BY id");
+  stmt.Bind(1, table).Bind(2, std::string_view(query.m_nameSubstring));
+  while (stmt.Step()) ids.push_back(static_cast<unsigned long>(stmt.Int(0)));
+  return ids;
+}
+
+bool CSqliteStorage::CandidateIds(int table, const CCandidateQuery& query,
+                                  std::vector<unsigned long>& ids) {
+  ids.clear();
+  const bool terms = !query.m_keywords.empty() || !query.m_textSubstrings.empty();
+  const bool current = terms && TermsCurrent();
+  bool narrowed = false;
+  const auto intersect = [&](std::vector<unsigned long> found) {
+    if (narrowed) {
+      std::vector<unsigned long> both;
+      std::set_intersection(ids.begin(), ids.end(), found.begin(), found.end(),
+                            std::back_inserter(both));
+      found.swap(both);
+    }
+    ids.swap(found);
+    narrowed = true;
+  };
+  if (current && !query.m_keywords.empty()) intersect(KeywordCandidates(table, query.m_keywords));
+  std::vector<unsigned long> texts;
+  if (current && !query.m_textSubstrings.empty() &&
+      TextCandidates(table, query.m_textSubstrings, query.m_bTextInComments, texts)) {
+    intersect(std::move(texts));
+  }
+  if (narrowed) {
+    FilterByColumns(table, query, ids);
+    return true;
+  }
+  if (query.m_hitCountRanges.empty() && query.m_nameSubstring.empty()) return false;
+  ids = ColumnCandidates(table, query);
+  return true;
+}
+
+void CSqliteStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,
+                                     std::vector<CStoredObject>& rows) {
+  rows.clear();
+  CStoredObject row;
+  for (const unsigned long id : ids) {
+    if (FindObjectById(table, id, &row)) rows.push_back(row);
+  }
+}
+
+std::vector<CCommentStamp> CSqliteStorage::CommentStamps(int table) {
+  std::vector<CCommentStamp> stamps;
+  if (m_db.QueryInt("SELECT count(*) FROM sqlite_master WHERE name = 'commentindex'") == 0) {
+    return stamps;
+  }
+  CSqliteStmt stmt(m_db, "SELECT key, size, mtime FROM commentindex WHERE key >= ? AND key < ?");
+  stmt.Bind(1, RecordKey(table, 0)).Bind(2, RecordKey(table + 1, 0));
+  while (stmt.Step()) {
+    stamps.push_back(
+        {static_cast<unsigned long>(stmt.Int(0) & 0xFFFFFFFF), stmt.Int(1), stmt.Int(2)});
+  }
+  return stamps;
+}
+
+void CSqliteStorage::IndexComment(int table, const CCommentStamp& stamp, const std::string* text) {
+  Changing([&] {
+    const std::int64_t key = RecordKey(table, stamp.m_recordId);
+    RunStatement("DELETE FROM commenttext WHERE rowid = ?", key);
+    RunStatement("DELETE FROM commentindex WHERE key = ?", key);
+    if (text == nullptr) return 0;
+    const bool readable = IsValidUtf8(*text);
+    RunStatement("INSERT INTO commentindex(key, size, mtime, readable) VALUES(?, ?, ?, ?)", key,
+                 stamp.m_size, stamp.m_mtime, std::int64_t{readable ? 1 : 0});
+    if (readable && !text->empty()) {
+      RunStatement("INSERT INTO commenttext(rowid, text) VALUES(?, ?)", key,
+                   std::string_view(*text));
+    }
+    return 0;
+  });
 }
 
 // "an object database of blastsearch" when `path` is one (its header says

@@ -137,8 +137,10 @@ TEST_F(SearchRunTest, NothingFoundAndCancelledPromptsStoreNothing) {
 TEST_F(SearchRunTest, ObjectListThatCannotBeReadEndsSilently) {
   CProbeTable probe;
   probe.m_bRefuseList = true;
+  // A filter the storage cannot narrow: the run walks the object list.
+  CProbeFilter any([](const CObjInfo&) { return true; });
   CSearchRun run(15, 1);
-  run.AddFilter(&m_keyword);
+  run.AddFilter(&any);
   run.OnStartSearch();
   EXPECT_EQ(run.m_outcome, CSearchRun::kNoObjectList);
   EXPECT_TRUE(m_ui.Messages().empty());
@@ -150,6 +152,9 @@ TEST_F(SearchRunTest, FoundObjectsGoIntoTheNamedSubbaseWithPromptAndProgress) {
   m_ui.QueueText("tri results");
   CSearchRun run(15, 1);
   run.AddFilter(&m_keyword);
+  // The walk of every object, which the progress window follows object by
+  // object (search_narrowing_test compares the indexed search with it).
+  run.m_bNarrow = false;
   run.OnStartSearch();
   const auto tri = m_db->Expected([](auto& o) { return Has(o.keywords, "tri"); });
   ASSERT_EQ(run.m_outcome, CSearchRun::kStored);
@@ -250,6 +255,7 @@ TEST_F(SearchRunTest, ObjectDataIsLoadedOnceAndNeverForTheAttributeFilter) {
   CSearchRun run(15, 1);
   run.AddFilter(&m_keyword);
   run.AddFilter(&text);
+  run.m_bNarrow = false;  // every object tested, each loaded once
   run.OnStartSearch();
   EXPECT_EQ(probe.m_loads.size(), m_db->m_objects.size());
   for (const auto& [name, loads] : probe.m_loads) EXPECT_EQ(loads, 1) << name;
