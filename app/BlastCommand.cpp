@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -137,7 +138,11 @@ int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& conte
     http.m_pStop = hooks.m_pStop;
     const std::unique_ptr<CHttpClient> client = MakeCurlClient(http);
     CNcbiBlastClient ncbi(*client, SystemRunClock(), settings, hooks.m_pStop);
-    const std::string dir = DatabaseDirectory(context.m_strDb);
+    // A server database keeps no files: the request IDs and downloads stay
+    // in a local folder of the user's.
+    const std::string dir = LocalWorkFolder(context.m_strDb);
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
     outcome = RunRemoteSearch(request, options.m_strRid, ncbi, RemoteRequestsFile(dir), dir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);
