@@ -2,12 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "app/Commands.h"
 #include "app/InterruptCatcher.h"
+#include "host/db/DBEngine.h"
 #include "host/db/DatabaseDirectory.h"
 #include "run/BlastPrograms.h"
 #include "run/HttpClient.h"
@@ -140,9 +140,7 @@ int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& conte
     CNcbiBlastClient ncbi(*client, SystemRunClock(), settings, hooks.m_pStop);
     // A server database keeps no files: the request IDs and downloads stay
     // in a local folder of the user's.
-    const std::string dir = LocalWorkFolder(context.m_strDb);
-    std::error_code made;
-    std::filesystem::create_directories(dir, made);
+    const std::string dir = engine().MakeWorkFolder(1);
     outcome = RunRemoteSearch(request, options.m_strRid, ncbi, RemoteRequestsFile(dir), dir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);

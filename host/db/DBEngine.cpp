@@ -192,6 +192,16 @@ std::string CDBEngine::DatabaseName(int dbId) const {
   return it->second.m_strDir.empty() ? it->second.m_pStorage->GetPath() : it->second.m_strDir;
 }
 
+std::string CDBEngine::MakeWorkFolder(int dbId) const {
+  const std::string dir = DatabaseDir(dbId);
+  if (!dir.empty()) return dir;
+  const std::string name = DatabaseName(dbId);
+  const std::string folder = name.empty() ? std::string() : LocalWorkFolder(name);
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::create_directories(folder, error);
+  return error ? std::string() : folder;
+}
+
 std::string CDBEngine::DatabaseDir(int dbId) const {
   auto it = m_databases.find(dbId);
   return it != m_databases.end() ? it->second.m_strDir : std::string();

@@ -67,6 +67,11 @@ class CDBEngine {
   // The database for people: its folder, or its server address without the
   // credentials; "" when not open.
   std::string DatabaseName(int dbId) const;
+  // The local folder for the working files of database `dbId` (remote
+  // searches' request IDs and downloads), made when absent: its folder, or
+  // for a server database a folder of the user's (LocalWorkFolder); "" when
+  // not open or none can be had.
+  std::string MakeWorkFolder(int dbId) const;
 
   // The comment file of the object `recordId` of type `objType` in database
   // `dbId`: "<dir>/<table dir>/comments/<recordId>.cmt"; an empty
