@@ -51,6 +51,17 @@ std::string Joined(const std::vector<std::string>& args) {
   return line;
 }
 
+// How many results `list --json` lists in the database `db`.
+std::size_t ListedCount(const std::string& db) {
+  const std::string listed = RunOnDatabase(db, {"list", "--json"}).m_strOut;
+  std::size_t count = 0;
+  for (std::size_t at = listed.find("{\"uid\":"); at != std::string::npos;
+       at = listed.find("{\"uid\":", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 std::vector<std::string> TextReports() {
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(kReports)) {
@@ -281,6 +292,67 @@ TEST(ServerFaults, ServerKilledDuringImportLosesNothingReported) {
   RecordProperty("imports_cut_short", cutShort);
   std::printf("%d rounds: %d imports cut short, %zu results reported stored, all read back\n",
               rounds, cutShort, reported);
+}
+
+// Clients importing, renaming and searching at once on one server database
+// for a bounded time: every import stores everything it reports, the
+// renames and searches that find their result succeed, and no client ever
+// fails with the server's own error (a serialization failure or deadlock).
+TEST(ServerFaults, ClientsImportingRenamingAndSearchingAtOnceLoseNothing) {
+  CBackendDatabase server("postgres");
+  if (!server.SkipReason().empty()) GTEST_SKIP() << server.SkipReason();
+  CTempDir scratch("pgclients");
+  const std::string db = server.CommandAddress();
+  ASSERT_EQ(RunOnDatabase(db, {"import", (kReports / "blastx.txt").string()}).m_nStatus, 0);
+  for (int clients : {2, 8}) {
+    SCOPED_TRACE(std::to_string(clients) + " clients");
+    const std::size_t before = ListedCount(db);
+    struct CChild {
+      pid_t m_pid;
+      fs::path m_out;
+      fs::path m_err;
+      bool m_bImport;
+    };
+    std::vector<CChild> children;
+    for (int i = 0; i < clients; ++i) {
+      const std::string tag = std::to_string(clients) + "_" + std::to_string(i);
+      CChild child{-1, scratch.Path() / ("out" + tag), scratch.Path() / ("err" + tag), i % 2 == 0};
+      std::vector<std::string> args{"--db", db};
+      if (child.m_bImport) {
+        args.insert(args.end(), {"import", "--allow-duplicates"});
+        for (const std::string& file : TextReports()) args.push_back(file);
+        child.m_pid = StartProgram(kProgram, args, child.m_out, child.m_err);
+      } else {
+        // Renames the first results back and forth, and searches, in a
+        // bounded loop of its own.
+        const std::string script =
+            "i=0; while [ $i -lt 8 ]; do i=$((i+1)); \"$0\" --db \"$1\" rename " +
+            std::to_string(1 + i % 3) + " \"client " + tag +
+            " $i\" || exit 1; \"$0\" --db \"$1\" " + "search --hits 1-10 --json >/dev/null; done";
+        child.m_pid = StartProgram("/bin/sh", {"-c", script, kProgram.string(), db}, child.m_out,
+                                   child.m_err);
+      }
+      ASSERT_GT(child.m_pid, 0);
+      children.push_back(child);
+    }
+    std::size_t reported = 0;
+    for (const CChild& child : children) {
+      int status = 0;
+      ::waitpid(child.m_pid, &status, 0);
+      const std::string err = ReadAll(child.m_err);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+      for (const char* raw : {"serializ", "deadlock", "ERROR", "could not"}) {
+        EXPECT_EQ(err.find(raw), std::string::npos) << err;
+      }
+      if (child.m_bImport) reported += StoredByImport(ReadAll(child.m_out)).size();
+    }
+    EXPECT_EQ(reported, static_cast<std::size_t>((clients + 1) / 2) * 3 * TextReports().size());
+    EXPECT_EQ(ListedCount(db), before + reported);
+    const CCommandRun check = RunOnDatabase(db, {"check"});
+    EXPECT_EQ(check.m_nStatus, 0) << check.m_strErr << check.m_strOut;
+    // The last rename of each renamed result holds.
+    EXPECT_NE(RunOnDatabase(db, {"list", "--json"}).m_strOut.find(" 8\""), std::string::npos);
+  }
 }
 #endif
 
