@@ -60,7 +60,8 @@ class CDBStorage {
   // later commit is synced again. Throws CDBException when that sync fails.
   virtual void SetDeferredSync(bool deferred) = 0;
   // Changes whenever another connection has committed a change since the
-  // last call returned.
+  // last call returned; on a server, once the server has told of that
+  // commit (a moment after it), without asking the server each time.
   virtual std::uint64_t DataVersion() = 0;
 
   // ---- objects ----

@@ -298,7 +298,11 @@ CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, i
   if (!m_bReadOnly && QueryInt("SELECT CASE WHEN to_regclass('bs_comments') IS NULL THEN 1 ELSE "
                                "0 END",
                                {}, "read the schema") != 0) {
+    // Under the write lock: of two programs adding it at once, the second
+    // finds it there.
+    CDBWriteTransaction transaction(*this);
     ExecScript(kKeptInDatabase, "add the comments' table");
+    transaction.Commit();
   }
   // Every commit of another connection is heard of as a notification, read
   // from the connection without asking the server (DataVersion).
