@@ -117,7 +117,15 @@ std::size_t CopyObjects(CDBStorage& source, CDBStorage& target, int table, int o
     for (std::size_t k = 0; k < fresh.size(); ++k) {
       const CStoredObject& row = rows[fresh[k]];
       if (!source.ReadRecord(table, row.m_recordId, record)) continue;  // deleted meanwhile
+      // A damaged record is not carried on as if it had been read.
+      if (record.empty()) {
+        throw CDBException(source.GetPath() + ": the stored record of UID " +
+                           std::to_string(row.m_recordId) +
+                           " is damaged (see `blastsearch check`); nothing of its batch was "
+                           "copied");
+      }
       target.PutObject(table, row, record);
+      ++copied;
       target.NoteRecordId(table, row.m_recordId);
       if (auto found = keys.find(row.m_recordId); found != keys.end()) {
         target.SetObjectKeys(table, row.m_recordId, found->second);
@@ -131,7 +139,6 @@ std::size_t CopyObjects(CDBStorage& source, CDBStorage& target, int table, int o
       }
     }
     transaction.Commit();
-    copied += fresh.size();
     progress(end, rows.size());
   }
   return copied;

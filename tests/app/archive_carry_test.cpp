@@ -161,6 +161,15 @@ TEST(DatabaseCopy, FolderToServerAndBackAnswersAlike) {
   EXPECT_NE(refused.m_strErr.find("copy into an empty database"), std::string::npos)
       << refused.m_strErr;
   EXPECT_EQ(RunOnDatabase(source, {"db", "copy", "--to", source}).m_nStatus, 1);
+  // A damaged record is named and not carried on as if it had been read.
+  server.DamageRecord(kTable, 2);
+  const std::string fromDamaged = (scratch.Path() / "from-damaged").string();
+  CCommandRun damaged =
+      RunOnDatabase(server.CommandAddress(), {"db", "copy", "--to", fromDamaged, "--batch", "1"});
+  EXPECT_EQ(damaged.m_nStatus, 1);
+  EXPECT_NE(damaged.m_strErr.find("record of UID 2 is damaged"), std::string::npos)
+      << damaged.m_strErr;
+  EXPECT_EQ(RunOnDatabase(fromDamaged, {"show", "2"}).m_nStatus, 1);
 }
 
 TEST(DatabaseCopy, AKilledCopyGoesOnWhenRunAgain) {
