@@ -119,14 +119,17 @@ std::int64_t IntCell(const PGresult* result, int row, int column) {
   return std::strtoll(PQgetvalue(result, row, column), nullptr, 10);
 }
 
-// A message of the server or of libpq as one line.
+// A message of the server or of libpq as one line, its blanks folded.
 std::string OneLine(const char* text) {
   std::string line = text != nullptr ? text : "";
-  for (char& c : line) {
-    if (c == '\n' || c == '\r') c = ' ';
+  std::string folded;
+  for (char c : line) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    if (c == ' ' && (folded.empty() || folded.back() == ' ')) continue;
+    folded += c;
   }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
+  while (!folded.empty() && folded.back() == ' ') folded.pop_back();
+  return folded;
 }
 
 std::string SequenceOf(int table) {
