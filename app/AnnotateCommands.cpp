@@ -176,9 +176,11 @@ int CommentSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
   if (!ReadCommentLines(o, lines, err)) return kExitUsage;
   auto object = LoadObject(info, err);
   if (!object) return kExitFailed;
-  object->m_comments = std::move(lines);
-  if (object->InsertComment(1) == 0 && !object->m_comments.empty()) {
-    err << "blastsearch: the comment of \"" << info->m_name << "\" could not be written\n";
+  // A removal that fails is a failure too: the old comment is still there.
+  std::string failure;
+  if (!WriteObjectComment(object->GetObjectType(), object->m_recordId, 1, lines, &failure)) {
+    err << "blastsearch: the comment of \"" << info->m_name
+        << "\" could not be written: " << failure << '\n';
     return kExitFailed;
   }
   return kExitOk;
@@ -303,7 +305,7 @@ int AuthorSet(const AnnotateOptions& o, std::ostream&, std::ostream& err) {
     me.LoadCreatorData();
     ApplyCreator(o, me);
     if (me.SaveCreatorData() != 0) return kExitOk;
-    err << "blastsearch: the current user's record could not be stored\n";
+    err << "blastsearch: the current user's record could not be stored" << ReadOnlyNote(1) << '\n';
     return kExitFailed;
   }
   CObjInfo* info = RequireObject(o.strObject, err);

@@ -7,6 +7,7 @@
 
 #include "app/Commands.h"
 #include "app/InterruptCatcher.h"
+#include "host/db/DBEngine.h"
 #include "host/db/DatabaseDirectory.h"
 #include "run/BlastPrograms.h"
 #include "run/HttpClient.h"
@@ -137,7 +138,9 @@ int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& conte
     http.m_pStop = hooks.m_pStop;
     const std::unique_ptr<CHttpClient> client = MakeCurlClient(http);
     CNcbiBlastClient ncbi(*client, SystemRunClock(), settings, hooks.m_pStop);
-    const std::string dir = DatabaseDirectory(context.m_strDb);
+    // A server database keeps no files: the request IDs and downloads stay
+    // in a local folder of the user's.
+    const std::string dir = engine().MakeWorkFolder(1);
     outcome = RunRemoteSearch(request, options.m_strRid, ncbi, RemoteRequestsFile(dir), dir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);

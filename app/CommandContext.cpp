@@ -43,6 +43,13 @@ int WithDatabase(CCommandContext& context, const std::function<bool(CCommandMess
   });
 }
 
+std::string ReadOnlyNote(int dbId) {
+  const CDBStorage* storage = engine().Storage(dbId);
+  if (storage == nullptr || !storage->IsReadOnly()) return {};
+  return ": " + storage->GetPath() +
+         ": the database is read-only for this role (it may only read); nothing was changed";
+}
+
 CLI::App* AddCommandGroup(CLI::App& app, const char* name, const char* description) {
   CLI::App* group = app.add_subcommand(name, description);
   group->require_subcommand(1);

@@ -54,6 +54,11 @@ int WithDatabase(const CCommandContext& context, CCommandMessages& messages,
 // that answer after standard output was flushed.
 int WithDatabase(CCommandContext& context, const std::function<bool(CCommandMessages&)>& body);
 
+// "" when database `dbId` may be changed; else the reason a change of it
+// failed, as a clause to append to the failure: ": DB: the database is
+// read-only for this role; nothing was changed".
+std::string ReadOnlyNote(int dbId);
+
 // Adds to `app` the command `name` whose subcommands do the work: exactly one
 // of them must be given, and the options of `app` are taken after them. Owned
 // by `app`.

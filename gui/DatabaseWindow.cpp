@@ -59,7 +59,7 @@ void AddBlastSearchCommand(CDatabaseWindow& window) {
   action->setStatusTip(QStringLiteral("Runs a BLAST search and stores each query's result"));
   QObject::connect(action, &QAction::triggered, &window, [&window] {
     auto* dialog = new CBlastSearchDialog(
-        engine().DatabaseDir(1),
+        engine().MakeWorkFolder(1),
         window.CurrentSubbase().empty() ? std::string("MAIN") : window.CurrentSubbase(), &window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->SetStoredHandler([&window](const std::string&) { window.Refill(); });

@@ -474,7 +474,7 @@ int CDatabaseWindow::ShowProperties(bool tableMenu) {
     rows = {{"Subbase", subbase},
             {"Type", table->DescribeObjType(1, 0)},
             {"Objects", std::to_string(subset.size())},
-            {"Database", engine().DatabaseDir(m_nDbId)}};
+            {"Database", engine().DatabaseName(m_nDbId)}};
     title = QStringLiteral("Properties of %1").arg(QString::fromStdString(subbase));
   } else {
     const CObjInfo* info = SelectedObjects().front();

@@ -43,6 +43,8 @@ bool ReadWhole(const fs::path& path, std::string& text) {
 }  // namespace
 
 bool RefreshCommentIndex(CDBStorage& storage, int objTable, int objType, int dbId) {
+  // A storage that keeps the comments itself searches them directly.
+  if (storage.KeepsComments()) return true;
   try {
     const COrvFileSpec any = engine().MakeCommentFileName(objType, 1, dbId);
     if (!any.IsSpecSet()) return false;

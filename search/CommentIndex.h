@@ -14,6 +14,8 @@ class CDBStorage;
 // and one status each). True when the index now matches the files; false
 // when it cannot be brought up to date (a read-only database, a change
 // under way, a failure), and comment searches must then read every file.
+// A storage that keeps the comments itself (a server database) needs no
+// index of files: true at once.
 // Throws nothing.
 bool RefreshCommentIndex(CDBStorage& storage, int objTable, int objType, int dbId);
 

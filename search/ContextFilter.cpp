@@ -34,20 +34,15 @@ int CContextFilter::MatchUserFields(const CDBObjectBase& object) const {
   return 0;
 }
 
-// Reads the object's comment file line by line into its comment list; the
-// first line holding a substring wins.
+// Reads the object's comment (its file, or the database's rows on a server)
+// into its comment list; the first line holding a substring wins.
 int CContextFilter::MatchComment(CDBObjectBase& object, int dbId) const {
-  try {
-    COrvTextFile file(
-        engine().MakeCommentFileName(object.GetObjectType(), object.m_recordId, dbId));
-    if (file.OpenInput(0) == 0) return 0;
-    const std::size_t first = object.m_comments.size();
-    ReadCommentData(file, &object.m_comments);
-    for (std::size_t i = first; i < object.m_comments.size(); ++i) {
-      if (CheckStringContext(object.m_comments[i], m_substrings, m_bMatchCase) != 0) return 1;
-    }
-  } catch (const CFileException&) {
+  const std::size_t first = object.m_comments.size();
+  if (!ReadObjectComment(object.GetObjectType(), object.m_recordId, dbId, object.m_comments)) {
     return 0;
+  }
+  for (std::size_t i = first; i < object.m_comments.size(); ++i) {
+    if (CheckStringContext(object.m_comments[i], m_substrings, m_bMatchCase) != 0) return 1;
   }
   return 0;
 }

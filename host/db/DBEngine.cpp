@@ -1,5 +1,7 @@
 #include "host/db/DBEngine.h"
 
+#include <dlfcn.h>
+
 #include <filesystem>
 
 #include "host/db/DBException.h"
@@ -12,6 +14,68 @@
 #include "platform/ReplacingFile.h"
 
 namespace blastsearch {
+
+namespace {
+
+// The library of the PostgreSQL storage, loaded when a server database is
+// first opened so that the programs start without libpq.
+constexpr const char* kPostgresLibrary = "libquillon_postgres.so";
+
+using OpenPostgresEntry = CDBStorage* (*)(const char*, bool*, int, std::string*);
+
+// The folder of this library: the PostgreSQL library is looked for there
+// first (the build folder, or where both were installed).
+std::filesystem::path OwnFolder() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || info.dli_fname == nullptr) {
+    return {};
+  }
+  return std::filesystem::path(info.dli_fname).parent_path();
+}
+
+OpenPostgresEntry LoadPostgresStorage(const std::string& name) {
+  static OpenPostgresEntry entry = nullptr;
+  if (entry != nullptr) return entry;
+  // Kept loaded for the rest of the process: its storages may live as long.
+  void* library = nullptr;
+  if (const std::filesystem::path folder = OwnFolder(); !folder.empty()) {
+    library = ::dlopen((folder / kPostgresLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  if (library == nullptr) library = ::dlopen(kPostgresLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* why = ::dlerror();
+    throw CDBException(
+        name + ": this installation cannot open PostgreSQL databases (" + kPostgresLibrary +
+        " is missing or cannot be loaded: " + (why != nullptr ? why : "unknown reason") +
+        "; install blastsearch's PostgreSQL part and libpq)");
+  }
+  entry =
+      reinterpret_cast<OpenPostgresEntry>(::dlsym(library, "blastsearch_open_postgres_storage"));
+  if (entry == nullptr) {
+    throw CDBException(name + ": " + kPostgresLibrary +
+                       " is not the PostgreSQL storage of this version of blastsearch");
+  }
+  return entry;
+}
+
+}  // namespace
+
+std::unique_ptr<CDBStorage> OpenServerStorage(const std::string& conninfo, bool* created,
+                                              int busyTimeoutMs) {
+  OpenPostgresEntry open = LoadPostgresStorage(DescribeServerDatabase(conninfo));
+  std::string failure;
+  std::unique_ptr<CDBStorage> storage(open(conninfo.c_str(), created, busyTimeoutMs, &failure));
+  if (storage == nullptr) throw CDBException(failure);
+  return storage;
+}
+
+std::vector<std::string> CDBStorage::CommentLines(int, unsigned long) {
+  throw CDBException(GetPath() + ": the comments are kept beside the database, not in it");
+}
+
+void CDBStorage::SetCommentLines(int, unsigned long, const std::vector<std::string>&) {
+  throw CDBException(GetPath() + ": the comments are kept beside the database, not in it");
+}
 
 CDBEngine& engine() {
   static CDBEngine theEngine;
@@ -70,12 +134,10 @@ std::vector<CDBTableBase*> CDBEngine::get_tables() const {
 
 void CDBEngine::OpenDatabase(const std::string& dir, int dbId) {
   // A server database is not a folder: nothing is made on the local disk for
-  // it. Its storage exists, but the tables still keep comment files beside
-  // the database, so it is refused here until they keep them in it.
+  // it, and what a folder keeps beside the file (comments) it keeps itself.
   if (IsServerDatabase(dir)) {
-    throw CDBException(DescribeServerDatabase(dir) +
-                       ": a PostgreSQL database cannot be used by the commands and the window "
-                       "yet; give a database folder instead (nothing was changed)");
+    OpenServerDatabase(dir, dbId);
+    return;
   }
   const std::string path = (std::filesystem::path(dir) / kDatabaseFileName).string();
   bool created = false;
@@ -95,19 +157,49 @@ void CDBEngine::OpenDatabase(const std::string& dir, int dbId) {
   }
 }
 
+void CDBEngine::OpenServerDatabase(const std::string& conninfo, int dbId) {
+  bool created = false;
+  std::unique_ptr<CDBStorage> storage = OpenServerStorage(conninfo, &created);
+  CloseDatabase(dbId);
+  m_databases[dbId] = CDatabase{"", std::move(storage)};
+  if (dbId == 1) MAINDIR.SetDir("");
+  if (!created) return;
+  for (CDBTableBase* table : get_tables()) {
+    if (table->CreateTable(COrvDirSpec(), dbId) != 0 && dbId == 1) table->InitializeTableData();
+  }
+}
+
 void CDBEngine::CloseDatabase(int dbId) {
   ForgetPendingRecordIds(dbId);
   auto it = m_databases.find(dbId);
   if (it == m_databases.end()) return;
   for (const auto& [id, table] : m_tables) table->ForgetDatabase(dbId);
   const std::string path = it->second.m_pStorage->GetPath();
+  const bool server = it->second.m_strDir.empty();
   m_databases.erase(it);
+  if (server) return;
   for (const char* suffix : {"", "-wal", "-shm"}) StopProtecting(path + suffix);
 }
 
 CDBStorage* CDBEngine::Storage(int dbId) const {
   auto it = m_databases.find(dbId);
   return it != m_databases.end() ? it->second.m_pStorage.get() : nullptr;
+}
+
+std::string CDBEngine::DatabaseName(int dbId) const {
+  auto it = m_databases.find(dbId);
+  if (it == m_databases.end()) return {};
+  return it->second.m_strDir.empty() ? it->second.m_pStorage->GetPath() : it->second.m_strDir;
+}
+
+std::string CDBEngine::MakeWorkFolder(int dbId) const {
+  const std::string dir = DatabaseDir(dbId);
+  if (!dir.empty()) return dir;
+  const std::string name = DatabaseName(dbId);
+  const std::string folder = name.empty() ? std::string() : LocalWorkFolder(name);
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::create_directories(folder, error);
+  return error ? std::string() : folder;
 }
 
 std::string CDBEngine::DatabaseDir(int dbId) const {

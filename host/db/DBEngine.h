@@ -50,14 +50,28 @@ class CDBEngine {
   // cannot be opened, is not a database of this program or is of a newer
   // version; nothing is changed then (a database open under that number
   // stays open). Otherwise the new database replaces one of that number.
+  // A PostgreSQL server database (IsServerDatabase(dir): an address or a
+  // libpq connection string) is opened through libquillon_postgres.so,
+  // loaded now; nothing is made on the local disk for it, and its tables
+  // keep their comments in it. Throws CDBException naming the database
+  // (never its password) when that library is absent or the server refuses.
   void OpenDatabase(const std::string& dir, int dbId = 1);
   // Closes database `dbId`; the tables forget their lists of it.
   void CloseDatabase(int dbId = 1);
   // The storage of database `dbId`, or null when it is not open. Owned by
   // the engine until CloseDatabase.
   CDBStorage* Storage(int dbId) const;
-  // The directory of database `dbId`; "" when not open.
+  // The directory of database `dbId`; "" when not open or a server database
+  // (which has no folder).
   std::string DatabaseDir(int dbId) const;
+  // The database for people: its folder, or its server address without the
+  // credentials; "" when not open.
+  std::string DatabaseName(int dbId) const;
+  // The local folder for the working files of database `dbId` (remote
+  // searches' request IDs and downloads), made when absent: its folder, or
+  // for a server database a folder of the user's (LocalWorkFolder); "" when
+  // not open or none can be had.
+  std::string MakeWorkFolder(int dbId) const;
 
   // The comment file of the object `recordId` of type `objType` in database
   // `dbId`: "<dir>/<table dir>/comments/<recordId>.cmt"; an empty
@@ -79,8 +93,10 @@ class CDBEngine {
   int HasObjectViewer(int objType) const { return m_viewers.count(objType) != 0 ? 1 : 0; }
 
  private:
+  void OpenServerDatabase(const std::string& conninfo, int dbId);
+
   struct CDatabase {
-    std::string m_strDir;
+    std::string m_strDir;  // empty for a server database
     std::unique_ptr<CDBStorage> m_pStorage;
   };
   std::map<int, CDBTableBase*> m_tables;
@@ -88,6 +104,15 @@ class CDBEngine {
   std::function<int(CObjInfo*)> m_opener;
   std::map<int, std::function<int(CObjInfo*)>> m_viewers;
 };
+
+// Opens the PostgreSQL storage that `conninfo` names through
+// libquillon_postgres.so, loaded by name at the first call (from this
+// library's folder, else the loader's search path) and kept loaded. Throws
+// CDBException when the library is missing or the storage cannot be opened
+// (as OpenPostgresStorage does). The storage is the caller's.
+[[nodiscard]] std::unique_ptr<CDBStorage> OpenServerStorage(const std::string& conninfo,
+                                                            bool* created = nullptr,
+                                                            int busyTimeoutMs = 30000);
 
 // The one engine of the process; lives until the process ends.
 CDBEngine& engine();

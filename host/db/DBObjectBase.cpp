@@ -272,48 +272,95 @@ int CDBObjectBase::ReadObject(COrvTextFile& file, int /*a*/, int /*b*/) {
   }
 }
 
-int CDBObjectBase::LoadComment(int dbId) {
-  m_comments.clear();
-  if (m_recordId == 0) return 0;
-  COrvFileSpec spec = engine().MakeCommentFileName(GetObjectType(), m_recordId, dbId);
-  if (!spec.IsSpecSet()) return 0;
+namespace {
+
+// The storage of database `dbId` when it keeps the comments of objects of
+// `objType` itself (a server database), with the type's table; else null.
+CDBStorage* CommentStorage(int objType, int dbId, int& table) {
+  CDBStorage* storage = engine().Storage(dbId);
+  if (storage == nullptr || !storage->KeepsComments()) return nullptr;
+  table = engine().ObjtypeToObjtable(objType);
+  return table != 0 ? storage : nullptr;
+}
+
+}  // namespace
+
+bool ReadObjectComment(int objType, unsigned long recordId, int dbId,
+                       std::vector<std::string>& lines) {
+  if (recordId == 0) return false;
+  int table = 0;
+  if (CDBStorage* storage = CommentStorage(objType, dbId, table)) {
+    try {
+      std::vector<std::string> kept = storage->CommentLines(table, recordId);
+      lines.insert(lines.end(), kept.begin(), kept.end());
+      return !kept.empty();
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  COrvFileSpec spec = engine().MakeCommentFileName(objType, recordId, dbId);
+  if (!spec.IsSpecSet()) return false;
+  const std::size_t first = lines.size();
   try {
     COrvTextFile file(spec);
-    if (!file.OpenInput(0)) return 0;
-    ReadCommentData(file, &m_comments);
-    return 1;
+    if (!file.OpenInput(0)) return false;
+    ReadCommentData(file, &lines);
+    return true;
   } catch (const CException&) {
-    m_comments.clear();
-    return 0;
+    lines.resize(first);
+    return false;
   }
 }
 
-int CDBObjectBase::InsertComment(int dbId) {
-  if (m_recordId == 0) return 0;
-  COrvFileSpec spec = engine().MakeCommentFileName(GetObjectType(), m_recordId, dbId);
-  if (!spec.IsSpecSet()) return 0;
+int CDBObjectBase::LoadComment(int dbId) {
+  m_comments.clear();
+  return ReadObjectComment(GetObjectType(), m_recordId, dbId, m_comments) ? 1 : 0;
+}
+
+bool WriteObjectComment(int objType, unsigned long recordId, int dbId,
+                        const std::vector<std::string>& lines, std::string* failure) {
+  auto fail = [failure](std::string why) {
+    if (failure != nullptr) *failure = std::move(why);
+    return false;
+  };
+  if (recordId == 0) return fail("the object is not stored");
+  int table = 0;
+  if (CDBStorage* storage = CommentStorage(objType, dbId, table)) {
+    try {
+      storage->SetCommentLines(table, recordId, lines);
+      return true;
+    } catch (const std::exception& e) {
+      return fail(e.what());
+    }
+  }
+  COrvFileSpec spec = engine().MakeCommentFileName(objType, recordId, dbId);
+  if (!spec.IsSpecSet()) return fail("the database is not open");
   const std::filesystem::path path = spec.GetPath();
   std::error_code error;
-  if (m_comments.empty()) {
+  if (lines.empty()) {
     std::filesystem::remove(path, error);
-    return error ? 0 : 1;
+    return error ? fail(path.string() + ": " + error.message()) : true;
   }
   std::filesystem::create_directories(path.parent_path(), error);
-  if (error) return 0;
+  if (error) return fail(path.parent_path().string() + ": " + error.message());
   // A new file of its own beside the comment file, put in its place whole:
   // two writers at once leave one comment or the other, never a mix.
   try {
     CReplacingFile file;
-    if (!file.Create(path.string())) return 0;
-    for (const std::string& line : m_comments) {
+    if (!file.Create(path.string())) return fail(path.string() + ": cannot be written");
+    for (const std::string& line : lines) {
       file.Write(line.data(), line.size());
       file.Write("\n", 1);
     }
     file.Commit();
-  } catch (const CException&) {
-    return 0;
+  } catch (const CException& e) {
+    return fail(e.what());
   }
-  return 1;
+  return true;
+}
+
+int CDBObjectBase::InsertComment(int dbId) {
+  return WriteObjectComment(GetObjectType(), m_recordId, dbId, m_comments, nullptr) ? 1 : 0;
 }
 
 }  // namespace blastsearch

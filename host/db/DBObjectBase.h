@@ -99,11 +99,13 @@ class CDBObjectBase : public CDBObject {
   // readers pass over them as fields of a later version.
   std::string ArchiveFieldLines() const;
 
-  // Reads the comment file of this object in database `dbId` into
-  // m_comments: 1 read, 0 when there is no comment file (m_comments empty).
+  // Reads the comment of this object in database `dbId` (its comment file,
+  // or the database's own rows on a server) into m_comments: 1 read, 0 when
+  // there is none (m_comments empty).
   int LoadComment(int dbId);
-  // Writes m_comments as the comment file of this object in database `dbId`
-  // (replaced whole, never half written; removed when m_comments is empty):
+  // Writes m_comments as the comment of this object in database `dbId` (its
+  // comment file, replaced whole, never half written; or one change of a
+  // server database; removed when m_comments is empty):
   // 1 written, 0 when the object is not stored or the write failed.
   [[nodiscard]] int InsertComment(int dbId);
 
@@ -130,5 +132,19 @@ class CDBObjectBase : public CDBObject {
 
 // An owning list of objects, in order.
 using CDBObjectList = std::list<std::unique_ptr<CDBObjectBase>>;
+
+// Appends the comment lines of the object `recordId` of type `objType` in
+// database `dbId` to `lines`: from the database when it keeps comments (a
+// server database), else from the object's comment file. False (nothing
+// appended) when it has none or they cannot be read.
+bool ReadObjectComment(int objType, unsigned long recordId, int dbId,
+                       std::vector<std::string>& lines);
+
+// Replaces the comment of the object `recordId` of type `objType` in
+// database `dbId` with `lines` (none: removes it): in the database when it
+// keeps comments, else as the object's comment file put in place whole.
+// False with the reason in `failure` (may be null) when it was not written.
+bool WriteObjectComment(int objType, unsigned long recordId, int dbId,
+                        const std::vector<std::string>& lines, std::string* failure);
 
 }  // namespace BLASTSEARCH_EXPORT

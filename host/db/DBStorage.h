@@ -90,7 +90,8 @@ class CDBStorage {
   // later commit is synced again. Throws CDBException when that sync fails.
   virtual void SetDeferredSync(bool deferred) = 0;
   // Changes whenever another connection has committed a change since the
-  // last call returned.
+  // last call returned; on a server, once the server has told of that
+  // commit (a moment after it), without asking the server each time.
   virtual std::uint64_t DataVersion() = 0;
 
   // ---- objects ----
@@ -225,6 +226,31 @@ class CDBStorage {
   // (replaced); puts the content of such a copy back into this database.
   virtual void CopyTo(const std::string& path) = 0;
   virtual void RestoreFrom(const std::string& path) = 0;
+
+  // ---- what a server database keeps in itself (it has no folder) ----
+  // True when the storage keeps the objects' comments itself, so that every
+  // client sees them; false: they are files in the database's folder.
+  virtual bool KeepsComments() const { return false; }
+  // The comment lines of an object (none: it has no comment). Throws
+  // CDBException when the storage keeps no comments or the read fails.
+  virtual std::vector<std::string> CommentLines(int table, unsigned long recordId);
+  // Replaces the comment of an object (no lines: removes it); one change.
+  // DeleteObject removes an object's comment with it. Throws as CommentLines.
+  virtual void SetCommentLines(int table, unsigned long recordId,
+                               const std::vector<std::string>& lines);
+
+  // ---- what the database is, for `db info` ----
+  // "sqlite" or "postgresql".
+  virtual std::string BackendName() const = 0;
+  // The version of the stored layout.
+  virtual int SchemaVersion() = 0;
+  // The bytes the database takes (its file, or the server's database).
+  virtual std::uint64_t SizeInBytes() = 0;
+  // True when this connection may only read (every change is refused).
+  virtual bool IsReadOnly() const { return false; }
+  // The login names that have a creator record, in byte order (what a copy
+  // of the whole database carries).
+  virtual std::vector<std::string> CreatorLogins() = 0;
 };
 
 // Rolls back the open write transaction at destruction unless committed.

@@ -143,6 +143,8 @@ CDBStorage* CDBTableBase::StorageOf(int dbId) const { return engine().Storage(db
 int CDBTableBase::flink() const { return 0; }
 
 int CDBTableBase::CreateTable(const COrvDirSpec& dir, int /*dbId*/) {
+  // A server database has no folder: it keeps the comments itself.
+  if (dir.GetDir().empty()) return 1;
   std::error_code error;
   std::filesystem::create_directories(
       std::filesystem::path(dir.GetDir()) / this->dir(0) / "comments", error);
@@ -643,6 +645,11 @@ bool IsLeftOverNewFile(const std::string& name) {
 }  // namespace
 
 bool CDBTableBase::Cleanup(int dbId, CSMDlg*, int, std::vector<std::string>& removed, int, int) {
+  // A server database has no files to clean: an object's comment goes with
+  // it in the same change.
+  if (CDBStorage* storage = StorageOf(dbId); storage != nullptr && storage->KeepsComments()) {
+    return true;
+  }
   const std::string dir = engine().DatabaseDir(dbId);
   if (dir.empty()) return false;
   const std::filesystem::path comments = std::filesystem::path(dir) / this->dir(0) / "comments";

@@ -140,4 +140,15 @@ std::string DescribeServerDatabase(std::string_view asked) {
   return text + "/" + dbname;
 }
 
+std::string LocalWorkFolder(const std::string& asked) {
+  if (!IsServerDatabase(asked)) return DatabaseDirectory(asked);
+  const std::string data = DatabaseDirectory("");
+  if (data.empty()) return {};
+  std::string name = DescribeServerDatabase(asked);
+  for (char& c : name) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.' && c != '-') c = '_';
+  }
+  return data + "/servers/" + name;
+}
+
 }  // namespace blastsearch

@@ -24,4 +24,11 @@ bool IsServerDatabase(std::string_view asked);
 // other settings.
 std::string DescribeServerDatabase(std::string_view asked);
 
+// The local folder where a program keeps its own working files for the
+// database `asked` names (the remote searches' request IDs and downloads):
+// the database's folder itself, or for a server database a folder of the
+// user's data folder named after the server's address (never its
+// credentials). Empty when neither is known (no HOME). Not created here.
+std::string LocalWorkFolder(const std::string& asked);
+
 }  // namespace BLASTSEARCH_EXPORT

@@ -86,7 +86,19 @@ constexpr const char* kTrigramSchema = R"sql(
 CREATE EXTENSION IF NOT EXISTS pg_trgm;
 CREATE INDEX IF NOT EXISTS bs_objecttext_trgm ON bs_objecttext USING gin (text gin_trgm_ops);
 CREATE INDEX IF NOT EXISTS bs_commentindex_trgm ON bs_commentindex USING gin (text gin_trgm_ops);
+CREATE INDEX IF NOT EXISTS bs_comments_trgm ON bs_comments USING gin (body gin_trgm_ops);
 )sql";
+// What the database keeps that a folder keeps beside a SQLite file: the
+// objects' comments (their lines joined by newlines). Made with the schema,
+// and added to a database made before it on the first open that may write.
+constexpr const char* kKeptInDatabase = R"sql(
+CREATE TABLE IF NOT EXISTS bs_comments(
+  tbl int NOT NULL, id bigint NOT NULL, body text NOT NULL, PRIMARY KEY (tbl, id));
+)sql";
+
+// The channel on which every commit tells the other connections that the
+// database changed.
+constexpr const char* kChangeChannel = "bs_changed";
 
 struct CPgResultFree {
   void operator()(PGresult* result) const { PQclear(result); }
@@ -138,14 +150,17 @@ std::int64_t IntCell(const PGresult* result, int row, int column) {
   return std::strtoll(PQgetvalue(result, row, column), nullptr, 10);
 }
 
-// A message of the server or of libpq as one line.
+// A message of the server or of libpq as one line, its blanks folded.
 std::string OneLine(const char* text) {
   std::string line = text != nullptr ? text : "";
-  for (char& c : line) {
-    if (c == '\n' || c == '\r') c = ' ';
+  std::string folded;
+  for (char c : line) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    if (c == ' ' && (folded.empty() || folded.back() == ' ')) continue;
+    folded += c;
   }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
+  while (!folded.empty() && folded.back() == ' ') folded.pop_back();
+  return folded;
 }
 
 std::string SequenceOf(int table) {
@@ -168,11 +183,7 @@ class CPostgresStorage : public CDBStorage {
   }
   bool InTransaction() const override { return m_bInTransaction; }
   void SetDeferredSync(bool deferred) override;
-  std::uint64_t DataVersion() override {
-    const CPgResult result = Exec("SELECT n FROM bs_changes", {}, "read the change counter");
-    const auto changes = PQntuples(result.get()) > 0 ? IntCell(result.get(), 0, 0) : 0;
-    return static_cast<std::uint64_t>(changes) - m_uOwnCommits;
-  }
+  std::uint64_t DataVersion() override;
 
   unsigned long ReserveRecordId(int table) override;
   unsigned long PeekRecordId(int table) override;
@@ -234,6 +245,25 @@ class CPostgresStorage : public CDBStorage {
   std::string IntegrityCheck() override;
   void CopyTo(const std::string& path) override;
   void RestoreFrom(const std::string& path) override;
+
+  bool KeepsComments() const override { return true; }
+  std::vector<std::string> CommentLines(int table, unsigned long recordId) override;
+  void SetCommentLines(int table, unsigned long recordId,
+                       const std::vector<std::string>& lines) override;
+
+  std::string BackendName() const override { return "postgresql"; }
+  int SchemaVersion() override {
+    return static_cast<int>(QueryInt("SELECT value::int FROM bs_meta WHERE key = 'schema_version'",
+                                     {}, "read the schema version"));
+  }
+  std::uint64_t SizeInBytes() override {
+    return static_cast<std::uint64_t>(
+        QueryInt("SELECT pg_database_size(current_database())", {}, "read the database's size"));
+  }
+  bool IsReadOnly() const override { return m_bReadOnly; }
+  std::vector<std::string> CreatorLogins() override {
+    return Texts("SELECT login FROM bs_creators ORDER BY login", {}, "read the creator records");
+  }
 
  private:
   // Runs `sql` with `params`; raises CDBException naming `what` when the
@@ -312,8 +342,8 @@ class CPostgresStorage : public CDBStorage {
   std::string m_strName;  // postgresql://host:port/dbname, for messages
   bool m_bInTransaction = false;
   bool m_bReadOnly = false;
-  bool m_bWaitForLock = true;       // false: a busy database is refused at once
-  std::uint64_t m_uOwnCommits = 0;  // changes this connection committed
+  bool m_bWaitForLock = true;          // false: a busy database is refused at once
+  std::uint64_t m_uOthersChanges = 0;  // other connections' commits heard of
 };
 
 CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, int busyTimeoutMs)
@@ -324,11 +354,38 @@ CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, i
                     "SELECT CASE WHEN has_table_privilege('bs_objects', 'INSERT') AND "
                     "current_setting('transaction_read_only') = 'off' THEN 0 ELSE 1 END",
                     {}, "check the role's rights") != 0;
+  if (!m_bReadOnly && QueryInt("SELECT CASE WHEN to_regclass('bs_comments') IS NULL THEN 1 ELSE "
+                               "0 END",
+                               {}, "read the schema") != 0) {
+    // Under the write lock: of two programs adding it at once, the second
+    // finds it there.
+    CDBWriteTransaction transaction(*this);
+    ExecScript(kKeptInDatabase, "add the comments' table");
+    transaction.Commit();
+  }
   if (!m_bReadOnly) AddSearchIndex();
   m_bSearchIndex =
       QueryInt("SELECT CASE WHEN to_regclass('bs_commentindex') IS NULL THEN 0 ELSE 1 END", {},
                "read the schema") != 0;
+  // Every commit of another connection is heard of as a notification, read
+  // from the connection without asking the server (DataVersion).
+  ExecScript((std::string("LISTEN ") + kChangeChannel).c_str(), "follow the changes");
   if (created != nullptr) *created = made;
+}
+
+std::uint64_t CPostgresStorage::DataVersion() {
+  PGconn* conn = m_pConn.get();
+  // Reads what the server has sent (notifications) without waiting.
+  if (PQconsumeInput(conn) == 0) {
+    throw CDBException(m_strName + ": the connection to the server was lost (cannot follow the " +
+                       "changes): " + OneLine(PQerrorMessage(conn)));
+  }
+  const int own = PQbackendPID(conn);
+  while (PGnotify* note = PQnotifies(conn)) {
+    if (note->be_pid != own) ++m_uOthersChanges;
+    PQfreemem(note);
+  }
+  return m_uOthersChanges;
 }
 
 void CPostgresStorage::Connect(const std::string& conninfo, int busyTimeoutMs) {
@@ -484,6 +541,8 @@ void CPostgresStorage::Commit() {
   if (!m_bInTransaction) throw CDBException(m_strName + ": no change is under way");
   try {
     ExecScript("UPDATE bs_changes SET n = n + 1", "count the change");
+    // Sent to the listeners when the change commits, never when it fails.
+    ExecScript((std::string("NOTIFY ") + kChangeChannel).c_str(), "announce the change");
     CPgResult result(PQexec(m_pConn.get(), "COMMIT"));
     m_bInTransaction = false;
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
@@ -498,7 +557,6 @@ void CPostgresStorage::Commit() {
     Rollback();
     throw;
   }
-  ++m_uOwnCommits;
 }
 
 void CPostgresStorage::SetDeferredSync(bool deferred) {
@@ -718,6 +776,7 @@ bool CPostgresStorage::DeleteObject(int table, unsigned long recordId) {
     Exec("DELETE FROM bs_fieldvalues WHERE tbl = $1 AND id = $2", key, "delete an object");
     Exec("DELETE FROM bs_objectkeys WHERE tbl = $1 AND id = $2", key, "delete an object");
     IndexRecordTerms(table, static_cast<std::int64_t>(recordId), nullptr);
+    Exec("DELETE FROM bs_comments WHERE tbl = $1 AND id = $2", key, "delete an object");
     if (found) NoteRecordId(table, recordId);  // never handed out again
     return found;
   });
@@ -1105,13 +1164,14 @@ bool CPostgresStorage::TextCandidates(int table, const std::vector<std::string>&
       ids.push_back(id);
     }
     if (!comments) continue;
+    // The comments are kept in the database itself: they are their own index.
     for (const unsigned long id :
-         Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND text ILIKE $2",
-             CPgParams().Int(table).Text(ContainsPattern(text)), "search the comment index")) {
+         Ids("SELECT id FROM bs_comments WHERE tbl = $1 AND body ILIKE $2",
+             CPgParams().Int(table).Text(ContainsPattern(text)), "search the comments")) {
       ids.push_back(id);
     }
   }
-  if (comments) {
+  if (comments && !KeepsComments()) {
     for (const unsigned long id :
          Ids("SELECT id FROM bs_commentindex WHERE tbl = $1 AND NOT readable",
              CPgParams().Int(table), "search the comment index")) {
@@ -1253,6 +1313,39 @@ void CPostgresStorage::IndexComment(int table, const CCommentStamp& stamp,
   });
 }
 
+std::vector<std::string> CPostgresStorage::CommentLines(int table, unsigned long recordId) {
+  const std::vector<std::string> bodies =
+      Texts("SELECT body FROM bs_comments WHERE tbl = $1 AND id = $2",
+            CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId)), "read a comment");
+  // The lines as a comment file holds them: each ends with a newline.
+  std::vector<std::string> lines;
+  if (bodies.empty()) return lines;
+  const std::string& body = bodies.front();
+  for (std::size_t start = 0; start < body.size();) {
+    std::size_t end = body.find('\n', start);
+    if (end == std::string::npos) end = body.size();
+    lines.push_back(body.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+void CPostgresStorage::SetCommentLines(int table, unsigned long recordId,
+                                       const std::vector<std::string>& lines) {
+  const CPgParams key = CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId));
+  if (lines.empty()) {
+    Change("DELETE FROM bs_comments WHERE tbl = $1 AND id = $2", key, "remove a comment");
+    return;
+  }
+  std::string body;
+  for (const std::string& line : lines) body += line + '\n';
+  Change(
+      "INSERT INTO bs_comments(tbl, id, body) VALUES ($1, $2, $3) "
+      "ON CONFLICT (tbl, id) DO UPDATE SET body = excluded.body",
+      CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId)).Text(body),
+      "store a comment");
+}
+
 }  // namespace
 
 std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo, bool* created,
@@ -1261,3 +1354,17 @@ std::unique_ptr<CDBStorage> OpenPostgresStorage(const std::string& conninfo, boo
 }
 
 }  // namespace blastsearch
+
+// The entry the engine finds by name when it loads this library for a
+// server database (the programs do not link libpq): the storage, or null
+// with the failure's message in `failure`.
+extern "C" __attribute__((visibility("default"))) blastsearch::CDBStorage*
+blastsearch_open_postgres_storage(const char* conninfo, bool* created, int busyTimeoutMs,
+                                  std::string* failure) {
+  try {
+    return blastsearch::OpenPostgresStorage(conninfo, created, busyTimeoutMs).release();
+  } catch (const std::exception& e) {
+    *failure = e.what();
+    return nullptr;
+  }
+}

@@ -204,6 +204,20 @@ class CSqliteStorage : public CDBStorage {
   void CopyTo(const std::string& path) override;
   void RestoreFrom(const std::string& path) override;
 
+  // ---- what the database is ----
+  std::string BackendName() const override { return "sqlite"; }
+  std::vector<std::string> CreatorLogins() override {
+    std::vector<std::string> logins;
+    CSqliteStmt stmt(m_db, "SELECT login FROM creators ORDER BY login");
+    while (stmt.Step()) logins.emplace_back(stmt.Text(0));
+    return logins;
+  }
+  int SchemaVersion() override { return static_cast<int>(m_db.QueryInt("PRAGMA user_version")); }
+  std::uint64_t SizeInBytes() override {
+    return static_cast<std::uint64_t>(m_db.QueryInt("PRAGMA page_count")) *
+           static_cast<std::uint64_t>(m_db.QueryInt("PRAGMA page_size"));
+  }
+
  private:
   // Runs `change` in the open transaction, or in one of its own.
   template <class Change>

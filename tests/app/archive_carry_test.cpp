@@ -1,10 +1,13 @@
 // Archives carry everything a stored result has: through `archive export`
-// and `archive import` into an empty database, its record, comment,
-// keywords, user-defined fields (definitions and values) and authors come
-// back the same. The archive's record is the stored record with lines that
-// older readers pass over; damage to them is reported naming the file.
+// and `archive import` into an empty database (of either backend), its
+// record, comment, keywords, user-defined fields (definitions and values)
+// and authors come back the same; so does `db copy` between backends. The archive's record is the
+// stored record with lines that older readers pass over; damage to them is reported naming the
+// file.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,8 +17,10 @@
 #include <vector>
 
 #include "app/CommandRun.h"
+#include "app/ProgramProcess.h"
 #include "host/db/DBRecordText.h"
 #include "host/db/SqliteStorage.h"
+#include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 
 namespace blastsearch {
@@ -70,7 +75,10 @@ std::vector<std::string> Views(const std::string& dir) {
       {"list", "--json"},
       {"keyword", "list"},
       {"summary"},
-      {"search", "--text", "Ada", "--field", "author", "--json"}};
+      {"search", "--text", "Ada", "--field", "author", "--json"},
+      {"search", "--text", "second\tline", "--field", "comment", "--json"},
+      {"search", "--keyword", "kinase", "--json"},
+      {"search", "--hits", "1-10", "--json"}};
   for (const char* uid : {"1", "2", "3", "4", "5", "6"}) {
     commands.push_back({"show", uid, "--json"});
     commands.push_back({"comment", "show", uid});
@@ -87,13 +95,18 @@ std::vector<std::string> Views(const std::string& dir) {
   return views;
 }
 
-TEST(ArchiveCarry, ARoundTripIntoAnEmptyDatabaseKeepsEverything) {
+// On each backend: a database and what an archive of it brings into an
+// empty one answer every command alike.
+class ArchiveCarryOn : public BackendTest {};
+
+TEST_P(ArchiveCarryOn, ARoundTripIntoAnEmptyDatabaseKeepsEverything) {
   CTempDir scratch("archivecarry");
-  const std::string source = (scratch.Path() / "source").string();
+  const std::string source = m_database.CommandAddress();
   FillDatabase(source);
   const std::string archive = (scratch.Path() / "all.ba6").string();
   RunAll(source, {{"archive", "export", archive}});
-  const std::string target = (scratch.Path() / "target").string();
+  CBackendDatabase empty(GetParam());
+  const std::string target = empty.CommandAddress();
   RunAll(target, {{"archive", "import", archive}});
   const std::vector<std::string> before = Views(source);
   const std::vector<std::string> after = Views(target);
@@ -106,6 +119,90 @@ TEST(ArchiveCarry, ARoundTripIntoAnEmptyDatabaseKeepsEverything) {
       RunOnDatabase(target, {"search", "--text", "Heidelberg", "--field", "lab", "--into", "s"});
   EXPECT_EQ(search.m_nStatus, 0) << search.m_strErr;
   EXPECT_NE(RunOnDatabase(target, {"subbase", "list"}).m_strOut.find("s\t1"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ArchiveCarryOn, ::testing::ValuesIn(StorageBackendNames()),
+                         BackendTestName);
+
+// `db copy` carries a whole database between backends and back: every
+// command answers alike in the copy of the copy, and a copy killed midway
+// goes on when run again, storing nothing twice.
+TEST(DatabaseCopy, FolderToServerAndBackAnswersAlike) {
+  CBackendDatabase server("postgres");
+  if (!server.SkipReason().empty()) GTEST_SKIP() << server.SkipReason();
+  CTempDir scratch("dbcopy");
+  const std::string source = (scratch.Path() / "source").string();
+  const std::string back = (scratch.Path() / "back").string();
+  FillDatabase(source);
+  for (const auto& [from, to] :
+       {std::pair{source, server.CommandAddress()}, std::pair{server.CommandAddress(), back}}) {
+    CCommandRun run = RunOnDatabase(from, {"db", "copy", "--to", to, "--batch", "4"});
+    ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
+    EXPECT_NE(run.m_strErr.find("copied 6 of 6 results"), std::string::npos) << run.m_strErr;
+  }
+  EXPECT_EQ(Views(server.CommandAddress()), Views(source));
+  EXPECT_EQ(Views(back), Views(source));
+  CCommandRun info = RunOnDatabase(server.CommandAddress(), {"db", "info"});
+  EXPECT_EQ(info.m_nStatus, 0) << info.m_strErr;
+  EXPECT_NE(info.m_strOut.find("backend: postgresql\nschema version: 1\nresults: 6\n"),
+            std::string::npos)
+      << info.m_strOut;
+  // Copied again: everything is there already, nothing is added.
+  CCommandRun again = RunOnDatabase(source, {"db", "copy", "--to", server.CommandAddress()});
+  EXPECT_EQ(again.m_nStatus, 0) << again.m_strErr;
+  EXPECT_NE(again.m_strOut.find("Copied 0 results"), std::string::npos) << again.m_strOut;
+  EXPECT_EQ(Views(server.CommandAddress()), Views(source));
+  // Into a database holding other results under the same UIDs: refused.
+  const std::string other = (scratch.Path() / "other").string();
+  RunAll(other, {{"import", (kReports / "tblastx.txt").string()},
+                 {"rename", "1", "somebody else's result"}});
+  CCommandRun refused = RunOnDatabase(source, {"db", "copy", "--to", other});
+  EXPECT_EQ(refused.m_nStatus, 1);
+  EXPECT_NE(refused.m_strErr.find("copy into an empty database"), std::string::npos)
+      << refused.m_strErr;
+  EXPECT_EQ(RunOnDatabase(source, {"db", "copy", "--to", source}).m_nStatus, 1);
+  // A damaged record is named and not carried on as if it had been read.
+  server.DamageRecord(kTable, 2);
+  const std::string fromDamaged = (scratch.Path() / "from-damaged").string();
+  CCommandRun damaged =
+      RunOnDatabase(server.CommandAddress(), {"db", "copy", "--to", fromDamaged, "--batch", "1"});
+  EXPECT_EQ(damaged.m_nStatus, 1);
+  EXPECT_NE(damaged.m_strErr.find("record of UID 2 is damaged"), std::string::npos)
+      << damaged.m_strErr;
+  EXPECT_EQ(RunOnDatabase(fromDamaged, {"show", "2"}).m_nStatus, 1);
+}
+
+TEST(DatabaseCopy, AKilledCopyGoesOnWhenRunAgain) {
+  CBackendDatabase server("postgres");
+  if (!server.SkipReason().empty()) GTEST_SKIP() << server.SkipReason();
+  CTempDir scratch("dbcopykill");
+  const std::string source = (scratch.Path() / "source").string();
+  std::vector<std::string> import{"import"};
+  for (const auto& entry : fs::directory_iterator(kReports)) {
+    if (entry.path().extension() == ".txt") import.push_back(entry.path().string());
+  }
+  RunAll(source, {import});
+  const fs::path program = fs::path(BLASTSEARCH_BINARY_DIR) / "app" / "blastsearch";
+  const fs::path out = scratch.Path() / "out";
+  const fs::path err = scratch.Path() / "err";
+  const pid_t child = StartProgram(
+      program, {"--db", source, "db", "copy", "--to", server.CommandAddress(), "--batch", "1"}, out,
+      err);
+  ASSERT_GT(child, 0);
+  // Killed as soon as it has stored its first batch.
+  for (int i = 0; i < 20000 && ReadAll(err).find("copied 1 of") == std::string::npos; ++i) {
+    ::usleep(500);
+  }
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  const std::string listed = RunOnDatabase(server.CommandAddress(), {"list", "--json"}).m_strOut;
+  EXPECT_NE(listed, "") << ReadAll(err);
+  CCommandRun rerun = RunOnDatabase(source, {"db", "copy", "--to", server.CommandAddress()});
+  ASSERT_EQ(rerun.m_nStatus, 0) << rerun.m_strErr;
+  EXPECT_EQ(RunOnDatabase(server.CommandAddress(), {"list", "--json"}).m_strOut,
+            RunOnDatabase(source, {"list", "--json"}).m_strOut);
+  EXPECT_EQ(RunOnDatabase(server.CommandAddress(), {"check"}).m_nStatus, 0);
 }
 
 // An older reader passes over the lines an archive adds: taking them out

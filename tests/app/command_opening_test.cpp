@@ -50,6 +50,8 @@ TEST(CommandOpening, EveryCommandStopsAtADatabaseItCannotOpen) {
       {"field", "define", "Lab", "text"},
       {"author", "set", "--name", "Ann"},
       {"blast", "blastn", "--query", file, "--blast-db", "db"},
+      {"db", "info"},
+      {"db", "copy", "--to", (scratch.Path() / "copy").string()},
   };
   for (const std::vector<std::string>& command : commands) {
     std::string line;
@@ -64,6 +66,7 @@ TEST(CommandOpening, EveryCommandStopsAtADatabaseItCannotOpen) {
   }
   EXPECT_EQ(ReadWholeFile(foreign / kDatabaseFileName), notes);
   EXPECT_FALSE(fs::exists(file));
+  EXPECT_FALSE(fs::exists(scratch.Path() / "copy"));
 }
 
 }  // namespace

@@ -82,15 +82,22 @@ std::string CPostgresServer::Start() {
             "/initdb.log 2>&1") != 0) {
     return "initdb failed (see " + m_strDir + "/initdb.log)";
   }
-  const std::string options =
-      "-c listen_addresses='' -k " + m_strDir + " -p " + std::to_string(m_nPort) + " -c fsync=off";
-  if (Shell(m_strAs + m_strBin + "/pg_ctl -D " + data + " -o \"" + options + "\" -l " + m_strDir +
-            "/server.log -w -t 120 start >/dev/null 2>&1") != 0) {
-    return "the server did not start (see " + m_strDir + "/server.log)";
-  }
-  m_bRunning = true;
+  if (!StartServer()) return "the server did not start (see " + m_strDir + "/server.log)";
   return {};
 }
+
+bool CPostgresServer::StartServer() {
+  const std::string options =
+      "-c listen_addresses='' -k " + m_strDir + " -p " + std::to_string(m_nPort) + " -c fsync=off";
+  if (Shell(m_strAs + m_strBin + "/pg_ctl -D " + m_strDir + "/data -o \"" + options + "\" -l " +
+            m_strDir + "/server.log -w -t 120 start >/dev/null 2>&1") != 0) {
+    return false;
+  }
+  m_bRunning = true;
+  return true;
+}
+
+bool CPostgresServer::Restart() { return m_bRunning || StartServer(); }
 
 CPostgresServer::~CPostgresServer() {
   if (m_bRunning) {

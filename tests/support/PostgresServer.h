@@ -31,12 +31,16 @@ class CPostgresServer {
   void Run(const std::string& dbname, const std::string& sql) const;
   // Stops the server at once, as a crash would (pg_ctl stop -m immediate).
   void Kill();
+  // Starts a killed server again on the same folder and socket (it recovers
+  // from its journal); false when it does not start.
+  bool Restart();
   // The socket folder.
   const std::string& Dir() const { return m_strDir; }
 
  private:
   CPostgresServer() = default;
   std::string Start();
+  bool StartServer();
 
   std::string m_strDir;
   std::string m_strBin;

@@ -28,7 +28,8 @@ CBackendDatabase::CBackendDatabase(const std::string& backend)
   }
 #ifdef BLASTSEARCH_HAVE_POSTGRES
   if (CPostgresServer* server = CPostgresServer::Shared(m_strSkip)) {
-    m_strAddress = server->ConnInfo(server->NewDatabase());
+    m_strDbName = server->NewDatabase();
+    m_strAddress = server->ConnInfo(m_strDbName);
   }
 #else
   m_strSkip = "this build has no PostgreSQL storage";
@@ -40,6 +41,30 @@ std::unique_ptr<CDBStorage> CBackendDatabase::Open(int busyTimeoutMs) const {
   if (m_strBackend == "postgres") return OpenPostgresStorage(m_strAddress, nullptr, busyTimeoutMs);
 #endif
   return OpenSqliteStorage(m_strAddress, nullptr, busyTimeoutMs);
+}
+
+std::string CBackendDatabase::CommandAddress() const {
+  return IsServer() ? m_strAddress : (m_dir.Path() / "db").string();
+}
+
+std::string CBackendDatabase::AddressAs(const std::string& user) const {
+#ifdef BLASTSEARCH_HAVE_POSTGRES
+  std::string why;
+  if (IsServer()) return CPostgresServer::Shared(why)->ConnInfo(m_strDbName, user);
+#endif
+  (void)user;
+  return {};
+}
+
+void CBackendDatabase::RunAsAdmin(const std::string& sql) const {
+#ifdef BLASTSEARCH_HAVE_POSTGRES
+  std::string why;
+  if (IsServer()) {
+    CPostgresServer::Shared(why)->Run(m_strDbName, sql);
+    return;
+  }
+#endif
+  throw std::runtime_error("not a server database: " + sql);
 }
 
 void CBackendDatabase::DamageRecord(int table, unsigned long recordId) const {

@@ -7,6 +7,9 @@
 #include "host/OrvFileSpec.h"
 #include "host/db/DBEngine.h"
 #include "host/db/SqliteStorage.h"
+#ifdef BLASTSEARCH_HAVE_POSTGRES
+#include "support/PostgresServer.h"
+#endif
 
 namespace blastsearch {
 
@@ -31,13 +34,23 @@ CTempDir::~CTempDir() {
   std::filesystem::remove_all(m_dir, error);
 }
 
-CTempDatabase::CTempDatabase(int dbId, const std::string& tag)
-    : m_dir(FreshDir(tag)), m_nDbId(dbId) {
-  engine().OpenDatabase(m_dir.string(), m_nDbId);
+CTempDatabase::CTempDatabase(int dbId, const std::string& tag, const std::string& backend)
+    : m_dir(FreshDir(tag)), m_nDbId(dbId), m_strAddress(m_dir.string()) {
+  if (backend != "sqlite") {
+#ifdef BLASTSEARCH_HAVE_POSTGRES
+    CPostgresServer* server = CPostgresServer::Shared(m_strSkip);
+    if (server == nullptr) return;
+    m_strAddress = server->ConnInfo(server->NewDatabase());
+#else
+    m_strSkip = "this build has no PostgreSQL storage";
+    return;
+#endif
+  }
+  engine().OpenDatabase(m_strAddress, m_nDbId);
 }
 
 CTempDatabase::~CTempDatabase() {
-  engine().CloseDatabase(m_nDbId);
+  if (m_strSkip.empty()) engine().CloseDatabase(m_nDbId);
   if (m_nDbId == 1) MAINDIR.SetDir("");
   std::error_code error;
   std::filesystem::remove_all(m_dir, error);
@@ -47,7 +60,7 @@ std::filesystem::path CTempDatabase::File() const { return m_dir / kDatabaseFile
 
 void CTempDatabase::Reopen() {
   engine().CloseDatabase(m_nDbId);
-  engine().OpenDatabase(m_dir.string(), m_nDbId);
+  engine().OpenDatabase(m_strAddress, m_nDbId);
 }
 
 }  // namespace blastsearch

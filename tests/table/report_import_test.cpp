@@ -14,6 +14,7 @@
 #include "model/ResultInfo.h"
 #include "platform/UserInteraction.h"
 #include "support/Corpus.h"
+#include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"
 #include "table/ReportImport.h"
@@ -26,8 +27,14 @@ namespace fs = std::filesystem;
 
 const fs::path kBlastPlus = fs::path(BLASTSEARCH_SOURCE_DIR) / "tests" / "data" / "blastplus";
 
-class ReportImportTest : public ::testing::Test {
+// On each backend: a folder's database, and one on the tests' PostgreSQL
+// server.
+class ReportImportTest : public ::testing::TestWithParam<std::string> {
  protected:
+  ReportImportTest() : m_db(1, "db", GetParam()) {}
+  void SetUp() override {
+    if (!m_db.SkipReason().empty()) GTEST_SKIP() << m_db.SkipReason();
+  }
   CReportImportOutcome Import(const fs::path& path, CReportImportOptions options = {}) {
     return ImportReportFile(blastSearch(), path.string(), options);
   }
@@ -41,7 +48,7 @@ class ReportImportTest : public ::testing::Test {
   CTempDatabase m_db;
 };
 
-TEST_F(ReportImportTest, FilesWithoutAReportAreRefusedAndNothingIsStored) {
+TEST_P(ReportImportTest, FilesWithoutAReportAreRefusedAndNothingIsStored) {
   struct Case {
     const char* name;
     std::string bytes;  // a file of these bytes, unless `path` is given
@@ -73,7 +80,7 @@ TEST_F(ReportImportTest, FilesWithoutAReportAreRefusedAndNothingIsStored) {
   }
 }
 
-TEST_F(ReportImportTest, EachQueryBecomesAResultNamedAfterIt) {
+TEST_P(ReportImportTest, EachQueryBecomesAResultNamedAfterIt) {
   for (const char* name : {"blastp.txt", "blastp.xml", "blastp.json", "blastp.tab7"}) {
     SCOPED_TRACE(name);
     CReportImportOptions options;
@@ -99,7 +106,7 @@ TEST_F(ReportImportTest, EachQueryBecomesAResultNamedAfterIt) {
   }
 }
 
-TEST_F(ReportImportTest, ResultsStoredAlreadyAreSkippedUnlessAllowed) {
+TEST_P(ReportImportTest, ResultsStoredAlreadyAreSkippedUnlessAllowed) {
   SKIP_WITHOUT_CORPUS();
   const fs::path page = CorpusFiles("html-qblast").front();
   const CReportImportOutcome first = Import(page);
@@ -138,7 +145,7 @@ TEST_F(ReportImportTest, ResultsStoredAlreadyAreSkippedUnlessAllowed) {
   EXPECT_EQ(Import(page).m_nStored, 1u);
 }
 
-TEST_F(ReportImportTest, TheDigestFollowsTheResultNotItsStoredKey) {
+TEST_P(ReportImportTest, TheDigestFollowsTheResultNotItsStoredKey) {
   CBlastSearchEntry entry;
   entry.m_Mol.m_strName = "query one";
   const std::string report = DigestOfReportHead("BLASTN 2.0.11\nQuery= query one\n");
@@ -164,7 +171,7 @@ TEST_F(ReportImportTest, TheDigestFollowsTheResultNotItsStoredKey) {
             std::vector<std::string>{std::string(kResultDigestKey) + digest});
 }
 
-TEST_F(ReportImportTest, AStopAskedForEndsTheFileAfterTheResultBeingStored) {
+TEST_P(ReportImportTest, AStopAskedForEndsTheFileAfterTheResultBeingStored) {
   const fs::path report = kBlastPlus / "blastn.txt";
   volatile int stop = 0;
   CReportImportOptions options;
@@ -178,7 +185,7 @@ TEST_F(ReportImportTest, AStopAskedForEndsTheFileAfterTheResultBeingStored) {
   EXPECT_NE(line.find("stopped after 1 of x.txt's results"), std::string::npos) << line;
 }
 
-TEST_F(ReportImportTest, ACutOffReportKeepsWhatCameBeforeAndStoresNoHalfResult) {
+TEST_P(ReportImportTest, ACutOffReportKeepsWhatCameBeforeAndStoresNoHalfResult) {
   std::ifstream in(kBlastPlus / "blastn.xml", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   const fs::path cut = Write("cut.xml", bytes.substr(0, bytes.size() * 2 / 3));
@@ -190,6 +197,9 @@ TEST_F(ReportImportTest, ACutOffReportKeepsWhatCameBeforeAndStoresNoHalfResult) 
 
 // The host cuts names to what the table allows, never inside a character,
 // with room for the number that makes them unique.
+INSTANTIATE_TEST_SUITE_P(Backends, ReportImportTest, ::testing::ValuesIn(StorageBackendNames()),
+                         BackendTestName);
+
 TEST(ObjectNames, LongNamesAreCutToFitWithTheirNumber) {
   struct Case {
     std::string name;

@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "host/db/DBException.h"
 #include "host/db/DBStorage.h"
@@ -201,6 +203,46 @@ TEST_P(StorageTest, EverythingBesideTheRecordsIsSharedByEveryConnection) {
   EXPECT_FALSE(writer->DeleteUDFieldDef("Lab"));
 }
 
+// The data version once it moved from `seen`, waiting up to five seconds
+// (a server tells of another connection's commit a moment after it).
+std::uint64_t VersionAfter(CDBStorage& storage, std::uint64_t seen) {
+  std::uint64_t version = storage.DataVersion();
+  for (int i = 0; i < 500 && version == seen; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    version = storage.DataVersion();
+  }
+  return version;
+}
+
+// Following other clients: each commit of another connection moves the
+// version once (the window lists again), however often it is asked; its
+// own commits, changes undone and reads never move it.
+TEST_P(StorageTest, EveryOtherClientsCommitMovesTheVersionOnce) {
+  auto watcher = m_database.Open();
+  auto other = m_database.Open();
+  std::uint64_t seen = watcher->DataVersion();
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    other->AddKeyword(kTable, "k" + std::to_string(round));
+    const std::uint64_t moved = VersionAfter(*watcher, seen);
+    EXPECT_NE(moved, seen);
+    EXPECT_EQ(watcher->DataVersion(), moved);
+    seen = moved;
+    watcher->AddKeyword(kTable, "own" + std::to_string(round));
+    {
+      CDBWriteTransaction undone(*other);
+      other->AddKeyword(kTable, "undone");
+    }
+    (void)other->Keywords(kTable);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(watcher->DataVersion(), seen);
+  }
+  // Several commits between two looks move it at least once.
+  other->AddKeyword(kTable, "a");
+  other->AddKeyword(kTable, "b");
+  EXPECT_NE(VersionAfter(*watcher, seen), seen);
+}
+
 // One change at a time: a second writer that will not wait is refused while
 // the first holds the lock; a rolled-back change leaves nothing; another
 // connection's commit moves the data version, one's own does not.
@@ -222,7 +264,7 @@ TEST_P(StorageTest, OneWriterAtATimeAndOthersChangesAreSeen) {
   }
   EXPECT_FALSE(first->FindObjectById(kTable, 2, nullptr));
   second->AddKeyword(kTable, "from the second");
-  EXPECT_NE(first->DataVersion(), seen);
+  EXPECT_NE(VersionAfter(*first, seen), seen);
   EXPECT_TRUE(second->FindObjectByName(kTable, "kept", nullptr));
 }
 
