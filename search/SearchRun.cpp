@@ -109,17 +109,10 @@ void CSearchRun::Search() {
   if (SearchCandidates(objTable, subbase, *progress, empty)) {
     progress.reset();
     if (empty) {
-      m_outcome = kEmptySubbase;
-      Inform(subbase == kMainSubbase ? "Database Contains No " + typeName
-                                     : std::string("Specified Subbase is Empty or Doesn't Exist"));
-      return;
+      EndWithEmptySubbase(subbase, typeName);
+    } else {
+      EndWithResults(sbTable, typeName);
     }
-    if (m_results.empty()) {
-      m_outcome = kNothingFound;
-      Inform("No " + typeName + " Found");
-      return;
-    }
-    StoreResults(sbTable, typeName);
     return;
   }
   std::vector<std::string> names;
@@ -129,9 +122,7 @@ void CSearchRun::Search() {
   fill_in_names(objTable, names, nullptr, nullptr, subbase, 2, m_dbId);
   if (names.empty()) {
     progress.reset();
-    m_outcome = kEmptySubbase;
-    Inform(subbase == kMainSubbase ? "Database Contains No " + typeName
-                                   : std::string("Specified Subbase is Empty or Doesn't Exist"));
+    EndWithEmptySubbase(subbase, typeName);
     return;
   }
   const bool listed = CollectResults(objTable, names, *progress);
@@ -142,6 +133,16 @@ void CSearchRun::Search() {
     m_resultInfos.clear();
     return;
   }
+  EndWithResults(sbTable, typeName);
+}
+
+void CSearchRun::EndWithEmptySubbase(const std::string& subbase, const std::string& typeName) {
+  m_outcome = kEmptySubbase;
+  Inform(subbase == kMainSubbase ? "Database Contains No " + typeName
+                                 : std::string("Specified Subbase is Empty or Doesn't Exist"));
+}
+
+void CSearchRun::EndWithResults(int sbTable, const std::string& typeName) {
   if (m_results.empty()) {
     m_outcome = kNothingFound;
     Inform("No " + typeName + " Found");

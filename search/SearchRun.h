@@ -94,6 +94,10 @@ class CSearchRun {
   // 1 when every active filter passes the object.
   int Passes(CObjInfo* info);
   void StoreResults(int sbTable, const std::string& typeName);
+  // Ends a search of an empty (or absent) subbase, saying so.
+  void EndWithEmptySubbase(const std::string& subbase, const std::string& typeName);
+  // Ends a search: "No ... Found", or the results stored in a subbase.
+  void EndWithResults(int sbTable, const std::string& typeName);
 };
 
 // Cuts a subbase name to the host's 250 characters, never inside a UTF-8

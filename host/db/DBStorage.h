@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +53,21 @@ struct CCandidateQuery {
   // which the caller brings up to date first).
   bool m_bTextInComments = false;
 };
+
+// Narrows the candidates `ids` (ascending) to those also in `found`
+// (ascending); the first narrowing (`narrowed` false) takes `found` whole.
+// Sets `narrowed`. For the storages' CandidateIds.
+inline void NarrowCandidateIds(std::vector<unsigned long>& ids, std::vector<unsigned long> found,
+                               bool& narrowed) {
+  if (narrowed) {
+    std::vector<unsigned long> both;
+    std::set_intersection(ids.begin(), ids.end(), found.begin(), found.end(),
+                          std::back_inserter(both));
+    found.swap(both);
+  }
+  ids.swap(found);
+  narrowed = true;
+}
 
 // What the comment index knows of an object's comment file: its size and
 // modification time (nanoseconds) when its text was read.

@@ -1222,14 +1222,7 @@ bool CPostgresStorage::CandidateIds(int table, const CCandidateQuery& query,
   if (!m_bSearchIndex) return false;  // made by an older program, opened only to read
   bool narrowed = false;
   const auto intersect = [&](std::vector<unsigned long> found) {
-    if (narrowed) {
-      std::vector<unsigned long> both;
-      std::set_intersection(ids.begin(), ids.end(), found.begin(), found.end(),
-                            std::back_inserter(both));
-      found.swap(both);
-    }
-    ids.swap(found);
-    narrowed = true;
+    NarrowCandidateIds(ids, std::move(found), narrowed);
   };
   if (!query.m_keywords.empty()) {
     std::vector<unsigned long> found;

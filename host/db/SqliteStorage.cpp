@@ -1143,14 +1143,7 @@ bool CSqliteStorage::CandidateIds(int table, const CCandidateQuery& query,
   const bool current = terms && TermsCurrent();
   bool narrowed = false;
   const auto intersect = [&](std::vector<unsigned long> found) {
-    if (narrowed) {
-      std::vector<unsigned long> both;
-      std::set_intersection(ids.begin(), ids.end(), found.begin(), found.end(),
-                            std::back_inserter(both));
-      found.swap(both);
-    }
-    ids.swap(found);
-    narrowed = true;
+    NarrowCandidateIds(ids, std::move(found), narrowed);
   };
   if (current && !query.m_keywords.empty()) intersect(KeywordCandidates(table, query.m_keywords));
   std::vector<unsigned long> texts;
