@@ -23,6 +23,7 @@
 #include "host/db/DBObjectBase.h"
 #include "platform/UserInteraction.h"
 #include "support/Corpus.h"
+#include "support/StorageBackends.h"
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
 
@@ -64,16 +65,20 @@ class SearchCorpusDb {
  public:
   static constexpr const char* kCurrentUser = "Current Person";
 
-  // The database, built on first use; null when the corpus is absent.
-  static SearchCorpusDb* Get() {
-    static std::unique_ptr<SearchCorpusDb> db = [] {
-      std::unique_ptr<SearchCorpusDb> made;
-      if (!CorpusDir().empty()) {
-        made.reset(new SearchCorpusDb);
-        made->Build();
-      }
-      return made;
-    }();
+  // The database of `backend` ("sqlite" or "postgres"), built on first use;
+  // null when the corpus is absent or the backend cannot be had (then
+  // `whyNot`, when given, says why).
+  static SearchCorpusDb* Get(const std::string& backend = "sqlite", std::string* whyNot = nullptr) {
+    // One static per backend, each made after the server it uses, so that
+    // it is closed before that server stops.
+    if (backend == "sqlite") {
+      static std::unique_ptr<SearchCorpusDb> db = Make("sqlite", nullptr);
+      if (db == nullptr && whyNot != nullptr) *whyNot = "the corpus is absent";
+      return db.get();
+    }
+    static std::string skip;
+    static std::unique_ptr<SearchCorpusDb> db = Make(backend, &skip);
+    if (db == nullptr && whyNot != nullptr) *whyNot = skip;
     return db.get();
   }
   ~SearchCorpusDb() {
@@ -83,11 +88,11 @@ class SearchCorpusDb {
   }
 
   // Opens the database as database 1 (commands close it when they end).
-  void Open() const { engine().OpenDatabase(m_dir.string(), 1); }
+  void Open() const { engine().OpenDatabase(m_strAddress, 1); }
   // Runs a command on this database and opens the database again.
   int Run(std::vector<std::string> args, std::string* out = nullptr,
           std::string* err = nullptr) const {
-    args.insert(args.begin(), {"--db", m_dir.string()});
+    args.insert(args.begin(), {"--db", m_strAddress});
     int status = Blast(args, out, err);
     Open();
     return status;
@@ -102,14 +107,38 @@ class SearchCorpusDb {
     return names;
   }
 
+  bool IsServer() const { return m_server != nullptr; }
+
+  // A scratch folder: the database itself for SQLite.
   std::filesystem::path m_dir;
   std::vector<ObjModel> m_objects;
 
  private:
+  static std::unique_ptr<SearchCorpusDb> Make(const std::string& backend, std::string* whyNot) {
+    std::unique_ptr<SearchCorpusDb> made;
+    if (CorpusDir().empty()) {
+      if (whyNot != nullptr) *whyNot = "the corpus is absent";
+      return made;
+    }
+    made.reset(new SearchCorpusDb);
+    made->m_dir = std::filesystem::temp_directory_path() /
+                  ("blastsearch-search-test-" + backend + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(made->m_dir);
+    made->m_strAddress = made->m_dir.string();
+    if (backend != "sqlite") {
+      made->m_server = std::make_unique<CBackendDatabase>(backend);
+      if (!made->m_server->SkipReason().empty()) {
+        if (whyNot != nullptr) *whyNot = made->m_server->SkipReason();
+        made.reset();
+        return made;
+      }
+      made->m_strAddress = made->m_server->CommandAddress();
+    }
+    made->Build();
+    return made;
+  }
+
   void Build() {
-    m_dir = std::filesystem::temp_directory_path() /
-            ("blastsearch-search-test-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(m_dir);
     Open();
     {
       CScriptedUserInteraction ui;
@@ -175,6 +204,9 @@ class SearchCorpusDb {
       o.description = data->m_description;
     }
   }
+
+  std::unique_ptr<CBackendDatabase> m_server;  // the server database, when one
+  std::string m_strAddress;                    // the folder, or the connection string
 };
 
 }  // namespace blastsearch

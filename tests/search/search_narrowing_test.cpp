@@ -1,6 +1,6 @@
 // The search narrowed by the storage's indexes against the walk of every
 // object: the same results, message and outcome for every kind of filter
-// and their combinations, with only the candidates loaded.
+// and their combinations, with only the candidates loaded, on each storage.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -88,12 +88,13 @@ std::vector<CNarrowCase> NarrowCases() {
   };
 }
 
-class SearchNarrowingTest : public ::testing::Test {
+class SearchNarrowingTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     SKIP_WITHOUT_CORPUS();
-    m_db = SearchCorpusDb::Get();
-    ASSERT_NE(m_db, nullptr);
+    std::string whyNot;
+    m_db = SearchCorpusDb::Get(GetParam(), &whyNot);
+    if (m_db == nullptr) GTEST_SKIP() << whyNot;
     m_db->Open();
     std::vector<std::string> some;
     for (std::size_t i = 0; i < m_db->m_objects.size(); i += 2) {
@@ -130,7 +131,7 @@ class SearchNarrowingTest : public ::testing::Test {
   SearchCorpusDb* m_db = nullptr;
 };
 
-TEST_F(SearchNarrowingTest, NarrowedSearchesFindWhatTheWalkFindsLoadingOnlyCandidates) {
+TEST_P(SearchNarrowingTest, NarrowedSearchesFindWhatTheWalkFindsLoadingOnlyCandidates) {
   for (const CNarrowCase& c : NarrowCases()) {
     SCOPED_TRACE(c.label);
     const CRun walk = Run(c, false);
@@ -146,7 +147,7 @@ TEST_F(SearchNarrowingTest, NarrowedSearchesFindWhatTheWalkFindsLoadingOnlyCandi
   }
 }
 
-TEST_F(SearchNarrowingTest, AKeywordSearchLoadsOnlyTheObjectsCarryingIt) {
+TEST_P(SearchNarrowingTest, AKeywordSearchLoadsOnlyTheObjectsCarryingIt) {
   CNarrowCase keyword{"tri", [](auto&, auto&, auto& k) { k.m_keywords = {"tri"}; }, "", true};
   const CRun narrowed = Run(keyword, true);
   const std::set<std::string> carrying =
@@ -156,7 +157,23 @@ TEST_F(SearchNarrowingTest, AKeywordSearchLoadsOnlyTheObjectsCarryingIt) {
   EXPECT_LT(carrying.size(), m_db->m_objects.size());
 }
 
-TEST_F(SearchNarrowingTest, CommentFilesChangedBehindTheProgramsBackAreFoundAsTheyAreNow) {
+INSTANTIATE_TEST_SUITE_P(Backends, SearchNarrowingTest, ::testing::ValuesIn(StorageBackendNames()),
+                         BackendTestName);
+
+// A comment search for "quasar", walked and narrowed.
+CNarrowCase QuasarCase() {
+  return {"quasar",
+          [](auto&, auto& t, auto&) {
+            t.m_fieldCodes = {"248"};
+            t.m_substrings = {"quasar"};
+          },
+          "", true};
+}
+
+// A local database keeps comments as files beside it, which anyone may edit.
+class SearchCommentFileTest : public SearchNarrowingTest {};
+
+TEST_P(SearchCommentFileTest, CommentFilesChangedBehindTheProgramsBackAreFoundAsTheyAreNow) {
   const ObjModel& object = m_db->m_objects[1];  // no comment of its own
   CStoredObject row;
   ASSERT_TRUE(engine().Storage(1)->FindObjectByName(201, object.name, &row));
@@ -165,12 +182,7 @@ TEST_F(SearchNarrowingTest, CommentFilesChangedBehindTheProgramsBackAreFoundAsTh
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
   };
-  CNarrowCase quasar{"quasar",
-                     [](auto&, auto& t, auto&) {
-                       t.m_fieldCodes = {"248"};
-                       t.m_substrings = {"quasar"};
-                     },
-                     "", true};
+  const CNarrowCase quasar = QuasarCase();
   const auto check = [&](const std::vector<std::string>& expected) {
     const CRun walk = Run(quasar, false);
     const CRun narrowed = Run(quasar, true);
@@ -187,6 +199,48 @@ TEST_F(SearchNarrowingTest, CommentFilesChangedBehindTheProgramsBackAreFoundAsTh
   std::filesystem::remove(file);
   check({});
 }
+
+INSTANTIATE_TEST_SUITE_P(Local, SearchCommentFileTest, ::testing::Values("sqlite"),
+                         BackendTestName);
+
+// A server database keeps comments in itself: what a client stores, by the
+// command or through the storage, the next search finds, and a changed or
+// removed comment no longer matches.
+class SearchServerCommentTest : public SearchNarrowingTest {};
+
+TEST_P(SearchServerCommentTest, CommentsStoredInTheServerAreFoundAsTheyAreNow) {
+  const ObjModel& object = m_db->m_objects[1];  // no comment of its own
+  ASSERT_TRUE(object.comments.empty());
+  const auto check = [&](const std::vector<std::string>& expected) {
+    const CRun walk = Run(QuasarCase(), false);
+    const CRun narrowed = Run(QuasarCase(), true);
+    EXPECT_EQ(walk.results, expected);
+    EXPECT_EQ(narrowed.results, expected);
+    EXPECT_EQ(narrowed.loads, static_cast<int>(expected.size()));
+  };
+  const auto store = [&](const std::vector<std::string>& lines) {
+    CStoredObject row;
+    CDBStorage* storage = engine().Storage(1);
+    ASSERT_TRUE(storage->KeepsComments());
+    ASSERT_TRUE(storage->FindObjectByName(201, object.name, &row));
+    storage->SetCommentLines(201, row.m_recordId, lines);
+  };
+  ASSERT_EQ(m_db->Run({"comment", "set", object.name, "first line\na bright Quasar"}), 0);
+  check({object.name});
+  ASSERT_EQ(m_db->Run({"comment", "set", object.name, "first line\na bright Pulsar"}), 0);
+  check({});
+  store({"stored directly", "QUASAR at the end"});
+  check({object.name});
+  store({});
+  check({});
+  ASSERT_EQ(m_db->Run({"comment", "set", object.name, "quasar"}), 0);
+  check({object.name});
+  ASSERT_EQ(m_db->Run({"comment", "set", object.name, ""}), 0);
+  check({});
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, SearchServerCommentTest, ::testing::Values("postgres"),
+                         BackendTestName);
 
 }  // namespace
 
