@@ -16,6 +16,13 @@
 //   of one result in 100, field text), the filters confirming every
 //   candidate; the first comment search reads the comment files into the
 //   index, later ones only look at their sizes and times.
+// - BM_ImportClients: `blastsearch import` of the same generated small
+//   reports (one query each, names of their own) as programs: one client
+//   storing all of them into a SQLite folder, then four clients at once,
+//   each on its own quarter of the files, into a PostgreSQL database
+//   (counters sqlite_1_s, postgres_4_s, ratio = postgres_4_s / sqlite_1_s,
+//   and the results each database lists). BLASTSEARCH_IMPORT_REPORTS sets
+//   the number of reports (default 10,000).
 // Counters: rows (what came back), loaded (records read), seconds per
 // iteration. The databases are generated through the storage (bulk
 // transactions of 10,000 objects; records made from a real stored result
@@ -29,6 +36,7 @@
 // (default 100,000 results).
 
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -44,9 +52,11 @@
 #include <string>
 #include <vector>
 
+#include "ReportGenerator.h"
 #include "ResidentMemory.h"
 #include "app/Commands.h"
 #include "app/ListCommand.h"
+#include "app/ProgramProcess.h"
 #include "host/db/DBStorage.h"
 #include "host/db/ObjInfo.h"
 #include "host/db/SqliteStorage.h"
@@ -337,6 +347,124 @@ void BM_ListCommand(benchmark::State& state, std::vector<std::string> args) {
   }
   state.counters["peak_growth_MB"] = growth / (1024.0 * 1024.0);
 }
+
+// ---- import by several clients ----
+
+std::size_t ImportReportCount() {
+  const char* asked = std::getenv("BLASTSEARCH_IMPORT_REPORTS");
+  return asked != nullptr ? std::strtoul(asked, nullptr, 10) : 10000;
+}
+
+// `count` small generated reports, each with a query of its own name,
+// written once into the temporary folder.
+std::vector<std::string> SmallReports(std::size_t count) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("blastsearch_client_reports_" + std::to_string(count));
+  fs::create_directories(dir);
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < count; ++i) {
+    const fs::path path = dir / ("report" + std::to_string(i) + ".txt");
+    if (!fs::exists(path)) {
+      ReportSpec spec;
+      spec.flavour = static_cast<ReportFlavour>(i % 3);
+      spec.hits = 3;
+      spec.pairsPerHit = 1;
+      spec.rowsPerPair = 2;
+      spec.seed = 5000 + i;
+      std::string report = GenerateReport(spec);
+      const std::string query = "synthetic query sequence";
+      const std::size_t at = report.find(query);
+      if (at != std::string::npos) report.insert(at + query.size(), " " + std::to_string(i));
+      std::ofstream out(path, std::ios::binary);
+      out << report;
+      if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+    }
+    paths.push_back(path.string());
+  }
+  return paths;
+}
+
+// Runs one `blastsearch --db DB import` client per file set at once; the
+// seconds until the last one ends, or a failure in `failure`.
+double RunImportClients(const std::string& db, const std::vector<std::vector<std::string>>& sets,
+                        const fs::path& scratch, std::string& failure) {
+  const fs::path program = fs::path(BLASTSEARCH_BINARY_DIR) / "app" / "blastsearch";
+  std::vector<pid_t> clients;
+  const auto start = Clock::now();
+  for (std::size_t k = 0; k < sets.size(); ++k) {
+    std::vector<std::string> args{"--db", db, "import"};
+    args.insert(args.end(), sets[k].begin(), sets[k].end());
+    const std::string tag = "client" + std::to_string(k);
+    clients.push_back(
+        StartProgram(program, args, scratch / (tag + ".out"), scratch / (tag + ".err")));
+    if (clients.back() < 0) failure = "cannot start " + program.string();
+  }
+  for (std::size_t k = 0; k < clients.size(); ++k) {
+    int status = 0;
+    if (clients[k] < 0 || ::waitpid(clients[k], &status, 0) != clients[k]) continue;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::ifstream err(scratch / ("client" + std::to_string(k) + ".err"));
+      std::string first;
+      std::getline(err, first);
+      failure = "import client " + std::to_string(k) + " failed: " + first;
+    }
+  }
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// How many results `list --json` lists in `db`.
+double ListedResults(const std::string& db) {
+  std::ostringstream out, err;
+  RunBlastSearch({"--db", db, "list", "--json"}, out, err);
+  const std::string listed = out.str();
+  double count = 0;
+  for (std::size_t at = listed.find("{\"uid\":"); at != std::string::npos;
+       at = listed.find("{\"uid\":", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+void BM_ImportClients(benchmark::State& state) {
+  const std::vector<std::string> files = SmallReports(ImportReportCount());
+  std::vector<std::vector<std::string>> quarters(4);
+  for (std::size_t i = 0; i < files.size(); ++i) quarters[i % 4].push_back(files[i]);
+  for (auto _ : state) {
+    CTempDir scratch("import-clients");
+    CBackendDatabase local("sqlite");
+    CBackendDatabase server("postgres");
+    if (!server.SkipReason().empty()) {
+      state.SkipWithError(server.SkipReason().c_str());
+      return;
+    }
+    // Each database made (its schema written) before the clock starts.
+    for (const std::string& db : {local.CommandAddress(), server.CommandAddress()}) {
+      std::ostringstream out, err;
+      if (RunBlastSearch({"--db", db, "db", "info"}, out, err) != 0) {
+        state.SkipWithError(("cannot make the database: " + err.str()).c_str());
+        return;
+      }
+    }
+    std::string failure;
+    const double sqlite =
+        RunImportClients(local.CommandAddress(), {files}, scratch.Path(), failure);
+    const double postgres =
+        RunImportClients(server.CommandAddress(), quarters, scratch.Path(), failure);
+    if (!failure.empty()) {
+      state.SkipWithError(failure.c_str());
+      return;
+    }
+    state.SetIterationTime(postgres);
+    state.counters["reports"] = static_cast<double>(files.size());
+    state.counters["sqlite_1_s"] = sqlite;
+    state.counters["postgres_4_s"] = postgres;
+    state.counters["ratio"] = postgres / sqlite;
+    state.counters["sqlite_results"] = ListedResults(local.CommandAddress());
+    state.counters["postgres_results"] = ListedResults(server.CommandAddress());
+  }
+}
+
+BENCHMARK(BM_ImportClients)->Unit(benchmark::kSecond)->Iterations(1)->UseManualTime();
 
 BENCHMARK_CAPTURE(BM_ListCommand, first_page_by_name, std::vector<std::string>{"--limit", "100"})
     ->Unit(benchmark::kMillisecond);
