@@ -107,8 +107,6 @@ class SearchCorpusDb {
     return names;
   }
 
-  bool IsServer() const { return m_server != nullptr; }
-
   // A scratch folder: the database itself for SQLite.
   std::filesystem::path m_dir;
   std::vector<ObjModel> m_objects;
@@ -120,20 +118,20 @@ class SearchCorpusDb {
       if (whyNot != nullptr) *whyNot = "the corpus is absent";
       return made;
     }
+    std::unique_ptr<CBackendDatabase> server;
+    if (backend != "sqlite") {
+      server = std::make_unique<CBackendDatabase>(backend);
+      if (!server->SkipReason().empty()) {
+        if (whyNot != nullptr) *whyNot = server->SkipReason();
+        return made;
+      }
+    }
     made.reset(new SearchCorpusDb);
     made->m_dir = std::filesystem::temp_directory_path() /
                   ("blastsearch-search-test-" + backend + "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(made->m_dir);
-    made->m_strAddress = made->m_dir.string();
-    if (backend != "sqlite") {
-      made->m_server = std::make_unique<CBackendDatabase>(backend);
-      if (!made->m_server->SkipReason().empty()) {
-        if (whyNot != nullptr) *whyNot = made->m_server->SkipReason();
-        made.reset();
-        return made;
-      }
-      made->m_strAddress = made->m_server->CommandAddress();
-    }
+    made->m_strAddress = server ? server->CommandAddress() : made->m_dir.string();
+    made->m_server = std::move(server);
     made->Build();
     return made;
   }
