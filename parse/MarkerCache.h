@@ -69,6 +69,17 @@ class CMarkerCache {
   // terminating zero, and the text must hold no other zero byte.
   void SetTextEnd(const char* end) { m_pTextEnd = m_pKnownEnd = end; }
 
+  // Hands the cache what a search done elsewhere found: `found` is the
+  // first occurrence of `marker` (matched exactly) at or after `from`, or
+  // null when there is none to the text's end. Answers do not change; the
+  // cached mode then needs no pass of its own for it. Ignored in the plain
+  // mode.
+  void NoteFound(MarkerId marker, const char* from, const char* found) {
+    if (m_bPlain || m_entries[marker].bFolded) return;
+    m_entries[marker].pSearchedFrom = from;
+    m_entries[marker].pFound = found;
+  }
+
   // The id of `marker` matched by `match`; the same text gives the same id.
   MarkerId Marker(const char* marker, Match match = Match::Exact);
 

@@ -14,6 +14,7 @@
 #include "parse/ReportRounds.h"
 #include "parse/ReportWalk.h"
 #include "parse/ResponseText.h"
+#include "parse/RowPair.h"
 #include "parse/ScanText.h"
 #include "parse/SummaryTable.h"
 #include "platform/Exception.h"
@@ -26,6 +27,9 @@ namespace {
 int ExpectCountIn(const char* from, const char* to);
 
 using MarkerId = CMarkerCache::MarkerId;
+constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+static_assert(kNotedMarkers[0] == "Results from round" && kNotedMarkers[1] == "Frame" &&
+              kNotedMarkers[2] == "Strand");
 constexpr MarkerId kNone = CMarkerCache::kNone;
 
 // The markers of the report layout, registered with one walk's cache.
@@ -76,6 +80,12 @@ class CQBlastReportWalk {
   }
 
   int Run();
+  // The offsets in the text of the first "Frame" and "Strand" (kNotFound:
+  // none), found while the text was read.
+  void NoteFrameAndStrand(std::size_t frame, std::size_t strand) {
+    m_markers.NoteFound(m_ids.frame, m_pText, frame == kNotFound ? nullptr : m_pText + frame);
+    m_markers.NoteFound(m_ids.strand, m_pText, strand == kNotFound ? nullptr : m_pText + strand);
+  }
 
  private:
   static constexpr std::size_t kUnset = static_cast<std::size_t>(-1);
@@ -89,6 +99,7 @@ class CQBlastReportWalk {
   void ReadCounts(MarkerId marker, const char* label, int& count, int& alignLength);
   void ReadSubjectFrame(CBlastSearchHitElement& element);
   void ReadRows(CBlastSearchHitElement& element);
+  bool ReadRowPairAtOnce(CBlastSearchHitElement& element, int row);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
 
   bool Take(MarkerId first, MarkerId second, const char* skip, const char* stop) {
@@ -139,6 +150,11 @@ int CQBlastReportWalk::Run() {
     return 1;
   }
   int nHits = 0;
+  // The hit list's nodes are made in runs and filled one by one, so that
+  // they lie side by side in memory: a walk over a large list (the
+  // summary's count) then reads them in a row instead of one distant node
+  // per hit. Each hit is in the entry as soon as it is read.
+  HitList spare;
   for (;;) {
     m_control.StoreProgress(nHits);
     if (m_control.StopRequested() || *m_pCursor == '\0') break;
@@ -158,7 +174,9 @@ int CQBlastReportWalk::Run() {
     if (Take(m_ids.length, m_ids.equals, " ", "\r\n")) hit->m_nLength = ToNumber(m_strValue);
     if (*m_pCursor == '\0') break;  // a text that ends after the length line drops the hit
     const bool goOn = ReadElements(*hit);
-    m_entry.m_Hits.m_HitList.push_back(std::move(hit));
+    if (spare.empty()) spare.resize(std::clamp<std::size_t>(nHits, 16, 4096));
+    spare.front() = std::move(hit);
+    m_entry.m_Hits.m_HitList.splice(m_entry.m_Hits.m_HitList.end(), spare, spare.begin());
     if (!goOn || m_markers.Find(m_pCursor, m_ids.definition) == nullptr) break;
     ++nHits;
   }
@@ -286,6 +304,11 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   std::string_view start;
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
+    if (ReadRowPairAtOnce(element, row)) {
+      if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
+        return;
+      continue;
+    }
     if (!TakeRowStart(m_ids.queryRow, start)) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(std::string(start));
@@ -309,6 +332,28 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
     if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
       return;
   }
+}
+
+// A pair of rows in the form that nearly every report writes, read in one
+// pass over its two lines (see parse/RowPair.h) to the values, cursor moves
+// and reservations that the general reading gives it; false, with nothing
+// read, for any other form.
+bool CQBlastReportWalk::ReadRowPairAtOnce(CBlastSearchHitElement& element, int row) {
+  CRowPair pair;
+  if (!ReadRowPair(m_pCursor, m_markers.TextEnd(m_pCursor), pair)) return false;
+  m_pCursor += pair.pAfterQueryStart - m_pCursor;
+  if (row == 0) {
+    element.m_Query.m_nStart = pair.nQueryStart;
+    ReserveRows(element, m_pCursor, BlockEnd());
+    element.m_Subject.m_nStart = pair.nSubjectStart;
+  }
+  element.m_Query.m_strSeq.append(pair.query);
+  element.m_Query.m_nEnd = pair.nQueryEnd;
+  element.m_Subject.m_strSeq.append(pair.subject);
+  element.m_Subject.m_nEnd = pair.nSubjectEnd;
+  // The line break stays for the look-ahead for the next definition line.
+  m_pCursor += pair.pLineEnd - m_pCursor;
+  return true;
 }
 
 // Where the block of the element being read ends: the next alignment or hit,
@@ -385,13 +430,20 @@ int CNCBIAnalyserQ::AnalyseBuffer() {
         m_pBuffer, m_pResponse != nullptr ? m_pResponse->nTextLength : std::strlen(m_pBuffer));
     std::size_t length = whole.size();
     CResponseText* release = m_bReleaseBehind ? m_pResponse : nullptr;
-    if (!FindReportRounds(whole).empty()) {
+    // What the reading noted of the text spares passes over all of it.
+    const CResponseText* noted =
+        m_pResponse != nullptr && m_pResponse->bNoted && m_pResponse->pText.get() == m_pBuffer
+            ? m_pResponse
+            : nullptr;
+    if ((noted == nullptr || noted->nNoted[0] != kNotFound) && !FindReportRounds(whole).empty()) {
       kept = KeepReportRound(whole, m_nRound, round);
       text = kept.data();
       length = kept.size();
       release = nullptr;
+      noted = nullptr;
     }
     CQBlastReportWalk walk(text, length, release, *m_pEntry, control, m_nQueryType, m_nHitType);
+    if (noted != nullptr) walk.NoteFrameAndStrand(noted->nNoted[1], noted->nNoted[2]);
     const int result = walk.Run();
     if (round > 0) SetResultInfo(*m_pEntry, result_info::kRound, std::to_string(round));
     return result;

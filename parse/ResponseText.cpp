@@ -157,6 +157,24 @@ CResponseText ReadResponseText(CFile& file) {
   return response;
 }
 
+namespace {
+
+// Notes the first occurrence of each of kNotedMarkers that ends in the
+// piece [from, to) of `text`, the text before it looked at already.
+void NoteMarkers(CResponseText& text, std::size_t from, std::size_t to) {
+  const char* const start = text.pText.get();
+  for (std::size_t m = 0; m < kNotedMarkerCount; ++m) {
+    if (text.nNoted[m] != kNone) continue;
+    // An occurrence may begin in the piece before.
+    const std::size_t reach = kNotedMarkers[m].size() - 1;
+    const char* found =
+        FindText(start + (from > reach ? from - reach : 0), start + to, kNotedMarkers[m]);
+    if (found != nullptr) text.nNoted[m] = static_cast<std::size_t>(found - start);
+  }
+}
+
+}  // namespace
+
 CResponseText ReadSourceText(CReportSource& source, std::uint64_t atMost) {
   CResponseText text;
   const std::uint64_t limit =
@@ -167,6 +185,7 @@ CResponseText ReadSourceText(CReportSource& source, std::uint64_t atMost) {
   // without growing, and the terminator.
   text.Reserve(hint > 0 ? static_cast<std::size_t>(hint) + 2 : kFirstRoom);
   std::size_t firstOdd = kNone;
+  std::fill(std::begin(text.nNoted), std::end(text.nNoted), kNone);
   while (text.nRead < limit) {
     if (text.nCapacity - text.nRead < 2) text.Reserve(text.nCapacity * 2);
     const std::size_t want = static_cast<std::size_t>(
@@ -178,8 +197,10 @@ CResponseText ReadSourceText(CReportSource& source, std::uint64_t atMost) {
       const char* odd = FindCarriageReturnOrZero(piece, piece + got);
       if (odd < piece + got) firstOdd = text.nRead + static_cast<std::size_t>(odd - piece);
     }
+    NoteMarkers(text, text.nRead, text.nRead + got);
     text.nRead += got;
   }
+  text.bNoted = firstOdd == kNone;
   text.nLength = text.nRead;
   text.nTextLength = text.nRead;
   text.pText[text.nRead] = '\0';
@@ -190,6 +211,7 @@ CResponseText ReadSourceText(CReportSource& source, std::uint64_t atMost) {
 void NormaliseReadText(CResponseText& text) {
   if (text.nFirstOdd < text.nRead) {
     text.nTextLength = NormaliseResponseText(text.pText.get(), text.nRead, text.nFirstOdd);
+    text.bNoted = false;  // the markers may stand elsewhere now
   }
   text.nFirstOdd = kNone;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,12 @@
 namespace blastsearch BLASTSEARCH_EXPORT {
 
 class CReportSource;
+
+// Markers that ReadSourceText looks for while each piece it reads is fresh
+// in the processor's cache: markers that a report may not hold at all, so
+// that a parser need not pass over the whole text again to find that out.
+inline constexpr std::string_view kNotedMarkers[] = {"Results from round", "Frame", "Strand"};
+inline constexpr std::size_t kNotedMarkerCount = std::size(kNotedMarkers);
 
 // Releases a response buffer made by ReadResponseText: ordinary memory, or
 // a mapping of its own of `nMapped` bytes.
@@ -35,6 +42,11 @@ struct CResponseText {
   // ReadSourceText: the first carriage return or zero byte that normalising
   // must mend; SIZE_MAX when there is none.
   std::size_t nFirstOdd = static_cast<std::size_t>(-1);
+  // ReadSourceText: true when nNoted holds, for each of kNotedMarkers, the
+  // offset of its first occurrence in the text (SIZE_MAX: none); false when
+  // not known (any other text, or one that normalising changed).
+  bool bNoted = false;
+  std::size_t nNoted[kNotedMarkerCount] = {};
 
   // True when as many bytes were read as the file is long.
   bool IsWhole() const { return nRead == nLength; }

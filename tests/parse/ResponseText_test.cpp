@@ -151,6 +151,30 @@ TEST(ResponseText, SourceReadWholeWhateverItsHint) {
   }
 }
 
+// The markers noted while the text is read are found wherever the pieces
+// cut them, and not trusted once normalising has moved the text.
+TEST(ResponseText, SourceReadNotesItsMarkersAcrossPieces) {
+  const std::string plain = "ab Strand = Plus\nResults from round 2\nFrame = +1\nFrame";
+  for (std::size_t piece : {1, 2, 3, 7, 1000}) {
+    SCOPED_TRACE(piece);
+    CHintedSource source(plain, plain.size(), piece);
+    CResponseText text = ReadSourceText(source, 1000);
+    ASSERT_TRUE(text.bNoted);
+    for (std::size_t m = 0; m < kNotedMarkerCount; ++m)
+      EXPECT_EQ(text.nNoted[m], plain.find(kNotedMarkers[m])) << kNotedMarkers[m];
+  }
+  const std::string none = "Query= x\nFram Stran Results from roun";
+  CHintedSource noneSource(none, none.size(), 4);
+  const CResponseText noMarkers = ReadSourceText(noneSource, 1000);
+  ASSERT_TRUE(noMarkers.bNoted);
+  for (std::size_t m = 0; m < kNotedMarkerCount; ++m) EXPECT_EQ(noMarkers.nNoted[m], SIZE_MAX);
+  const std::string mended = "x\r\nFrame";
+  CHintedSource mendedSource(mended, mended.size(), 4);
+  CResponseText text = ReadSourceText(mendedSource, 1000);
+  NormaliseReadText(text);
+  EXPECT_FALSE(text.bNoted);
+}
+
 // The pages a reader has passed are given back and read as zeros; what
 // follows them is untouched; small texts in ordinary memory keep theirs.
 TEST(ResponseText, ReleasesWholePagesBehindThePlaceGiven) {
