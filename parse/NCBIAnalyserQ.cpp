@@ -11,10 +11,10 @@
 #include "model/ResultInfo.h"
 #include "parse/MarkerCache.h"
 #include "parse/QueryAnchoredPage.h"
+#include "parse/RegularLines.h"
 #include "parse/ReportRounds.h"
 #include "parse/ReportWalk.h"
 #include "parse/ResponseText.h"
-#include "parse/RowPair.h"
 #include "parse/ScanText.h"
 #include "parse/SummaryTable.h"
 #include "platform/Exception.h"
@@ -100,6 +100,7 @@ class CQBlastReportWalk {
   void ReadSubjectFrame(CBlastSearchHitElement& element);
   void ReadRows(CBlastSearchHitElement& element);
   bool ReadRowPairAtOnce(CBlastSearchHitElement& element, int row);
+  bool ReadScoreLineAtOnce(CBlastSearchHitElement& element);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
 
   bool Take(MarkerId first, MarkerId second, const char* skip, const char* stop) {
@@ -205,16 +206,18 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     if (m_control.StopRequested()) return true;
     const char* const start = m_pCursor;
     auto element = std::make_unique<CBlastSearchHitElement>();
-    if (Take(m_ids.score, m_ids.equals, " ", " \r\n")) {
-      element->m_dBitScore = ToReal(m_strValue);
-      if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n"))
-        element->m_nScore = ToNumber(m_strValue);
-    }
-    // A value in exponent form, and one followed by a comma, read correctly.
-    const char* const beforeExpect = m_pCursor;
-    if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) {
-      element->m_dExpect = ToExpect(m_strValue);
-      SetExpectCount(*element, ExpectCountIn(beforeExpect, m_pCursor));
+    if (!ReadScoreLineAtOnce(*element)) {
+      if (Take(m_ids.score, m_ids.equals, " ", " \r\n")) {
+        element->m_dBitScore = ToReal(m_strValue);
+        if (Take(kNone, m_ids.openParenthesis, nullptr, ") \r\n"))
+          element->m_nScore = ToNumber(m_strValue);
+      }
+      // A value in exponent form, and one followed by a comma, read correctly.
+      const char* const beforeExpect = m_pCursor;
+      if (Take(m_ids.expect, m_ids.equals, " ", " \r\n")) {
+        element->m_dExpect = ToExpect(m_strValue);
+        SetExpectCount(*element, ExpectCountIn(beforeExpect, m_pCursor));
+      }
     }
     ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
     ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
@@ -238,6 +241,23 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     // value) would be read again and again: end the parse here.
     if (m_pCursor == start) return false;
   }
+}
+
+// A score line in the form that nearly every report writes, read in one
+// pass (see parse/RegularLines.h) to the values and cursor moves that the
+// general reading gives it; false, with nothing read, for any other form.
+bool CQBlastReportWalk::ReadScoreLineAtOnce(CBlastSearchHitElement& element) {
+  CScoreLine line;
+  if (!ReadScoreLine(m_pCursor, m_markers.TextEnd(m_pCursor), line)) return false;
+  m_strValue.assign(line.bits);
+  element.m_dBitScore = ToReal(m_strValue);
+  m_strValue.assign(line.raw);
+  element.m_nScore = ToNumber(m_strValue);
+  m_strValue.assign(line.expect);
+  element.m_dExpect = ToExpect(m_strValue);
+  SetExpectCount(element, ExpectCountIn(line.pBeforeExpect, line.pEnd));
+  m_pCursor += line.pEnd - m_pCursor;
+  return true;
 }
 
 // n of "Expect(n) = ..." (the expect of a sum of n segment pairs) in the
@@ -305,6 +325,13 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
     if (ReadRowPairAtOnce(element, row)) {
+      // The look-ahead below, answered from the next lines where they are
+      // the next row pair, or the next alignment or hit.
+      const std::string_view next(
+          m_pCursor, std::min<std::size_t>(
+                         10, static_cast<std::size_t>(m_markers.TextEnd(m_pCursor) - m_pCursor)));
+      if (next.starts_with("\n\nQuery: ")) continue;
+      if (next.starts_with("\n\n Score = ") || next.starts_with("\n\n>")) return;
       if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
         return;
       continue;
@@ -335,7 +362,7 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
 }
 
 // A pair of rows in the form that nearly every report writes, read in one
-// pass over its two lines (see parse/RowPair.h) to the values, cursor moves
+// pass over its two lines (see parse/RegularLines.h) to the values, cursor moves
 // and reservations that the general reading gives it; false, with nothing
 // read, for any other form.
 bool CQBlastReportWalk::ReadRowPairAtOnce(CBlastSearchHitElement& element, int row) {

@@ -42,6 +42,9 @@ bool ReadInt(const char*& p, int& value) {
   // run of digits can overflow it; beyond the range of int is clamped.
   std::uint64_t magnitude = 0;
   const char* end = at;
+  // Up to nine digits fit an int whatever they are: most numbers end there.
+  while (end - at < 9 && IsDigit(*end))
+    magnitude = magnitude * 10 + static_cast<unsigned>(*end++ - '0');
   for (; IsDigit(*end); ++end) {
     magnitude = std::min(magnitude * 10 + static_cast<unsigned>(*end - '0'), limit + 1);
   }
@@ -257,6 +260,16 @@ bool EndsDefinition(std::string_view line) {
          trimmed.starts_with('<');
 }
 
+// ParseID of `name` without copying it: the text between its first "gi|"
+// and the next '|', or empty when either is missing.
+std::string_view GiNumberOf(std::string_view name) {
+  const std::size_t tag = name.find("gi|");
+  if (tag == std::string_view::npos) return {};
+  const std::size_t bar = name.find('|', tag + 3);
+  if (bar == std::string_view::npos) return {};
+  return name.substr(tag + 3, bar - tag - 3);
+}
+
 // The value of an "a name = N" tag's name (between '<' and '>'), or empty.
 std::string_view AnchorName(std::string_view tag) {
   if (!StartsWithFolded(tag, "a") || tag.size() < 2 || !IsBlank(tag[1])) return {};
@@ -362,15 +375,19 @@ void SplitDefinition(std::string_view line, std::string& name, std::string& id,
     text = text || c != ' ';
     ++at;
   }
-  if (!html) plain.assign(line);
-  std::string_view rest = plain;
+  // A plain-text line is read where it stands.
+  std::string_view rest = html ? std::string_view(plain) : line;
   while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
   const std::size_t blank = rest.find(' ');
   const std::string_view word = rest.substr(0, blank);
   rest.remove_prefix(word.size());
   while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
   name.assign(word);
-  id = anchor.empty() ? ParseID(name) : std::string(anchor);
+  if (anchor.empty()) {
+    id.assign(GiNumberOf(word));
+  } else {
+    id.assign(anchor);
+  }
   description.assign(rest);
 }
 

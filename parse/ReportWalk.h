@@ -106,6 +106,7 @@ const char* JoinDefinitionLines(const char* line, CMarkerCache& markers, std::st
 // word is the name, the rest after blanks the description. The identifier is
 // the name of an "<a name = N>" anchor before the name, when there is one (as
 // NCBI's QBlast pages write them), else the gi number of the name (ParseID).
+// `line` must not view the text of one of the three results.
 void SplitDefinition(std::string_view line, std::string& name, std::string& id,
                      std::string& description);
 

@@ -1,7 +1,7 @@
-// The one-pass reading of a regular pair of alignment rows, and what it
-// leaves to the general reading.
+// The one-pass reading of the regular lines of an alignment (a pair of rows,
+// a score line), and what it leaves to the general reading.
 
-#include "parse/RowPair.h"
+#include "parse/RegularLines.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +72,15 @@ TEST(RowPair, LeavesEveryOtherFormToTheGeneralReading) {
   }
 }
 
+// A label far from where the look starts is left to the general reading,
+// so that a text without rows costs little per look.
+TEST(RowPair, LooksOnlyNearForTheLabels) {
+  CRowPair pair;
+  EXPECT_TRUE(Read(std::string(100, '\n') + kPair, pair));
+  EXPECT_FALSE(Read(std::string(200, '\n') + kPair, pair));
+  EXPECT_FALSE(Read("Query: 1 AC 2\n" + std::string(100, ' ') + "\nSbjct: 1 AC 2\n", pair));
+}
+
 TEST(RowPair, AZeroByteEndsTheResidues) {
   const std::string text("Query: 1 A\0C 2\n AC\nSbjct: 1 AC 2\n", 33);
   CRowPair pair;
@@ -87,6 +96,67 @@ TEST(RowPair, APairCutAnywhereIsNotRead) {
   }
   CRowPair pair;
   EXPECT_TRUE(Read(kPair.substr(0, last), pair));
+}
+
+// Reads a score line from a buffer of exactly its size.
+bool ReadScore(const std::string& text, std::string& values) {
+  auto bytes = std::make_unique<char[]>(text.size());
+  text.copy(bytes.get(), text.size());
+  CScoreLine line;
+  if (!ReadScoreLine(bytes.get(), bytes.get() + text.size(), line)) return false;
+  values = std::string(line.bits) + "|" + std::string(line.raw) + "|" + std::string(line.expect) +
+           "|" + std::to_string(line.pBeforeExpect - bytes.get()) + "|" +
+           std::to_string(line.pEnd - bytes.get());
+  return true;
+}
+
+TEST(ScoreLine, ReadsTheRegularForms) {
+  struct {
+    const char* text;
+    const char* values;  // bits|raw|expect|offset before expect|offset of the end
+  } const cases[] = {
+      {"\n Score = 123.4 bits (270), Expect = 3e-45\n", "123.4|270|3e-45|26|43"},
+      {"Score =  38.5 bits (88), Expect(2) = 0.002\nx", "38.5|88|0.002|23|43"},
+      {"  Score=1009 bits (2609), Expect = 0.0,\n", "1009|2609|0.0,|24|40"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string values;
+    ASSERT_TRUE(ReadScore(c.text, values));
+    EXPECT_EQ(values, c.values);
+  }
+}
+
+TEST(ScoreLine, LeavesEveryOtherFormToTheGeneralReading) {
+  const char* const forms[] = {
+      "x Score = 1 bits (2), Expect = 3\n",                 // something before the label
+      "Score = 1\nbits (2), Expect = 3\n",                  // the bit score ends the line
+      "Score = 1 bit (2), Expect = 3\n",                    // another word
+      "Score = 1 bits (2) Expect = 3\n",                    // no comma
+      "Score = 1 bits (2), Expect                  = 3\n",  // the '=' far off
+      "Score = 1 bits (2), Expect = 3",                     // the value runs to the end
+      "Score 1 bits (2), Expect = 3\n",                     // no '='
+      "Score = 1 bits (2 ), Expect = 3\n",                  // a blank after the raw score
+      "\tScore = 1 bits (2), Expect = 3\n",                 // a tab before it
+  };
+  for (const char* form : forms) {
+    SCOPED_TRACE(form);
+    std::string values;
+    EXPECT_FALSE(ReadScore(form, values));
+  }
+  std::string values;
+  EXPECT_TRUE(ReadScore(std::string(60, ' ') + "Score = 1 bits (2), Expect = 3\n", values));
+  EXPECT_FALSE(ReadScore(std::string(70, ' ') + "Score = 1 bits (2), Expect = 3\n", values));
+}
+
+TEST(ScoreLine, ALineCutAnywhereIsNotRead) {
+  const std::string line = " Score = 123.4 bits (270), Expect = 3e-45\n";
+  std::string values;
+  for (std::size_t size = 0; size < line.size(); ++size) {
+    SCOPED_TRACE(size);
+    EXPECT_FALSE(ReadScore(line.substr(0, size), values));
+  }
+  EXPECT_TRUE(ReadScore(line, values));
 }
 
 }  // namespace
