@@ -97,6 +97,8 @@ class CQBlastReportWalk {
   // an alignment consumed nothing and would repeat forever.
   bool ReadElements(CBlastSearchHit& hit);
   void ReadCounts(MarkerId marker, const char* label, int& count, int& alignLength);
+  void ReadCountsAt(const char* at, const char* label, int& count, int& alignLength);
+  void ReadCountsLine(CBlastSearchHitElement& element);
   void ReadSubjectFrame(CBlastSearchHitElement& element);
   void ReadRows(CBlastSearchHitElement& element);
   bool ReadRowPairAtOnce(CBlastSearchHitElement& element, int row);
@@ -219,9 +221,7 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
         SetExpectCount(*element, ExpectCountIn(beforeExpect, m_pCursor));
       }
     }
-    ReadCounts(m_ids.identities, "Identities", element->m_nIdentities, element->m_nAlignLength);
-    ReadCounts(m_ids.positives, "Positives", element->m_nPositives, element->m_nAlignLength);
-    ReadCounts(m_ids.gaps, "Gaps", element->m_nGaps, element->m_nAlignLength);
+    ReadCountsLine(*element);
     // A protein search holds neither: one pass to the end finds that out.
     m_markers.FindBoth(m_pCursor, m_ids.frame, m_ids.strand);
     if (Take(m_ids.frame, m_ids.equals, " ", " \n\r")) {
@@ -290,6 +290,50 @@ void CQBlastReportWalk::ReadSubjectFrame(CBlastSearchHitElement& element) {
   if (*at < '1' || *at > '3' || (at[1] >= '0' && at[1] <= '9')) return;
   SetSubjectFrame(element, sign * (*at - '0'));
   m_pCursor = at + 1;
+}
+
+// The identities, positives and gaps, each from the first of its label
+// within 100 characters, as ReadCounts takes them. Where the line is in the
+// form that nearly every report writes ("Identities = 200/250 (80%),
+// Positives = ...") the labels are found where the clauses before them end
+// (see parse/RegularLines.h), else searched for.
+void CQBlastReportWalk::ReadCountsLine(CBlastSearchHitElement& element) {
+  const char* const end = m_markers.TextEnd(m_pCursor);
+  const auto within = [this](const char* at) { return at != nullptr && at - m_pCursor <= 100; };
+  const char* at = m_pCursor;
+  while (at < end && *at == ' ' && at - m_pCursor < 100) ++at;
+  if (!within(at) || !StartsWithText(at, end, "Identities")) {
+    ReadCounts(m_ids.identities, "Identities", element.m_nIdentities, element.m_nAlignLength);
+    ReadCounts(m_ids.positives, "Positives", element.m_nPositives, element.m_nAlignLength);
+    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
+    return;
+  }
+  ReadCountsAt(at, "Identities", element.m_nIdentities, element.m_nAlignLength);
+  at = SkipCountsClause(m_pCursor, end, "Identities");
+  if (!within(at) || !StartsWithText(at, end, "Positives")) {
+    ReadCounts(m_ids.positives, "Positives", element.m_nPositives, element.m_nAlignLength);
+    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
+    return;
+  }
+  ReadCountsAt(at, "Positives", element.m_nPositives, element.m_nAlignLength);
+  at = SkipCountsClause(m_pCursor, end, "Positives");
+  if (!within(at) || !StartsWithText(at, end, "Gaps")) {
+    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
+    return;
+  }
+  ReadCountsAt(at, "Gaps", element.m_nGaps, element.m_nAlignLength);
+}
+
+// ReadCounts with its label found at `at` already.
+void CQBlastReportWalk::ReadCountsAt(const char* at, const char* label, int& count,
+                                     int& alignLength) {
+  m_pCursor += at - m_pCursor;
+  int first = 0;
+  int second = 0;
+  if (ScanCounts(m_pCursor, label, first, second) >= 2) {
+    count = first;
+    alignLength = second;
+  }
 }
 
 void CQBlastReportWalk::ReadCounts(MarkerId marker, const char* label, int& count,

@@ -164,4 +164,39 @@ bool ReadScoreLine(const char* from, const char* end, CScoreLine& line) {
   return true;
 }
 
+namespace {
+
+// One or more digits at `at`; `at` moves past them.
+bool SkipDigits(const char*& at, const char* end) {
+  const char* const from = at;
+  while (at < end && IsDigit(*at)) ++at;
+  return at > from;
+}
+
+bool SkipCharacter(const char*& at, const char* end, char c) {
+  if (at == end || *at != c) return false;
+  ++at;
+  return true;
+}
+
+}  // namespace
+
+const char* SkipCountsClause(const char* at, const char* end, std::string_view label) {
+  if (!StartsWithText(at, end, label)) return nullptr;
+  at = SkipBlanks(at + label.size(), end);
+  if (!SkipCharacter(at, end, '=')) return nullptr;
+  at = SkipBlanks(at, end);
+  if (!SkipDigits(at, end) || !SkipCharacter(at, end, '/') || !SkipDigits(at, end)) return nullptr;
+  at = SkipBlanks(at, end);
+  if (!SkipCharacter(at, end, '(') || !SkipDigits(at, end)) return nullptr;
+  for (char c : {'%', ')', ',', ' '}) {
+    if (!SkipCharacter(at, end, c)) return nullptr;
+  }
+  return at;
+}
+
+bool StartsWithText(const char* at, const char* end, std::string_view text) {
+  return StartsWith(at, end, text);
+}
+
 }  // namespace blastsearch

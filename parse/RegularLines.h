@@ -67,4 +67,14 @@ struct CScoreLine {
 // [from, end), and nothing past the expect value's end.
 bool ReadScoreLine(const char* from, const char* end, CScoreLine& line);
 
+// The counts clause "<label> = 200/250 (80%), " of a segment pair's
+// identities line that begins at `at`: just past it (where the next
+// label begins), or null when the text there is not in exactly that form
+// (blanks around '=' and before '(' allowed). Reads nothing outside
+// [at, end).
+const char* SkipCountsClause(const char* at, const char* end, std::string_view label);
+
+// True when `text` stands at `at`, whole before `end`.
+bool StartsWithText(const char* at, const char* end, std::string_view text);
+
 }  // namespace BLASTSEARCH_EXPORT

@@ -159,6 +159,35 @@ TEST(ScoreLine, ALineCutAnywhereIsNotRead) {
   EXPECT_TRUE(ReadScore(line, values));
 }
 
+TEST(CountsClause, EndsWhereTheNextLabelBegins) {
+  struct {
+    const char* text;
+    int next;  // offset past the clause; -1: not in the form
+  } const cases[] = {
+      {"Identities = 200/250 (80%), Positives", 28},
+      {"Identities=1/2(50%), Gaps", 21},
+      {"Identities = 1/2 (50%)\n Strand", -1},
+      {"Identities = 1/2 (50%),Positives", -1},
+      {"Identities = 1 / 2 (50%), Positives", -1},
+      {"Identities = /2 (50%), Positives", -1},
+      {"Identities = 1/2 (50 %), Positives", -1},
+      {"Positives = 1/2 (50%), Gaps", -1},  // another label
+      {"Identities = 1/2 (50%), ", 24},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string text = c.text;
+    // Every cut of the text, from a buffer of exactly that size.
+    for (std::size_t size = 0; size <= text.size(); ++size) {
+      auto bytes = std::make_unique<char[]>(size);
+      text.copy(bytes.get(), size);
+      const char* next = SkipCountsClause(bytes.get(), bytes.get() + size, "Identities");
+      const int expected = c.next >= 0 && static_cast<std::size_t>(c.next) <= size ? c.next : -1;
+      EXPECT_EQ(next == nullptr ? -1 : next - bytes.get(), expected) << size;
+    }
+  }
+}
+
 }  // namespace
 
 }  // namespace blastsearch
