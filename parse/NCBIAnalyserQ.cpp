@@ -116,6 +116,7 @@ class CQBlastReportWalk {
   CResponseText* m_pRelease;  // the text's memory, given back behind the hits read; may be null
   std::size_t m_nPaddingLeft = kUnset;  // blanks that query rows may still get
   std::string m_strValue;               // the value taken last
+  bool m_bRowsUpperCase = false;        // the rows read last hold no lower-case letter
   CBlastSearchEntry& m_entry;
   const CParseControl& m_control;
   int m_nQueryType;
@@ -235,7 +236,7 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
       }
     }
     ReadRows(*element);
-    AppendElement(hit, std::move(element));
+    AppendElement(hit, std::move(element), m_bRowsUpperCase);
     if (!m_markers.Follows(m_pCursor, m_ids.nextScore, {m_ids.definition})) return true;
     // An alignment that moved nothing (a text cut off right after a score
     // value) would be read again and again: end the parse here.
@@ -366,6 +367,7 @@ bool CQBlastReportWalk::TakeRowStart(MarkerId marker, std::string_view& number) 
 
 void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   std::string_view start;
+  m_bRowsUpperCase = true;
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
     if (ReadRowPairAtOnce(element, row)) {
@@ -380,6 +382,7 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
         return;
       continue;
     }
+    m_bRowsUpperCase = false;  // rows read below are upper-cased when the element is added
     if (!TakeRowStart(m_ids.queryRow, start)) return;
     if (row == 0) {
       element.m_Query.m_nStart = ToNumber(std::string(start));
@@ -422,6 +425,7 @@ bool CQBlastReportWalk::ReadRowPairAtOnce(CBlastSearchHitElement& element, int r
   element.m_Query.m_nEnd = pair.nQueryEnd;
   element.m_Subject.m_strSeq.append(pair.subject);
   element.m_Subject.m_nEnd = pair.nSubjectEnd;
+  if (pair.bLowerCase) m_bRowsUpperCase = false;
   // The line break stays for the look-ahead for the next definition line.
   m_pCursor += pair.pLineEnd - m_pCursor;
   return true;

@@ -31,20 +31,28 @@ inline const char* SkipBlanks(const char* at, const char* end) {
 // The first byte in [at, end) that is not a printable character (a blank,
 // a control character or a byte above 0x7e), or `end`: where a run of
 // residues ends. Sixteen bytes at a time where the processor allows.
-const char* RunEnd(const char* at, const char* end) {
+// `lower` is set when the run holds a lower-case ASCII letter.
+const char* RunEnd(const char* at, const char* end, bool& lower) {
 #if defined(__SSE2__)
   const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i beforeA = _mm_set1_epi8('a' - 1);
+  const __m128i afterZ = _mm_set1_epi8('z' + 1);
+  __m128i lowers = _mm_setzero_si128();
   for (; end - at >= 16; at += 16) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     // Signed: bytes from 0x80 on compare below the blank.
     const auto printable = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(block, blank)));
-    if (printable != 0xffff) return at + __builtin_ctz(~printable);
+    if (printable != 0xffff) break;
+    lowers = _mm_or_si128(
+        lowers, _mm_and_si128(_mm_cmpgt_epi8(block, beforeA), _mm_cmplt_epi8(block, afterZ)));
   }
+  if (_mm_movemask_epi8(lowers) != 0) lower = true;
 #endif
   for (; at < end; ++at) {
-    if (static_cast<signed char>(*at) <= ' ') return at;
+    if (static_cast<signed char>(*at) <= ' ') break;
+    if (*at >= 'a' && *at <= 'z') lower = true;
   }
-  return end;
+  return at;
 }
 
 // The label (five letters) that the first ':' at or after `from` closes,
@@ -73,14 +81,14 @@ bool ReadDigits(const char*& at, const char* end, char stop, int& value) {
 
 // The rest of a row after its label and ':'; `at` ends past the line feed.
 bool ReadRow(const char*& at, const char* end, bool query, int& start, std::string_view& residues,
-             int& last, const char** afterStart) {
+             int& last, const char** afterStart, bool& lower) {
   at = SkipBlanks(at, end);
   if (!ReadDigits(at, end, ' ', start)) return false;
   if (afterStart != nullptr) *afterStart = at;
   at = SkipBlanks(at, end);
   // Residues run up to a blank; blanks were skipped, so a stop here is
   // another character and the general reading takes the row.
-  const char* stop = RunEnd(at, end);
+  const char* stop = RunEnd(at, end, lower);
   if (stop == end || *stop != ' ') return false;
   if (query && IsDigit(*at)) return false;  // no residues: the number is the row's end
   residues = std::string_view(at, static_cast<std::size_t>(stop - at));
@@ -92,14 +100,15 @@ bool ReadRow(const char*& at, const char* end, bool query, int& start, std::stri
 
 bool ReadRowPair(const char* from, const char* end, CRowPair& pair) {
   if (from >= end) return false;
+  pair.bLowerCase = false;
   const auto reach = [end](const char* at, std::size_t most) {
     return static_cast<std::size_t>(end - at) > most ? at + most : end;
   };
   const char* query = LabelAt(from, reach(from, kLabelReach), "Query");
   if (query == nullptr) return false;
   const char* at = query + 6;
-  if (!ReadRow(at, end, true, pair.nQueryStart, pair.query, pair.nQueryEnd,
-               &pair.pAfterQueryStart)) {
+  if (!ReadRow(at, end, true, pair.nQueryStart, pair.query, pair.nQueryEnd, &pair.pAfterQueryStart,
+               pair.bLowerCase)) {
     return false;
   }
   // The line between the rows is no longer than the query row's, give or
@@ -108,7 +117,8 @@ bool ReadRowPair(const char* from, const char* end, CRowPair& pair) {
       LabelAt(at, reach(at, 2 * static_cast<std::size_t>(at - query) + 16), "Sbjct");
   if (subject == nullptr) return false;
   at = subject + 6;
-  if (!ReadRow(at, end, false, pair.nSubjectStart, pair.subject, pair.nSubjectEnd, nullptr))
+  if (!ReadRow(at, end, false, pair.nSubjectStart, pair.subject, pair.nSubjectEnd, nullptr,
+               pair.bLowerCase))
     return false;
   pair.pLineEnd = at - 1;
   return true;

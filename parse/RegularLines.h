@@ -33,6 +33,7 @@ struct CRowPair {
   std::string_view subject;  // the subject row's residues, as written
   int nSubjectEnd = 0;
   const char* pLineEnd = nullptr;  // the line feed that ends the subject row
+  bool bLowerCase = false;         // either row's residues hold a lower-case ASCII letter
 };
 
 // Reads the row pair whose query row is the first "Query:" at or after

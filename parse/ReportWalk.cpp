@@ -175,8 +175,15 @@ void ReserveRows(CBlastSearchHitElement& element, const char* rest, const char* 
 }
 
 void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element) {
-  UpperCase(element->m_Query.m_strSeq);
-  UpperCase(element->m_Subject.m_strSeq);
+  AppendElement(hit, std::move(element), false);
+}
+
+void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element,
+                   bool bUpperCase) {
+  if (!bUpperCase) {
+    UpperCase(element->m_Query.m_strSeq);
+    UpperCase(element->m_Subject.m_strSeq);
+  }
   const std::size_t columns = element->m_Query.m_strSeq.size();
   const int length = static_cast<int>(std::min<std::size_t>(columns, INT_MAX));
   element->m_Query.m_nLength = length;

@@ -81,6 +81,10 @@ void ReserveRows(CBlastSearchHitElement& element, const char* rest, const char* 
 // both components' lengths set to the query row text's length, the hit's
 // length raised to that length when smaller.
 void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element);
+// The same for rows known to hold no lower-case ASCII letter when
+// `bUpperCase` is set, which are then not upper-cased again.
+void AppendElement(CBlastSearchHit& hit, std::unique_ptr<CBlastSearchHitElement> element,
+                   bool bUpperCase);
 
 // The query's own length statement in the query block that begins at `from`
 // (just after the query marker): a "(N letters)" in one of its lines, or a

@@ -40,6 +40,27 @@ TEST(RowPair, ReadsTheRegularForm) {
   EXPECT_EQ(pair.nSubjectStart, 5);
   EXPECT_EQ(pair.subject, "ACDEFAHIKL");
   EXPECT_EQ(pair.nSubjectEnd, 14);
+  EXPECT_FALSE(pair.bLowerCase);
+}
+
+// Rows with a lower-case letter anywhere (in the vector part or the tail)
+// are told apart, so that only they are upper-cased again.
+TEST(RowPair, TellsRowsWithLowerCaseLetters) {
+  const std::string upper(40, 'A');
+  for (std::size_t at : {0, 15, 16, 31, 39}) {
+    for (bool inQuery : {true, false}) {
+      std::string residues = upper;
+      residues[at] = 'z';
+      const std::string text = "Query: 1 " + (inQuery ? residues : upper) + " 40\n\nSbjct: 1 " +
+                               (inQuery ? upper : residues) + " 40\n";
+      CRowPair pair;
+      ASSERT_TRUE(Read(text, pair));
+      EXPECT_TRUE(pair.bLowerCase) << at << inQuery;
+    }
+  }
+  CRowPair pair;
+  ASSERT_TRUE(Read("Query: 1 " + upper + "{` 40\n\nSbjct: 1 " + upper + "@[ 40\n", pair));
+  EXPECT_FALSE(pair.bLowerCase);
 }
 
 TEST(RowPair, PositionsPointIntoTheText) {
