@@ -23,6 +23,7 @@
 #include "host/db/DBObjectBase.h"
 #include "host/db/DBStorage.h"
 #include "host/db/DBTableBase.h"
+#include "run/RemoteRequests.h"
 
 namespace blastsearch {
 
@@ -226,6 +227,32 @@ void CopyTheRest(CDBStorage& source, CDBStorage& target, const std::vector<int>&
   }
 }
 
+// The request IDs of remote searches that database `dbId` (of `storage`)
+// keeps: in itself, or in a file of its folder.
+std::vector<CRemoteRequest> KeptRequests(CDBStorage& storage, int dbId) {
+  if (storage.KeepsRemoteRequests()) return storage.RemoteRequests();
+  const std::string dir = engine().DatabaseDir(dbId);
+  return dir.empty() ? std::vector<CRemoteRequest>() : ReadRemoteRequests(RemoteRequestsFile(dir));
+}
+
+// Carries the request IDs of the source's remote searches over, so that a
+// search cut short can still be resumed from the copy.
+void CopyRemoteRequests(CDBStorage& source, CDBStorage& target) {
+  const std::vector<CRemoteRequest> requests = KeptRequests(source, 1);
+  if (requests.empty()) return;
+  if (target.KeepsRemoteRequests()) {
+    CDBWriteTransaction transaction(target);
+    for (const CRemoteRequest& request : requests) target.PutRemoteRequest(request);
+    transaction.Commit();
+    return;
+  }
+  const std::string file = RemoteRequestsFile(engine().DatabaseDir(CCopyTarget::kTargetDb));
+  std::string error;
+  for (const CRemoteRequest& request : requests) {
+    if (!SaveRemoteRequest(file, request, error)) throw CDBException(error);
+  }
+}
+
 // The object tables of the registered tables with their object types.
 std::vector<std::pair<int, int>> ObjectTables() {
   std::vector<std::pair<int, int>> tables;
@@ -277,6 +304,7 @@ int RunCopy(const CDbOptions& options, CCommandContext& context) {
             });
       }
       CopyTheRest(source, target, ids, std::max<std::size_t>(1, options.m_nBatch));
+      CopyRemoteRequests(source, target);
       messages.Inform("Copied " + std::to_string(copied) + (copied == 1 ? " result" : " results") +
                       " from " + engine().DatabaseName(1) + " to " +
                       engine().DatabaseName(CCopyTarget::kTargetDb));

@@ -17,6 +17,7 @@
 
 #include "app/CommandRun.h"
 #include "app/ProgramProcess.h"
+#include "run/RemoteRequests.h"
 #include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 
@@ -97,6 +98,9 @@ TEST_P(DatabaseCopyPages, ManyResultsCopiedInSmallPagesAnswerAlike) {
   const std::string source = FillSource(scratch.Path());
   ASSERT_GE(Results(source), 20u);
   const std::vector<std::string> expected = Views(source);
+  std::string error;
+  ASSERT_TRUE(
+      SaveRemoteRequest(RemoteRequestsFile(source), {"RID1", 5, "blastp", "nr", "run"}, error));
   const std::string target = m_database.CommandAddress();
   const CCommandRun run = RunOnDatabase(source, {"db", "copy", "--to", target, "--batch", "2"});
   ASSERT_EQ(run.m_nStatus, 0) << run.m_strErr;
@@ -108,6 +112,10 @@ TEST_P(DatabaseCopyPages, ManyResultsCopiedInSmallPagesAnswerAlike) {
   const std::string back = (scratch.Path() / "back").string();
   ASSERT_EQ(RunOnDatabase(target, {"db", "copy", "--to", back, "--batch", "1"}).m_nStatus, 0);
   EXPECT_EQ(Views(back), expected);
+  // The request IDs of remote searches go with the results, both ways.
+  const std::vector<CRemoteRequest> carried = ReadRemoteRequests(RemoteRequestsFile(back));
+  ASSERT_EQ(carried.size(), 1u);
+  EXPECT_EQ(carried[0].m_strSearchLine, "run");
 }
 
 TEST_P(DatabaseCopyPages, AKilledCopyResumedWithAnotherPageSizeEndsTheSame) {
