@@ -138,10 +138,24 @@ int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& conte
     http.m_pStop = hooks.m_pStop;
     const std::unique_ptr<CHttpClient> client = MakeCurlClient(http);
     CNcbiBlastClient ncbi(*client, SystemRunClock(), settings, hooks.m_pStop);
-    // A server database keeps no files: the request IDs and downloads stay
-    // in a local folder of the user's.
+    // A server database keeps no files: the downloads stay in a local
+    // folder of the user's, the request IDs in the database, where every
+    // client sees them (those an older version kept in the local folder are
+    // taken over first).
     const std::string dir = engine().MakeWorkFolder(1);
-    outcome = RunRemoteSearch(request, options.m_strRid, ncbi, RemoteRequestsFile(dir), dir, hooks);
+    CDBStorage& storage = *engine().Storage(1);
+    std::unique_ptr<CRemoteRequestStore> requests;
+    if (storage.KeepsRemoteRequests()) {
+      requests = MakeRemoteRequestTable(storage);
+      std::string error;
+      if (!storage.IsReadOnly() &&
+          !TakeOverRemoteRequestFile(RemoteRequestsFile(dir), *requests, error)) {
+        hooks.m_status("warning: " + error);
+      }
+    } else {
+      requests = MakeRemoteRequestFile(RemoteRequestsFile(dir));
+    }
+    outcome = RunRemoteSearch(request, options.m_strRid, ncbi, *requests, dir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);
   }

@@ -23,6 +23,7 @@
 #include "host/db/DBObjectBase.h"
 #include "host/db/DBStorage.h"
 #include "host/db/DBTableBase.h"
+#include "run/RemoteRequests.h"
 
 namespace blastsearch {
 
@@ -58,95 +59,153 @@ class CCopyTarget {
   CDBStorage* m_pStorage = nullptr;
 };
 
-// The lookup keys of every object of `table`, read by their first byte (a
-// key is never empty).
-std::map<unsigned long, std::vector<std::string>> ObjectKeys(CDBStorage& storage, int table) {
+// The lookup keys of the objects of `page` (ascending identifiers), by
+// identifier: one indexed read of the keys of the page's span.
+std::map<unsigned long, std::vector<std::string>> KeysOfPage(
+    CDBStorage& storage, int table, const std::vector<CStoredObject>& page) {
   std::map<unsigned long, std::vector<std::string>> keys;
-  for (int first = 1; first < 256; ++first) {
-    const std::string prefix(1, static_cast<char>(first));
-    storage.ForEachObjectKey(table, prefix, [&keys](unsigned long id, std::string_view key) {
-      keys[id].emplace_back(key);
-    });
-  }
+  if (page.empty()) return keys;
+  storage.ForEachKeyOfObjects(
+      table, page.front().m_recordId, page.back().m_recordId,
+      [&keys](unsigned long id, std::string_view key) { keys[id].emplace_back(key); });
   return keys;
 }
 
+// The rows of `page` the target does not have yet. One the target has under
+// the same identifier and name was copied by an earlier run cut short; one
+// of another name is refused.
+std::vector<const CStoredObject*> RowsNotCopied(CDBStorage& target, int table,
+                                                const std::vector<CStoredObject>& page) {
+  std::vector<unsigned long> ids;
+  ids.reserve(page.size());
+  for (const CStoredObject& row : page) ids.push_back(row.m_recordId);
+  std::vector<CStoredObject> there;
+  target.ReadObjectsById(table, ids, there);
+  std::vector<const CStoredObject*> fresh;
+  auto found = there.begin();
+  for (const CStoredObject& row : page) {
+    while (found != there.end() && found->m_recordId < row.m_recordId) ++found;
+    if (found == there.end() || found->m_recordId != row.m_recordId) {
+      fresh.push_back(&row);
+      continue;
+    }
+    if (found->m_name != row.m_name) {
+      throw CDBException(target.GetPath() + ": holds another result under the UID " +
+                         std::to_string(row.m_recordId) + " (\"" + found->m_name +
+                         "\"); copy into an empty database");
+    }
+  }
+  return fresh;
+}
+
+// Copies the rows `fresh` of a page with their keys, field values and
+// comments in one transaction of the target; the number copied.
+std::size_t CopyPage(CDBStorage& source, CDBStorage& target, int table, int objType,
+                     const std::vector<const CStoredObject*>& fresh,
+                     const std::map<unsigned long, std::vector<std::string>>& keys,
+                     const std::vector<CUDFieldDef>& defs) {
+  // The comment files of a folder target are written before the rows
+  // commit: a copy killed between leaves only files that the next run
+  // writes again (and the check's clean-up would remove).
+  std::vector<std::vector<std::string>> comments(fresh.size());
+  for (std::size_t k = 0; k < fresh.size(); ++k) {
+    ReadObjectComment(objType, fresh[k]->m_recordId, 1, comments[k]);
+    if (!target.KeepsComments() && !comments[k].empty()) {
+      std::string failure;
+      if (!WriteObjectComment(objType, fresh[k]->m_recordId, CCopyTarget::kTargetDb, comments[k],
+                              &failure)) {
+        throw CDBException(failure);
+      }
+    }
+  }
+  std::size_t copied = 0;
+  CDBWriteTransaction transaction(target);
+  std::string record;
+  for (std::size_t k = 0; k < fresh.size(); ++k) {
+    const CStoredObject& row = *fresh[k];
+    if (!source.ReadRecord(table, row.m_recordId, record)) continue;  // deleted meanwhile
+    // A damaged record is not carried on as if it had been read.
+    if (record.empty()) {
+      throw CDBException(source.GetPath() + ": the stored record of UID " +
+                         std::to_string(row.m_recordId) +
+                         " is damaged (see `blastsearch check`); nothing of its batch was "
+                         "copied");
+    }
+    target.PutObject(table, row, record);
+    ++copied;
+    target.NoteRecordId(table, row.m_recordId);
+    if (auto found = keys.find(row.m_recordId); found != keys.end()) {
+      target.SetObjectKeys(table, row.m_recordId, found->second);
+    }
+    for (const CUDFieldDef& def : defs) {
+      std::vector<std::string> values = source.FieldValues(table, row.m_recordId, def.m_fieldId);
+      if (!values.empty()) target.SetFieldValues(table, row.m_recordId, def.m_fieldId, values);
+    }
+    if (target.KeepsComments() && !comments[k].empty()) {
+      target.SetCommentLines(table, row.m_recordId, comments[k]);
+    }
+  }
+  transaction.Commit();
+  return copied;
+}
+
 // Copies the objects of `table` (of type `objType`) with their keys, field
-// values and comments, `batch` at a time in one transaction each. An object
-// the target already has under the same identifier and name was copied by
-// an earlier run cut short, and is passed over; one of another name is
-// refused, as is any name the target gives another object.
+// values and comments, a page of `batch` at a time read in identifier order
+// and stored in one transaction each: what it holds at once is bounded by
+// the page, however large the table. Objects the target has already (an
+// earlier run cut short) are passed over.
 std::size_t CopyObjects(CDBStorage& source, CDBStorage& target, int table, int objType,
                         std::size_t batch, const std::vector<CUDFieldDef>& defs,
                         const std::function<void(std::size_t, std::size_t)>& progress) {
-  const std::map<unsigned long, std::vector<std::string>> keys = ObjectKeys(source, table);
-  std::vector<CStoredObject> rows;
-  source.ForEachObject(table, [&rows](const CStoredObject& row) { rows.push_back(row); });
+  const std::size_t all = source.CountObjects(table);
   std::size_t copied = 0;
-  for (std::size_t start = 0; start < rows.size(); start += batch) {
-    const std::size_t end = std::min(rows.size(), start + batch);
-    // The comment files of a folder target are written before the rows
-    // commit: a copy killed between leaves only files that the next run
-    // writes again (and the check's clean-up would remove).
-    std::vector<std::size_t> fresh;
-    for (std::size_t i = start; i < end; ++i) {
-      CStoredObject there;
-      if (target.FindObjectById(table, rows[i].m_recordId, &there)) {
-        if (there.m_name != rows[i].m_name) {
-          throw CDBException(target.GetPath() + ": holds another result under the UID " +
-                             std::to_string(rows[i].m_recordId) + " (\"" + there.m_name +
-                             "\"); copy into an empty database");
-        }
-        continue;
-      }
-      fresh.push_back(i);
+  std::size_t done = 0;
+  CStoredObject after;
+  std::vector<CStoredObject> page;
+  for (bool first = true;; first = false) {
+    source.ReadObjectPage(table, EObjectOrder::kById, 0, first ? nullptr : &after, batch, page);
+    if (page.empty()) break;
+    const std::vector<const CStoredObject*> fresh = RowsNotCopied(target, table, page);
+    if (!fresh.empty()) {
+      copied +=
+          CopyPage(source, target, table, objType, fresh, KeysOfPage(source, table, page), defs);
     }
-    std::vector<std::vector<std::string>> comments(fresh.size());
-    for (std::size_t k = 0; k < fresh.size(); ++k) {
-      ReadObjectComment(objType, rows[fresh[k]].m_recordId, 1, comments[k]);
-      if (!target.KeepsComments() && !comments[k].empty()) {
-        std::string failure;
-        if (!WriteObjectComment(objType, rows[fresh[k]].m_recordId, CCopyTarget::kTargetDb,
-                                comments[k], &failure)) {
-          throw CDBException(failure);
-        }
-      }
-    }
-    CDBWriteTransaction transaction(target);
-    std::string record;
-    for (std::size_t k = 0; k < fresh.size(); ++k) {
-      const CStoredObject& row = rows[fresh[k]];
-      if (!source.ReadRecord(table, row.m_recordId, record)) continue;  // deleted meanwhile
-      // A damaged record is not carried on as if it had been read.
-      if (record.empty()) {
-        throw CDBException(source.GetPath() + ": the stored record of UID " +
-                           std::to_string(row.m_recordId) +
-                           " is damaged (see `blastsearch check`); nothing of its batch was "
-                           "copied");
-      }
-      target.PutObject(table, row, record);
-      ++copied;
-      target.NoteRecordId(table, row.m_recordId);
-      if (auto found = keys.find(row.m_recordId); found != keys.end()) {
-        target.SetObjectKeys(table, row.m_recordId, found->second);
-      }
-      for (const CUDFieldDef& def : defs) {
-        std::vector<std::string> values = source.FieldValues(table, row.m_recordId, def.m_fieldId);
-        if (!values.empty()) target.SetFieldValues(table, row.m_recordId, def.m_fieldId, values);
-      }
-      if (target.KeepsComments() && !comments[k].empty()) {
-        target.SetCommentLines(table, row.m_recordId, comments[k]);
-      }
-    }
-    transaction.Commit();
-    progress(end, rows.size());
+    done += page.size();
+    progress(done, std::max(all, done));
+    after = page.back();
+    if (page.size() < batch) break;
   }
   return copied;
 }
 
+// Adds to the target's subbase `into` the members of the source's subbase
+// `from` that the target has, a page of `batch` at a time, one transaction
+// each.
+void CopySubbaseMembers(CDBStorage& source, CDBStorage& target, int table, unsigned long from,
+                        unsigned long into, std::size_t batch) {
+  CStoredObject after;
+  std::vector<CStoredObject> page;
+  std::vector<unsigned long> ids;
+  std::vector<CStoredObject> there;
+  for (bool first = true;; first = false) {
+    source.ReadObjectPage(table, EObjectOrder::kById, from, first ? nullptr : &after, batch, page);
+    if (page.empty()) break;
+    ids.clear();
+    for (const CStoredObject& row : page) ids.push_back(row.m_recordId);
+    target.ReadObjectsById(table, ids, there);
+    CDBWriteTransaction transaction(target);
+    for (const CStoredObject& row : there) target.AddToSubbase(table, into, row.m_recordId);
+    transaction.Commit();
+    after = page.back();
+    if (page.size() < batch) break;
+  }
+}
+
 // Copies what is not an object: field definitions and creator records (one
-// transaction), then each subbase with its members (one each), keywords.
-void CopyTheRest(CDBStorage& source, CDBStorage& target, const std::vector<int>& tables) {
+// transaction), then each subbase with its members (a page at a time),
+// keywords.
+void CopyTheRest(CDBStorage& source, CDBStorage& target, const std::vector<int>& tables,
+                 std::size_t batch) {
   {
     CDBWriteTransaction transaction(target);
     for (const CUDFieldDef& def : source.UDFieldDefs()) target.PutUDFieldDef(def);
@@ -161,15 +220,36 @@ void CopyTheRest(CDBStorage& source, CDBStorage& target, const std::vector<int>&
   }
   for (int table : tables) {
     for (const CStoredSubbase& subbase : source.Subbases(table)) {
-      const std::vector<unsigned long> members = source.SubbaseMembers(table, subbase.m_id);
-      CDBWriteTransaction transaction(target);
       unsigned long id = target.FindSubbase(table, subbase.m_name);
       if (id == 0) id = target.CreateSubbase(table, subbase.m_name);
-      for (unsigned long member : members) {
-        if (target.FindObjectById(table, member, nullptr)) target.AddToSubbase(table, id, member);
-      }
-      transaction.Commit();
+      CopySubbaseMembers(source, target, table, subbase.m_id, id, batch);
     }
+  }
+}
+
+// The request IDs of remote searches that database `dbId` (of `storage`)
+// keeps: in itself, or in a file of its folder.
+std::vector<CRemoteRequest> KeptRequests(CDBStorage& storage, int dbId) {
+  if (storage.KeepsRemoteRequests()) return storage.RemoteRequests();
+  const std::string dir = engine().DatabaseDir(dbId);
+  return dir.empty() ? std::vector<CRemoteRequest>() : ReadRemoteRequests(RemoteRequestsFile(dir));
+}
+
+// Carries the request IDs of the source's remote searches over, so that a
+// search cut short can still be resumed from the copy.
+void CopyRemoteRequests(CDBStorage& source, CDBStorage& target) {
+  const std::vector<CRemoteRequest> requests = KeptRequests(source, 1);
+  if (requests.empty()) return;
+  if (target.KeepsRemoteRequests()) {
+    CDBWriteTransaction transaction(target);
+    for (const CRemoteRequest& request : requests) target.PutRemoteRequest(request);
+    transaction.Commit();
+    return;
+  }
+  const std::string file = RemoteRequestsFile(engine().DatabaseDir(CCopyTarget::kTargetDb));
+  std::string error;
+  for (const CRemoteRequest& request : requests) {
+    if (!SaveRemoteRequest(file, request, error)) throw CDBException(error);
   }
 }
 
@@ -223,7 +303,8 @@ int RunCopy(const CDbOptions& options, CCommandContext& context) {
               context.m_err.flush();
             });
       }
-      CopyTheRest(source, target, ids);
+      CopyTheRest(source, target, ids, std::max<std::size_t>(1, options.m_nBatch));
+      CopyRemoteRequests(source, target);
       messages.Inform("Copied " + std::to_string(copied) + (copied == 1 ? " result" : " results") +
                       " from " + engine().DatabaseName(1) + " to " +
                       engine().DatabaseName(CCopyTarget::kTargetDb));

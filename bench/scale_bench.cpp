@@ -23,6 +23,11 @@
 //   (counters sqlite_1_s, postgres_4_s, ratio = postgres_4_s / sqlite_1_s,
 //   and the results each database lists). BLASTSEARCH_IMPORT_REPORTS sets
 //   the number of reports (default 10,000).
+// - BM_CopyCommand/<backend>: `blastsearch db copy` in process of the
+//   generated database of the backend into a fresh database of the other
+//   (SQLite into PostgreSQL and back), a page of 200 at a time, with the
+//   growth of the resident size while it ran (bounded by the page, not the
+//   table) and the results the copy lists.
 // Counters: rows (what came back), loaded (records read), seconds per
 // iteration. The databases are generated through the storage (bulk
 // transactions of 10,000 objects; records made from a real stored result
@@ -348,6 +353,40 @@ void BM_ListCommand(benchmark::State& state, std::vector<std::string> args) {
   state.counters["peak_growth_MB"] = growth / (1024.0 * 1024.0);
 }
 
+// `blastsearch db copy --to <fresh database of the other backend>` in
+// process on the generated database of the range's backend.
+void BM_CopyCommand(benchmark::State& state) {
+  CDBStorage* storage = StorageOrSkip(state);
+  if (storage == nullptr) return;
+  const bool fromSqlite = state.range(0) == 0;
+  CScaleDatabase& db = Database(kBackends[state.range(0)]);
+  const std::string from = fromSqlite ? fs::path(storage->GetPath()).parent_path().string()
+                                      : db.m_pDatabase->CommandAddress();
+  CBackendDatabase server("postgres");
+  CTempDir folder("scale-copy");
+  if (fromSqlite && !server.SkipReason().empty()) {
+    state.SkipWithError(server.SkipReason().c_str());
+    return;
+  }
+  const std::string to = fromSqlite ? server.CommandAddress() : (folder.Path() / "copy").string();
+  double growth = 0;
+  for (auto _ : state) {
+    ResetPeakResident();
+    const double before = ResidentBytes();
+    std::ostringstream out, err;  // err: a progress line a page, a few hundred KB
+    if (RunBlastSearch({"--db", from, "db", "copy", "--to", to, "--batch", "200"}, out, err) != 0) {
+      const std::string said = err.str();
+      state.SkipWithError(
+          ("the copy failed: " + said.substr(said.rfind('\n', said.size() - 2) + 1)).c_str());
+    }
+    growth = PeakResidentBytes() - before;
+  }
+  state.counters["peak_growth_MB"] = growth / (1024.0 * 1024.0);
+  auto copy = fromSqlite ? server.Open()
+                         : OpenSqliteStorage((folder.Path() / "copy" / kDatabaseFileName).string());
+  state.counters["copied"] = static_cast<double>(copy->CountObjects(kTable));
+}
+
 // ---- import by several clients ----
 
 std::size_t ImportReportCount() {
@@ -475,6 +514,7 @@ BENCHMARK(BM_ListFirstPage)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitCountSearch)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeywordSearch)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextSearch)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyCommand)->DenseRange(0, 1)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_ListAllMemory)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_SearchCommand, hits, std::vector<std::string>{"--hits", "1-10"})
     ->Unit(benchmark::kMillisecond);

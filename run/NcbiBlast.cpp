@@ -359,6 +359,13 @@ bool CNcbiBlastClient::Fetch(const std::string& rid, int maxHits, const std::str
 CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::string& rid,
                                  CNcbiBlastClient& client, const std::string& requestsFile,
                                  const std::string& workDir, const CSearchRunHooks& hooks) {
+  const std::unique_ptr<CRemoteRequestStore> requests = MakeRemoteRequestFile(requestsFile);
+  return RunRemoteSearch(request, rid, client, *requests, workDir, hooks);
+}
+
+CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::string& rid,
+                                 CNcbiBlastClient& client, CRemoteRequestStore& requests,
+                                 const std::string& workDir, const CSearchRunHooks& hooks) {
   CBlastRunOutcome outcome;
   auto status = [&](const std::string& line) {
     if (hooks.m_status) hooks.m_status(line);
@@ -384,12 +391,13 @@ CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::
     CRemoteRequest kept{outcome.m_strRid, static_cast<long long>(std::time(nullptr)),
                         request.m_strProgram, request.m_strDatabase, searchLine};
     std::string error;
-    if (!SaveRemoteRequest(requestsFile, kept, error)) status("warning: " + error);
+    if (!requests.Save(kept, error)) status("warning: " + error);
     status("submitted to NCBI: request ID " + outcome.m_strRid +
            (estimate > 0 ? ", ready in about " + std::to_string(estimate) + " s" : ""));
   } else {
     outcome.m_strRid = rid;
-    for (const CRemoteRequest& kept : ReadRemoteRequests(requestsFile)) {
+    std::string error;
+    for (const CRemoteRequest& kept : requests.Read(error)) {
       if (kept.m_strRid == rid) searchLine = kept.m_strSearchLine;
     }
     if (searchLine.empty()) {
@@ -406,7 +414,7 @@ CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::
         last == CNcbiBlastClient::kError) {
       outcome.m_bResumable = false;  // nothing to come back to
       std::string error;
-      ForgetRemoteRequest(requestsFile, outcome.m_strRid, error);
+      requests.Forget(outcome.m_strRid, error);
     }
     return outcome;
   }
@@ -430,7 +438,7 @@ CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::
   if (outcome.m_status == CBlastRunOutcome::kDone) {
     outcome.m_bResumable = false;
     std::string error;
-    if (!ForgetRemoteRequest(requestsFile, outcome.m_strRid, error)) status("warning: " + error);
+    if (!requests.Forget(outcome.m_strRid, error)) status("warning: " + error);
   }
   return outcome;
 }

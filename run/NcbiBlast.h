@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Export.h"
+#include "run/RemoteRequests.h"
 #include "run/SearchRun.h"
 
 namespace blastsearch BLASTSEARCH_EXPORT {
@@ -98,6 +99,11 @@ class CNcbiBlastClient {
 // for memory.
 CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::string& rid,
                                  CNcbiBlastClient& client, const std::string& requestsFile,
+                                 const std::string& workDir, const CSearchRunHooks& hooks);
+// The same, keeping the request ID in `requests` (a server database's own
+// table, say) instead of a file.
+CBlastRunOutcome RunRemoteSearch(const CBlastSearchRequest& request, const std::string& rid,
+                                 CNcbiBlastClient& client, CRemoteRequestStore& requests,
                                  const std::string& workDir, const CSearchRunHooks& hooks);
 
 }  // namespace BLASTSEARCH_EXPORT

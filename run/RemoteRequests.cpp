@@ -10,6 +10,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "host/db/DBException.h"
+
 namespace blastsearch {
 
 namespace {
@@ -99,6 +101,84 @@ bool ForgetRemoteRequest(const std::string& path, const std::string& rid, std::s
   std::erase_if(requests, [&](const CRemoteRequest& r) { return r.m_strRid == rid; });
   if (requests.size() == before) return true;
   return WriteRequests(path, requests, error);
+}
+
+namespace {
+
+class CRemoteRequestFile : public CRemoteRequestStore {
+ public:
+  explicit CRemoteRequestFile(std::string path) : m_strPath(std::move(path)) {}
+  std::vector<CRemoteRequest> Read(std::string&) override { return ReadRemoteRequests(m_strPath); }
+  bool Save(const CRemoteRequest& request, std::string& error) override {
+    return SaveRemoteRequest(m_strPath, request, error);
+  }
+  bool Forget(const std::string& rid, std::string& error) override {
+    return ForgetRemoteRequest(m_strPath, rid, error);
+  }
+
+ private:
+  std::string m_strPath;
+};
+
+class CRemoteRequestTable : public CRemoteRequestStore {
+ public:
+  explicit CRemoteRequestTable(CDBStorage& storage) : m_storage(storage) {}
+  std::vector<CRemoteRequest> Read(std::string& error) override {
+    try {
+      return m_storage.RemoteRequests();
+    } catch (const CDBException& e) {
+      error = e.what();
+      return {};
+    }
+  }
+  bool Save(const CRemoteRequest& request, std::string& error) override {
+    try {
+      m_storage.PutRemoteRequest(request);
+      return true;
+    } catch (const CDBException& e) {
+      error = e.what();
+      return false;
+    }
+  }
+  bool Forget(const std::string& rid, std::string& error) override {
+    try {
+      (void)m_storage.DeleteRemoteRequest(rid);
+      return true;
+    } catch (const CDBException& e) {
+      error = e.what();
+      return false;
+    }
+  }
+
+ private:
+  CDBStorage& m_storage;
+};
+
+}  // namespace
+
+std::unique_ptr<CRemoteRequestStore> MakeRemoteRequestFile(const std::string& path) {
+  return std::make_unique<CRemoteRequestFile>(path);
+}
+
+std::unique_ptr<CRemoteRequestStore> MakeRemoteRequestTable(CDBStorage& storage) {
+  return std::make_unique<CRemoteRequestTable>(storage);
+}
+
+bool TakeOverRemoteRequestFile(const std::string& path, CRemoteRequestStore& store,
+                               std::string& error) {
+  if (::access(path.c_str(), F_OK) != 0) return true;
+  if (!std::ifstream(path).is_open()) {
+    error = path + ": cannot be read: " + std::strerror(errno);
+    return false;
+  }
+  for (const CRemoteRequest& request : ReadRemoteRequests(path)) {
+    if (!store.Save(request, error)) return false;
+  }
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+    error = path + ": taken over, but cannot be removed: " + std::strerror(errno);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace blastsearch

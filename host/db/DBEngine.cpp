@@ -77,6 +77,18 @@ void CDBStorage::SetCommentLines(int, unsigned long, const std::vector<std::stri
   throw CDBException(GetPath() + ": the comments are kept beside the database, not in it");
 }
 
+std::vector<CStoredRemoteRequest> CDBStorage::RemoteRequests() {
+  throw CDBException(GetPath() + ": the remote requests are kept beside the database, not in it");
+}
+
+void CDBStorage::PutRemoteRequest(const CStoredRemoteRequest&) {
+  throw CDBException(GetPath() + ": the remote requests are kept beside the database, not in it");
+}
+
+bool CDBStorage::DeleteRemoteRequest(std::string_view) {
+  throw CDBException(GetPath() + ": the remote requests are kept beside the database, not in it");
+}
+
 CDBEngine& engine() {
   static CDBEngine theEngine;
   return theEngine;

@@ -69,6 +69,16 @@ inline void NarrowCandidateIds(std::vector<unsigned long>& ids, std::vector<unsi
   narrowed = true;
 }
 
+// A remote search submitted and not yet stored, kept so that a search cut
+// short can be resumed by its request ID.
+struct CStoredRemoteRequest {
+  std::string m_strRid;         // the service's request ID
+  long long m_nSubmitted = 0;   // when it was submitted (seconds since 1970)
+  std::string m_strProgram;     // blastp, ...
+  std::string m_strDatabase;    // the service's database name
+  std::string m_strSearchLine;  // what each result keeps of the run
+};
+
 // What the comment index knows of an object's comment file: its size and
 // modification time (nanoseconds) when its text was read.
 struct CCommentStamp {
@@ -166,6 +176,14 @@ class CDBStorage {
       int table, std::string_view prefix,
       const std::function<void(unsigned long, std::string_view)>& row) = 0;
 
+  // Calls `row` with the identifier and key of every key of the objects of
+  // `table` whose identifiers lie from `first` to `last` (inclusive), in
+  // identifier then key order: one indexed read, for a page of objects.
+  // Arguments valid during the call.
+  virtual void ForEachKeyOfObjects(
+      int table, unsigned long first, unsigned long last,
+      const std::function<void(unsigned long, std::string_view)>& row) = 0;
+
   // ---- subbases of a table's objects ----
   virtual std::vector<CStoredSubbase> Subbases(int table) = 0;
   // The identifier of the subbase `name` (exact), or 0.
@@ -255,6 +273,20 @@ class CDBStorage {
   // DeleteObject removes an object's comment with it. Throws as CommentLines.
   virtual void SetCommentLines(int table, unsigned long recordId,
                                const std::vector<std::string>& lines);
+
+  // True when the storage keeps the request IDs of remote searches itself,
+  // so that every client sees and can resume them; false: a folder database
+  // keeps them in a file of its folder.
+  virtual bool KeepsRemoteRequests() const { return false; }
+  // The kept requests, oldest first. Throws CDBException when the storage
+  // keeps none or the read fails; a read-only connection reads them too.
+  virtual std::vector<CStoredRemoteRequest> RemoteRequests();
+  // Keeps `request`, replacing one of the same request ID; one change.
+  // Throws as RemoteRequests, and on a read-only connection.
+  virtual void PutRemoteRequest(const CStoredRemoteRequest& request);
+  // Forgets the request `rid`; false when it was not kept. Throws as
+  // PutRemoteRequest.
+  virtual bool DeleteRemoteRequest(std::string_view rid);
 
   // ---- what the database is, for `db info` ----
   // "sqlite" or "postgresql".

@@ -89,11 +89,15 @@ CREATE INDEX IF NOT EXISTS bs_commentindex_trgm ON bs_commentindex USING gin (te
 CREATE INDEX IF NOT EXISTS bs_comments_trgm ON bs_comments USING gin (body gin_trgm_ops);
 )sql";
 // What the database keeps that a folder keeps beside a SQLite file: the
-// objects' comments (their lines joined by newlines). Made with the schema,
+// objects' comments (their lines joined by newlines) and the request IDs of
+// remote searches not yet stored. Made with the schema,
 // and added to a database made before it on the first open that may write.
 constexpr const char* kKeptInDatabase = R"sql(
 CREATE TABLE IF NOT EXISTS bs_comments(
   tbl int NOT NULL, id bigint NOT NULL, body text NOT NULL, PRIMARY KEY (tbl, id));
+CREATE TABLE IF NOT EXISTS bs_requests(
+  rid text COLLATE "C" PRIMARY KEY, submitted bigint NOT NULL, program text NOT NULL,
+  dbname text NOT NULL, search text NOT NULL);
 )sql";
 
 // The channel on which every commit tells the other connections that the
@@ -204,6 +208,9 @@ class CPostgresStorage : public CDBStorage {
   std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) override;
   void ForEachObjectKey(int table, std::string_view prefix,
                         const std::function<void(unsigned long, std::string_view)>& row) override;
+  void ForEachKeyOfObjects(
+      int table, unsigned long first, unsigned long last,
+      const std::function<void(unsigned long, std::string_view)>& row) override;
 
   std::vector<CStoredSubbase> Subbases(int table) override;
   unsigned long FindSubbase(int table, std::string_view name) override;
@@ -250,6 +257,11 @@ class CPostgresStorage : public CDBStorage {
   std::vector<std::string> CommentLines(int table, unsigned long recordId) override;
   void SetCommentLines(int table, unsigned long recordId,
                        const std::vector<std::string>& lines) override;
+
+  bool KeepsRemoteRequests() const override { return true; }
+  std::vector<CStoredRemoteRequest> RemoteRequests() override;
+  void PutRemoteRequest(const CStoredRemoteRequest& request) override;
+  bool DeleteRemoteRequest(std::string_view rid) override;
 
   std::string BackendName() const override { return "postgresql"; }
   int SchemaVersion() override {
@@ -354,13 +366,13 @@ CPostgresStorage::CPostgresStorage(const std::string& conninfo, bool* created, i
                     "SELECT CASE WHEN has_table_privilege('bs_objects', 'INSERT') AND "
                     "current_setting('transaction_read_only') = 'off' THEN 0 ELSE 1 END",
                     {}, "check the role's rights") != 0;
-  if (!m_bReadOnly && QueryInt("SELECT CASE WHEN to_regclass('bs_comments') IS NULL THEN 1 ELSE "
-                               "0 END",
+  if (!m_bReadOnly && QueryInt("SELECT CASE WHEN to_regclass('bs_comments') IS NULL OR "
+                               "to_regclass('bs_requests') IS NULL THEN 1 ELSE 0 END",
                                {}, "read the schema") != 0) {
     // Under the write lock: of two programs adding it at once, the second
     // finds it there.
     CDBWriteTransaction transaction(*this);
-    ExecScript(kKeptInDatabase, "add the comments' table");
+    ExecScript(kKeptInDatabase, "add the tables of what a folder keeps in files");
     transaction.Commit();
   }
   if (!m_bReadOnly) AddSearchIndex();
@@ -809,6 +821,23 @@ void CPostgresStorage::ForEachObjectKey(
       "SELECT id, key FROM bs_objectkeys WHERE tbl = $1 AND left(key, length($2)) = $2 "
       "ORDER BY key, id",
       CPgParams().Int(table).Text(prefix), "read the keys of objects");
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    row(static_cast<unsigned long>(IntCell(result.get(), i, 0)), Cell(result.get(), i, 1));
+  }
+}
+
+void CPostgresStorage::ForEachKeyOfObjects(
+    int table, unsigned long first, unsigned long last,
+    const std::function<void(unsigned long, std::string_view)>& row) {
+  if (first > last) return;
+  const CPgResult result = Exec(
+      "SELECT id, key FROM bs_objectkeys WHERE tbl = $1 AND id BETWEEN $2 AND $3 "
+      "ORDER BY id, key",
+      CPgParams()
+          .Int(table)
+          .Int(static_cast<std::int64_t>(first))
+          .Int(static_cast<std::int64_t>(last)),
+      "read the keys of objects");
   for (int i = 0; i < PQntuples(result.get()); ++i) {
     row(static_cast<unsigned long>(IntCell(result.get(), i, 0)), Cell(result.get(), i, 1));
   }
@@ -1337,6 +1366,51 @@ void CPostgresStorage::SetCommentLines(int table, unsigned long recordId,
       "ON CONFLICT (tbl, id) DO UPDATE SET body = excluded.body",
       CPgParams().Int(table).Int(static_cast<std::int64_t>(recordId)).Text(body),
       "store a comment");
+}
+
+std::vector<CStoredRemoteRequest> CPostgresStorage::RemoteRequests() {
+  std::vector<CStoredRemoteRequest> requests;
+  // A database made before the table, opened by a role that may not add
+  // it, has kept none.
+  if (QueryInt("SELECT CASE WHEN to_regclass('bs_requests') IS NULL THEN 1 ELSE 0 END", {},
+               "read the schema") != 0) {
+    return requests;
+  }
+  const CPgResult result = Exec(
+      "SELECT rid, submitted, program, dbname, search FROM bs_requests ORDER BY submitted, rid",
+      {}, "read the remote requests");
+  for (int i = 0; i < PQntuples(result.get()); ++i) {
+    requests.push_back({std::string(Cell(result.get(), i, 0)), IntCell(result.get(), i, 1),
+                        std::string(Cell(result.get(), i, 2)),
+                        std::string(Cell(result.get(), i, 3)),
+                        std::string(Cell(result.get(), i, 4))});
+  }
+  return requests;
+}
+
+void CPostgresStorage::PutRemoteRequest(const CStoredRemoteRequest& request) {
+  if (request.m_strRid.empty()) {
+    throw CDBException(m_strName + ": a remote request without a request ID is not kept");
+  }
+  Change(
+      "INSERT INTO bs_requests(rid, submitted, program, dbname, search) VALUES ($1, $2, $3, $4, "
+      "$5) ON CONFLICT (rid) DO UPDATE SET submitted = excluded.submitted, program = "
+      "excluded.program, dbname = excluded.dbname, search = excluded.search",
+      CPgParams()
+          .Text(request.m_strRid)
+          .Int(request.m_nSubmitted)
+          .Text(request.m_strProgram)
+          .Text(request.m_strDatabase)
+          .Text(request.m_strSearchLine),
+      "keep a remote request");
+}
+
+bool CPostgresStorage::DeleteRemoteRequest(std::string_view rid) {
+  return Changing([&] {
+    const CPgResult result = Exec("DELETE FROM bs_requests WHERE rid = $1",
+                                  CPgParams().Text(rid), "forget a remote request");
+    return std::strcmp(PQcmdTuples(result.get()), "0") != 0;
+  });
 }
 
 }  // namespace

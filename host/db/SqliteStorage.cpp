@@ -163,6 +163,9 @@ class CSqliteStorage : public CDBStorage {
   std::vector<unsigned long> ObjectsWithKey(int table, std::string_view key) override;
   void ForEachObjectKey(int table, std::string_view prefix,
                         const std::function<void(unsigned long, std::string_view)>& row) override;
+  void ForEachKeyOfObjects(
+      int table, unsigned long first, unsigned long last,
+      const std::function<void(unsigned long, std::string_view)>& row) override;
 
   std::vector<CStoredSubbase> Subbases(int table) override;
   unsigned long FindSubbase(int table, std::string_view name) override;
@@ -629,6 +632,17 @@ void CSqliteStorage::ForEachObjectKey(
                    "SELECT id, key FROM objectkeys WHERE tbl = ?1 AND key >= ?2 AND "
                    "(?3 = '' OR key < ?3) ORDER BY key");
   stmt.Bind(1, table).Bind(2, prefix).Bind(3, upper);
+  while (stmt.Step()) row(static_cast<unsigned long>(stmt.Int(0)), stmt.Text(1));
+}
+
+void CSqliteStorage::ForEachKeyOfObjects(
+    int table, unsigned long first, unsigned long last,
+    const std::function<void(unsigned long, std::string_view)>& row) {
+  if (first > last) return;
+  CSqliteStmt stmt(m_db,
+                   "SELECT id, key FROM objectkeys WHERE tbl = ?1 AND id BETWEEN ?2 AND ?3 "
+                   "ORDER BY id, key");
+  stmt.Bind(1, table).Bind(2, IdOf(first)).Bind(3, IdOf(last));
   while (stmt.Step()) row(static_cast<unsigned long>(stmt.Int(0)), stmt.Text(1));
 }
 

@@ -17,11 +17,13 @@
 #include <sstream>
 #include <thread>
 
+#include "host/db/DBEngine.h"
 #include "platform/UserInteraction.h"
 #include "run/HttpClient.h"
 #include "run/NcbiBlast.h"
 #include "run/RemoteRequests.h"
 #include "run/RunClock.h"
+#include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchObject.h"
 #include "table/BlastSearchTable.h"
@@ -209,7 +211,9 @@ class NcbiBlastTest : public ::testing::Test {
     hooks.m_pStop = stop;
     hooks.m_store = store ? store : MakeTableStore(blastSearch(), "MAIN");
     const CBlastRunOutcome outcome =
-        RunRemoteSearch(m_request, rid, client, RequestsFile(), m_db.Dir().string(), hooks);
+        m_pRequests != nullptr
+            ? RunRemoteSearch(m_request, rid, client, *m_pRequests, m_db.Dir().string(), hooks)
+            : RunRemoteSearch(m_request, rid, client, RequestsFile(), m_db.Dir().string(), hooks);
     m_nRequests = client.GetRequestCount();
     return outcome;
   }
@@ -222,6 +226,7 @@ class NcbiBlastTest : public ::testing::Test {
   CTestClock m_clock;
   std::unique_ptr<CTimedClient> m_pHttp;
   std::size_t m_nRequests = 0;
+  CRemoteRequestStore* m_pRequests = nullptr;  // null: the file beside the database
 };
 
 TEST_F(NcbiBlastTest, ASearchIsSubmittedPolledWithinTheRulesFetchedAndStored) {
@@ -360,6 +365,100 @@ TEST_F(NcbiBlastTest, AStoppedSearchIsResumedByItsRequestIdWithoutStoringTwice) 
   EXPECT_EQ(Stored(), 3u);
   EXPECT_TRUE(ReadRemoteRequests(RequestsFile()).empty());
   EXPECT_EQ(server.Bodies().front().find("CMD=Put"), std::string::npos);
+}
+
+// On a server database the request ID is kept in the database: a search
+// that one client submitted and was cut short is seen by another client,
+// which resumes it and forgets it for both.
+TEST_F(NcbiBlastTest, AServerDatabasesRequestIdsAreResumedByAnotherClient) {
+  CBackendDatabase server("postgres");
+  if (!server.SkipReason().empty()) GTEST_SKIP() << server.SkipReason();
+  const std::unique_ptr<CDBStorage> first = server.Open();
+  const std::unique_ptr<CDBStorage> second = server.Open();
+  const std::unique_ptr<CRemoteRequestStore> mine = MakeRemoteRequestTable(*first);
+  const std::unique_ptr<CRemoteRequestStore> theirs = MakeRemoteRequestTable(*second);
+  volatile int stop = 0;
+  const CResultStore store = MakeTableStore(blastSearch(), "MAIN");
+  {
+    m_pRequests = mine.get();
+    CLoopbackServer ncbi({Page(kPut), Page(kReady), Page(ResultsXml())});
+    const CBlastRunOutcome outcome =
+        Run(ncbi, "", 2, &stop,
+            [&](CBlastSearchObject& object, std::string_view digest, std::string& name) {
+              stop = 1;
+              return store(object, digest, name);
+            });
+    EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kStopped);
+  }
+  EXPECT_FALSE(std::filesystem::exists(RequestsFile()));
+  std::string error;
+  const std::vector<CRemoteRequest> seen = theirs->Read(error);
+  ASSERT_EQ(seen.size(), 1u) << error;
+  EXPECT_EQ(seen[0].m_strRid, "TESTRID42");
+  EXPECT_EQ(seen[0].m_strProgram, "blastp");
+  EXPECT_EQ(seen[0].m_strSearchLine,
+            "NCBI BLAST, request ID TESTRID42: blastp -db swissprot EXPECT=1e-5 HITLIST_SIZE=50");
+  stop = 0;
+  m_pRequests = theirs.get();
+  CLoopbackServer ncbi({Page(kReady), Page(ResultsXml())});
+  const CBlastRunOutcome outcome = Run(ncbi, "TESTRID42", 2, &stop);
+  EXPECT_EQ(outcome.m_status, CBlastRunOutcome::kDone) << outcome.m_strError;
+  EXPECT_EQ(outcome.m_nSkipped, 1u);
+  EXPECT_EQ(Stored(), 3u);
+  EXPECT_TRUE(mine->Read(error).empty());
+}
+
+// The file beside a folder database and a server database's table keep
+// requests alike; requests an older version kept in a local file are taken
+// over into the server database once, and a role that may only read sees
+// them but cannot change them.
+TEST(RemoteRequestStores, KeepReplaceForgetAndTakeOver) {
+  CTempDir scratch("requests");
+  const std::string file = (scratch.Path() / "blast-requests.tsv").string();
+  CBackendDatabase server("postgres");
+  std::unique_ptr<CDBStorage> storage;
+  if (server.SkipReason().empty()) storage = server.Open();
+  std::vector<std::unique_ptr<CRemoteRequestStore>> stores;
+  stores.push_back(MakeRemoteRequestFile((scratch.Path() / "kept.tsv").string()));
+  if (storage) stores.push_back(MakeRemoteRequestTable(*storage));
+  for (const auto& store : stores) {
+    std::string error;
+    ASSERT_TRUE(store->Save({"RIDB", 20, "blastn", "nt", "second"}, error)) << error;
+    ASSERT_TRUE(store->Save({"RIDA", 10, "blastp", "nr", "first"}, error)) << error;
+    ASSERT_TRUE(store->Save({"RIDB", 30, "blastx", "nr", "second, again"}, error)) << error;
+    EXPECT_TRUE(store->Forget("NOSUCH", error)) << error;
+    std::vector<CRemoteRequest> kept = store->Read(error);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].m_strRid, "RIDA");
+    EXPECT_EQ(kept[1].m_strSearchLine, "second, again");
+    EXPECT_EQ(kept[1].m_nSubmitted, 30);
+    EXPECT_TRUE(store->Forget("RIDA", error)) << error;
+    EXPECT_EQ(store->Read(error).size(), 1u);
+  }
+  if (!storage) GTEST_SKIP() << server.SkipReason();
+  std::string error;
+  ASSERT_TRUE(SaveRemoteRequest(file, {"OLD1", 5, "blastp", "nr", "old one"}, error));
+  ASSERT_TRUE(SaveRemoteRequest(file, {"RIDB", 40, "blastn", "nt", "from the file"}, error));
+  const std::unique_ptr<CRemoteRequestStore> table = MakeRemoteRequestTable(*storage);
+  ASSERT_TRUE(TakeOverRemoteRequestFile(file, *table, error)) << error;
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_TRUE(TakeOverRemoteRequestFile(file, *table, error)) << error;  // nothing left
+  std::vector<CRemoteRequest> kept = table->Read(error);
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[0].m_strRid, "OLD1");
+  EXPECT_EQ(kept[1].m_strSearchLine, "from the file");
+  server.RunAsAdmin(
+      "CREATE ROLE bs_requests_reader LOGIN; GRANT SELECT ON ALL TABLES IN SCHEMA public TO "
+      "bs_requests_reader");
+  const std::unique_ptr<CDBStorage> reader =
+      OpenServerStorage(server.AddressAs("bs_requests_reader"));
+  ASSERT_TRUE(reader->IsReadOnly());
+  const std::unique_ptr<CRemoteRequestStore> readOnly = MakeRemoteRequestTable(*reader);
+  EXPECT_EQ(readOnly->Read(error).size(), 2u) << error;
+  EXPECT_FALSE(readOnly->Save({"NEW", 1, "blastp", "nr", "x"}, error));
+  EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+  EXPECT_FALSE(readOnly->Forget("OLD1", error));
+  EXPECT_EQ(table->Read(error).size(), 2u);
 }
 
 TEST(FormField, EncodesNamesAndValues) {

@@ -114,6 +114,39 @@ TEST_P(ObjectKeys, KeysWithAPrefixAreReadInOneGo) {
   }
 }
 
+// The keys of the objects of a span of identifiers (a page of a copy), in
+// identifier then key order: nothing outside the span or of another table.
+TEST_P(ObjectKeys, KeysOfASpanOfIdentifiersAreReadInOneGo) {
+  auto storage = m_database.Open();
+  for (unsigned long id : {1ul, 2ul, 3ul, 10ul, 4000000000ul}) {
+    storage->PutObject(201, Row(id, "n" + std::to_string(id)), "r");
+    storage->SetObjectKeys(201, id, {"z" + std::to_string(id), "a" + std::to_string(id)});
+  }
+  storage->SetObjectKeys(201, 3, {});
+  storage->SetObjectKeys(202, 2, {"other table"});
+  using Rows = std::vector<std::pair<unsigned long, std::string>>;
+  struct Case {
+    unsigned long first, last;
+    Rows rows;
+  };
+  const std::vector<Case> cases = {
+      {1, 2, {{1, "a1"}, {1, "z1"}, {2, "a2"}, {2, "z2"}}},
+      {2, 10, {{2, "a2"}, {2, "z2"}, {10, "a10"}, {10, "z10"}}},
+      {3, 3, {}},
+      {11, 4000000000ul, {{4000000000ul, "a4000000000"}, {4000000000ul, "z4000000000"}}},
+      {10, 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.last));
+    Rows rows;
+    storage->ForEachKeyOfObjects(201, c.first, c.last,
+                                 [&rows](unsigned long id, std::string_view key) {
+                                   rows.emplace_back(id, std::string(key));
+                                 });
+    EXPECT_EQ(rows, c.rows);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Storages, ObjectKeys, ::testing::ValuesIn(StorageBackendNames()),
                          [](const auto& backend) { return backend.param; });
 
