@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -159,6 +160,13 @@ class CDatabaseWindow : public QMainWindow {
   void SaveLayout() const;
   void MakeEditMenu();
   void ApplyFilter();
+  // The status bar's count of objects (and of those the filter found).
+  void ShowCount();
+  // The selected rows of the object list.
+  std::size_t SelectedRowCount() const;
+  // The row of the object `name`, reading the list further (up to
+  // kSeekRows rows) when it is not read yet; -1 when not found.
+  int SeekName(const std::string& name) const;
   // The list record of `item`'s object; null, after saying so and listing
   // again, when the object is no longer in the database.
   CObjInfo* InfoOfRow(const QModelIndex& index);
@@ -208,7 +216,19 @@ class CDatabaseWindow : public QMainWindow {
   int ShowTableOfCommand(unsigned id);
   int CopySelected();
 
+  // What the object list shows: the storage, table and subbase (0: MAIN).
+  struct CListed {
+    const void* m_pStorage = nullptr;
+    int m_nTable = 0;
+    unsigned long m_subbase = 0;
+    bool operator==(const CListed&) const = default;
+  };
+  // How many rows the window reads at most to find objects it is asked to
+  // select or show that the list has not read yet.
+  static constexpr std::size_t kSeekRows = 100000;
+
   int m_nDbId;
+  CListed m_listed;  // the list the model shows
   std::unique_ptr<CObjectIcons> m_pIcons;
   std::vector<std::string> m_columns;  // field names of the object list after "Name"
   std::vector<bool> m_numeric;         // per column of the list: sorts by number
