@@ -228,6 +228,11 @@ void CDatabaseWindow::ShowCount() {
   // While the filter has not yet looked at every row, the rows found so
   // far (more come as the list is scrolled).
   const int shown = m_pModel->rowCount();
+  if (!m_pModel->LastError().isEmpty()) {
+    m_pCount->setText(QStringLiteral("%1 (the list can't be read further: %2)")
+                          .arg(ObjectsText(), m_pModel->LastError()));
+    return;
+  }
   m_pCount->setText(m_pModel->Filter().trimmed().isEmpty() ? ObjectsText()
                     : m_pModel->AllRead()
                         ? QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText())
@@ -288,6 +293,15 @@ void CDatabaseWindow::MakeWidgets() {
   m_pObjects->setModel(m_pModel);
   // Rows read as the list scrolls change the count while a filter is on.
   connect(m_pModel, &QAbstractItemModel::rowsInserted, this, [this] { ShowCount(); });
+  // A sort the storage has no order for reads the whole column: say so.
+  connect(m_pObjects->header(), &QHeaderView::sortIndicatorChanged, this,
+          [this](int sorted, Qt::SortOrder) {
+            if (!m_pModel->ReadsEverythingToSort(sorted) || sorted >= m_pModel->columnCount()) {
+              return;
+            }
+            ShowStatus(QStringLiteral("Sorted by %1: the column of every result was read")
+                           .arg(m_pModel->Labels().value(sorted)));
+          });
   column->addWidget(m_pObjects);
   m_pObjects->setObjectName(QStringLiteral("objects"));
   m_pObjects->setRootIsDecorated(false);
@@ -444,7 +458,10 @@ void CDatabaseWindow::FillObjects() {
   const CListed listed{source.m_pStorage, source.m_nTable, source.m_subbase};
   const bool sameColumns = source.m_labels == m_pModel->Labels();
   if (sameColumns && listed == m_listed) {
-    m_pModel->Reload();
+    // The rows down to the last one in sight (the view asks for more).
+    const QModelIndex bottom = m_pObjects->indexAt(QPoint(1, m_pObjects->viewport()->height() - 1));
+    m_pModel->Reload(
+        static_cast<std::size_t>(bottom.isValid() ? bottom.row() + 1 : m_pModel->rowCount()));
   } else {
     m_listed = listed;
     CObjectIcons* icons = m_pIcons.get();

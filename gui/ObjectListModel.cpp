@@ -403,10 +403,10 @@ void CObjectListModel::ReadAgain(std::size_t rows, bool resort) {
   if (m_rows.empty()) ScheduleMore();
 }
 
-void CObjectListModel::Reload() {
+void CObjectListModel::Reload(std::size_t rows) {
   m_strError.clear();
   Count();
-  ReadAgain(m_rows.size(), true);
+  ReadAgain(rows, true);
 }
 
 int CObjectListModel::rowCount(const QModelIndex& parent) const {
@@ -483,7 +483,7 @@ void CObjectListModel::sort(int column, Qt::SortOrder order) {
   m_nSortColumn = column;
   if (column < m_source.m_labels.size()) m_strSortLabel = m_source.m_labels[column];
   m_sortOrder = order;
-  ReadAgain(m_rows.size(), true);
+  ReadAgain(0, true);
 }
 
 int CObjectListModel::SetFilter(const QString& text) {

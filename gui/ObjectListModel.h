@@ -71,10 +71,13 @@ class CObjectListModel : public QAbstractTableModel {
   // (by the column of the same title) under the filter kept, reading the
   // first page of rows. Never throws: a failure shows in LastError.
   void Reset(CSource source);
-  // Reads again as many rows as are shown (at least a page), from the
-  // storage's current content, in the same order and under the same
-  // filter; the views' selections stay on the same objects.
-  void Reload();
+  // Reads again `rows` rows (at least a page; a view shows more as it asks
+  // for them) from the storage's current content, in the same order and
+  // under the same filter, and further up to the objects the views hold
+  // indexes of (their selections and cursors), which stay on the same
+  // objects. Reading only what is asked for keeps repeated reloads from
+  // growing the rows held.
+  void Reload(std::size_t rows = 0);
 
   // Rows per page read from the storage (tests make it small).
   void SetPageRows(std::size_t rows) { m_nPageRows = rows == 0 ? 1 : rows; }
