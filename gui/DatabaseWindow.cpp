@@ -148,7 +148,7 @@ CDatabaseWindow::~CDatabaseWindow() {
   // The list's rows go before the icons they are drawn with.
   m_pWatch->stop();
   const QSignalBlocker blocker(m_pObjects->selectionModel());
-  m_pModel->Reset(nullptr, m_nDbId, {}, {}, {}, 0, {}, {});
+  m_pModel->Reset({});
 }
 
 // ---- layout kept between starts ----
@@ -216,10 +216,27 @@ void CDatabaseWindow::SetFilter(const QString& text) {
 }
 
 void CDatabaseWindow::ApplyFilter() {
-  const int shown = m_pModel->SetFilter(m_pFilter->text());
-  m_pCount->setText(m_pModel->Filter().trimmed().isEmpty()
-                        ? ObjectsText()
-                        : QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText()));
+  m_pModel->SetFilter(m_pFilter->text());
+  ShowCount();
+}
+
+void CDatabaseWindow::ShowCount() {
+  if (CurrentTable() == nullptr) {
+    m_pCount->clear();
+    return;
+  }
+  // While the filter has not yet looked at every row, the rows found so
+  // far (more come as the list is scrolled).
+  const int shown = m_pModel->rowCount();
+  if (!m_pModel->LastError().isEmpty()) {
+    m_pCount->setText(QStringLiteral("%1 (the list can't be read further: %2)")
+                          .arg(ObjectsText(), m_pModel->LastError()));
+    return;
+  }
+  m_pCount->setText(m_pModel->Filter().trimmed().isEmpty() ? ObjectsText()
+                    : m_pModel->AllRead()
+                        ? QStringLiteral("%1 of %2").arg(shown).arg(ObjectsText())
+                        : QStringLiteral("%1 found so far of %2").arg(shown).arg(ObjectsText()));
 }
 
 std::vector<std::string> CDatabaseWindow::VisibleNames() const {
@@ -274,6 +291,17 @@ void CDatabaseWindow::MakeWidgets() {
   m_pObjects = new QTreeView(right);
   m_pModel = new CObjectListModel(m_pObjects);
   m_pObjects->setModel(m_pModel);
+  // Rows read as the list scrolls change the count while a filter is on.
+  connect(m_pModel, &QAbstractItemModel::rowsInserted, this, [this] { ShowCount(); });
+  // A sort the storage has no order for reads the whole column: say so.
+  connect(m_pObjects->header(), &QHeaderView::sortIndicatorChanged, this,
+          [this](int sorted, Qt::SortOrder) {
+            if (!m_pModel->ReadsEverythingToSort(sorted) || sorted >= m_pModel->columnCount()) {
+              return;
+            }
+            ShowStatus(QStringLiteral("Sorted by %1: the column of every result was read")
+                           .arg(m_pModel->Labels().value(sorted)));
+          });
   column->addWidget(m_pObjects);
   m_pObjects->setObjectName(QStringLiteral("objects"));
   m_pObjects->setRootIsDecorated(false);
@@ -339,7 +367,16 @@ void CDatabaseWindow::FillSubbases() {
     top->setData(0, kTableRole, table->objtable());
     top->setData(0, kSubbaseRole, QString::fromStdString(kMainSubbase));
     std::vector<std::string> names{kMainSubbase};
-    for (const auto& subbase : table->getsblist(m_nDbId)) names.push_back(subbase->m_name);
+    // Straight from the storage: the table's object list is not read.
+    if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
+      try {
+        for (CStoredSubbase& subbase : storage->Subbases(table->objtable())) {
+          names.push_back(std::move(subbase.m_name));
+        }
+      } catch (const std::exception& e) {
+        ShowStatus(QStringLiteral("The subbases can't be read: %1").arg(e.what()));
+      }
+    }
     for (const std::string& name : names) {
       auto* item = new QTreeWidgetItem(top);
       item->setText(0, QString::fromStdString(name));
@@ -380,69 +417,64 @@ void CDatabaseWindow::FillColumns(CDBTableBase& table, QStringList& labels,
 void CDatabaseWindow::FillObjects() {
   // What was selected and where the cursor was, by record identifier.
   std::set<unsigned long> selected;
-  for (const CObjInfo* info : SelectedObjects()) selected.insert(info->m_objId);
+  for (const QModelIndex& index : m_pObjects->selectionModel()->selectedRows(0)) {
+    selected.insert(m_pModel->IdAt(index.row()));
+  }
   const QModelIndex was = m_pObjects->currentIndex();
   const unsigned long currentId = was.isValid() ? m_pModel->IdAt(was.row()) : 0;
   const int scrolled = m_pObjects->verticalScrollBar()->value();
   const QSignalBlocker blocker(m_pObjects->selectionModel());
   CDBTableBase* table = CurrentTable();
-  if (table == nullptr) {
-    m_pModel->Reset(nullptr, m_nDbId, {}, {}, {}, 0, {}, {});
+  CDBStorage* storage = engine().Storage(m_nDbId);
+  if (table == nullptr || storage == nullptr) {
+    m_pModel->Reset({});
+    m_listed = {};
     m_pCount->clear();
     return;
   }
-  if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
+  try {
+    m_nSeenVersion = storage->DataVersion();
+  } catch (const std::exception&) {
+  }
+  CObjectListModel::CSource source;
+  source.m_pStorage = storage;
+  source.m_pTable = table;
+  source.m_nDbId = m_nDbId;
+  source.m_nTable = table->objtable();
+  FillColumns(*table, source.m_labels, source.m_defs);
+  source.m_numeric = m_numeric;
+  source.m_nFactColumn = m_nFactColumn;
+  const std::string subbase = CurrentSubbase();
+  if (!IsMainSubbase(subbase)) {
     try {
-      m_nSeenVersion = storage->DataVersion();
-    } catch (const std::exception&) {
+      source.m_subbase = storage->FindSubbase(table->objtable(), SubbaseNameOf(subbase));
+    } catch (const std::exception& e) {
+      ShowStatus(QStringLiteral("The subbase can't be read: %1").arg(e.what()));
     }
+    if (source.m_subbase == 0) source.m_pStorage = nullptr;  // gone: an empty list
   }
-  QStringList labels;
-  std::vector<CDBFieldDef> defs;
-  FillColumns(*table, labels, defs);
-  std::vector<CObjInfo*> subset;
-  GetObjSubset(table->objtable(), CurrentSubbase(), m_nDbId, subset);
-  // What the list shows beside the list columns, read in one go from the
-  // objects' keys (objects stored before the keys were kept show blanks).
-  std::unordered_map<unsigned long, CResultListFacts> facts;
-  if (CDBStorage* storage = engine().Storage(m_nDbId); storage != nullptr) {
-    try {
-      // A key this version does not know leaves its column blank.
-      storage->ForEachObjectKey(table->objtable(), kResultFactKey,
-                                [&facts](unsigned long id, std::string_view key) {
-                                  (void)ReadResultFactKey(key, facts[id]);
-                                });
-    } catch (const std::exception&) {
-      facts.clear();  // the columns stay blank; the list itself is what counts
-    }
-  }
-  std::vector<CObjectListModel::CRow> rows(subset.size());
-  for (std::size_t i = 0; i < subset.size(); ++i) {
-    CObjectListModel::CRow& row = rows[i];
-    const CObjInfo& info = *subset[i];
-    row.m_info = info;
-    row.m_nIcon = table->GetObjectIconIndex(&info);
-    if (auto found = facts.find(info.m_objId); found != facts.end()) {
-      row.m_facts = std::move(found->second);
-    }
-    QString filter = QString::fromStdString(info.m_name) + QLatin1Char('\n') +
-                     QString::fromStdString(info.m_tableText);
-    for (const std::string& keyword : row.m_facts.m_keywords) {
-      filter += QLatin1Char('\n') + QString::fromStdString(keyword);
-    }
-    row.m_filter = filter.toLower();
-  }
-  const bool sameColumns = labels == m_pModel->Labels();
-  CObjectIcons* icons = m_pIcons.get();
-  {
+  // The same list again reads the rows shown again; another list starts
+  // at its first page.
+  const CListed listed{source.m_pStorage, source.m_nTable, source.m_subbase};
+  const bool sameColumns = source.m_labels == m_pModel->Labels();
+  if (sameColumns && listed == m_listed) {
+    // The rows down to the last one in sight (the view asks for more).
+    const QModelIndex bottom = m_pObjects->indexAt(QPoint(1, m_pObjects->viewport()->height() - 1));
+    m_pModel->Reload(
+        static_cast<std::size_t>(bottom.isValid() ? bottom.row() + 1 : m_pModel->rowCount()));
+  } else {
+    m_listed = listed;
+    CObjectIcons* icons = m_pIcons.get();
+    source.m_icon = [icons](int index) { return icons->Image(index); };
     // The header keeps its sort indicator; the model sorts as it did.
     const QSignalBlocker header(m_pObjects->header());
-    m_pModel->Reset(table, m_nDbId, labels, m_numeric, std::move(defs), m_nFactColumn,
-                    std::move(rows), [icons](int index) { return icons->Image(index); });
+    m_pModel->Reset(std::move(source));
     m_pObjects->header()->setSortIndicator(m_pModel->SortColumn(), m_pModel->SortOrder());
   }
-  m_pModel->SetFilter(m_pFilter->text());
   if (!sameColumns) RestoreHeader(m_pModel->SortColumn(), m_pModel->SortOrder());
+  if (!m_pModel->LastError().isEmpty()) {
+    ShowStatus(QStringLiteral("The list can't be read further: %1").arg(m_pModel->LastError()));
+  }
   // The selection and the cursor back, in runs of rows.
   QItemSelection selection;
   for (int row = 0; row < m_pModel->rowCount(); ++row) {
@@ -535,12 +567,18 @@ bool CDatabaseWindow::SelectSubbase(CDBTableBase* table, const std::string& name
   return false;
 }
 
+std::size_t CDatabaseWindow::SelectedRowCount() const {
+  return static_cast<std::size_t>(m_pObjects->selectionModel()->selectedRows(0).size());
+}
+
 std::vector<CObjInfo*> CDatabaseWindow::SelectedObjects() const {
   std::vector<CObjInfo*> infos;
   CDBTableBase* table = CurrentTable();
-  if (table == nullptr) return infos;
-  const CObjInfoList& list = table->getobjlist(m_nDbId);
   QModelIndexList rows = m_pObjects->selectionModel()->selectedRows(0);
+  // Nothing selected reads nothing (the table's list is read only when a
+  // command needs the records).
+  if (table == nullptr || rows.isEmpty()) return infos;
+  const CObjInfoList& list = table->getobjlist(m_nDbId);
   std::sort(rows.begin(), rows.end(),
             [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   for (const QModelIndex& index : rows) {
@@ -556,6 +594,14 @@ std::vector<std::string> CDatabaseWindow::SelectedNames() const {
 }
 
 int CDatabaseWindow::SelectObjects(const std::vector<std::string>& names) {
+  // Rows not read yet are read until every name is found, up to a bound.
+  std::set<std::string> missing(names.begin(), names.end());
+  m_pModel->FetchUntil(
+      [&missing](const CObjectListModel::CRow& row) {
+        missing.erase(row.m_info.m_name);
+        return missing.empty();
+      },
+      kSeekRows);
   std::set<QString> wanted;
   for (const std::string& name : names) wanted.insert(QString::fromStdString(name));
   QItemSelection selection;
@@ -575,13 +621,19 @@ int CDatabaseWindow::SelectObjects(const std::vector<std::string>& names) {
   return found;
 }
 
+int CDatabaseWindow::SeekName(const std::string& name) const {
+  m_pModel->FetchUntil(
+      [&name](const CObjectListModel::CRow& row) { return row.m_info.m_name == name; }, kSeekRows);
+  return m_pModel->RowOfName(QString::fromStdString(name));
+}
+
 QModelIndex CDatabaseWindow::ObjectIndex(const std::string& name) const {
-  const int row = m_pModel->RowOfName(QString::fromStdString(name));
+  const int row = SeekName(name);
   return row >= 0 ? m_pModel->index(row, 0) : QModelIndex();
 }
 
 QString CDatabaseWindow::CellText(const std::string& name, const QString& column) const {
-  const int row = m_pModel->RowOfName(QString::fromStdString(name));
+  const int row = SeekName(name);
   const int at = m_pModel->Labels().indexOf(column);
   return row >= 0 && at >= 0 ? m_pModel->TextAt(row, at) : QString();
 }
@@ -700,7 +752,7 @@ void CDatabaseWindow::MakeMenus() {
     action->setData(QString::fromUtf8(format));
   }
   connect(exportAs, &QMenu::aboutToShow, this, [this, exportAs] {
-    for (QAction* action : exportAs->actions()) action->setEnabled(!SelectedObjects().empty());
+    for (QAction* action : exportAs->actions()) action->setEnabled(SelectedRowCount() > 0);
   });
   file->addSeparator();
   QAction* search = file->addAction(style->standardIcon(QStyle::SP_FileDialogContentsView),

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,9 +41,13 @@ class CDBFieldDef;
 // imports them. Knows tables only through the engine. Talks to the person
 // through the user-interaction service.
 //
-// The window follows the database: what another process changes shows
+// The object list reads its rows from the storage a page at a time as it
+// scrolls (CObjectListModel), never the whole table: name order is the
+// storage's; other columns sort over every object's value of the column
+// once. The window follows the database: what another process changes shows
 // within a second (the storage's data version, looked at by a timer), the
-// selection kept. A filter box narrows the list as one types. Size,
+// rows read again and the selection kept. A filter box narrows the list as
+// one types, confirming rows as they are read. Size,
 // splitter, sort and column widths are kept between starts (QSettings).
 // Deletes and edits made in the window can be undone (Ctrl+Z) while it is
 // open.
@@ -64,18 +69,20 @@ class CDatabaseWindow : public QMainWindow {
   // The list records of the selected objects, in list order (owned by the
   // table's list, valid until the next change of the database).
   std::vector<CObjInfo*> SelectedObjects() const;
-  // Selects the objects named `names` (exact names) and only those; the
+  // Selects the objects named `names` (exact names) and only those, reading
+  // the list further (up to kSeekRows rows) for names not read yet; the
   // number found.
   int SelectObjects(const std::vector<std::string>& names);
-  // The row (its first column) of the object `name` in the object list;
-  // invalid when it is not shown.
+  // The row (its first column) of the object `name` in the object list,
+  // reading the list further as SelectObjects does; invalid when it is not
+  // shown.
   QModelIndex ObjectIndex(const std::string& name) const;
   // The text the list shows for the object `name` in the column titled
   // `column`; "" when either is not shown.
   QString CellText(const std::string& name, const QString& column) const;
   // The column titled `label` of the object list, or -1.
   int ColumnOf(const QString& label) const;
-  // The names of the rows the filter leaves shown, in list order.
+  // The names of the rows shown (read so far), in list order.
   std::vector<std::string> VisibleNames() const;
 
   // ---- following the database ----
@@ -159,6 +166,13 @@ class CDatabaseWindow : public QMainWindow {
   void SaveLayout() const;
   void MakeEditMenu();
   void ApplyFilter();
+  // The status bar's count of objects (and of those the filter found).
+  void ShowCount();
+  // The selected rows of the object list.
+  std::size_t SelectedRowCount() const;
+  // The row of the object `name`, reading the list further (up to
+  // kSeekRows rows) when it is not read yet; -1 when not found.
+  int SeekName(const std::string& name) const;
   // The list record of `item`'s object; null, after saying so and listing
   // again, when the object is no longer in the database.
   CObjInfo* InfoOfRow(const QModelIndex& index);
@@ -208,7 +222,19 @@ class CDatabaseWindow : public QMainWindow {
   int ShowTableOfCommand(unsigned id);
   int CopySelected();
 
+  // What the object list shows: the storage, table and subbase (0: MAIN).
+  struct CListed {
+    const void* m_pStorage = nullptr;
+    int m_nTable = 0;
+    unsigned long m_subbase = 0;
+    bool operator==(const CListed&) const = default;
+  };
+  // How many rows the window reads at most to find objects it is asked to
+  // select or show that the list has not read yet.
+  static constexpr std::size_t kSeekRows = 100000;
+
   int m_nDbId;
+  CListed m_listed;  // the list the model shows
   std::unique_ptr<CObjectIcons> m_pIcons;
   std::vector<std::string> m_columns;  // field names of the object list after "Name"
   std::vector<bool> m_numeric;         // per column of the list: sorts by number

@@ -110,7 +110,7 @@ bool CDatabaseWindow::IsCommandEnabled(unsigned id, bool tableMenu) const {
   if (id == ID_DB_CLOSE) return true;
   if (table == nullptr) return false;
   const bool main = IsMainSubbase(CurrentSubbase());
-  const std::size_t selected = SelectedObjects().size();
+  const std::size_t selected = SelectedRowCount();
   if (id >= ID_DB_SHOW_TYPE_FIRST && id <= ID_DB_SHOW_TYPE_LAST) {
     for (CDBTableBase* other : engine().get_tables()) {
       if (!other->Hidden() && other->GetMenuCommand() == id) return true;

@@ -33,8 +33,9 @@ struct CStoredSubbase {
   std::string m_name;
 };
 
-// The order of a page of objects (CDBStorage::ReadObjectPage).
-enum class EObjectOrder { kById, kByName };
+// The order of a page of objects (CDBStorage::ReadObjectPage): by
+// identifier, or by name (bytes) upwards or downwards.
+enum class EObjectOrder { kById, kByName, kByNameDescending };
 
 // Conditions that narrow a search to candidate objects; every condition
 // given must hold (an empty one is no condition). Each stands for a filter
@@ -238,6 +239,13 @@ class CDBStorage {
   // read-only database): the caller then tests every object.
   [[nodiscard]] virtual bool CandidateIds(int table, const CCandidateQuery& query,
                                           std::vector<unsigned long>& ids) = 0;
+  // Calls `row` with the identifier and key of every key that begins with
+  // `prefix` (non-empty) of the objects `ids` (ascending): one indexed read
+  // per object, however many objects the table has. Arguments valid
+  // during the call.
+  virtual void ForEachKeyOfObjects(
+      int table, const std::vector<unsigned long>& ids, std::string_view prefix,
+      const std::function<void(unsigned long, std::string_view)>& row) = 0;
   // The list columns of the objects `ids` (ascending) that exist, in that
   // order, filling `rows` (emptied first): a few reads however many.
   virtual void ReadObjectsById(int table, const std::vector<unsigned long>& ids,

@@ -244,6 +244,9 @@ class CPostgresStorage : public CDBStorage {
                     std::vector<unsigned long>& ids) override;
   void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
                        std::vector<CStoredObject>& rows) override;
+  void ForEachKeyOfObjects(
+      int table, const std::vector<unsigned long>& ids, std::string_view prefix,
+      const std::function<void(unsigned long, std::string_view)>& row) override;
   std::vector<CCommentStamp> CommentStamps(int table) override;
   void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
 
@@ -1136,16 +1139,21 @@ void CPostgresStorage::ReadObjectPage(int table, EObjectOrder order, unsigned lo
                                       std::vector<CStoredObject>& rows) {
   rows.clear();
   if (limit == 0) return;
-  const bool byName = order == EObjectOrder::kByName;
+  const bool byName = order != EObjectOrder::kById;
+  const bool down = order == EObjectOrder::kByNameDescending;
   std::string sql = "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author FROM ";
   sql += subbase != 0 ? "bs_objects o JOIN bs_members m ON m.sb = $5 AND m.obj = o.id "
                       : "bs_objects o ";
   sql += "WHERE o.tbl = $1 ";
   if (after != nullptr) {
     // The key (name, id) after ($2, $3) as a range on the name index.
-    sql += byName ? "AND o.name >= $2 AND (o.name > $2 OR o.id > $3) " : "AND o.id > $3 ";
+    sql += !byName ? "AND o.id > $3 "
+           : down  ? "AND o.name <= $2 AND (o.name < $2 OR o.id < $3) "
+                   : "AND o.name >= $2 AND (o.name > $2 OR o.id > $3) ";
   }
-  sql += byName ? "ORDER BY o.name, o.id LIMIT $4" : "ORDER BY o.id LIMIT $4";
+  sql += !byName ? "ORDER BY o.id LIMIT $4"
+         : down  ? "ORDER BY o.name DESC, o.id DESC LIMIT $4"
+                 : "ORDER BY o.name, o.id LIMIT $4";
   // Every parameter is passed, used or not, each cast where it is unused so
   // that the server can tell its type.
   sql = "WITH unused AS (SELECT $2::text, $3::bigint, $5::bigint) " + sql;
@@ -1283,6 +1291,24 @@ std::string IdArray(const std::vector<unsigned long>& ids, std::size_t start, st
     array += std::to_string(ids[i]);
   }
   return array + '}';
+}
+
+void CPostgresStorage::ForEachKeyOfObjects(
+    int table, const std::vector<unsigned long>& ids, std::string_view prefix,
+    const std::function<void(unsigned long, std::string_view)>& row) {
+  if (prefix.empty()) return;
+  constexpr std::size_t kBatch = 10000;
+  for (std::size_t start = 0; start < ids.size(); start += kBatch) {
+    const std::size_t end = std::min(ids.size(), start + kBatch);
+    const CPgResult result = Exec(
+        "SELECT id, key FROM bs_objectkeys WHERE tbl = $1 AND id = ANY($2::bigint[]) "
+        "AND left(key, length($3)) = $3 ORDER BY id, key",
+        CPgParams().Int(table).Text(IdArray(ids, start, end)).Text(prefix),
+        "read the keys of objects");
+    for (int i = 0; i < PQntuples(result.get()); ++i) {
+      row(static_cast<unsigned long>(IntCell(result.get(), i, 0)), Cell(result.get(), i, 1));
+    }
+  }
 }
 
 void CPostgresStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,

@@ -199,6 +199,9 @@ class CSqliteStorage : public CDBStorage {
                     std::vector<unsigned long>& ids) override;
   void ReadObjectsById(int table, const std::vector<unsigned long>& ids,
                        std::vector<CStoredObject>& rows) override;
+  void ForEachKeyOfObjects(
+      int table, const std::vector<unsigned long>& ids, std::string_view prefix,
+      const std::function<void(unsigned long, std::string_view)>& row) override;
   std::vector<CCommentStamp> CommentStamps(int table) override;
   void IndexComment(int table, const CCommentStamp& stamp, const std::string* text) override;
 
@@ -992,11 +995,20 @@ bool CSqliteStorage::TermsCurrent() {
 }
 
 // The statements of ReadObjectPage, literal (the statement cache keys them
-// by their text's address): [by name][in a subbase][after a row]. The
-// bound values: table, the last row's name and identifier, the subbase, the
-// page's length (unused numbers are left unbound). The key (name, id) > (?2, ?3) is written as a
-// range on the name index, so that a page far into the table costs what the first does.
-constexpr const char* kPageStatements[2][2][2] = {
+// by their text's address): [by identifier, by name, by name downwards][in
+// a subbase][after a row]. The bound values: table, the last row's name and
+// identifier, the subbase, the page's length (unused numbers are left
+// unbound). The key (name, id) after (?2, ?3) is written as a range on the
+// name index, so that a page far into the table costs what the first does.
+#define BS_PAGE_COLUMNS "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
+#define BS_PAGE_ALL BS_PAGE_COLUMNS "FROM objects o WHERE o.tbl = ?1 "
+#define BS_PAGE_MEMBERS \
+  BS_PAGE_COLUMNS "FROM objects o JOIN members m ON m.sb = ?4 AND m.obj = o.id WHERE o.tbl = ?1 "
+#define BS_PAGE_UP "AND o.name >= ?2 AND (o.name > ?2 OR o.id > ?3) "
+#define BS_PAGE_DOWN "AND o.name <= ?2 AND (o.name < ?2 OR o.id < ?3) "
+#define BS_PAGE_BY_NAME "ORDER BY o.name, o.id LIMIT ?5"
+#define BS_PAGE_BY_NAME_DOWN "ORDER BY o.name DESC, o.id DESC LIMIT ?5"
+constexpr const char* kPageStatements[3][2][2] = {
     {{"SELECT id, name, type, created, tnum, ttext, author FROM objects "
       "WHERE tbl = ?1 ORDER BY id LIMIT ?5",
       "SELECT id, name, type, created, tnum, ttext, author FROM objects "
@@ -1007,25 +1019,24 @@ constexpr const char* kPageStatements[2][2][2] = {
       "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
       "FROM members m JOIN objects o ON o.tbl = ?1 AND o.id = m.obj "
       "WHERE m.sb = ?4 AND m.obj > ?3 ORDER BY m.obj LIMIT ?5"}},
-    {{"SELECT id, name, type, created, tnum, ttext, author FROM objects "
-      "WHERE tbl = ?1 ORDER BY name, id LIMIT ?5",
-      "SELECT id, name, type, created, tnum, ttext, author FROM objects "
-      "WHERE tbl = ?1 AND name >= ?2 AND (name > ?2 OR id > ?3) "
-      "ORDER BY name, id LIMIT ?5"},
-     {"SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
-      "FROM objects o JOIN members m ON m.sb = ?4 AND m.obj = o.id "
-      "WHERE o.tbl = ?1 ORDER BY o.name, o.id LIMIT ?5",
-      "SELECT o.id, o.name, o.type, o.created, o.tnum, o.ttext, o.author "
-      "FROM objects o JOIN members m ON m.sb = ?4 AND m.obj = o.id "
-      "WHERE o.tbl = ?1 AND o.name >= ?2 AND (o.name > ?2 OR o.id > ?3) "
-      "ORDER BY o.name, o.id LIMIT ?5"}}};
+    {{BS_PAGE_ALL BS_PAGE_BY_NAME, BS_PAGE_ALL BS_PAGE_UP BS_PAGE_BY_NAME},
+     {BS_PAGE_MEMBERS BS_PAGE_BY_NAME, BS_PAGE_MEMBERS BS_PAGE_UP BS_PAGE_BY_NAME}},
+    {{BS_PAGE_ALL BS_PAGE_BY_NAME_DOWN, BS_PAGE_ALL BS_PAGE_DOWN BS_PAGE_BY_NAME_DOWN},
+     {BS_PAGE_MEMBERS BS_PAGE_BY_NAME_DOWN, BS_PAGE_MEMBERS BS_PAGE_DOWN BS_PAGE_BY_NAME_DOWN}}};
+#undef BS_PAGE_COLUMNS
+#undef BS_PAGE_ALL
+#undef BS_PAGE_MEMBERS
+#undef BS_PAGE_UP
+#undef BS_PAGE_DOWN
+#undef BS_PAGE_BY_NAME
+#undef BS_PAGE_BY_NAME_DOWN
 
 void CSqliteStorage::ReadObjectPage(int table, EObjectOrder order, unsigned long subbase,
                                     const CStoredObject* after, std::size_t limit,
                                     std::vector<CStoredObject>& rows) {
   rows.clear();
   if (limit == 0) return;
-  const int byName = order == EObjectOrder::kByName ? 1 : 0;
+  const int byName = order == EObjectOrder::kByName ? 1 : order == EObjectOrder::kById ? 0 : 2;
   CSqliteStmt stmt(m_db, kPageStatements[byName][subbase != 0 ? 1 : 0][after != nullptr ? 1 : 0]);
   stmt.Bind(1, table);
   if (after != nullptr) {
@@ -1172,6 +1183,20 @@ bool CSqliteStorage::CandidateIds(int table, const CCandidateQuery& query,
   if (query.m_hitCountRanges.empty() && query.m_nameSubstring.empty()) return false;
   ids = ColumnCandidates(table, query);
   return true;
+}
+
+void CSqliteStorage::ForEachKeyOfObjects(
+    int table, const std::vector<unsigned long>& ids, std::string_view prefix,
+    const std::function<void(unsigned long, std::string_view)>& row) {
+  if (prefix.empty()) return;
+  const std::string upper = TextAfterPrefix(prefix);
+  for (const unsigned long id : ids) {
+    CSqliteStmt stmt(m_db,
+                     "SELECT key FROM objectkeys WHERE tbl = ?1 AND id = ?2 AND key >= ?3 AND "
+                     "(?4 = '' OR key < ?4) ORDER BY key");
+    stmt.Bind(1, table).Bind(2, IdOf(id)).Bind(3, prefix).Bind(4, upper);
+    while (stmt.Step()) row(id, stmt.Text(0));
+  }
 }
 
 void CSqliteStorage::ReadObjectsById(int table, const std::vector<unsigned long>& ids,
