@@ -1,16 +1,17 @@
 #include "parse/BlastXmlReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <exception>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/BlastSearchEntry.h"
@@ -89,7 +90,34 @@ struct CTagHash {
   }
 };
 
-using TagTable = std::unordered_map<std::string_view, Tag, CTagHash>;
+// The known names in an open-addressed table of fixed size (a few dozen
+// names in 256 slots: a lookup is mostly one comparison).
+class TagTable {
+ public:
+  TagTable(std::initializer_list<std::pair<std::string_view, Tag>> entries) {
+    for (const auto& [name, tag] : entries) {
+      std::size_t at = CTagHash()(name) & kMask;
+      while (!m_slots[at].name.empty()) at = (at + 1) & kMask;
+      m_slots[at] = {name, tag};
+    }
+  }
+  // The tag of `name`; Tag::Other when it is none of the known names.
+  Tag Find(std::string_view name) const {
+    for (std::size_t at = CTagHash()(name) & kMask;; at = (at + 1) & kMask) {
+      const CSlot& slot = m_slots[at];
+      if (slot.name.empty()) return Tag::Other;
+      if (slot.name == name) return slot.tag;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kSize = 256, kMask = kSize - 1;
+  struct CSlot {
+    std::string_view name;
+    Tag tag = Tag::Other;
+  };
+  std::array<CSlot, kSize> m_slots{};
+};
 
 const TagTable& XmlTags() {
   static const TagTable table = {
@@ -340,8 +368,7 @@ void CBlastXmlReader::StartElement(std::string_view name) {
       return;
     }
   }
-  const auto found = m_tags.find(name);
-  Tag tag = found == m_tags.end() ? Tag::Other : found->second;
+  Tag tag = m_tags.Find(name);
   // A value counts only inside the container it belongs to.
   const bool inHsp = m_pHsp != nullptr;
   if (tag >= Tag::QueryId && tag <= Tag::QueryLen && (!m_pResult || m_pHit)) tag = Tag::Other;

@@ -51,8 +51,9 @@ const char* SkipBlanks(const char* p, const char* end) {
 
 // The offset of the first byte in [p, p + size) that is a control character
 // other than tab, line feed and carriage return, or not ASCII; `size` when
-// none is.
-std::size_t FirstSuspect(const char* p, std::size_t size) {
+// none is. Adds the line feeds before it to `lines` (counted in the same
+// pass, so that positions cost no pass of their own).
+std::size_t FirstSuspect(const char* p, std::size_t size, std::uint64_t& lines) {
   std::size_t at = 0;
 #if defined(__SSE2__)
   const __m128i space = _mm_set1_epi8(0x20);
@@ -63,15 +64,23 @@ std::size_t FirstSuspect(const char* p, std::size_t size) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
     // Signed: bytes beyond ASCII are negative, so below a space too.
     const __m128i low = _mm_cmplt_epi8(v, space);
-    const __m128i allowed = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, cr));
-    const int mask = _mm_movemask_epi8(_mm_andnot_si128(allowed, low));
-    if (mask != 0) return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    const __m128i isLf = _mm_cmpeq_epi8(v, lf);
+    const __m128i allowed =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), isLf), _mm_cmpeq_epi8(v, cr));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low)));
+    const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(isLf));
+    if (mask != 0) {
+      const auto first = static_cast<unsigned>(__builtin_ctz(mask));
+      lines += static_cast<std::uint64_t>(__builtin_popcount(feeds & ((1u << first) - 1)));
+      return at + first;
+    }
+    lines += static_cast<std::uint64_t>(__builtin_popcount(feeds));
   }
 #endif
   for (; at < size; ++at) {
     const auto c = static_cast<unsigned char>(p[at]);
     if (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r')) return at;
+    lines += c == '\n' ? 1 : 0;
   }
   return size;
 }
@@ -196,7 +205,10 @@ void CXmlScanner::RefuseCut(const std::string& message) {
 void CXmlScanner::Compact() {
   if (m_nBegin == 0) return;
   const char* data = m_buffer.data();
-  m_nLinesBefore += static_cast<std::uint64_t>(std::count(data, data + m_nBegin, '\n'));
+  // The line feeds checked, less those kept (the part of a token, rarely
+  // long).
+  m_nLinesBefore = m_nLinesChecked -
+                   static_cast<std::uint64_t>(std::count(data + m_nBegin, data + m_nEnd, '\n'));
   const void* newline = memrchr(data, '\n', m_nBegin);
   m_nColumnBase =
       newline ? static_cast<std::uint64_t>(data + m_nBegin - static_cast<const char*>(newline) - 1)
@@ -227,7 +239,7 @@ bool CXmlScanner::Fill() {
 void CXmlScanner::Validate() {
   const char* data = m_buffer.data();
   while (m_nEnd < m_nRead) {
-    m_nEnd += FirstSuspect(data + m_nEnd, m_nRead - m_nEnd);
+    m_nEnd += FirstSuspect(data + m_nEnd, m_nRead - m_nEnd, m_nLinesChecked);
     if (m_nEnd == m_nRead) break;
     const auto* at = reinterpret_cast<const unsigned char*>(data + m_nEnd);
     const int length = CharacterLength(at, m_nRead - m_nEnd);

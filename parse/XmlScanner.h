@@ -145,9 +145,10 @@ class CXmlScanner {
   std::uint64_t m_nDiscarded = 0;  // bytes let go before the buffer's start
   std::size_t m_nWant = 0;         // bytes needed before a cut token is tried again
   bool m_bSourceDone = false;
-  std::uint64_t m_nLinesBefore = 0;  // line ends in the bytes let go
-  std::uint64_t m_nColumnBase = 0;   // bytes after the last line end let go
-  std::size_t m_nTokenStart = 0;     // offset of the last token's start
+  std::uint64_t m_nLinesBefore = 0;   // line ends in the bytes let go
+  std::uint64_t m_nLinesChecked = 0;  // line ends in all bytes up to m_nEnd
+  std::uint64_t m_nColumnBase = 0;    // bytes after the last line end let go
+  std::size_t m_nTokenStart = 0;      // offset of the last token's start
   std::uint64_t m_nTokenLine = 1, m_nTokenColumn = 1;
 
   bool m_bAtDocumentStart = true;  // nothing but a byte order mark read yet
