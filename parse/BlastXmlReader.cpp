@@ -281,7 +281,6 @@ class CBlastXmlReader final : public CResultReader {
   void Complete(std::unique_ptr<CBlastSearchEntry> result);
   void FlushHeld();
 
-  CReportSource& m_source;
   CResultReadOptions m_options;
   bool m_bXml2;
   const TagTable& m_tags;
@@ -318,8 +317,7 @@ class CBlastXmlReader final : public CResultReader {
 
 CBlastXmlReader::CBlastXmlReader(CReportSource& source, const CResultReadOptions& options,
                                  bool xml2)
-    : m_source(source),
-      m_options(options),
+    : m_options(options),
       m_bXml2(xml2),
       m_tags(xml2 ? Xml2Tags() : XmlTags()),
       m_scanner(source, kChunkSize) {

@@ -352,7 +352,7 @@ CXmlScanner::Step CXmlScanner::ScanText(Token& token, bool& emitted) {
     if (amp && !std::memchr(amp, ';', static_cast<std::size_t>(end - amp)) &&
         static_cast<std::size_t>(end - amp) <= kMaxReference)
       stop = amp;
-    if (stop[-1] == '\r') --stop;
+    if (stop != begin && stop[-1] == '\r') --stop;
     if (stop == begin) return Step::More;
   }
   const std::string_view raw(begin, static_cast<std::size_t>(stop - begin));
@@ -468,6 +468,8 @@ CXmlScanner::Step CXmlScanner::ScanStartTag(Token& token) {
   const char* name = data + m_nBegin + 1;
   const auto nameSize = static_cast<std::size_t>(tagNameEnd - name);
   if (m_bRootClosed) Refuse("junk after document element");
+  if (nameSize > kMaxName)
+    Refuse("an element name longer than " + std::to_string(kMaxName) + " bytes");
   if (m_openStarts.size() >= kMaxDepth)
     Refuse("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
   m_name = std::string_view(name, nameSize);

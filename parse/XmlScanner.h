@@ -47,10 +47,13 @@ class CXmlError : public CException {
 // that do not match their start; a second root element or text outside it
 // (see Token::AfterRoot); nesting deeper than kMaxDepth; markup (a tag, a
 // comment, a processing instruction, a CDATA section, a document type
-// declaration) longer than kMaxMarkup; more than kMaxAttributes attributes on
-// one element, or one given twice; '<' in an attribute value; "--" inside a
-// comment. Names are checked for the characters XML allows in ASCII; bytes
-// beyond ASCII are taken as name characters without checking which.
+// declaration) longer than kMaxMarkup; an element name longer than
+// kMaxName; more than kMaxAttributes attributes on one element, or one given
+// twice; '<' in an attribute value; "--" inside a comment; a reference longer
+// than 32 bytes. Names are checked for the characters XML allows in ASCII;
+// bytes beyond ASCII are taken as name characters without checking which.
+// Not checked: "]]>" in character data, and whether a document type's
+// public identifier holds only the characters XML allows there.
 //
 // Not copyable; the source must outlive the scanner.
 class CXmlScanner {
@@ -72,6 +75,7 @@ class CXmlScanner {
   static constexpr std::size_t kMaxMarkup = std::size_t{16} << 20;
   static constexpr std::size_t kMaxDepth = 256;
   static constexpr std::size_t kMaxAttributes = 256;
+  static constexpr std::size_t kMaxName = 4096;
 
   explicit CXmlScanner(CReportSource& source, std::size_t chunk = std::size_t{64} << 10);
   CXmlScanner(const CXmlScanner&) = delete;

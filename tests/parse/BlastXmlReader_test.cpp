@@ -227,6 +227,8 @@ TEST(BlastXmlReader, RefusesDamagedOrHostileMarkup) {
       "<?xml version=\"1.0\"?><!DOCTYPE BlastOutput [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
       "<BlastOutput>" +
       Iteration("&x;") + "</BlastOutput>";
+  std::string deep;
+  for (int i = 0; i < 70; ++i) deep += "<a>";
   struct Case {
     const char* what;
     std::string bytes;
@@ -245,6 +247,12 @@ TEST(BlastXmlReader, RefusesDamagedOrHostileMarkup) {
       {"entity expansion", laughs, false, "document type declares"},
       {"an external entity", external, false, "document type declares"},
       {"junk after the report", Xml("") + "<more/>", false, "junk after document element"},
+      {"an undefined entity", Xml(Iteration("q&nbsp;")), false,
+       "undefined entity \"&nbsp;\" (line 3"},
+      {"a reference to no character", Xml(Iteration("q&#1;")), false, "invalid character number"},
+      {"another encoding", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + Xml("").substr(22),
+       false, "only UTF-8 XML is read (line 1, column 1)"},
+      {"nested too deep", Xml(deep), false, "nested more than 64 deep"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
