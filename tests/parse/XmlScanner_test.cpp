@@ -119,6 +119,9 @@ TEST(XmlScanner, GivesTheTokensOrTheErrorWithItsPlace) {
       {"no ';'", "<r>a & b</r>", "S(r) error 1:6 not well-formed (a reference without its ';')"},
       {"mismatched tags", "<r>\n<a></b></r>", "S(r) T(\n) S(a) error 2:4 mismatched tag"},
       {"an end without a start", "</r>", "error 1:1 an end tag without its start"},
+      {"a place far on", "<r>" + Repeat("<a>x</a>\n", 100) + "  </b>",
+       "S(r) " + Repeat("S(a) T(x) E(a) T(\n) ", 99) +
+           "S(a) T(x) E(a) T(\n  ) error 101:3 mismatched tag"},
       {"two roots", "<r/><s/>", "S(r) E(r) J(<s/>) error 1:5 junk after document element"},
       {"text after the root", "<r/> x", "S(r) E(r) J(x) error 1:6 junk after document element"},
       {"text before the root", "x<r/>", "error 1:1 text before the root element"},
