@@ -60,6 +60,15 @@ std::size_t FirstSuspect(const char* p, std::size_t size, std::uint64_t& lines) 
   const __m128i tab = _mm_set1_epi8('\t');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
+  // Line feeds are summed per byte lane (each lane gains at most 1 a block),
+  // and the lanes added up before any can pass 255.
+  auto sum = [](__m128i counts) {
+    const __m128i pairs = _mm_sad_epu8(counts, _mm_setzero_si128());
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si32(pairs)) +
+           static_cast<std::uint64_t>(_mm_cvtsi128_si32(_mm_srli_si128(pairs, 8)));
+  };
+  __m128i counts = _mm_setzero_si128();
+  int blocks = 0;
   for (; at + 16 <= size; at += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
     // Signed: bytes beyond ASCII are negative, so below a space too.
@@ -67,15 +76,15 @@ std::size_t FirstSuspect(const char* p, std::size_t size, std::uint64_t& lines) 
     const __m128i isLf = _mm_cmpeq_epi8(v, lf);
     const __m128i allowed =
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), isLf), _mm_cmpeq_epi8(v, cr));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, low)));
-    const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(isLf));
-    if (mask != 0) {
-      const auto first = static_cast<unsigned>(__builtin_ctz(mask));
-      lines += static_cast<std::uint64_t>(__builtin_popcount(feeds & ((1u << first) - 1)));
-      return at + first;
+    if (_mm_movemask_epi8(_mm_andnot_si128(allowed, low)) != 0) break;
+    counts = _mm_sub_epi8(counts, isLf);
+    if (++blocks == 255) {
+      lines += sum(counts);
+      counts = _mm_setzero_si128();
+      blocks = 0;
     }
-    lines += static_cast<std::uint64_t>(__builtin_popcount(feeds));
   }
+  lines += sum(counts);
 #endif
   for (; at < size; ++at) {
     const auto c = static_cast<unsigned char>(p[at]);
