@@ -409,3 +409,40 @@ TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
 }  // namespace
 
 }  // namespace blastsearch
+
+namespace blastsearch {
+
+namespace {
+
+// A report cut anywhere before its root element closes never reads as whole:
+// its last result is marked partial, or the read ends in an error; and the
+// bytes coming in thin pieces change nothing.
+TEST(BlastXmlReader, NeverTakesACutReportForWhole) {
+  for (const bool xml2 : {false, true}) {
+    const std::string bytes = Report(xml2 ? "megablast.xml2" : "megablast.xml");
+    const std::size_t rootEnd = bytes.rfind("</");
+    for (std::size_t at = 0; at < rootEnd; at += 13) {
+      SCOPED_TRACE(std::to_string(at) + (xml2 ? " in XML2" : " in XML"));
+      for (const std::size_t piece : {std::size_t{5}, at + 1}) {
+        CViewReportSource source(std::string_view(bytes).substr(0, at), "cut", piece);
+        std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, {}, xml2);
+        std::string lastPartial = "none read";
+        try {
+          for (;;) {
+            CBlastSearchEntry entry;
+            if (reader->ReadNext(entry) == 0) break;
+            lastPartial = GetResultInfo(entry, result_info::kPartial);
+          }
+        } catch (const CReportError&) {
+          continue;
+        }
+        EXPECT_NE(lastPartial, "");
+        EXPECT_NE(lastPartial, "none read");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+}  // namespace blastsearch
