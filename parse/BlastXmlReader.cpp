@@ -92,9 +92,9 @@ struct CTagHash {
 
 // The known names in an open-addressed table of fixed size (a few dozen
 // names in 256 slots: a lookup is mostly one comparison).
-class TagTable {
+class CTagTable {
  public:
-  TagTable(std::initializer_list<std::pair<std::string_view, Tag>> entries) {
+  CTagTable(std::initializer_list<std::pair<std::string_view, Tag>> entries) {
     for (const auto& [name, tag] : entries) {
       std::size_t at = CTagHash()(name) & kMask;
       while (!m_slots[at].name.empty()) at = (at + 1) & kMask;
@@ -119,8 +119,8 @@ class TagTable {
   std::array<CSlot, kSize> m_slots{};
 };
 
-const TagTable& XmlTags() {
-  static const TagTable table = {
+const CTagTable& XmlTags() {
+  static const CTagTable table = {
       {"BlastOutput_program", Tag::Program},
       {"BlastOutput_version", Tag::Version},
       {"BlastOutput_db", Tag::Database},
@@ -154,8 +154,8 @@ const TagTable& XmlTags() {
   return table;
 }
 
-const TagTable& Xml2Tags() {
-  static const TagTable table = {
+const CTagTable& Xml2Tags() {
+  static const CTagTable table = {
       {"Report", Tag::Report},        {"program", Tag::Program},
       {"version", Tag::Version},      {"db", Tag::Database},
       {"matrix", Tag::Matrix},        {"Search", Tag::Result},
@@ -283,7 +283,7 @@ class CBlastXmlReader final : public CResultReader {
 
   CResultReadOptions m_options;
   bool m_bXml2;
-  const TagTable& m_tags;
+  const CTagTable& m_tags;
   CXmlScanner m_scanner;
   bool m_bFinished = false;
   std::string m_strFailure;         // why the parse stopped
