@@ -11,7 +11,7 @@
 
 namespace blastsearch BLASTSEARCH_EXPORT {
 
-// Markup that CXmlScanner cannot go on with. `bCut` is true when the bytes
+// Markup that CXmlScanner cannot go on with. m_bCut is true when the bytes
 // ended before the document did (inside a token or an element, or before the
 // root element), so that a caller can tell a cut-off report from a damaged
 // one. The message names what was wrong, without the position (see
@@ -27,8 +27,10 @@ class CXmlError : public CException {
 
 // A small, strict pull tokenizer of XML 1.0 read from a CReportSource in one
 // pass, in pieces of at most a chunk, holding only the token being read (and
-// the bytes of the chunk after it): memory stays bounded by kMaxMarkup plus a
-// chunk whatever the input, and time is linear in it.
+// the bytes of the chunk after it): memory stays below twice kMaxMarkup plus
+// a chunk whatever the input, and time is linear in it (a token cut between
+// reads is scanned again only once the bytes held have doubled, or, while it
+// is short, as each read comes).
 //
 // What it reads: the XML declaration (version, encoding, standalone), with a
 // UTF-8 byte order mark before it; processing instructions and comments
@@ -113,7 +115,6 @@ class CXmlScanner {
  private:
   enum class Step { Done, More };
 
-  Step ScanToken(Token& token);
   Step ScanText(Token& token, bool& emitted);
   Step ScanMarkup(Token& token, bool& emitted);
   Step ScanStartTag(Token& token);
@@ -123,7 +124,6 @@ class CXmlScanner {
   Step ScanProcessingInstruction();
   Step ScanDoctype(Token& token);
   void ReadDeclaration(std::string_view body);
-  void CheckStart();
   // Reads more bytes; false at the end of the input.
   bool Fill();
   void Compact();
