@@ -1,107 +1,34 @@
 #include "parse/BlastXmlReader.h"
 
-#include <expat.h>
-
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <exception>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
+#include "parse/XmlScanner.h"
 
 namespace blastsearch {
 
 namespace {
 
-// The bytes handed to expat at a time (one buffer per reader, so small
+// The bytes read from the source at a time (one buffer per reader, so small
 // reports do not pay for a large one).
 constexpr std::size_t kChunkSize = std::size_t{64} << 10;
 // Deeper nesting than this is no BLAST report.
 constexpr int kMaxDepth = 64;
 // The longest text one element may hold (a row of the longest sequence).
 constexpr std::size_t kMaxElementText = std::size_t{64} << 20;
-// What expat itself may allocate: its buffer holds one chunk plus the markup
-// token being read, and BLAST reports have no long tokens.
-constexpr std::size_t kMaxParserMemory = std::size_t{96} << 20;
-
-// ---- expat's memory, counted per parser ----------------------------------
-
-// The bytes a parser's allocations hold; one per reader.
-struct CParserBudget {
-  std::size_t nUsed = 0;
-  bool bExceeded = false;
-};
-
-// The budget charged by allocations made on this thread while a reader calls
-// into expat (set around each call).
-thread_local CParserBudget* t_pBudget = nullptr;
-
-// Each block starts with its size and budget, so that a free or realloc
-// charges the budget that paid for it.
-struct alignas(std::max_align_t) CBlockHeader {
-  std::size_t nSize;
-  CParserBudget* pBudget;
-};
-
-void* AllocateCounted(std::size_t size) {
-  CParserBudget* budget = t_pBudget;
-  if (budget && budget->nUsed + size > kMaxParserMemory) {
-    budget->bExceeded = true;
-    return nullptr;
-  }
-  auto* header = static_cast<CBlockHeader*>(std::malloc(sizeof(CBlockHeader) + size));
-  if (!header) return nullptr;
-  header->nSize = size;
-  header->pBudget = budget;
-  if (budget) budget->nUsed += size;
-  return header + 1;
-}
-
-void FreeCounted(void* block) {
-  if (!block) return;
-  CBlockHeader* header = static_cast<CBlockHeader*>(block) - 1;
-  if (header->pBudget) header->pBudget->nUsed -= header->nSize;
-  std::free(header);
-}
-
-void* ReallocateCounted(void* block, std::size_t size) {
-  if (!block) return AllocateCounted(size);
-  CBlockHeader* header = static_cast<CBlockHeader*>(block) - 1;
-  CParserBudget* budget = header->pBudget;
-  const std::size_t old = header->nSize;
-  if (budget && size > old && budget->nUsed + (size - old) > kMaxParserMemory) {
-    budget->bExceeded = true;
-    return nullptr;
-  }
-  auto* grown = static_cast<CBlockHeader*>(std::realloc(header, sizeof(CBlockHeader) + size));
-  if (!grown) return nullptr;
-  grown->nSize = size;
-  if (budget) budget->nUsed = budget->nUsed - old + size;
-  return grown + 1;
-}
-
-const XML_Memory_Handling_Suite kCountedMemory = {AllocateCounted, ReallocateCounted, FreeCounted};
-
-// Charges the reader's budget for the expat calls made in its scope.
-class CBudgetScope {
- public:
-  explicit CBudgetScope(CParserBudget& budget) : m_pSaved(t_pBudget) { t_pBudget = &budget; }
-  ~CBudgetScope() { t_pBudget = m_pSaved; }
-  CBudgetScope(const CBudgetScope&) = delete;
-  CBudgetScope& operator=(const CBudgetScope&) = delete;
-
- private:
-  CParserBudget* m_pSaved;
-};
 
 // ---- the elements read -----------------------------------------------------
 
@@ -163,10 +90,37 @@ struct CTagHash {
   }
 };
 
-using TagTable = std::unordered_map<std::string_view, Tag, CTagHash>;
+// The known names in an open-addressed table of fixed size (a few dozen
+// names in 256 slots: a lookup is mostly one comparison).
+class CTagTable {
+ public:
+  CTagTable(std::initializer_list<std::pair<std::string_view, Tag>> entries) {
+    for (const auto& [name, tag] : entries) {
+      std::size_t at = CTagHash()(name) & kMask;
+      while (!m_slots[at].name.empty()) at = (at + 1) & kMask;
+      m_slots[at] = {name, tag};
+    }
+  }
+  // The tag of `name`; Tag::Other when it is none of the known names.
+  Tag Find(std::string_view name) const {
+    for (std::size_t at = CTagHash()(name) & kMask;; at = (at + 1) & kMask) {
+      const CSlot& slot = m_slots[at];
+      if (slot.name.empty()) return Tag::Other;
+      if (slot.name == name) return slot.tag;
+    }
+  }
 
-const TagTable& XmlTags() {
-  static const TagTable table = {
+ private:
+  static constexpr std::size_t kSize = 256, kMask = kSize - 1;
+  struct CSlot {
+    std::string_view name;
+    Tag tag = Tag::Other;
+  };
+  std::array<CSlot, kSize> m_slots{};
+};
+
+const CTagTable& XmlTags() {
+  static const CTagTable table = {
       {"BlastOutput_program", Tag::Program},
       {"BlastOutput_version", Tag::Version},
       {"BlastOutput_db", Tag::Database},
@@ -200,8 +154,8 @@ const TagTable& XmlTags() {
   return table;
 }
 
-const TagTable& Xml2Tags() {
-  static const TagTable table = {
+const CTagTable& Xml2Tags() {
+  static const CTagTable table = {
       {"Report", Tag::Report},        {"program", Tag::Program},
       {"version", Tag::Version},      {"db", Tag::Database},
       {"matrix", Tag::Matrix},        {"Search", Tag::Result},
@@ -287,37 +241,29 @@ void SortPair(int& start, int& end, bool minus) {
 class CBlastXmlReader final : public CResultReader {
  public:
   CBlastXmlReader(CReportSource& source, const CResultReadOptions& options, bool xml2);
-  ~CBlastXmlReader() override;
   int ReadNext(CBlastSearchEntry& entry) override;
 
  private:
-  // expat's callbacks, forwarded to the members below.
-  static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes);
-  static void XMLCALL OnEnd(void* self, const XML_Char* name);
-  static void XMLCALL OnText(void* self, const XML_Char* text, int length);
-  static void XMLCALL OnDoctype(void* self, const XML_Char* name, const XML_Char* systemId,
-                                const XML_Char* publicId, int hasInternalSubset);
-  template <class TAction>
-  static void Guarded(void* self, TAction&& action);
-
   void StartElement(std::string_view name);
   void EndElement();
   void AppendText(std::string_view text);
   // Stops the parse with `message` (the position is added).
   void Fail(const std::string& message);
 
-  // Feeds expat until a result is ready or the report ends.
+  // Reads tokens until a result is ready or the report ends.
   void Pump();
-  void FeedChunk();
-  void CreateParser();
+  // Hands the scanner's next token to the members above.
+  void Step();
   // Old blastall wrote one whole document per query, one after the other:
-  // when the bytes after a document's end open another, a new parser takes
-  // them (fed by the next FeedChunk). False when they do not.
+  // when the bytes after a document's end open another, it is read as part
+  // of the report. False when they do not.
   bool StartNextDocument();
-  void HandleStatus(XML_Status status, bool final);
+  // The scan stopped on `error`: a cut report gives its last result as
+  // partial, damage becomes the failure.
+  void HandleScanError(const CXmlError& error);
   void FinishAtEnd();
-  void ThrowParseError();
   std::string Where() const;
+  std::string DamagedMessage(const std::string& what) const;
 
   void BeginResult();
   void EndResult();
@@ -335,20 +281,13 @@ class CBlastXmlReader final : public CResultReader {
   void Complete(std::unique_ptr<CBlastSearchEntry> result);
   void FlushHeld();
 
-  CReportSource& m_source;
   CResultReadOptions m_options;
   bool m_bXml2;
-  const TagTable& m_tags;
-  CParserBudget m_budget;
-  XML_Parser m_parser = nullptr;
-  std::vector<char> m_chunk;
-  std::string m_strRestart;     // the bytes that open the next document
-  std::string m_strRestartFed;  // those bytes while the new parser reads them
-  bool m_bSuspended = false;
-  bool m_bSourceDone = false;
+  const CTagTable& m_tags;
+  CXmlScanner m_scanner;
   bool m_bFinished = false;
   std::string m_strFailure;         // why the parse stopped
-  std::exception_ptr m_pException;  // what a callback threw
+  std::exception_ptr m_pException;  // the memory failure that stopped it
 
   // Element stack: the meaning of each open element.
   std::vector<Tag> m_stack;
@@ -378,103 +317,37 @@ class CBlastXmlReader final : public CResultReader {
 
 CBlastXmlReader::CBlastXmlReader(CReportSource& source, const CResultReadOptions& options,
                                  bool xml2)
-    : m_source(source),
-      m_options(options),
+    : m_options(options),
       m_bXml2(xml2),
       m_tags(xml2 ? Xml2Tags() : XmlTags()),
-      m_chunk(kChunkSize) {
-  CBudgetScope scope(m_budget);
-  CreateParser();
+      m_scanner(source, kChunkSize) {
   m_stack.reserve(kMaxDepth);
-}
-
-void CBlastXmlReader::CreateParser() {
-  m_parser = XML_ParserCreate_MM(nullptr, &kCountedMemory, nullptr);
-  if (!m_parser) throw CMemoryException("out of memory creating the XML parser");
-  // Nothing outside the report is ever read: no external DTD, no parameter
-  // entities; a document type with declarations of its own is refused.
-  XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
-  XML_SetUserData(m_parser, this);
-  XML_SetElementHandler(m_parser, OnStart, OnEnd);
-  XML_SetCharacterDataHandler(m_parser, OnText);
-  XML_SetStartDoctypeDeclHandler(m_parser, OnDoctype);
+  m_scanner.SetTextWanted(false);
 }
 
 bool CBlastXmlReader::StartNextDocument() {
   if (m_bXml2 || !m_bRootSeen || !m_stack.empty()) return false;
-  int offset = 0, size = 0;
-  const char* context = XML_GetInputContext(m_parser, &offset, &size);
-  if (!context || offset < 0 || offset > size) return false;
-  const std::string_view rest(context + offset, static_cast<std::size_t>(size - offset));
+  const std::string_view rest = m_scanner.Ahead();
   if (!rest.starts_with("<?xml") && !rest.starts_with("<!DOCTYPE BlastOutput") &&
       !rest.starts_with("<BlastOutput"))
     return false;
-  // The rest of the bytes given to this parser open the next document; the
-  // next feed gives them to a parser of its own.
-  m_strRestart.assign(rest);
-  XML_ParserFree(m_parser);
-  m_parser = nullptr;
-  CreateParser();
+  m_scanner.BeginNextDocument();
   m_bRootSeen = false;
   m_bNewReport = true;
-  m_bFinished = false;
   return true;
-}
-
-CBlastXmlReader::~CBlastXmlReader() {
-  CBudgetScope scope(m_budget);
-  XML_ParserFree(m_parser);
-}
-
-template <class TAction>
-void CBlastXmlReader::Guarded(void* self, TAction&& action) {
-  auto* reader = static_cast<CBlastXmlReader*>(self);
-  if (reader->m_pException || !reader->m_strFailure.empty()) return;
-  // No exception may cross expat: it is kept and thrown once the parse
-  // returns.
-  try {
-    action(*reader);
-  } catch (const std::bad_alloc&) {
-    reader->m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
-    XML_StopParser(reader->m_parser, XML_FALSE);
-  } catch (...) {
-    reader->m_pException = std::current_exception();
-    XML_StopParser(reader->m_parser, XML_FALSE);
-  }
-}
-
-void XMLCALL CBlastXmlReader::OnStart(void* self, const XML_Char* name, const XML_Char**) {
-  Guarded(self, [name](CBlastXmlReader& reader) { reader.StartElement(name); });
-}
-
-void XMLCALL CBlastXmlReader::OnEnd(void* self, const XML_Char*) {
-  Guarded(self, [](CBlastXmlReader& reader) { reader.EndElement(); });
-}
-
-void XMLCALL CBlastXmlReader::OnText(void* self, const XML_Char* text, int length) {
-  auto* reader = static_cast<CBlastXmlReader*>(self);
-  if (!reader->m_bCapture) return;
-  Guarded(self, [text, length](CBlastXmlReader& r) {
-    r.AppendText(std::string_view(text, static_cast<std::size_t>(length)));
-  });
-}
-
-void XMLCALL CBlastXmlReader::OnDoctype(void* self, const XML_Char*, const XML_Char*,
-                                        const XML_Char*, int hasInternalSubset) {
-  if (!hasInternalSubset) return;
-  Guarded(self, [](CBlastXmlReader& reader) {
-    reader.Fail("the document type declares markup of its own, which no BLAST report does");
-  });
 }
 
 void CBlastXmlReader::Fail(const std::string& message) {
   if (m_strFailure.empty()) m_strFailure = message + Where();
-  XML_StopParser(m_parser, XML_FALSE);
 }
 
 std::string CBlastXmlReader::Where() const {
-  return " (line " + std::to_string(XML_GetCurrentLineNumber(m_parser)) + ", column " +
-         std::to_string(XML_GetCurrentColumnNumber(m_parser) + 1) + ")";
+  return " (line " + std::to_string(m_scanner.Line()) + ", column " +
+         std::to_string(m_scanner.Column()) + ")";
+}
+
+std::string CBlastXmlReader::DamagedMessage(const std::string& what) const {
+  return std::string(m_bXml2 ? "BLAST+ XML2" : "BLAST+ XML") + " is damaged: " + what;
 }
 
 void CBlastXmlReader::StartElement(std::string_view name) {
@@ -493,8 +366,7 @@ void CBlastXmlReader::StartElement(std::string_view name) {
       return;
     }
   }
-  const auto found = m_tags.find(name);
-  Tag tag = found == m_tags.end() ? Tag::Other : found->second;
+  Tag tag = m_tags.Find(name);
   // A value counts only inside the container it belongs to.
   const bool inHsp = m_pHsp != nullptr;
   if (tag >= Tag::QueryId && tag <= Tag::QueryLen && (!m_pResult || m_pHit)) tag = Tag::Other;
@@ -837,65 +709,28 @@ void CBlastXmlReader::Complete(std::unique_ptr<CBlastSearchEntry> result) {
     FlushHeld();
     m_ready.push_back(std::move(result));
   }
-  if (!m_ready.empty() && m_parser) XML_StopParser(m_parser, XML_TRUE);
 }
 
 void CBlastXmlReader::FlushHeld() {
   if (m_pHeld) m_ready.push_back(std::move(m_pHeld));
 }
 
-void CBlastXmlReader::HandleStatus(XML_Status status, bool final) {
-  if (status == XML_STATUS_SUSPENDED) {
-    m_bSuspended = true;
+void CBlastXmlReader::HandleScanError(const CXmlError& error) {
+  const std::string where = " (line " + std::to_string(error.m_nLine) + ", column " +
+                            std::to_string(error.m_nColumn) + ")";
+  if (!error.m_bCut) {
+    m_strFailure = DamagedMessage(error.what()) + where;
     return;
   }
-  m_bSuspended = false;
-  if (status == XML_STATUS_ERROR) {
-    ThrowParseError();
-    return;
-  }
-  if (final) {
-    FlushHeld();
-    m_bFinished = true;
-  }
-}
-
-void CBlastXmlReader::ThrowParseError() {
-  m_bFinished = true;
-  if (m_pException) std::rethrow_exception(m_pException);
-  if (m_strFailure.empty() && m_budget.bExceeded)
-    m_strFailure = "a piece of markup is too long to be part of a BLAST report" + Where();
-  if (!m_strFailure.empty()) {
-    // The rounds kept back are complete: they are handed out first.
-    FlushHeld();
-    if (m_ready.empty()) throw CReportError(m_strFailure);
-    return;
-  }
-  const XML_Error code = XML_GetErrorCode(m_parser);
-  if (code == XML_ERROR_NO_MEMORY) {
-    m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
-    std::rethrow_exception(m_pException);
-  }
-  if (StartNextDocument()) return;
   // Bytes that stop before the document closes: the report was cut off.
-  const bool cut =
-      m_bSourceDone && (code == XML_ERROR_NO_ELEMENTS || code == XML_ERROR_UNCLOSED_TOKEN ||
-                        code == XML_ERROR_PARTIAL_CHAR || code == XML_ERROR_UNCLOSED_CDATA_SECTION);
-  if (cut && m_pResult) {
+  if (m_pResult) {
     FinishAtEnd();
     return;
   }
-  std::string message = std::string(m_bXml2 ? "BLAST+ XML2" : "BLAST+ XML") +
-                        " is damaged: " + XML_ErrorString(code) + Where();
-  if (cut) {
-    message = m_bRootSeen
-                  ? "the report ends before its end after " + std::to_string(m_nQueryNumber) +
-                        " quer" + (m_nQueryNumber == 1 ? "y" : "ies") + Where()
-                  : "the report holds no XML element";
-  }
-  m_strFailure = message;
-  FlushHeld();
-  if (m_ready.empty()) throw CReportError(message);
+  m_strFailure = m_bRootSeen
+                     ? "the report ends before its end after " + std::to_string(m_nQueryNumber) +
+                           " quer" + (m_nQueryNumber == 1 ? "y" : "ies") + where
+                     : "the report holds no XML element";
 }
 
 void CBlastXmlReader::FinishAtEnd() {
@@ -920,29 +755,51 @@ void CBlastXmlReader::FinishAtEnd() {
   m_bFinished = true;
 }
 
-void CBlastXmlReader::FeedChunk() {
-  CBudgetScope scope(m_budget);
-  if (m_bSuspended) {
-    HandleStatus(XML_ResumeParser(m_parser), m_bSourceDone);
-    return;
+void CBlastXmlReader::Step() {
+  switch (m_scanner.Next()) {
+    case CXmlScanner::Token::StartTag:
+      StartElement(m_scanner.Name());
+      break;
+    case CXmlScanner::Token::EndTag:
+      EndElement();
+      break;
+    case CXmlScanner::Token::Text:
+      if (m_bCapture) AppendText(m_scanner.Text());
+      break;
+    case CXmlScanner::Token::Doctype:
+      // Nothing outside the report is ever read, nor any entity defined.
+      if (m_scanner.HasInternalSubset())
+        Fail("the document type declares markup of its own, which no BLAST report does");
+      break;
+    case CXmlScanner::Token::AfterRoot:
+      if (!StartNextDocument())
+        m_strFailure = DamagedMessage("junk after document element") + Where();
+      break;
+    case CXmlScanner::Token::End:
+      FlushHeld();
+      m_bFinished = true;
+      break;
   }
-  if (!m_strRestart.empty()) {
-    // Kept alive until the next feed: a suspended parse resumes in it.
-    m_strRestartFed.swap(m_strRestart);
-    m_strRestart.clear();
-    HandleStatus(XML_Parse(m_parser, m_strRestartFed.data(),
-                           static_cast<int>(m_strRestartFed.size()), m_bSourceDone),
-                 m_bSourceDone);
-    return;
-  }
-  const std::size_t count = m_source.Read(m_chunk.data(), m_chunk.size());
-  m_bSourceDone = count == 0;
-  HandleStatus(XML_Parse(m_parser, m_chunk.data(), static_cast<int>(count), m_bSourceDone),
-               m_bSourceDone);
+  m_scanner.SetTextWanted(m_bCapture);
 }
 
 void CBlastXmlReader::Pump() {
-  while (m_ready.empty() && !m_bFinished) FeedChunk();
+  while (m_ready.empty() && !m_bFinished) {
+    try {
+      Step();
+    } catch (const CXmlError& error) {
+      HandleScanError(error);
+    } catch (const std::bad_alloc&) {
+      m_pException = std::make_exception_ptr(CMemoryException("out of memory reading XML"));
+      m_bFinished = true;
+      std::rethrow_exception(m_pException);
+    }
+    if (!m_strFailure.empty()) {
+      // The rounds kept back are complete: they are handed out first.
+      m_bFinished = true;
+      FlushHeld();
+    }
+  }
 }
 
 int CBlastXmlReader::ReadNext(CBlastSearchEntry& entry) {

@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libcli11-dev
           libsqlite3-dev libpq-dev postgresql qt6-base-dev fonts-dejavu-core
-          ncbi-blast+ libexpat1-dev libsimdjson-dev libssl-dev libseqan2-dev libcurl4-openssl-dev zlib1g-dev
+          ncbi-blast+ libsimdjson-dev libssl-dev libseqan2-dev libcurl4-openssl-dev zlib1g-dev
           xvfb xdotool xclip)
 missing=()
 for p in "${packages[@]}"; do

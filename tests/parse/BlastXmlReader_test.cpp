@@ -227,6 +227,8 @@ TEST(BlastXmlReader, RefusesDamagedOrHostileMarkup) {
       "<?xml version=\"1.0\"?><!DOCTYPE BlastOutput [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
       "<BlastOutput>" +
       Iteration("&x;") + "</BlastOutput>";
+  std::string deep;
+  for (int i = 0; i < 70; ++i) deep += "<a>";
   struct Case {
     const char* what;
     std::string bytes;
@@ -245,6 +247,12 @@ TEST(BlastXmlReader, RefusesDamagedOrHostileMarkup) {
       {"entity expansion", laughs, false, "document type declares"},
       {"an external entity", external, false, "document type declares"},
       {"junk after the report", Xml("") + "<more/>", false, "junk after document element"},
+      {"an undefined entity", Xml(Iteration("q&nbsp;")), false,
+       "undefined entity \"&nbsp;\" (line 3"},
+      {"a reference to no character", Xml(Iteration("q&#1;")), false, "invalid character number"},
+      {"another encoding", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + Xml("").substr(22),
+       false, "only UTF-8 XML is read (line 1, column 1)"},
+      {"nested too deep", Xml(deep), false, "nested more than 64 deep"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -396,6 +404,43 @@ TEST(BlastXmlReader, ReadsDocumentsOneAfterTheOther) {
   // What follows a document and opens none is damage.
   EXPECT_NE(ErrorOf(blastp + "<Hit/>", false).find("junk after document element"),
             std::string::npos);
+}
+
+}  // namespace
+
+}  // namespace blastsearch
+
+namespace blastsearch {
+
+namespace {
+
+// A report cut anywhere before its root element closes never reads as whole:
+// its last result is marked partial, or the read ends in an error; and the
+// bytes coming in thin pieces change nothing.
+TEST(BlastXmlReader, NeverTakesACutReportForWhole) {
+  for (const bool xml2 : {false, true}) {
+    const std::string bytes = Report(xml2 ? "megablast.xml2" : "megablast.xml");
+    const std::size_t rootEnd = bytes.rfind("</");
+    for (std::size_t at = 0; at < rootEnd; at += 13) {
+      SCOPED_TRACE(std::to_string(at) + (xml2 ? " in XML2" : " in XML"));
+      for (const std::size_t piece : {std::size_t{5}, at + 1}) {
+        CViewReportSource source(std::string_view(bytes).substr(0, at), "cut", piece);
+        std::unique_ptr<CResultReader> reader = MakeBlastXmlReader(source, {}, xml2);
+        std::string lastPartial = "none read";
+        try {
+          for (;;) {
+            CBlastSearchEntry entry;
+            if (reader->ReadNext(entry) == 0) break;
+            lastPartial = GetResultInfo(entry, result_info::kPartial);
+          }
+        } catch (const CReportError&) {
+          continue;
+        }
+        EXPECT_NE(lastPartial, "");
+        EXPECT_NE(lastPartial, "none read");
+      }
+    }
+  }
 }
 
 }  // namespace
