@@ -4,7 +4,14 @@
 # test in each build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Each stage says how long it took (the CI log's figures).
+stage_start=$SECONDS
+stage() {
+  echo "== time: $1 $((SECONDS - stage_start)) s"
+  stage_start=$SECONDS
+}
 bash tools/install-deps.sh
+stage install
 bash tools/check_layers.sh
 jobs=$(nproc)
 # A compiler cache of this tree's own: the build without Qt compiles the same
@@ -23,9 +30,12 @@ for kind in release noqt asan; do
     asan) extra=(-DBLASTSEARCH_SANITIZE=ON -DBLASTSEARCH_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug) ;;
   esac
   cmake -S . -B "$dir" -G Ninja -DBLASTSEARCH_WERROR=ON "${launcher[@]}" "${extra[@]}" >/dev/null
+  stage "configure ($kind)"
   cmake --build "$dir" -j "$jobs"
+  stage "build ($kind)"
   tools/check_odr.sh "$dir"
   echo "== tests ($kind)"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  stage "tests ($kind)"
 done
