@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, when missing.
+# With --no-fuzz, leaves out clang and its runtime, which only the fuzz build
+# (fuzz/run.sh) needs: the test script builds with g++ alone.
 set -euo pipefail
+fuzz=1
+[ "${1:-}" = "--no-fuzz" ] && fuzz=0
 # ccache: the test script compiles the build without Qt from its normal build.
 # xvfb, xdotool and xclip: the window session test under a real X server.
 # libpq-dev: the PostgreSQL storage; postgresql: the private server its tests
 # start (initdb and pg_ctl in a temporary folder).
-packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build ccache g++ libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libcli11-dev
           libsqlite3-dev libpq-dev postgresql qt6-base-dev fonts-dejavu-core
           ncbi-blast+ libsimdjson-dev libssl-dev libseqan2-dev libcurl4-openssl-dev zlib1g-dev
           xvfb xdotool xclip)
+[ "$fuzz" -eq 1 ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -319,13 +319,15 @@ TEST(BlastPlusText, CutOffReportsNeverPassForWhole) {
     for (bool every : {false, true}) {
       CReadOutcome whole = ReadBytes(bytes, html, every);
       ASSERT_EQ(whole.error, "");
+      std::vector<std::string> wholeDumps;
+      for (const auto& result : whole.results) wholeDumps.push_back(FullDump(*result));
       for (std::size_t cut = 0; cut < bytes.size(); cut += 23) {
         SCOPED_TRACE(std::string(file) + " cut at " + std::to_string(cut));
         CReadOutcome part = ReadBytes(std::string_view(bytes).substr(0, cut), html, every);
         ASSERT_LE(part.results.size(), whole.results.size());
         for (std::size_t i = 0; i < part.results.size(); ++i) {
           const CBlastSearchEntry& got = *part.results[i];
-          const bool same = FullDump(got) == FullDump(*whole.results[i]);
+          const bool same = FullDump(got) == wholeDumps[i];
           if (i + 1 < part.results.size()) {
             ASSERT_TRUE(same);
           }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace blastsearch {
@@ -37,7 +38,11 @@ CPostgresServer* CPostgresServer::Shared(std::string& whyNot) {
   static bool tried = false;
   if (!tried) {
     tried = true;
-    server = StartNew(failure);
+    const char* state = std::getenv("BLASTSEARCH_TEST_POSTGRES");
+    if (state != nullptr && *state != '\0') server = Attach(state);
+    // Without a shared server that answers, a server of its own: the test
+    // runs (only slower) rather than skips.
+    if (server == nullptr) server = StartNew(failure);
   }
   whyNot = failure;
   return server.get();
@@ -52,8 +57,39 @@ std::unique_ptr<CPostgresServer> CPostgresServer::StartNew(std::string& whyNot) 
   return made;
 }
 
+std::unique_ptr<CPostgresServer> CPostgresServer::Attach(const std::string& stateFile) {
+  std::ifstream in(stateFile);
+  std::string dir;
+  std::string port;
+  if (!std::getline(in, dir) || !std::getline(in, port) || dir.empty() || port.empty()) {
+    return nullptr;
+  }
+  std::unique_ptr<CPostgresServer> made(new CPostgresServer);
+  made->m_strDir = dir;
+  made->m_nPort = std::atoi(port.c_str());
+  made->m_bShared = true;
+  try {
+    made->Run("postgres", "SELECT 1");
+  } catch (const std::runtime_error&) {
+    return nullptr;
+  }
+  return made;
+}
+
+void CPostgresServer::DropOwnDatabases() {
+  // A child process that ends through exit() must not drop its parent's
+  // databases; a database still in use stays (the run's end removes it).
+  if (::getpid() != m_nCreator) return;
+  for (int i = 1; i <= m_nDatabases; ++i) {
+    try {
+      Run("postgres", "DROP DATABASE IF EXISTS " + DatabaseName(i));
+    } catch (const std::runtime_error&) {
+    }
+  }
+}
+
 void CPostgresServer::Kill() {
-  if (!m_bRunning) return;
+  if (!m_bRunning || m_bShared) return;
   m_bRunning = false;
   Shell(m_strAs + m_strBin + "/pg_ctl -D " + m_strDir + "/data -m immediate stop >/dev/null 2>&1");
 }
@@ -100,6 +136,10 @@ bool CPostgresServer::StartServer() {
 bool CPostgresServer::Restart() { return m_bRunning || StartServer(); }
 
 CPostgresServer::~CPostgresServer() {
+  if (m_bShared) {
+    DropOwnDatabases();
+    return;
+  }
   if (m_bRunning) {
     Shell(m_strAs + m_strBin + "/pg_ctl -D " + m_strDir +
           "/data -m immediate stop >/dev/null 2>&1");
@@ -113,9 +153,15 @@ std::string CPostgresServer::ConnInfo(const std::string& dbname, const std::stri
          " user=" + (user.empty() ? "bs_admin" : user);
 }
 
+std::string CPostgresServer::DatabaseName(int serial) const {
+  return "test" + std::to_string(m_nCreator) + "_" + std::to_string(serial);
+}
+
 std::string CPostgresServer::NewDatabase() {
-  const std::string name = "test" + std::to_string(++m_nDatabases);
+  if (m_nDatabases == 0) m_nCreator = static_cast<int>(::getpid());
+  const std::string name = DatabaseName(m_nDatabases + 1);
   Run("postgres", "CREATE DATABASE " + name);
+  ++m_nDatabases;
   return name;
 }
 

@@ -377,12 +377,17 @@ TEST_F(PostgresOnly, ARoleThatMayOnlyReadIsRefusedEveryChange) {
     owner->PutObject(kTable, Row(1, "one"), "r1");
     owner->ReserveRecordId(kTable);
   }
-  m_pServer->Run(m_strDb,
-                 "CREATE ROLE reader LOGIN; CREATE ROLE halfwriter LOGIN; "
-                 "GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader, halfwriter; "
-                 "GRANT SELECT ON ALL SEQUENCES IN SCHEMA public TO reader, halfwriter; "
-                 "GRANT INSERT, UPDATE ON bs_objects, bs_changes TO halfwriter");
-  for (const char* role : {"reader", "halfwriter"}) {
+  // Roles belong to the whole server, which other tests may share: named
+  // after this test's database.
+  const std::string reader = "reader_" + m_strDb;
+  const std::string halfwriter = "halfwriter_" + m_strDb;
+  m_pServer->Run(m_strDb, "CREATE ROLE " + reader + " LOGIN; CREATE ROLE " + halfwriter +
+                              " LOGIN; GRANT SELECT ON ALL TABLES IN SCHEMA public TO " + reader +
+                              ", " + halfwriter +
+                              "; GRANT SELECT ON ALL SEQUENCES IN SCHEMA public TO " + reader +
+                              ", " + halfwriter + "; GRANT INSERT, UPDATE ON bs_objects, " +
+                              "bs_changes TO " + halfwriter);
+  for (const std::string& role : {reader, halfwriter}) {
     SCOPED_TRACE(role);
     bool created = true;
     auto storage = OpenPostgresStorage(m_pServer->ConnInfo(m_strDb, role), &created);
@@ -409,7 +414,7 @@ TEST_F(PostgresOnly, ARoleThatMayOnlyReadIsRefusedEveryChange) {
     }
   }
   // A change whose step the server refused is never reported stored.
-  auto half = OpenPostgresStorage(m_pServer->ConnInfo(m_strDb, "halfwriter"));
+  auto half = OpenPostgresStorage(m_pServer->ConnInfo(m_strDb, halfwriter));
   half->BeginWrite();
   EXPECT_THROW(half->AddKeyword(kTable, "k"), CDBException);
   EXPECT_THROW(half->Commit(), CDBException);
