@@ -59,15 +59,6 @@ constexpr qint64 kReadAgainBudgetMs = 1000;
 // Rows per read when every object of the source is read to sort.
 constexpr std::size_t kSortReadRows = 2000;
 
-CObjInfo InfoOfRow(const CStoredObject& stored) {
-  CObjInfo info(stored.m_objType, stored.m_recordId, stored.m_name);
-  info.m_creationTime = stored.m_creationTime;
-  info.m_tableNumber = stored.m_tableNumber;
-  info.m_tableText = stored.m_tableText;
-  info.m_strAuthor = stored.m_author;
-  return info;
-}
-
 // The fact of `facts` that the fact column `fact` (0 ... 3) shows.
 const std::string& FactText(const CResultListFacts& facts, int fact) {
   const std::string* texts[] = {&facts.m_strProgram, &facts.m_strDatabase, &facts.m_strBestExpect,
@@ -182,7 +173,7 @@ void CObjectListModel::SortIdentifiers(int column, Qt::SortOrder order) {
           }
         } else {
           CRow row;
-          row.m_info = InfoOfRow(stored);
+          row.m_info = InfoOfStored(stored);
           text = Cell(row, column);
         }
         if (numeric) {
@@ -287,7 +278,7 @@ std::size_t CObjectListModel::ReadRows(std::size_t wanted, qint64 budgetMs, bool
           continue;
         }
         CRow row;
-        row.m_info = InfoOfRow(stored);
+        row.m_info = InfoOfStored(stored);
         if (m_source.m_pTable != nullptr) {
           row.m_nIcon = m_source.m_pTable->GetObjectIconIndex(&row.m_info);
         }

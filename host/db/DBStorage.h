@@ -27,6 +27,11 @@ struct CStoredObject {
   std::string m_author;
 };
 
+// The list record of a stored object's list columns, and back (the same
+// columns; nothing else is kept or read).
+CObjInfo InfoOfStored(const CStoredObject& row);
+CStoredObject StoredOfInfo(const CObjInfo& info);
+
 // A subbase: its identifier and name.
 struct CStoredSubbase {
   unsigned long m_id = 0;

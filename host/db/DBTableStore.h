@@ -17,9 +17,6 @@ std::string RecordOfObject(CDBTableBase& table, const CDBObjectBase& object);
 // A new object read by `table` from `record`, or null. Owned by the caller.
 CDBObjectBase* ObjectOfRecord(CDBTableBase& table, const std::string& record);
 
-CObjInfo InfoOfStored(const CStoredObject& row);
-CStoredObject StoredOfInfo(const CObjInfo& info);
-
 // A change refused for a reason the person should read as it is; raised
 // inside a write transaction so that it is rolled back (and the lock given
 // up) before the message is shown.
