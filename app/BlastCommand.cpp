@@ -143,18 +143,10 @@ int RunSearchStoring(const CBlastCommandOptions& options, CCommandContext& conte
     // client sees them (those an older version kept in the local folder are
     // taken over first).
     const std::string dir = engine().MakeWorkFolder(1);
-    CDBStorage& storage = *engine().Storage(1);
-    std::unique_ptr<CRemoteRequestStore> requests;
-    if (storage.KeepsRemoteRequests()) {
-      requests = MakeRemoteRequestTable(storage);
-      std::string error;
-      if (!storage.IsReadOnly() &&
-          !TakeOverRemoteRequestFile(RemoteRequestsFile(dir), *requests, error)) {
-        hooks.m_status("warning: " + error);
-      }
-    } else {
-      requests = MakeRemoteRequestFile(RemoteRequestsFile(dir));
-    }
+    std::string warning;
+    const std::unique_ptr<CRemoteRequestStore> requests =
+        OpenRemoteRequests(*engine().Storage(1), dir, warning);
+    if (!warning.empty()) hooks.m_status("warning: " + warning);
     outcome = RunRemoteSearch(request, options.m_strRid, ncbi, *requests, dir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);

@@ -21,6 +21,8 @@
 #include <QTemporaryFile>
 #include <QVBoxLayout>
 #include <chrono>
+#include <cstdlib>
+#include <type_traits>
 
 #include "host/db/DBEngine.h"
 #include "platform/UserInteraction.h"
@@ -36,6 +38,34 @@ namespace blastsearch {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The database's remote requests asked for from a search's worker thread:
+// each call runs on the thread of `owner` (the database's) and waits.
+class CRequestsOnWindowThread : public CRemoteRequestStore {
+ public:
+  CRequestsOnWindowThread(QObject* owner, CRemoteRequestStore& store)
+      : m_pOwner(owner), m_store(store) {}
+  std::vector<CRemoteRequest> Read(std::string& error) override {
+    return OnOwner([&] { return m_store.Read(error); });
+  }
+  bool Save(const CRemoteRequest& request, std::string& error) override {
+    return OnOwner([&] { return m_store.Save(request, error); });
+  }
+  bool Forget(const std::string& rid, std::string& error) override {
+    return OnOwner([&] { return m_store.Forget(rid, error); });
+  }
+
+ private:
+  template <class F>
+  std::invoke_result_t<F> OnOwner(F call) {
+    std::invoke_result_t<F> result{};
+    QMetaObject::invokeMethod(
+        m_pOwner, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+    return result;
+  }
+  QObject* m_pOwner;
+  CRemoteRequestStore& m_store;
+};
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
   if (file.isEmpty())
@@ -218,6 +248,11 @@ bool CBlastSearchDialog::Start() {
   m_pProgress->setRange(0, 0);  // busy
   m_pStatus->setText(QStringLiteral("Starting ") + m_pProgram->currentText() + "...");
   const bool remote = m_pRemote->isChecked();
+  if (remote) {
+    std::string warning;
+    m_pRequests = OpenRemoteRequests(*engine().Storage(1), m_strDatabaseDir, warning);
+    if (!warning.empty()) m_pStatus->setText(Q("warning: " + warning));
+  }
   std::string email = m_pEmail->text().trimmed().toStdString();
   m_thread = std::thread([this, request, remote, email] { Run(request, remote, email); });
   UpdateControls();
@@ -256,12 +291,16 @@ void CBlastSearchDialog::Run(CBlastSearchRequest request, bool remote, std::stri
   if (remote) {
     CNcbiSettings settings;
     settings.m_strEmail = email;
+    // The address the command line also takes (a test's own server, a mirror).
+    if (const char* url = std::getenv("BLASTSEARCH_NCBI_URL"); url != nullptr && *url != '\0') {
+      settings.m_strUrl = url;
+    }
     CHttpSettings http;
     http.m_pStop = &m_nStop;
     const std::unique_ptr<CHttpClient> client = MakeCurlClient(http);
     CNcbiBlastClient ncbi(*client, SystemRunClock(), settings, &m_nStop);
-    outcome = RunRemoteSearch(request, {}, ncbi, RemoteRequestsFile(m_strDatabaseDir),
-                              m_strDatabaseDir, hooks);
+    CRequestsOnWindowThread requests(this, *m_pRequests);
+    outcome = RunRemoteSearch(request, {}, ncbi, requests, m_strDatabaseDir, hooks);
   } else {
     outcome = RunLocalSearch(request, hooks);
   }
@@ -277,6 +316,7 @@ void CBlastSearchDialog::OnStored(const std::string& name) {
 
 void CBlastSearchDialog::OnFinished(const CBlastRunOutcome& outcome) {
   if (m_thread.joinable()) m_thread.join();
+  m_pRequests.reset();
   m_outcome = outcome;
   m_pQueryCopy.reset();
   m_pProgress->setRange(0, 1);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/Export.h"
+#include "run/RemoteRequests.h"
 #include "run/SearchRun.h"
 
 class QComboBox;
@@ -93,6 +94,9 @@ class CBlastSearchDialog : public QDialog {
   std::string m_strBlastBin;
   std::function<void(const std::string&)> m_stored;
   std::unique_ptr<QTemporaryFile> m_pQueryCopy;  // the pasted queries while they are searched
+  // The remote requests of the database (used on this thread only: the
+  // worker asks through it) while a remote search runs.
+  std::unique_ptr<CRemoteRequestStore> m_pRequests;
   volatile int m_nStop = 0;
   std::thread m_thread;
   CBlastRunOutcome m_outcome;

@@ -181,4 +181,15 @@ bool TakeOverRemoteRequestFile(const std::string& path, CRemoteRequestStore& sto
   return true;
 }
 
+std::unique_ptr<CRemoteRequestStore> OpenRemoteRequests(CDBStorage& storage,
+                                                        const std::string& workDir,
+                                                        std::string& warning) {
+  if (!storage.KeepsRemoteRequests()) return MakeRemoteRequestFile(RemoteRequestsFile(workDir));
+  std::unique_ptr<CRemoteRequestStore> table = MakeRemoteRequestTable(storage);
+  if (!storage.IsReadOnly()) {
+    (void)TakeOverRemoteRequestFile(RemoteRequestsFile(workDir), *table, warning);
+  }
+  return table;
+}
+
 }  // namespace blastsearch

@@ -44,6 +44,16 @@ std::unique_ptr<CRemoteRequestStore> MakeRemoteRequestTable(CDBStorage& storage)
 bool TakeOverRemoteRequestFile(const std::string& path, CRemoteRequestStore& store,
                                std::string& error);
 
+// The requests of the database `storage`, whose work folder is `workDir`:
+// its table when the storage keeps them (first taking over the file an
+// older version left in `workDir`, unless the database is read-only; a
+// take-over that fails sets `warning` and keeps the file), else the file
+// in `workDir`. `storage` must outlive the store; use it on the storage's
+// thread.
+std::unique_ptr<CRemoteRequestStore> OpenRemoteRequests(CDBStorage& storage,
+                                                        const std::string& workDir,
+                                                        std::string& warning);
+
 // The file of the remote requests of the database in `databaseDir`.
 std::string RemoteRequestsFile(const std::string& databaseDir);
 

@@ -22,8 +22,13 @@
 #include "QtTestHelpers.h"
 #include "gui/BlastSearchDialog.h"
 #include "gui/DatabaseWindow.h"
+#include "host/db/DBEngine.h"
 #include "platform/UserInteraction.h"
+#include "run/RemoteRequests.h"
 #include "support/BlastTestData.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ScopedEnvironment.h"
+#include "support/StorageBackends.h"
 #include "support/TempDatabase.h"
 #include "table/BlastSearchTable.h"
 
@@ -211,6 +216,44 @@ TEST_F(BlastSearchDialogTest, TheDatabaseWindowOffersItInTheFileMenuAndTheToolBa
   EXPECT_TRUE(dialog->isVisible());
   dialog->close();
 }
+
+// A remote search stopped while NCBI works keeps its request ID where every
+// client of the database finds it: the server database's own table, or a
+// folder's file (the worker asks the window's thread, which owns the
+// database).
+class BlastSearchDialogRemoteTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(BlastSearchDialogRemoteTest, AStoppedSearchKeepsItsRequestIdInTheDatabase) {
+  CTempDatabase db(1, "remote", GetParam());
+  if (!db.SkipReason().empty()) GTEST_SKIP() << db.SkipReason();
+  CScriptedUserInteraction ui;
+  const std::string info = "<html><body>\n<!--QBlastInfoBegin\n";
+  CLoopbackServer ncbi({Page(info + "    RID = DIALOGRID7\n    RTOE = 30\nQBlastInfoEnd\n-->")});
+  CScopedEnvironment url("BLASTSEARCH_NCBI_URL", ncbi.Url());
+  CBlastSearchDialog dialog(db.Dir().string(), "MAIN", nullptr,
+                            QString::fromStdString((db.Dir() / "settings.ini").string()));
+  dialog.m_pProgram->setCurrentText("blastp");
+  dialog.m_pQueryText->setPlainText(">q\nMKVLAAGIVALLLA");
+  dialog.m_pRemote->setChecked(true);
+  dialog.m_pEmail->setText("someone@example.org");
+  dialog.m_pEvalue->setText("10");
+  ASSERT_TRUE(dialog.Start());
+  std::string warning, error;
+  const auto requests = OpenRemoteRequests(*engine().Storage(1), db.Dir().string(), warning);
+  const auto kept = [&] {
+    const std::vector<CRemoteRequest> all = requests->Read(error);
+    return all.size() == 1 && all.front().m_strRid == "DIALOGRID7";
+  };
+  ASSERT_TRUE(WaitUntil(kept, 20)) << error;
+  dialog.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !dialog.IsRunning(); }));
+  EXPECT_TRUE(dialog.LastOutcome().m_bResumable) << dialog.LastOutcome().m_strError;
+  EXPECT_TRUE(kept()) << "the request ID is kept for a resume";
+  EXPECT_EQ(std::filesystem::exists(RemoteRequestsFile(db.Dir().string())), GetParam() == "sqlite");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, BlastSearchDialogRemoteTest,
+                         ::testing::ValuesIn(StorageBackendNames()), BackendTestName);
 
 }  // namespace
 
