@@ -387,7 +387,8 @@ COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long recordId, int dbId)
 int CDBTableBase::GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
                             const char* text) {
   if (recordId == nullptr) return 0;
-  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text, 1);
+  // Names are made unique through the storage: no list needed.
+  return GetSaveObjIdFromTable(objtable(), nullptr, name, *recordId, mode, dbId, text, 1);
 }
 
 unsigned long CDBTableBase::GetObjId(const char* name, int dbId) {
