@@ -875,6 +875,10 @@ TEST_F(DatabaseWindowTest, CommandsOnChosenResultsNeverReadTheWholeList) {
     EXPECT_NE(std::find(added.begin(), added.end(), info.m_name), added.end()) << info.m_name;
   }
   EXPECT_EQ(blastSearch().ObjectListLoads(), loads) << "the whole list was read";
+  // A record looked up is the list's own once the list is read.
+  CObjInfo* kept = blastSearch().FindListRecordByName(1, "alpha");
+  EXPECT_EQ(blastSearch().getobjlist(1).FindByName("alpha"), kept);
+  EXPECT_EQ(blastSearch().getobjlist(1).GetCount(), 3000u + 2 + 3);
 }
 
 // Size, splitter, sort and column widths come back at the next start; a
