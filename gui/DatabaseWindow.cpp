@@ -252,7 +252,7 @@ std::vector<std::string> CDatabaseWindow::VisibleNames() const {
 CObjInfo* CDatabaseWindow::InfoOfRow(const QModelIndex& index) {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr || !index.isValid()) return nullptr;
-  CObjInfo* info = table->getobjlist(m_nDbId).FindById(m_pModel->IdAt(index.row()));
+  CObjInfo* info = table->FindListRecord(m_nDbId, m_pModel->IdAt(index.row()));
   if (info != nullptr) return info;
   const std::string name = m_pModel->NameAt(index.row()).toStdString();
   UserInteraction().ShowMessage(
@@ -575,16 +575,14 @@ std::vector<CObjInfo*> CDatabaseWindow::SelectedObjects() const {
   std::vector<CObjInfo*> infos;
   CDBTableBase* table = CurrentTable();
   QModelIndexList rows = m_pObjects->selectionModel()->selectedRows(0);
-  // Nothing selected reads nothing (the table's list is read only when a
-  // command needs the records).
+  // Only the chosen objects' records are read, never the table's list.
   if (table == nullptr || rows.isEmpty()) return infos;
-  const CObjInfoList& list = table->getobjlist(m_nDbId);
   std::sort(rows.begin(), rows.end(),
             [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  for (const QModelIndex& index : rows) {
-    if (CObjInfo* info = list.FindById(m_pModel->IdAt(index.row()))) infos.push_back(info);
-  }
-  return infos;
+  std::vector<unsigned long> ids;
+  ids.reserve(static_cast<std::size_t>(rows.size()));
+  for (const QModelIndex& index : rows) ids.push_back(m_pModel->IdAt(index.row()));
+  return table->FindListRecords(m_nDbId, ids);
 }
 
 std::vector<std::string> CDatabaseWindow::SelectedNames() const {

@@ -66,18 +66,12 @@ std::string FileNameOf(std::string name) {
   return name.empty() ? "results" : name;
 }
 
-std::set<unsigned long> RecordIds(CDBTableBase& table, int dbId) {
-  std::set<unsigned long> ids;
-  for (const auto& info : table.getobjlist(dbId)) ids.insert(info->m_objId);
-  return ids;
-}
-
-std::vector<std::string> NamesNotIn(CDBTableBase& table, int dbId,
-                                    const std::set<unsigned long>& before) {
+// The names of the objects stored since NextRecordId answered `firstId`
+// (identifiers are never handed out twice), in identifier order: only the
+// new rows are read.
+std::vector<std::string> NamesFrom(CDBTableBase& table, int dbId, unsigned long firstId) {
   std::vector<std::string> names;
-  for (const auto& info : table.getobjlist(dbId)) {
-    if (before.count(info->m_objId) == 0) names.push_back(info->m_name);
-  }
+  for (CObjInfo& info : table.ObjectsFrom(dbId, firstId)) names.push_back(std::move(info.m_name));
   return names;
 }
 
@@ -203,7 +197,7 @@ int CDatabaseWindow::OpenSelected() {
   std::vector<std::string> gone;
   int opened = 0;
   for (const auto& [id, name] : wanted) {
-    CObjInfo* info = table->getobjlist(m_nDbId).FindById(id);
+    CObjInfo* info = table->FindListRecord(m_nDbId, id);
     if (info == nullptr) {
       gone.push_back(name);
     } else if (table->OpenObject(info) != 0) {
@@ -241,7 +235,7 @@ int CDatabaseWindow::EditSelected() {
                                            std::move(after), [this] { Refill(); }));
   }
   Refill();
-  if (CObjInfo* stored = table->getobjlist(m_nDbId).FindById(id)) SelectObjects({stored->m_name});
+  if (CObjInfo* stored = table->FindListRecord(m_nDbId, id)) SelectObjects({stored->m_name});
   return edited;
 }
 
@@ -321,7 +315,7 @@ int CDatabaseWindow::ImportArchive() {
   request.nFlags = OFN_HIDEREADONLY;
   std::string path;
   if (UserInteraction().ChooseFile(request, path) != IDOK) return 0;
-  const std::set<unsigned long> before = RecordIds(*table, m_nDbId);
+  const unsigned long firstNew = table->NextRecordId(m_nDbId);
   int read = 0;
   {
     CServiceSMDlg progress;
@@ -331,7 +325,7 @@ int CDatabaseWindow::ImportArchive() {
                                          m_nDbId, &progress, 0);
   }
   Refill();
-  const std::vector<std::string> added = NamesNotIn(*table, m_nDbId, before);
+  const std::vector<std::string> added = NamesFrom(*table, m_nDbId, firstNew);
   SelectObjects(added);
   if (read == 1) {
     ShowStatus(QStringLiteral("%1 %2 imported")
@@ -603,11 +597,11 @@ int CDatabaseWindow::ImportFiles(const QStringList& paths) {
 int CDatabaseWindow::OpenFiles(const QStringList& paths) {
   CDBTableBase* table = CurrentTable();
   if (table == nullptr) return 0;
-  const std::set<unsigned long> before = RecordIds(*table, m_nDbId);
+  const unsigned long firstNew = table->NextRecordId(m_nDbId);
   const int stored = ImportFiles(paths);
-  const std::vector<std::string> added = NamesNotIn(*table, m_nDbId, before);
+  const std::vector<std::string> added = NamesFrom(*table, m_nDbId, firstNew);
   if (paths.size() == 1 && added.size() == 1) {
-    if (CObjInfo* info = table->getobjlist(m_nDbId).FindByName(added.front())) {
+    if (CObjInfo* info = table->FindListRecordByName(m_nDbId, added.front())) {
       table->OpenObject(info);
     }
   }
@@ -627,7 +621,7 @@ int CDatabaseWindow::OpenWithDialog() {
   if (table == nullptr) return 0;
   if (table != CurrentTable()) SelectSubbase(table, kMainSubbase);
   if (choice.m_paths.empty()) {  // a stored object, chosen on the page
-    CObjInfo* info = table->getobjlist(m_nDbId).FindByName(choice.m_objects.front());
+    CObjInfo* info = table->FindListRecordByName(m_nDbId, choice.m_objects.front());
     if (info == nullptr) return 0;
     SelectObjects({choice.m_objects.front()});
     return table->OpenObject(info) != 0 ? 1 : 0;

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <memory>
-#include <set>
 #include <utility>
 
 #include "host/OrvFileSpec.h"
@@ -25,12 +24,6 @@ std::string LowerExtension(const std::string& path) {
 
 std::string FileName(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
-}
-
-std::set<unsigned long> RecordIds(CDBTableBase& table, int dbId) {
-  std::set<unsigned long> ids;
-  for (const auto& info : table.getobjlist(dbId)) ids.insert(info->m_objId);
-  return ids;
 }
 
 // Collects the table's and the host's messages instead of showing them, each
@@ -100,7 +93,9 @@ bool ImportOne(CDBTableBase& table, int dbId, const std::string& subbase, const 
 CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std::string& subbase,
                                        const std::vector<std::string>& paths, QWidget* parent) {
   CFileImportResult result;
-  const std::set<unsigned long> before = RecordIds(table, dbId);
+  // Identifiers are never handed out twice: the objects from this one on
+  // are those stored since.
+  const unsigned long firstNew = table.NextRecordId(dbId);
   // The progress window shows the file and the results stored of it; its
   // button stops the import after the result being stored. One file gets
   // it only when its import takes a while.
@@ -163,8 +158,8 @@ CFileImportResult ImportFilesIntoTable(CDBTableBase& table, int dbId, const std:
     }
     if (progress) progress->setValue(static_cast<int>(paths.size()));
   }
-  for (const auto& info : table.getobjlist(dbId)) {
-    if (before.count(info->m_objId) == 0) result.m_newNames.push_back(info->m_name);
+  for (CObjInfo& info : table.ObjectsFrom(dbId, firstNew)) {
+    result.m_newNames.push_back(std::move(info.m_name));
   }
   return result;
 }

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "host/db/DBFunctions.h"
 #include "host/db/DBObjectBase.h"
@@ -45,19 +46,14 @@ namespace {
 // The subbases (besides MAIN) each of `recordIds` belongs to.
 std::unordered_map<unsigned long, std::vector<std::string>> SubbasesOf(
     CDBTableBase& table, int dbId, const std::vector<unsigned long>& recordIds) {
-  std::unordered_map<std::string, unsigned long> wanted;
-  const CObjInfoList& list = table.getobjlist(dbId);
-  for (unsigned long id : recordIds) {
-    if (const CObjInfo* info = list.FindById(id)) wanted.emplace(info->m_name, id);
-  }
+  // Member identifiers of each subbase, never the table's object list.
+  const std::unordered_set<unsigned long> wanted(recordIds.begin(), recordIds.end());
   std::unordered_map<unsigned long, std::vector<std::string>> memberships;
   for (const auto& subbase : table.getsblist(dbId)) {
-    std::vector<std::string> names;
-    if (!table.SubbaseObjectNames(dbId, subbase->m_name, names)) continue;
-    for (const std::string& name : names) {
-      if (auto found = wanted.find(name); found != wanted.end()) {
-        memberships[found->second].push_back(subbase->m_name);
-      }
+    std::vector<unsigned long> members;
+    if (!table.SubbaseMemberIds(dbId, subbase->m_name, members)) continue;
+    for (unsigned long id : members) {
+      if (wanted.count(id) != 0) memberships[id].push_back(subbase->m_name);
     }
   }
   return memberships;
@@ -65,7 +61,7 @@ std::unordered_map<unsigned long, std::vector<std::string>> SubbasesOf(
 
 // The object `recordId` with its comment; null when it cannot be read.
 std::shared_ptr<CDBObjectBase> ReadObject(CDBTableBase& table, int dbId, unsigned long recordId) {
-  CObjInfo* info = table.getobjlist(dbId).FindById(recordId);
+  CObjInfo* info = table.FindListRecord(dbId, recordId);
   if (info == nullptr) return nullptr;
   std::shared_ptr<CDBObjectBase> object(table.GetObjectData(recordId, info->m_name.c_str(), dbId));
   if (object) object->LoadComment(dbId);
@@ -157,7 +153,7 @@ CChangeObjectCommand::CChangeObjectCommand(const QString& text, CDBTableBase& ta
 void CChangeObjectCommand::Store(const CObjectSnapshot& snapshot) {
   // Only an object still stored is changed back: one deleted meanwhile
   // stays deleted.
-  if (m_table.getobjlist(m_nDbId).FindById(m_recordId) != nullptr) {
+  if (m_table.FindListRecord(m_nDbId, m_recordId) != nullptr) {
     StoreSnapshot(m_table, m_nDbId, m_recordId, snapshot);
   }
   if (m_changed) m_changed();

@@ -143,12 +143,11 @@ int CBlastSearchTable::CreateNewLocalObject(std::string transferPath, const std:
 int CBlastSearchTable::AddNewObject(CBlastSearchObject* object, const std::string& subbase,
                                     std::string& subbaseOut, int dbId) {
   if (object == nullptr) return 0;
-  // Only the list: the table's file name and count were made and dropped
-  // for every stored result.
-  CObject* list = nullptr;
-  if (get_table_pars(201, nullptr, &list, nullptr, dbId) == 0) return 0;
+  // The name is made unique through the storage: the table's object list
+  // (a read of every row) is not needed.
+  if (StorageOf(dbId) == nullptr) return 0;
   unsigned long recordId = 0;
-  GetSaveObjIdFromTable(201, list, object->m_name, recordId, 2, dbId, nullptr, 1);
+  GetSaveObjIdFromTable(201, nullptr, object->m_name, recordId, 2, dbId, nullptr, 1);
   subbaseOut = subbase;
   return InsertObject(recordId, object, 2, subbaseOut, dbId);
 }

@@ -185,6 +185,7 @@ int CDBTableBase::GetTableIncrPars(int, int, int*, int*, int**, int*, std::strin
 int CDBTableBase::LoadTable(int dbId) {
   if (StorageOf(dbId) == nullptr) return 0;
   Refresh(dbId, m_lists[dbId], true);
+  RefreshSubbases(dbId, m_lists[dbId], true);
   return 1;
 }
 
@@ -386,7 +387,8 @@ COrvFileSpec CDBTableBase::MakeCommentFileName(unsigned long recordId, int dbId)
 int CDBTableBase::GetSaveId(std::string& name, unsigned long* recordId, int mode, int dbId,
                             const char* text) {
   if (recordId == nullptr) return 0;
-  return GetSaveObjIdFromTable(objtable(), &getobjlist(dbId), name, *recordId, mode, dbId, text, 1);
+  // Names are made unique through the storage: no list needed.
+  return GetSaveObjIdFromTable(objtable(), nullptr, name, *recordId, mode, dbId, text, 1);
 }
 
 unsigned long CDBTableBase::GetObjId(const char* name, int dbId) {
@@ -511,7 +513,7 @@ int CDBTableBase::ChangeObjectName(CDBObjectBase* object, std::string& oldName,
                                    int /*flag*/) {
   changed = 0;
   if (object == nullptr) return 0;
-  CObjInfo* info = object->m_recordId != 0 ? getobjlist(dbId).FindById(object->m_recordId)
+  CObjInfo* info = object->m_recordId != 0 ? FindListRecord(dbId, object->m_recordId)
                                            : FindObject(tableobjtype(), dbId, oldName);
   if (info == nullptr) return 0;
   if (RenameObj(dbId, info, newName, changed) == 0) return 0;
@@ -703,6 +705,7 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
     lists.m_objects.Clear();
     lists.m_subbases.Clear();
     lists.m_bLoaded = false;
+    lists.m_bSbLoaded = false;
     return;
   }
   try {
@@ -712,32 +715,57 @@ void CDBTableBase::Refresh(int dbId, CLists& lists, bool force) {
     // list held: no count of the table beforehand.
     CObjInfoList::Items objects;
     objects.reserve(lists.m_objects.GetCount());
+    ++m_nObjectListLoads;
     storage->AppendObjectInfos(objtable(), objects);
-    std::vector<CObjInfo> subbases;
-    for (CStoredSubbase& sb : storage->Subbases(objtable())) {
-      subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
-    }
     lists.m_objects.Merge(std::move(objects));
-    lists.m_subbases.Merge(std::move(subbases));
     lists.m_nVersion = version;
     lists.m_bLoaded = true;
     lists.m_bFailureShown = false;
   } catch (const std::exception& e) {
-    // The lists keep what they held and the next call tries again; the
-    // failure is shown once, so that an unreadable database never passes
-    // for an empty one.
     lists.m_bLoaded = false;
-    if (!lists.m_bFailureShown) {
-      lists.m_bFailureShown = true;
-      ReportDBFailure(storage->GetPath() + ": the list of " + DescribeObjType(1, 0) +
-                      " can't be read; the database may be damaged:\n" + e.what());
-    }
+    ReportListFailure(*storage, lists, e);
   }
+}
+
+void CDBTableBase::RefreshSubbases(int dbId, CLists& lists, bool force) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) {
+    lists.m_subbases.Clear();
+    lists.m_bSbLoaded = false;
+    return;
+  }
+  try {
+    const std::uint64_t version = storage->DataVersion();
+    if (!force && lists.m_bSbLoaded && version == lists.m_nSbVersion) return;
+    std::vector<CObjInfo> subbases;
+    for (CStoredSubbase& sb : storage->Subbases(objtable())) {
+      subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
+    }
+    lists.m_subbases.Merge(std::move(subbases));
+    lists.m_nSbVersion = version;
+    lists.m_bSbLoaded = true;
+  } catch (const std::exception& e) {
+    lists.m_bSbLoaded = false;
+    ReportListFailure(*storage, lists, e);
+  }
+}
+
+void CDBTableBase::ReportListFailure(CDBStorage& storage, CLists& lists, const std::exception& e) {
+  // The lists keep what they held and the next call tries again; the
+  // failure is shown once, so that an unreadable database never passes for
+  // an empty one.
+  if (lists.m_bFailureShown) return;
+  lists.m_bFailureShown = true;
+  ReportDBFailure(storage.GetPath() + ": the list of " + DescribeObjType(1, 0) +
+                  " can't be read; the database may be damaged:\n" + e.what());
 }
 
 void CDBTableBase::NoteStored(int dbId, const CObjInfo& info) {
   auto it = m_lists.find(dbId);
-  if (it != m_lists.end() && it->second.m_bLoaded) it->second.m_objects.Put(info);
+  if (it == m_lists.end()) return;
+  // A list not loaded holds only records looked up: those are kept current.
+  CObjInfoList& objects = it->second.m_objects;
+  if (it->second.m_bLoaded || objects.FindById(info.m_objId) != nullptr) objects.Put(info);
 }
 
 void CDBTableBase::NoteDeleted(int dbId, unsigned long recordId) {
@@ -746,31 +774,127 @@ void CDBTableBase::NoteDeleted(int dbId, unsigned long recordId) {
 }
 
 void CDBTableBase::NoteSubbasesChanged(int dbId) {
-  CDBStorage* storage = StorageOf(dbId);
   auto it = m_lists.find(dbId);
-  if (storage == nullptr || it == m_lists.end()) return;
-  try {
-    std::vector<CObjInfo> subbases;
-    for (CStoredSubbase& sb : storage->Subbases(objtable())) {
-      subbases.emplace_back(0, sb.m_id, std::move(sb.m_name));
-    }
-    it->second.m_subbases.Merge(std::move(subbases));
-  } catch (const std::exception&) {
-    it->second.m_bLoaded = false;
-  }
+  if (it == m_lists.end()) return;
+  it->second.m_bSbLoaded = false;  // read again when next asked for
+}
+
+CObjInfo* CDBTableBase::KeepRecord(int dbId, const CStoredObject& row) {
+  return m_lists[dbId].m_objects.Put(InfoOfStored(row));
 }
 
 CObjInfo* CDBTableBase::ListRecordOf(int dbId, const CStoredObject& row) {
-  auto it = m_lists.find(dbId);
-  if (it != m_lists.end() && it->second.m_bLoaded) {
-    return it->second.m_objects.Put(InfoOfStored(row));
+  // Loaded or not, the list takes the row as it is stored now: no reading
+  // of the whole list for one object.
+  if (StorageOf(dbId) == nullptr) return nullptr;
+  return KeepRecord(dbId, row);
+}
+
+CObjInfo* CDBTableBase::FindListRecord(int dbId, unsigned long recordId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || recordId == 0) return nullptr;
+  try {
+    CStoredObject row;
+    if (storage->FindObjectById(objtable(), recordId, &row)) return KeepRecord(dbId, row);
+    NoteDeleted(dbId, recordId);
+  } catch (const std::exception&) {
   }
-  return getobjlist(dbId).FindById(row.m_recordId);
+  return nullptr;
+}
+
+CObjInfo* CDBTableBase::FindListRecordByName(int dbId, const std::string& name) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || name.empty()) return nullptr;
+  try {
+    CStoredObject row;
+    if (storage->FindObjectByName(objtable(), name, &row) && row.m_name == name) {
+      return KeepRecord(dbId, row);
+    }
+  } catch (const std::exception&) {
+  }
+  return nullptr;
+}
+
+std::vector<CObjInfo*> CDBTableBase::FindListRecords(int dbId,
+                                                     const std::vector<unsigned long>& recordIds) {
+  std::vector<CObjInfo*> found;
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || recordIds.empty()) return found;
+  std::vector<unsigned long> sorted(recordIds);
+  std::sort(sorted.begin(), sorted.end());
+  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+  std::vector<CStoredObject> rows;
+  try {
+    storage->ReadObjectsById(objtable(), sorted, rows);
+  } catch (const std::exception&) {
+    return found;
+  }
+  std::map<unsigned long, CObjInfo*> held;
+  for (const CStoredObject& row : rows) held.emplace(row.m_recordId, KeepRecord(dbId, row));
+  for (unsigned long id : sorted) {
+    if (held.count(id) == 0) NoteDeleted(dbId, id);
+  }
+  for (unsigned long id : recordIds) {
+    if (auto it = held.find(id); it != held.end()) found.push_back(it->second);
+  }
+  return found;
+}
+
+unsigned long CDBTableBase::NextRecordId(int dbId) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return 0;
+  try {
+    return storage->PeekRecordId(objtable());
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+std::vector<CObjInfo> CDBTableBase::ObjectsFrom(int dbId, unsigned long firstId) {
+  constexpr std::size_t kPage = 1000;
+  std::vector<CObjInfo> infos;
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr || firstId == 0) return infos;
+  try {
+    CStoredObject after;
+    after.m_recordId = firstId - 1;
+    const CStoredObject* from = firstId > 1 ? &after : nullptr;
+    std::vector<CStoredObject> rows;
+    do {
+      storage->ReadObjectPage(objtable(), EObjectOrder::kById, 0, from, kPage, rows);
+      for (const CStoredObject& row : rows) infos.push_back(InfoOfStored(row));
+      if (!rows.empty()) {
+        after = rows.back();
+        from = &after;
+      }
+    } while (rows.size() == kPage);
+  } catch (const std::exception&) {
+    infos.clear();
+  }
+  return infos;
+}
+
+bool CDBTableBase::SubbaseMemberIds(int dbId, const std::string& subbase,
+                                    std::vector<unsigned long>& ids) {
+  CDBStorage* storage = StorageOf(dbId);
+  if (storage == nullptr) return false;
+  try {
+    const unsigned long id = storage->FindSubbase(objtable(), SubbaseNameOf(subbase));
+    if (id == 0) return false;
+    ids = storage->SubbaseMembers(objtable(), id);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 CObjInfoList& CDBTableBase::getobjlist(int dbId) { return ListsOf(dbId).m_objects; }
 
-CObjInfoList& CDBTableBase::getsblist(int dbId) { return ListsOf(dbId).m_subbases; }
+CObjInfoList& CDBTableBase::getsblist(int dbId) {
+  CLists& lists = m_lists[dbId];
+  RefreshSubbases(dbId, lists, false);
+  return lists.m_subbases;
+}
 
 std::vector<std::string> CDBTableBase::getkwlist(int dbId) {
   CDBStorage* storage = StorageOf(dbId);

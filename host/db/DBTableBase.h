@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
@@ -270,6 +271,32 @@ class CDBTableBase {
   // the database is not open. Never throws.
   CObjInfoList& getobjlist(int dbId);
   CObjInfoList& getsblist(int dbId);
+  // The list record of the stored object `recordId` / `name` (exact) of
+  // database `dbId`, read from the storage by identifier or name without
+  // loading the whole object list. Owned by the table: the object list's
+  // record when the list is loaded, else a record the table keeps of the
+  // objects looked up (merged into the list, same address, when the list
+  // loads). Valid while its object is stored and the database open. Null
+  // (quiet) when there is no such object or the storage can't be read.
+  [[nodiscard]] CObjInfo* FindListRecord(int dbId, unsigned long recordId);
+  [[nodiscard]] CObjInfo* FindListRecordByName(int dbId, const std::string& name);
+  // The records of those of `recordIds` still stored, in the order given,
+  // read in a few storage reads; owned as FindListRecord's. Quiet.
+  std::vector<CObjInfo*> FindListRecords(int dbId, const std::vector<unsigned long>& recordIds);
+  // The identifier the next object stored in `dbId` gets or exceeds (no
+  // object stored before this call has it or a higher one); 0 when the
+  // database is not open or can't be read. Quiet.
+  unsigned long NextRecordId(int dbId);
+  // List records (copies) of the objects of `dbId` whose identifier is at
+  // least `firstId`, in identifier order, read a page at a time: the objects
+  // stored since NextRecordId answered `firstId`. Quiet; empty on failure.
+  std::vector<CObjInfo> ObjectsFrom(int dbId, unsigned long firstId);
+  // The record identifiers of the members of `subbase` (not "MAIN"); false
+  // when there is no such subbase or it can't be read. Quiet.
+  bool SubbaseMemberIds(int dbId, const std::string& subbase, std::vector<unsigned long>& ids);
+  // How often the whole object list was read from the storage since the
+  // table was made (a measure of what commands cost).
+  std::uint64_t ObjectListLoads() const { return m_nObjectListLoads; }
   // Keywords known to the table in database `dbId`.
   std::vector<std::string> getkwlist(int dbId);
   // Adds `keyword` to the table's keywords: 1, 0 when it failed.
@@ -324,8 +351,9 @@ class CDBTableBase {
   void NoteDeleted(int dbId, unsigned long recordId);
   void NoteSubbasesChanged(int dbId);
   // The object list's record of the stored object `row` of database `dbId`,
-  // entered or updated from `row` without reloading the list when it is
-  // loaded (the next getobjlist still catches up with other processes).
+  // entered or updated from `row` without reading the whole list (as
+  // FindListRecord keeps records; the next getobjlist still catches up with
+  // other processes). Null when the database is not open.
   CObjInfo* ListRecordOf(int dbId, const CStoredObject& row);
 
  private:
@@ -333,11 +361,18 @@ class CDBTableBase {
     CObjInfoList m_objects;
     CObjInfoList m_subbases;
     std::uint64_t m_nVersion = 0;
-    bool m_bLoaded = false;
+    std::uint64_t m_nSbVersion = 0;
+    bool m_bLoaded = false;  // else m_objects holds only records looked up
+    bool m_bSbLoaded = false;
     bool m_bFailureShown = false;  // a failed reading was shown since the last success
   };
   CLists& ListsOf(int dbId);
   void Refresh(int dbId, CLists& lists, bool force);
+  void RefreshSubbases(int dbId, CLists& lists, bool force);
+  void ReportListFailure(CDBStorage& storage, CLists& lists, const std::exception& e);
+  // Enters `row` in the lists of `dbId` (loaded or not): the record held.
+  CObjInfo* KeepRecord(int dbId, const CStoredObject& row);
+  std::uint64_t m_nObjectListLoads = 0;
   friend class CDBEngine;
   void ForgetDatabase(int dbId) { m_lists.erase(dbId); }
 

@@ -809,6 +809,78 @@ TEST_F(DatabaseWindowTest, DeleteAndRenameAreUndone) {
   EXPECT_FALSE(Window().m_pUndo->canUndo()) << "the delete undone left the stack with the rename";
 }
 
+// With thousands of results stored, the commands on chosen results read
+// those results only: opening one, renaming and deleting (and undoing
+// both), opening a result gone meanwhile, and an import with its new names
+// never read the table's whole object list.
+TEST_F(DatabaseWindowTest, CommandsOnChosenResultsNeverReadTheWholeList) {
+  Store("alpha", 5, {"kinase"});
+  Store("beta", 50);
+  Store("gamma", 7);
+  ASSERT_EQ(blastSearch().NewSubbase(1, "picked", {"alpha"}, 0), 1);
+  CDBStorage& storage = *engine().Storage(1);
+  storage.BeginWrite();
+  for (int i = 0; i < 3000; ++i) {
+    CStoredObject row;
+    row.m_recordId = storage.ReserveRecordId(201);
+    row.m_name = "bulk " + std::to_string(i);
+    row.m_objType = 15;
+    storage.PutObject(201, row, "record");
+  }
+  storage.Commit();
+  Window().show();
+  Settle();
+  const std::uint64_t loads = blastSearch().ObjectListLoads();
+
+  ASSERT_EQ(Window().SelectObjects({"alpha"}), 1);
+  ASSERT_EQ(Window().OnCommand(ID_DB_OPEN, false), 1);
+  Settle();
+  ASSERT_EQ(Viewers().size(), 1u);
+  Viewers()[0]->close();
+
+  Window().SelectObjects({"beta"});
+  m_ui.QueueText("beta kinase");
+  ASSERT_EQ(Window().OnCommand(ID_DB_RENAME, false), 1);
+  Window().m_pUndo->undo();
+  Window().m_pUndo->redo();
+  EXPECT_NE(blastSearch().FindListRecordByName(1, "beta kinase"), nullptr);
+
+  Window().SelectObjects({"alpha", "beta kinase"});
+  m_ui.QueueAnswer(IDYES);
+  ASSERT_EQ(Window().OnCommand(ID_DB_DELETE, false), 1);
+  EXPECT_EQ(blastSearch().FindListRecordByName(1, "alpha"), nullptr);
+  Window().m_pUndo->undo();
+  std::vector<unsigned long> members;
+  ASSERT_TRUE(blastSearch().SubbaseMemberIds(1, "picked", members));
+  const CObjInfo* alpha = blastSearch().FindListRecordByName(1, "alpha");
+  ASSERT_NE(alpha, nullptr) << "the delete undone";
+  EXPECT_EQ(members, std::vector<unsigned long>{alpha->m_objId}) << "back in its subbase";
+
+  // A result deleted by another process since the list was read is said
+  // once, and the list is brought up to date.
+  Window().SelectObjects({"gamma"});
+  ASSERT_EQ(RunCommand("--db " + Db() + " rm gamma"), 0);
+  const std::size_t said = m_ui.Messages().size();
+  EXPECT_EQ(Window().OnCommand(ID_DB_OPEN, false), 0);
+  ASSERT_EQ(m_ui.Messages().size(), said + 1);
+  EXPECT_NE(m_ui.Messages().back().strText.find("gamma"), std::string::npos);
+  EXPECT_TRUE(Viewers().empty());
+
+  const unsigned long first = blastSearch().NextRecordId(1);
+  EXPECT_EQ(Window().ImportFiles({QString::fromStdString(kBlastPlus + "blastp.txt")}), 1);
+  std::vector<std::string> added;
+  for (const CObjInfo* info : Window().SelectedObjects()) added.push_back(info->m_name);
+  EXPECT_EQ(added.size(), 3u) << "the new results are chosen";
+  for (const CObjInfo& info : blastSearch().ObjectsFrom(1, first)) {
+    EXPECT_NE(std::find(added.begin(), added.end(), info.m_name), added.end()) << info.m_name;
+  }
+  EXPECT_EQ(blastSearch().ObjectListLoads(), loads) << "the whole list was read";
+  // A record looked up is the list's own once the list is read.
+  CObjInfo* kept = blastSearch().FindListRecordByName(1, "alpha");
+  EXPECT_EQ(blastSearch().getobjlist(1).FindByName("alpha"), kept);
+  EXPECT_EQ(blastSearch().getobjlist(1).GetCount(), 3000u + 2 + 3);
+}
+
 // Size, splitter, sort and column widths come back at the next start; a
 // window never opens larger than the screen.
 TEST_F(DatabaseWindowTest, LayoutIsKeptBetweenStartsAndFitsTheScreen) {
