@@ -301,28 +301,25 @@ void CQBlastReportWalk::ReadSubjectFrame(CBlastSearchHitElement& element) {
 void CQBlastReportWalk::ReadCountsLine(CBlastSearchHitElement& element) {
   const char* const end = m_markers.TextEnd(m_pCursor);
   const auto within = [this](const char* at) { return at != nullptr && at - m_pCursor <= 100; };
+  const struct {
+    MarkerId marker;
+    const char* label;
+    int& count;
+  } clauses[] = {{m_ids.identities, "Identities", element.m_nIdentities},
+                 {m_ids.positives, "Positives", element.m_nPositives},
+                 {m_ids.gaps, "Gaps", element.m_nGaps}};
   const char* at = m_pCursor;
   while (at < end && *at == ' ' && at - m_pCursor < 100) ++at;
-  if (!within(at) || !StartsWithText(at, end, "Identities")) {
-    ReadCounts(m_ids.identities, "Identities", element.m_nIdentities, element.m_nAlignLength);
-    ReadCounts(m_ids.positives, "Positives", element.m_nPositives, element.m_nAlignLength);
-    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
-    return;
+  bool inPlace = true;  // each label so far found where the clause before it ends
+  for (const auto& clause : clauses) {
+    if (inPlace && (!within(at) || !StartsWithText(at, end, clause.label))) inPlace = false;
+    if (!inPlace) {
+      ReadCounts(clause.marker, clause.label, clause.count, element.m_nAlignLength);
+      continue;
+    }
+    ReadCountsAt(at, clause.label, clause.count, element.m_nAlignLength);
+    at = SkipCountsClause(m_pCursor, end, clause.label);
   }
-  ReadCountsAt(at, "Identities", element.m_nIdentities, element.m_nAlignLength);
-  at = SkipCountsClause(m_pCursor, end, "Identities");
-  if (!within(at) || !StartsWithText(at, end, "Positives")) {
-    ReadCounts(m_ids.positives, "Positives", element.m_nPositives, element.m_nAlignLength);
-    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
-    return;
-  }
-  ReadCountsAt(at, "Positives", element.m_nPositives, element.m_nAlignLength);
-  at = SkipCountsClause(m_pCursor, end, "Positives");
-  if (!within(at) || !StartsWithText(at, end, "Gaps")) {
-    ReadCounts(m_ids.gaps, "Gaps", element.m_nGaps, element.m_nAlignLength);
-    return;
-  }
-  ReadCountsAt(at, "Gaps", element.m_nGaps, element.m_nAlignLength);
 }
 
 // ReadCounts with its label found at `at` already.
