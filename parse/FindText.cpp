@@ -126,34 +126,39 @@ const char* FindText(const char* from, const char* end, std::string_view marker,
 #if defined(__x86_64__)
 namespace {
 
-// The candidates of two markers, 32 starting positions at a time, each block
-// loaded once for both; `at` moves past the positions looked at. Returns
-// the index of the marker found first (its place in `found`), or -1 when
-// neither starts before `at`.
+// The candidates of N markers, 32 starting positions at a time, each block
+// loaded once for all; `at` moves past the blocks that hold none of them.
+// Returns the index of a marker whose first occurrence the block at `at`
+// holds (written to `found`), or -1 when none starts before `at`.
+template <std::size_t N>
 __attribute__((target("avx2"))) int FindTextsWide(const char*& at, const char* end,
-                                                  const std::string_view (&markers)[2],
-                                                  const std::size_t (&probes)[2],
-                                                  const char* (&found)[2]) {
-  const std::size_t longest = std::max(markers[0].size(), markers[1].size());
-  __m256i first[2], second[2];
-  for (int m = 0; m < 2; ++m) {
+                                                  const std::string_view* markers,
+                                                  const std::size_t* probes, const char** found) {
+  std::size_t longest = 0;
+  __m256i first[N], second[N];
+  for (std::size_t m = 0; m < N; ++m) {
+    longest = std::max(longest, markers[m].size());
     first[m] = _mm256_set1_epi8(markers[m].front());
     second[m] = _mm256_set1_epi8(markers[m][probes[m]]);
   }
   for (; end - at >= static_cast<std::ptrdiff_t>(longest - 1 + 32); at += 32) {
     const __m256i heads = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-    for (int m = 0; m < 2; ++m) {
+    unsigned masks[N];
+    unsigned any = 0;
+    for (std::size_t m = 0; m < N; ++m) {
       const __m256i probed = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probes[m]));
-      auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(
+      masks[m] = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(
           _mm256_cmpeq_epi8(heads, first[m]), _mm256_cmpeq_epi8(probed, second[m]))));
-      const std::string_view marker = markers[m];
-      while (mask != 0) {
+      any |= masks[m];
+    }
+    if (any == 0) continue;
+    for (std::size_t m = 0; m < N; ++m) {
+      for (unsigned mask = masks[m]; mask != 0; mask &= mask - 1) {
         const int bit = __builtin_ctz(mask);
-        if (SameBytes(at + bit + 1, marker.data() + 1, marker.size() - 1)) {
+        if (SameBytes(at + bit + 1, markers[m].data() + 1, markers[m].size() - 1)) {
           found[m] = at + bit;
-          return m;
+          return static_cast<int>(m);
         }
-        mask &= mask - 1;
       }
     }
   }
@@ -163,28 +168,46 @@ __attribute__((target("avx2"))) int FindTextsWide(const char*& at, const char* e
 }  // namespace
 #endif
 
-void FindTexts(const char* from, const char* end, const std::string_view (&markers)[2],
-               const std::size_t (&probes)[2], const char* (&found)[2]) {
-  found[0] = found[1] = nullptr;
+void FindTexts(const char* from, const char* end, std::span<const std::string_view> markers,
+               std::span<const std::size_t> probes, std::span<const char*> found) {
+  const std::size_t count = std::min({markers.size(), probes.size(), found.size(), kMostTexts});
+  for (std::size_t m = 0; m < count; ++m) found[m] = nullptr;
+  // The markers not found yet, by their places in `markers`.
+  std::size_t open[kMostTexts];
+  std::size_t left = count;
+  for (std::size_t m = 0; m < count; ++m) open[m] = m;
   const char* at = from;
 #if defined(__x86_64__)
   // Markers of two characters and more, wide searches only; the rest, and
-  // the other marker once one is found, by FindText from where no block
-  // held them.
-  if (IsWide() && markers[0].size() >= 2 && markers[1].size() >= 2) {
-    std::size_t probe[2];
-    for (int m = 0; m < 2; ++m)
-      probe[m] =
-          probes[m] == 0 || probes[m] >= markers[m].size() ? markers[m].size() - 1 : probes[m];
-    const int first = FindTextsWide(at, end, markers, probe, found);
-    if (first >= 0) {
-      const int other = 1 - first;
-      found[other] = FindText(at, end, markers[other], probes[other]);
-      return;
+  // those no block settled, by FindText from where no block held them.
+  bool all = count > 0;
+  for (std::size_t m = 0; m < count; ++m) all = all && markers[m].size() >= 2;
+  while (IsWide() && all && left > 0) {
+    std::string_view some[kMostTexts];
+    std::size_t probe[kMostTexts];
+    const char* hit[kMostTexts] = {};
+    for (std::size_t i = 0; i < left; ++i) {
+      some[i] = markers[open[i]];
+      const std::size_t p = probes[open[i]];
+      probe[i] = p == 0 || p >= some[i].size() ? some[i].size() - 1 : p;
     }
+    int first = -1;
+    switch (left) {
+      case 1: first = FindTextsWide<1>(at, end, some, probe, hit); break;
+      case 2: first = FindTextsWide<2>(at, end, some, probe, hit); break;
+      case 3: first = FindTextsWide<3>(at, end, some, probe, hit); break;
+      default: first = FindTextsWide<4>(at, end, some, probe, hit); break;
+    }
+    if (first < 0) break;
+    // The others may start in the same block: looked for again from it.
+    found[open[first]] = hit[first];
+    std::copy(open + first + 1, open + left, open + first);
+    --left;
   }
 #endif
-  for (int m = 0; m < 2; ++m) found[m] = FindText(at, end, markers[m], probes[m]);
+  for (std::size_t i = 0; i < left; ++i) {
+    found[open[i]] = FindText(at, end, markers[open[i]], probes[open[i]]);
+  }
 }
 
 #if defined(__x86_64__)

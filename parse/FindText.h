@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 #include "platform/Export.h"
@@ -18,12 +19,14 @@ namespace blastsearch BLASTSEARCH_EXPORT {
 const char* FindText(const char* from, const char* end, std::string_view marker,
                      std::size_t probe = static_cast<std::size_t>(-1));
 
-// FindText of two markers in one pass over the text: `found` receives the
-// first occurrence of each (null for none), as FindText would give it. For
-// markers that a text may not hold at all, each of which would otherwise
-// cost a pass to the text's end. Probes as FindText's.
-void FindTexts(const char* from, const char* end, const std::string_view (&markers)[2],
-               const std::size_t (&probes)[2], const char* (&found)[2]);
+// FindText of up to kMostTexts markers in one pass over the text: `found`
+// receives the first occurrence of each (null for none), as FindText would
+// give it; markers, probes and places beyond the fewest given are ignored.
+// For markers that a text may not hold at all, each of which would
+// otherwise cost a pass to the text's end. Probes as FindText's.
+inline constexpr std::size_t kMostTexts = 4;
+void FindTexts(const char* from, const char* end, std::span<const std::string_view> markers,
+               std::span<const std::size_t> probes, std::span<const char*> found);
 
 // The first carriage return or zero byte in [from, end), or `end` when there
 // is none: where a text first needs its line endings or zero bytes mended.

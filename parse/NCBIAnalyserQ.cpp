@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "model/BlastSearchEntry.h"
 #include "model/ResultInfo.h"
@@ -100,8 +101,11 @@ class CQBlastReportWalk {
   void ReadCountsAt(const char* at, const char* label, int& count, int& alignLength);
   void ReadCountsLine(CBlastSearchHitElement& element);
   void ReadSubjectFrame(CBlastSearchHitElement& element);
+  // What the text right after an element's rows showed.
+  enum class Next { kUnknown, kRows, kAlignment, kHit };
   void ReadRows(CBlastSearchHitElement& element);
-  bool ReadRowPairAtOnce(CBlastSearchHitElement& element, int row);
+  int ReadRowPairsAtOnce(CBlastSearchHitElement& element, int row);
+  Next LookAfterRows();
   bool ReadScoreLineAtOnce(CBlastSearchHitElement& element);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
 
@@ -117,6 +121,8 @@ class CQBlastReportWalk {
   std::size_t m_nPaddingLeft = kUnset;  // blanks that query rows may still get
   std::string m_strValue;               // the value taken last
   bool m_bRowsUpperCase = false;        // the rows read last hold no lower-case letter
+  Next m_next = Next::kUnknown;         // what follows the rows read last
+  std::vector<CRowPair> m_pairs;        // the row pairs read at once, kept for their room
   CBlastSearchEntry& m_entry;
   const CParseControl& m_control;
   int m_nQueryType;
@@ -237,7 +243,13 @@ bool CQBlastReportWalk::ReadElements(CBlastSearchHit& hit) {
     }
     ReadRows(*element);
     AppendElement(hit, std::move(element), m_bRowsUpperCase);
-    if (!m_markers.Follows(m_pCursor, m_ids.nextScore, {m_ids.definition})) return true;
+    // "Another alignment of this hit follows": known already where the
+    // rows' end showed what comes next.
+    const bool more = m_next == Next::kAlignment ? true
+                      : m_next == Next::kHit
+                          ? false
+                          : m_markers.Follows(m_pCursor, m_ids.nextScore, {m_ids.definition});
+    if (!more) return true;
     // An alignment that moved nothing (a text cut off right after a score
     // value) would be read again and again: end the parse here.
     if (m_pCursor == start) return false;
@@ -317,8 +329,9 @@ void CQBlastReportWalk::ReadCountsLine(CBlastSearchHitElement& element) {
       ReadCounts(clause.marker, clause.label, clause.count, element.m_nAlignLength);
       continue;
     }
-    ReadCountsAt(at, clause.label, clause.count, element.m_nAlignLength);
-    at = SkipCountsClause(m_pCursor, end, clause.label);
+    m_pCursor += at - m_pCursor;
+    at = SkipCountsClause(at, end, clause.label, &clause.count, &element.m_nAlignLength);
+    if (at == nullptr) ReadCountsAt(m_pCursor, clause.label, clause.count, element.m_nAlignLength);
   }
 }
 
@@ -365,20 +378,18 @@ bool CQBlastReportWalk::TakeRowStart(MarkerId marker, std::string_view& number) 
 void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   std::string_view start;
   m_bRowsUpperCase = true;
+  m_next = Next::kUnknown;
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
-    if (ReadRowPairAtOnce(element, row)) {
-      // The look-ahead below, answered from the next lines where they are
-      // the next row pair, or the next alignment or hit.
-      const std::string_view next(
-          m_pCursor, std::min<std::size_t>(
-                         10, static_cast<std::size_t>(m_markers.TextEnd(m_pCursor) - m_pCursor)));
-      if (next.starts_with("\n\nQuery: ")) continue;
-      if (next.starts_with("\n\n Score = ") || next.starts_with("\n\n>")) return;
+    if (const int pairs = ReadRowPairsAtOnce(element, row); pairs > 0) {
+      row += pairs - 1;
+      if (m_next == Next::kRows) continue;
+      if (m_next != Next::kUnknown) return;
       if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
         return;
       continue;
     }
+    m_next = Next::kUnknown;
     m_bRowsUpperCase = false;  // rows read below are upper-cased when the element is added
     if (!TakeRowStart(m_ids.queryRow, start)) return;
     if (row == 0) {
@@ -405,27 +416,74 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   }
 }
 
-// A pair of rows in the form that nearly every report writes, read in one
-// pass over its two lines (see parse/RegularLines.h) to the values, cursor moves
-// and reservations that the general reading gives it; false, with nothing
-// read, for any other form.
-bool CQBlastReportWalk::ReadRowPairAtOnce(CBlastSearchHitElement& element, int row) {
-  CRowPair pair;
-  if (!ReadRowPair(m_pCursor, m_markers.TextEnd(m_pCursor), pair)) return false;
-  m_pCursor += pair.pAfterQueryStart - m_pCursor;
-  if (row == 0) {
-    element.m_Query.m_nStart = pair.nQueryStart;
-    ReserveRows(element, m_pCursor, BlockEnd());
-    element.m_Subject.m_nStart = pair.nSubjectStart;
+// The row pairs from the cursor on that are in the form that nearly every
+// report writes (see parse/RegularLines.h), each read in one pass over its
+// two lines, as long as the next pair follows right after: the values and
+// cursor moves that the general reading gives them. The rows' room is
+// reserved once, exactly. Returns how many pairs were read (0: none, and
+// nothing changed); m_next tells what the text after the last one showed.
+int CQBlastReportWalk::ReadRowPairsAtOnce(CBlastSearchHitElement& element, int row) {
+  const char* const end = m_markers.TextEnd(m_pCursor);
+  m_pairs.clear();
+  for (;;) {
+    if (!m_pairs.empty() && m_control.StopRequested()) break;
+    CRowPair& pair = m_pairs.emplace_back();
+    if (!ReadRowPair(m_pCursor, end, pair)) {
+      m_pairs.pop_back();
+      break;
+    }
+    // The line break stays for the look-ahead for the next definition line.
+    m_pCursor += pair.pLineEnd - m_pCursor;
+    m_next = LookAfterRows();
+    if (m_next != Next::kRows) break;
   }
-  element.m_Query.m_strSeq.append(pair.query);
-  element.m_Query.m_nEnd = pair.nQueryEnd;
-  element.m_Subject.m_strSeq.append(pair.subject);
-  element.m_Subject.m_nEnd = pair.nSubjectEnd;
-  if (pair.bLowerCase) m_bRowsUpperCase = false;
-  // The line break stays for the look-ahead for the next definition line.
-  m_pCursor += pair.pLineEnd - m_pCursor;
-  return true;
+  if (m_pairs.empty()) return 0;
+  std::size_t query = 0;
+  std::size_t subject = 0;
+  for (const CRowPair& pair : m_pairs) {
+    query += pair.query.size();
+    subject += pair.subject.size();
+    if (pair.bLowerCase) m_bRowsUpperCase = false;
+  }
+  element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + query);
+  element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + subject);
+  for (const CRowPair& pair : m_pairs) {
+    element.m_Query.m_strSeq.append(pair.query);
+    element.m_Subject.m_strSeq.append(pair.subject);
+  }
+  if (row == 0) {
+    element.m_Query.m_nStart = m_pairs.front().nQueryStart;
+    element.m_Subject.m_nStart = m_pairs.front().nSubjectStart;
+  }
+  element.m_Query.m_nEnd = m_pairs.back().nQueryEnd;
+  element.m_Subject.m_nEnd = m_pairs.back().nSubjectEnd;
+  return static_cast<int>(m_pairs.size());
+}
+
+// What follows the line break at the cursor (the end of a subject row),
+// where only a few more line breaks stand before it: another query row, the
+// next alignment's score line or the next hit's definition line. The
+// marker searches that would find the latter two are told what they would
+// find. Whatever else follows is left to those searches (kUnknown).
+CQBlastReportWalk::Next CQBlastReportWalk::LookAfterRows() {
+  constexpr std::size_t kMostBreaks = 8;
+  const char* const end = m_markers.TextEnd(m_pCursor);
+  const char* at = m_pCursor;
+  while (at < end && *at == '\n' && static_cast<std::size_t>(at - m_pCursor) < kMostBreaks) ++at;
+  if (at == m_pCursor || at == end || at[-1] != '\n') return Next::kUnknown;
+  const std::string_view next(at, std::min<std::size_t>(10, static_cast<std::size_t>(end - at)));
+  if (next.starts_with("Query: ")) return Next::kRows;
+  if (next.starts_with(" Score = ")) {
+    // Nothing but line breaks and a blank before it: neither a query row
+    // nor a definition line can come first.
+    m_markers.NoteFound(m_ids.nextScore, m_pCursor, at + 1);
+    return Next::kAlignment;
+  }
+  if (next.starts_with(">")) {
+    m_markers.NoteFound(m_ids.definition, m_pCursor, at - 1);
+    return Next::kHit;
+  }
+  return Next::kUnknown;
 }
 
 // Where the block of the element being read ends: the next alignment or hit,

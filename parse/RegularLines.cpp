@@ -1,6 +1,7 @@
 #include "parse/RegularLines.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstring>
 
@@ -15,6 +16,7 @@ namespace blastsearch {
 namespace {
 
 constexpr std::size_t kMostDigits = 9;  // always within the range of int
+constexpr long long kMostInt = INT_MAX;
 
 // How far from where it is asked for a query row's label may stand, so
 // that a text without the regular form costs little before the general
@@ -37,16 +39,20 @@ const char* RunEnd(const char* at, const char* end, bool& lower) {
   const __m128i blank = _mm_set1_epi8(' ');
   const __m128i beforeA = _mm_set1_epi8('a' - 1);
   const __m128i afterZ = _mm_set1_epi8('z' + 1);
-  __m128i lowers = _mm_setzero_si128();
   for (; end - at >= 16; at += 16) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     // Signed: bytes from 0x80 on compare below the blank.
     const auto printable = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(block, blank)));
-    if (printable != 0xffff) break;
-    lowers = _mm_or_si128(
-        lowers, _mm_and_si128(_mm_cmpgt_epi8(block, beforeA), _mm_cmplt_epi8(block, afterZ)));
+    const auto lowers = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpgt_epi8(block, beforeA), _mm_cmplt_epi8(block, afterZ))));
+    if (printable != 0xffff) {
+      // The run ends inside the block: only the letters before its end count.
+      const int stop = __builtin_ctz(~printable);
+      if ((lowers & ((1u << stop) - 1)) != 0) lower = true;
+      return at + stop;
+    }
+    if (lowers != 0) lower = true;
   }
-  if (_mm_movemask_epi8(lowers) != 0) lower = true;
 #endif
   for (; at < end; ++at) {
     if (static_cast<signed char>(*at) <= ' ') break;
@@ -58,8 +64,12 @@ const char* RunEnd(const char* at, const char* end, bool& lower) {
 // The label (five letters) that the first ':' at or after `from` closes,
 // when that ':' closes it; else null.
 const char* LabelAt(const char* from, const char* end, const char (&label)[6]) {
-  const auto* colon =
-      static_cast<const char*>(std::memchr(from, ':', static_cast<std::size_t>(end - from)));
+  // Mostly the label stands after a line break or two: no search then.
+  const char* colon = from;
+  while (colon < end && colon - from < 8 && *colon != ':') ++colon;
+  if (colon == end || *colon != ':') {
+    colon = static_cast<const char*>(std::memchr(colon, ':', static_cast<std::size_t>(end - colon)));
+  }
   if (colon == nullptr || colon - from < 5) return nullptr;
   return std::memcmp(colon - 5, label, 5) == 0 ? colon - 5 : nullptr;
 }
@@ -135,7 +145,13 @@ constexpr std::size_t kEqualsReach = 16;
 // The value from `at` to the first of `ends`; false when the text ends
 // first (or a zero byte ends it). `at` moves past the character that ends it.
 bool TakeValue(const char*& at, const char* end, std::string_view ends, std::string_view& value) {
-  const char* stop = FindAnyOf(at, end, ends);
+  // Values are a few characters long: looked at one by one first.
+  constexpr std::size_t kNear = 24;
+  const char* stop = at;
+  while (stop < end && static_cast<std::size_t>(stop - at) < kNear &&
+         ends.find(*stop) == std::string_view::npos)
+    ++stop;
+  if (stop < end && static_cast<std::size_t>(stop - at) == kNear) stop = FindAnyOf(stop, end, ends);
   if (stop == end || *stop == '\0') return false;
   value = std::string_view(at, static_cast<std::size_t>(stop - at));
   at = stop + 1;
@@ -176,10 +192,13 @@ bool ReadScoreLine(const char* from, const char* end, CScoreLine& line) {
 
 namespace {
 
-// One or more digits at `at`; `at` moves past them.
-bool SkipDigits(const char*& at, const char* end) {
+// One or more digits at `at`; `at` moves past them and `value` gets their
+// number, held at INT_MAX when larger.
+bool SkipDigits(const char*& at, const char* end, int& value) {
   const char* const from = at;
-  while (at < end && IsDigit(*at)) ++at;
+  long long number = 0;
+  for (; at < end && IsDigit(*at); ++at) number = std::min(number * 10 + (*at - '0'), kMostInt);
+  value = static_cast<int>(number);
   return at > from;
 }
 
@@ -191,17 +210,25 @@ bool SkipCharacter(const char*& at, const char* end, char c) {
 
 }  // namespace
 
-const char* SkipCountsClause(const char* at, const char* end, std::string_view label) {
+const char* SkipCountsClause(const char* at, const char* end, std::string_view label, int* pCount,
+                             int* pColumns) {
   if (!StartsWithText(at, end, label)) return nullptr;
   at = SkipBlanks(at + label.size(), end);
   if (!SkipCharacter(at, end, '=')) return nullptr;
   at = SkipBlanks(at, end);
-  if (!SkipDigits(at, end) || !SkipCharacter(at, end, '/') || !SkipDigits(at, end)) return nullptr;
+  int count = 0;
+  int columns = 0;
+  int percent = 0;
+  if (!SkipDigits(at, end, count) || !SkipCharacter(at, end, '/') ||
+      !SkipDigits(at, end, columns))
+    return nullptr;
   at = SkipBlanks(at, end);
-  if (!SkipCharacter(at, end, '(') || !SkipDigits(at, end)) return nullptr;
+  if (!SkipCharacter(at, end, '(') || !SkipDigits(at, end, percent)) return nullptr;
   for (char c : {'%', ')', ',', ' '}) {
     if (!SkipCharacter(at, end, c)) return nullptr;
   }
+  if (pCount != nullptr) *pCount = count;
+  if (pColumns != nullptr) *pColumns = columns;
   return at;
 }
 

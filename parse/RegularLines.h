@@ -71,9 +71,12 @@ bool ReadScoreLine(const char* from, const char* end, CScoreLine& line);
 // The counts clause "<label> = 200/250 (80%), " of a segment pair's
 // identities line that begins at `at`: just past it (where the next
 // label begins), or null when the text there is not in exactly that form
-// (blanks around '=' and before '(' allowed). Reads nothing outside
+// (blanks around '=' and before '(' allowed). When it is, `pCount` and
+// `pColumns` (either may be null) get its first two numbers as the general
+// reading takes them (held at INT_MAX when larger). Reads nothing outside
 // [at, end).
-const char* SkipCountsClause(const char* at, const char* end, std::string_view label);
+const char* SkipCountsClause(const char* at, const char* end, std::string_view label,
+                             int* pCount = nullptr, int* pColumns = nullptr);
 
 // True when `text` stands at `at`, whole before `end`.
 bool StartsWithText(const char* at, const char* end, std::string_view text);

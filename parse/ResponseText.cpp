@@ -160,16 +160,31 @@ CResponseText ReadResponseText(CFile& file) {
 namespace {
 
 // Notes the first occurrence of each of kNotedMarkers that ends in the
-// piece [from, to) of `text`, the text before it looked at already.
+// piece [from, to) of `text`, the text before it looked at already: the
+// markers not met yet, in one pass.
 void NoteMarkers(CResponseText& text, std::size_t from, std::size_t to) {
-  const char* const start = text.pText.get();
+  static_assert(kNotedMarkerCount <= kMostTexts);
+  std::string_view open[kNotedMarkerCount];
+  std::size_t index[kNotedMarkerCount];
+  std::size_t count = 0;
+  std::size_t reach = 0;
   for (std::size_t m = 0; m < kNotedMarkerCount; ++m) {
     if (text.nNoted[m] != kNone) continue;
+    open[count] = kNotedMarkers[m];
+    index[count++] = m;
     // An occurrence may begin in the piece before.
-    const std::size_t reach = kNotedMarkers[m].size() - 1;
-    const char* found =
-        FindText(start + (from > reach ? from - reach : 0), start + to, kNotedMarkers[m]);
-    if (found != nullptr) text.nNoted[m] = static_cast<std::size_t>(found - start);
+    reach = std::max(reach, kNotedMarkers[m].size() - 1);
+  }
+  if (count == 0) return;
+  // A marker with less reach has no occurrence in the extra bytes looked
+  // at: it would end in the piece before, where it was not found.
+  const char* const start = text.pText.get();
+  const std::size_t probes[kNotedMarkerCount] = {};
+  const char* found[kNotedMarkerCount] = {};
+  FindTexts(start + (from > reach ? from - reach : 0), start + to,
+            std::span(open).first(count), probes, found);
+  for (std::size_t m = 0; m < count; ++m) {
+    if (found[m] != nullptr) text.nNoted[index[m]] = static_cast<std::size_t>(found[m] - start);
   }
 }
 
