@@ -231,7 +231,7 @@ const char* CMarkerCache::LineEnd(const char* from) {
   return at != nullptr ? at : TextEnd(from);
 }
 
-const char* CMarkerCache::TextEnd(const char* from) {
+const char* CMarkerCache::FindTextEnd(const char* from) {
   if (m_bPlain) return from + std::strlen(from);
   if (m_pTextEnd == nullptr || m_pTextEnd < from) m_pTextEnd = from + std::strlen(from);
   return m_pTextEnd;

@@ -135,7 +135,9 @@ class CMarkerCache {
 
   // The text's terminator, found from `from` (a position inside the text)
   // once per parse.
-  const char* TextEnd(const char* from);
+  const char* TextEnd(const char* from) {
+    return m_pKnownEnd != nullptr && !m_bPlain ? m_pKnownEnd : FindTextEnd(from);
+  }
 
   // How many characters of the text there are from `from` on, counting no
   // further than `atMost`.
@@ -169,6 +171,8 @@ class CMarkerCache {
   };
 
   const char* Search(const char* from, const CEntry& entry) const;
+  // TextEnd of a text whose end was not told.
+  const char* FindTextEnd(const char* from);
   // True when the remembered answer of `entry` holds for `from`.
   static bool Covers(const CEntry& entry, const char* from) {
     return entry.pSearchedFrom != nullptr && entry.pSearchedFrom <= from &&

@@ -64,13 +64,22 @@ const char* RunEnd(const char* at, const char* end, bool& lower) {
 // The label (five letters) that the first ':' at or after `from` closes,
 // when that ':' closes it; else null.
 const char* LabelAt(const char* from, const char* end, const char (&label)[6]) {
-  // Mostly the label stands after a line break or two: no search then.
+  // Mostly the label stands a line's width on at most: searched here, 16
+  // bytes at a time, without the set-up of a library call.
   const char* colon = from;
-  while (colon < end && colon - from < 8 && *colon != ':') ++colon;
-  if (colon == end || *colon != ':') {
-    colon = static_cast<const char*>(std::memchr(colon, ':', static_cast<std::size_t>(end - colon)));
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi8(':');
+  for (; end - colon >= 16; colon += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colon));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+    if (mask != 0) {
+      colon += __builtin_ctz(mask);
+      break;
+    }
   }
-  if (colon == nullptr || colon - from < 5) return nullptr;
+#endif
+  while (colon < end && *colon != ':') ++colon;
+  if (colon == end || colon - from < 5) return nullptr;
   return std::memcmp(colon - 5, label, 5) == 0 ? colon - 5 : nullptr;
 }
 
@@ -110,6 +119,11 @@ bool ReadRow(const char*& at, const char* end, bool query, int& start, std::stri
 
 bool ReadRowPair(const char* from, const char* end, CRowPair& pair) {
   if (from >= end) return false;
+  // The rows after these, asked for ahead of their reading.
+  __builtin_prefetch(from + 512);
+  __builtin_prefetch(from + 576);
+  __builtin_prefetch(from + 640);
+  __builtin_prefetch(from + 704);
   pair.bLowerCase = false;
   const auto reach = [end](const char* at, std::size_t most) {
     return static_cast<std::size_t>(end - at) > most ? at + most : end;
@@ -148,9 +162,13 @@ bool TakeValue(const char*& at, const char* end, std::string_view ends, std::str
   // Values are a few characters long: looked at one by one first.
   constexpr std::size_t kNear = 24;
   const char* stop = at;
-  while (stop < end && static_cast<std::size_t>(stop - at) < kNear &&
-         ends.find(*stop) == std::string_view::npos)
-    ++stop;
+  const auto isEnd = [ends](char c) {
+    for (char e : ends) {
+      if (c == e) return true;
+    }
+    return false;
+  };
+  while (stop < end && static_cast<std::size_t>(stop - at) < kNear && !isEnd(*stop)) ++stop;
   if (stop < end && static_cast<std::size_t>(stop - at) == kNear) stop = FindAnyOf(stop, end, ends);
   if (stop == end || *stop == '\0') return false;
   value = std::string_view(at, static_cast<std::size_t>(stop - at));
@@ -182,8 +200,9 @@ bool ReadScoreLine(const char* from, const char* end, CScoreLine& line) {
   if (!StartsWith(at, end, ", Expect")) return false;
   at += 8;
   const std::size_t left = static_cast<std::size_t>(end - at);
-  const auto* equals = static_cast<const char*>(std::memchr(at, '=', std::min(left, kEqualsReach)));
-  if (equals == nullptr) return false;
+  const char* equals = at;
+  while (equals < at + std::min(left, kEqualsReach) && *equals != '=') ++equals;
+  if (equals == at + std::min(left, kEqualsReach)) return false;
   at = SkipBlanks(equals + 1, end);
   if (!TakeValue(at, end, kValueEnds, line.expect)) return false;
   line.pEnd = at;
@@ -223,10 +242,12 @@ const char* SkipCountsClause(const char* at, const char* end, std::string_view l
       !SkipDigits(at, end, columns))
     return nullptr;
   at = SkipBlanks(at, end);
-  if (!SkipCharacter(at, end, '(') || !SkipDigits(at, end, percent)) return nullptr;
-  for (char c : {'%', ')', ',', ' '}) {
-    if (!SkipCharacter(at, end, c)) return nullptr;
-  }
+  if (!SkipCharacter(at, end, '(') || !SkipDigits(at, end, percent) ||
+      !SkipCharacter(at, end, '%') || !SkipCharacter(at, end, ')'))
+    return nullptr;
+  // The line's last clause ends at its line break, any other before ", ".
+  const bool last = at < end && *at == '\n';
+  if (!last && (!SkipCharacter(at, end, ',') || !SkipCharacter(at, end, ' '))) return nullptr;
   if (pCount != nullptr) *pCount = count;
   if (pColumns != nullptr) *pColumns = columns;
   return at;

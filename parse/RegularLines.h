@@ -70,7 +70,8 @@ bool ReadScoreLine(const char* from, const char* end, CScoreLine& line);
 
 // The counts clause "<label> = 200/250 (80%), " of a segment pair's
 // identities line that begins at `at`: just past it (where the next
-// label begins), or null when the text there is not in exactly that form
+// label begins; the line break, for a clause "<label> = 5/250 (2%)" that
+// ends the line), or null when the text there is not in exactly that form
 // (blanks around '=' and before '(' allowed). When it is, `pCount` and
 // `pColumns` (either may be null) get its first two numbers as the general
 // reading takes them (held at INT_MAX when larger). Reads nothing outside

@@ -56,6 +56,34 @@ bool ReadInt(const char*& p, int& value) {
   return true;
 }
 
+// Reads a text that is digits with at most one '.' among or around them
+// (at least one digit, at most 15 in all, no exponent): its value as
+// strtod rounds it, found without from_chars. Both the digits read as a
+// whole number and the power of ten of the fraction are exact in a double,
+// so one division rounds the quotient as strtod does. False for any other
+// text.
+bool ReadShortDecimal(const char* begin, const char* end, double& value) {
+  constexpr double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::uint64_t digits = 0;
+  int count = 0;
+  int fraction = -1;  // digits after the point; -1: no point yet
+  for (const char* at = begin; at < end; ++at) {
+    if (IsDigit(*at)) {
+      if (++count > 15) return false;
+      digits = digits * 10 + static_cast<unsigned>(*at - '0');
+      if (fraction >= 0) ++fraction;
+    } else if (*at == '.' && fraction < 0) {
+      fraction = 0;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0) return false;
+  value = static_cast<double>(digits) / kTens[std::max(fraction, 0)];
+  return true;
+}
+
 // ASCII letters only; written without branches so that the compiler can
 // treat many characters at once (rows are most of a report).
 void UpperCase(std::string& text) {
@@ -66,15 +94,6 @@ void UpperCase(std::string& text) {
 }
 
 }  // namespace
-
-void CParseControl::StoreProgress(int nHits) const {
-  if (m_pProgress != nullptr)
-    std::atomic_ref<int>(*m_pProgress).store(nHits, std::memory_order_relaxed);
-}
-
-bool CParseControl::StopRequested() const {
-  return m_pStop != nullptr && std::atomic_ref<int>(*m_pStop).load(std::memory_order_relaxed) != 0;
-}
 
 int ToNumber(const std::string& value) {
   const char* p = value.c_str();
@@ -114,6 +133,7 @@ double ToReal(const std::string& value) {
   const char* const end = begin + value.size();
   const bool negative = *begin == '-';
   if (*begin == '+' || *begin == '-') ++begin;
+  if (double exact = 0; ReadShortDecimal(begin, end, exact)) return negative ? -exact : exact;
   if (begin < end && (IsDigit(*begin) || *begin == '.') &&
       !(begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X'))) {
     double result = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -25,9 +26,15 @@ class CParseControl {
   CParseControl(int* pProgress, int* pStop) : m_pProgress(pProgress), m_pStop(pStop) {}
 
   // Stores the number of hits appended so far, if there is a counter.
-  void StoreProgress(int nHits) const;
+  void StoreProgress(int nHits) const {
+    if (m_pProgress != nullptr)
+      std::atomic_ref<int>(*m_pProgress).store(nHits, std::memory_order_relaxed);
+  }
   // True when there is a stop flag and it is non-zero.
-  bool StopRequested() const;
+  bool StopRequested() const {
+    return m_pStop != nullptr &&
+           std::atomic_ref<int>(*m_pStop).load(std::memory_order_relaxed) != 0;
+  }
 
  private:
   int* m_pProgress;

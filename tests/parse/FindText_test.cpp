@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -81,25 +82,29 @@ TEST(FindText, RandomTextsOfFewLetters) {
   });
 }
 
-// Two markers searched in one pass: each found where it would be alone,
-// whichever comes first and wherever it stands against the blocks.
-TEST(FindText, TwoMarkersInOnePass) {
+// One to four markers searched in one pass: each found where it would be
+// alone, whichever comes first and wherever it stands against the blocks.
+TEST(FindText, SeveralMarkersInOnePass) {
   InBothWidths([&] {
     std::mt19937 random(33);
     for (int i = 0; i < 6000; ++i) {
       const auto buffer = std::make_unique<char[]>(300);
       std::string_view text(buffer.get(), random() % 300);
       for (std::size_t c = 0; c < text.size(); ++c) buffer[c] = "ab \n"[random() % 4];
-      std::string owned[2];
-      for (std::string& marker : owned) {
-        marker.assign(1 + random() % 7, ' ');
-        for (char& c : marker) c = "ab \n"[random() % 4];
+      const std::size_t count = 1 + random() % kMostTexts;
+      std::string owned[kMostTexts];
+      std::string_view markers[kMostTexts];
+      std::size_t probes[kMostTexts];
+      for (std::size_t m = 0; m < count; ++m) {
+        owned[m].assign(1 + random() % 7, ' ');
+        for (char& c : owned[m]) c = "ab \n"[random() % 4];
+        markers[m] = owned[m];
+        probes[m] = random() % 8;
       }
-      const std::string_view markers[2] = {owned[0], owned[1]};
-      const std::size_t probes[2] = {random() % 8, random() % 8};
-      const char* found[2] = {};
-      FindTexts(text.data(), text.data() + text.size(), markers, probes, found);
-      for (int m = 0; m < 2; ++m) {
+      const char* found[kMostTexts] = {};
+      FindTexts(text.data(), text.data() + text.size(), std::span(markers).first(count), probes,
+                found);
+      for (std::size_t m = 0; m < count; ++m) {
         ASSERT_EQ(found[m], Expected(text, markers[m]))
             << text << " / " << markers[m] << " / " << probes[m];
       }

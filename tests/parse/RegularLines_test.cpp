@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 
@@ -187,7 +188,6 @@ TEST(CountsClause, EndsWhereTheNextLabelBegins) {
   } const cases[] = {
       {"Identities = 200/250 (80%), Positives", 28},
       {"Identities=1/2(50%), Gaps", 21},
-      {"Identities = 1/2 (50%)\n Strand", -1},
       {"Identities = 1/2 (50%),Positives", -1},
       {"Identities = 1 / 2 (50%), Positives", -1},
       {"Identities = /2 (50%), Positives", -1},
@@ -207,6 +207,20 @@ TEST(CountsClause, EndsWhereTheNextLabelBegins) {
       EXPECT_EQ(next == nullptr ? -1 : next - bytes.get(), expected) << size;
     }
   }
+}
+
+// The line's last clause ends at its line break, and gives its numbers as
+// the general reading takes them.
+TEST(CountsClause, TheLastClauseEndsAtTheLineBreak) {
+  const std::string text = "Identities = 99999999999/250 (80%)\n Strand";
+  int count = 0;
+  int columns = 0;
+  const char* const begin = text.data();
+  EXPECT_EQ(SkipCountsClause(begin, begin + text.size(), "Identities", &count, &columns),
+            begin + text.find('\n'));
+  EXPECT_EQ(count, INT_MAX);
+  EXPECT_EQ(columns, 250);
+  EXPECT_EQ(SkipCountsClause(begin, begin + text.find('\n'), "Identities"), nullptr);
 }
 
 }  // namespace
