@@ -119,11 +119,6 @@ bool ReadRow(const char*& at, const char* end, bool query, int& start, std::stri
 
 bool ReadRowPair(const char* from, const char* end, CRowPair& pair) {
   if (from >= end) return false;
-  // The rows after these, asked for ahead of their reading.
-  __builtin_prefetch(from + 512);
-  __builtin_prefetch(from + 576);
-  __builtin_prefetch(from + 640);
-  __builtin_prefetch(from + 704);
   pair.bLowerCase = false;
   const auto reach = [end](const char* at, std::size_t most) {
     return static_cast<std::size_t>(end - at) > most ? at + most : end;
