@@ -171,9 +171,13 @@ bool TakeValue(const char*& at, const char* end, std::string_view ends, std::str
   return true;
 }
 
+// Compared here: the labels are a few characters, and most compare equal.
 bool StartsWith(const char* at, const char* end, std::string_view text) {
-  return static_cast<std::size_t>(end - at) >= text.size() &&
-         std::memcmp(at, text.data(), text.size()) == 0;
+  if (static_cast<std::size_t>(end - at) < text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (at[i] != text[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
