@@ -14,10 +14,10 @@
 //     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 //
 // BM_ProgramVersusLineCount runs the blastsearch program itself on the same
-// file as `wc -l`, one after the other in each iteration, and reports their
-// ratio in wall time (ratio) and processor time (cpu_ratio, which a busy
-// machine disturbs less; the processor times are cpu_ms and wc_cpu_ms) and
-// the machine's load average (load). (A spawned process's peak resident
+// file as `wc -l`, one after the other in each iteration, and reports the
+// ratio of their median times in wall time (ratio) and processor time
+// (cpu_ratio, which a busy machine disturbs less; the median processor
+// times are cpu_ms and wc_cpu_ms) and the machine's load average (load). (A spawned process's peak resident
 // size counts its parent's, so the peak is BM_ParseCommandSummary's.)
 
 #include <benchmark/benchmark.h>
@@ -125,35 +125,54 @@ CProcessRun RunProcess(std::vector<std::string> args) {
   return {wall, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
+// The middle of `values` (the mean of the two middle ones for an even
+// count); 0 for none.
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The program measured: this build's, or another build's named by the
+// environment variable BLASTSEARCH_PROGRAM (to compare two builds on the
+// same machine state).
+std::string Program() {
+  const char* other = std::getenv("BLASTSEARCH_PROGRAM");
+  return other != nullptr && other[0] != '\0' ? other : BLASTSEARCH_PROGRAM;
+}
+
 void BM_ProgramVersusLineCount(benchmark::State& state) {
   const fs::path& file = ReportFile(static_cast<int>(state.range(0)));
-  double program = 0, programCpu = 0, lines = 0, linesCpu = 0;
+  std::vector<double> program, programCpu, lines, linesCpu;
   for (auto _ : state) {
     const CProcessRun count = RunProcess({"wc", "-l", file.string()});
-    const CProcessRun parse =
-        RunProcess({BLASTSEARCH_PROGRAM, "parse", file.string(), "--summary"});
+    const CProcessRun parse = RunProcess({Program(), "parse", file.string(), "--summary"});
     if (count.wall < 0 || parse.wall < 0) state.SkipWithError("a process failed");
     state.SetIterationTime(parse.wall);
-    program += parse.wall;
-    programCpu += parse.cpu;
-    lines += count.wall;
-    linesCpu += count.cpu;
+    program.push_back(parse.wall);
+    programCpu.push_back(parse.cpu);
+    lines.push_back(count.wall);
+    linesCpu.push_back(count.cpu);
   }
   double load[1] = {0};
   getloadavg(load, 1);
-  const double n = static_cast<double>(state.iterations());
-  state.counters["wc_ms"] = lines / n * 1e3;
-  state.counters["cpu_ms"] = programCpu / n * 1e3;
-  state.counters["wc_cpu_ms"] = linesCpu / n * 1e3;
-  state.counters["ratio"] = program / lines;
-  state.counters["cpu_ratio"] = programCpu / linesCpu;
+  // Medians: a run now and then that waits for the system to back fresh
+  // memory would otherwise set the figures.
+  const double wc = Median(lines);
+  const double wcCpu = Median(linesCpu);
+  state.counters["wc_ms"] = wc * 1e3;
+  state.counters["cpu_ms"] = Median(programCpu) * 1e3;
+  state.counters["wc_cpu_ms"] = wcCpu * 1e3;
+  state.counters["ratio"] = wc > 0 ? Median(program) / wc : 0;
+  state.counters["cpu_ratio"] = wcCpu > 0 ? Median(programCpu) / wcCpu : 0;
   state.counters["load"] = load[0];
 }
 BENCHMARK(BM_ProgramVersusLineCount)
     ->Arg(8)
     ->Arg(64)
     ->UseManualTime()
-    ->Iterations(9)
+    ->Iterations(21)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
