@@ -105,6 +105,7 @@ class CQBlastReportWalk {
   enum class Next { kUnknown, kRows, kAlignment, kHit };
   void ReadRows(CBlastSearchHitElement& element);
   int ReadRowPairsAtOnce(CBlastSearchHitElement& element, int row);
+  void AppendRowPairs(CBlastSearchHitElement& element);
   Next LookAfterRows();
   bool ReadScoreLineAtOnce(CBlastSearchHitElement& element);
   bool AppendQueryResidues(CBlastSearchSeqComponent& row, const char* rowStart);
@@ -122,7 +123,7 @@ class CQBlastReportWalk {
   std::string m_strValue;               // the value taken last
   bool m_bRowsUpperCase = false;        // the rows read last hold no lower-case letter
   Next m_next = Next::kUnknown;         // what follows the rows read last
-  std::vector<CRowPair> m_pairs;        // the row pairs read at once, kept for their room
+  std::vector<CRowPair> m_pairs;        // row pairs read at once, not appended yet
   CBlastSearchEntry& m_entry;
   const CParseControl& m_control;
   int m_nQueryType;
@@ -419,25 +420,41 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
 // The row pairs from the cursor on that are in the form that nearly every
 // report writes (see parse/RegularLines.h), each read in one pass over its
 // two lines, as long as the next pair follows right after: the values and
-// cursor moves that the general reading gives them. The rows' room is
-// reserved once, exactly. Returns how many pairs were read (0: none, and
-// nothing changed); m_next tells what the text after the last one showed.
+// cursor moves that the general reading gives them. Returns how many pairs
+// were read (0: none, and nothing changed); m_next tells what the text
+// after the last one showed.
 int CQBlastReportWalk::ReadRowPairsAtOnce(CBlastSearchHitElement& element, int row) {
+  // Pairs held before their residues are appended: all of a usual
+  // alignment, whose rows then get their room at once; a huge one in runs.
+  constexpr std::size_t kHeld = 64;
   const char* const end = m_markers.TextEnd(m_pCursor);
+  int count = 0;
   m_pairs.clear();
   for (;;) {
-    if (!m_pairs.empty() && m_control.StopRequested()) break;
+    if (count > 0 && m_control.StopRequested()) break;
     CRowPair& pair = m_pairs.emplace_back();
     if (!ReadRowPair(m_pCursor, end, pair)) {
       m_pairs.pop_back();
       break;
     }
+    if (count++ == 0 && row == 0) {
+      element.m_Query.m_nStart = pair.nQueryStart;
+      element.m_Subject.m_nStart = pair.nSubjectStart;
+    }
     // The line break stays for the look-ahead for the next definition line.
     m_pCursor += pair.pLineEnd - m_pCursor;
     m_next = LookAfterRows();
     if (m_next != Next::kRows) break;
+    if (m_pairs.size() == kHeld) AppendRowPairs(element);
   }
-  if (m_pairs.empty()) return 0;
+  AppendRowPairs(element);
+  return count;
+}
+
+// Appends the residues of the row pairs held to the element's rows and
+// takes their end numbers; rows still empty get exactly the room they need.
+void CQBlastReportWalk::AppendRowPairs(CBlastSearchHitElement& element) {
+  if (m_pairs.empty()) return;
   std::size_t query = 0;
   std::size_t subject = 0;
   for (const CRowPair& pair : m_pairs) {
@@ -445,19 +462,15 @@ int CQBlastReportWalk::ReadRowPairsAtOnce(CBlastSearchHitElement& element, int r
     subject += pair.subject.size();
     if (pair.bLowerCase) m_bRowsUpperCase = false;
   }
-  element.m_Query.m_strSeq.reserve(element.m_Query.m_strSeq.size() + query);
-  element.m_Subject.m_strSeq.reserve(element.m_Subject.m_strSeq.size() + subject);
+  if (element.m_Query.m_strSeq.empty()) element.m_Query.m_strSeq.reserve(query);
+  if (element.m_Subject.m_strSeq.empty()) element.m_Subject.m_strSeq.reserve(subject);
   for (const CRowPair& pair : m_pairs) {
     element.m_Query.m_strSeq.append(pair.query);
     element.m_Subject.m_strSeq.append(pair.subject);
   }
-  if (row == 0) {
-    element.m_Query.m_nStart = m_pairs.front().nQueryStart;
-    element.m_Subject.m_nStart = m_pairs.front().nSubjectStart;
-  }
   element.m_Query.m_nEnd = m_pairs.back().nQueryEnd;
   element.m_Subject.m_nEnd = m_pairs.back().nSubjectEnd;
-  return static_cast<int>(m_pairs.size());
+  m_pairs.clear();
 }
 
 // What follows the line break at the cursor (the end of a subject row),
