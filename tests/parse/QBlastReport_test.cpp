@@ -66,28 +66,6 @@ std::vector<ReportCase> ReportCases() {
   return {
       {"basic", basic, 1, kBasicDump},
       {"carriage returns", WithCrLf(basic), 1, kBasicDump},
-      {"rows with more blank lines after them than usual, before rows, alignments and hits",
-       kHead +
-           Hit("gi|111|ref|X1| first hit description", 300,
-               " Score = 40.1 bits (92), Expect = 1e-05\n"
-               " Identities = 20/25 (80%), Positives = 22/25 (88%), Gaps = 1/25 (4%)\n"
-               " Strand = Plus / Minus\n\n"
-               "Query: 10  acgtacgtac 19\n           |||||||||| \nSbjct: 200 acgtacgtac 191\n\n\n"
-               "Query: 20  ACGTA 24\n           ||||| \nSbjct: 190 ACGTA 186\n\n\n\n"
-               " Score = 31.5 bits (50), Expect = 2e-05\n"
-               " Identities = 5/5 (100%), Gaps = 0/5 (0%)\n Strand = Plus / Plus\n\n"
-               "Query: 1   GGGGG 5\n           ||||| \nSbjct: 7   GGGGG 11\n\n\n") +
-           Hit("gi|222|ref|X2| second", 50, kBasicPair),
-       1,
-       "hit id=111 name=gi|111|ref|X1| length=300 type=1 desc=first hit description\n"
-       "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 frame=0\n"
-       "    query 10-24 length=15 minus=0 extra=0 ACGTACGTACACGTA\n"
-       "    sbjct 200-186 length=15 minus=1 extra=0 ACGTACGTACACGTA\n"
-       "  element bits=31.5 score=50 expect=2e-05 ident=5 pos=0 gaps=0 align=5 frame=0\n"
-       "    query 1-5 length=5 minus=0 extra=0 GGGGG\n"
-       "    sbjct 7-11 length=5 minus=0 extra=0 GGGGG\n"
-       "hit id=222 name=gi|222|ref|X2| length=50 type=1 desc=second\n" +
-           kBasicRows},
       {"no gi part gives an empty identifier",
        kHead + Hit("ref|NP_5.1| plain name", 300, kBasicPair), 1,
        "hit id= name=ref|NP_5.1| length=300 type=1 desc=plain name\n"
@@ -185,6 +163,44 @@ TEST(QBlastReport, ParsesEachRuleAsWritten) {
     const ParseOutcome outcome = ParseQBlast(c.text);
     EXPECT_EQ(outcome.nResult, c.result);
     EXPECT_EQ(outcome.strDump, kQueryDump + c.dump);
+  }
+}
+
+// However many blank lines follow an alignment's rows (none to more than
+// the look after them takes in), the next rows, alignment and hit are read
+// the same.
+TEST(QBlastReport, BlankLinesAfterRowsChangeNothing) {
+  for (int blanks : {0, 1, 2, 3, 7, 8, 12}) {
+    SCOPED_TRACE(blanks);
+    const std::string after(static_cast<std::size_t>(blanks) + 1, '\n');
+    const std::string text =
+        kHead +
+        Hit("gi|111|ref|X1| first hit description", 300,
+            " Score = 40.1 bits (92), Expect = 1e-05\n"
+            " Identities = 20/25 (80%), Positives = 22/25 (88%), Gaps = 1/25 (4%)\n"
+            " Strand = Plus / Minus\n\n"
+            "Query: 10  acgtacgtac 19\n           |||||||||| \nSbjct: 200 acgtacgtac 191" +
+                after + "Query: 20  ACGTA 24\n           ||||| \nSbjct: 190 ACGTA 186" + after +
+                " Score = 31.5 bits (50), Expect = 2e-05\n"
+                " Identities = 5/5 (100%), Gaps = 0/5 (0%)\n Strand = Plus / Plus\n\n"
+                "Query: 1   GGGGG 5\n           ||||| \nSbjct: 7   GGGGG 11" +
+                after) +
+        Hit("gi|222|ref|X2| second", 50, kBasicPair);
+    const ParseOutcome outcome = ParseQBlast(text);
+    EXPECT_EQ(outcome.nResult, 1);
+    EXPECT_EQ(outcome.strDump,
+              kQueryDump +
+                  "hit id=111 name=gi|111|ref|X1| length=300 type=1 desc=first hit description\n"
+                  "  element bits=40.1 score=92 expect=1e-05 ident=20 pos=22 gaps=1 align=25 "
+                  "frame=0\n"
+                  "    query 10-24 length=15 minus=0 extra=0 ACGTACGTACACGTA\n"
+                  "    sbjct 200-186 length=15 minus=1 extra=0 ACGTACGTACACGTA\n"
+                  "  element bits=31.5 score=50 expect=2e-05 ident=5 pos=0 gaps=0 align=5 "
+                  "frame=0\n"
+                  "    query 1-5 length=5 minus=0 extra=0 GGGGG\n"
+                  "    sbjct 7-11 length=5 minus=0 extra=0 GGGGG\n"
+                  "hit id=222 name=gi|222|ref|X2| length=50 type=1 desc=second\n" +
+                  kBasicRows);
   }
 }
 
