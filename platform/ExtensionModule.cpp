@@ -174,7 +174,7 @@ CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state, bool bSystem)
     list.m_libraries.push_back(this);
   }
   if (m_state.pResources != nullptr) AddResourceSet(*m_state.pResources);
-  NoteRegistration("extension module " + FileNameOf(m_state.strPath));
+  NoteRegistration("extension module " + FileNameOf(m_state.strPath.value_or("")));
 }
 
 CDynLinkLibrary::~CDynLinkLibrary() {
@@ -184,7 +184,7 @@ CDynLinkLibrary::~CDynLinkLibrary() {
     std::erase(list.m_libraries, this);
   }
   if (m_state.pResources != nullptr) RemoveResourceSet(*m_state.pResources);
-  NoteRegistration("extension module " + FileNameOf(m_state.strPath) + " removed");
+  NoteRegistration("extension module " + FileNameOf(m_state.strPath.value_or("")) + " removed");
 }
 
 std::vector<std::string> ExtensionModulePaths() {
@@ -193,7 +193,7 @@ std::vector<std::string> ExtensionModulePaths() {
   std::vector<std::string> paths;
   for (bool system : {false, true}) {
     for (const CDynLinkLibrary* library : list.m_libraries) {
-      if (library->IsSystem() == system) paths.push_back(library->GetState().strPath);
+      if (library->IsSystem() == system) paths.push_back(library->GetState().strPath.value_or(""));
     }
   }
   return paths;

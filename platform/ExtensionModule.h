@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,10 @@ struct AFX_EXTENSION_MODULE {
   bool bInitialized = false;
   HINSTANCE hModule = nullptr;
   HINSTANCE hResource = nullptr;
-  std::string strPath;  // the library's file, as the system loaded it
+  // The library's file, as the system loaded it; empty until then. Held in
+  // an optional so that the record stays constant-initialised with every
+  // compiler (clang 14 does not take an empty std::string as a constant).
+  std::optional<std::string> strPath;
   // The module's resources (string table, layouts, menus, bitmaps), set by
   // the module before it joins; null: none. Not owned.
   const CResourceSet* pResources = nullptr;
