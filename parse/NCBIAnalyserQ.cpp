@@ -380,16 +380,21 @@ void CQBlastReportWalk::ReadRows(CBlastSearchHitElement& element) {
   std::string_view start;
   m_bRowsUpperCase = true;
   m_next = Next::kUnknown;
+  bool regular = true;  // the next row may be in the regular form
   for (int row = 0;; ++row) {
     if (m_control.StopRequested()) return;
-    if (const int pairs = ReadRowPairsAtOnce(element, row); pairs > 0) {
+    if (const int pairs = regular ? ReadRowPairsAtOnce(element, row) : 0; pairs > 0) {
       row += pairs - 1;
+      // A run that ended before further rows ended at a pair not in the
+      // regular form (or at a stop): the general reading takes that pair.
+      regular = m_next != Next::kRows;
       if (m_next == Next::kRows) continue;
       if (m_next != Next::kUnknown) return;
       if (!m_markers.Follows(m_pCursor, m_ids.nextQueryRow, {m_ids.nextScore, m_ids.definition}))
         return;
       continue;
     }
+    regular = true;
     m_next = Next::kUnknown;
     m_bRowsUpperCase = false;  // rows read below are upper-cased when the element is added
     if (!TakeRowStart(m_ids.queryRow, start)) return;
